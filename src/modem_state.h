@@ -1,0 +1,62 @@
+#pragma once
+// The scalars that several threads share: written by one side, polled by the others.
+// Each is an atomic so the lock-free hand-over is defined behaviour; the names are the
+// program's own. The running program owns one ModemState inside Modem; tests make
+// their own.
+#include <atomic>
+#include <cstdint>
+
+namespace kestrel {
+
+constexpr std::uint32_t kNoDevice = 65535;
+
+struct ModemState {
+    // Tones and speed.
+    std::atomic<double> markFrequency{2125.0};
+    std::atomic<double> spaceFrequency{2295.0};
+    std::atomic<int> baudIndex{0};
+    std::atomic<int> sampleRate{12000};
+
+    // Modes and switches.
+    std::atomic<int> TXmode{1};
+    std::atomic<int> Decodemode{1};
+    std::atomic<int> switchWord{13478};
+    std::atomic<int> afcOff{0};
+    std::atomic<int> netOn{0};
+    std::atomic<int> rxReverse{0};
+    std::atomic<int> SquelchState{0};
+    std::atomic<int> CorrelateState{1};
+    std::atomic<int> CorrelateStateSame{1};
+    std::atomic<int> Contest{1};
+    std::atomic<int> NewsigNewline{0};
+    std::atomic<int> bitOrSymbol{0};
+    std::atomic<int> FFTDisplay{115};
+    std::atomic<int> topMost{0};
+
+    // Sound devices and channels.
+    std::atomic<int> RXChannel{1};
+    std::atomic<int> TXChannel{0};
+    std::atomic<std::uint32_t> rxDeviceId{kNoDevice};
+    std::atomic<std::uint32_t> txDeviceId{kNoDevice};
+
+    // AFC corrections in Hz, and the one the transmitter applies when Net is on.
+    std::atomic<double> markOffset{0.0};
+    std::atomic<double> spaceOffset{0.0};
+    std::atomic<double> averageOffset{0.0};
+    std::atomic<double> txToneOffset{0.0};
+
+    // Who feeds the receive chain, and what the transmitter is doing.
+    std::atomic<int> captureState{0};
+    std::atomic<int> wavPlaying{0};
+    std::atomic<int> pauseState{0};
+    std::atomic<int> txState{0};
+    std::atomic<int> saveTextActive{0};
+    std::atomic<int> saveWavActive{0};
+
+    // Serial lines.
+    std::atomic<int> pttLine{0};
+    std::atomic<int> fskLine{0};
+    std::atomic<int> fskInvert{0};
+};
+
+}  // namespace kestrel

@@ -1,0 +1,37 @@
+#pragma once
+// What the core asks of the user interface. Texts are UTF-8; the Win32 shell converts
+// them at its boundary. Message boxes raised from a worker thread are modal on that
+// thread, as on Windows.
+#include <string_view>
+
+namespace kestrel {
+
+// Message-box flags, with the values of the Windows API so the shell can pass them on.
+enum MessageBoxFlags : unsigned {
+    kMbOk = 0x0,
+    kMbOkCancel = 0x1,
+    kMbYesNo = 0x4,
+    kMbIconError = 0x10,
+    kMbIconQuestion = 0x20,
+    kMbIconWarning = 0x30,
+    kMbIconInformation = 0x40,
+    kMbSetForeground = 0x10000,
+    kMbTopMost = 0x40000,
+};
+
+// Message-box results, Windows values.
+enum MessageBoxResult : int { kIdOk = 1, kIdCancel = 2, kIdYes = 6, kIdNo = 7 };
+
+class UiPort {
+public:
+    virtual ~UiPort() = default;
+    virtual int messageBox(std::string_view text, std::string_view caption, unsigned flags) = 0;
+    virtual void setStatusText(int part, std::string_view text) = 0;
+    virtual void setControlCaption(int controlId, std::string_view text) = 0;
+    virtual void checkMenuItem(int itemId, bool checked) = 0;
+    virtual void enableMenuItem(int itemId, bool enabled) = 0;
+    virtual void setWindowTitle(std::string_view title) = 0;
+    virtual void requestSpectrumRepaint() = 0;
+};
+
+}  // namespace kestrel

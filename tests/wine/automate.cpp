@@ -1,0 +1,107 @@
+// kestrel-automate.exe: reads and answers another process's windows for the Wine tests.
+//
+//   kestrel-automate msgbox CAPTION [SECONDS] [BUTTON]
+//       waits for a message box (dialog class #32770) with that caption, prints
+//       "caption: ...", "text: ..." (UTF-8, newlines as \n) and presses BUTTON
+//       (ok, cancel, yes, no; default ok). Exit 0 when found, 1 on time-out.
+//   kestrel-automate count-windows CLASS
+//       prints how many top-level windows of that class exist.
+#include <windows.h>
+
+#include <cstdio>
+#include <cwchar>
+#include <string>
+
+namespace {
+
+std::string utf8(const std::wstring& w) {
+    if (w.empty()) return {};
+    const int n = WideCharToMultiByte(CP_UTF8, 0, w.data(), (int)w.size(), nullptr, 0, nullptr,
+                                      nullptr);
+    std::string s(n, '\0');
+    WideCharToMultiByte(CP_UTF8, 0, w.data(), (int)w.size(), s.data(), n, nullptr, nullptr);
+    return s;
+}
+
+std::string escaped(const std::string& s) {
+    std::string out;
+    for (char c : s) {
+        if (c == '\n') out += "\\n";
+        else if (c == '\r') out += "\\r";
+        else out += c;
+    }
+    return out;
+}
+
+std::wstring textOf(HWND w) {
+    wchar_t buf[4096] = {};
+    SendMessageTimeoutW(w, WM_GETTEXT, 4096, reinterpret_cast<LPARAM>(buf), SMTO_ABORTIFHUNG,
+                        2000, nullptr);
+    return buf;
+}
+
+struct Search {
+    const wchar_t* className;
+    const wchar_t* caption;
+    HWND found = nullptr;
+    int count = 0;
+};
+
+BOOL CALLBACK visit(HWND w, LPARAM p) {
+    auto* s = reinterpret_cast<Search*>(p);
+    wchar_t cls[256] = {};
+    GetClassNameW(w, cls, 256);
+    if (wcscmp(cls, s->className) != 0) return TRUE;
+    if (s->caption && textOf(w) != s->caption) return TRUE;
+    ++s->count;
+    if (!s->found) s->found = w;
+    return TRUE;
+}
+
+int buttonId(const wchar_t* name) {
+    if (!name || !wcscmp(name, L"ok")) return IDOK;
+    if (!wcscmp(name, L"cancel")) return IDCANCEL;
+    if (!wcscmp(name, L"yes")) return IDYES;
+    if (!wcscmp(name, L"no")) return IDNO;
+    return IDOK;
+}
+
+int msgbox(const wchar_t* caption, double seconds, const wchar_t* button) {
+    const DWORD deadline = GetTickCount() + static_cast<DWORD>(seconds * 1000);
+    for (;;) {
+        Search s{L"#32770", caption};
+        EnumWindows(visit, reinterpret_cast<LPARAM>(&s));
+        if (s.found) {
+            // Give the box a moment to finish building its controls.
+            Sleep(100);
+            std::printf("caption: %s\n", escaped(utf8(textOf(s.found))).c_str());
+            std::printf("text: %s\n", escaped(utf8(textOf(GetDlgItem(s.found, 0xFFFF)))).c_str());
+            std::fflush(stdout);
+            const int id = buttonId(button);
+            HWND b = GetDlgItem(s.found, id);
+            if (b) SendMessageW(b, BM_CLICK, 0, 0);
+            else PostMessageW(s.found, WM_COMMAND, id, 0);
+            return 0;
+        }
+        if (GetTickCount() > deadline) break;
+        Sleep(50);
+    }
+    std::printf("no message box with caption found\n");
+    return 1;
+}
+
+}  // namespace
+
+int wmain(int argc, wchar_t** argv) {
+    if (argc >= 3 && !wcscmp(argv[1], L"msgbox"))
+        return msgbox(argv[2], argc >= 4 ? _wtof(argv[3]) : 10.0, argc >= 5 ? argv[4] : nullptr);
+    if (argc >= 3 && !wcscmp(argv[1], L"count-windows")) {
+        Search s{argv[2], nullptr};
+        EnumWindows(visit, reinterpret_cast<LPARAM>(&s));
+        std::printf("%d\n", s.count);
+        return 0;
+    }
+    std::fprintf(stderr, "usage: kestrel-automate msgbox CAPTION [SECONDS] [BUTTON]\n"
+                         "       kestrel-automate count-windows CLASS\n");
+    return 2;
+}

@@ -1,0 +1,83 @@
+#!/usr/bin/env bash
+# The Windows test rig: an Xvfb display, a Wine prefix and a persistent wineserver.
+#
+#   rig.sh start DIR            start everything; DIR/env then holds the exports
+#   rig.sh screenshot DIR OUT   PNG of the whole display
+#   rig.sh stop DIR             end every Wine process of the prefix and the display
+#
+# The wineserver and Wine's own services are started here with their output in a file:
+# the first Wine process of a prefix hands its stdout to them, and a test that piped it
+# would never see the pipe close. Later programs start in a fraction of a second.
+# A ready prefix is kept in $KESTREL_WINE_CACHE (default ~/.cache/kestrel/wine-prefix)
+# and copied, which is several times faster than creating one.
+set -euo pipefail
+cmd=${1:-}
+dir=${2:-}
+[ -n "$cmd" ] && [ -n "$dir" ] || { sed -n '2,12p' "$0"; exit 2; }
+
+WINE=${WINE:-$( [ -x /usr/lib/wine/wine64 ] && echo /usr/lib/wine/wine64 || command -v wine64 || command -v wine )}
+WINESERVER=${WINESERVER:-$( [ -x /usr/lib/wine/wineserver64 ] && echo /usr/lib/wine/wineserver64 || command -v wineserver )}
+cache=${KESTREL_WINE_CACHE:-$HOME/.cache/kestrel/wine-prefix}
+export WINEPREFIX=$dir/prefix
+export WINEDEBUG=-all
+export WINEDLLOVERRIDES='mscoree,mshtml='   # no Mono or Gecko install prompts
+
+stop() {
+    if [ -f "$dir/env" ]; then
+        "$WINESERVER" -k </dev/null >/dev/null 2>&1 || true
+        "$WINESERVER" -w </dev/null >/dev/null 2>&1 || true
+    fi
+    if [ -f "$dir/xvfb.pid" ]; then
+        local p
+        p=$(cat "$dir/xvfb.pid")
+        kill "$p" 2>/dev/null || true
+        for _ in $(seq 50); do kill -0 "$p" 2>/dev/null || break; sleep 0.05; done
+    fi
+    rm -f "$dir/xvfb.pid" "$dir/display" "$dir/env"
+}
+
+start() {
+    stop
+    mkdir -p "$dir"
+    Xvfb -displayfd 3 -screen 0 1024x768x24 -nolisten tcp 3>"$dir/display" </dev/null \
+        >"$dir/xvfb.log" 2>&1 &
+    echo $! >"$dir/xvfb.pid"
+    for _ in $(seq 200); do [ -s "$dir/display" ] && break; sleep 0.05; done
+    [ -s "$dir/display" ] || { echo "rig: Xvfb did not start, see $dir/xvfb.log" >&2; exit 1; }
+    export DISPLAY=:$(head -1 "$dir/display")
+
+    if [ ! -f "$WINEPREFIX/system.reg" ] && [ -f "$cache/system.reg" ]; then
+        rm -rf "$WINEPREFIX"
+        cp -a "$cache" "$WINEPREFIX"
+    fi
+    local fresh=0
+    [ -f "$WINEPREFIX/system.reg" ] || fresh=1
+    mkdir -p "$WINEPREFIX"
+    "$WINESERVER" -p </dev/null >>"$dir/wine.log" 2>&1 || true
+    "$WINE" wineboot -i </dev/null >>"$dir/wine.log" 2>&1
+    if [ $fresh -eq 1 ]; then
+        # Keep a copy of the new prefix for the next run, once the registry is written.
+        "$WINE" reg query 'HKCU\Software' </dev/null >>"$dir/wine.log" 2>&1 || true
+        mkdir -p "$(dirname "$cache")"
+        rm -rf "$cache.tmp"
+        cp -a "$WINEPREFIX" "$cache.tmp" && rm -rf "$cache" && mv "$cache.tmp" "$cache" || true
+    fi
+    cat >"$dir/env" <<ENV
+export DISPLAY=$DISPLAY WINEPREFIX=$WINEPREFIX WINEDEBUG=$WINEDEBUG
+export WINEDLLOVERRIDES='$WINEDLLOVERRIDES' WINE=$WINE WINESERVER=$WINESERVER
+ENV
+}
+
+case "$cmd" in
+start)
+    t0=$(date +%s%N)
+    start
+    echo "rig: ready in $(( ($(date +%s%N) - t0) / 1000000 )) ms (display $DISPLAY)"
+    ;;
+screenshot)
+    out=${3:?output png}
+    DISPLAY=:$(head -1 "$dir/display") xwd -root -silent | convert xwd:- png:"$out"
+    ;;
+stop) stop ;;
+*) sed -n '2,12p' "$0"; exit 2 ;;
+esac
