@@ -10,8 +10,8 @@
 #include <vector>
 
 #include "audio_in/wav_player.h"
+#include "fakes/fake_ui_port.h"
 #include "fakes/memory_byte_source.h"
-#include "fakes/recording_ui.h"
 
 namespace kestrel {
 namespace {
@@ -124,7 +124,7 @@ TEST_F(WavWrite, FileOfNSamplesIs44Plus2NBytesAndPlaysBackEverySample) {
     const auto path = dir_ / "contact.wav";
     RecordingUi ui;
     EXPECT_TRUE(writeWavFile(path, samples, ui));
-    EXPECT_TRUE(ui.boxes.empty());
+    EXPECT_TRUE(ui.messageBoxes().empty());
     EXPECT_EQ(std::filesystem::file_size(path), 44u + 2 * samples.size());
 
     WavToPlay file;
@@ -146,19 +146,17 @@ TEST_F(WavWrite, UnopenablePathShowsTheOpenMessageAndWritesNothing) {
     RecordingUi ui;
     const std::vector<std::int16_t> samples = {1, 2};
     EXPECT_FALSE(writeWavFile(dir_ / "missing" / "x.wav", samples, ui));
-    ASSERT_EQ(ui.boxes.size(), 1u);
-    EXPECT_EQ(ui.boxes[0].text, "Files 258 Failed to open save Wav file");
-    EXPECT_EQ(ui.boxes[0].caption, "");
-    EXPECT_TRUE(ui.boxes[0].flags & kMbTopMost);
+    EXPECT_EQ(
+        ui.messageBoxes(),
+        (std::vector<UiMessageBox>{{"Files 258 Failed to open save Wav file", "", kMbTopMost}}));
 }
 
 TEST_F(WavWrite, FailedSampleWriteShowsTheWriteMessage) {  // /dev/full: every write fails
     RecordingUi ui;
     const std::vector<std::int16_t> samples(100000, 7);
     EXPECT_FALSE(writeWavFile("/dev/full", samples, ui));
-    ASSERT_EQ(ui.boxes.size(), 1u);
-    EXPECT_EQ(ui.boxes[0].text, "saveWav write errorfiles 275");
-    EXPECT_TRUE(ui.boxes[0].flags & kMbTopMost);
+    EXPECT_EQ(ui.messageBoxes(),
+              (std::vector<UiMessageBox>{{"saveWav write errorfiles 275", "", kMbTopMost}}));
 }
 
 using WavOpen = TempDir;
