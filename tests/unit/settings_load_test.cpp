@@ -146,11 +146,5 @@ TEST_F(SettingsLoad, AWindowsWrittenFileLoadsDevicesPortsAndLines) {
     EXPECT_EQ(strings.markPolarity, "L");
 }
 
-TEST_F(SettingsLoad, UnknownDevicesGiveNoDevice) {
-    load("RXnameid=Studio\r\nTXnameid=Studio\r\n");
-    EXPECT_EQ(state.rxDeviceId, kNoDevice);
-    EXPECT_EQ(state.txDeviceId, kNoDevice);
-}
-
 }  // namespace
 }  // namespace kestrel
