@@ -132,6 +132,26 @@ TEST(DecoderDispatch, ModeIsReadAtEachBlock) {
     EXPECT_EQ(dispatch.envelopeThreshold.frame.initialised, 1);
 }
 
+TEST(DecoderDispatch, SilenceDecidesMarkWithThresholdsNextToZero) {
+    for (int mode : {0, 1}) {
+        auto rig = std::make_unique<DecodeRig>(mode);
+        TraceRecorder trace;
+        rig->framing.trace = &trace;
+        rig->framing.snrFigure = 9.0;  // Selectiv on its local-peak thresholds
+        KeyedEnvelope silence;
+        silence.on = silence.off = 0.0;
+        silence.idle(3 * kDecodeBlock);
+        rig->feed(silence);
+        ASSERT_EQ(trace.rows.size(), 3u * kDecodeBlock);
+        for (const auto& row : trace.rows) {
+            ASSERT_EQ(row.powerDiff, 0.0);
+            ASSERT_EQ(row.rawSpace, 0);
+            ASSERT_LT(row.tM, 1e-9);
+            ASSERT_LT(row.tS, 1e-9);
+        }
+    }
+}
+
 TEST(DecoderDispatch, DecidedSamplesTrailTheInputByTheWindowPosition) {
     // A sample written at ring count t is decided 1044 framed samples later in the
     // envelope decoder (window index 1516) and 1064 later in Selectiv (index 1496).

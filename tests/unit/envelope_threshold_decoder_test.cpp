@@ -67,17 +67,5 @@ TEST(EnvelopeThresholdDecoder, FloorsFallOnlyWhenAboveEveryHeldPeak) {
     EXPECT_DOUBLE_EQ(f.spaceFloor, 0.81);
 }
 
-TEST(EnvelopeThresholdDecoder, SilenceDecidesMarkWithThresholdsNextToZero) {
-    auto rig = std::make_unique<EnvelopeRig>();
-    rig->passes(3);
-    const DecoderFrame& f = rig->decoder.frame;
-    EXPECT_EQ(f.powerDiff, 0.0);
-    EXPECT_EQ(f.rawSpace, 0);
-    EXPECT_LT(f.markThreshold[0], 1e-9);
-    EXPECT_LT(f.spaceThreshold[0], 1e-9);
-    EXPECT_EQ(f.sampleIndex, 1516 + 511);
-    EXPECT_EQ(rig->framing.samplesFramed, 3 * 512);
-}
-
 }  // namespace
 }  // namespace kestrel

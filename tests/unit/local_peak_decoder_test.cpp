@@ -124,26 +124,5 @@ TEST(LocalPeakDecoder, LevelWeightFollowsTheSnr) {
     }
 }
 
-TEST(LocalPeakDecoder, SilenceDecidesMarkWithoutFloorAveraging) {
-    ModemState state;
-    FakeLoggerPort logger;
-    FakeUiPort ui;
-    FakeTextSinkPort textFile;
-    ReceivedCharEmitter emitter{state, logger};
-    auto framing = std::make_unique<Framing>(state, emitter, ui, textFile);
-    auto decoder = std::make_unique<LocalPeakDecoder>(*framing);
-    ToneFilterRings rings;
-    for (double snr : {0.0, 9.0}) {
-        framing->snrFigure = snr;
-        decoder->decodeLocalPeak(rings);
-        const DecoderFrame& f = decoder->frame;
-        EXPECT_EQ(f.tM(), 0.0);
-        EXPECT_EQ(f.tS(), 0.0);
-        EXPECT_EQ(f.powerDiff, 0.0);
-        EXPECT_EQ(f.rawSpace, 0);
-        EXPECT_EQ(f.sampleIndex, 1496 + 511);
-    }
-}
-
 }  // namespace
 }  // namespace kestrel
