@@ -122,9 +122,9 @@ using WavWrite = TempDir;
 TEST_F(WavWrite, FileOfNSamplesIs44Plus2NBytesAndPlaysBackEverySample) {
     const std::vector<std::int16_t> samples = {1, -2, 32767, -32768, 0, 3726, 100};
     const auto path = dir_ / "contact.wav";
-    RecordingUi ui;
+    FakeUiPort ui;
     EXPECT_TRUE(writeWavFile(path, samples, ui));
-    EXPECT_TRUE(ui.messageBoxes().empty());
+    EXPECT_TRUE(ui.messageBoxes.empty());
     EXPECT_EQ(std::filesystem::file_size(path), 44u + 2 * samples.size());
 
     WavToPlay file;
@@ -143,20 +143,23 @@ TEST_F(WavWrite, FileOfNSamplesIs44Plus2NBytesAndPlaysBackEverySample) {
 }
 
 TEST_F(WavWrite, UnopenablePathShowsTheOpenMessageAndWritesNothing) {
-    RecordingUi ui;
+    FakeUiPort ui;
     const std::vector<std::int16_t> samples = {1, 2};
     EXPECT_FALSE(writeWavFile(dir_ / "missing" / "x.wav", samples, ui));
-    EXPECT_EQ(
-        ui.messageBoxes(),
-        (std::vector<UiMessageBox>{{"Files 258 Failed to open save Wav file", "", kMbTopMost}}));
+    ASSERT_EQ(ui.messageBoxes.size(), 1u);
+    EXPECT_EQ(ui.messageBoxes[0].text, "Files 258 Failed to open save Wav file");
+    EXPECT_EQ(ui.messageBoxes[0].caption, "");
+    EXPECT_EQ(ui.messageBoxes[0].flags, kMbTopMost);
 }
 
 TEST_F(WavWrite, FailedSampleWriteShowsTheWriteMessage) {  // /dev/full: every write fails
-    RecordingUi ui;
+    FakeUiPort ui;
     const std::vector<std::int16_t> samples(100000, 7);
     EXPECT_FALSE(writeWavFile("/dev/full", samples, ui));
-    EXPECT_EQ(ui.messageBoxes(),
-              (std::vector<UiMessageBox>{{"saveWav write errorfiles 275", "", kMbTopMost}}));
+    ASSERT_EQ(ui.messageBoxes.size(), 1u);
+    EXPECT_EQ(ui.messageBoxes[0].text, "saveWav write errorfiles 275");
+    EXPECT_EQ(ui.messageBoxes[0].caption, "");
+    EXPECT_EQ(ui.messageBoxes[0].flags, kMbTopMost);
 }
 
 using WavOpen = TempDir;
