@@ -12,6 +12,10 @@ void levelHeartbeat(LoggerLink& link, const std::atomic<bool>& stop) {
 }
 
 LinkThreads::~LinkThreads() {
+    stop();
+}
+
+void LinkThreads::stop() {
     stop_ = true;
     if (ident_.joinable()) ident_.join();
     if (heartbeat_.joinable()) heartbeat_.join();

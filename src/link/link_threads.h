@@ -1,8 +1,9 @@
 #pragma once
 // The logger link's two threads: the ident thread, which ends by itself, and the level
 // heartbeat, which runs for the rest of the program. They start once, at the end of
-// the first successful handshake. The program never stops them; destroying LinkThreads
-// (a test's end) stops and joins both.
+// the first successful handshake. The program never stops them; stop(), which the
+// destructor calls, ends and joins both. They use the LoggerLink they were started
+// for, so stop them before that link goes.
 #include <atomic>
 #include <thread>
 
@@ -22,6 +23,7 @@ class LinkThreads final : public LinkWorkers {
     LinkThreads& operator=(const LinkThreads&) = delete;
 
     void startLinkThreads(LoggerLink& link) override;
+    void stop();
 
   private:
     WindowTitlePort& windows_;

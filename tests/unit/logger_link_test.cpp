@@ -19,7 +19,7 @@ UiMessageBox errorBox(const std::string& text) {
     return {text, "Kestrel Error", 0};
 }
 
-// The report for mark 2125, space 2295 and the given switch word.
+// The parameter report as the logger must see it.
 Posts parameterReport(std::int64_t mark, std::int64_t space, std::int64_t shift,
                       std::int64_t switchWord) {
     return {{32773, 15598040}, {32774, 4545},    {32775, mark},       {32776, space},
@@ -261,14 +261,6 @@ TEST_F(LoggerLinkTest, ParameterReportShiftIsAbsoluteAndUsesTheStoredWord) {
     settings.set("N1MM_SWITCH", "4");
     link.sendParameterReport();
     EXPECT_EQ(logger.posts(), parameterReport(2295, 2125, 170, 4));
-}
-
-TEST_F(LoggerLinkTest, ParameterReportWhileLockedHasNoSwitchWord) {
-    state.switchesLocked = 1;
-    link.sendParameterReport();
-    Posts expected = parameterReport(2125, 2295, 170, 0);
-    expected.erase(expected.begin() + 6);
-    EXPECT_EQ(logger.posts(), expected);
 }
 
 TEST_F(LoggerLinkTest, FocusReportsOnlyTheFirstTime) {
