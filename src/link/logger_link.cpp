@@ -4,6 +4,7 @@
 #include <cstdio>
 #include <string>
 
+#include "app/settings_load.h"
 #include "link/logger_codes.h"
 #include "link/logger_texts.h"
 #include "link/shared_block.h"
@@ -45,8 +46,9 @@ bool LoggerLink::connectLogger() {
         ports.mainWindow.postQuit();
         return false;
     }
-    prepareSharedBlock(sharedBlock, ports.settings.readString("FSKCOMport", "NONE"),
-                       ports.settings.readString("PTTCOMport", "NONE"));
+    prepareSharedBlock(sharedBlock,
+                       ports.settings.readString("FSKCOMport", "NONE", kPortNameCapacity),
+                       ports.settings.readString("PTTCOMport", "NONE", kPortNameCapacity));
     sendParameterReport();
     post(TXM_THREAD, uiThreadId);
     while (ports.mainWindow.mainWindowHandle() == 0) ports.clock.sleepMs(kMainWindowPollMs);

@@ -3,6 +3,8 @@
 // a value that does not start with a number reads as the default. Every write is
 // recorded in order.
 #include <cctype>
+#include <cstddef>
+#include <cstdint>
 #include <cstdlib>
 #include <map>
 #include <string>
@@ -24,17 +26,19 @@ class MemorySettings : public SettingsAccess {
         return it == values_.end() ? std::string() : it->second;
     }
 
-    int readInt(std::string_view key, int defaultValue) override {
+    std::int32_t readInt(std::string_view key, std::int32_t defaultValue) override {
         const auto it = values_.find(lower(key));
         if (it == values_.end()) return defaultValue;
         const char* text = it->second.c_str();
         char* end = nullptr;
         const long value = std::strtol(text, &end, 10);
-        return end == text ? defaultValue : static_cast<int>(value);
+        return end == text ? defaultValue : static_cast<std::int32_t>(value);
     }
-    std::string readString(std::string_view key, std::string_view defaultValue) override {
+    std::string readString(std::string_view key, std::string_view defaultValue,
+                           std::size_t capacity) override {
         const auto it = values_.find(lower(key));
-        return it == values_.end() ? std::string(defaultValue) : it->second;
+        const std::string text = it == values_.end() ? std::string(defaultValue) : it->second;
+        return text.substr(0, capacity > 0 ? capacity - 1 : 0);
     }
     void writeString(std::string_view key, std::string_view text) override {
         writes.emplace_back(key, text);

@@ -5,8 +5,10 @@
 #include <string>
 #include <vector>
 
+#include "app/settings_store.h"
 #include "link/logger_codes.h"
 #include "unit/link_rig.h"
+#include "unit/scratch_folder.h"
 
 namespace kestrel {
 namespace {
@@ -351,6 +353,23 @@ TEST(LoggerLinkSmallBlock, ABlockSmallerThanExpectedIsFilledAsFarAsItGoes) {
     EXPECT_EQ(rig.block.bytes[149], std::byte{0});
     rig.link.levelHeartbeatTick();  // offset 152 lies outside: nothing is written
     EXPECT_EQ(rig.block.bytes.size(), 150u);
+}
+
+TEST(LoggerLinkWithSettingsFile, HandshakeReadsPortsAndStoresTheSwitchWordInKestrelIni) {
+    ScratchFolder folder;
+    const SettingsStore store{folder.file("Kestrel.ini")};
+    ScratchFolder::write(store.path, "[Kestrel Modem]\r\nFSKCOMport=COM9\r\nn1mm_switch=-1\r\n");
+    StoreSettingsAccess settings(store);
+    LinkRig rig;
+    LoggerLink link(rig.state,
+                    {rig.logger, rig.ui, rig.mainWindow, rig.txBuffer, settings, rig.block,
+                     rig.clock, rig.workers},
+                    LinkRig::kLoggerWindow);
+    rig.state.TXmode = 3;
+    ASSERT_TRUE(link.connectLogger());
+    EXPECT_EQ(rig.block.textAt(132, 16), std::string("COM9\0\0\0\0NONE\0\0\0\0", 16));
+    EXPECT_EQ(store.readSettingString("N1MM_SWITCH", "", 20), "-9");
+    EXPECT_EQ(store.readSettingInt("SquelchState", 0), 1);
 }
 
 }  // namespace
