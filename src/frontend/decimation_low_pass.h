@@ -4,6 +4,7 @@
 // Nyquist frequency, 0.125, upwards.
 #include <array>
 
+#include "frontend/fir.h"
 #include "frontend/mirrored_ring.h"
 
 namespace kestrel {
@@ -24,6 +25,18 @@ void decimationLowPass(const MirroredRing<kMixerRingSize>& inI,
                        MirroredRing<M>& outQ, int outIndex) {
     outI.put(outIndex, decimationLowPass(inI.window(newest, kDecimationTaps)));
     outQ.put(outIndex, decimationLowPass(inQ.window(newest, kDecimationTaps)));
+}
+
+// Both pairs of a two-tone mixer at once (pair 0 in-phase, quadrature, pair 1 in-phase,
+// quadrature), sharing the passes over the taps.
+template <int M>
+void decimationLowPass(const std::array<MirroredRing<kMixerRingSize>, 4>& in, int newest,
+                       std::array<MirroredRing<M>, 4>& out, int outIndex) {
+    const double* windows[4];
+    for (int r = 0; r < 4; ++r) windows[r] = in[r].window(newest, kDecimationTaps);
+    double filtered[4];
+    firDot4(decimationTaps().data(), windows, kDecimationTaps, filtered);
+    for (int r = 0; r < 4; ++r) out[r].put(outIndex, filtered[r]);
 }
 
 }  // namespace kestrel
