@@ -4,6 +4,8 @@
 #include <cmath>
 #include <cstdio>
 #include <numeric>
+#include <tuple>
+#include <utility>
 
 #include "frontend/filter_design.h"
 #include "frontend/fir.h"
@@ -45,6 +47,25 @@ double scaledStep(double m) {
     return m;
 }
 
+// Smallest and largest of n values (n at least 4), in four lanes so the loop vectorises.
+std::pair<double, double> spanOf(const double* values, int n) {
+    double low[4], high[4];
+    for (int l = 0; l < 4; ++l) low[l] = high[l] = values[l];
+    int k = 4;
+    for (; k + 4 <= n; k += 4) {
+        for (int l = 0; l < 4; ++l) {
+            low[l] = values[k + l] < low[l] ? values[k + l] : low[l];
+            high[l] = values[k + l] > high[l] ? values[k + l] : high[l];
+        }
+    }
+    for (; k < n; ++k) {
+        low[0] = std::min(low[0], values[k]);
+        high[0] = std::max(high[0], values[k]);
+    }
+    return {std::min(std::min(low[0], low[1]), std::min(low[2], low[3])),
+            std::max(std::max(high[0], high[1]), std::max(high[2], high[3]))};
+}
+
 }  // namespace
 
 void Afc::afcStep(double x) {
@@ -80,14 +101,7 @@ void Afc::filterAndMeasure(int d) {
 void Afc::refreshLevels(int d) {
     std::array<double, 2> largest{}, smallest{};
     for (int p = 0; p < 2; ++p) {
-        const double* recent = magnitude[p].window(d, kLevelSpan);
-        double low = recent[0], high = recent[0];
-        for (int k = 1; k < kLevelSpan; ++k) {
-            low = std::min(low, recent[k]);
-            high = std::max(high, recent[k]);
-        }
-        smallest[p] = low;
-        largest[p] = high;
+        std::tie(smallest[p], largest[p]) = spanOf(magnitude[p].window(d, kLevelSpan), kLevelSpan);
     }
     // The 0.97 stands on the peak for pair 0 and on the old level for pair 1.
     level[0] = ((0.97 * largest[0] + smallest[0]) / 2.0 + level[0]) / 2.0;

@@ -4,6 +4,8 @@
 
 #include <cmath>
 #include <memory>
+#include <string>
+#include <utility>
 #include <vector>
 
 #include "fakes/recording_logger.h"
@@ -60,12 +62,15 @@ struct AfcFixture : ::testing::Test {
     int d = 5;
 };
 
-std::string repeat(char c, int n) {
-    return std::string(n, c);
+// Runs of decisions, e.g. {{'s', 33}, {'m', 20}}.
+std::string runs(std::initializer_list<std::pair<char, int>> parts) {
+    std::string decisions;
+    for (const auto& [c, n] : parts) decisions.append(static_cast<std::size_t>(n), c);
+    return decisions;
 }
 
 TEST_F(AfcFixture, MeasuresAtTheMiddleOfEveryBitOfASpaceCharacter) {
-    const auto taken = run(repeat('s', 470));
+    const auto taken = run(runs({{'s', 470}}));
     const std::vector<Measurement> expected = {{33, false},  {99, false},  {165, false},
                                                {231, false}, {297, false}, {363, false}};
     EXPECT_EQ(taken, expected);   // at 441 the space tone is present: no measurement
@@ -75,7 +80,7 @@ TEST_F(AfcFixture, MeasuresAtTheMiddleOfEveryBitOfASpaceCharacter) {
 }
 
 TEST_F(AfcFixture, MarkBitsAndTheStopBitMeasureTheMarkTone) {
-    const auto taken = run(repeat('s', 33) + repeat('m', 437));
+    const auto taken = run(runs({{'s', 33}, {'m', 437}}));
     const std::vector<Measurement> expected = {{33, false}, {99, true},  {165, true}, {231, true},
                                                {297, true}, {363, true}, {441, true}};
     EXPECT_EQ(taken, expected);
@@ -84,7 +89,7 @@ TEST_F(AfcFixture, MarkBitsAndTheStopBitMeasureTheMarkTone) {
 TEST_F(AfcFixture, ReportsTheCorrectedTonesAndTheMeanOffsetAt441) {
     state.markOffset = -5.0;
     state.spaceOffset = -6.0;
-    run(repeat('s', 440));
+    run(runs({{'s', 440}}));
     EXPECT_TRUE(logger.posts().empty());
     EXPECT_TRUE(ui.statusTexts.empty());
     run("s");
@@ -101,14 +106,14 @@ TEST_F(AfcFixture, ReportsTheCorrectedTonesAndTheMeanOffsetAt441) {
 TEST_F(AfcFixture, StatusTextShowsTwoDigitsInThreeColumns) {
     state.markOffset = 12.7;
     state.spaceOffset = 13.9;
-    run(repeat('s', 441));
+    run(runs({{'s', 441}}));
     ASSERT_EQ(ui.statusTexts.size(), 1u);
     EXPECT_EQ(ui.statusTexts[0].text, "  13Hz");
 }
 
 TEST_F(AfcFixture, WhileTransmittingReportsButLeavesTheStatusBarAlone) {
     state.txState = 3;
-    run(repeat('s', 441));
+    run(runs({{'s', 441}}));
     EXPECT_EQ(logger.posts().size(), 2u);
     EXPECT_TRUE(ui.statusTexts.empty());
     EXPECT_EQ(afc->afcCount, 0);  // the character ends at 441
@@ -116,12 +121,12 @@ TEST_F(AfcFixture, WhileTransmittingReportsButLeavesTheStatusBarAlone) {
 
 TEST_F(AfcFixture, NinthMarkSampleInTheStartBitRejectsIt) {
     // Eight mark samples within the start bit are tolerated.
-    auto taken = run("s" + repeat('m', 8) + repeat('s', 24));
+    auto taken = run(runs({{'s', 1}, {'m', 8}, {'s', 24}}));
     EXPECT_EQ(afc->afcCount, 33);
     EXPECT_EQ(taken.size(), 1u);
 
     afc = std::make_unique<Afc>(state, logger, ui);
-    run("s" + repeat('m', 8));
+    run(runs({{'s', 1}, {'m', 8}}));
     EXPECT_EQ(afc->afcMarkRun, 8);
     run("m");
     EXPECT_EQ(afc->afcCount, 0);
@@ -129,14 +134,14 @@ TEST_F(AfcFixture, NinthMarkSampleInTheStartBitRejectsIt) {
 }
 
 TEST_F(AfcFixture, MarkAtTheMiddleOfTheStartBitRejectsIt) {
-    const auto taken = run(repeat('s', 32) + "m");
+    const auto taken = run(runs({{'s', 32}, {'m', 1}}));
     EXPECT_TRUE(taken.empty());
     EXPECT_EQ(afc->afcCount, 0);
     EXPECT_EQ(afc->afcMarkRun, 0);
 }
 
 TEST_F(AfcFixture, MarkSamplesAfterTheStartBitDoNotCountTowardRejection) {
-    run(repeat('s', 33) + repeat('m', 20));
+    run(runs({{'s', 33}, {'m', 20}}));
     EXPECT_EQ(afc->afcCount, 53);
 }
 
