@@ -5,6 +5,7 @@
 #include <numbers>
 
 #include "frontend/mixer_phase.h"
+#include "link/logger_texts.h"
 
 namespace kestrel {
 namespace {
@@ -63,6 +64,12 @@ bool Spectrum::frameDue() {
 }
 
 void Spectrum::computeFrame() {
+    // The transform is set up once; should that have failed, each frame tries again.
+    if (!plan.valid()) plan = KissFftPlan(kSpectrumBins, false);
+    if (!plan.valid()) {
+        ui.messageBox(kSpectrumAllocationFailure, kErrorCaption, kMbOk | kMbTopMost);
+        return;
+    }
     const int newest = (d + kSpectrumRingSize - 1) % kSpectrumRingSize;
     const double* inPhase = decimatedI.window(newest, kSpectrumBins);
     const double* quadrature = decimatedQ.window(newest, kSpectrumBins);

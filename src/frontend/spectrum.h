@@ -24,6 +24,8 @@ constexpr int kSpectrumTopY = 20;        // no trace point is drawn above this
 constexpr int kSpectrumRingSize = 2048;  // decimated samples
 constexpr int kWavFrameDivider = 32;     // while a .wav file plays, one frame in 32
 
+inline constexpr const char* kSpectrumAllocationFailure = "RX_FFTcalculate 84, malloc failed";
+
 // Hz per bin (and per pixel) at a processing rate: sampleRate / 4 spread over 810 bins.
 inline double spectrumBinWidth(int sampleRate) {
     return sampleRate / (4.0 * kSpectrumBins);

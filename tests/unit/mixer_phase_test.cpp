@@ -19,11 +19,5 @@ TEST(MixerPhase, PhasorMatchesTheLibraryToDoublePrecision) {
     }
 }
 
-TEST(MixerPhase, PhaseWrapsBelowOneCycle) {
-    EXPECT_DOUBLE_EQ(advancePhase(0.9, 0.1770833), 0.9 + 0.1770833 - 1.0);
-    EXPECT_DOUBLE_EQ(advancePhase(0.25, 0.5), 0.75);
-    EXPECT_DOUBLE_EQ(advancePhase(0.5, 0.5), 0.0);
-}
-
 }  // namespace
 }  // namespace kestrel
