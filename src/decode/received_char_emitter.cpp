@@ -3,12 +3,9 @@
 #include <cstdint>
 #include <thread>
 
+#include "link/logger_codes.h"
+
 namespace kestrel {
-namespace {
-
-constexpr std::uint32_t TXM_CHAR = 32771;
-
-}  // namespace
 
 char16_t ReceivedCharEmitter::applyDuplicateRules(char16_t ch) const {
     const char16_t prev = lastChar;

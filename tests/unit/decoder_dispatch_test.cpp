@@ -33,8 +33,8 @@ void testDesign(double* taps, int n, double, double designRate, double symbolRat
 
 struct DecodeRig {
     ModemState state;
-    FakeLoggerPort logger;
-    FakeUiPort ui;
+    RecordingLogger logger;
+    RecordingUi ui;
     FakeTextSinkPort textFile;
     ReceivedCharEmitter emitter{state, logger};
     Framing framing{state, emitter, ui, textFile};
@@ -78,7 +78,7 @@ TEST(DecoderDispatch, EachModeDecodesACleanKeyedSignal) {
         KeyedEnvelope warmUp;
         warmUp.idle(4000);
         rig->feed(warmUp);
-        rig->logger.posts.clear();
+        rig->logger.clear();
 
         KeyedEnvelope e;
         e.ripple = 0.03;

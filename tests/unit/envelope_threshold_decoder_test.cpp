@@ -13,8 +13,8 @@ namespace {
 
 struct EnvelopeRig {
     ModemState state;
-    FakeLoggerPort logger;
-    FakeUiPort ui;
+    RecordingLogger logger;
+    RecordingUi ui;
     FakeTextSinkPort textFile;
     ReceivedCharEmitter emitter{state, logger};
     Framing framing{state, emitter, ui, textFile};

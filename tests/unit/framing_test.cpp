@@ -47,8 +47,8 @@ struct FeedRecorder : RepeatMatchSink {
 // Everything the framing talks to, with the framing itself and a frame to drive it.
 struct Rig {
     ModemState state;
-    FakeLoggerPort logger;
-    FakeUiPort ui;
+    RecordingLogger logger;
+    RecordingUi ui;
     FakeTextSinkPort textFile;
     ReceivedCharEmitter emitter{state, logger};
     Framing framing{state, emitter, ui, textFile};
@@ -250,15 +250,15 @@ TEST(Framing, StatusShowsStopLengthInMillisecondsAndSnrInDecibels) {
     } rates[] = {{12000, "33mS "}, {13200, "30mS "}, {19800, "20mS "}};
     for (const auto& r : rates) {
         auto rig = ltrsStream(r.rate, 0.05);
-        EXPECT_EQ(rig->ui.status[3], r.stop);
+        EXPECT_EQ(rig->ui.statusText(3), r.stop);
         EXPECT_EQ(rig->framing.stopEstimate, 99);
-        EXPECT_EQ(rig->ui.status[1], "18 dB S/N");  // 20 log10(1 / 0.05) - 8
+        EXPECT_EQ(rig->ui.statusText(1), "18 dB S/N");  // 20 log10(1 / 0.05) - 8
         EXPECT_EQ(rig->framing.signalPresent, 1);
     }
     // Without a signal the slots are held at 99: the estimate is 98.
     auto weak = ltrsStream(12000, 0.3);
-    EXPECT_EQ(weak->ui.status[3], "32mS ");
-    EXPECT_EQ(weak->ui.status[1], "02 dB S/N");  // 2.46 dB: not yet a signal
+    EXPECT_EQ(weak->ui.statusText(3), "32mS ");
+    EXPECT_EQ(weak->ui.statusText(1), "02 dB S/N");  // 2.46 dB: not yet a signal
     EXPECT_EQ(weak->framing.signalPresent, 0);
 }
 
@@ -266,7 +266,7 @@ TEST(Framing, LostSignalShowsTheCaption) {
     auto rig = std::make_unique<Rig>();
     rig->framing.markSnr.fill(-2000.0);
     rig->run(characterWith({98}, {}));
-    EXPECT_EQ(rig->ui.status[1], "Sig to Noise");
+    EXPECT_EQ(rig->ui.statusText(1), "Sig to Noise");
 }
 
 TEST(Framing, ABadStopSlotPostsNoNewEstimate) {
@@ -286,7 +286,7 @@ TEST(Framing, ABadStopSlotPostsNoNewEstimate) {
     EXPECT_EQ(rig->received(), "EEE");
     // Three starts, but the one that closes the bad slot posts no stop length.
     int stopTexts = 0;
-    for (const auto& [part, text] : rig->ui.statusTexts) stopTexts += part == 3;
+    for (const auto& [part, text] : rig->ui.statusTexts()) stopTexts += part == 3;
     EXPECT_EQ(stopTexts, 2);
 }
 
@@ -336,7 +336,7 @@ TEST(Framing, NewSignalAfterIdleStartsANewLineInLetters) {
         EXPECT_EQ(rig->received(), newline ? "RY 5\nEE" : "RY 533");
         // The S/N figures restart from 10 dB and climb towards 18 again.
         std::vector<std::string> snr;
-        for (const auto& [part, text] : rig->ui.statusTexts) {
+        for (const auto& [part, text] : rig->ui.statusTexts()) {
             if (part == 1) snr.push_back(text);
         }
         ASSERT_GE(snr.size(), 2u);

@@ -78,8 +78,8 @@ TEST(LocalPeakThreshold, ForwardGapWalkStopsAt2516) {
 // The decoder on steady windows: mark 1.0 and space 0.05 everywhere.
 struct SteadyRig {
     ModemState state;
-    FakeLoggerPort logger;
-    FakeUiPort ui;
+    RecordingLogger logger;
+    RecordingUi ui;
     FakeTextSinkPort textFile;
     ReceivedCharEmitter emitter{state, logger};
     Framing framing{state, emitter, ui, textFile};

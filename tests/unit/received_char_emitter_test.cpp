@@ -15,7 +15,7 @@ constexpr std::uint32_t kTxmChar = 32771;
 
 struct ReceivedCharEmitterTest : ::testing::Test {
     ModemState state;
-    FakeLoggerPort logger;
+    RecordingLogger logger;
     ReceivedCharEmitter emitter{state, logger};
 
     ReceivedCharEmitterTest() { state.Contest = 0; }
@@ -27,9 +27,9 @@ struct ReceivedCharEmitterTest : ::testing::Test {
 
 TEST_F(ReceivedCharEmitterTest, PostsEachCharacterAsTxmChar) {
     emitter.emitReceivedChar(u'K');
-    ASSERT_EQ(logger.posts.size(), 1u);
-    EXPECT_EQ(logger.posts[0].first, 32771u);
-    EXPECT_EQ(logger.posts[0].second, 'K');
+    ASSERT_EQ(logger.posts().size(), 1u);
+    EXPECT_EQ(logger.posts()[0].code, 32771u);
+    EXPECT_EQ(logger.posts()[0].value, 'K');
 }
 
 TEST_F(ReceivedCharEmitterTest, DoubledSpacesAndNewlinesArriveOnce) {
@@ -47,7 +47,7 @@ TEST_F(ReceivedCharEmitterTest, NulIsDroppedAndForgotten) {
     emit(" ");
     emitter.emitReceivedChar(0);
     EXPECT_EQ(emit(" "), " ");  // the space before the NUL still counts as the last one
-    EXPECT_EQ(logger.posts.size(), 1u);
+    EXPECT_EQ(logger.posts().size(), 1u);
 }
 
 TEST_F(ReceivedCharEmitterTest, ContestModeFiltersAfterRememberingTheRawCharacter) {
