@@ -28,9 +28,9 @@ void append16(Bytes& b, std::uint32_t v) {
 }
 
 void appendChunk(Bytes& b, const char* id, const Bytes& body, bool pad = true) {
-    b.insert(b.end(), id, id + 4);
+    for (int k = 0; k < 4; ++k) b.push_back(static_cast<std::uint8_t>(id[k]));
     append32(b, static_cast<std::uint32_t>(body.size()));
-    b.insert(b.end(), body.begin(), body.end());
+    for (const std::uint8_t x : body) b.push_back(x);
     if (pad && body.size() % 2) b.push_back(0);
 }
 
@@ -122,9 +122,9 @@ using WavWrite = TempDir;
 TEST_F(WavWrite, FileOfNSamplesIs44Plus2NBytesAndPlaysBackEverySample) {
     const std::vector<std::int16_t> samples = {1, -2, 32767, -32768, 0, 3726, 100};
     const auto path = dir_ / "contact.wav";
-    FakeUiPort ui;
+    RecordingUi ui;
     EXPECT_TRUE(writeWavFile(path, samples, ui));
-    EXPECT_TRUE(ui.messageBoxes.empty());
+    EXPECT_TRUE(ui.messageBoxes().empty());
     EXPECT_EQ(std::filesystem::file_size(path), 44u + 2 * samples.size());
 
     WavToPlay file;
@@ -143,23 +143,20 @@ TEST_F(WavWrite, FileOfNSamplesIs44Plus2NBytesAndPlaysBackEverySample) {
 }
 
 TEST_F(WavWrite, UnopenablePathShowsTheOpenMessageAndWritesNothing) {
-    FakeUiPort ui;
+    RecordingUi ui;
     const std::vector<std::int16_t> samples = {1, 2};
     EXPECT_FALSE(writeWavFile(dir_ / "missing" / "x.wav", samples, ui));
-    ASSERT_EQ(ui.messageBoxes.size(), 1u);
-    EXPECT_EQ(ui.messageBoxes[0].text, "Files 258 Failed to open save Wav file");
-    EXPECT_EQ(ui.messageBoxes[0].caption, "");
-    EXPECT_EQ(ui.messageBoxes[0].flags, kMbTopMost);
+    EXPECT_EQ(
+        ui.messageBoxes(),
+        (std::vector<UiMessageBox>{{"Files 258 Failed to open save Wav file", "", kMbTopMost}}));
 }
 
 TEST_F(WavWrite, FailedSampleWriteShowsTheWriteMessage) {  // /dev/full: every write fails
-    FakeUiPort ui;
+    RecordingUi ui;
     const std::vector<std::int16_t> samples(100000, 7);
     EXPECT_FALSE(writeWavFile("/dev/full", samples, ui));
-    ASSERT_EQ(ui.messageBoxes.size(), 1u);
-    EXPECT_EQ(ui.messageBoxes[0].text, "saveWav write errorfiles 275");
-    EXPECT_EQ(ui.messageBoxes[0].caption, "");
-    EXPECT_EQ(ui.messageBoxes[0].flags, kMbTopMost);
+    EXPECT_EQ(ui.messageBoxes(),
+              (std::vector<UiMessageBox>{{"saveWav write errorfiles 275", "", kMbTopMost}}));
 }
 
 using WavOpen = TempDir;
