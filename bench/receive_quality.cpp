@@ -1,6 +1,7 @@
 // Character error rate against SNR for each decode mode, beside minimodem on the very same
 // files and beside the ideal non-coherent FSK receiver, on white noise and on CCIR
-// moderate and poor fading. Prints Markdown for docs/benchmarks.md.
+// moderate and poor fading. Prints Markdown for docs/benchmarks.md. The files are those of
+// lab/measure.h: a lead-in, then the scored message (steady reception).
 //
 //   receive_quality [--channel awgn|moderate|poor|all] [--runs N] [--step DB]
 #include <chrono>
@@ -15,6 +16,7 @@
 #include "lab/audio.h"
 #include "lab/channel.h"
 #include "lab/kestrel_receiver.h"
+#include "lab/measure.h"
 #include "lab/minimodem.h"
 #include "lab/text_score.h"
 #include "lab/texts.h"
@@ -24,10 +26,7 @@ using namespace kestrel::lab;
 
 namespace {
 
-constexpr double kBaud = 45.45;
-constexpr double kRms = 4000.0;
 constexpr int kDecoders = 4;  // Flutter, Selectiv, Spread, minimodem
-const char* const kDecoderNames[kDecoders] = {"Flutter", "Selectiv", "Spread", "minimodem"};
 
 struct Channel {
     const char* name;
@@ -41,33 +40,16 @@ struct Point {
     double theory;
 };
 
-std::string message() {
-    return std::string(kContestText) + (kSerialText + 2);
+double ideal(const Channel& channel, double snr) {
+    return channel.fading ? bfskCharErrorRayleigh(snr, kMeasureBaud)
+                          : bfskCharErrorAwgn(snr, kMeasureBaud);
 }
 
-// Errors and characters of each decoder over `runs` files at one SNR.
-Point measure(const Channel& channel, double snr, int runs, const Audio& clean) {
-    Point p{snr, {}, 0.0};
-    std::size_t errors[kDecoders] = {}, chars = 0;
-    const std::string text = message();
-    for (int run = 0; run < runs; ++run) {
-        const auto seed = static_cast<std::uint64_t>(1000 * run + 10 * (snr + 50));
-        Audio audio = channel.fading ? watterson(clean, *channel.fading, seed) : clean;
-        addNoise(audio, kRms * kRms, snr, seed + 7);
-        audio = limitedToPeak(audio, 32000.0);
-        chars += normaliseText(text).size();
-        for (int d = 0; d < 3; ++d) {
-            KestrelSettings s;
-            s.mode = static_cast<DecodeMode>(d);
-            errors[d] += messageErrors(text, kestrelDecode(audio, s).text);
-        }
-        const auto path = tempWavPath("quality");
-        writeWav(path, audio);
-        errors[3] += messageErrors(text, minimodemReceive(path, kBaud));
-        std::filesystem::remove(path);
-    }
-    for (int d = 0; d < kDecoders; ++d) p.cer[d] = static_cast<double>(errors[d]) / chars;
-    p.theory = channel.fading ? bfskCharErrorRayleigh(snr, kBaud) : bfskCharErrorAwgn(snr, kBaud);
+Point measure(const Channel& channel, double snr, int runs) {
+    const std::vector<Audio> files = measuringFiles(channel.fading, snr, runs);
+    Point p{snr, {}, ideal(channel, snr)};
+    for (int d = 0; d < 3; ++d) p.cer[d] = kestrelErrorRate(files, static_cast<DecodeMode>(d));
+    p.cer[3] = minimodemErrorRate(files);
     return p;
 }
 
@@ -89,16 +71,13 @@ std::string snrFor(const std::vector<Point>& points, const std::function<double(
 }
 
 void report(const Channel& channel, int runs, double step) {
-    const std::string text = message();
-    const Audio clean = scaledToRms(minimodemTransmit(text, kBaud, 12000), kRms);
-    const Audio padded1 = padded(clean, 1.0, 1.5);
-    std::printf("\n### %s (%d files of %zu characters per point, 45.45 baud, 12000 samples/s)\n\n",
-                channel.name, runs, normaliseText(text).size());
+    std::printf("\n### %s (%d files of %zu scored characters per point)\n\n", channel.name, runs,
+                normaliseText(measuredMessage()).size());
     std::printf("| SNR dB | Flutter | Selectiv | Spread | minimodem | ideal FSK |\n");
     std::printf("|---:|---:|---:|---:|---:|---:|\n");
     std::vector<Point> points;
     for (double snr = channel.lowDb; snr <= channel.highDb + 1e-9; snr += step) {
-        points.push_back(measure(channel, snr, runs, padded1));
+        points.push_back(measure(channel, snr, runs));
         const Point& p = points.back();
         std::printf("| %+.0f | %.2f%% | %.2f%% | %.2f%% | %.2f%% | %.2f%% |\n", p.snr,
                     100 * p.cer[0], 100 * p.cer[1], 100 * p.cer[2], 100 * p.cer[3], 100 * p.theory);
@@ -110,13 +89,8 @@ void report(const Channel& channel, int runs, double step) {
             std::printf(" %s |", snrFor(
                                      points, [d](const Point& p) { return p.cer[d]; }, target)
                                      .c_str());
-        const double ideal = snrForErrorRate(
-            [&](double s) {
-                return channel.fading ? bfskCharErrorRayleigh(s, kBaud)
-                                      : bfskCharErrorAwgn(s, kBaud);
-            },
-            target);
-        std::printf(" %.1f |\n", ideal);
+        const double best = snrForErrorRate([&](double s) { return ideal(channel, s); }, target);
+        std::printf(" %.1f |\n", best);
     }
     std::fflush(stdout);
 }

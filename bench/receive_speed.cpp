@@ -41,8 +41,9 @@ void shell(const std::string& command) {
 
 int main(int argc, char** argv) {
     const std::filesystem::path self = std::filesystem::absolute(argv[0]);
-    const std::string cli =
-        argc > 1 ? argv[1] : (self.parent_path().parent_path() / "kestrel-cli").string();
+    const std::string cli = argc > 1 && *argv[1]
+                                ? argv[1]
+                                : (self.parent_path().parent_path() / "kestrel-cli").string();
     const double wanted = argc > 2 ? std::atof(argv[2]) : 120.0;
 
     std::printf(

@@ -12,6 +12,12 @@ inline constexpr const char* kContestText =
     "DL5XYZ DE VE3ABC VE3ABC\r\n"
     "VE3ABC 599 14 14 DL5XYZ\r\n";
 
+// Sent before a message whose error rate is measured in steady state: a receiver needs a
+// few characters after noise alone to find the character timing and the levels, and
+// these characters give it that time without being scored. The closing space puts a
+// receiver that the noise left in figures case back into letters.
+inline constexpr const char* kLeadIn = "\r\nRYRYRYRYRYRYRYRY ";
+
 inline constexpr const char* kShortText = "\r\nCQ TEST DE W1AW W1AW K\r\n";
 
 inline constexpr const char* kSerialText =
