@@ -12,13 +12,16 @@
 //   RXM_CHAR       echoed as TXM_CHAR
 //   RXM_SHOWSETUP  an open-file dialog; the chosen path comes back as TXM_CHARs and 13
 //   RXM_EXIT       ends with the value as exit code
-#include <commdlg.h>
 #include <windows.h>
+// after windows.h, which it needs
+#include <commdlg.h>
 
+#include <cstring>
 #include <string>
 
 #include "app/command_line.h"
 #include "link/logger_codes.h"
+#include "link/logger_texts.h"
 
 namespace {
 
@@ -35,8 +38,13 @@ void post(std::uint32_t code, std::int64_t value) {
     PostMessageW(loggerWindow, mmttyMessage, code, static_cast<LPARAM>(value));
 }
 
-void errorBox(const wchar_t* text) {
-    MessageBoxW(nullptr, text, L"Kestrel Error", MB_OK | MB_TOPMOST);
+// Kestrel's texts are ASCII.
+std::wstring wide(const char* text) {
+    return std::wstring(text, text + std::strlen(text));
+}
+
+void errorBox(const char* text) {
+    MessageBoxW(nullptr, wide(text).c_str(), wide(kErrorCaption).c_str(), MB_OK | MB_TOPMOST);
 }
 
 std::int64_t handleValue(HWND w) {
@@ -60,7 +68,7 @@ void chooseFile(HWND window) {
 void handleCommand(HWND window, WPARAM code, LPARAM value) {
     switch (code) {
         case RXM_HANDLE:
-            if (value != handleValue(loggerWindow)) errorBox(L"different hWnd");
+            if (value != handleValue(loggerWindow)) errorBox(kDifferentHandleMessage);
             break;
         case RXM_REQHANDLE:
             post(TXM_HANDLE, handleValue(window));
@@ -69,7 +77,7 @@ void handleCommand(HWND window, WPARAM code, LPARAM value) {
             if (value >= kMarkMin && value <= kMarkMax)
                 markFrequency = static_cast<int>(value);
             else
-                errorBox(L"Kestrel Mark tone must be between 250 and 3000Hz");
+                errorBox(kMarkRangeMessage);
             post(TXM_MARK, markFrequency);
             break;
         case RXM_CHAR:
@@ -109,10 +117,7 @@ int WINAPI wWinMain(HINSTANCE instance, HINSTANCE, PWSTR commandLine, int) {
     loggerWindow = reinterpret_cast<HWND>(static_cast<INT_PTR>(cl.loggerWindow));
     const HANDLE mapping = OpenFileMappingW(FILE_MAP_ALL_ACCESS, FALSE, L"MMTTY");
     if (mapping == nullptr) {
-        MessageBoxW(nullptr,
-                    L"Kestrel does not work standalone\nUse with a logging program like\n"
-                    L"        N1MM+ or Logger32",
-                    L"Kestrel Error", MB_OK | MB_TOPMOST);
+        errorBox(kStandaloneMessage);
         return 0;
     }
     auto* block = static_cast<std::int32_t*>(MapViewOfFile(mapping, FILE_MAP_ALL_ACCESS, 0, 0, 0));

@@ -1,8 +1,9 @@
 // loggersim.exe: the logger substitute. It plays the logger's side of the MMTTY link for
 // Kestrel.exe, from a scenario file or interactively. Usage: loggersim_options.cpp and
 // docs/loggersim.md.
-#include <shellapi.h>
 #include <windows.h>
+// after windows.h, which it needs
+#include <shellapi.h>
 
 #include <string>
 #include <vector>
