@@ -7,8 +7,8 @@
 #include <memory>
 #include <vector>
 
-#include "fakes/recording_logger.h"
-#include "fakes/recording_ui.h"
+#include "fakes/fake_logger_port.h"
+#include "fakes/fake_ui_port.h"
 #include "frontend/front_end.h"
 #include "support/fsk_source.h"
 
@@ -38,8 +38,8 @@ int main() {
         kestrel::ModemState state;
         state.baudIndex = speed.baudIndex;
         state.sampleRate = speed.sampleRate;
-        kestrel::testing::RecordingLogger logger;
-        kestrel::testing::RecordingUi ui;
+        kestrel::RecordingLogger logger;
+        kestrel::RecordingUi ui;
         auto frontEnd = std::make_unique<kestrel::FrontEnd>(state, logger, ui);
         CountingSink sink;
         frontEnd->setDecodeSink(&sink);

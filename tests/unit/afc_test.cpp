@@ -8,14 +8,12 @@
 #include <utility>
 #include <vector>
 
-#include "fakes/recording_logger.h"
-#include "fakes/recording_ui.h"
+#include "fakes/fake_logger_port.h"
+#include "fakes/fake_ui_port.h"
 
 namespace kestrel {
 namespace {
 
-using testing::RecordingLogger;
-using testing::RecordingUi;
 
 struct AfcFixture : ::testing::Test {
     struct Measurement {
@@ -91,15 +89,15 @@ TEST_F(AfcFixture, ReportsTheCorrectedTonesAndTheMeanOffsetAt441) {
     state.spaceOffset = -6.0;
     run(runs({{'s', 440}}));
     EXPECT_TRUE(logger.posts().empty());
-    EXPECT_TRUE(ui.statusTexts.empty());
+    EXPECT_TRUE(ui.statusTexts().empty());
     run("s");
     // The updates at the bit middles set averageOffset to -5.5.
-    const std::vector<RecordingLogger::Post> expected = {{kAfcMarkReport, 2130},
+    const std::vector<LoggerPost> expected = {{kAfcMarkReport, 2130},
                                                          {kAfcSpaceReport, 2300}};
     EXPECT_EQ(logger.posts(), expected);
-    ASSERT_EQ(ui.statusTexts.size(), 1u);
-    EXPECT_EQ(ui.statusTexts[0].id, 0);
-    EXPECT_EQ(ui.statusTexts[0].text, " -05Hz");
+    ASSERT_EQ(ui.statusTexts().size(), 1u);
+    EXPECT_EQ(ui.statusTexts()[0].id, 0);
+    EXPECT_EQ(ui.statusTexts()[0].text, " -05Hz");
     EXPECT_EQ(afc->afcCount, 441);
 }
 
@@ -107,15 +105,15 @@ TEST_F(AfcFixture, StatusTextShowsTwoDigitsInThreeColumns) {
     state.markOffset = 12.7;
     state.spaceOffset = 13.9;
     run(runs({{'s', 441}}));
-    ASSERT_EQ(ui.statusTexts.size(), 1u);
-    EXPECT_EQ(ui.statusTexts[0].text, "  13Hz");
+    ASSERT_EQ(ui.statusTexts().size(), 1u);
+    EXPECT_EQ(ui.statusTexts()[0].text, "  13Hz");
 }
 
 TEST_F(AfcFixture, WhileTransmittingReportsButLeavesTheStatusBarAlone) {
     state.txState = 3;
     run(runs({{'s', 441}}));
     EXPECT_EQ(logger.posts().size(), 2u);
-    EXPECT_TRUE(ui.statusTexts.empty());
+    EXPECT_TRUE(ui.statusTexts().empty());
     EXPECT_EQ(afc->afcCount, 0);  // the character ends at 441
 }
 

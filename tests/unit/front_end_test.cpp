@@ -7,16 +7,14 @@
 #include <numbers>
 #include <vector>
 
-#include "fakes/recording_logger.h"
-#include "fakes/recording_ui.h"
+#include "fakes/fake_logger_port.h"
+#include "fakes/fake_ui_port.h"
 #include "support/fsk_source.h"
 
 namespace kestrel {
 namespace {
 
 using testing::FskSource;
-using testing::RecordingLogger;
-using testing::RecordingUi;
 
 struct RecordingSink : DecodeDispatchSink {
     void decodeDispatch(int d, ToneFilterRings&) override { calls.push_back(d); }
@@ -140,7 +138,7 @@ TEST_F(FrontEndFixture, WhileTransmittingTheStatusBarIsLeftAlone) {
     state.txState = 3;
     feed(keyed(state, 0.0, 8));
     EXPECT_FALSE(logger.posts().empty());
-    EXPECT_TRUE(ui.statusTexts.empty());
+    EXPECT_TRUE(ui.statusTexts().empty());
 }
 
 }  // namespace

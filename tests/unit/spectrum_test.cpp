@@ -7,12 +7,11 @@
 #include <memory>
 #include <numbers>
 
-#include "fakes/recording_ui.h"
+#include "fakes/fake_ui_port.h"
 
 namespace kestrel {
 namespace {
 
-using testing::RecordingUi;
 
 struct SpectrumFixture : ::testing::Test {
     void tone(double hz, int samples) {
@@ -87,18 +86,18 @@ TEST_F(SpectrumFixture, SilenceGivesAFlatTraceAtTheBottom) {
 TEST_F(SpectrumFixture, OneFramePer1024SamplesAndOneIn32WhileAWavFilePlays) {
     // The first frame falls on decimated sample 1, the fifth input sample.
     tone(2210.0, 4);
-    EXPECT_EQ(ui.spectrumRepaints, 0);
+    EXPECT_EQ(ui.repaints(), 0);
     tone(2210.0, 1);
-    EXPECT_EQ(ui.spectrumRepaints, 1);
+    EXPECT_EQ(ui.repaints(), 1);
     tone(2210.0, 10 * 1024);
-    EXPECT_EQ(ui.spectrumRepaints, 11);
+    EXPECT_EQ(ui.repaints(), 11);
 
     state.wavPlaying = 1;
     tone(2210.0, 64 * 1024);
-    EXPECT_EQ(ui.spectrumRepaints, 13);
+    EXPECT_EQ(ui.repaints(), 13);
     state.wavPlaying = 0;
     tone(2210.0, 1024);
-    EXPECT_EQ(ui.spectrumRepaints, 14);
+    EXPECT_EQ(ui.repaints(), 14);
 }
 
 }  // namespace
