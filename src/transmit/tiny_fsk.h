@@ -4,6 +4,7 @@
 // once after each opening, and during a transmission feeds it upper-case characters
 // between "[" and "]", passing the keyer's echo on to the logger.
 #include <atomic>
+#include <string>
 #include <string_view>
 #include <thread>
 
@@ -48,14 +49,14 @@ std::string_view tinySpeedCommand(int baudIndex);
 int openTinyPort(TinyFsk& tiny, std::string_view portName);
 
 // After each opening of the port: asks the keyer its speed and polarity and corrects
-// them to baudIndex and markPolarity ('H' or 'L'); sets tinyConfigured when done.
-void tinyConfigThread(TinyFsk& tiny, char markPolarity);
+// them to baudIndex and markPolarity ("H" or "L"); sets tinyConfigured when done.
+void tinyConfigThread(TinyFsk& tiny, std::string_view markPolarity);
 
 // One transmission, started after txState has been set to 1.
 void tinyTxThread(TinyFsk& tiny);
 
 // Start the threads; the program detaches them, tests join them.
-std::thread launchTinyConfigThread(TinyFsk& tiny, char markPolarity);
+std::thread launchTinyConfigThread(TinyFsk& tiny, std::string markPolarity);
 std::thread launchTinyTxThread(TinyFsk& tiny);
 
 }  // namespace kestrel

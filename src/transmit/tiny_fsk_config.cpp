@@ -50,12 +50,13 @@ void correctSpeed(TinyFsk& tiny, SerialPort* port, char keyerDigit) {
     if (!writeAll(port, command)) message(tiny, "Tiny TX WriteFile ~4 error");
 }
 
-void correctPolarity(TinyFsk& tiny, SerialPort* port, TinyMark keyerMark, char markPolarity) {
+void correctPolarity(TinyFsk& tiny, SerialPort* port, TinyMark keyerMark,
+                     std::string_view markPolarity) {
     if (keyerMark == TinyMark::missing) message(tiny, "Kestrel can't find MARK");
     if (keyerMark == TinyMark::unreadable) message(tiny, "Kestrel can't find High or LOW");
-    if (keyerMark == TinyMark::high && markPolarity == 'L' && !writeAll(port, "~1"))
+    if (keyerMark == TinyMark::high && markPolarity == "L" && !writeAll(port, "~1"))
         message(tiny, "Tiny TX WriteFile ~1 error");
-    if (keyerMark == TinyMark::low && markPolarity == 'H' && !writeAll(port, "~0"))
+    if (keyerMark == TinyMark::low && markPolarity == "H" && !writeAll(port, "~0"))
         message(tiny, "Tiny TX WriteFile ~0 error");
 }
 
@@ -123,7 +124,7 @@ int openTinyPort(TinyFsk& tiny, std::string_view portName) {
     return 0;
 }
 
-void tinyConfigThread(TinyFsk& tiny, char markPolarity) {
+void tinyConfigThread(TinyFsk& tiny, std::string_view markPolarity) {
     tiny.clock.sleepMs(kKeyerWakeMs);
     std::shared_ptr<SerialPort> port = tiny.ports.fskPort.load();
     while (!readReply(port.get()).empty() && !tiny.stopRequested.load()) {
@@ -146,8 +147,9 @@ void tinyConfigThread(TinyFsk& tiny, char markPolarity) {
     tiny.state.tinyConfigured.store(1);
 }
 
-std::thread launchTinyConfigThread(TinyFsk& tiny, char markPolarity) {
-    return std::thread([&tiny, markPolarity] { tinyConfigThread(tiny, markPolarity); });
+std::thread launchTinyConfigThread(TinyFsk& tiny, std::string markPolarity) {
+    return std::thread(
+        [&tiny, polarity = std::move(markPolarity)] { tinyConfigThread(tiny, polarity); });
 }
 
 }  // namespace kestrel
