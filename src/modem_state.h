@@ -58,6 +58,10 @@ struct ModemState {
     std::atomic<int> fskLine{0};
     std::atomic<int> fskInvert{0};
     std::atomic<int> tinyConfigured{0};  // the TinyFSK keyer's speed and polarity are set
+
+    // Logger link: what the ident thread learns from the logger's window titles.
+    std::atomic<int> diNumber{0};
+    std::atomic<int> switchesLocked{0};
 };
 
 }  // namespace kestrel
