@@ -29,7 +29,7 @@ struct FskPortTest : testing::Test {
     FskPortTest() { system.devices = {"COM5", "COM6"}; }
 
     FakeSerialPorts system;
-    FakeUiPort ui;
+    RecordingUi ui;
     ComPorts ports{system, ui};
     ModemState state;
 };
@@ -70,7 +70,7 @@ TEST_F(FskPortTest, OpenFailuresNameTheCause) {
     EXPECT_EQ(openFskPort(ports, state, "COM5"), 1);
 
     std::vector<std::string> texts;
-    for (const auto& box : ui.boxes()) {
+    for (const auto& box : ui.messageBoxes()) {
         texts.push_back(box.text);
         EXPECT_EQ(box.caption, "Kestrel FSK Error");
         EXPECT_EQ(box.flags, unsigned{kMbTopMost});

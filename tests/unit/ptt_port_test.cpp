@@ -20,7 +20,7 @@ struct PttPortTest : testing::Test {
     }
 
     FakeSerialPorts system;
-    FakeUiPort ui;
+    RecordingUi ui;
     ComPorts ports{system, ui};
     ModemState state;
 };
@@ -34,7 +34,7 @@ TEST_F(PttPortTest, OpeningClosesTheFskPortAndClearsBothLinesAndBreak) {
               (std::vector<std::string>{"open \\\\.\\COM4 overlapped", "close",
                                         "open \\\\.\\COM3 overlapped", "readState",
                                         "queues 4096/4096", "DTR off", "RTS off", "break off"}));
-    EXPECT_TRUE(ui.boxes().empty());
+    EXPECT_TRUE(ui.messageBoxes().empty());
 }
 
 TEST_F(PttPortTest, LineNoneOnlyClosesThePorts) {
@@ -51,7 +51,7 @@ TEST_F(PttPortTest, FailuresAreReportedWithTheirOwnTexts) {
     ASSERT_NE(ports.pttPort.load(), nullptr);  // left open: its lines still switch
     EXPECT_EQ(openPttPort(ports, "NONE", kPttNone), 0);
 
-    auto boxes = ui.boxes();
+    auto boxes = ui.messageBoxes();
     ASSERT_EQ(boxes.size(), 3u);
     EXPECT_EQ(boxes[0].text, "Unable to Open PTT COM port\nCOM port may be in use or absent");
     EXPECT_EQ(boxes[0].caption, "");
@@ -64,7 +64,7 @@ TEST_F(PttPortTest, FailuresAreReportedWithTheirOwnTexts) {
 
     system.prepare = [](FakeSerialPort& p) { p.failing = {"queues"}; };
     EXPECT_EQ(openPttPort(ports, "COM3", kPttDtr), 0);
-    EXPECT_EQ(ui.boxes().back().text, "SetupCom failed for PTT COM port");
+    EXPECT_EQ(ui.messageBoxes().back().text, "SetupCom failed for PTT COM port");
 }
 
 TEST_F(PttPortTest, SetPttSwitchesTheChosenLineOfThePortOfTheMode) {
