@@ -1,0 +1,125 @@
+#include "app/settings_options.h"
+
+#include <array>
+#include <charconv>
+#include <optional>
+#include <string_view>
+
+#include "app/ini_file.h"
+#include "app/settings_load.h"
+
+namespace kestrel {
+namespace {
+
+constexpr std::array<std::string_view, 4> kOptions = {"--settings", "--baud", "--mark", "--space"};
+constexpr std::array<std::string_view, 3> kBaudRates = {"45.45", "50", "75"};  // by baud index
+constexpr double kLowestTone = 250;
+constexpr double kHighestTone = 2999;
+
+// kestrel-cli has no sound devices; the device numbers it loads are never used.
+class NoSoundDevices : public AudioDevicesPort {
+  public:
+    std::vector<std::string> inputDeviceNames() override { return {}; }
+    std::vector<std::string> outputDeviceNames() override { return {}; }
+};
+
+struct Taken {
+    std::array<std::optional<std::string>, kOptions.size()> values;  // in kOptions order
+};
+
+// Moves the options and their values out of args.
+bool takeOptions(std::vector<std::string>& args, Taken& taken, std::string& error) {
+    std::vector<std::string> rest;
+    for (std::size_t i = 0; i < args.size(); ++i) {
+        const std::string_view arg = args[i];
+        std::size_t option = 0;
+        while (option < kOptions.size() && arg != kOptions[option] &&
+               !(arg.starts_with(kOptions[option]) &&
+                 arg.substr(kOptions[option].size()).starts_with('=')))
+            ++option;
+        if (option == kOptions.size()) {
+            rest.push_back(args[i]);
+        } else if (arg.size() > kOptions[option].size()) {
+            taken.values[option] = std::string(arg.substr(kOptions[option].size() + 1));
+        } else if (i + 1 < args.size()) {
+            taken.values[option] = args[++i];
+        } else {
+            error = std::string(kOptions[option]) + " needs a value";
+            return false;
+        }
+    }
+    args = std::move(rest);
+    return true;
+}
+
+std::optional<int> baudIndexOf(std::string_view text) {
+    for (std::size_t i = 0; i < kBaudRates.size(); ++i)
+        if (text == kBaudRates[i]) return static_cast<int>(i);
+    return std::nullopt;
+}
+
+std::optional<double> toneOf(std::string_view text) {
+    double hz = 0;
+    const auto [end, ec] = std::from_chars(text.data(), text.data() + text.size(), hz);
+    if (ec != std::errc() || end != text.data() + text.size()) return std::nullopt;
+    if (!(hz >= kLowestTone && hz <= kHighestTone)) return std::nullopt;
+    return hz;
+}
+
+std::string toneError(std::string_view option, std::string_view text) {
+    return std::string(option) + ": '" + std::string(text) +
+           "' is not a tone; give a frequency in Hz from 250 to 2999";
+}
+
+bool loadSettingsFile(const std::string& path, ModemState& state, std::string& error) {
+    switch (iniFileState(path)) {
+        case IniFileState::missing:
+            error = "--settings: " + path + ": no such file";
+            return false;
+        case IniFileState::unreadable:
+            error = "--settings: " + path + ": not a readable file";
+            return false;
+        case IniFileState::readable:
+            break;
+    }
+    NoSoundDevices devices;
+    SettingsStrings strings;
+    loadSettings(SettingsStore{path}, devices, state, strings);
+    return true;
+}
+
+}  // namespace
+
+bool applySettingsOptions(std::vector<std::string>& args, ModemState& state, std::string& error) {
+    std::vector<std::string> remaining = args;
+    Taken taken;
+    if (!takeOptions(remaining, taken, error)) return false;
+    const auto& [settings, baud, mark, space] = taken.values;
+
+    std::optional<int> baudIndex;
+    if (baud && !(baudIndex = baudIndexOf(*baud))) {
+        error = "--baud: '" + *baud + "' is not a speed; use 45.45, 50 or 75";
+        return false;
+    }
+    std::optional<double> markHz, spaceHz;
+    if (mark && !(markHz = toneOf(*mark))) {
+        error = toneError("--mark", *mark);
+        return false;
+    }
+    if (space && !(spaceHz = toneOf(*space))) {
+        error = toneError("--space", *space);
+        return false;
+    }
+    if (settings && !loadSettingsFile(*settings, state, error)) return false;
+
+    if (baudIndex) {
+        state.baudIndex = *baudIndex;
+        state.sampleRate = sampleRateForBaudIndex(*baudIndex);
+    }
+    if (markHz) state.markFrequency = *markHz;
+    if (spaceHz) state.spaceFrequency = *spaceHz;
+    args = std::move(remaining);
+    return true;
+}
+
+}  // namespace kestrel

@@ -1,0 +1,84 @@
+#include "app/settings_store.h"
+
+#include <algorithm>
+#include <cstdio>
+#include <limits>
+#include <optional>
+
+#include "app/ini_file.h"
+#include "app/wide_text.h"
+
+namespace kestrel {
+namespace {
+
+bool isContinuation(char c) {
+    return (static_cast<unsigned char>(c) & 0xC0) == 0x80;
+}
+
+// text without its last character, a whole UTF-8 sequence.
+std::string_view dropLastCharacter(std::string_view text) {
+    if (text.empty()) return text;
+    std::size_t at = text.size() - 1;
+    while (at > 0 && isContinuation(text[at])) --at;
+    return text.substr(0, at);
+}
+
+// Optional sign, then decimal digits up to the first other character; saturates at the
+// 32-bit limits. Nothing when no digit follows the sign.
+std::optional<std::int32_t> parseLeadingInt(std::string_view text) {
+    bool negative = false;
+    if (!text.empty() && (text.front() == '+' || text.front() == '-')) {
+        negative = text.front() == '-';
+        text.remove_prefix(1);
+    }
+    if (text.empty() || text.front() < '0' || text.front() > '9') return std::nullopt;
+    const std::int64_t limit =
+        negative ? -static_cast<std::int64_t>(std::numeric_limits<std::int32_t>::min())
+                 : std::numeric_limits<std::int32_t>::max();
+    std::int64_t magnitude = 0;
+    for (char c : text) {
+        if (c < '0' || c > '9') break;
+        magnitude = std::min(magnitude * 10 + (c - '0'), limit);
+    }
+    return static_cast<std::int32_t>(negative ? -magnitude : magnitude);
+}
+
+}  // namespace
+
+std::string settingsPath(std::string_view exePath) {
+    for (int i = 0; i < 3; ++i) exePath = dropLastCharacter(exePath);
+    return std::string(exePath) + "ini";
+}
+
+std::string formatSettingInt(std::int32_t value, IntFormat format) {
+    const char* pattern = format == IntFormat::fourDigits   ? "%4.4d"
+                          : format == IntFormat::fiveDigits ? "%5.5d"
+                                                            : "%1.1d";
+    char text[16];
+    std::snprintf(text, sizeof text, pattern, static_cast<int>(value));
+    return text;
+}
+
+std::int32_t SettingsStore::readSettingInt(std::string_view key, std::int32_t defaultValue) const {
+    const std::optional<std::string> text = readIniValue(path, kSettingsSection, key);
+    if (!text) return defaultValue;
+    return parseLeadingInt(*text).value_or(defaultValue);
+}
+
+std::string SettingsStore::readSettingString(std::string_view key, std::string_view defaultValue,
+                                             std::size_t capacity) const {
+    if (capacity == 0) return {};
+    const std::optional<std::string> text = readIniValue(path, kSettingsSection, key);
+    return std::string(wideCharPrefix(text ? *text : defaultValue, capacity - 1));
+}
+
+bool SettingsStore::writeSetting(std::string_view key, std::string_view text) const {
+    return writeIniValue(path, kSettingsSection, key, text);
+}
+
+bool SettingsStore::writeSettingInt(std::string_view key, std::int32_t value,
+                                    IntFormat format) const {
+    return writeSetting(key, formatSettingInt(value, format));
+}
+
+}  // namespace kestrel

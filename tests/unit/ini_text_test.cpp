@@ -1,0 +1,126 @@
+#include "app/ini_text.h"
+
+#include <gtest/gtest.h>
+
+namespace kestrel {
+namespace {
+
+using namespace std::string_literals;
+
+constexpr std::string_view kSection = "Kestrel Modem";
+
+// As Windows leaves it: byte-order mark, CRLF, another program's section first.
+const std::string kWindowsFile =
+    "\xEF\xBB\xBF[Other Program]\r\n"
+    "Markfrequency=1000\r\n"
+    "\r\n"
+    "; Kestrel's own settings\r\n"
+    "[kestrel modem]\r\n"
+    "  MARKFREQUENCY  =  2200  \r\n"
+    "RXnameid=\"Line In (USB)\"\r\n"
+    "TXnameid='Speakers\r\n"
+    "Empty=\r\n"
+    "\r\n"
+    "[Last]\r\n"
+    "Contest=0\r\n";
+
+TEST(SettingsIniText, ReadsOnlyItsSectionIgnoringCaseBlanksAndQuotes) {
+    const IniText text(kWindowsFile);
+    EXPECT_EQ(text.value(kSection, "Markfrequency"), "2200");
+    EXPECT_EQ(text.value(kSection, "RXnameid"), "Line In (USB)");
+    EXPECT_EQ(text.value(kSection, "TXnameid"), "'Speakers");  // no closing quote: kept
+    EXPECT_EQ(text.value(kSection, "Empty"), "");
+    EXPECT_EQ(text.value(kSection, "Contest"), std::nullopt);  // in [Last] only
+    EXPECT_EQ(text.value("Other Program", "markfrequency"), "1000");
+    EXPECT_EQ(text.value("Missing", "Contest"), std::nullopt);
+}
+
+TEST(SettingsIniText, GarbageNeitherMatchesNorHides) {
+    const IniText text(
+        "Contest=5\n"       // outside any section
+        "[Kestrel Modem\n"  // no closing bracket: not a header
+        "just words\n"
+        "=7\n"
+        "[ Kestrel Modem ] trailing\n"
+        "Contest\n"  // no "=": not a key
+        "Contest=1\n"
+        "Contest=0\n"  // the first one counts
+        "Mark\0frequency=9\n"
+        "Squelch=1\0garbage\n"
+        "[KESTREL MODEM]\n"
+        "Decodemode=2\n"s);  // a second copy of the section is not read
+    EXPECT_EQ(text.value(kSection, "Contest"), "1");
+    EXPECT_EQ(text.value(kSection, "Squelch"), "1");
+    EXPECT_EQ(text.value(kSection, "Markfrequency"), std::nullopt);
+    EXPECT_EQ(text.value(kSection, "Decodemode"), std::nullopt);
+}
+
+TEST(SettingsIniText, ReplacingAValueChangesOnlyThatValue) {
+    IniText text(kWindowsFile);
+    ASSERT_TRUE(text.setValue(kSection, "markFrequency", "2125"));
+    ASSERT_TRUE(text.setValue(kSection, "rxnameid", "Line"));
+    ASSERT_TRUE(text.setValue(kSection, "Empty", "x"));
+    std::string expected = kWindowsFile;
+    expected.replace(expected.find("2200"), 4, "2125");
+    expected.replace(expected.find("\"Line In (USB)\""), 15, "Line");
+    expected.replace(expected.find("Empty=") + 6, 0, "x");
+    EXPECT_EQ(text.bytes(), expected);
+}
+
+TEST(SettingsIniText, NewKeyGoesAfterTheLastKeyOfTheSectionInTheFilesLineEnds) {
+    IniText text(
+        "[Kestrel Modem]\n"
+        "Contest=1\n"
+        "\n"
+        "; the next section\n"
+        "[Other]\n"
+        "A=1\n");
+    ASSERT_TRUE(text.setValue(kSection, "Topmost", "1"));
+    EXPECT_EQ(text.bytes(),
+              "[Kestrel Modem]\n"
+              "Contest=1\n"
+              "Topmost=1\n"
+              "\n"
+              "; the next section\n"
+              "[Other]\n"
+              "A=1\n");
+
+    IniText headerOnly("[Kestrel Modem]");
+    ASSERT_TRUE(headerOnly.setValue(kSection, "PTT", "2"));
+    EXPECT_EQ(headerOnly.bytes(), "[Kestrel Modem]\r\nPTT=2\r\n");
+}
+
+TEST(SettingsIniText, MissingSectionIsAppendedAndANewFileUsesCrLf) {
+    IniText other("[Other]\rA=1");
+    ASSERT_TRUE(other.setValue(kSection, "PTT", "1"));
+    EXPECT_EQ(other.bytes(), "[Other]\rA=1\r[Kestrel Modem]\rPTT=1\r");
+
+    IniText fresh;
+    ASSERT_TRUE(fresh.setValue(kSection, "Markfrequency", "2125"));
+    ASSERT_TRUE(fresh.setValue(kSection, "Spacefrequency", "2295"));
+    EXPECT_EQ(fresh.bytes(), "[Kestrel Modem]\r\nMarkfrequency=2125\r\nSpacefrequency=2295\r\n");
+}
+
+TEST(SettingsIniText, AValueCannotAddLinesAndBadNamesAreRefused) {
+    IniText text("[Kestrel Modem]\r\nA=1\r\n");
+    ASSERT_TRUE(text.setValue(kSection, "RXopenwav", "C:\\x.wav\r\n[Evil]\r\nA=2"));
+    EXPECT_EQ(text.bytes(), "[Kestrel Modem]\r\nA=1\r\nRXopenwav=C:\\x.wav\r\n");
+    for (std::string_view key : {"", "A=B", "[A]", " A", "A\nB"})
+        EXPECT_FALSE(text.setValue(kSection, key, "1")) << key;
+    EXPECT_FALSE(text.setValue("Bad]Section", "A", "1"));
+    EXPECT_EQ(text.bytes(), "[Kestrel Modem]\r\nA=1\r\nRXopenwav=C:\\x.wav\r\n");
+}
+
+TEST(SettingsIniText, BinaryBytesSurviveAWrite) {
+    std::string binary;
+    for (int i = 0; i < 512; ++i) binary += static_cast<char>((i * 37) & 0xFF);
+    IniText text(binary);
+    ASSERT_TRUE(text.setValue(kSection, "Contest", "0"));
+    ASSERT_TRUE(text.setValue(kSection, "PTT", "1"));
+    EXPECT_EQ(text.bytes().substr(0, binary.size()), binary);
+    EXPECT_EQ(text.value(kSection, "Contest"), "0");
+    EXPECT_EQ(text.value(kSection, "PTT"), "1");
+}
+
+}  // namespace
+}  // namespace kestrel
