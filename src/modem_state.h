@@ -57,6 +57,10 @@ struct ModemState {
     std::atomic<int> pttLine{0};
     std::atomic<int> fskLine{0};
     std::atomic<int> fskInvert{0};
+
+    // Logger link: what the ident thread learns from the logger's window titles.
+    std::atomic<int> diNumber{0};
+    std::atomic<int> switchesLocked{0};
 };
 
 }  // namespace kestrel

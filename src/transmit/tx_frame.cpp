@@ -3,7 +3,7 @@
 #include <algorithm>
 #include <cmath>
 
-#include "transmit/transmit_notifications.h"
+#include "link/logger_codes.h"
 
 namespace kestrel {
 

@@ -1,67 +1,124 @@
 #pragma once
-// Records what the core asks of the user interface; message boxes answer `answer`.
+// Records what the core asks of the user interface. Message boxes answer `answer` (OK
+// unless a test says otherwise). Safe to call from several threads; read the records
+// through the accessors.
+#include <atomic>
 #include <mutex>
+#include <optional>
+#include <ostream>
 #include <string>
+#include <string_view>
 #include <vector>
 
 #include "platform/ui_port.h"
 
 namespace kestrel {
 
-struct MessageBoxCall {
+struct UiMessageBox {
     std::string text;
     std::string caption;
     unsigned flags;
+    bool operator==(const UiMessageBox&) const = default;
+    friend std::ostream& operator<<(std::ostream& os, const UiMessageBox& m) {
+        return os << "{\"" << m.text << "\", \"" << m.caption << "\", " << m.flags << "}";
+    }
 };
 
-class FakeUiPort : public UiPort {
+struct UiItemText {
+    int id;
+    std::string text;
+    bool operator==(const UiItemText&) const = default;
+    friend std::ostream& operator<<(std::ostream& os, const UiItemText& t) {
+        return os << "{" << t.id << ", \"" << t.text << "\"}";
+    }
+};
+
+struct UiItemFlag {
+    int id;
+    bool on;
+    bool operator==(const UiItemFlag&) const = default;
+    friend std::ostream& operator<<(std::ostream& os, const UiItemFlag& f) {
+        return os << "{" << f.id << ", " << f.on << "}";
+    }
+};
+
+class RecordingUi : public UiPort {
   public:
     int messageBox(std::string_view text, std::string_view caption, unsigned flags) override {
         std::lock_guard lock(mutex_);
-        boxes_.push_back({std::string(text), std::string(caption), flags});
+        messageBoxes_.push_back({std::string(text), std::string(caption), flags});
         return answer;
     }
     void setStatusText(int part, std::string_view text) override {
         std::lock_guard lock(mutex_);
-        statusTexts.emplace_back(part, std::string(text));
+        statusTexts_.push_back({part, std::string(text)});
     }
     void setControlCaption(int controlId, std::string_view text) override {
         std::lock_guard lock(mutex_);
-        captions.emplace_back(controlId, std::string(text));
+        captions_.push_back({controlId, std::string(text)});
     }
     void checkMenuItem(int itemId, bool checked) override {
         std::lock_guard lock(mutex_);
-        menuChecks.emplace_back(itemId, checked);
+        menuChecks_.push_back({itemId, checked});
     }
     void enableMenuItem(int itemId, bool enabled) override {
         std::lock_guard lock(mutex_);
-        menuEnables.emplace_back(itemId, enabled);
+        menuEnables_.push_back({itemId, enabled});
     }
     void setWindowTitle(std::string_view title) override {
         std::lock_guard lock(mutex_);
-        titles.emplace_back(title);
+        titles_.emplace_back(title);
     }
     void requestSpectrumRepaint() override {
         std::lock_guard lock(mutex_);
-        ++repaintRequests;
+        ++repaints_;
     }
 
-    std::vector<MessageBoxCall> boxes() const {
+    std::atomic<int> answer{kIdOk};
+
+    std::vector<UiMessageBox> messageBoxes() const { return copy(messageBoxes_); }
+    std::vector<UiItemText> statusTexts() const { return copy(statusTexts_); }
+    std::vector<UiItemText> captions() const { return copy(captions_); }
+    std::vector<UiItemFlag> menuChecks() const { return copy(menuChecks_); }
+    std::vector<UiItemFlag> menuEnables() const { return copy(menuEnables_); }
+    std::vector<std::string> titles() const { return copy(titles_); }
+    int repaints() const { return copy(repaints_); }
+
+    // The text a status part shows now, if anything was written to it.
+    std::optional<std::string> statusText(int part) const {
         std::lock_guard lock(mutex_);
-        return boxes_;
+        for (auto it = statusTexts_.rbegin(); it != statusTexts_.rend(); ++it) {
+            if (it->id == part) return it->text;
+        }
+        return std::nullopt;
     }
 
-    int answer = kIdOk;
-    std::vector<std::pair<int, std::string>> statusTexts;
-    std::vector<std::pair<int, std::string>> captions;
-    std::vector<std::pair<int, bool>> menuChecks;
-    std::vector<std::pair<int, bool>> menuEnables;
-    std::vector<std::string> titles;
-    int repaintRequests = 0;
+    void clear() {
+        std::lock_guard lock(mutex_);
+        messageBoxes_.clear();
+        statusTexts_.clear();
+        captions_.clear();
+        menuChecks_.clear();
+        menuEnables_.clear();
+        titles_.clear();
+        repaints_ = 0;
+    }
 
   private:
+    template <typename T>
+    T copy(const T& records) const {
+        std::lock_guard lock(mutex_);
+        return records;
+    }
+
     mutable std::mutex mutex_;
-    std::vector<MessageBoxCall> boxes_;
+    std::vector<UiMessageBox> messageBoxes_;
+    std::vector<UiItemText> statusTexts_;
+    std::vector<UiItemText> captions_;
+    std::vector<UiItemFlag> menuChecks_;
+    std::vector<UiItemFlag> menuEnables_;
+    std::vector<std::string> titles_;
+    int repaints_ = 0;
 };
 
 }  // namespace kestrel

@@ -20,8 +20,8 @@ struct TxRig {
     }
 
     ModemState state;
-    FakeLoggerPort logger;
-    FakeUiPort ui;
+    RecordingLogger logger;
+    RecordingUi ui;
     FakePttSwitch ptt;
     TxBuffer buffer{state, logger, ui};
     int releaseStarts = 0;

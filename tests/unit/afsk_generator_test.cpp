@@ -6,7 +6,7 @@
 #include <numbers>
 
 #include "support/tx_rig.h"
-#include "transmit/transmit_notifications.h"
+#include "link/logger_codes.h"
 
 namespace kestrel {
 namespace {
@@ -79,10 +79,10 @@ TEST_F(AfskTest, UnknownStateShowsTheErrorAndLeavesTheFrame) {
     f.fill(77);
     afsk.generateAfsk(f);
     EXPECT_TRUE(std::all_of(f.begin(), f.end(), [](auto s) { return s == 77; }));
-    ASSERT_EQ(rig.ui.boxes().size(), 1u);
-    EXPECT_EQ(rig.ui.boxes()[0].text, "TX AFSK error 105");
-    EXPECT_EQ(rig.ui.boxes()[0].caption, "Kestrel Error");
-    EXPECT_EQ(rig.ui.boxes()[0].flags, kMbTopMost);
+    ASSERT_EQ(rig.ui.messageBoxes().size(), 1u);
+    EXPECT_EQ(rig.ui.messageBoxes()[0].text, "TX AFSK error 105");
+    EXPECT_EQ(rig.ui.messageBoxes()[0].caption, "Kestrel Error");
+    EXPECT_EQ(rig.ui.messageBoxes()[0].flags, kMbTopMost);
     EXPECT_EQ(rig.state.txState, 6);
 }
 

@@ -7,7 +7,7 @@
 #include <numbers>
 
 #include "support/tx_rig.h"
-#include "transmit/transmit_notifications.h"
+#include "link/logger_codes.h"
 
 namespace kestrel {
 namespace {
@@ -95,10 +95,10 @@ TEST_F(PfskTest, UnknownStateShowsTheErrorAndLeavesTheFrame) {
     rig.state.txState = -1;
     const auto f = frame();
     EXPECT_TRUE(std::all_of(f.begin(), f.end(), [](auto s) { return s == 1; }));
-    ASSERT_EQ(rig.ui.boxes().size(), 1u);
-    EXPECT_EQ(rig.ui.boxes()[0].text, "TXpfsk switch default: error");
-    EXPECT_EQ(rig.ui.boxes()[0].caption, "");
-    EXPECT_EQ(rig.ui.boxes()[0].flags, kMbTopMost);
+    ASSERT_EQ(rig.ui.messageBoxes().size(), 1u);
+    EXPECT_EQ(rig.ui.messageBoxes()[0].text, "TXpfsk switch default: error");
+    EXPECT_EQ(rig.ui.messageBoxes()[0].caption, "");
+    EXPECT_EQ(rig.ui.messageBoxes()[0].flags, kMbTopMost);
 }
 
 }  // namespace

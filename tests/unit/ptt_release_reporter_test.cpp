@@ -1,69 +1,47 @@
-#include "transmit/ptt_release_reporter.h"
+#include "link/ptt_release_reporter.h"
 
 #include <gtest/gtest.h>
 
-#include <chrono>
-#include <thread>
+#include <vector>
 
 #include "fakes/fake_clock_port.h"
 #include "fakes/fake_logger_port.h"
-#include "fakes/fake_ptt_switch.h"
-#include "transmit/transmit_notifications.h"
+#include "link/logger_codes.h"
 
 namespace kestrel {
 namespace {
 
-struct ReporterRig {
-    ModemState state;
-    FakeLoggerPort logger;
-    FakePttSwitch ptt;
-    FakeClockPort clock;
-    PttReleaseReporter reporter{state, logger, ptt, clock};
-};
-
-TEST(PttReleaseReporter, WaitsOneCharacterTimePlus35MsThenReportsAndReleases) {
-    const std::pair<int, std::uint32_t> cases[] = {{0, 200}, {1, 185}, {2, 135}, {7, 200}};
-    for (auto [baudIndex, waitMs] : cases) {
-        SCOPED_TRACE(baudIndex);
-        ReporterRig rig;
-        rig.state.baudIndex = baudIndex;
-        rig.reporter.pttReleaseReporter();
-        EXPECT_EQ(rig.clock.sleeps(), std::vector<std::uint32_t>{waitMs});
-        EXPECT_EQ(rig.logger.posts(), (std::vector<LoggerPost>{{TXM_PTTEVENT, 0}}));
-        EXPECT_EQ(rig.ptt.calls(), std::vector<bool>{false});
-    }
-}
-
-// A clock during whose sleep the operator starts the next transmission.
-class RestartingClock : public FakeClockPort {
+// Notes how many notifications the logger had when push-to-talk was released.
+class OrderedPtt : public PttSwitch {
   public:
-    explicit RestartingClock(ModemState& state) : state_(state) {}
-    void sleepMs(std::uint32_t ms) override {
-        FakeClockPort::sleepMs(ms);
-        state_.txState = 1;
+    explicit OrderedPtt(const RecordingLogger& logger) : logger_(logger) {}
+    std::vector<bool> changes;
+    std::size_t postsAtRelease = 0;
+    void setPtt(bool on) override {
+        changes.push_back(on);
+        postsAtRelease = logger_.posts().size();
     }
 
   private:
-    ModemState& state_;
+    const RecordingLogger& logger_;
 };
 
-TEST(PttReleaseReporter, LeavesPttToATransmissionThatStartedMeanwhile) {
-    ModemState state;
-    FakeLoggerPort logger;
-    FakePttSwitch ptt;
-    RestartingClock clock(state);
-    PttReleaseReporter(state, logger, ptt, clock).pttReleaseReporter();
-    EXPECT_TRUE(logger.posts().empty());
-    EXPECT_TRUE(ptt.calls().empty());
-}
-
-TEST(PttReleaseReporter, StartRunsOnItsOwnThread) {
-    ReporterRig rig;
-    rig.reporter.start();
-    for (int i = 0; i < 2000 && rig.ptt.calls().empty(); ++i)
-        std::this_thread::sleep_for(std::chrono::milliseconds(1));
-    EXPECT_EQ(rig.ptt.calls(), std::vector<bool>{false});
-    EXPECT_EQ(rig.logger.values(TXM_PTTEVENT), std::vector<std::int64_t>{0});
+TEST(PttReleaseReporter, WaitsOneCharacterAndMarginThenReportsBeforeReleasing) {
+    const struct {
+        int baudIndex;
+        std::uint32_t waitMs;
+    } cases[] = {{0, 200}, {1, 185}, {2, 135}, {7, 200}, {-1, 200}};
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.baudIndex);
+        RecordingLogger logger;
+        OrderedPtt ptt(logger);
+        FakeClock clock;
+        pttReleaseReporter(c.baudIndex, logger, ptt, clock);
+        EXPECT_EQ(clock.sleeps, (std::vector<std::uint32_t>{c.waitMs}));
+        EXPECT_EQ(logger.posts(), (std::vector<LoggerPost>{{TXM_PTTEVENT, 0}}));
+        EXPECT_EQ(ptt.changes, (std::vector<bool>{false}));
+        EXPECT_EQ(ptt.postsAtRelease, 1u);
+    }
 }
 
 }  // namespace

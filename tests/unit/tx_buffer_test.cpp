@@ -8,7 +8,7 @@
 
 #include "fakes/fake_logger_port.h"
 #include "fakes/fake_ui_port.h"
-#include "transmit/transmit_notifications.h"
+#include "link/logger_codes.h"
 
 namespace kestrel {
 namespace {
@@ -32,8 +32,8 @@ class TxBufferTest : public ::testing::Test {
     int code(char c) { return encodeBaudot(c) & kBaudotDataBits; }
 
     ModemState state;
-    FakeLoggerPort logger;
-    FakeUiPort ui;
+    RecordingLogger logger;
+    RecordingUi ui;
     TxBuffer buffer{state, logger, ui};
     const int ltrs = kBaudotLtrs, figs = kBaudotFigs;
 };
@@ -48,7 +48,7 @@ TEST_F(TxBufferTest, RunsOfSpacesCollapseButAnyCharacterEndsTheRun) {
 TEST_F(TxBufferTest, CharactersWithoutCodeAreDroppedAndLowerCaseIsStoredAsTyped) {
     add("a`{b}\t");
     EXPECT_EQ(unsent(), "ab");
-    EXPECT_TRUE(ui.boxes().empty());
+    EXPECT_TRUE(ui.messageBoxes().empty());
     EXPECT_EQ(nextCodes(3), (std::vector<int>{ltrs, code('A'), code('B')}));
     EXPECT_EQ(logger.values(TXM_CHAR), (std::vector<std::int64_t>{'a', 'b'}));
 }
@@ -120,11 +120,11 @@ TEST_F(TxBufferTest, DeleteWrapsFromSlotZeroToTheLastSlot) {
 TEST_F(TxBufferTest, ThePenultimateSlotIsTheLastAcceptedAndTheNextCharacterIsLost) {
     buffer.txHead = buffer.txTail = 1234;  // fullness must not depend on where the ring stands
     for (int i = 0; i < kTxRingSize - 1; ++i) ASSERT_EQ(buffer.txBuffer('R', TXB_ADD), 0) << i;
-    EXPECT_TRUE(ui.boxes().empty());
+    EXPECT_TRUE(ui.messageBoxes().empty());
     EXPECT_EQ(buffer.txBuffer('Y', TXB_ADD), kNoBaudotCode);
-    ASSERT_EQ(ui.boxes().size(), 1u);
-    EXPECT_EQ(ui.boxes()[0].text, "TX Keyboard Buffer Full\nCharacter lost");
-    EXPECT_EQ(ui.boxes()[0].flags, kMbIconInformation | kMbTopMost);
+    ASSERT_EQ(ui.messageBoxes().size(), 1u);
+    EXPECT_EQ(ui.messageBoxes()[0].text, "TX Keyboard Buffer Full\nCharacter lost");
+    EXPECT_EQ(ui.messageBoxes()[0].flags, kMbIconInformation | kMbTopMost);
     EXPECT_EQ(buffer.lastAdded, 'Y');
     EXPECT_EQ(buffer.txHead, 1233);
     EXPECT_EQ(buffer.txBusy, 0);

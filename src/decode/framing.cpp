@@ -1,0 +1,371 @@
+#include "decode/framing.h"
+
+#include <algorithm>
+#include <cmath>
+#include <cstdio>
+#include <limits>
+#include <string_view>
+
+namespace kestrel {
+namespace {
+
+// Positions in the character, in envelope samples from the start edge (66 per bit).
+constexpr int kStartMiddle = 32;
+constexpr int kStartCheck = 43;
+constexpr int kFirstBitMiddle = 98;
+constexpr int kLastBitMiddle = 362;
+constexpr int kStopMiddle = 428;
+constexpr int kStopCheck = 445;
+constexpr int kEarlyEnd = 448;
+constexpr int kStopCountFrom = 395;
+constexpr int kCharacterEnd = 394;     // plus the stop length P
+constexpr int kCharacterLength = 396;  // start and five data bits; plus P is one character
+
+constexpr int kMinMarkBeforeStart = 32;
+constexpr int kIdleSamples = 475;  // about 7.2 bits of steady mark
+constexpr int kIdleSpacePenalty = 15;
+constexpr int kHuntSlotLimit = 241;
+constexpr int kCharacterSlotLimit = 481;
+constexpr int kThreeCharacterRuleBelow = 8;
+constexpr int kEarlyEndAbove = 8;
+constexpr int kErrorCapAtStart = 12;
+constexpr int kDefaultStop = 99;  // 1.5 stop bits
+constexpr int kIdleStop = 98;
+constexpr int kSelectivMode = 1;
+
+constexpr double kPresentAbove = 2.5;  // dB, averaged over both channels
+constexpr double kAbsentBelow = 1.2;
+constexpr double kNewSignalSnr = 10.0;
+constexpr double kSnrOffset = 8.0;
+constexpr int kSnrSignalLost = -1000;
+
+double square(double x) {
+    return x * x;
+}
+
+// The smallest entry of env in i-2..i+2: the quietest moment of the other channel.
+double smallestAround(const EnvelopeWindow& env, int i) {
+    return *std::min_element(env.begin() + i - 2, env.begin() + i + 3);
+}
+
+// A figure in whole dB for the status bar; a runaway figure must not overflow the cast.
+int wholeDb(double figure) {
+    if (std::isnan(figure)) return 0;
+    return static_cast<int>(std::clamp(figure, -1e6, 1e6));
+}
+
+double signedSquareOver(double excess, double floor) {
+    return excess * std::abs(excess) / floor;
+}
+
+}  // namespace
+
+double LevelList::largest() const {
+    return *std::max_element(values.begin(), values.begin() + count);
+}
+
+double LevelList::rms() const {
+    double sum = 0.0;
+    for (int k = 0; k < count; ++k) sum += square(values[k]);
+    return std::sqrt(sum / count);
+}
+
+void SnrRing::add(double v) {
+    values[writeIndex] = v;
+    writeIndex = (writeIndex + 1) % kSnrSlots;
+}
+
+double SnrRing::trimmedMean() const {
+    double sum = 0.0;
+    for (double v : values) sum += v;
+    const auto [smallest, largest] = std::minmax_element(values.begin(), values.end());
+    return (sum - *largest - *smallest) / (kSnrSlots - 2);
+}
+
+Framing::Framing(const ModemState& state, ReceivedCharEmitter& emitter, UiPort& ui,
+                 TextSinkPort& textFile)
+    : baudot(state), state_(state), emitter_(emitter), ui_(ui), textFile_(textFile) {
+    stopSlots.fill(kDefaultStop);
+    markSnr.fill(std::numeric_limits<double>::min());
+    spaceSnr.fill(std::numeric_limits<double>::min());
+}
+
+int Framing::stopLength() const {
+    const int s = stopEstimate;
+    if (s >= 146) return 60;
+    if (s >= 121) return s - 12;
+    if (s >= 111) return s - 6;
+    if (s >= 93) return 98;
+    if (s >= 75) return 82;
+    if (s >= 59) return 60;
+    return 95;
+}
+
+void Framing::frameSample(DecoderFrame& f) {
+    int p = kDefaultStop;
+    if (signalPresent == 0) {
+        stopSlots.fill(kDefaultStop);
+    } else {
+        p = stopLength();
+    }
+    f.decidedSpace = decide(f, p);
+    if (trace != nullptr) {
+        const int i = f.sampleIndex;
+        trace->traceSample({samplesFramed, f.markEnv[i], f.spaceEnv[i], f.tM(), f.tS(), f.powerDiff,
+                            f.rawSpace, f.decidedSpace, bitClock, framingErrors, snrFigure});
+    }
+    ++samplesFramed;
+
+    if (bitClock != 0) {
+        ++bitClock;
+        if (bitClock < kStartMiddle && f.decidedSpace == 0) ++framingErrors;
+    }
+    watchIdle(f);
+    if (f.decidedSpace == 0) {
+        ++markRun;
+    } else if (bitClock >= 1 && bitClock <= kStopMiddle) {
+        markRun = 0;
+    }
+    clockCharacter(f, p);
+}
+
+// While framing is steady the same bit position one character earlier and one later
+// also vote; otherwise the decoder's own soft decision stands.
+int Framing::decide(DecoderFrame& f, int p) const {
+    if (framingErrors >= kThreeCharacterRuleBelow) return f.powerDiff < 0.0 ? 1 : 0;
+    const auto& a = f.markEnv;
+    const auto& b = f.spaceEnv;
+    const int i = f.sampleIndex;
+    const int back = i - p - kCharacterLength;
+    const int ahead = i + p + kCharacterLength;
+    const double m3 = std::sqrt((square(a[i]) + square(a[back]) + square(a[ahead - 2])) / 3.0);
+    const double s3 =
+        std::sqrt((b[back] * b[back + 2] + square(b[i]) + b[ahead] * b[ahead - 2]) / 3.0);
+    double v = m3 - s3;
+    if (state_.Decodemode.load(std::memory_order_relaxed) == kSelectivMode) {
+        v = signedSquareOver(m3 - f.tM(), f.markFloor) -
+            signedSquareOver(s3 - f.tS(), f.spaceFloor);
+    }
+    return v < 0.0 ? 1 : 0;
+}
+
+void Framing::watchIdle(const DecoderFrame& f) {
+    if (f.rawSpace == 0) {
+        ++idleRun;
+    } else if (idleRun > 0) {
+        idleRun -= kIdleSpacePenalty;
+    }
+    if (idleRun < kIdleSamples) return;
+    bitClock = 0;
+    stopEstimate = kIdleStop;
+    stopSlots.fill(kIdleStop);
+    if (f.rawSpace != 0) newSignal();
+}
+
+void Framing::newSignal() {
+    markSnr.fill(kNewSignalSnr);
+    spaceSnr.fill(kNewSignalSnr);
+    idleRun = 0;
+    if (state_.NewsigNewline.load(std::memory_order_relaxed) != 1) return;
+    emitter_.emitReceivedChar(u'\n');
+    baudot.baudotDecode(kLtrsCode);
+    std::fill(squelchHold.begin() + 1, squelchHold.end(), 0);
+}
+
+void Framing::clockCharacter(DecoderFrame& f, int p) {
+    const bool space = f.decidedSpace != 0;
+    switch (bitClock) {
+        case 0:
+            hunt(f);
+            return;
+        case kStartMiddle:
+            confirmStart(f);
+            return;
+        case 98:
+        case 164:
+        case 230:
+        case 296:
+            sampleDataBit(f, (bitClock - kFirstBitMiddle) / kSamplesPerBit);
+            return;
+        case kLastBitMiddle:
+            feedRepeatMatch(f, 4);
+            recordBit(f, f.rawSpace != 0, 16);
+            finishCharacter();
+            return;
+        case kStopCheck:
+            checkStop(f);
+            return;
+        default:
+            break;
+    }
+    // These checks take the sample only when they fire; otherwise it counts as usual.
+    if (bitClock == kStartCheck && !space) {
+        ++framingErrors;
+        return;
+    }
+    if (bitClock == kStopMiddle && space) {
+        ++framingErrors;
+        return;
+    }
+    if (bitClock == kEarlyEnd && framingErrors > kEarlyEndAbove) {
+        bitClock = 0;  // end now so that the next start can be caught early
+        framingErrors -= 3;
+        return;
+    }
+    if (bitClock == p + kCharacterEnd) bitClock = 0;
+    if (bitClock >= kStopCountFrom) addToStopSlot(kCharacterSlotLimit);
+}
+
+void Framing::hunt(DecoderFrame& f) {
+    if (f.decidedSpace == 0 || markRun < kMinMarkBeforeStart) {
+        addToStopSlot(kHuntSlotLimit);
+        return;
+    }
+    bitClock = 1;
+    markRun = 0;
+    charBits = 0;
+    framingErrors = std::min(framingErrors, kErrorCapAtStart);
+    startDetected();
+}
+
+void Framing::startDetected() {
+    if (stopSlotBad != 0) {
+        stopSlots[stopSlotIndex] = stopEstimate;
+        stopSlotBad = 0;
+    } else {
+        int sum = 0;
+        for (int s : stopSlots) sum += s;
+        const auto [smallest, largest] = std::minmax_element(stopSlots.begin(), stopSlots.end());
+        stopEstimate = (sum - *smallest - *largest - 2) / 4;
+        const int ms =
+            stopEstimate * 8000 / (2 * state_.sampleRate.load(std::memory_order_relaxed));
+        std::snprintf(stopText_.data(), stopText_.size(), "%2.2dmS ", ms);
+        ui_.setStatusText(3, stopText_.data());
+    }
+    stopSlotIndex = (stopSlotIndex + 1) % kStopSlots;
+    stopSlots[stopSlotIndex] = 0;
+}
+
+bool Framing::confirmStart(const DecoderFrame& f) {
+    markSignal.clear();
+    spaceSignal.clear();
+    markNoiseList.clear();
+    spaceNoiseList.clear();
+    if (f.decidedSpace == 0) {
+        framingErrors += 2;  // the space was a glitch
+        bitClock = 0;
+        return false;
+    }
+    recordBit(f, true, 0);
+    if (framingErrors > 0) --framingErrors;
+    return true;
+}
+
+void Framing::sampleDataBit(const DecoderFrame& f, int bitNumber) {
+    recordBit(f, f.rawSpace != 0, 1 << bitNumber);
+    feedRepeatMatch(f, bitNumber);
+}
+
+void Framing::feedRepeatMatch(const DecoderFrame& f, int bitNumber) {
+    if (repeatMatch == nullptr) return;
+    repeatMatch->repeatMatchFeed(kRepeatMark, bitNumber, f.markExcess, f.tM(), f.markFloor);
+    repeatMatch->repeatMatchFeed(kRepeatSpace, bitNumber, f.spaceExcess, f.tS(), f.spaceFloor);
+}
+
+void Framing::recordBit(const DecoderFrame& f, bool space, int weight) {
+    const int i = f.sampleIndex;
+    if (space) {
+        spaceSignal.append(f.spaceEnv[i]);
+        markNoiseList.append(smallestAround(f.markEnv, i));
+        return;
+    }
+    charBits += weight;
+    markSignal.append(f.markEnv[i]);
+    spaceNoiseList.append(smallestAround(f.spaceEnv, i));
+}
+
+void Framing::finishCharacter() {
+    char16_t c = baudot.baudotDecode(static_cast<std::uint8_t>(charBits));
+    if (c != 0 && state_.saveTextActive.load(std::memory_order_relaxed) == 1) {
+        const char narrow = static_cast<char>(c);
+        textFile_.writeText(std::string_view(&narrow, 1));
+        if (c == u' ') textFile_.flush();
+    }
+    holdOrRelease(c);
+    if (c != 0) emitter_.emitReceivedChar(c);
+    if (repeatMatch != nullptr) repeatMatch->repeatMatchFeed(kRepeatCharacter, charBits, c, 0, 0);
+}
+
+// While the squelch is closed characters go into the hold and nothing is shown. Once it
+// opens, a full hold is shown before the new character; a part-full one stays.
+void Framing::holdOrRelease(char16_t& c) {
+    if (signalPresent == 0 && state_.SquelchState.load(std::memory_order_relaxed) == 1) {
+        if (c != 0 && c != u'\n') {
+            std::copy(squelchHold.begin() + 1, squelchHold.end(), squelchHold.begin());
+            squelchHold.back() = c;
+        }
+        c = 0;
+        return;
+    }
+    if (squelchHold.front() == 0) return;
+    for (char16_t held : squelchHold) {
+        if (held != 0) emitter_.emitReceivedChar(held);
+    }
+    squelchHold.fill(0);
+}
+
+void Framing::checkStop(DecoderFrame& f) {
+    addToStopSlot(kCharacterSlotLimit);
+    const int i = f.sampleIndex;
+    if (f.decidedSpace == 0) {
+        markSignal.append(f.markEnv[i]);
+        if ((charBits & 16) != 0) spaceNoiseList.append(smallestAround(f.spaceEnv, i));
+    } else {
+        framingErrors += 2;
+        stopSlotBad = 1;
+    }
+    measureSignal(f);
+}
+
+void Framing::measureSignal(DecoderFrame& f) {
+    if (!markNoiseList.empty()) {
+        markNoise = markNoiseList.rms();
+        f.markFloor = 0.5 * (0.6 * f.markFloor + 1.4 * markNoise);
+    }
+    if (!spaceNoiseList.empty()) {
+        spaceNoise = spaceNoiseList.rms();
+        f.spaceFloor = 0.5 * (0.6 * f.spaceFloor + 1.4 * spaceNoise);
+    }
+    if (!markSignal.empty()) markPeak = markSignal.largest();
+    if (!spaceSignal.empty()) spacePeak = spaceSignal.largest();
+    markSignal.clear();
+    spaceSignal.clear();
+    markNoiseList.clear();
+    spaceNoiseList.clear();
+
+    if (markNoise > 0.0 && markPeak > 0.0) {
+        markSnr.add(20.0 * std::log10(markPeak / markNoise) - kSnrOffset);
+    }
+    if (spaceNoise > 0.0 && spacePeak > 0.0) {
+        spaceSnr.add(20.0 * std::log10(spacePeak / spaceNoise) - kSnrOffset);
+    }
+    const double markFigure = markSnr.trimmedMean();
+    const double spaceFigure = spaceSnr.trimmedMean();
+    const double average = 0.5 * (markFigure + spaceFigure);
+    if (average > kPresentAbove) signalPresent = 1;
+    if (average < kAbsentBelow) signalPresent = 0;
+    snrFigure = std::max(0.0, std::max(markFigure, spaceFigure));
+
+    if (wholeDb(markFigure) <= kSnrSignalLost) {
+        ui_.setStatusText(1, "Sig to Noise");
+        return;
+    }
+    std::snprintf(snrText_.data(), snrText_.size(), "%2.2d dB S/N", wholeDb(snrFigure));
+    ui_.setStatusText(1, snrText_.data());
+}
+
+void Framing::addToStopSlot(int limit) {
+    if (stopSlots[stopSlotIndex] < limit) ++stopSlots[stopSlotIndex];
+}
+
+}  // namespace kestrel

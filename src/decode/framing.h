@@ -1,0 +1,111 @@
+#pragma once
+// The asynchronous character receiver. Both decoders call frameSample once per decided
+// envelope sample. It makes the final mark/space decision, hunts for the start bit,
+// samples the five data bits at their middles, checks the stop bit, and measures the
+// stop length, the noise floors and the signal-to-noise figure as it goes. It also
+// holds text back while the squelch is closed.
+#include <array>
+#include <cstdint>
+
+#include "decode/baudot_decoder.h"
+#include "decode/decoder_frame.h"
+#include "decode/framing_trace.h"
+#include "decode/received_char_emitter.h"
+#include "decode/repeat_match_sink.h"
+#include "modem_state.h"
+#include "platform/text_sink_port.h"
+#include "platform/ui_port.h"
+
+namespace kestrel {
+
+constexpr int kStopSlots = 6;
+constexpr int kSnrSlots = 7;
+constexpr int kSquelchHold = 7;
+constexpr int kLevelListSize = 7;  // start, five data bits and the stop bit
+
+// Up to seven envelope levels collected over one character.
+struct LevelList {
+    std::array<double, kLevelListSize> values{};
+    int count = 0;
+
+    void append(double v) {
+        if (count < kLevelListSize) values[count++] = v;
+    }
+    void clear() { count = 0; }
+    bool empty() const { return count == 0; }
+    double largest() const;
+    double rms() const;
+};
+
+// A signal-to-noise history in dB, one entry per character; its figure is the mean of
+// the seven entries without the largest and the smallest.
+struct SnrRing {
+    std::array<double, kSnrSlots> values{};
+    int writeIndex = 0;
+
+    void fill(double v) { values.fill(v); }
+    void add(double v);
+    double trimmedMean() const;
+};
+
+struct Framing {
+    Framing(const ModemState& state, ReceivedCharEmitter& emitter, UiPort& ui,
+            TextSinkPort& textFile);
+
+    void frameSample(DecoderFrame& frame);
+
+    // Optional: Repeat Match and a trace observer. Both may stay null.
+    RepeatMatchSink* repeatMatch = nullptr;
+    FramingTrace* trace = nullptr;
+
+    BaudotDecoder baudot;
+
+    std::int32_t bitClock = 0;        // samples since the start edge; 0 while hunting
+    std::int32_t framingErrors = 10;  // below 8 the three-character rule decides
+    std::int32_t markRun = 0;
+    std::int32_t idleRun = 0;
+    std::int32_t charBits = 0;
+    std::array<std::int32_t, kStopSlots> stopSlots{};
+    std::int32_t stopSlotIndex = 0;
+    std::int32_t stopEstimate = 99;
+    std::int32_t stopSlotBad = 0;
+    LevelList markSignal, spaceSignal, markNoiseList, spaceNoiseList;
+    double markPeak = 0.0;
+    double spacePeak = 0.0;
+    double markNoise = 0.0;
+    double spaceNoise = 0.0;
+    SnrRing markSnr, spaceSnr;
+    std::int32_t signalPresent = 0;
+    double snrFigure = 0.0;
+    std::array<char16_t, kSquelchHold> squelchHold{};  // oldest first
+    std::int64_t samplesFramed = 0;
+
+    // The stop length the three-character rule assumes for the current estimate.
+    int stopLength() const;
+
+  private:
+    int decide(DecoderFrame& f, int p) const;
+    void watchIdle(const DecoderFrame& f);
+    void clockCharacter(DecoderFrame& f, int p);
+    void hunt(DecoderFrame& f);
+    void startDetected();
+    bool confirmStart(const DecoderFrame& f);
+    void sampleDataBit(const DecoderFrame& f, int bitNumber);
+    void feedRepeatMatch(const DecoderFrame& f, int bitNumber);
+    void recordBit(const DecoderFrame& f, bool space, int weight);
+    void finishCharacter();
+    void holdOrRelease(char16_t& c);
+    void checkStop(DecoderFrame& f);
+    void measureSignal(DecoderFrame& f);
+    void addToStopSlot(int limit);
+    void newSignal();
+
+    const ModemState& state_;
+    ReceivedCharEmitter& emitter_;
+    UiPort& ui_;
+    TextSinkPort& textFile_;
+    std::array<char, 32> snrText_{};
+    std::array<char, 32> stopText_{};
+};
+
+}  // namespace kestrel

@@ -1,0 +1,71 @@
+#include "decode/envelope_threshold_decoder.h"
+
+#include <gtest/gtest.h>
+
+#include <memory>
+
+#include "fakes/fake_logger_port.h"
+#include "fakes/fake_text_sink_port.h"
+#include "fakes/fake_ui_port.h"
+
+namespace kestrel {
+namespace {
+
+struct EnvelopeRig {
+    ModemState state;
+    RecordingLogger logger;
+    RecordingUi ui;
+    FakeTextSinkPort textFile;
+    ReceivedCharEmitter emitter{state, logger};
+    Framing framing{state, emitter, ui, textFile};
+    SpreadSmoother smoother{state, framing.snrFigure, nullptr};
+    EnvelopeThresholdDecoder decoder{framing, smoother};
+    ToneFilterRings rings;
+
+    EnvelopeRig() { state.Decodemode = 0; }
+    void passes(int n) {
+        for (int k = 0; k < n; ++k) decoder.decodeEnvelopeThreshold(rings);
+    }
+};
+
+TEST(EnvelopeThresholdDecoder, HeldPeaksDecayTowardsTheFloor) {
+    auto rig = std::make_unique<EnvelopeRig>();
+    rig->rings.markQ.fill(1.0);
+    rig->rings.spaceI.fill(0.05);
+    rig->passes(6);
+    const DecoderFrame& f = rig->decoder.frame;
+    for (int w = 0; w < 3; ++w) {
+        EXPECT_DOUBLE_EQ(f.peaks[w], (1.0 * 0.939 + f.markFloor) * 0.5);
+        EXPECT_DOUBLE_EQ(f.peaks[3 + w], (0.05 * 0.966 + f.spaceFloor) * 0.5);
+    }
+}
+
+TEST(EnvelopeThresholdDecoder, EqualLevelsGiveHalfTheLevelPlusFourTenthsOfTheFloor) {
+    auto rig = std::make_unique<EnvelopeRig>();
+    rig->rings.markQ.fill(1.0);
+    rig->rings.spaceI.fill(0.05);
+    rig->passes(6);
+    const auto& d = rig->decoder;
+    // A steady window has no pulses: each level is its held peak, the same in all three.
+    EXPECT_EQ(d.markLevel[0], d.markLevel[2]);
+    EXPECT_DOUBLE_EQ(d.frame.markThreshold[0], 0.5 * d.markLevel[0] + 0.4 * d.frame.markFloor);
+    EXPECT_DOUBLE_EQ(d.frame.spaceThreshold[0], 0.5 * d.spaceLevel[0] + 0.4 * d.frame.spaceFloor);
+    EXPECT_EQ(d.frame.rawSpace, 0);
+}
+
+TEST(EnvelopeThresholdDecoder, FloorsFallOnlyWhenAboveEveryHeldPeak) {
+    auto rig = std::make_unique<EnvelopeRig>();
+    rig->passes(1);
+    auto& f = rig->decoder.frame;
+    f.markFloor = 1.0;
+    f.spaceFloor = 1.0;
+    f.peaks[2] = 1.0;  // the mark W3 held peak equals the mark floor
+    rig->passes(1);
+    EXPECT_EQ(f.markFloor, 1.0);  // not above all three mark peaks
+    EXPECT_DOUBLE_EQ(f.spaceFloor, 0.9);
+    rig->passes(1);
+    EXPECT_DOUBLE_EQ(f.spaceFloor, 0.81);
+}
+
+}  // namespace
+}  // namespace kestrel

@@ -1,0 +1,376 @@
+#include "link/logger_link.h"
+
+#include <gtest/gtest.h>
+
+#include <string>
+#include <vector>
+
+#include "app/settings_store.h"
+#include "link/logger_codes.h"
+#include "unit/link_rig.h"
+#include "unit/scratch_folder.h"
+
+namespace kestrel {
+namespace {
+
+using Posts = std::vector<LoggerPost>;
+
+constexpr unsigned kTopMost = 0x40000;
+
+UiMessageBox errorBox(const std::string& text) {
+    return {text, "Kestrel Error", 0};
+}
+
+// The parameter report as the logger must see it.
+Posts parameterReport(std::int64_t mark, std::int64_t space, std::int64_t shift,
+                      std::int64_t switchWord) {
+    return {{32773, 15598040}, {32774, 4545},    {32775, mark},       {32776, space},
+            {32785, 1812},     {32786, shift},   {32777, switchWord}, {32778, 7425},
+            {32781, 33554492}, {32782, 3276870}, {32772, 0}};
+}
+
+Posts concat(std::initializer_list<Posts> parts) {
+    Posts all;
+    for (const Posts& p : parts) all.insert(all.end(), p.begin(), p.end());
+    return all;
+}
+
+class LoggerLinkTest : public ::testing::Test, protected LinkRig {
+  protected:
+    void setOffsets() {
+        state.markOffset = 11.5;
+        state.spaceOffset = -7.0;
+        state.averageOffset = 2.25;
+    }
+    void expectOffsetsReset() {
+        EXPECT_EQ(state.markOffset, 0.0);
+        EXPECT_EQ(state.spaceOffset, 0.0);
+        EXPECT_EQ(state.averageOffset, 0.0);
+    }
+};
+
+TEST_F(LoggerLinkTest, MarkToneAcceptedAtBothEndsOfTheRange) {
+    for (const std::int64_t hz : {250, 3000}) {
+        logger.clear();
+        setOffsets();
+        link.handleLoggerCommand(RXM_SETMARK, hz);
+        EXPECT_EQ(state.markFrequency, static_cast<double>(hz));
+        EXPECT_EQ(logger.posts(), (Posts{{TXM_MARK, hz}}));
+        expectOffsetsReset();
+    }
+    EXPECT_TRUE(ui.messageBoxes().empty());
+}
+
+TEST_F(LoggerLinkTest, MarkToneOutsideTheRangeIsRefusedAndTheCurrentOneReported) {
+    state.markFrequency = 2125.75;
+    for (const std::int64_t hz : {249, 3001}) {
+        logger.clear();
+        setOffsets();
+        link.handleLoggerCommand(RXM_SETMARK, hz);
+        EXPECT_EQ(state.markFrequency, 2125.75);
+        EXPECT_EQ(logger.posts(), (Posts{{TXM_MARK, 2125}}));
+        expectOffsetsReset();
+    }
+    const auto box = errorBox("Kestrel Mark tone must be between 250 and 3000Hz");
+    EXPECT_EQ(ui.messageBoxes(), (std::vector<UiMessageBox>{box, box}));
+}
+
+TEST_F(LoggerLinkTest, SpaceToneHasItsOwnRangeMessageAndReply) {
+    setOffsets();
+    link.handleLoggerCommand(RXM_SETSPACE, 3001);
+    expectOffsetsReset();
+    link.handleLoggerCommand(RXM_SETSPACE, 2975);
+    EXPECT_EQ(state.spaceFrequency, 2975.0);
+    EXPECT_EQ(state.markFrequency, 2125.0);
+    EXPECT_EQ(logger.posts(), (Posts{{TXM_SPACE, 2295}, {TXM_SPACE, 2975}}));
+    EXPECT_EQ(
+        ui.messageBoxes(),
+        (std::vector<UiMessageBox>{errorBox("Kestrel Space tone must be between 250 and 3000Hz")}));
+}
+
+TEST_F(LoggerLinkTest, BaudRequestIsAnsweredWith4545AndChangesNothing) {
+    link.handleLoggerCommand(RXM_SETBAUD, 7500);
+    EXPECT_EQ(logger.posts(), (Posts{{TXM_BAUD, 4545}}));
+    EXPECT_EQ(state.baudIndex, 0);
+    EXPECT_EQ(state.sampleRate, 12000);
+}
+
+TEST_F(LoggerLinkTest, HamReloadsStoredTonesWithoutRangeCheckAndRestartsOnlyTheAverage) {
+    settings.set("Markfrequency", "0100");
+    setOffsets();
+    link.handleLoggerCommand(RXM_SETHAM, 0);
+    EXPECT_EQ(state.markFrequency, 100.0);
+    EXPECT_EQ(state.spaceFrequency, 2295.0);  // key absent: its default
+    EXPECT_EQ(state.averageOffset, 0.0);
+    EXPECT_EQ(state.markOffset, 11.5);
+    EXPECT_TRUE(logger.posts().empty());
+}
+
+TEST_F(LoggerLinkTest, SwitchWordAfcOnlyWithAfskTransmit) {
+    state.TXmode = 0;
+    state.SquelchState = 1;
+    state.netOn = 1;
+    state.rxReverse = 1;
+    state.afcOff = 1;
+    link.handleLoggerCommand(RXM_SETSWITCH, 4);
+    EXPECT_EQ(state.afcOff, 0);
+    EXPECT_EQ(state.netOn, 0);
+    EXPECT_EQ(state.SquelchState, 0);
+    EXPECT_EQ(state.rxReverse, 0);
+    EXPECT_EQ(state.switchWord, 4);
+    EXPECT_EQ(settings.value("N1MM_SWITCH"), "4");
+    EXPECT_EQ(settings.value("SquelchState"), "0");
+    EXPECT_EQ(ui.captions(), (std::vector<UiItemText>{{40031, "AFC on"}}));
+    EXPECT_EQ(ui.menuChecks(), (std::vector<UiItemFlag>{{112, false}}));
+    EXPECT_EQ(ui.statusText(2), "Net Off");
+    EXPECT_EQ(logger.posts(), (Posts{{TXM_SWITCH, 4}}));
+}
+
+TEST_F(LoggerLinkTest, SwitchWordNetIsRefusedWithSerialFsk) {
+    state.TXmode = 3;
+    state.SquelchState = 1;
+    state.txToneOffset = 12.0;
+    link.handleLoggerCommand(RXM_SETSWITCH, 8);
+    EXPECT_EQ(state.netOn, 0);
+    EXPECT_EQ(state.txToneOffset, 0.0);
+    EXPECT_EQ(state.afcOff, 1);
+    EXPECT_EQ(state.SquelchState, 0);
+    EXPECT_EQ(settings.value("N1MM_SWITCH"), "0");
+    EXPECT_EQ(ui.captions(), (std::vector<UiItemText>{{40031, "AFC off"}}));
+    EXPECT_EQ(ui.statusText(2), "  FSK");
+    EXPECT_EQ(logger.posts(), (Posts{{TXM_SWITCH, 8}}));
+}
+
+TEST_F(LoggerLinkTest, SwitchWordNetSquelchAndReverseWithDookTransmit) {
+    state.TXmode = 1;
+    link.handleLoggerCommand(RXM_SETSWITCH, 8 + 128 + 256);
+    EXPECT_EQ(state.netOn, 1);
+    EXPECT_EQ(state.SquelchState, 1);
+    EXPECT_EQ(state.rxReverse, 1);
+    EXPECT_EQ(state.afcOff, 1);
+    EXPECT_EQ(settings.value("N1MM_SWITCH"), "392");
+    EXPECT_EQ(settings.value("SquelchState"), "1");
+    EXPECT_EQ(ui.menuChecks(), (std::vector<UiItemFlag>{{112, true}}));
+    EXPECT_EQ(ui.statusText(2), "Net On");
+}
+
+TEST_F(LoggerLinkTest, SwitchWordKeepsForeignBitsStoresSigned32BitAndEchoesAsReceived) {
+    state.TXmode = 2;
+    link.handleLoggerCommand(RXM_SETSWITCH, -1);
+    EXPECT_EQ(settings.value("N1MM_SWITCH"), "-9");  // every bit but Net
+    EXPECT_EQ(state.switchWord, -9);
+
+    const std::int64_t wide = (std::int64_t{1} << 32) + 13478;
+    link.handleLoggerCommand(RXM_SETSWITCH, wide);
+    EXPECT_EQ(settings.value("N1MM_SWITCH"), "13478");
+    EXPECT_EQ(logger.posts(), (Posts{{TXM_SWITCH, -1}, {TXM_SWITCH, wide}}));
+}
+
+TEST_F(LoggerLinkTest, LockedSwitchesIgnoreTheSwitchWord) {
+    state.switchesLocked = 1;
+    link.handleLoggerCommand(RXM_SETSWITCH, 0);
+    EXPECT_TRUE(logger.posts().empty());
+    EXPECT_TRUE(settings.writes.empty());
+    EXPECT_TRUE(ui.captions().empty());
+    EXPECT_EQ(state.afcOff, 0);
+}
+
+TEST_F(LoggerLinkTest, PushToTalkCommandsDependOnTheTransmitState) {
+    struct Case {
+        std::int64_t value;
+        int txState;
+        std::vector<std::int64_t> chars;
+        int clears;
+        bool message;
+    };
+    const std::vector<Case> cases = {
+        {0, 3, {27}, 0, false}, {0, 0, {27}, 0, false}, {1, 0, {}, 0, false},
+        {1, 3, {20}, 0, false}, {2, 0, {20}, 0, false}, {2, 1, {}, 0, false},
+        {3, 0, {}, 0, true},    {4, 3, {}, 1, false},   {-1, 0, {}, 0, true},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(testing::Message() << "RXM_PTT " << c.value << " txState " << c.txState);
+        LinkRig rig;
+        rig.state.txState = c.txState;
+        rig.link.handleLoggerCommand(RXM_PTT, c.value);
+        EXPECT_EQ(rig.mainWindow.txChars, c.chars);
+        EXPECT_EQ(rig.txBuffer.clears, c.clears);
+        const auto expected = c.message
+                                  ? std::vector<UiMessageBox>{errorBox("RXM_PTT Default received")}
+                                  : std::vector<UiMessageBox>{};
+        EXPECT_EQ(rig.ui.messageBoxes(), expected);
+        EXPECT_TRUE(rig.logger.posts().empty());
+    }
+}
+
+TEST_F(LoggerLinkTest, WindowCommandsReachTheMainAndTransmitWindows) {
+    link.handleLoggerCommand(RXM_REQHANDLE, 0);
+    link.handleLoggerCommand(RXM_EXIT, 0);
+    link.handleLoggerCommand(RXM_CHAR, 'K');
+    link.handleLoggerCommand(RXM_SHOWSETUP, 0);
+    link.handleLoggerCommand(RXM_REQPARA, 0);
+    EXPECT_EQ(logger.posts(), (Posts{{TXM_HANDLE, 0x5150}, {TXM_SWITCH, 197758}}));
+    EXPECT_EQ(mainWindow.closes, 1);
+    EXPECT_EQ(mainWindow.txChars, (std::vector<std::int64_t>{'K'}));
+    EXPECT_EQ(mainWindow.menuCommands, (std::vector<int>{111}));
+}
+
+TEST_F(LoggerLinkTest, AnotherLoggerHandleIsReportedAndNotTaken) {
+    link.handleLoggerCommand(RXM_HANDLE, kLoggerWindow);
+    EXPECT_TRUE(ui.messageBoxes().empty());
+    link.handleLoggerCommand(RXM_HANDLE, kLoggerWindow + 1);
+    EXPECT_EQ(ui.messageBoxes(), (std::vector<UiMessageBox>{errorBox("different hWnd")}));
+    EXPECT_EQ(link.loggerWindow, kLoggerWindow);
+}
+
+TEST_F(LoggerLinkTest, UnknownCommandsBelow32768AreShownInHexadecimal) {
+    link.handleLoggerCommand(31, 0);
+    link.handleLoggerCommand(32767, 0);
+    EXPECT_EQ(ui.messageBoxes(),
+              (std::vector<UiMessageBox>{
+                  errorBox("N1MM Proc line 837 RXM defaulted at hexadecimal 1f"),
+                  errorBox("N1MM Proc line 837 RXM defaulted at hexadecimal 7fff")}));
+}
+
+TEST_F(LoggerLinkTest, IgnoredCodesDoNothingAtAll) {
+    const std::uint64_t ignored[] = {
+        RXM_WINPOS,  RXM_WIDTH,  RXM_SETVIEW,      RXM_SETSQLVL,  RXM_SHOW,      RXM_SETFIG,
+        RXM_SETRESO, RXM_SETLPF, RXM_SETTXDELAY,   RXM_UPDATECOM, RXM_SUSPEND,   RXM_NOTCH,
+        RXM_PROFILE, RXM_TIMER,  RXM_SETDEFFREQ,   RXM_SETLENGTH, RXM_ENBSHARED, 30,
+        32768,       40000,      ~std::uint64_t{0}};
+    for (const std::uint64_t code : ignored) link.handleLoggerCommand(code, 1);
+    EXPECT_TRUE(logger.posts().empty());
+    EXPECT_TRUE(ui.messageBoxes().empty());
+    EXPECT_TRUE(mainWindow.txChars.empty());
+    EXPECT_TRUE(mainWindow.menuCommands.empty());
+    EXPECT_EQ(mainWindow.closes, 0);
+    EXPECT_TRUE(settings.writes.empty());
+}
+
+TEST_F(LoggerLinkTest, ParameterReportOrderAndValues) {
+    state.markFrequency = 2125.9;
+    state.spaceFrequency = 2295.2;
+    link.sendParameterReport();
+    EXPECT_EQ(logger.posts(), parameterReport(2125, 2295, 169, 13478));
+    // The default word applied: squelch on and stored.
+    EXPECT_EQ(settings.value("N1MM_SWITCH"), "13478");
+    EXPECT_EQ(settings.value("SquelchState"), "1");
+}
+
+TEST_F(LoggerLinkTest, ParameterReportShiftIsAbsoluteAndUsesTheStoredWord) {
+    state.markFrequency = 2295.0;
+    state.spaceFrequency = 2125.0;
+    settings.set("N1MM_SWITCH", "4");
+    link.sendParameterReport();
+    EXPECT_EQ(logger.posts(), parameterReport(2295, 2125, 170, 4));
+}
+
+TEST_F(LoggerLinkTest, FocusReportsOnlyTheFirstTime) {
+    link.handleLoggerCommand(RXM_ENBFOCUS, 0);
+    link.handleLoggerCommand(RXM_ENBFOCUS, 0);
+    EXPECT_EQ(logger.posts(), concat({parameterReport(2125, 2295, 170, 13478),
+                                      {{TXM_PTTEVENT, 0}, {TXM_FIGEVENT, 0}}}));
+    EXPECT_EQ(link.reportedOnce, 1);
+}
+
+TEST_F(LoggerLinkTest, HandshakeNotifiesInOrderThenStartsTheThreads) {
+    EXPECT_TRUE(link.connectLogger());
+    const Posts report = parameterReport(2125, 2295, 170, 13478);
+    const Posts expected =
+        concat({report, {{TXM_THREAD, 4321}, {TXM_HANDLE, 0x5150}, {TXM_START, 0}}, report});
+    EXPECT_EQ(logger.posts(), expected);
+    EXPECT_EQ(workers.startedAfterPosts, (std::vector<std::size_t>{expected.size()}));
+    EXPECT_TRUE(clock.sleeps.empty());
+}
+
+TEST_F(LoggerLinkTest, HandshakeWaitsForTheMainWindowAndKeepsTheFirstThreadId) {
+    mainWindow.handleMissingForAsks = 2;
+    ASSERT_TRUE(link.connectLogger());
+    EXPECT_EQ(clock.sleeps, (std::vector<std::uint32_t>{5, 5}));
+
+    logger.clear();
+    mainWindow.threadId = 999;
+    ASSERT_TRUE(link.connectLogger());
+    EXPECT_EQ(logger.posts()[11], (LoggerPost{TXM_THREAD, 4321}));
+}
+
+TEST_F(LoggerLinkTest, WithoutTheLoggerBlockKestrelRefusesToRun) {
+    block.present = false;
+    EXPECT_FALSE(link.connectLogger());
+    EXPECT_EQ(ui.messageBoxes(),
+              (std::vector<UiMessageBox>{{"Kestrel does not work standalone\nUse with a logging "
+                                          "program like\n        N1MM+ or Logger32",
+                                          "Kestrel Error", kTopMost}}));
+    EXPECT_EQ(mainWindow.quits, 1);
+    EXPECT_TRUE(logger.posts().empty());
+    EXPECT_TRUE(workers.startedAfterPosts.empty());
+}
+
+TEST_F(LoggerLinkTest, ALaterHandshakeKeepsTheEarlierView) {
+    ASSERT_TRUE(link.connectLogger());
+    block.present = false;
+    block.bytes[0] = std::byte{0x77};
+    EXPECT_TRUE(link.connectLogger());
+    EXPECT_EQ(block.int32At(0), 10);
+    EXPECT_EQ(mainWindow.quits, 0);
+}
+
+TEST_F(LoggerLinkTest, HandshakeFillsTheSharedBlock) {
+    settings.set("FSKCOMport", "COM123456");
+    settings.set("PTTCOMport", "COM\xC3\xBC\xE2\x82\xAC");  // "COMü€": 8 bytes in UTF-8
+    ASSERT_TRUE(link.connectLogger());
+    EXPECT_EQ(block.int32At(0), 10);
+    EXPECT_EQ(block.textAt(4, 128), std::string(128, '\0'));
+    EXPECT_EQ(block.textAt(132, 8), std::string("COM123\0\0", 8));
+    EXPECT_EQ(block.textAt(140, 8), std::string("COM\xC3\xBC\0\0\0", 8));
+    EXPECT_EQ(block.int32At(152), 0);
+    EXPECT_EQ(block.textAt(12448, 16), std::string("9999999999999\0\0\0", 16));
+    EXPECT_EQ(block.int32At(12492), 12000);
+    EXPECT_EQ(block.bytes[21715], std::byte{0});
+    EXPECT_EQ(block.bytes[21716], FakeSharedBlock::kUntouched);
+
+    link.levelHeartbeatTick();
+    EXPECT_EQ(block.int32At(152), 1);
+    EXPECT_EQ(logger.posts().back(), (LoggerPost{TXM_LEVEL, 2147450879}));
+}
+
+TEST_F(LoggerLinkTest, ConfirmedPortNamesReplaceTheOldOnesWhole) {
+    settings.set("FSKCOMport", "COM10");
+    ASSERT_TRUE(link.connectLogger());
+    EXPECT_EQ(block.textAt(132, 16), std::string("COM10\0\0\0NONE\0\0\0\0", 16));
+    link.updateComPortNames("COM1",
+                            "COM\xE2\x82\xAC"
+                            "12");  // "COM€12" cut to "COM€"
+    EXPECT_EQ(block.textAt(132, 16), std::string("COM1\0\0\0\0COM\xE2\x82\xAC\0\0", 16));
+}
+
+TEST(LoggerLinkSmallBlock, ABlockSmallerThanExpectedIsFilledAsFarAsItGoes) {
+    LinkRig rig;
+    rig.block.bytes.assign(150, FakeSharedBlock::kUntouched);
+    ASSERT_TRUE(rig.link.connectLogger());
+    EXPECT_EQ(rig.block.int32At(0), 10);
+    EXPECT_EQ(rig.block.textAt(140, 8), std::string("NONE\0\0\0\0", 8));
+    EXPECT_EQ(rig.block.bytes[149], std::byte{0});
+    rig.link.levelHeartbeatTick();  // offset 152 lies outside: nothing is written
+    EXPECT_EQ(rig.block.bytes.size(), 150u);
+}
+
+TEST(LoggerLinkWithSettingsFile, HandshakeReadsPortsAndStoresTheSwitchWordInKestrelIni) {
+    ScratchFolder folder;
+    const SettingsStore store{folder.file("Kestrel.ini")};
+    ScratchFolder::write(store.path, "[Kestrel Modem]\r\nFSKCOMport=COM9\r\nn1mm_switch=-1\r\n");
+    StoreSettingsAccess settings(store);
+    LinkRig rig;
+    LoggerLink link(rig.state,
+                    {rig.logger, rig.ui, rig.mainWindow, rig.txBuffer, settings, rig.block,
+                     rig.clock, rig.workers},
+                    LinkRig::kLoggerWindow);
+    rig.state.TXmode = 3;
+    ASSERT_TRUE(link.connectLogger());
+    EXPECT_EQ(rig.block.textAt(132, 16), std::string("COM9\0\0\0\0NONE\0\0\0\0", 16));
+    EXPECT_EQ(store.readSettingString("N1MM_SWITCH", "", 20), "-9");
+    EXPECT_EQ(store.readSettingInt("SquelchState", 0), 1);
+}
+
+}  // namespace
+}  // namespace kestrel
