@@ -5,8 +5,8 @@
 #include <algorithm>
 #include <numbers>
 
-#include "support/tx_rig.h"
 #include "link/logger_codes.h"
+#include "support/tx_rig.h"
 
 namespace kestrel {
 namespace {

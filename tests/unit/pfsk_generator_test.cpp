@@ -6,8 +6,8 @@
 #include <cmath>
 #include <numbers>
 
-#include "support/tx_rig.h"
 #include "link/logger_codes.h"
+#include "support/tx_rig.h"
 
 namespace kestrel {
 namespace {
