@@ -149,6 +149,9 @@ TEST_F(TxBufferTest, ClearDropsUnsentTextAndKeepsTheCase) {
     EXPECT_EQ(unsent(), "");
     EXPECT_EQ(buffer.txShift, kShiftFigures);
     EXPECT_EQ(nextCodes(1), std::vector<int>{figs});
+    add("Y");
+    static_cast<TxBufferControl&>(buffer).clearTxBuffer();  // the logger's clear
+    EXPECT_EQ(unsent(), "");
 }
 
 TEST_F(TxBufferTest, ConcurrentWritersAndSenderLoseNothing) {
