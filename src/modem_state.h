@@ -38,6 +38,8 @@ struct ModemState {
     std::atomic<int> TXChannel{0};
     std::atomic<std::uint32_t> rxDeviceId{kNoDevice};
     std::atomic<std::uint32_t> txDeviceId{kNoDevice};
+    // Transmit output: 0 unavailable or being reopened, 1 ready, 2 or more reopen requested.
+    std::atomic<int> txSoundState{0};
 
     // AFC corrections in Hz, and the one the transmitter applies when Net is on.
     std::atomic<double> markOffset{0.0};
@@ -57,6 +59,7 @@ struct ModemState {
     std::atomic<int> pttLine{0};
     std::atomic<int> fskLine{0};
     std::atomic<int> fskInvert{0};
+    std::atomic<int> tinyConfigured{0};  // the TinyFSK keyer's speed and polarity are set
 
     // Logger link: what the ident thread learns from the logger's window titles.
     std::atomic<int> diNumber{0};

@@ -89,8 +89,10 @@ WavVerdict checkFormat(ByteSource& source, std::uint64_t offset, std::uint32_t s
 
 }  // namespace
 
-std::array<std::uint8_t, kWavHeaderBytes> wavHeader(std::uint32_t sampleCount) {
+std::array<std::uint8_t, kWavHeaderBytes> wavHeader(std::uint32_t sampleCount,
+                                                    std::uint32_t sampleRate, int channels) {
     const std::uint32_t dataBytes = 2 * sampleCount;
+    const auto blockAlign = static_cast<std::uint32_t>(2 * channels);
     std::array<std::uint8_t, kWavHeaderBytes> h{};
     std::memcpy(&h[0], "RIFF", 4);
     put32(&h[4], 36 + dataBytes);
@@ -98,24 +100,25 @@ std::array<std::uint8_t, kWavHeaderBytes> wavHeader(std::uint32_t sampleCount) {
     std::memcpy(&h[12], "fmt ", 4);
     put32(&h[16], 16);
     put16(&h[20], kFormatPcm);
-    put16(&h[22], 1);
-    put32(&h[24], kRecordingSampleRate);
-    put32(&h[28], 2 * kRecordingSampleRate);
-    put16(&h[32], 2);
+    put16(&h[22], static_cast<std::uint32_t>(channels));
+    put32(&h[24], sampleRate);
+    put32(&h[28], sampleRate * blockAlign);
+    put16(&h[32], blockAlign);
     put16(&h[34], 16);
     std::memcpy(&h[36], "data", 4);
     put32(&h[40], dataBytes);
     return h;
 }
 
-bool writeWavFile(const std::filesystem::path& path, std::span<const std::int16_t> samples,
-                  UiPort& ui) {
+namespace {
+
+enum class WriteResult { written, openFailed, writeFailed };
+
+WriteResult writeWav(const std::filesystem::path& path, std::span<const std::int16_t> samples,
+                     std::uint32_t sampleRate, int channels) {
     std::ofstream out(path, std::ios::binary | std::ios::trunc);
-    if (!out.is_open()) {
-        ui.messageBox(kWavSaveOpenFailed, "", kMbTopMost);
-        return false;
-    }
-    const auto header = wavHeader(static_cast<std::uint32_t>(samples.size()));
+    if (!out.is_open()) return WriteResult::openFailed;
+    const auto header = wavHeader(static_cast<std::uint32_t>(samples.size()), sampleRate, channels);
     out.write(reinterpret_cast<const char*>(header.data()), header.size());
     // Samples go out little-endian whatever the machine, a block at a time.
     std::array<std::uint8_t, 4096> block{};
@@ -126,9 +129,22 @@ bool writeWavFile(const std::filesystem::path& path, std::span<const std::int16_
         out.write(reinterpret_cast<const char*>(block.data()), static_cast<std::streamsize>(n));
     }
     out.flush();
-    const bool written = out.good();
-    if (!written) ui.messageBox(kWavSaveWriteFailed, "", kMbTopMost);
-    return written;
+    return out.good() ? WriteResult::written : WriteResult::writeFailed;
+}
+
+}  // namespace
+
+bool writeWavFile(const std::filesystem::path& path, std::span<const std::int16_t> samples,
+                  std::uint32_t sampleRate, int channels) {
+    return writeWav(path, samples, sampleRate, channels) == WriteResult::written;
+}
+
+bool writeWavFile(const std::filesystem::path& path, std::span<const std::int16_t> samples,
+                  UiPort& ui) {
+    const WriteResult result = writeWav(path, samples, kRecordingSampleRate, 1);
+    if (result == WriteResult::openFailed) ui.messageBox(kWavSaveOpenFailed, "", kMbTopMost);
+    if (result == WriteResult::writeFailed) ui.messageBox(kWavSaveWriteFailed, "", kMbTopMost);
+    return result == WriteResult::written;
 }
 
 const char* wavVerdictMessage(WavVerdict verdict) {

@@ -1,6 +1,6 @@
 #pragma once
-// RIFF/WAVE files: the 44-byte mono file Kestrel writes for contact recordings, and the
-// checks a file passes before it is played into the receive chain.
+// RIFF/WAVE files: the 44-byte-header files Kestrel writes (contact recordings, kestrel-cli
+// encode), and the checks a file passes before it is played into the receive chain.
 //
 // A file to be played is read by its chunk list: the "fmt " chunk says what it holds and
 // the "data" chunk is what plays, wherever it stands. So a file with a LIST chunk or a
@@ -36,13 +36,21 @@ inline constexpr const char* kWavNoData =
 inline constexpr const char* kWavSaveOpenFailed = "Files 258 Failed to open save Wav file";
 inline constexpr const char* kWavSaveWriteFailed = "saveWav write errorfiles 275";
 
-// The 44-byte header of a mono 16-bit PCM file at 8000 samples/s holding sampleCount
-// samples.
-std::array<std::uint8_t, kWavHeaderBytes> wavHeader(std::uint32_t sampleCount);
+// The 44-byte header of a 16-bit PCM file of `channels` interleaved channels at
+// `sampleRate` holding `sampleCount` samples in all (frames times channels). A contact
+// recording is mono at 8000 samples/s.
+std::array<std::uint8_t, kWavHeaderBytes> wavHeader(std::uint32_t sampleCount,
+                                                    std::uint32_t sampleRate = kRecordingSampleRate,
+                                                    int channels = 1);
 
-// Writes a recording: the header, then the samples. Failures are shown through ui (topmost,
-// no caption); a failed write leaves the header and whatever samples were written. Returns
-// true when everything was written.
+// Writes the header and the interleaved samples; returns false when the file could not be
+// written completely.
+bool writeWavFile(const std::filesystem::path& path, std::span<const std::int16_t> samples,
+                  std::uint32_t sampleRate, int channels);
+
+// Writes a contact recording (mono, 8000 samples/s). Failures are shown through ui
+// (topmost, no caption); a failed write leaves the header and whatever samples were
+// written. Returns true when everything was written.
 bool writeWavFile(const std::filesystem::path& path, std::span<const std::int16_t> samples,
                   UiPort& ui);
 

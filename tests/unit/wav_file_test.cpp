@@ -117,6 +117,15 @@ TEST(WavHeader, CanonicalMono8000Layout) {
     EXPECT_EQ(Bytes(h.begin(), h.end()), expected);
 }
 
+TEST(WavHeader, StereoAtAnyRate) {
+    const auto h = wavHeader(10, 19800, 2);
+    EXPECT_EQ(h[22], 2);                                     // channels
+    EXPECT_EQ(h[24] | (h[25] << 8), 19800);                  // sample rate
+    EXPECT_EQ(h[28] | (h[29] << 8) | (h[30] << 16), 79200);  // byte rate
+    EXPECT_EQ(h[32], 4);                                     // block align
+    EXPECT_EQ(h[40], 20);                                    // data bytes: ten samples in all
+}
+
 using WavWrite = TempDir;
 
 TEST_F(WavWrite, FileOfNSamplesIs44Plus2NBytesAndPlaysBackEverySample) {

@@ -19,14 +19,6 @@
 
 namespace kestrel::lab {
 
-namespace {
-
-void put(std::ofstream& out, std::uint32_t v, int bytes) {
-    for (int k = 0; k < bytes; ++k) out.put(static_cast<char>((v >> (8 * k)) & 0xFF));
-}
-
-}  // namespace
-
 Audio readWav(const std::filesystem::path& path) {
     WavToPlay file;
     if (const char* message = openWavToPlay(path, file))
@@ -42,30 +34,15 @@ Audio readWav(const std::filesystem::path& path) {
 }
 
 std::size_t writeWav(const std::filesystem::path& path, const Audio& audio) {
-    std::ofstream out(path, std::ios::binary | std::ios::trunc);
-    if (!out) throw std::runtime_error("cannot write " + path.string());
-    const auto dataBytes = static_cast<std::uint32_t>(2 * audio.samples.size());
-    out.write("RIFF", 4);
-    put(out, 36 + dataBytes, 4);
-    out.write("WAVEfmt ", 8);
-    put(out, 16, 4);
-    put(out, 1, 2);  // PCM
-    put(out, 1, 2);  // mono
-    put(out, static_cast<std::uint32_t>(audio.rate), 4);
-    put(out, static_cast<std::uint32_t>(2 * audio.rate), 4);
-    put(out, 2, 2);
-    put(out, 16, 2);
-    out.write("data", 4);
-    put(out, dataBytes, 4);
+    std::vector<std::int16_t> pcm(audio.samples.size());
     std::size_t clipped = 0;
-    for (const double x : audio.samples) {
-        const double r = std::round(x);
+    for (std::size_t k = 0; k < pcm.size(); ++k) {
+        const double r = std::round(audio.samples[k]);
         if (r > 32767.0 || r < -32768.0) ++clipped;
-        put(out,
-            static_cast<std::uint16_t>(static_cast<std::int16_t>(std::clamp(r, -32768.0, 32767.0))),
-            2);
+        pcm[k] = static_cast<std::int16_t>(std::clamp(r, -32768.0, 32767.0));
     }
-    if (!out) throw std::runtime_error("cannot write " + path.string());
+    if (!writeWavFile(path, pcm, static_cast<std::uint32_t>(audio.rate), 1))
+        throw std::runtime_error("cannot write " + path.string());
     return clipped;
 }
 
