@@ -14,7 +14,7 @@ namespace {
 using Bytes = std::vector<std::uint8_t>;
 
 void append(Bytes& b, const char* text, std::size_t n) {
-    b.insert(b.end(), text, text + n);
+    for (std::size_t k = 0; k < n; ++k) b.push_back(static_cast<std::uint8_t>(text[k]));
 }
 
 Bytes fileFrom(const std::uint8_t* data, std::size_t size) {
@@ -25,7 +25,7 @@ Bytes fileFrom(const std::uint8_t* data, std::size_t size) {
     if (mode >= 2)  // a mono 16-bit format chunk at 8000 samples/s
         append(b, "fmt \x10\0\0\0\x01\0\x01\0\x40\x1f\0\0\x80\x3e\0\0\x02\0\x10\0", 24);
     if (mode == 3) append(b, "data", 4);  // its size and samples come from the input
-    b.insert(b.end(), data + 1, data + size);
+    for (std::size_t k = 1; k < size; ++k) b.push_back(data[k]);
     return b;
 }
 
