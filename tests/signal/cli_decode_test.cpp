@@ -77,6 +77,15 @@ TEST(CliDecode, PrintsWhatThePlayerGivesTheLoggerWithTheGivenSettings) {
     EXPECT_EQ(run.status, 0) << run.err;
     EXPECT_EQ(run.out, kestrelDecode(audio, s).text);
     EXPECT_EQ(messageErrors(kShortText, run.out), 0u) << run.out;
+    // The same tones and speed from a settings file, as Kestrel.ini holds them.
+    const auto ini = tempWavPath("settings").replace_extension(".ini");
+    std::ofstream(ini) << "[Kestrel Modem]\nMarkfrequency=1275\nSpacefrequency=1445\nBaud Rate=2\n"
+                          "Decodemode=2\n";
+    const CliRun fromFile =
+        cli("decode --settings '" + ini.string() + "' --contest off '" + path.string() + "'");
+    EXPECT_EQ(fromFile.status, 0) << fromFile.err;
+    EXPECT_EQ(fromFile.out, run.out);
+    std::filesystem::remove(ini);
     std::filesystem::remove(path);
 }
 
