@@ -1,6 +1,8 @@
 // Clean minimodem transmissions at every speed and at the two file rates.
 #include <gtest/gtest.h>
 
+#include <cmath>
+
 #include "signal_helpers.h"
 
 namespace kestrel::lab {
@@ -57,6 +59,35 @@ TEST(CleanReception, ReversedTonesNeedReverse) {
     EXPECT_EQ(messageErrors(kShortText, kestrelDecode(t.audio, s).text), 0u);
     s.reverse = false;
     EXPECT_GT(characterErrorRate(kShortText, kestrelDecode(t.audio, s).text), 0.5);
+}
+
+}  // namespace
+}  // namespace kestrel::lab
+
+namespace kestrel::lab {
+namespace {
+
+std::vector<std::int16_t> pcm(const Audio& audio) {
+    std::vector<std::int16_t> out;
+    for (const double x : audio.samples) out.push_back(static_cast<std::int16_t>(std::lround(x)));
+    return out;
+}
+
+TEST(CapturedAudio, TheChosenChannelOfTheSoundCardIsDecoded) {
+    // The sound card delivers 48000 samples/s; the transmission is on the right channel,
+    // the left one is silent.
+    const std::vector<std::int16_t> right = pcm(transmit(kShortText, 45.45, 48000).audio);
+    std::vector<std::int16_t> stereo;
+    for (const std::int16_t s : right) {
+        stereo.push_back(0);
+        stereo.push_back(s);
+    }
+    const KestrelSettings s = settingsFor(DecodeMode::flutter);
+    const std::string got = kestrelCapture(stereo, 2, s).text;
+    EXPECT_EQ(messageErrors(kShortText, got), 0u) << got;
+    EXPECT_LE(charactersAround(kShortText, got), kRinging) << got;
+    EXPECT_EQ(kestrelCapture(stereo, 1, s).text, "");
+    EXPECT_EQ(messageErrors(kShortText, kestrelCapture(right, 0, s).text), 0u);
 }
 
 }  // namespace

@@ -3,6 +3,7 @@
 #include <cmath>
 #include <stdexcept>
 
+#include "audio_in/capture_reduction.h"
 #include "audio_in/receive_chain.h"
 #include "audio_in/wav_player.h"
 #include "cli/utf8.h"
@@ -73,8 +74,7 @@ std::vector<std::int64_t> KestrelResult::reportedMarks() const {
     return marks;
 }
 
-KestrelResult kestrelDecode(const Audio& audio, const KestrelSettings& settings) {
-    ModemState state;
+static void applySettings(ModemState& state, const KestrelSettings& settings) {
     state.baudIndex = settings.baud < 47.0 ? 0 : settings.baud < 60.0 ? 1 : 2;
     state.sampleRate = sampleRateFor(settings.baud);
     state.markFrequency = settings.mark;
@@ -85,7 +85,11 @@ KestrelResult kestrelDecode(const Audio& audio, const KestrelSettings& settings)
     state.SquelchState = settings.squelch ? 1 : 0;
     state.Contest = settings.contest ? 1 : 0;
     state.NewsigNewline = settings.newline ? 1 : 0;
+}
 
+KestrelResult kestrelDecode(const Audio& audio, const KestrelSettings& settings) {
+    ModemState state;
+    applySettings(state, settings);
     KestrelResult result;
     result.sampleRate = state.sampleRate;
     LabPorts ports(result);
@@ -102,6 +106,30 @@ KestrelResult kestrelDecode(const Audio& audio, const KestrelSettings& settings)
             ++result.samples;
         },
         [&](char16_t c) { chain.emitReceivedChar(c); });
+    return result;
+}
+
+KestrelResult kestrelCapture(const std::vector<std::int16_t>& captured, int rxChannel,
+                             const KestrelSettings& settings) {
+    ModemState state;
+    applySettings(state, settings);
+    state.RXChannel = rxChannel;
+    KestrelResult result;
+    result.sampleRate = state.sampleRate;
+    LabPorts ports(result);
+    ReceiveChain chain(state, ports, ports, ports);
+    CaptureReduction reduction;
+    constexpr std::size_t kBufferSamples = 64;  // 128 bytes
+    for (std::size_t at = 0; at < captured.size(); at += kBufferSamples) {
+        const std::size_t n = std::min(kBufferSamples, captured.size() - at);
+        reduceCapture(
+            reduction, std::span(captured).subspan(at, n), rxChannel, state.sampleRate,
+            [&](double x) { return chain.inputLowPass(x); },
+            [&](double x) {
+                chain.processSample(x);
+                ++result.samples;
+            });
+    }
     return result;
 }
 

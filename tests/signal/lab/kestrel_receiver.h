@@ -44,6 +44,12 @@ struct KestrelResult {
 // Plays audio (written as a 16-bit mono file at its rate) through a fresh receive chain.
 KestrelResult kestrelDecode(const Audio& audio, const KestrelSettings& settings);
 
+// Feeds 16-bit sound-card audio at 48000 samples/s (interleaved stereo unless rxChannel is
+// 0) through the capture path, in 128-byte buffers as the sound card delivers them: channel
+// pick, rate reduction, 1/750, input low-pass, then the chain.
+KestrelResult kestrelCapture(const std::vector<std::int16_t>& captured, int rxChannel,
+                             const KestrelSettings& settings);
+
 // The processing rate of a baud rate: 264 samples per bit.
 int sampleRateFor(double baud);
 
