@@ -1,0 +1,122 @@
+// Character error rate against SNR for each decode mode, beside minimodem on the very same
+// files and beside the ideal non-coherent FSK receiver, on white noise and on CCIR
+// moderate and poor fading. Prints Markdown for docs/benchmarks.md. The files are those of
+// lab/measure.h: a lead-in, then the scored message (steady reception).
+//
+//   receive_quality [--channel awgn|moderate|poor|all] [--runs N] [--step DB]
+#include <chrono>
+#include <cstdio>
+#include <cstdlib>
+#include <cstring>
+#include <filesystem>
+#include <functional>
+#include <string>
+#include <vector>
+
+#include "lab/audio.h"
+#include "lab/channel.h"
+#include "lab/kestrel_receiver.h"
+#include "lab/measure.h"
+#include "lab/minimodem.h"
+#include "lab/text_score.h"
+#include "lab/texts.h"
+#include "lab/theory.h"
+
+using namespace kestrel::lab;
+
+namespace {
+
+constexpr int kDecoders = 4;  // Flutter, Selectiv, Spread, minimodem
+
+struct Channel {
+    const char* name;
+    const FadingProfile* fading;  // nullptr: white noise only
+    double lowDb, highDb;
+};
+
+struct Point {
+    double snr;
+    double cer[kDecoders];
+    double theory;
+};
+
+double ideal(const Channel& channel, double snr) {
+    return channel.fading ? bfskCharErrorRayleigh(snr, kMeasureBaud)
+                          : bfskCharErrorAwgn(snr, kMeasureBaud);
+}
+
+Point measure(const Channel& channel, double snr, int runs) {
+    const std::vector<Audio> files = measuringFiles(channel.fading, snr, runs);
+    Point p{snr, {}, ideal(channel, snr)};
+    for (int d = 0; d < 3; ++d) p.cer[d] = kestrelErrorRate(files, static_cast<DecodeMode>(d));
+    p.cer[3] = minimodemErrorRate(files);
+    return p;
+}
+
+// The SNR above which the rate stays at or below target, interpolated between the last
+// point above it and the next one.
+std::string snrFor(const std::vector<Point>& points, const std::function<double(const Point&)>& cer,
+                   double target) {
+    for (std::size_t k = points.size(); k-- > 0;) {
+        if (cer(points[k]) <= target) continue;
+        if (k + 1 == points.size()) return "> " + std::to_string(static_cast<int>(points[k].snr));
+        const double c0 = cer(points[k]), c1 = cer(points[k + 1]);
+        const double s =
+            points[k].snr + (c0 - target) / (c0 - c1) * (points[k + 1].snr - points[k].snr);
+        char text[32];
+        std::snprintf(text, sizeof text, "%.1f", s);
+        return text;
+    }
+    return "< " + std::to_string(static_cast<int>(points.front().snr));
+}
+
+void report(const Channel& channel, int runs, double step) {
+    std::printf("\n### %s (%d files of %zu scored characters per point)\n\n", channel.name, runs,
+                normaliseText(measuredMessage()).size());
+    std::printf("| SNR dB | Flutter | Selectiv | Spread | minimodem | ideal FSK |\n");
+    std::printf("|---:|---:|---:|---:|---:|---:|\n");
+    std::vector<Point> points;
+    for (double snr = channel.lowDb; snr <= channel.highDb + 1e-9; snr += step) {
+        points.push_back(measure(channel, snr, runs));
+        const Point& p = points.back();
+        std::printf("| %+.0f | %.2f%% | %.2f%% | %.2f%% | %.2f%% | %.2f%% |\n", p.snr,
+                    100 * p.cer[0], 100 * p.cer[1], 100 * p.cer[2], 100 * p.cer[3], 100 * p.theory);
+        std::fflush(stdout);
+    }
+    for (const double target : {0.01, 0.05}) {
+        std::printf("| SNR for %.0f%% |", 100 * target);
+        for (int d = 0; d < kDecoders; ++d)
+            std::printf(" %s |", snrFor(
+                                     points, [d](const Point& p) { return p.cer[d]; }, target)
+                                     .c_str());
+        const double best = snrForErrorRate([&](double s) { return ideal(channel, s); }, target);
+        std::printf(" %.1f |\n", best);
+    }
+    std::fflush(stdout);
+}
+
+}  // namespace
+
+int main(int argc, char** argv) {
+    std::string which = "all";
+    int runs = 3;
+    double step = 1.0;
+    for (int k = 1; k + 1 < argc; k += 2) {
+        if (!std::strcmp(argv[k], "--channel"))
+            which = argv[k + 1];
+        else if (!std::strcmp(argv[k], "--runs"))
+            runs = std::atoi(argv[k + 1]);
+        else if (!std::strcmp(argv[k], "--step"))
+            step = std::atof(argv[k + 1]);
+    }
+    const Channel channels[] = {{"White noise", nullptr, -16.0, 10.0},
+                                {"CCIR moderate (1 ms, 0.5 Hz)", &kCcirModerate, -6.0, 15.0},
+                                {"CCIR poor (2 ms, 1 Hz)", &kCcirPoor, -6.0, 15.0}};
+    const char* keys[] = {"awgn", "moderate", "poor"};
+    const auto start = std::chrono::steady_clock::now();
+    for (int c = 0; c < 3; ++c)
+        if (which == "all" || which == keys[c]) report(channels[c], runs, step);
+    std::printf("\n(%.0f s)\n",
+                std::chrono::duration<double>(std::chrono::steady_clock::now() - start).count());
+    return 0;
+}

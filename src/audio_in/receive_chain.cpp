@@ -1,0 +1,49 @@
+#include "audio_in/receive_chain.h"
+
+#include "decode/decoder_dispatch.h"
+#include "decode/framing.h"
+#include "decode/received_char_emitter.h"
+#include "frontend/filter_design.h"
+#include "frontend/front_end.h"
+
+namespace kestrel {
+
+// In the order they depend on each other: text output, framing, decoders, front end.
+struct ReceiveChain::Parts {
+    Parts(ModemState& state, LoggerPort& logger, UiPort& ui, TextSinkPort& textFile)
+        : emitter(state, logger),
+          framing(state, emitter, ui, textFile),
+          dispatch(state, framing, designEqualisedRaisedCosine),
+          front(state, logger, ui) {
+        front.setDecodeSink(&dispatch);
+    }
+
+    ReceivedCharEmitter emitter;
+    Framing framing;
+    DecoderDispatch dispatch;
+    FrontEnd front;
+};
+
+ReceiveChain::ReceiveChain(ModemState& state, LoggerPort& logger, UiPort& ui,
+                           TextSinkPort& textFile)
+    : parts_(std::make_unique<Parts>(state, logger, ui, textFile)) {}
+
+ReceiveChain::~ReceiveChain() = default;
+
+void ReceiveChain::processSample(double x) {
+    parts_->front.processSample(x);
+}
+
+double ReceiveChain::inputLowPass(double x) {
+    return parts_->front.inputLowPass(x);
+}
+
+void ReceiveChain::emitReceivedChar(char16_t ch) {
+    parts_->emitter.emitReceivedChar(ch);
+}
+
+void ReceiveChain::setTrace(FramingTrace* trace) {
+    parts_->framing.trace = trace;
+}
+
+}  // namespace kestrel

@@ -1,0 +1,55 @@
+#include "audio_in/wav_player.h"
+
+#include <algorithm>
+#include <vector>
+
+namespace kestrel {
+
+namespace {
+
+void lineFeeds(CharSink emitReceivedChar) {
+    emitReceivedChar(u'\n');
+    emitReceivedChar(u'\n');
+}
+
+}  // namespace
+
+void feedWavSamples(double& accumulator, std::span<const std::int16_t> samples,
+                    std::int32_t fileRate, int sampleRate, SampleSink processSample) {
+    const double step = static_cast<double>(sampleRate) / fileRate;
+    for (const std::int16_t s : samples) {
+        accumulator += step;
+        while (accumulator >= 1.0) {
+            accumulator -= 1.0;
+            processSample(s / kWavSampleScale);
+        }
+    }
+}
+
+std::uint64_t wavPlayer(WavToPlay& file, ModemState& state, SampleSink processSample,
+                        CharSink emitReceivedChar) {
+    lineFeeds(emitReceivedChar);
+    std::vector<std::uint8_t> bytes(2 * kWavChunkSamples);  // one buffer per file played
+    std::vector<std::int16_t> samples(kWavChunkSamples);
+    double accumulator = 0.0;
+    std::uint64_t played = 0;
+    const WavLayout& layout = file.layout;
+    while (played < layout.sampleCount && state.wavPlaying.load() == 1) {
+        const std::size_t wanted = static_cast<std::size_t>(
+            std::min<std::uint64_t>(kWavChunkSamples, layout.sampleCount - played));
+        const std::size_t got = file.source->readAt(layout.dataOffset + 2 * played,
+                                                    std::span(bytes).first(2 * wanted)) /
+                                2;
+        if (got == 0) break;  // the file shrank while playing
+        for (std::size_t k = 0; k < got; ++k)
+            samples[k] = static_cast<std::int16_t>(bytes[2 * k] | (bytes[2 * k + 1] << 8));
+        feedWavSamples(accumulator, std::span(samples).first(got), layout.sampleRate,
+                       state.sampleRate.load(), processSample);
+        played += got;
+    }
+    state.wavPlaying.store(0);
+    lineFeeds(emitReceivedChar);
+    return played;
+}
+
+}  // namespace kestrel

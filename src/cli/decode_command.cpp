@@ -1,0 +1,221 @@
+// kestrel-cli decode FILE.wav: plays a recording through the receive chain exactly as the
+// "Play WAV file" menu command does and prints what the logger would receive.
+#include <cinttypes>
+#include <cstdio>
+#include <cstring>
+#include <map>
+#include <memory>
+#include <optional>
+#include <string>
+#include <vector>
+
+#include "audio_in/receive_chain.h"
+#include "audio_in/wav_player.h"
+#include "cli/commands.h"
+#include "cli/settings_options.h"
+#include "cli/terminal.h"
+#include "cli/utf8.h"
+#include "link/logger_codes.h"
+
+namespace kestrel::cli {
+namespace {
+
+constexpr const char* kUsage =
+    "usage: kestrel-cli decode [options] FILE.wav\n"
+    "Plays FILE.wav through Kestrel's receive chain and prints the received text.\n"
+    "  --settings FILE.ini   read Kestrel.ini keys from FILE.ini first\n"
+    "  --baud 45.45|50|75    --mark HZ    --space HZ\n"
+    "  --mode flutter|selectiv|spread   (default selectiv)\n"
+    "  --afc on|off          (on)        --reverse\n"
+    "  --squelch on|off      (off)       --contest on|off      (on)\n"
+    "  --newline on|off      (off)       new signal, new line\n"
+    "  --repeat-match on|off (on)        --same-reject on|off  (on)\n"
+    "  --events              every logger notification and status text to stderr\n"
+    "  --trace FILE.csv      one row per decided envelope sample\n";
+
+struct DecodeArgs {
+    std::string file;
+    bool events = false;
+    std::string tracePath;
+};
+
+// Takes "--name VALUE" where VALUE is on or off into flag (1 for on unless inverted).
+bool onOff(const std::string& value, std::atomic<int>& flag, bool onMeansZero, std::string& error,
+           const std::string& option) {
+    if (value != "on" && value != "off") {
+        error = option + " takes on or off, not '" + value + "'";
+        return false;
+    }
+    flag = (value == "on") != onMeansZero ? 1 : 0;
+    return true;
+}
+
+bool parseArgs(std::vector<std::string> args, ModemState& state, DecodeArgs& out,
+               std::string& error) {
+    if (!takeSettingsOptions(args, state, error)) return false;
+    const std::map<std::string, std::pair<std::atomic<int>*, bool>> switches = {
+        {"--afc", {&state.afcOff, true}},
+        {"--squelch", {&state.SquelchState, false}},
+        {"--contest", {&state.Contest, false}},
+        {"--newline", {&state.NewsigNewline, false}},
+        {"--repeat-match", {&state.CorrelateState, false}},
+        {"--same-reject", {&state.CorrelateStateSame, false}},
+    };
+    for (std::size_t k = 0; k < args.size(); ++k) {
+        const std::string& a = args[k];
+        const bool hasValue = k + 1 < args.size();
+        if (const auto s = switches.find(a); s != switches.end()) {
+            if (!hasValue) return error = a + " needs on or off", false;
+            if (!onOff(args[++k], *s->second.first, s->second.second, error, a)) return false;
+        } else if (a == "--mode") {
+            if (!hasValue) return error = "--mode needs flutter, selectiv or spread", false;
+            const std::string& m = args[++k];
+            const int mode = m == "flutter" ? 0 : m == "selectiv" ? 1 : m == "spread" ? 2 : -1;
+            if (mode < 0)
+                return error = "--mode takes flutter, selectiv or spread, not '" + m + "'", false;
+            state.Decodemode = mode;
+        } else if (a == "--reverse") {
+            state.rxReverse = 1;
+        } else if (a == "--events") {
+            out.events = true;
+        } else if (a == "--trace") {
+            if (!hasValue) return error = "--trace needs a file name", false;
+            out.tracePath = args[++k];
+        } else if (a.size() > 1 && a[0] == '-') {
+            return error = "unknown option '" + a + "'", false;
+        } else if (!out.file.empty()) {
+            return error = "only one file, please ('" + out.file + "', '" + a + "')", false;
+        } else {
+            out.file = a;
+        }
+    }
+    if (out.file.empty()) return error = "no FILE.wav given", false;
+    return true;
+}
+
+const char* codeName(std::uint32_t code) {
+    static const char* const names[] = {
+        "TXM_HANDLE", "TXM_REQHANDLE", "TXM_START",    "TXM_CHAR",     "TXM_PTTEVENT",
+        "TXM_WIDTH",  "TXM_BAUD",      "TXM_MARK",     "TXM_SPACE",    "TXM_SWITCH",
+        "TXM_VIEW",   "TXM_LEVEL",     "TXM_FIGEVENT", "TXM_RESO",     "TXM_LPF",
+        "TXM_THREAD", "TXM_PROFILE",   "TXM_NOTCH",    "TXM_DEFSHIFT", "TXM_RADIOFREQ"};
+    const std::uint32_t n = code - TXM_HANDLE;
+    return code >= TXM_HANDLE && n < std::size(names) ? names[n] : "?";
+}
+
+// Where the chain's output goes: received characters to stdout as UTF-8; with --events
+// every notification and status text to stderr, stamped with the time of the sample being
+// processed.
+class CliPorts final : public LoggerPort, public UiPort, public TextSinkPort {
+  public:
+    CliPorts(bool events, const ModemState& state) : events_(events), state_(state) {}
+
+    std::uint64_t samples = 0;  // samples handed to the chain so far
+
+    bool post(std::uint32_t code, std::int64_t value) override {
+        if (code == TXM_CHAR) {
+            const std::string text = utf8(static_cast<char16_t>(value));
+            std::fwrite(text.data(), 1, text.size(), stdout);
+        }
+        if (events_) {
+            std::fprintf(stderr, "%.6f %s %" PRId64, seconds(), codeName(code), value);
+            if (code == TXM_CHAR)
+                std::fprintf(stderr, " '%s'", visible(static_cast<char16_t>(value)).c_str());
+            std::fputc('\n', stderr);
+        }
+        return true;
+    }
+    int messageBox(std::string_view text, std::string_view caption, unsigned) override {
+        std::fprintf(stderr, "%.*s: %.*s\n", static_cast<int>(caption.size()), caption.data(),
+                     static_cast<int>(text.size()), text.data());
+        return kIdOk;
+    }
+    void setStatusText(int part, std::string_view text) override {
+        if (events_)
+            std::fprintf(stderr, "%.6f status %d \"%.*s\"\n", seconds(), part,
+                         static_cast<int>(text.size()), text.data());
+    }
+    void setControlCaption(int, std::string_view) override {}
+    void checkMenuItem(int, bool) override {}
+    void enableMenuItem(int, bool) override {}
+    void setWindowTitle(std::string_view) override {}
+    void requestSpectrumRepaint() override {}
+    void writeText(std::string_view) override {}
+    void flush() override {}
+
+  private:
+    double seconds() const { return static_cast<double>(samples) / state_.sampleRate.load(); }
+    static std::string visible(char16_t c) { return c == u'\n' ? "\\n" : utf8(c); }
+
+    bool events_;
+    const ModemState& state_;
+};
+
+class CsvTrace final : public FramingTrace {
+  public:
+    explicit CsvTrace(std::FILE* out) : out_(out) {
+        std::fputs(
+            "n,markEnv,spaceEnv,tM,tS,powerDiff,rawSpace,decidedSpace,bitClock,"
+            "framingErrors,snrFigure\n",
+            out_);
+    }
+    void traceSample(const FramingTraceRow& r) override {
+        std::fprintf(out_, "%" PRId64 ",%.17g,%.17g,%.17g,%.17g,%.17g,%d,%d,%d,%d,%.17g\n", r.n,
+                     r.markEnv, r.spaceEnv, r.tM, r.tS, r.powerDiff, r.rawSpace, r.decidedSpace,
+                     r.bitClock, r.framingErrors, r.snrFigure);
+    }
+
+  private:
+    std::FILE* out_;
+};
+
+int decode(std::vector<std::string> args) {
+    for (const auto& a : args)
+        if (a == "--help" || a == "-h") return std::fputs(kUsage, stdout), 0;
+    ModemState state;
+    DecodeArgs options;
+    std::string error;
+    if (!parseArgs(std::move(args), state, options, error)) {
+        std::fprintf(stderr, "kestrel-cli decode: %s\n%s", error.c_str(), kUsage);
+        return 2;
+    }
+    WavToPlay file;
+    if (const char* message = openWavToPlay(options.file, file)) {
+        std::fprintf(stderr, "kestrel-cli decode: %s: %s\n", options.file.c_str(), message);
+        return 1;
+    }
+    std::unique_ptr<std::FILE, int (*)(std::FILE*)> trace(nullptr, std::fclose);
+    if (!options.tracePath.empty()) {
+        trace.reset(std::fopen(options.tracePath.c_str(), "wb"));
+        if (!trace) {
+            std::fprintf(stderr, "kestrel-cli decode: cannot write %s\n",
+                         options.tracePath.c_str());
+            return 1;
+        }
+    }
+    CliPorts ports(options.events, state);
+    ReceiveChain chain(state, ports, ports, ports);
+    std::optional<CsvTrace> csv;
+    if (trace) chain.setTrace(&csv.emplace(trace.get()));
+
+    Progress progress(stderrIsTerminal(),
+                      static_cast<double>(file.layout.sampleCount) / file.layout.sampleRate);
+    state.wavPlaying = 1;
+    wavPlayer(
+        file, state,
+        [&](double x) {
+            chain.processSample(x);
+            progress.show(static_cast<double>(++ports.samples) / state.sampleRate.load());
+        },
+        [&](char16_t c) { chain.emitReceivedChar(c); });
+    progress.finish();
+    std::fflush(stdout);
+    return 0;
+}
+
+const CommandRegistration registration({"decode",
+                                        "play FILE.wav through the receiver, print the text",
+                                        decode});
+
+}  // namespace
+}  // namespace kestrel::cli

@@ -1,0 +1,136 @@
+#include "lab/kestrel_receiver.h"
+
+#include <cmath>
+#include <stdexcept>
+
+#include "audio_in/capture_reduction.h"
+#include "audio_in/receive_chain.h"
+#include "audio_in/wav_player.h"
+#include "cli/utf8.h"
+#include "fakes/memory_byte_source.h"
+#include "link/logger_codes.h"
+
+namespace kestrel::lab {
+
+namespace {
+
+class LabPorts final : public LoggerPort, public UiPort, public TextSinkPort {
+  public:
+    explicit LabPorts(KestrelResult& result) : result_(result) {}
+
+    bool post(std::uint32_t code, std::int64_t value) override {
+        result_.posts.push_back({result_.samples, code, value});
+        if (code == TXM_CHAR) result_.text += cli::utf8(static_cast<char16_t>(value));
+        return true;
+    }
+    int messageBox(std::string_view, std::string_view, unsigned) override { return kIdOk; }
+    void setStatusText(int, std::string_view) override {}
+    void setControlCaption(int, std::string_view) override {}
+    void checkMenuItem(int, bool) override {}
+    void enableMenuItem(int, bool) override {}
+    void setWindowTitle(std::string_view) override {}
+    void requestSpectrumRepaint() override {}
+    void writeText(std::string_view) override {}
+    void flush() override {}
+
+  private:
+    KestrelResult& result_;
+};
+
+std::vector<std::uint8_t> wavBytes(const Audio& audio) {
+    const auto path = tempWavPath("decode");
+    writeWav(path, audio);
+    WavToPlay file;
+    if (const char* message = openWavToPlay(path, file)) throw std::runtime_error(message);
+    std::vector<std::uint8_t> bytes(file.source->size());
+    file.source->readAt(0, bytes);
+    file.source.reset();
+    std::filesystem::remove(path);
+    return bytes;
+}
+
+}  // namespace
+
+const char* modeName(DecodeMode mode) {
+    switch (mode) {
+        case DecodeMode::flutter:
+            return "Flutter";
+        case DecodeMode::selectiv:
+            return "Selectiv";
+        case DecodeMode::spread:
+            return "Spread";
+    }
+    return "?";
+}
+
+int sampleRateFor(double baud) {
+    return static_cast<int>(std::lround(264.0 * baud / 100.0) * 100);
+}
+
+std::vector<std::int64_t> KestrelResult::reportedMarks() const {
+    std::vector<std::int64_t> marks;
+    for (const KestrelPost& p : posts)
+        if (p.code == TXM_MARK) marks.push_back(p.value);
+    return marks;
+}
+
+static void applySettings(ModemState& state, const KestrelSettings& settings) {
+    state.baudIndex = settings.baud < 47.0 ? 0 : settings.baud < 60.0 ? 1 : 2;
+    state.sampleRate = sampleRateFor(settings.baud);
+    state.markFrequency = settings.mark;
+    state.spaceFrequency = settings.space;
+    state.Decodemode = static_cast<int>(settings.mode);
+    state.afcOff = settings.afc ? 0 : 1;
+    state.rxReverse = settings.reverse ? 1 : 0;
+    state.SquelchState = settings.squelch ? 1 : 0;
+    state.Contest = settings.contest ? 1 : 0;
+    state.NewsigNewline = settings.newline ? 1 : 0;
+}
+
+KestrelResult kestrelDecode(const Audio& audio, const KestrelSettings& settings) {
+    ModemState state;
+    applySettings(state, settings);
+    KestrelResult result;
+    result.sampleRate = state.sampleRate;
+    LabPorts ports(result);
+    ReceiveChain chain(state, ports, ports, ports);
+    WavToPlay file;
+    file.source = std::make_unique<MemoryByteSource>(wavBytes(audio));
+    if (inspectWav(*file.source, file.layout) != WavVerdict::playable)
+        throw std::runtime_error("lab audio not playable");
+    state.wavPlaying = 1;
+    wavPlayer(
+        file, state,
+        [&](double x) {
+            chain.processSample(x);
+            ++result.samples;
+        },
+        [&](char16_t c) { chain.emitReceivedChar(c); });
+    return result;
+}
+
+KestrelResult kestrelCapture(const std::vector<std::int16_t>& captured, int rxChannel,
+                             const KestrelSettings& settings) {
+    ModemState state;
+    applySettings(state, settings);
+    state.RXChannel = rxChannel;
+    KestrelResult result;
+    result.sampleRate = state.sampleRate;
+    LabPorts ports(result);
+    ReceiveChain chain(state, ports, ports, ports);
+    CaptureReduction reduction;
+    constexpr std::size_t kBufferSamples = 64;  // 128 bytes
+    for (std::size_t at = 0; at < captured.size(); at += kBufferSamples) {
+        const std::size_t n = std::min(kBufferSamples, captured.size() - at);
+        reduceCapture(
+            reduction, std::span(captured).subspan(at, n), rxChannel, state.sampleRate,
+            [&](double x) { return chain.inputLowPass(x); },
+            [&](double x) {
+                chain.processSample(x);
+                ++result.samples;
+            });
+    }
+    return result;
+}
+
+}  // namespace kestrel::lab

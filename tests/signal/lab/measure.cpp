@@ -1,0 +1,67 @@
+#include "lab/measure.h"
+
+#include <cmath>
+
+#include "lab/minimodem.h"
+#include "lab/text_score.h"
+#include "lab/texts.h"
+
+namespace kestrel::lab {
+
+namespace {
+
+// The clean transmission, made once: minimodem is deterministic.
+const Audio& cleanTransmission() {
+    static const Audio clean =
+        padded(scaledToRms(minimodemTransmit(kLeadIn + measuredMessage(), kMeasureBaud, 12000),
+                           kMeasureRms),
+               1.0, 1.5);
+    return clean;
+}
+
+template <typename Decode>
+double errorRate(const std::vector<Audio>& files, Decode decode) {
+    std::size_t errors = 0, characters = 0;
+    for (const Audio& audio : files) {
+        errors += messageErrors(measuredMessage(), decode(audio));
+        characters += normaliseText(measuredMessage()).size();
+    }
+    return characters == 0 ? 0.0 : static_cast<double>(errors) / characters;
+}
+
+}  // namespace
+
+const std::string& measuredMessage() {
+    static const std::string message = std::string(kContestText) + (kSerialText + 2);
+    return message;
+}
+
+std::vector<Audio> measuringFiles(const FadingProfile* fading, double snrDb, int runs) {
+    std::vector<Audio> files;
+    for (int run = 0; run < runs; ++run) {
+        const auto seed = static_cast<std::uint64_t>(1000 * run + std::lround(10 * (snrDb + 50)));
+        Audio audio = fading ? watterson(cleanTransmission(), *fading, seed) : cleanTransmission();
+        addNoise(audio, kMeasureRms * kMeasureRms, snrDb, seed + 7);
+        files.push_back(limitedToPeak(audio, 32000.0));
+    }
+    return files;
+}
+
+double kestrelErrorRate(const std::vector<Audio>& files, DecodeMode mode) {
+    KestrelSettings settings;
+    settings.baud = kMeasureBaud;
+    settings.mode = mode;
+    return errorRate(files, [&](const Audio& a) { return kestrelDecode(a, settings).text; });
+}
+
+double minimodemErrorRate(const std::vector<Audio>& files) {
+    return errorRate(files, [](const Audio& a) {
+        const auto path = tempWavPath("measure");
+        writeWav(path, a);
+        std::string text = minimodemReceive(path, kMeasureBaud);
+        std::filesystem::remove(path);
+        return text;
+    });
+}
+
+}  // namespace kestrel::lab

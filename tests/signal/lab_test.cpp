@@ -1,0 +1,194 @@
+// The signal lab checked where it could be wrong: the SNR of the noise it adds, the power
+// and statistics of its fading, the scoring of received text, minimodem's stop length.
+#include <gtest/gtest.h>
+#include <kiss_fft.h>
+
+#include <cmath>
+#include <complex>
+#include <numbers>
+#include <vector>
+
+#include "lab/audio.h"
+#include "lab/channel.h"
+#include "lab/minimodem.h"
+#include "lab/text_score.h"
+#include "lab/theory.h"
+
+namespace kestrel::lab {
+namespace {
+
+// Noise power between 0 and 3000 Hz, from averaged periodograms of 4096-sample blocks.
+double powerBelow3000Hz(const Audio& audio) {
+    constexpr int n = 4096;
+    kiss_fft_cfg cfg = kiss_fft_alloc(n, 0, nullptr, nullptr);
+    std::vector<kiss_fft_cpx> in(n), out(n);
+    double total = 0.0;
+    int blocks = 0;
+    for (std::size_t start = 0; start + n <= audio.samples.size(); start += n, ++blocks) {
+        for (int k = 0; k < n; ++k) in[k] = {audio.samples[start + k], 0.0};
+        kiss_fft(cfg, in.data(), out.data());
+        // Parseval: mean square = sum |X|^2 / n^2; the band 0..3000 Hz holds bins on both
+        // sides of 0.
+        const int top = static_cast<int>(3000.0 * n / audio.rate);
+        for (int k = -top; k < top; ++k) {
+            const kiss_fft_cpx& c = out[(k + n) % n];
+            total += (c.r * c.r + c.i * c.i) / (static_cast<double>(n) * n);
+        }
+    }
+    kiss_fft_free(cfg);
+    return total / blocks;
+}
+
+TEST(LabNoise, PowerIn3000HzIsSignalPowerOverSnr) {
+    for (const int rate : {12000, 48000}) {
+        for (const double snr : {-10.0, 0.0, 6.0}) {
+            Audio silence{rate, std::vector<double>(static_cast<std::size_t>(rate) * 20, 0.0)};
+            const double signalPower = 1.0e6;
+            addNoise(silence, signalPower, snr, 7);
+            const double expected = signalPower / std::pow(10.0, snr / 10.0);
+            EXPECT_NEAR(powerBelow3000Hz(silence) / expected, 1.0, 0.03) << rate << " " << snr;
+        }
+    }
+}
+
+TEST(LabNoise, SameSeedSameNoiseOtherSeedOtherNoise) {
+    Audio a{12000, std::vector<double>(1000, 0.0)}, b = a, c = a;
+    addNoise(a, 1.0, 0.0, 42);
+    addNoise(b, 1.0, 0.0, 42);
+    addNoise(c, 1.0, 0.0, 43);
+    EXPECT_EQ(a.samples, b.samples);
+    EXPECT_NE(a.samples, c.samples);
+    Gaussian g(1);
+    double sum = 0, squares = 0;
+    for (int k = 0; k < 200000; ++k) {
+        const double x = g.next();
+        sum += x;
+        squares += x * x;
+    }
+    EXPECT_NEAR(sum / 200000, 0.0, 0.01);
+    EXPECT_NEAR(squares / 200000, 1.0, 0.01);
+}
+
+TEST(LabFading, PathGainIsRayleighWithGaussianDopplerSpectrum) {
+    // 2000 s at 100 samples/s of a 2 Hz spread path (deviation 1 Hz) of mean power 0.5.
+    const int rate = 100;
+    const auto g = rayleighPathGains(2.0, 0.5, rate, 200000, 11);
+    double power = 0.0;
+    int deepFades = 0;
+    for (const auto& x : g) {
+        power += std::norm(x);
+        deepFades += std::norm(x) < 0.1 * 0.5;
+    }
+    power /= static_cast<double>(g.size());
+    EXPECT_NEAR(power, 0.5, 0.025);
+    // Rayleigh: P(|g|^2 < 0.1 mean) = 1 - exp(-0.1).
+    EXPECT_NEAR(deepFades / static_cast<double>(g.size()), 1.0 - std::exp(-0.1), 0.015);
+    // Gaussian spectrum of standard deviation s: autocorrelation exp(-2 pi^2 s^2 tau^2).
+    for (const double tau : {0.125, 0.25, 0.5}) {
+        const auto lag = static_cast<std::size_t>(tau * rate);
+        std::complex<double> r = 0.0;
+        for (std::size_t i = 0; i + lag < g.size(); ++i) r += g[i + lag] * std::conj(g[i]);
+        const double measured = std::abs(r) / static_cast<double>(g.size() - lag) / 0.5;
+        const double s = 1.0;
+        EXPECT_NEAR(measured,
+                    std::exp(-2 * std::numbers::pi * std::numbers::pi * s * s * tau * tau), 0.06)
+            << tau;
+    }
+}
+
+TEST(LabFading, ChannelKeepsTheMeanPowerAndDelaysTheSecondPath) {
+    // A wide spread averages quickly; the normalisation does not depend on the spread.
+    Audio tone{12000, {}};
+    for (int i = 0; i < 12000 * 15; ++i)
+        tone.samples.push_back(1000.0 * std::sin(2 * std::numbers::pi * 2125.0 * i / 12000));
+    const FadingProfile fast{"fast", 0.002, 40.0};
+    const Audio faded = watterson(tone, fast, 5);
+    EXPECT_NEAR(meanSquare(faded) / meanSquare(tone), 1.0, 0.06);
+    // An impulse comes out twice: at once and 2 ms (24 samples) later.
+    Audio click{12000, std::vector<double>(4000, 0.0)};
+    click.samples[2000] = 1000.0;
+    const Audio echoes = watterson(click, fast, 5);
+    EXPECT_GT(std::abs(echoes.samples[2000]), 1.0);
+    EXPECT_GT(std::abs(echoes.samples[2024]), 1.0);
+    EXPECT_LT(std::abs(echoes.samples[2012]), 0.1 * std::abs(echoes.samples[2000]));
+}
+
+TEST(LabScore, MessageIsFoundInsideNoiseAndCountedByEditDistance) {
+    const std::string sent = "\r\nCQ TEST W1AW\r\n";
+    EXPECT_EQ(normaliseText(sent), "CQ TEST W1AW");
+    EXPECT_EQ(normaliseText(" a \n\n b\r"), "A B");
+    EXPECT_EQ(messageErrors(sent, "XE T5 \nCQ  TEST W1AW\nQ3 E"), 0u);
+    EXPECT_EQ(messageErrors(sent, "CQ TEST W1AV"), 1u);   // substituted
+    EXPECT_EQ(messageErrors(sent, "CQ TST W1AW"), 1u);    // dropped
+    EXPECT_EQ(messageErrors(sent, "CQ TEEST W1AW"), 1u);  // inserted
+    EXPECT_EQ(messageErrors(sent, ""), 12u);
+    EXPECT_DOUBLE_EQ(characterErrorRate(sent, "EE CQ TEST W1AV EE"), 1.0 / 12.0);
+}
+
+TEST(LabTheory, NonCoherentBfskFigures) {
+    // SNR -18.18 dB in 3000 Hz is Eb/N0 = 0 dB at 45.45 baud.
+    const double snr = 10 * std::log10(45.45 / 3000.0);
+    EXPECT_NEAR(ebN0(snr, 45.45), 1.0, 1e-12);
+    EXPECT_NEAR(bfskBitErrorAwgn(snr + 10, 45.45), 0.5 * std::exp(-5.0), 1e-12);
+    EXPECT_NEAR(bfskCharErrorAwgn(snr + 10, 45.45), 1 - std::pow(1 - 0.5 * std::exp(-5.0), 5),
+                1e-12);
+    // Rayleigh, one bit: 1 / (2 + Eb/N0); for five bits the rate lies between one and five
+    // times that.
+    const double rayleigh = bfskCharErrorRayleigh(snr + 20, 45.45);
+    EXPECT_GT(rayleigh, 1.0 / 102.0);
+    EXPECT_LT(rayleigh, 5.0 / 102.0);
+    const double at1 = snrForErrorRate([](double s) { return bfskCharErrorAwgn(s, 45.45); }, 0.01);
+    EXPECT_NEAR(bfskCharErrorAwgn(at1, 45.45), 0.01, 1e-6);
+}
+
+// Lengths, in bits, of the steady tone runs of a clean FSK signal.
+std::vector<double> toneRuns(const Audio& audio, double baud, Tones tones) {
+    const auto a = analyticSignal(audio);
+    const double centre = 0.5 * (tones.mark + tones.space);
+    std::vector<double> runs;
+    bool mark = true;
+    double run = 0;
+    const auto smooth = static_cast<int>(audio.rate / baud / 8);
+    std::vector<double> df(a.size(), 0.0);
+    for (std::size_t i = 1; i < a.size(); ++i)
+        df[i] = std::arg(a[i] * std::conj(a[i - 1])) * audio.rate / (2 * std::numbers::pi) - centre;
+    for (std::size_t i = smooth; i < a.size(); ++i) {
+        double mean = 0;
+        for (int k = 0; k < smooth; ++k) mean += df[i - k];
+        const bool nowMark = (mean < 0) == (tones.mark < tones.space);
+        if (nowMark != mark) {
+            runs.push_back(run * baud / audio.rate);
+            run = 0;
+            mark = nowMark;
+        }
+        ++run;
+    }
+    return runs;
+}
+
+TEST(LabMinimodem, SendsOneAndAHalfStopElementsAtEverySpeedAndRate) {
+    // R and Y alternate every element; after R (last element space) the stop is a mark
+    // run of its own, 1.5 elements long.
+    for (const double baud : {45.45, 50.0, 75.0}) {
+        for (const int rate : {12000, 48000}) {
+            const Audio audio = minimodemTransmit("RYRYRYRYRY", baud, rate);
+            EXPECT_EQ(audio.rate, rate);
+            int stops = 0;
+            for (const double r : toneRuns(audio, baud, {})) stops += std::abs(r - 1.5) < 0.08;
+            EXPECT_GE(stops, 4) << baud << " baud at " << rate;
+        }
+    }
+}
+
+TEST(LabMinimodem, ReceivesWhatItSends) {
+    const std::string text = "\r\nCQ TEST DE W1AW 599 001\r\n";
+    const Audio audio = padded(minimodemTransmit(text, 45.45, 12000), 0.5, 0.5);
+    const auto path = tempWavPath("lab");
+    writeWav(path, audio);
+    EXPECT_EQ(normaliseText(minimodemReceive(path, 45.45)), normaliseText(text));
+    EXPECT_EQ(readWav(path).samples.size(), audio.samples.size());
+    std::filesystem::remove(path);
+}
+
+}  // namespace
+}  // namespace kestrel::lab

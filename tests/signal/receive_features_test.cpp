@@ -1,0 +1,107 @@
+// The switches that shape the received text: AFC on tuning errors, contest figures,
+// squelch and new-signal-new-line.
+#include <gtest/gtest.h>
+
+#include <cstdlib>
+
+#include "link/logger_codes.h"
+#include "signal_helpers.h"
+
+namespace kestrel::lab {
+namespace {
+
+class ToneOffset : public ::testing::TestWithParam<double> {};
+
+// Every mark report from the third second of the signal to its end (one per character;
+// after the end the AFC measures the filters' ringing, not the signal) is within 3 Hz of
+// the true mark tone.
+void expectReportedMark(const KestrelResult& r, const Transmission& t, double mark) {
+    const auto from = static_cast<std::uint64_t>(4.0 * r.sampleRate);
+    const auto to = static_cast<std::uint64_t>((t.audio.seconds() - 1.5) * r.sampleRate);
+    int reports = 0;
+    for (const KestrelPost& p : r.posts) {
+        if (p.code != TXM_MARK || p.sample < from || p.sample > to) continue;
+        ++reports;
+        EXPECT_LE(std::abs(p.value - mark), 3.0) << p.value << " at sample " << p.sample;
+    }
+    EXPECT_GT(reports, 100);
+}
+
+TEST_P(ToneOffset, AfcFollowsTheTonesAndReportsTheTrueMark) {
+    const double mark = 2125.0 + GetParam();
+    const Transmission t = transmit(kContestText, 45.45, 12000, Tones{mark, mark + 170.0});
+    const KestrelResult r = kestrelDecode(withNoise(t, 10.0, 11), settingsFor(DecodeMode::flutter));
+    EXPECT_LE(characterErrorRate(kContestText, r.text), 0.01) << r.text;
+    expectReportedMark(r, t, mark);
+}
+
+TEST_P(ToneOffset, WithoutAfcTheFiltersStayOnTheSetTonesAndStillDecode) {
+    // The tone filters pass 45 Hz either side, so even 30 Hz off decodes; the AFC still
+    // measures and reports, it only no longer moves the mixers.
+    const double mark = 2125.0 + GetParam();
+    const Transmission t = transmit(kContestText, 45.45, 12000, Tones{mark, mark + 170.0});
+    KestrelSettings s = settingsFor(DecodeMode::selectiv);
+    s.afc = false;
+    const KestrelResult r = kestrelDecode(withNoise(t, 10.0, 11), s);
+    EXPECT_LE(characterErrorRate(kContestText, r.text), 0.01) << r.text;
+    expectReportedMark(r, t, mark);
+    s.mode = DecodeMode::flutter;
+    const std::string flutter = kestrelDecode(withNoise(t, 10.0, 11), s).text;
+    EXPECT_LE(characterErrorRate(kContestText, flutter), 0.05) << flutter;
+}
+
+INSTANTIATE_TEST_SUITE_P(PlusFifteenMinusThirty, ToneOffset, ::testing::Values(15.0, -30.0),
+                         [](const auto& info) { return info.param > 0 ? "plus15" : "minus30"; });
+
+TEST(ContestMode, FiguresAndWordsAsTheLoggerWantsThem) {
+    const std::string sent = "\r\nQRZ? TU? 599 001. 73. $5\r\n";
+    const Transmission t = transmit(sent);
+    KestrelSettings s = settingsFor(DecodeMode::flutter);
+    const std::string contest = kestrelDecode(t.audio, s).text;
+    EXPECT_NE(contest.find("\nQRZ? TU9 599 001. 73/ 35\n"), std::string::npos) << contest;
+    s.contest = false;
+    const std::string plain = kestrelDecode(t.audio, s).text;
+    EXPECT_NE(plain.find("\nQRZ? TU? 599 001. 73. $5\n"), std::string::npos) << plain;
+}
+
+TEST(Squelch, HoldsWhatComesBeforeTheSignalAndLosesNothingOfIt) {
+    // Three seconds of noise alone, then the signal. Squelched characters are held, and
+    // the seven newest are let through when the signal is judged present, so squelch
+    // takes characters from the noise but never from the message.
+    const Transmission t = transmit(kShortText, 45.45, 12000, {}, 3.0, 1.5);
+    const Audio audio = withNoise(t, 12.0, 21);
+    for (const DecodeMode mode : {DecodeMode::flutter, DecodeMode::selectiv}) {
+        KestrelSettings s = settingsFor(mode);
+        const std::string open = kestrelDecode(audio, s).text;
+        s.squelch = true;
+        const std::string squelched = kestrelDecode(audio, s).text;
+        EXPECT_LE(messageErrors(kShortText, squelched), messageErrors(kShortText, open))
+            << squelched;
+        EXPECT_NE(squelched.find(loggerLines(kShortText)), std::string::npos) << squelched;
+        EXPECT_LT(charactersAround(kShortText, squelched), charactersAround(kShortText, open))
+            << open << "|" << squelched;
+    }
+}
+
+TEST(NewSignalNewLine, SecondTransmissionAfterIdleStartsALine) {
+    Transmission first = transmit("CQ TEST DE W1AW", 45.45, 12000, {}, 1.0, 1.0);
+    const Transmission second = transmit("DE DL5XYZ K", 45.45, 12000, {}, 0.0, 1.5);
+    first.audio.samples.insert(first.audio.samples.end(), second.audio.samples.begin(),
+                               second.audio.samples.end());
+    KestrelSettings s = settingsFor(DecodeMode::flutter);
+    // Whatever the filters' ringing prints at the end of the first transmission and the
+    // start of the second, the line break falls between them only with the switch on.
+    auto between = [&](bool newline) {
+        s.newline = newline;
+        const std::string got = kestrelDecode(first.audio, s).text;
+        const std::size_t end = got.find("W1AW"), start = got.find("DE DL5XYZ K");
+        EXPECT_NE(end, std::string::npos) << got;
+        EXPECT_NE(start, std::string::npos) << got;
+        return end < start ? got.substr(end + 4, start - end - 4) : got;
+    };
+    EXPECT_NE(between(true).find('\n'), std::string::npos);
+    EXPECT_EQ(between(false).find('\n'), std::string::npos);
+}
+
+}  // namespace
+}  // namespace kestrel::lab

@@ -1,0 +1,75 @@
+#pragma once
+// Shared by the signal tests: a minimodem transmission with silence around it, noise and
+// fading on it, and the message it carried.
+#include <string>
+
+#include "lab/audio.h"
+#include "lab/channel.h"
+#include "lab/kestrel_receiver.h"
+#include "lab/minimodem.h"
+#include "lab/text_score.h"
+#include "lab/texts.h"
+
+namespace kestrel::lab {
+
+constexpr double kSignalRms = 4000.0;
+
+struct Transmission {
+    Audio audio;         // signal with silence before and after
+    double power = 0.0;  // mean square of the signal while it is on
+};
+
+inline Transmission transmit(const std::string& text, double baud = 45.45, int rate = 12000,
+                             Tones tones = {}, double before = 1.0, double after = 1.5) {
+    const Audio clean = scaledToRms(minimodemTransmit(text, baud, rate, tones), kSignalRms);
+    return {padded(clean, before, after), kSignalRms * kSignalRms};
+}
+
+inline Audio withNoise(const Transmission& t, double snrDb, std::uint64_t seed) {
+    Audio a = t.audio;
+    addNoise(a, t.power, snrDb, seed);
+    return a;
+}
+
+inline Audio faded(const Transmission& t, const FadingProfile& profile, double snrDb,
+                   std::uint64_t seed) {
+    Audio a = watterson(t.audio, profile, seed);
+    addNoise(a, t.power, snrDb, seed + 1);
+    return a;
+}
+
+// The sent text as the logger shows it: carriage return and line feed make one new line
+// (the second is dropped as a doubled newline), without the new lines at either end.
+inline std::string loggerLines(const std::string& sent) {
+    std::string out;
+    for (const char c : sent) {
+        const char ch = c == '\r' ? '\n' : c;
+        if (ch == '\n' && (out.empty() || out.back() == '\n')) continue;
+        out += ch;
+    }
+    while (!out.empty() && out.back() == '\n') out.pop_back();
+    return out;
+}
+
+// Characters (other than blanks) printed outside the message: on the silence or noise
+// before and after it. Digital silence is no exception: the tone filters ring for about
+// 170 ms on either side of a transmission (they are 1024 taps long), and Flutter decides
+// on whichever envelope is larger however small both are.
+inline std::size_t charactersAround(const std::string& sent, const std::string& received) {
+    auto printing = [](const std::string& text) {
+        std::size_t n = 0;
+        for (const char c : text) n += c != ' ' && c != '\r' && c != '\n';
+        return n;
+    };
+    const std::size_t got = printing(received), message = printing(sent);
+    return got > message ? got - message : 0;
+}
+
+inline KestrelSettings settingsFor(DecodeMode mode, double baud = 45.45) {
+    KestrelSettings s;
+    s.mode = mode;
+    s.baud = baud;
+    return s;
+}
+
+}  // namespace kestrel::lab
