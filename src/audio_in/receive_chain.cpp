@@ -3,23 +3,28 @@
 #include "decode/decoder_dispatch.h"
 #include "decode/framing.h"
 #include "decode/received_char_emitter.h"
+#include "decode/repeat_match.h"
 #include "frontend/filter_design.h"
 #include "frontend/front_end.h"
 
 namespace kestrel {
 
-// In the order they depend on each other: text output, framing, decoders, front end.
+// In the order they depend on each other: text output, framing and the Repeat Match it
+// feeds, decoders, front end.
 struct ReceiveChain::Parts {
     Parts(ModemState& state, LoggerPort& logger, UiPort& ui, TextSinkPort& textFile)
         : emitter(state, logger),
           framing(state, emitter, ui, textFile),
+          repeatMatch(state, emitter, textFile, framing.signalPresent),
           dispatch(state, framing, designEqualisedRaisedCosine),
           front(state, logger, ui) {
+        framing.repeatMatch = &repeatMatch;
         front.setDecodeSink(&dispatch);
     }
 
     ReceivedCharEmitter emitter;
     Framing framing;
+    RepeatMatch repeatMatch;
     DecoderDispatch dispatch;
     FrontEnd front;
 };

@@ -85,6 +85,7 @@ static void applySettings(ModemState& state, const KestrelSettings& settings) {
     state.SquelchState = settings.squelch ? 1 : 0;
     state.Contest = settings.contest ? 1 : 0;
     state.NewsigNewline = settings.newline ? 1 : 0;
+    state.CorrelateState = settings.repeatMatch ? 1 : 0;
 }
 
 KestrelResult kestrelDecode(const Audio& audio, const KestrelSettings& settings) {

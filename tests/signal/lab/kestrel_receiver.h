@@ -23,6 +23,9 @@ struct KestrelSettings {
     bool squelch = false;
     bool contest = true;
     bool newline = false;
+    // Off by default here: the lab measures the plain text; Repeat Match is measured on
+    // its own.
+    bool repeatMatch = false;
 };
 
 struct KestrelPost {
