@@ -1,0 +1,110 @@
+#include "modem.h"
+
+#include <gtest/gtest.h>
+
+#include <chrono>
+#include <filesystem>
+#include <thread>
+#include <vector>
+
+#include "app/ui_ids.h"
+#include "fakes/fake_audio_devices_port.h"
+#include "fakes/fake_document_viewer_port.h"
+#include "fakes/fake_file_dialog_port.h"
+#include "fakes/fake_logger_port.h"
+#include "fakes/fake_main_window_port.h"
+#include "fakes/fake_save_text_file_port.h"
+#include "fakes/fake_shared_block_port.h"
+#include "fakes/fake_text_sink_port.h"
+#include "fakes/fake_ui_port.h"
+#include "fakes/fake_window_title_port.h"
+#include "link/logger_codes.h"
+#include "unit/scratch_folder.h"
+
+namespace kestrel {
+namespace {
+
+// The link's threads really run in a Modem, so its clock really sleeps.
+class SleepingClock : public ClockPort {
+  public:
+    std::int64_t counter() override { return 0; }
+    std::int64_t counterFrequency() override { return 1000; }
+    void sleepMs(std::uint32_t ms) override {
+        std::this_thread::sleep_for(std::chrono::milliseconds(ms));
+    }
+};
+
+class ModemTest : public ::testing::Test {
+  protected:
+    Modem& start(const CommandLine& line = {2, 0x1A2B3C}) {
+        modem_.emplace(ports_, folder_.file("Kestrel.exe"), line);
+        modem_->loadSettings();
+        return *modem_;
+    }
+    std::string ini() const { return ScratchFolder::read(folder_.file("Kestrel.ini")); }
+    void writeIni(std::string_view text) {
+        ScratchFolder::write(folder_.file("Kestrel.ini"), text);
+    }
+
+    ScratchFolder folder_;
+    RecordingLogger logger_;
+    RecordingUi ui_;
+    FakeMainWindow mainWindow_;
+    FakeSharedBlock block_;
+    FakeWindowTitles titles_;
+    SleepingClock clock_;
+    FakeAudioDevicesPort devices_{{"PulseAudio", "Line In"}, {"PulseAudio", "Speakers"}};
+    FakeTextSinkPort textSink_;
+    FakeSaveTextFile saveText_;
+    FakeFileDialogs dialogs_;
+    FakeDocumentViewer documents_;
+    ModemPorts ports_{logger_,  ui_,       mainWindow_, block_,   titles_,   clock_,
+                      devices_, textSink_, saveText_,   dialogs_, documents_};
+    std::optional<Modem> modem_;
+};
+
+TEST_F(ModemTest, StartsFromTheSettingsFileBesideTheExecutable) {
+    writeIni("[Kestrel Modem]\nMarkfrequency=2000\nSpacefrequency=2170\nN1MM_SWITCH=4\n");
+    Modem& modem = start();
+    EXPECT_EQ(modem.store.path, folder_.file("Kestrel.ini"));
+    EXPECT_EQ(modem.state.rxDeviceId, 1u);
+    EXPECT_EQ(modem.state.txDeviceId, 1u);
+
+    ASSERT_TRUE(modem.link.connectLogger());
+    const std::vector<LoggerPost> posts = logger_.posts();
+    ASSERT_GE(posts.size(), 4u);
+    EXPECT_EQ(posts[2], (LoggerPost{TXM_MARK, 2000}));
+    EXPECT_EQ(posts[3], (LoggerPost{TXM_SPACE, 2170}));
+    EXPECT_EQ(modem.link.loggerWindow, 0x1A2B3C);
+    EXPECT_EQ(modem.state.SquelchState, 0);  // the stored switch word decides
+    EXPECT_NE(ini().find("SquelchState=0"), std::string::npos);
+}
+
+TEST_F(ModemTest, SettingsChangedByMenuCommandsAreThereAtTheNextStart) {
+    Modem& first = start();
+    first.menu.menuCommand(kMenuRepeatMatch);
+    first.menu.menuCommand(kMenuContestMode);
+    first.menu.menuCommand(kMenuNewSigNewLine);
+    first.menu.menuCommand(kMenuSquelchOn);
+
+    Modem& second = start();
+    EXPECT_EQ(second.state.CorrelateState, 0);
+    EXPECT_EQ(second.state.Contest, 0);
+    EXPECT_EQ(second.state.NewsigNewline, 1);
+    EXPECT_EQ(second.state.SquelchState, 1);
+    EXPECT_EQ(second.store.readSettingInt("N1MM_SWITCH", 0), 13478);
+}
+
+TEST_F(ModemTest, WithoutTheLoggersBlockItSaysSoAndWritesNothing) {
+    block_.present = false;
+    Modem& modem = start();
+    EXPECT_FALSE(modem.link.connectLogger());
+    EXPECT_EQ(mainWindow_.quits, 1);
+    ASSERT_EQ(ui_.messageBoxes().size(), 1u);
+    EXPECT_EQ(ui_.messageBoxes()[0].caption, "Kestrel Error");
+    EXPECT_TRUE(logger_.posts().empty());
+    EXPECT_FALSE(std::filesystem::exists(folder_.file("Kestrel.ini")));
+}
+
+}  // namespace
+}  // namespace kestrel
