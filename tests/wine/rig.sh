@@ -55,6 +55,8 @@ start() {
     mkdir -p "$WINEPREFIX"
     "$WINESERVER" -p </dev/null >>"$dir/wine.log" 2>&1 || true
     "$WINE" wineboot -i </dev/null >>"$dir/wine.log" 2>&1
+    # Kestrel needs Windows 8 or later; Wine 8 says Windows 7 unless told otherwise.
+    "$WINE" reg add 'HKCU\Software\Wine' /v Version /d win10 /f </dev/null >>"$dir/wine.log" 2>&1
     if [ $fresh -eq 1 ]; then
         # Keep a copy of the new prefix for the next run, once the registry is written.
         "$WINE" reg query 'HKCU\Software' </dev/null >>"$dir/wine.log" 2>&1 || true
