@@ -1,8 +1,9 @@
 // Kestrel.exe entry point: the command line, the platform checks, the settings, the
 // window classes, the main window with its status bar, and the message loop.
+#include <windows.h>
+// after windows.h, which they need
 #include <commctrl.h>
 #include <mmsystem.h>
-#include <windows.h>
 
 #include "app/main_window_layout.h"
 #include "app/platform_checks.h"

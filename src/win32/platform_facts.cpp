@@ -1,7 +1,8 @@
 #include "platform_facts.h"
 
-#include <cpuid.h>
 #include <windows.h>
+// after windows.h, which they need
+#include <cpuid.h>
 
 namespace kestrel::win32 {
 namespace {

@@ -1,7 +1,8 @@
 #include "win32_audio_devices_port.h"
 
-#include <mmsystem.h>
 #include <windows.h>
+// after windows.h, which they need
+#include <mmsystem.h>
 
 #include "text.h"
 

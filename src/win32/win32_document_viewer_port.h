@@ -1,7 +1,8 @@
 #pragma once
 // Documents opened with the shell's "open" verb.
-#include <shellapi.h>
 #include <windows.h>
+// after windows.h, which they need
+#include <shellapi.h>
 
 #include "platform/document_viewer_port.h"
 #include "text.h"

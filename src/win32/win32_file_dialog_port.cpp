@@ -1,7 +1,8 @@
 #include "win32_file_dialog_port.h"
 
-#include <commdlg.h>
 #include <windows.h>
+// after windows.h, which they need
+#include <commdlg.h>
 
 #include <string>
 

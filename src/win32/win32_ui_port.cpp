@@ -1,5 +1,7 @@
 #include "win32_ui_port.h"
 
+#include <windows.h>
+// after windows.h, which it needs
 #include <commctrl.h>
 
 #include "text.h"

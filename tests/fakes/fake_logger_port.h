@@ -45,6 +45,15 @@ class RecordingLogger : public LoggerPort {
         }
         return text;
     }
+    // The values posted with one code, in order.
+    std::vector<std::int64_t> values(std::uint32_t code) const {
+        std::lock_guard lock(mutex_);
+        std::vector<std::int64_t> out;
+        for (const auto& p : posts_) {
+            if (p.code == code) out.push_back(p.value);
+        }
+        return out;
+    }
     void clear() {
         std::lock_guard lock(mutex_);
         posts_.clear();

@@ -1,6 +1,8 @@
 #pragma once
-// Records what the core asks of the user interface. Message boxes answer OK. Safe to
-// call from several threads; read the records through the accessors.
+// Records what the core asks of the user interface. Message boxes answer `answer` (OK
+// unless a test says otherwise). Safe to call from several threads; read the records
+// through the accessors.
+#include <atomic>
 #include <mutex>
 #include <optional>
 #include <ostream>
@@ -45,7 +47,7 @@ class RecordingUi : public UiPort {
     int messageBox(std::string_view text, std::string_view caption, unsigned flags) override {
         std::lock_guard lock(mutex_);
         messageBoxes_.push_back({std::string(text), std::string(caption), flags});
-        return kIdOk;
+        return answer;
     }
     void setStatusText(int part, std::string_view text) override {
         std::lock_guard lock(mutex_);
@@ -71,6 +73,8 @@ class RecordingUi : public UiPort {
         std::lock_guard lock(mutex_);
         ++repaints_;
     }
+
+    std::atomic<int> answer{kIdOk};
 
     std::vector<UiMessageBox> messageBoxes() const { return copy(messageBoxes_); }
     std::vector<UiItemText> statusTexts() const { return copy(statusTexts_); }

@@ -6,6 +6,15 @@
 //       (ok, cancel, yes, no; default ok). Exit 0 when found, 1 on time-out.
 //   kestrel-automate count-windows CLASS
 //       prints how many top-level windows of that class exist.
+//   kestrel-automate set-text CLASS ID TEXT
+//   kestrel-automate get-text CLASS ID
+//       puts TEXT into, or prints the text of (newlines as \n), the control with that
+//       identifier in the first top-level window of that class.
+//   kestrel-automate click CLASS ID
+//       presses the button with that identifier (posts its click to the window).
+//   kestrel-automate close CLASS
+//       asks the first top-level window of that class to close.
+//   These exit 1 when there is no such window or control.
 #include <windows.h>
 
 #include <cstdio>
@@ -90,6 +99,32 @@ int msgbox(const wchar_t* caption, double seconds, const wchar_t* button) {
     return 1;
 }
 
+HWND firstWindow(const wchar_t* className) {
+    Search s{className, nullptr};
+    EnumWindows(visit, reinterpret_cast<LPARAM>(&s));
+    return s.found;
+}
+
+// The command on a control: set-text, get-text or click.
+int onControl(const wchar_t* command, const wchar_t* className, int id, const wchar_t* text) {
+    const HWND window = firstWindow(className);
+    const HWND item = window ? GetDlgItem(window, id) : nullptr;
+    if (!item) {
+        std::printf("no such window or control\n");
+        return 1;
+    }
+    if (!wcscmp(command, L"get-text")) {
+        std::printf("%s\n", escaped(utf8(textOf(item))).c_str());
+    } else if (!wcscmp(command, L"set-text")) {
+        SendMessageTimeoutW(item, WM_SETTEXT, 0, reinterpret_cast<LPARAM>(text), SMTO_ABORTIFHUNG,
+                            2000, nullptr);
+    } else {
+        PostMessageW(window, WM_COMMAND, MAKEWPARAM(id, BN_CLICKED),
+                     reinterpret_cast<LPARAM>(item));
+    }
+    return 0;
+}
+
 }  // namespace
 
 int wmain(int argc, wchar_t** argv) {
@@ -101,7 +136,20 @@ int wmain(int argc, wchar_t** argv) {
         std::printf("%d\n", s.count);
         return 0;
     }
+    if (argc >= 5 && !wcscmp(argv[1], L"set-text"))
+        return onControl(argv[1], argv[2], _wtoi(argv[3]), argv[4]);
+    if (argc >= 4 && (!wcscmp(argv[1], L"get-text") || !wcscmp(argv[1], L"click")))
+        return onControl(argv[1], argv[2], _wtoi(argv[3]), nullptr);
+    if (argc >= 3 && !wcscmp(argv[1], L"close")) {
+        const HWND window = firstWindow(argv[2]);
+        if (window) PostMessageW(window, WM_CLOSE, 0, 0);
+        return window ? 0 : 1;
+    }
     std::fprintf(stderr, "usage: kestrel-automate msgbox CAPTION [SECONDS] [BUTTON]\n"
-                         "       kestrel-automate count-windows CLASS\n");
+                         "       kestrel-automate count-windows CLASS\n"
+                         "       kestrel-automate set-text CLASS ID TEXT\n"
+                         "       kestrel-automate get-text CLASS ID\n"
+                         "       kestrel-automate click CLASS ID\n"
+                         "       kestrel-automate close CLASS\n");
     return 2;
 }

@@ -13,18 +13,26 @@ fresh_install() {
     echo "$work"
 }
 
+# winpath PATH: the Windows name of an absolute Linux path (drive Z: is the root).
+winpath() { printf 'Z:%s' "${1//\//\\}"; }
+
 # wine_out PROGRAM ARGS...: run a console program of ours and print its output without
 # the carriage returns of Windows text mode.
 wine_out() { "$WINE" "$@" </dev/null 2>/dev/null | tr -d '\r'; }
 
-# wait_exit PID SECONDS: wait for a background process; prints its exit code, or
-# "timeout" after killing it.
+# wait_exit PID SECONDS: wait for a background process of this shell and set exit_status
+# to its exit code, or to "timeout" after killing it. Call it directly: in $(...) the
+# process is not a child and its exit code is lost.
 wait_exit() {
     local pid=$1 limit=$2 i
     for ((i = 0; i < limit * 20; i++)); do
-        kill -0 "$pid" 2>/dev/null || { wait "$pid" && echo 0 || echo $?; return; }
+        if ! kill -0 "$pid" 2>/dev/null; then
+            exit_status=0
+            wait "$pid" || exit_status=$?
+            return
+        fi
         sleep 0.05
     done
     kill "$pid" 2>/dev/null || true
-    echo timeout
+    exit_status=timeout
 }

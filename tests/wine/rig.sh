@@ -55,6 +55,11 @@ start() {
     mkdir -p "$WINEPREFIX"
     "$WINESERVER" -p </dev/null >>"$dir/wine.log" 2>&1 || true
     "$WINE" wineboot -i </dev/null >>"$dir/wine.log" 2>&1
+    # With no window manager, Wine holds a program for 2 s whenever one of its managed
+    # windows (a message box, a dialog) goes away, waiting for a manager's answer.
+    # Unmanaged windows are not waited for.
+    "$WINE" reg add 'HKCU\Software\Wine\X11 Driver' /v Managed /d N /f </dev/null \
+        >>"$dir/wine.log" 2>&1
     # Kestrel needs Windows 8 or later; Wine 8 says Windows 7 unless told otherwise.
     "$WINE" reg add 'HKCU\Software\Wine' /v Version /d win10 /f </dev/null >>"$dir/wine.log" 2>&1
     if [ $fresh -eq 1 ]; then

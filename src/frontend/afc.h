@@ -1,0 +1,72 @@
+#pragma once
+// Automatic frequency control. It has its own mixers, decimation and filters so that it
+// can run on every sample ahead of the batched tone filters; it finds a start bit on its
+// own mark/space decision and measures the phase drift of the tone present at the middle
+// of each bit, moving markOffset and spaceOffset toward the received tones.
+#include <array>
+#include <cstdint>
+
+#include "frontend/mirrored_ring.h"
+#include "frontend/tone_mixer.h"
+#include "modem_state.h"
+#include "platform/logger_port.h"
+#include "platform/ui_port.h"
+
+namespace kestrel {
+
+// Logger notifications with the corrected tones, in whole hertz.
+constexpr std::uint32_t kAfcMarkReport = 0x8007;
+constexpr std::uint32_t kAfcSpaceReport = 0x8008;
+constexpr double kAfcOffsetLimit = 61.0;  // Hz either way
+
+// Counts of decimated samples since the start bit began (66 per bit).
+constexpr int kAfcStartBitMiddle = 33;
+constexpr int kAfcFirstDataMiddle = 99;
+constexpr int kAfcLastDataMiddle = 363;
+constexpr int kAfcBitLength = 66;
+constexpr int kAfcStopMeasure = 441;
+constexpr int kAfcCharacterEnd = 470;
+
+struct Afc {
+    Afc(ModemState& state, LoggerPort& logger, UiPort& ui) : state(state), logger(logger), ui(ui) {}
+
+    // One sample at sampleRate; runs whether AFC is on or off.
+    void afcStep(double x);
+    // One measurement on pair p (0 or 1) from its filtered rings at index d.
+    void afcUpdate(int p, const std::array<double, kMixerRingSize>& inPhase,
+                   const std::array<double, kMixerRingSize>& quadrature, int d);
+    // The character state machine at decimated sample d, given the AFC's own decision:
+    // finds the start bit and measures at the middle of each bit.
+    void afcCharacterStep(bool pair1Stronger, int d);
+    // The tone levels from the 253 most recent magnitudes of each pair.
+    void refreshLevels(int d);
+    // The AFC's own mark/space decision at d.
+    bool pair1Stronger(int d) const;
+
+    struct PhaseSteps {
+        std::array<double, 9> steps{};
+        int index = 0;
+    };
+
+    ModemState& state;
+    LoggerPort& logger;
+    UiPort& ui;
+
+    ToneMixer mixer;  // its j is the AFC's write index i
+    std::array<std::array<double, kMixerRingSize>, 4> filtered{};
+    std::array<MirroredRing<kMixerRingSize>, 2> magnitude{};
+    std::array<double, 2> level{};
+    std::int32_t afcCount = 0;
+    std::int32_t afcMarkRun = 0;
+    PhaseSteps markSteps;
+    PhaseSteps spaceSteps;
+
+  private:
+    void filterAndMeasure(int d);
+    void advanceCount(bool pair1IsStronger);
+    void measureAt(int count, bool pair1IsStronger, int d);
+    void updatePair(int p, int d);
+    void reportTones();
+};
+
+}  // namespace kestrel

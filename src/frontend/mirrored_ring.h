@@ -1,0 +1,23 @@
+#pragma once
+// A ring of N doubles kept twice over, so that the most recent samples (up to N of them)
+// always lie contiguous in memory, oldest first. The FIR loops over the rings then run
+// straight through an array and vectorise.
+#include <array>
+
+namespace kestrel {
+
+template <int N>
+struct MirroredRing {
+    static constexpr int kSize = N;
+    std::array<double, 2 * N> v{};
+
+    void put(int index, double x) {
+        v[index] = x;
+        v[index + N] = x;
+    }
+    double operator[](int index) const { return v[index]; }
+    // The `count` samples ending at `newest`, oldest first; count is at most N.
+    const double* window(int newest, int count) const { return v.data() + newest + N + 1 - count; }
+};
+
+}  // namespace kestrel
