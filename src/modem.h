@@ -2,14 +2,20 @@
 // Kestrel in one piece: one of every subsystem, wired to each other and, through the
 // ports, to the outside world. The Windows shell makes one Modem and turns its window
 // messages into calls on it; tests make their own with recording ports.
+#include <optional>
 #include <string>
+#include <thread>
 
 #include "app/app_ports.h"
 #include "app/command_line.h"
 #include "app/menu_commands.h"
 #include "app/settings_load.h"
 #include "app/settings_store.h"
+#include "decode/decoder_dispatch.h"
+#include "decode/framing.h"
 #include "decode/received_char_emitter.h"
+#include "frontend/front_end.h"
+#include "frontend/spectrum_view.h"
 #include "link/link_threads.h"
 #include "link/logger_link.h"
 #include "link/settings_access.h"
@@ -26,6 +32,7 @@
 #include "platform/text_sink_port.h"
 #include "platform/ui_port.h"
 #include "platform/window_title_port.h"
+#include "transmit/tx_buffer.h"
 
 namespace kestrel {
 
@@ -46,17 +53,30 @@ struct ModemPorts {
 // The logger's "clear the transmit buffer" command, handed to the transmit buffer.
 class ModemTxBufferControl final : public TxBufferControl {
   public:
-    void clearTxBuffer() override;
+    explicit ModemTxBufferControl(TxBuffer& buffer) : buffer_(buffer) {}
+    void clearTxBuffer() override { buffer_.txBuffer(0, TXB_CLEAR); }
+
+  private:
+    TxBuffer& buffer_;
 };
 
 struct Modem {
     // exePath: the running executable (UTF-8, Windows form); the settings file is beside it.
     Modem(const ModemPorts& ports, std::string exePath, const CommandLine& commandLine);
+    // Ends a running pause and waits for its thread.
+    ~Modem();
     Modem(const Modem&) = delete;
     Modem& operator=(const Modem&) = delete;
 
     // Start-up: every setting read and checked, the sound devices found by name.
     void loadSettings();
+
+    // The spectrum strip. Its click state starts from the decode mode in force when the
+    // window is made.
+    void spectrumWindowCreated();
+    SpectrumPaint spectrumPaint() const;
+    void spectrumLeftClick(int x);
+    void spectrumRightClick();
 
     ModemPorts ports;
     CommandLine commandLine;
@@ -66,14 +86,24 @@ struct Modem {
     StoreSettingsAccess settings{store};
     AppPorts app{state, settings, ports.ui, ports.logger, ports.mainWindow};
 
+    // The receive chain, from processed samples to the logger.
     ReceivedCharEmitter emitter{state, ports.logger};
+    Framing framing{state, emitter, ports.ui, ports.textFile};
+    DecoderDispatch decoders;
+    FrontEnd frontEnd{state, ports.logger, ports.ui};
+    std::optional<SpectrumView> spectrumView;
 
-    ModemTxBufferControl txBufferControl;
+    TxBuffer txBuffer{state, ports.logger, ports.ui};
+    ModemTxBufferControl txBufferControl{txBuffer};
     // The link's threads go before the link they use.
     LoggerLink link;
     LinkThreads linkThreads{ports.windowTitles};
 
     MenuCommands menu;
+
+  private:
+    void startPauseThread();
+    std::thread pauseWorker_;
 };
 
 }  // namespace kestrel

@@ -3,6 +3,7 @@
 #include <string>
 
 #include "app/ui_ids.h"
+#include "frontend/spectrum_view.h"
 #include "link/logger_codes.h"
 #include "link/logger_link.h"
 #include "link/logger_texts.h"
@@ -36,26 +37,13 @@ void stepDecodeMode(AppPorts& app) {
     if (mode >= kDecodeModes) mode = 0;
     app.state.Decodemode = mode;
     app.settings.writeString("Decodemode", std::to_string(mode));
-    app.ui.setControlCaption(kModeButton, decodeModeName(mode));
+    app.ui.setControlCaption(kModeButton, decodeModeText(mode));
 }
 
 }  // namespace
 
-std::string_view decodeModeName(int decodeMode) {
-    switch (decodeMode) {
-        case 0:
-            return "Flutter";
-        case 1:
-            return "Selectiv";
-        case 2:
-            return "Spread";
-        default:
-            return {};
-    }
-}
-
 void initControlPanel(AppPorts& app) {
-    const std::string_view mode = decodeModeName(app.state.Decodemode);
+    const std::string_view mode = decodeModeText(app.state.Decodemode);
     if (!mode.empty()) app.ui.setControlCaption(kModeButton, mode);
     app.ui.setControlCaption(kAfcButton, afcCaption(app.state.afcOff));
 }

@@ -3,15 +3,9 @@
 // the decode mode and Setup. Their captions always show the current state. The panel
 // never keeps the focus; its dialog procedure hands it back to the transmit window after
 // every command.
-#include <string_view>
-
 #include "app/app_ports.h"
 
 namespace kestrel {
-
-// The decode mode's name as the mode button shows it: "Flutter", "Selectiv", "Spread";
-// empty for any other value.
-std::string_view decodeModeName(int decodeMode);
 
 // Captions from the current AFC state and decode mode (an unknown mode leaves its
 // caption as it is).

@@ -6,12 +6,12 @@
 #include <string>
 
 #include "app/ui_ids.h"
+#include "frontend/spectrum.h"
 #include "link/settings_access.h"
 #include "modem_state.h"
 
 namespace kestrel {
 
-inline constexpr int kSpectrumHeight = 110;
 // The control panel's size in dialog units: its three buttons stacked.
 inline constexpr int kPanelDialogWidth = 30;
 inline constexpr int kPanelDialogHeight = 66;

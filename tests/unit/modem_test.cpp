@@ -106,5 +106,29 @@ TEST_F(ModemTest, WithoutTheLoggersBlockItSaysSoAndWritesNothing) {
     EXPECT_FALSE(std::filesystem::exists(folder_.file("Kestrel.ini")));
 }
 
+TEST_F(ModemTest, SpectrumClicksReachTheModeButtonTheReceiveTextAndThePause) {
+    Modem& modem = start();
+    modem.state.Decodemode = 2;
+    modem.spectrumWindowCreated();
+    const SpectrumGeometry g = modem.spectrumPaint().geometry;
+
+    modem.spectrumLeftClick(g.centre - g.halfShift / 2 - 1);  // just inside the left tone zone
+    EXPECT_EQ(ui_.captions(), (std::vector<UiItemText>{{kModeButton, "Selectiv"}}));
+    modem.spectrumLeftClick(g.centre);
+    EXPECT_EQ(ui_.captions().back(), (UiItemText{kModeButton, "Spread"}));
+
+    modem.state.wavPlaying = 1;
+    modem.spectrumLeftClick(0);
+    EXPECT_NE(logger_.textOf(TXM_CHAR).find("Not available when playing .wav files"),
+              std::string::npos);
+    EXPECT_EQ(modem.state.pauseState, 0);
+
+    modem.state.wavPlaying = 0;
+    modem.spectrumLeftClick(0);
+    EXPECT_NE(modem.state.pauseState, 0);
+    modem.spectrumRightClick();
+    EXPECT_EQ(modem.state.pauseState, 0);
+}
+
 }  // namespace
 }  // namespace kestrel
