@@ -57,6 +57,7 @@ struct ModemState {
     std::atomic<int> pttLine{0};
     std::atomic<int> fskLine{0};
     std::atomic<int> fskInvert{0};
+    std::atomic<int> tinyConfigured{0};  // the TinyFSK keyer's speed and polarity are set
 
     // Logger link: what the ident thread learns from the logger's window titles.
     std::atomic<int> diNumber{0};

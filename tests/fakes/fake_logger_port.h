@@ -2,6 +2,7 @@
 // Records every notification posted to the logger. Safe to post from several threads.
 #include <algorithm>
 #include <cstdint>
+#include <functional>
 #include <mutex>
 #include <ostream>
 #include <string>
@@ -23,10 +24,16 @@ struct LoggerPost {
 class RecordingLogger : public LoggerPort {
   public:
     bool post(std::uint32_t code, std::int64_t value) override {
-        std::lock_guard lock(mutex_);
-        posts_.push_back({code, value});
+        {
+            std::lock_guard lock(mutex_);
+            posts_.push_back({code, value});
+        }
+        if (onPost) onPost(code, value);
         return true;
     }
+    // Called after each post, on the posting thread: to interleave with other journals.
+    std::function<void(std::uint32_t, std::int64_t)> onPost;
+
     std::vector<LoggerPost> posts() const {
         std::lock_guard lock(mutex_);
         return posts_;

@@ -1,0 +1,24 @@
+// Any bytes read as Kestrel.ini: reading never fails, and a write changes only its key.
+#include <cstdint>
+#include <string>
+
+#include "app/ini_text.h"
+#include "fuzz/fuzz_check.h"
+
+extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {
+    using kestrel::IniText;
+    IniText ini(std::string(reinterpret_cast<const char*>(data), size));
+    const auto contestBefore = ini.value("Kestrel Modem", "Contest");
+    const auto otherBefore = ini.value("Other", "Key");
+    ini.value("kestrel modem", "");
+
+    if (ini.setValue("Kestrel Modem", "Markfrequency", "2125")) {
+        FUZZ_CHECK(ini.value("KESTREL MODEM", "markfrequency") == std::string("2125"));
+        FUZZ_CHECK(ini.value("Kestrel Modem", "Contest") == contestBefore);
+        FUZZ_CHECK(ini.value("Other", "Key") == otherBefore);
+        // Reading the written text again gives the same values.
+        IniText again(ini.bytes());
+        FUZZ_CHECK(again.value("Kestrel Modem", "Markfrequency") == std::string("2125"));
+    }
+    return 0;
+}
