@@ -1,5 +1,6 @@
 #include "modem.h"
 
+#include <initializer_list>
 #include <utility>
 
 #include "app/ui_ids.h"
@@ -24,11 +25,32 @@ Modem::Modem(const ModemPorts& modemPorts, std::string exePath, const CommandLin
 
 Modem::~Modem() {
     state.pauseState = 0;
-    if (pauseWorker_.joinable()) pauseWorker_.join();
+    tinyFsk.stopRequested = true;
+    for (std::thread* worker : {&pauseWorker_, &tinyConfigWorker_}) {
+        if (worker->joinable()) worker->join();
+    }
 }
 
 void Modem::loadSettings() {
     kestrel::loadSettings(store, ports.audioDevices, state, strings);
+}
+
+void Modem::prepareTransmitOutput() {
+    switch (state.TXmode) {
+        case 3:
+            openFskPort(comPorts, state, strings.fskPortName);
+            return;
+        case 4:
+            // The keyer is asked for its set-up even when its port did not open; the
+            // thread then says that no keyer answers.
+            openTinyPort(tinyFsk, strings.fskPortName);
+            if (tinyConfigWorker_.joinable()) tinyConfigWorker_.join();
+            tinyConfigWorker_ = launchTinyConfigThread(tinyFsk, strings.markPolarity);
+            return;
+        default:
+            if (state.pttLine != 0) openPttPort(comPorts, strings.pttPortName, state.pttLine);
+            return;
+    }
 }
 
 void Modem::spectrumWindowCreated() {

@@ -27,11 +27,17 @@
 #include "platform/file_dialog_port.h"
 #include "platform/logger_port.h"
 #include "platform/main_window_port.h"
+#include "platform/priority_port.h"
 #include "platform/save_text_file_port.h"
+#include "platform/serial_port.h"
 #include "platform/shared_block_port.h"
 #include "platform/text_sink_port.h"
 #include "platform/ui_port.h"
 #include "platform/window_title_port.h"
+#include "transmit/com_ports.h"
+#include "transmit/fsk_thread.h"
+#include "transmit/ptt_port.h"
+#include "transmit/tiny_fsk.h"
 #include "transmit/tx_buffer.h"
 
 namespace kestrel {
@@ -48,6 +54,8 @@ struct ModemPorts {
     SaveTextFilePort& saveTextFile;
     FileDialogPort& fileDialogs;
     DocumentViewerPort& documents;
+    SerialPorts& serialPorts;
+    PriorityPort& priority;
 };
 
 // The logger's "clear the transmit buffer" command, handed to the transmit buffer.
@@ -63,13 +71,16 @@ class ModemTxBufferControl final : public TxBufferControl {
 struct Modem {
     // exePath: the running executable (UTF-8, Windows form); the settings file is beside it.
     Modem(const ModemPorts& ports, std::string exePath, const CommandLine& commandLine);
-    // Ends a running pause and waits for its thread.
+    // Ends a running pause and the transmitter's threads, and waits for them.
     ~Modem();
     Modem(const Modem&) = delete;
     Modem& operator=(const Modem&) = delete;
 
     // Start-up: every setting read and checked, the sound devices found by name.
     void loadSettings();
+
+    // At the creation of the main window: the COM ports and threads of the transmit mode.
+    void prepareTransmitOutput();
 
     // The spectrum strip. Its click state starts from the decode mode in force when the
     // window is made.
@@ -93,8 +104,14 @@ struct Modem {
     FrontEnd frontEnd{state, ports.logger, ports.ui};
     std::optional<SpectrumView> spectrumView;
 
+    // The transmitter.
     TxBuffer txBuffer{state, ports.logger, ports.ui};
     ModemTxBufferControl txBufferControl{txBuffer};
+    ComPorts comPorts{ports.serialPorts, ports.ui};
+    ComPttSwitch ptt{comPorts, state};
+    FskKeyer fskKeyer{state,          comPorts,     txBuffer, ports.clock,
+                      ports.priority, ports.logger, ports.ui};
+    TinyFsk tinyFsk{state, comPorts, txBuffer, ports.clock, ports.logger, ports.ui};
     // The link's threads go before the link they use.
     LoggerLink link;
     LinkThreads linkThreads{ports.windowTitles};
@@ -104,6 +121,7 @@ struct Modem {
   private:
     void startPauseThread();
     std::thread pauseWorker_;
+    std::thread tinyConfigWorker_;
 };
 
 }  // namespace kestrel

@@ -24,10 +24,12 @@ void showRectFailure(const char* text) {
     shell().ui.messageBox(text, kErrorCaption, kMbOk | kMbTopMost);
 }
 
-// The creation sequence: the logger first, then the transmit window, the menu's
-// marks, the control panel and the spectrum strip. False when there is no logger.
+// The creation sequence: the transmitter's ports, the logger, then the transmit window,
+// the menu's marks, the control panel and the spectrum strip. False when there is no
+// logger.
 bool createChildren(HWND window) {
     Shell& s = shell();
+    s.modem.prepareTransmitOutput();
     if (!s.modem.link.connectLogger()) return false;
 
     s.windows.txWindow = CreateWindowExW(0, classNames().tx, nullptr, WS_CHILD | WS_BORDER, 0, 0, 0,

@@ -13,6 +13,8 @@
 #include "win32_file_dialog_port.h"
 #include "win32_logger_port.h"
 #include "win32_main_window_port.h"
+#include "win32_priority_port.h"
+#include "win32_serial_ports.h"
 #include "win32_shared_block_port.h"
 #include "win32_text_file.h"
 #include "win32_ui_port.h"
@@ -35,6 +37,8 @@ struct Shell {
     Win32TextFile textFile;
     Win32FileDialogPort fileDialogs{windows};
     Win32DocumentViewerPort documents;
+    Win32SerialPorts serialPorts;
+    Win32PriorityPort priority;
     Modem modem;
 };
 

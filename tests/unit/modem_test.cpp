@@ -13,7 +13,9 @@
 #include "fakes/fake_file_dialog_port.h"
 #include "fakes/fake_logger_port.h"
 #include "fakes/fake_main_window_port.h"
+#include "fakes/fake_priority_port.h"
 #include "fakes/fake_save_text_file_port.h"
+#include "fakes/fake_serial_port.h"
 #include "fakes/fake_shared_block_port.h"
 #include "fakes/fake_text_sink_port.h"
 #include "fakes/fake_ui_port.h"
@@ -58,8 +60,11 @@ class ModemTest : public ::testing::Test {
     FakeSaveTextFile saveText_;
     FakeFileDialogs dialogs_;
     FakeDocumentViewer documents_;
-    ModemPorts ports_{logger_,  ui_,       mainWindow_, block_,   titles_,   clock_,
-                      devices_, textSink_, saveText_,   dialogs_, documents_};
+    FakeSerialPorts serialPorts_;
+    FakePriorityPort priority_;
+    ModemPorts ports_{logger_,    ui_,          mainWindow_, block_,    titles_,
+                      clock_,     devices_,     textSink_,   saveText_, dialogs_,
+                      documents_, serialPorts_, priority_};
     std::optional<Modem> modem_;
 };
 
@@ -104,6 +109,23 @@ TEST_F(ModemTest, WithoutTheLoggersBlockItSaysSoAndWritesNothing) {
     EXPECT_EQ(ui_.messageBoxes()[0].caption, "Kestrel Error");
     EXPECT_TRUE(logger_.posts().empty());
     EXPECT_FALSE(std::filesystem::exists(folder_.file("Kestrel.ini")));
+}
+
+TEST_F(ModemTest, TheTransmitModeDecidesWhichComPortOpensAtTheStart) {
+    serialPorts_.devices = {"COM4", "COM5"};
+    writeIni("[Kestrel Modem]\nTXmode=3\nFSKCOMport=COM4\nPTTCOMport=COM5\nPTT=1\n");
+    start().prepareTransmitOutput();
+    EXPECT_EQ(serialPorts_.journal("open"),
+              (std::vector<std::string>{"open \\\\.\\COM4 overlapped"}));
+
+    writeIni("[Kestrel Modem]\nTXmode=1\nFSKCOMport=COM4\nPTTCOMport=COM5\nPTT=2\n");
+    start().prepareTransmitOutput();
+    EXPECT_EQ(serialPorts_.journal("open").back(), "open \\\\.\\COM5 overlapped");
+    EXPECT_EQ(serialPorts_.journal("open").size(), 2u);
+
+    writeIni("[Kestrel Modem]\nTXmode=0\nPTTCOMport=COM5\nPTT=0\n");
+    start().prepareTransmitOutput();
+    EXPECT_EQ(serialPorts_.journal("open").size(), 2u);
 }
 
 TEST_F(ModemTest, SpectrumClicksReachTheModeButtonTheReceiveTextAndThePause) {
