@@ -60,8 +60,8 @@ Placement centredInWorkArea(const WindowRect& window, const WindowRect& workArea
 // The right edges of the six status-bar parts.
 std::array<int, kStatusParts> statusBarEdges(int fftDisplay, int clientWidth);
 
-// The texts the status bar starts with, part by part. Part 2 shows the Net state the
-// logger handshake has just set from the switch word.
+// The texts the status bar starts with, part by part. The Net field shows the state the
+// logger handshake has just set from the switch word (the bar did not exist to be told).
 std::array<std::string, kStatusParts> initialStatusTexts(const ModemState& state);
 
 }  // namespace kestrel
