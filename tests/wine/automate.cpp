@@ -17,6 +17,10 @@
 //       posts the menu command ID to the first top-level window of that class.
 //   kestrel-automate topmost CLASS
 //       prints 1 when that window is in the top-most band, else 0.
+//   kestrel-automate rect CLASS
+//       prints the window's left, top, right and bottom edges.
+//   kestrel-automate move CLASS X Y
+//       moves the window, keeping its size.
 //   kestrel-automate close CLASS
 //       asks the first top-level window of that class to close.
 //   These exit 1 when there is no such window or control.
@@ -177,6 +181,20 @@ int wmain(int argc, wchar_t** argv) {
         std::printf("%d\n", (GetWindowLongW(window, GWL_EXSTYLE) & WS_EX_TOPMOST) ? 1 : 0);
         return 0;
     }
+    if (argc >= 3 && !wcscmp(argv[1], L"rect")) {
+        const HWND window = firstWindow(argv[2]);
+        RECT r{};
+        if (!window || !GetWindowRect(window, &r)) return 1;
+        std::printf("%ld %ld %ld %ld\n", r.left, r.top, r.right, r.bottom);
+        return 0;
+    }
+    if (argc >= 5 && !wcscmp(argv[1], L"move")) {
+        const HWND window = firstWindow(argv[2]);
+        if (!window) return 1;
+        SetWindowPos(window, nullptr, _wtoi(argv[3]), _wtoi(argv[4]), 0, 0,
+                     SWP_NOSIZE | SWP_NOZORDER | SWP_NOACTIVATE);
+        return 0;
+    }
     if (argc >= 3 && !wcscmp(argv[1], L"close")) {
         const HWND window = firstWindow(argv[2]);
         if (window) PostMessageW(window, WM_CLOSE, 0, 0);
@@ -189,6 +207,9 @@ int wmain(int argc, wchar_t** argv) {
                          "       kestrel-automate click CLASS ID\n"
                          "       kestrel-automate command CLASS ID\n"
                          "       kestrel-automate topmost CLASS\n"
+                         "       kestrel-automate rect CLASS\n"
+                         "       kestrel-automate move CLASS X Y\n"
+
                          "       kestrel-automate close CLASS\n");
     return 2;
 }
