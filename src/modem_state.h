@@ -38,6 +38,8 @@ struct ModemState {
     std::atomic<int> TXChannel{0};
     std::atomic<std::uint32_t> rxDeviceId{kNoDevice};
     std::atomic<std::uint32_t> txDeviceId{kNoDevice};
+    // Transmit output: 0 unavailable or being reopened, 1 ready, 2 or more reopen requested.
+    std::atomic<int> txSoundState{0};
 
     // AFC corrections in Hz, and the one the transmitter applies when Net is on.
     std::atomic<double> markOffset{0.0};

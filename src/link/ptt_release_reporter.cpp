@@ -22,8 +22,10 @@ std::uint32_t characterTimeMs(int baudIndex) {
     }
 }
 
-void pttReleaseReporter(int baudIndex, LoggerPort& logger, PttSwitch& ptt, ClockPort& clock) {
-    clock.sleepMs(characterTimeMs(baudIndex) + kPlayOutMarginMs);
+void pttReleaseReporter(const ModemState& state, LoggerPort& logger, PttSwitch& ptt,
+                        ClockPort& clock) {
+    clock.sleepMs(characterTimeMs(state.baudIndex) + kPlayOutMarginMs);
+    if (state.txState != 0) return;
     logger.post(TXM_PTTEVENT, 0);
     ptt.setPtt(false);
 }

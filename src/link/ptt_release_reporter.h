@@ -4,6 +4,7 @@
 // run pttReleaseReporter on a thread of its own when their last audio is produced.
 #include <cstdint>
 
+#include "modem_state.h"
 #include "platform/clock_port.h"
 #include "platform/logger_port.h"
 #include "transmit/ptt_switch.h"
@@ -14,6 +15,11 @@ namespace kestrel {
 // 50 baud, 100 ms at 75 baud.
 std::uint32_t characterTimeMs(int baudIndex);
 
-void pttReleaseReporter(int baudIndex, LoggerPort& logger, PttSwitch& ptt, ClockPort& clock);
+// Waits one character time and a margin, then reports the end to the logger and
+// releases push-to-talk, unless a new transmission has started meanwhile: loggers
+// start the next over within that time, and it must keep its push-to-talk and report
+// its own end.
+void pttReleaseReporter(const ModemState& state, LoggerPort& logger, PttSwitch& ptt,
+                        ClockPort& clock);
 
 }  // namespace kestrel

@@ -1,7 +1,7 @@
 #include "transmit/fsk_thread.h"
 
+#include "link/logger_codes.h"
 #include "transmit/ptt_port.h"
-#include "transmit/transmit_notifications.h"
 #include "transmit/tx_buffer.h"
 
 namespace kestrel {

@@ -5,8 +5,8 @@
 #include <cstdio>
 #include <span>
 
+#include "link/logger_codes.h"
 #include "transmit/tiny_fsk.h"
-#include "transmit/transmit_notifications.h"
 #include "transmit/tx_buffer.h"
 
 namespace kestrel {

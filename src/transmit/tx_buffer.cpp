@@ -2,7 +2,7 @@
 
 #include <thread>
 
-#include "transmit/transmit_notifications.h"
+#include "link/logger_codes.h"
 
 namespace kestrel {
 namespace {

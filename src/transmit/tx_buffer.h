@@ -7,6 +7,7 @@
 #include <atomic>
 #include <cstdint>
 
+#include "link/tx_buffer_control.h"
 #include "modem_state.h"
 #include "platform/logger_port.h"
 #include "platform/ui_port.h"
@@ -30,11 +31,13 @@ inline constexpr std::uint8_t kShiftLetters = kBaudotLtrs;
 inline constexpr std::uint8_t kShiftFigures = kBaudotFigs;
 inline constexpr std::uint8_t kShiftUndetermined = 5;
 
-struct TxBuffer {
+struct TxBuffer : TxBufferControl {
     TxBuffer(ModemState& state, LoggerPort& logger, UiPort& ui)
         : state(state), logger(logger), ui(ui) {}
 
     std::uint8_t txBuffer(std::uint8_t character, std::uint8_t command);
+    // The logger's order to discard the unsent text.
+    void clearTxBuffer() override { txBuffer(0, TXB_CLEAR); }
 
     ModemState& state;
     LoggerPort& logger;

@@ -63,7 +63,7 @@ TEST(SettingsIniText, ReplacingAValueChangesOnlyThatValue) {
     std::string expected = kWindowsFile;
     expected.replace(expected.find("2200"), 4, "2125");
     expected.replace(expected.find("\"Line In (USB)\""), 15, "Line");
-    expected.replace(expected.find("Empty=") + 6, 0, "x");
+    expected.insert(expected.find("Empty=") + 6, "x");
     EXPECT_EQ(text.bytes(), expected);
 }
 

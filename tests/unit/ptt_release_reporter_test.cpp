@@ -33,14 +33,33 @@ TEST(PttReleaseReporter, WaitsOneCharacterAndMarginThenReportsBeforeReleasing) {
     } cases[] = {{0, 200}, {1, 185}, {2, 135}, {7, 200}, {-1, 200}};
     for (const auto& c : cases) {
         SCOPED_TRACE(c.baudIndex);
+        ModemState state;
+        state.baudIndex = c.baudIndex;
         RecordingLogger logger;
         OrderedPtt ptt(logger);
         FakeClock clock;
-        pttReleaseReporter(c.baudIndex, logger, ptt, clock);
+        pttReleaseReporter(state, logger, ptt, clock);
         EXPECT_EQ(clock.sleeps, (std::vector<std::uint32_t>{c.waitMs}));
         EXPECT_EQ(logger.posts(), (std::vector<LoggerPost>{{TXM_PTTEVENT, 0}}));
         EXPECT_EQ(ptt.changes, (std::vector<bool>{false}));
         EXPECT_EQ(ptt.postsAtRelease, 1u);
+    }
+}
+
+// A transmission started while the last one played out keeps its push-to-talk, and
+// the logger hears of no end before that transmission's own.
+TEST(PttReleaseReporter, LeavesANewTransmissionAlone) {
+    for (int txState : {1, 2, 3, 4, 5}) {
+        SCOPED_TRACE(txState);
+        ModemState state;
+        RecordingLogger logger;
+        OrderedPtt ptt(logger);
+        FakeClock clock;
+        clock.at(1, [&] { state.txState = txState; });
+        pttReleaseReporter(state, logger, ptt, clock);
+        EXPECT_EQ(clock.sleeps, (std::vector<std::uint32_t>{200}));
+        EXPECT_TRUE(logger.posts().empty());
+        EXPECT_TRUE(ptt.changes.empty());
     }
 }
 

@@ -8,7 +8,7 @@
 
 #include "fakes/fake_logger_port.h"
 #include "fakes/fake_ui_port.h"
-#include "transmit/transmit_notifications.h"
+#include "link/logger_codes.h"
 
 namespace kestrel {
 namespace {
@@ -149,6 +149,9 @@ TEST_F(TxBufferTest, ClearDropsUnsentTextAndKeepsTheCase) {
     EXPECT_EQ(unsent(), "");
     EXPECT_EQ(buffer.txShift, kShiftFigures);
     EXPECT_EQ(nextCodes(1), std::vector<int>{figs});
+    add("Y");
+    static_cast<TxBufferControl&>(buffer).clearTxBuffer();  // the logger's clear
+    EXPECT_EQ(unsent(), "");
 }
 
 TEST_F(TxBufferTest, ConcurrentWritersAndSenderLoseNothing) {

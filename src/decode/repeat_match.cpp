@@ -1,0 +1,280 @@
+#include "decode/repeat_match.h"
+
+#include <algorithm>
+#include <cmath>
+#include <string_view>
+
+namespace kestrel {
+namespace {
+
+constexpr std::uint8_t kSpaceCode = 4;
+constexpr std::uint8_t kFigsCode = 27;
+constexpr std::uint8_t kLtrsCode = 31;
+constexpr int kRepairFrom = 5;  // positions in a sequence before its shifts are checked
+
+// Codes one bit away from FIGS, and from LTRS.
+constexpr std::array<std::uint8_t, 5> kNearFigs{11, 19, 25, 26, 31};
+constexpr std::array<std::uint8_t, 5> kNearLtrs{15, 23, 27, 29, 30};
+
+using Channel = BitValues RepeatRecord::*;
+
+bool isOneOf(std::uint8_t code, const std::array<std::uint8_t, 5>& set) {
+    return std::find(set.begin(), set.end(), code) != set.end();
+}
+
+// A bit's vote: its excess squared with its sign, weighted by threshold over floor. A
+// record that was never measured (floor 0) has no vote.
+double vote(double excess, double threshold, double floor) {
+    if (!(floor > 0.0)) return 0.0;
+    return excess * std::abs(excess) * threshold / floor;
+}
+
+double bitVote(const RepeatRecord& r, int j) {
+    return vote(r.markExcess[j], r.markThreshold[j], r.markFloor[j]) -
+           vote(r.spaceExcess[j], r.spaceThreshold[j], r.spaceFloor[j]);
+}
+
+int indexOfNth(std::span<const std::uint8_t> codes, std::uint8_t code, int nth) {
+    for (int p = 0; p < static_cast<int>(codes.size()); ++p) {
+        if (codes[p] == code && --nth == 0) return p;
+    }
+    return -1;
+}
+
+bool isLowerCase(char16_t c) {
+    return c >= u'a' && c <= u'z';
+}
+
+char16_t toLowerCase(char16_t c) {
+    return c >= u'A' && c <= u'Z' ? static_cast<char16_t>(c - u'A' + u'a') : c;
+}
+
+}  // namespace
+
+void RepeatText::dropFront(int n) {
+    std::copy(chars.begin() + n, chars.begin() + length, chars.begin());
+    length -= n;
+}
+
+int RepeatText::count(char16_t c) const {
+    return static_cast<int>(std::count(chars.begin(), chars.begin() + length, c));
+}
+
+int RepeatText::lowerCaseCount() const {
+    return static_cast<int>(std::count_if(chars.begin(), chars.begin() + length, isLowerCase));
+}
+
+bool RepeatText::operator==(const RepeatText& other) const {
+    return length == other.length &&
+           std::equal(chars.begin(), chars.begin() + length, other.chars.begin());
+}
+
+void repairShifts(std::span<std::uint8_t> codes) {
+    const int size = static_cast<int>(codes.size());
+    const int ltrs = static_cast<int>(std::count(codes.begin(), codes.end(), kLtrsCode));
+    const int figs = static_cast<int>(std::count(codes.begin(), codes.end(), kFigsCode));
+    switch (ltrs - figs) {
+        case 2:  // an LTRS before a digit was a FIGS
+            for (int p = 0; p + 1 < size; ++p) {
+                if (codes[p] == kLtrsCode && hasFiguresDigit(codes[p + 1])) {
+                    codes[p] = kFigsCode;
+                    return;
+                }
+            }
+            return;
+        case -2: {
+            const int p = indexOfNth(codes, kFigsCode, 2);
+            if (p >= 0) codes[p] = kLtrsCode;
+            return;
+        }
+        case 1: {  // a lost FIGS just before the digits that end at the first LTRS
+            const int p = indexOfNth(codes, kLtrsCode, 1);
+            if (p >= 2 && hasFiguresDigit(codes[p - 1]) && isOneOf(codes[p - 2], kNearFigs)) {
+                codes[p - 2] = kFigsCode;
+            }
+            return;
+        }
+        case -1: {  // a lost LTRS just after the digits that follow the first FIGS
+            if (codes[size - 1] == kSpaceCode) return;
+            const int p = indexOfNth(codes, kFigsCode, 1);
+            if (p >= 0 && p + 2 < size && hasFiguresDigit(codes[p + 1]) &&
+                isOneOf(codes[p + 2], kNearLtrs)) {
+                codes[p + 2] = kLtrsCode;
+            }
+            return;
+        }
+        default:
+            return;
+    }
+}
+
+RepeatMatch::RepeatMatch(const ModemState& state, ReceivedCharEmitter& emitter,
+                         TextSinkPort& textFile, const std::int32_t& signalPresent)
+    : state_(state), emitter_(emitter), textFile_(textFile), signalPresent_(signalPresent) {}
+
+void RepeatMatch::repeatMatchFeed(int kind, int n, double value, double threshold, double floor) {
+    if (state_.CorrelateState.load(std::memory_order_relaxed) == 0) return;
+    RepeatRecord& r = ring[current];
+    if (kind == kRepeatCharacter) {
+        r.code = static_cast<std::uint8_t>(n & 31);
+        search();
+        current = (current + 1) % kRepeatRing;
+        return;
+    }
+    if (n < 0 || n > 4) return;
+    if (kind == kRepeatMark) {
+        r.markExcess[n] = value;
+        r.markThreshold[n] = threshold;
+        r.markFloor[n] = floor;
+    } else if (kind == kRepeatSpace) {
+        r.spaceExcess[n] = value;
+        r.spaceThreshold[n] = threshold;
+        r.spaceFloor[n] = floor;
+    }
+}
+
+const RepeatRecord& RepeatMatch::earlier(int back) const {
+    return ring[((current - back) % kRepeatRing + kRepeatRing) % kRepeatRing];
+}
+
+void RepeatMatch::search() {
+    bestLength = 0;
+    bestScore = -2.0;  // below any correlation
+    for (int length = kShortestRepeat; length <= kLongestRepeat; ++length) {
+        scores[length] = scoreLength(length);
+        if (scores[length].score > bestScore) {  // on a tie the shorter length stays
+            bestScore = scores[length].score;
+            bestLength = length;
+        }
+    }
+    if (bestScore < kRepeatMatchScore) return;
+
+    combine(bestLength);
+    if (holdOff != 0) --holdOff;
+    if (sequenceLength >= kRepairFrom) {
+        repairShifts(std::span(sequence.data(), static_cast<std::size_t>(sequenceLength)));
+    }
+    RepeatText text = spell();
+    if (plausible(text)) print(text);
+    copiesDiffered = false;
+}
+
+// Block A is the newest `length` records, block B the `length` records before them;
+// each bit of A is paired with the same bit of the record `length` places earlier.
+RepeatScore RepeatMatch::scoreLength(int length) const {
+    const double values = 5.0 * length;
+    auto correlate = [&](Channel channel, double& meanA, double& meanB) {
+        double sumA = 0.0;
+        double sumB = 0.0;
+        for (int k = 0; k < length; ++k) {
+            for (int j = 0; j < 5; ++j) {
+                sumA += (earlier(k).*channel)[j];
+                sumB += (earlier(length + k).*channel)[j];
+            }
+        }
+        meanA = sumA / values;
+        meanB = sumB / values;
+        double ab = 0.0;
+        double aa = 0.0;
+        double bb = 0.0;
+        for (int k = 0; k < length; ++k) {
+            for (int j = 0; j < 5; ++j) {
+                const double a = (earlier(k).*channel)[j] - meanA;
+                const double b = (earlier(length + k).*channel)[j] - meanB;
+                ab += a * b;
+                aa += a * a;
+                bb += b * b;
+            }
+        }
+        const double spread = std::sqrt(aa * bb);
+        return spread > 0.0 ? ab / spread : 0.0;  // a flat block correlates with nothing
+    };
+    RepeatScore s;
+    s.markCorrelation = correlate(&RepeatRecord::markExcess, s.markMeanA, s.markMeanB);
+    s.spaceCorrelation = correlate(&RepeatRecord::spaceExcess, s.spaceMeanA, s.spaceMeanB);
+    s.score = std::max(s.markCorrelation, s.spaceCorrelation);
+    return s;
+}
+
+// The corrected copy runs over length + 1 positions: from the record just before the
+// newer copy to the current one, each paired with the record `length` places earlier,
+// so a word sent twice with its spaces, " 014 014 ", comes out as " 014 ".
+void RepeatMatch::combine(int length) {
+    sequenceLength = length + 1;
+    for (int k = 0; k <= length; ++k) {
+        const RepeatRecord& newer = earlier(length - k);
+        const RepeatRecord& older = earlier(2 * length - k);
+        corrected[k] = false;
+        if (newer.code == older.code) {
+            sequence[k] = newer.code;
+            continue;
+        }
+        copiesDiffered = true;
+        sequence[k] = combineCodes(newer, older);
+        corrected[k] = sequence[k] != newer.code && sequence[k] != older.code;
+    }
+}
+
+std::uint8_t RepeatMatch::combineCodes(const RepeatRecord& a, const RepeatRecord& b) const {
+    std::uint8_t code = 0;
+    for (int j = 0; j < 5; ++j) {
+        if (bitVote(a, j) + bitVote(b, j) > 0.0) code |= static_cast<std::uint8_t>(1 << j);
+    }
+    return code;
+}
+
+RepeatText RepeatMatch::spell() {
+    RepeatText text;
+    for (int k = 0; k < sequenceLength; ++k) {
+        const char16_t c = display.displayDecode(sequence[k]);
+        if (c == 0) continue;
+        text.append(corrected[k] ? toLowerCase(c) : c);
+    }
+    return text;
+}
+
+// A single word between spaces, mostly as received, and not the one just printed.
+// Trims the spaces around the word.
+bool RepeatMatch::plausible(RepeatText& text) const {
+    if (text.length < 3 || text.chars[0] != u' ') return false;
+    int lead = 0;
+    while (lead < text.length && text.chars[lead] == u' ') ++lead;
+    text.dropFront(lead);
+    if (text.length >= 2 && text.back() == kLtrsMarker && text.chars[text.length - 2] == u' ') {
+        text.chars[text.length - 2] = kLtrsMarker;
+        text.chars[text.length - 1] = u' ';
+    }
+    if (text.length == 0 || text.back() != u' ') return false;
+    while (text.length > 0 && text.back() == u' ') --text.length;
+    if (text.count(u' ') != 0) return false;
+
+    const int shown = text.length - text.count(kFigsMarker) - text.count(kLtrsMarker);
+    if (text.lowerCaseCount() >= shown / 2) return false;
+    if (state_.SquelchState.load(std::memory_order_relaxed) == 1 && signalPresent_ == 0) {
+        return false;
+    }
+    if (state_.CorrelateStateSame.load(std::memory_order_relaxed) == 1 && !copiesDiffered) {
+        return false;
+    }
+    return holdOff == 0 || !(text == lastPrinted);
+}
+
+void RepeatMatch::print(const RepeatText& text) {
+    holdOff = text.length + 2;
+    lastPrinted = text;
+    const bool toFile = state_.saveTextActive.load(std::memory_order_relaxed) == 1;
+    for (char16_t c : std::u16string_view(u" { ")) emitter_.emitReceivedChar(c);
+    if (toFile) textFile_.writeText(" {");
+    for (int k = 0; k < text.length; ++k) {
+        const char16_t c = text.chars[k];
+        if (c == kFigsMarker || c == kLtrsMarker) continue;
+        emitter_.emitReceivedChar(c);
+        if (!toFile) continue;
+        const char narrow = static_cast<char>(c);
+        textFile_.writeText(std::string_view(&narrow, 1));
+    }
+    for (char16_t c : std::u16string_view(u" } ")) emitter_.emitReceivedChar(c);
+    if (toFile) textFile_.writeText("} ");
+}
+
+}  // namespace kestrel

@@ -1,0 +1,110 @@
+#pragma once
+// Repeat Match. Contest exchanges are often sent twice in a row. The soft bit values of
+// the last 44 characters are kept; after every character the last L characters are
+// compared with the L before them, and when the two copies correlate well they are
+// combined bit by bit into one corrected copy. If that reads as a single word it is
+// printed in braces, " { K1abc } ", with the characters that neither copy had in lower
+// case.
+#include <array>
+#include <cstdint>
+#include <span>
+
+#include "decode/received_char_emitter.h"
+#include "decode/repeat_display.h"
+#include "decode/repeat_match_sink.h"
+#include "modem_state.h"
+#include "platform/text_sink_port.h"
+
+namespace kestrel {
+
+constexpr int kRepeatRing = 44;
+constexpr int kShortestRepeat = 3;
+constexpr int kLongestRepeat = 20;
+constexpr double kRepeatMatchScore = 0.57;  // a best score this high or higher is a repeat
+constexpr int kRepeatSequence = 30;
+
+using BitValues = std::array<double, 5>;
+
+// One received character: its code and, per data bit, what the decoder measured at the
+// middle of the bit.
+struct RepeatRecord {
+    BitValues markExcess{};
+    BitValues spaceExcess{};
+    BitValues markThreshold{};
+    BitValues spaceThreshold{};
+    BitValues markFloor{};
+    BitValues spaceFloor{};
+    std::uint8_t code = 0;
+};
+
+// How well the newest L characters (block A) repeat the L before them (block B).
+struct RepeatScore {
+    double markMeanA = 0.0;
+    double markMeanB = 0.0;
+    double spaceMeanA = 0.0;
+    double spaceMeanB = 0.0;
+    double markCorrelation = 0.0;
+    double spaceCorrelation = 0.0;
+    double score = 0.0;  // the larger correlation
+};
+
+// A corrected repeat as text, with FIGS and LTRS shown as markers.
+struct RepeatText {
+    std::array<char16_t, kRepeatSequence> chars{};
+    int length = 0;
+
+    void append(char16_t c) {
+        if (length < kRepeatSequence) chars[length++] = c;
+    }
+    char16_t back() const { return chars[length - 1]; }
+    void dropFront(int count);
+    int count(char16_t c) const;
+    int lowerCaseCount() const;
+    bool operator==(const RepeatText& other) const;
+};
+
+// Mends a FIGS or LTRS that one bit error turned into another code, judged by the count
+// of each in the sequence and by the digits around it.
+void repairShifts(std::span<std::uint8_t> codes);
+
+struct RepeatMatch : RepeatMatchSink {
+    // signalPresent is the framing's flag, read for the squelch check.
+    RepeatMatch(const ModemState& state, ReceivedCharEmitter& emitter, TextSinkPort& textFile,
+                const std::int32_t& signalPresent);
+
+    // Kind 0 and 1 store the mark or space channel's excess, threshold and floor of bit
+    // n of the current character; kind 3 stores its code n, runs the search and moves
+    // on to the next record. Nothing happens while Repeat Match is off.
+    void repeatMatchFeed(int kind, int n, double value, double threshold, double floor) override;
+
+    std::array<RepeatRecord, kRepeatRing> ring{};
+    int current = 0;                                       // record being filled
+    std::array<RepeatScore, kLongestRepeat + 1> scores{};  // by length, from the last search
+    int bestLength = 0;
+    double bestScore = 0.0;
+    std::array<std::uint8_t, kRepeatSequence> sequence{};  // the corrected copy
+    std::array<bool, kRepeatSequence> corrected{};         // neither copy had this code
+    int sequenceLength = 0;
+    bool copiesDiffered = false;
+    RepeatText lastPrinted;
+    std::int32_t holdOff = 0;
+    RepeatDisplay display;
+
+  private:
+    // The record `back` characters before the current one.
+    const RepeatRecord& earlier(int back) const;
+    void search();
+    RepeatScore scoreLength(int length) const;
+    void combine(int length);
+    std::uint8_t combineCodes(const RepeatRecord& a, const RepeatRecord& b) const;
+    RepeatText spell();
+    bool plausible(RepeatText& text) const;
+    void print(const RepeatText& text);
+
+    const ModemState& state_;
+    ReceivedCharEmitter& emitter_;
+    TextSinkPort& textFile_;
+    const std::int32_t& signalPresent_;
+};
+
+}  // namespace kestrel

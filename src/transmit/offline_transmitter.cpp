@@ -1,0 +1,39 @@
+#include "transmit/offline_transmitter.h"
+
+#include "link/logger_codes.h"
+
+namespace kestrel {
+
+bool OfflineTransmitter::EchoLogger::post(std::uint32_t code, std::int64_t value) {
+    if (code == TXM_CHAR) echoed += static_cast<char>(value);
+    return true;
+}
+
+OfflineTransmitter::OfflineTransmitter(ModemState& state, UiPort& ui)
+    : state_(state),
+      buffer_(std::make_unique<TxBuffer>(state, logger_, ui)),
+      links_{state, *buffer_, ptt_, logger_, ui, [] {}},
+      generators_(links_),
+      output_(state, generators_, device_, clock_),
+      window_(state, *buffer_, output_, ptt_, logger_,
+              {[] {}, [] {}, [] {}, [this](std::uint8_t c) { posted_.push_back(c); }}) {}
+
+void OfflineTransmitter::type(std::uint8_t character) {
+    posted_.push_back(character);
+    while (!posted_.empty()) {
+        const std::uint8_t next = posted_.front();
+        posted_.pop_front();
+        window_.handleCharacter(next);
+    }
+}
+
+std::vector<std::int16_t> OfflineTransmitter::transmit(std::string_view text) {
+    for (char c : text) type(static_cast<std::uint8_t>(c));
+    if (state_.txState.load() == 0 && device_.writes == 0) type(kCtrlT);
+    const int txState = state_.txState.load();
+    if (txState >= 1 && txState <= 3) type(kCtrlT);
+    device_.playAll(output_);
+    return device_.played;
+}
+
+}  // namespace kestrel

@@ -1,0 +1,116 @@
+#include "transmit/tx_window.h"
+
+#include "link/logger_codes.h"
+
+namespace kestrel {
+namespace {
+
+std::uint8_t upper(std::uint8_t c) {
+    return c >= 'a' && c <= 'z' ? static_cast<std::uint8_t>(c - 0x20) : c;
+}
+
+bool soundMode(int txMode) {
+    return txMode < 3;
+}  // AFSK, DOOK, PFSK
+
+}  // namespace
+
+void TxWindow::handleCharacter(std::uint64_t firstParameter) {
+    const auto code = static_cast<std::uint8_t>(firstParameter & 0xFF);
+    if (code > 0x7F) return;
+    // Escape stops the transmitter even inside a brace command: an unclosed brace in the
+    // logger's text must not swallow the order to receive at once.
+    if (code == kEscape) {
+        braceLength = 0;
+        abort();
+        return;
+    }
+    if (braceLength > 0)
+        braceCharacter(code);
+    else
+        plainCharacter(code);
+}
+
+void TxWindow::plainCharacter(std::uint8_t code) {
+    switch (code) {
+        case 0:
+            return;
+        case '\b':
+            buffer.txBuffer(0, TXB_DELETE);
+            return;
+        case '\r':
+            add('\r');
+            add('\n');
+            return;
+        case kCtrlT:
+            startOrStop();
+            return;
+        case kCtrlV:
+            hooks.startTestTextFeeder();
+            return;
+        case '{':
+            braceLength = 1;
+            braceText.fill(0);  // an earlier command's letters must not act again
+            return;
+        default:
+            add(upper(code));
+            return;
+    }
+}
+
+void TxWindow::braceCharacter(std::uint8_t code) {
+    if (code == '{') return;
+    if (code != '}' && braceLength - 1 < kBraceTextMax) {
+        braceText[braceLength - 1] = static_cast<char>(upper(code));
+        ++braceLength;
+        return;
+    }
+    braceCommand();  // "}" or a tenth character ends it, unstored
+    braceLength = 0;
+}
+
+void TxWindow::braceCommand() {
+    switch (braceText[0]) {
+        case 'C':
+            if (braceText[1] == 'R') add('\n');  // {CL} is consumed without effect
+            return;
+        case 'R':
+            hooks.postCharacter(kCtrlT);
+            return;
+        case 'T':
+            if (state.txState.load() == 0) hooks.postCharacter(kCtrlT);
+            return;
+        default:
+            return;
+    }
+}
+
+void TxWindow::startOrStop() {
+    if (state.txState.load() == 0)
+        start();
+    else
+        state.txState = 4;  // send what is buffered, then end
+}
+
+void TxWindow::start() {
+    // The offset is fixed for the whole transmission.
+    const bool followTuning = state.netOn.load() == 1 && state.afcOff.load() == 0;
+    state.txToneOffset = followTuning ? state.averageOffset.load() : 0.0;
+    state.txState = 1;
+    const int txMode = state.TXmode.load();
+    if (txMode == 3) hooks.startFskThread();
+    if (txMode == 4) hooks.startTinyTxThread();
+    if (soundMode(txMode)) sound.primePlayback();  // switches PTT on through the generator
+    logger.post(TXM_PTTEVENT, 1);
+}
+
+void TxWindow::abort() {
+    if (state.txState.load() == 0) return;  // the buffer keeps its text
+    state.txState = 0;
+    ptt.setPtt(false);
+    buffer.txBuffer(0, TXB_CLEAR);
+    if (soundMode(state.TXmode.load())) sound.resetPlayback();
+    logger.post(TXM_PTTEVENT, 0);
+}
+
+}  // namespace kestrel

@@ -1,0 +1,129 @@
+// kestrel-cli encode end to end: the file it writes, the text a peer reads from it, and its
+// refusal of bad options.
+#include <gtest/gtest.h>
+
+#include <cstdio>
+#include <cstdlib>
+#include <filesystem>
+#include <fstream>
+#include <iterator>
+#include <string>
+#include <vector>
+
+namespace {
+
+struct CliRun {
+    int status;
+    std::string output;  // standard error and output together
+};
+
+CliRun run(const std::string& arguments, const std::string& input = "") {
+    const char* cli = std::getenv("KESTREL_CLI");
+#ifdef KESTREL_CLI_PATH
+    if (cli == nullptr) cli = KESTREL_CLI_PATH;
+#endif
+    if (cli == nullptr) return {-1, "KESTREL_CLI is not set"};
+    std::string command = std::string("'") + cli + "' " + arguments + " 2>&1";
+    if (!input.empty()) command = "printf '%s' '" + input + "' | " + command;
+    CliRun r{-1, ""};
+    if (FILE* pipe = popen(command.c_str(), "r")) {
+        char buffer[256];
+        std::size_t got;
+        while ((got = std::fread(buffer, 1, sizeof buffer, pipe)) > 0) r.output.append(buffer, got);
+        r.status = pclose(pipe);
+    }
+    return r;
+}
+
+struct Wav {
+    int channels = 0;
+    std::uint32_t rate = 0;
+    std::vector<std::int16_t> samples;
+};
+
+std::uint32_t le(const std::vector<unsigned char>& b, int at, int bytes) {
+    std::uint32_t v = 0;
+    for (int i = bytes - 1; i >= 0; --i) v = v << 8 | b[at + i];
+    return v;
+}
+
+Wav readWav(const std::filesystem::path& path) {
+    std::ifstream in(path, std::ios::binary);
+    std::vector<unsigned char> b{std::istreambuf_iterator<char>(in), {}};
+    Wav w;
+    if (b.size() < 44 || std::string(b.begin(), b.begin() + 4) != "RIFF") return w;
+    EXPECT_EQ(le(b, 4, 4), b.size() - 8);
+    EXPECT_EQ(le(b, 20, 2), 1u);   // PCM
+    EXPECT_EQ(le(b, 34, 2), 16u);  // bits
+    w.channels = int(le(b, 22, 2));
+    w.rate = le(b, 24, 4);
+    EXPECT_EQ(le(b, 28, 4), w.rate * 2 * w.channels);
+    EXPECT_EQ(le(b, 40, 4), b.size() - 44);
+    for (std::size_t i = 44; i + 1 < b.size(); i += 2)
+        w.samples.push_back(static_cast<std::int16_t>(b[i] | b[i + 1] << 8));
+    return w;
+}
+
+class EncodeCommand : public ::testing::Test {
+  protected:
+    void TearDown() override { std::filesystem::remove(out); }
+    std::filesystem::path out = std::filesystem::path(::testing::TempDir()) / "encoded.wav";
+    std::string quotedOut = "'" + out.string() + "'";
+};
+
+TEST_F(EncodeCommand, DefaultsToDookMonoAt45BaudAndReadsStandardInput) {
+    const CliRun r = run("encode " + quotedOut, "X");
+    ASSERT_EQ(r.status, 0) << r.output;
+    const Wav w = readWav(out);
+    EXPECT_EQ(w.channels, 1);
+    EXPECT_EQ(w.rate, 12000u);
+    // Preamble 2, the DOOK's own LTRS, LTRS, X, the closing LTRS and the closing frame.
+    EXPECT_EQ(w.samples.size(), 7u * 1980);
+}
+
+TEST_F(EncodeCommand, PfskOnTheRightChannelAt75Baud) {
+    const CliRun r =
+        run("encode " + quotedOut + " --mode=pfsk --baud 75 --channel right --text=RY");
+    ASSERT_EQ(r.status, 0) << r.output;
+    const Wav w = readWav(out);
+    EXPECT_EQ(w.channels, 2);
+    EXPECT_EQ(w.rate, 19800u);
+    ASSERT_EQ(w.samples.size(), 8u * 1980 * 2);
+    bool leftSilent = true, rightSounds = false;
+    for (std::size_t n = 0; n < w.samples.size(); n += 2) {
+        leftSilent = leftSilent && w.samples[n] == 0;
+        rightSounds = rightSounds || w.samples[n + 1] != 0;
+    }
+    EXPECT_TRUE(leftSilent);
+    EXPECT_TRUE(rightSounds);
+}
+
+TEST_F(EncodeCommand, MinimodemReadsTheFileWithBracesAndLineEndsAsTheWindowTreatsThem) {
+    const CliRun r = run("encode " + quotedOut + " --mode afsk --baud 50 --mark 1275 --space 1445" +
+                         " --text '{CL}\rqrz? de k1abc{CR}{RX}'");
+    ASSERT_EQ(r.status, 0) << r.output;
+    std::string decoded;
+    const std::string command = "minimodem --rx --baudot --stopbits 1.5 -q -M 1275 -S 1445 -f " +
+                                quotedOut + " 50 2>/dev/null";
+    if (FILE* pipe = popen(command.c_str(), "r")) {
+        char buffer[256];
+        std::size_t got;
+        while ((got = std::fread(buffer, 1, sizeof buffer, pipe)) > 0) decoded.append(buffer, got);
+        pclose(pipe);
+    }
+    EXPECT_EQ(decoded, "\r\nQRZ? DE K1ABC\n");
+}
+
+TEST_F(EncodeCommand, BadOptionsAreRefusedWithAMessage) {
+    for (const char* args :
+         {"encode", "encode --mode fsk x.wav", "encode x.wav --channel both", "encode x.wav y.wav",
+          "encode x.wav --baud 110", "encode x.wav --frobnicate", "encode x.wav --text"}) {
+        SCOPED_TRACE(args);
+        const CliRun r = run(args);
+        EXPECT_NE(r.status, 0);
+        EXPECT_NE(r.output.find("kestrel-cli encode: "), std::string::npos) << r.output;
+    }
+    EXPECT_FALSE(std::filesystem::exists("x.wav"));
+}
+
+}  // namespace

@@ -1,0 +1,312 @@
+#include "decode/repeat_match.h"
+
+#include <gtest/gtest.h>
+
+#include <array>
+#include <cstdint>
+#include <map>
+#include <memory>
+#include <string>
+#include <string_view>
+#include <vector>
+
+#include "decode/framing.h"
+#include "fakes/fake_logger_port.h"
+#include "fakes/fake_text_sink_port.h"
+#include "fakes/fake_ui_port.h"
+#include "unit/keyed_envelope.h"
+
+namespace kestrel {
+namespace {
+
+using test::ita2Codes;
+constexpr std::uint32_t kTxmChar = 32771;
+
+// Repeat Match fed the way the framing feeds it, with soft values made up per bit.
+struct RepeatMatchTest : ::testing::Test {
+    ModemState state;
+    RecordingLogger logger;
+    FakeTextSinkPort textFile;
+    ReceivedCharEmitter emitter{state, logger};
+    std::int32_t signalPresent = 1;
+    RepeatMatch match{state, emitter, textFile, signalPresent};
+    std::uint64_t seed = 99;
+
+    RepeatMatchTest() { state.Contest = 0; }
+
+    void feed(int code, const BitValues& mark, const BitValues& space, double threshold = 0.5,
+              double floor = 0.05) {
+        for (int j = 0; j < 5; ++j) {
+            match.repeatMatchFeed(kRepeatMark, j, mark[j], threshold, floor);
+            match.repeatMatchFeed(kRepeatSpace, j, space[j], threshold, floor);
+        }
+        match.repeatMatchFeed(kRepeatCharacter, code, 0.0, 0.0, 0.0);
+    }
+
+    // A sent code whose bits in `damaged` were received wrong, each of them only weakly;
+    // the other bits are clear, with a little ripple.
+    void send(int sent, int damaged = 0) {
+        BitValues mark{};
+        BitValues space{};
+        for (int j = 0; j < 5; ++j) {
+            const double sign = ((sent >> j) & 1) != 0 ? 1.0 : -1.0;
+            mark[j] = (damaged >> j) & 1 ? -0.1 * sign : sign * (0.5 + ripple());
+            space[j] = -mark[j];
+        }
+        feed(sent ^ damaged, mark, space);
+    }
+    // The codes of text; damage maps a code's index to the bits received wrong.
+    void sendText(std::string_view text, std::map<int, int> damage = {}) {
+        const auto codes = ita2Codes(text);
+        for (int k = 0; k < static_cast<int>(codes.size()); ++k) send(codes[k], damage[k]);
+    }
+    double ripple() {
+        seed = seed * 6364136223846793005ULL + 1442695040888963407ULL;
+        return 0.2 * (static_cast<double>(seed >> 11) / 9007199254740992.0 - 0.5);
+    }
+    std::string printed() const { return logger.textOf(kTxmChar); }
+};
+
+// " K1ABC K1ABC " is space, K, FIGS, 1, LTRS, A, B, C, space, ...: the A of the first
+// copy is code 5, that of the second code 13.
+TEST_F(RepeatMatchTest, ACharacterLostInOneCopyIsTakenFromTheOther) {
+    sendText(" K1ABC K1ABC ", {{5, 0b11111}});  // the first A read as M
+    EXPECT_EQ(printed(), " { K1ABC } ");
+    EXPECT_EQ(match.bestLength, 8);
+}
+
+TEST_F(RepeatMatchTest, ACodeNeitherCopyHadPrintsInLowerCase) {
+    sendText(" K1ABC K1ABC ", {{5, 0b00100}, {13, 0b01000}});  // read as U and as J
+    EXPECT_EQ(printed(), " { K1aBC } ");
+}
+
+TEST_F(RepeatMatchTest, IdenticalCopiesPrintOnlyWithSameRejectOff) {
+    sendText(" 014 014 ");
+    EXPECT_EQ(printed(), "");
+    state.CorrelateStateSame = 0;
+    sendText("TEST TEST ");
+    EXPECT_EQ(printed(), " { TEST } ");
+}
+
+// " 014 014 " repeats every five records; the corrected copy spans six, space to space.
+TEST_F(RepeatMatchTest, ARepeatIsFoundAndCorrectedAtTheSameLength) {
+    state.CorrelateStateSame = 0;
+    sendText(" 014 014 ");
+    EXPECT_EQ(match.bestLength, 5);
+    const std::vector<std::uint8_t> corrected(match.sequence.begin(),
+                                              match.sequence.begin() + match.sequenceLength);
+    EXPECT_EQ(corrected, (std::vector<std::uint8_t>{4, 27, 22, 23, 10, 4}));
+    EXPECT_EQ(printed(), " { 014 } ");
+}
+
+TEST_F(RepeatMatchTest, RepeatsOfThreeAndTwentyCharactersAreFound) {
+    state.CorrelateStateSame = 0;
+    sendText(" TU TU ");
+    EXPECT_EQ(match.bestLength, 3);
+    sendText("QUICKBROWNFOXJUMPED QUICKBROWNFOXJUMPED ");
+    EXPECT_EQ(match.bestLength, 20);
+    EXPECT_EQ(printed(), " { TU } { QUICKBROWNFOXJUMPED } ");
+    sendText("QUICKBROWNFOXJUMPEDS QUICKBROWNFOXJUMPEDS ");
+    EXPECT_EQ(printed(), " { TU } { QUICKBROWNFOXJUMPED } ");
+}
+
+TEST_F(RepeatMatchTest, TwoWordsAndZeroCodesNeverPrint) {
+    state.CorrelateStateSame = 0;
+    sendText(" 599 14 599 14 ");
+    sendText(" 5NN TU 5NN TU ");
+    // All-zero codes with soft values repeating every three characters: the display
+    // shows two spaces and then nothing.
+    for (int k = 0; k < 12; ++k) send(0, k % 3 == 0 ? 0b10101 : 0b01010);
+    EXPECT_EQ(printed(), "");
+}
+
+TEST_F(RepeatMatchTest, TheSameWordWithinItsHoldOffIsNotPrintedAgain) {
+    state.CorrelateStateSame = 0;
+    sendText(" 014 014 ");
+    EXPECT_EQ(match.holdOff, 6);  // ">014" and 2
+    sendText("014 ");             // five matched characters leave 1
+    EXPECT_EQ(match.holdOff, 1);
+    EXPECT_EQ(printed(), " { 014 } ");
+    // A repeat of two words counts the hold-off down without printing.
+    sendText("5NN TU 5NN TU ");
+    EXPECT_EQ(match.holdOff, 0);
+    sendText("014 014 ");
+    EXPECT_EQ(printed(), " { 014 } { 014 } ");
+}
+
+TEST_F(RepeatMatchTest, NothingPrintsWhileSquelched) {
+    state.CorrelateStateSame = 0;
+    state.SquelchState = 1;
+    signalPresent = 0;
+    sendText(" 014 014 ");
+    EXPECT_EQ(printed(), "");
+    signalPresent = 1;
+    sendText("TEST TEST ");
+    EXPECT_EQ(printed(), " { TEST } ");
+}
+
+TEST_F(RepeatMatchTest, SwitchedOffNothingIsStoredAndTheOldRecordsStay) {
+    state.CorrelateStateSame = 0;
+    sendText(" 014 ");
+    state.CorrelateState = 0;
+    sendText("XYZ QRM ");
+    EXPECT_EQ(match.current, 6);
+    state.CorrelateState = 1;
+    sendText("014 ");
+    EXPECT_EQ(printed(), " { 014 } ");
+}
+
+TEST_F(RepeatMatchTest, SaveTextGetsTheWordWithoutShiftMarkers) {
+    state.CorrelateStateSame = 0;
+    state.saveTextActive = 1;
+    sendText(" 5NN 5NN ");
+    EXPECT_EQ(textFile.written, " {5NN} ");
+    EXPECT_EQ(printed(), " { 5NN } ");
+}
+
+// Integer soft values whose best correlation at the last character is 57/100 at length
+// 5, and below 0.5 at every other length and every earlier character.
+constexpr std::array<BitValues, 11> kExactRecords{{{-2, -2, -2, 0, -3},
+                                                   {-3, 1, 2, 2, -2},
+                                                   {1, 2, -2, -2, -1},
+                                                   {0, -3, 3, 2, 3},
+                                                   {1, -1, 0, -2, 2},
+                                                   {0, 2, -3, -3, 1},
+                                                   {0, 1, 2, 2, -2},
+                                                   {-3, -2, -3, -2, -1},
+                                                   {-3, -2, 3, 2, 3},
+                                                   {1, -1, 0, 2, 2},
+                                                   {1, 2, 1, -3, 0}}};
+
+TEST_F(RepeatMatchTest, AScoreOfExactly057IsARepeatAnd056IsNot) {
+    state.CorrelateStateSame = 0;
+    const std::vector<int> codes = ita2Codes(" TEST TEST ");
+    auto feedAll = [&](RepeatMatch& m, const std::array<BitValues, 11>& values) {
+        for (int k = 0; k < 11; ++k) {
+            for (int j = 0; j < 5; ++j) {
+                m.repeatMatchFeed(kRepeatMark, j, values[k][j], 1.0, 1.0);
+                m.repeatMatchFeed(kRepeatSpace, j, -values[k][j], 1.0, 1.0);
+            }
+            m.repeatMatchFeed(kRepeatCharacter, codes[k], 0.0, 0.0, 0.0);
+        }
+    };
+    feedAll(match, kExactRecords);
+    EXPECT_EQ(match.bestLength, 5);
+    EXPECT_EQ(match.bestScore, 0.57);
+    EXPECT_EQ(printed(), " { TEST } ");
+
+    auto lower = kExactRecords;
+    std::swap(lower[5][1], lower[4][0]);  // one product fewer in common
+    RepeatMatch fresh{state, emitter, textFile, signalPresent};
+    feedAll(fresh, lower);
+    EXPECT_EQ(fresh.bestScore, 0.56);
+    EXPECT_EQ(printed(), " { TEST } ");
+}
+
+// The real framing in front, fed decided samples of a keyed signal the way a decoder
+// feeds them, with mark and space thresholds at half the keyed level.
+struct FramedRig {
+    static constexpr int kDecided = 1516;
+    ModemState state;
+    RecordingLogger logger;
+    RecordingUi ui;
+    FakeTextSinkPort textFile;
+    ReceivedCharEmitter emitter{state, logger};
+    Framing framing{state, emitter, ui, textFile};
+    RepeatMatch match{state, emitter, textFile, framing.signalPresent};
+    DecoderFrame frame;
+
+    FramedRig() {
+        state.Contest = 0;
+        state.Decodemode = 0;
+        framing.repeatMatch = &match;
+        frame.markThreshold.fill(0.5);
+        frame.spaceThreshold.fill(0.5);
+    }
+
+    void run(const test::KeyedEnvelope& e) {
+        auto at = [&](const std::vector<double>& v, int t, double pad) {
+            return t < 0 || t >= e.size() ? pad : v[t];
+        };
+        for (int base = 0; base < e.size(); base += kDecodeBlock) {
+            for (int w = 0; w < kEnvelopeWindow; ++w) {
+                frame.markEnv[w] = at(e.mark, base + w - kDecided, e.on);
+                frame.spaceEnv[w] = at(e.space, base + w - kDecided, e.off);
+            }
+            for (int j = 0; j < kDecodeBlock && base + j < e.size(); ++j) {
+                const int i = kDecided + j;
+                const double m = frame.markEnv[i];
+                const double s = frame.spaceEnv[i];
+                frame.sampleIndex = i;
+                frame.markExcess = m - frame.tM();
+                frame.spaceExcess = s - frame.tS();
+                frame.powerDiff = m * m - s * s;
+                frame.rawSpace = frame.powerDiff < 0.0 ? 1 : 0;
+                framing.frameSample(frame);
+            }
+        }
+    }
+};
+
+// A character whose every data bit a burst turned over, leaving each a little on the
+// wrong side of the thresholds.
+void overturnedCharacter(test::KeyedEnvelope& e, int code) {
+    e.element(false, test::kBit);
+    for (int n = 0; n < 5; ++n) {
+        const bool mark = ((code >> n) & 1) != 0;
+        e.mark.insert(e.mark.end(), test::kBit, mark ? 0.4 : 0.6);
+        e.space.insert(e.space.end(), test::kBit, mark ? 0.6 : 0.4);
+    }
+    e.element(true, test::kStop);
+}
+
+TEST(RepeatMatchBehindFraming, AnExchangeWithOneCharacterLostPrintsCorrected) {
+    auto rig = std::make_unique<FramedRig>();
+    test::KeyedEnvelope e;
+    e.idle(300);
+    e.text(" K1");
+    e.character(test::kLtrsCode);
+    overturnedCharacter(e, 3);  // A, read as M
+    e.text("BC K1ABC ");
+    e.idle(300);
+    rig->run(e);
+    EXPECT_EQ(rig->logger.textOf(kTxmChar), " K1MBC K1ABC { K1ABC } ");
+}
+
+TEST(RepeatShifts, AnLtrsBeforeADigitBecomesFigsWhenThereAreTwoTooMany) {
+    std::vector<std::uint8_t> codes{4, 31, 3, 31, 16, 24, 4};
+    repairShifts(codes);
+    EXPECT_EQ(codes, (std::vector<std::uint8_t>{4, 31, 3, 27, 16, 24, 4}));
+}
+
+TEST(RepeatShifts, TheSecondFigsBecomesLtrsWhenThereAreTwoTooMany) {
+    std::vector<std::uint8_t> codes{4, 27, 16, 27, 3, 4};
+    repairShifts(codes);
+    EXPECT_EQ(codes, (std::vector<std::uint8_t>{4, 27, 16, 31, 3, 4}));
+}
+
+TEST(RepeatShifts, OneLtrsTooManyMendsAFigsHitByOneBit) {
+    for (std::uint8_t nearFigs : {11, 19, 25, 26}) {
+        std::vector<std::uint8_t> codes{4, nearFigs, 16, 31, 3, 4};
+        repairShifts(codes);
+        EXPECT_EQ(codes[1], 27) << int(nearFigs);
+    }
+    std::vector<std::uint8_t> other{4, 3, 16, 31, 3, 4};
+    repairShifts(other);
+    EXPECT_EQ(other[1], 3);
+}
+
+TEST(RepeatShifts, OneFigsTooManyMendsAnLtrsHitByOneBitUnlessASpaceEnds) {
+    for (std::uint8_t nearLtrs : {15, 23, 27, 29, 30}) {
+        std::vector<std::uint8_t> codes{4, 27, 16, nearLtrs, 3, 3};
+        if (nearLtrs == 27) codes.push_back(31);  // so that d is still -1
+        repairShifts(codes);
+        EXPECT_EQ(codes[3], 31) << int(nearLtrs);
+    }
+    std::vector<std::uint8_t> endsInSpace{4, 27, 16, 30, 3, 4};
+    repairShifts(endsInSpace);
+    EXPECT_EQ(endsInSpace[3], 30);
+}
+
+}  // namespace
+}  // namespace kestrel

@@ -1,0 +1,157 @@
+#include "transmit/sound_output.h"
+
+#include <gtest/gtest.h>
+
+#include <algorithm>
+#include <chrono>
+#include <thread>
+
+#include "link/logger_codes.h"
+#include "support/sound_rig.h"
+#include "transmit/offline_playback.h"
+
+namespace kestrel {
+namespace {
+
+TEST(CopyToChannels, MonoGoesToBothChannelsOrOnlyTheChosenOne) {
+    TxFrame frame;
+    for (int n = 0; n < kTxFrameSamples; ++n) frame[n] = static_cast<std::int16_t>(n - 1000);
+    std::vector<std::int16_t> stereo(kStereoFrameValues, 99);
+    for (int channel : {0, 1, 2}) {
+        SCOPED_TRACE(channel);
+        copyToChannels(frame, channel, stereo);
+        for (int n = 0; n < kTxFrameSamples; ++n) {
+            ASSERT_EQ(stereo[2 * n], channel == 2 ? 0 : frame[n]) << n;
+            ASSERT_EQ(stereo[2 * n + 1], channel == 1 ? 0 : frame[n]) << n;
+        }
+    }
+}
+
+class SoundOutputTest : public ::testing::Test {
+  protected:
+    SoundRig rig;
+};
+
+TEST_F(SoundOutputTest, PrimePlaybackQueuesBothPreambleFramesInBufferOrder) {
+    rig.state.txState = 1;
+    rig.state.TXChannel = 1;
+    rig.output.primePlayback();
+    const auto writes = rig.port.writes();
+    ASSERT_EQ(rig.port.writtenIndices(), (std::vector<int>{0, 1}));
+    EXPECT_EQ(rig.state.txState, 3);
+    EXPECT_EQ(rig.ptt.calls(), std::vector<bool>{true});
+    for (const auto& w : writes) ASSERT_EQ(w.stereo.size(), std::size_t(kStereoFrameValues));
+    const auto first = SoundRig::left(writes[0]);
+    EXPECT_EQ(first[0], 0);  // the fade-in starts from nothing
+    EXPECT_NEAR(toneFrequency(first, 400, kTxFrameSamples, 12000), 2295.0, 0.05);
+    EXPECT_NEAR(toneFrequency(SoundRig::left(writes[1]), 61, kTxFrameSamples, 12000), 2125.0, 0.05);
+    for (std::size_t n = 1; n < writes[0].stereo.size(); n += 2) ASSERT_EQ(writes[0].stereo[n], 0);
+    EXPECT_EQ(rig.state.txSoundState, 0);
+}
+
+TEST_F(SoundOutputTest, AFailedWriteWhilePrimingRequestsAReopen) {
+    rig.state.txState = 1;
+    rig.port.writeResult = 11;
+    rig.output.primePlayback();
+    EXPECT_EQ(rig.port.writtenIndices().size(), 2u);
+    EXPECT_EQ(rig.state.txSoundState, 3);
+}
+
+TEST_F(SoundOutputTest, FinishedBuffersAreRefilledInTheOrderTheyFinish) {
+    rig.type("TU");
+    rig.state.txState = 1;
+    rig.output.primePlayback();
+    rig.output.playbackCallback(PlaybackNotification::Done, 0);
+    EXPECT_EQ(rig.output.refillCompleted(), 1);
+    rig.output.playbackCallback(PlaybackNotification::Done, 1);
+    rig.output.playbackCallback(PlaybackNotification::Done, 0);
+    EXPECT_EQ(rig.output.refillCompleted(), 2);
+    EXPECT_EQ(rig.output.refillCompleted(), 0);
+    EXPECT_EQ(rig.port.writtenIndices(), (std::vector<int>{0, 1, 0, 1, 0}));
+    EXPECT_EQ(rig.logger.values(TXM_CHAR), (std::vector<std::int64_t>{'T', 'U'}));
+}
+
+TEST_F(SoundOutputTest, BuffersFinishingWhileReceivingAreDropped) {
+    rig.output.playbackCallback(PlaybackNotification::Done, 0);
+    rig.output.playbackCallback(PlaybackNotification::Close, 1);
+    EXPECT_EQ(rig.output.refillCompleted(), 0);
+    EXPECT_TRUE(rig.port.writes().empty());
+    EXPECT_EQ(rig.output.doneWriteIndex, 0);
+}
+
+TEST_F(SoundOutputTest, TheWriterUsesTheGeneratorOfTheCurrentMode) {
+    for (int mode : {0, 1, 2, 7}) {
+        SCOPED_TRACE(mode);
+        SoundRig r;
+        r.state.TXmode = mode;
+        r.state.txState = 1;
+        r.output.primePlayback();
+        const auto second = SoundRig::left(r.port.writes()[1]);
+        const int top = *std::max_element(second.begin(), second.end());
+        // The second preamble frame: AFSK and DOOK mark, PFSK silence.
+        EXPECT_EQ(top == 0, mode == 2);
+        EXPECT_EQ(r.generators.dook.dookStarted == 0 && r.generators.dook.dookMarkLevel > 0,
+                  mode == 1 || mode == 7);
+    }
+}
+
+TEST_F(SoundOutputTest, ATransmissionPlaysPreambleTextClosingLtrsAndFadeThenFallsSilent) {
+    OfflinePlayback device;
+    SoundOutput output{rig.state, rig.generators, device, rig.clock};
+    rig.type("73");
+    rig.state.txState = 1;
+    output.primePlayback();
+    rig.state.txState = 4;
+    device.playAll(output);
+    // Preamble 2, FIGS 7 3, closing LTRS, fade: 7 frames; the buffer that finishes after
+    // the fade is not queued again.
+    EXPECT_EQ(device.played.size(), 7u * kStereoFrameValues);
+    EXPECT_EQ(device.writes, 7);
+    EXPECT_EQ(rig.state.txState, 0);
+    EXPECT_EQ(rig.releaseStarts, 1);
+    const auto tail = std::vector<std::int16_t>(device.played.end() - 2 * (kTxFrameSamples - 264),
+                                                device.played.end());
+    EXPECT_TRUE(std::all_of(tail.begin(), tail.end(), [](auto s) { return s == 0; }));
+}
+
+TEST_F(SoundOutputTest, AfterAResetTheQueuedBuffersAreNotWrittenAgain) {
+    OfflinePlayback device;
+    SoundOutput output{rig.state, rig.generators, device, rig.clock};
+    rig.type("CQ CQ CQ");
+    rig.state.txState = 1;
+    output.primePlayback();
+    device.playNext(output);  // the first preamble frame plays; its buffer is refilled
+    rig.state.txState = 0;    // abort
+    output.resetPlayback();
+    device.playAll(output);
+    EXPECT_EQ(device.played.size(), std::size_t(kStereoFrameValues));
+    EXPECT_EQ(device.writes, 3);
+}
+
+// Sleeps for real, so the writer thread polls as it does in the program.
+class SleepingClock : public FakeClock {
+  public:
+    void sleepMs(std::uint32_t ms) override {
+        std::this_thread::sleep_for(std::chrono::milliseconds(ms));
+    }
+};
+
+TEST_F(SoundOutputTest, OpenStartsOneWriterThatRefillsFinishedBuffers) {
+    SleepingClock clock;
+    SoundOutput output{rig.state, rig.generators, rig.port, clock};
+    output.doneQueue[1] = 1;  // left over from before the device opened
+    output.playbackCallback(PlaybackNotification::Open, 0);
+    output.playbackCallback(PlaybackNotification::Open, 0);
+    EXPECT_EQ(output.writerStarted, 1);
+    rig.state.txState = 1;
+    output.primePlayback();
+    output.playbackCallback(PlaybackNotification::Done, 0);
+    for (int i = 0; i < 2000 && rig.port.writes().size() < 3; ++i)
+        std::this_thread::sleep_for(std::chrono::milliseconds(1));
+    output.stopWriter = true;
+    while (output.writerRunning) std::this_thread::sleep_for(std::chrono::milliseconds(1));
+    EXPECT_EQ(rig.port.writtenIndices(), (std::vector<int>{0, 1, 0}));
+}
+
+}  // namespace
+}  // namespace kestrel
