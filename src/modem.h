@@ -2,6 +2,8 @@
 // Kestrel in one piece: one of every subsystem, wired to each other and, through the
 // ports, to the outside world. The Windows shell makes one Modem and turns its window
 // messages into calls on it; tests make their own with recording ports.
+#include <functional>
+#include <mutex>
 #include <optional>
 #include <string>
 #include <thread>
@@ -27,6 +29,7 @@
 #include "platform/file_dialog_port.h"
 #include "platform/logger_port.h"
 #include "platform/main_window_port.h"
+#include "platform/playback_device_port.h"
 #include "platform/priority_port.h"
 #include "platform/save_text_file_port.h"
 #include "platform/serial_port.h"
@@ -36,9 +39,14 @@
 #include "platform/window_title_port.h"
 #include "transmit/com_ports.h"
 #include "transmit/fsk_thread.h"
+#include "transmit/playback_supervisor.h"
 #include "transmit/ptt_port.h"
+#include "transmit/sound_generators.h"
+#include "transmit/sound_output.h"
 #include "transmit/tiny_fsk.h"
 #include "transmit/tx_buffer.h"
+#include "transmit/tx_frame.h"
+#include "transmit/tx_window.h"
 
 namespace kestrel {
 
@@ -56,16 +64,7 @@ struct ModemPorts {
     DocumentViewerPort& documents;
     SerialPorts& serialPorts;
     PriorityPort& priority;
-};
-
-// The logger's "clear the transmit buffer" command, handed to the transmit buffer.
-class ModemTxBufferControl final : public TxBufferControl {
-  public:
-    explicit ModemTxBufferControl(TxBuffer& buffer) : buffer_(buffer) {}
-    void clearTxBuffer() override { buffer_.txBuffer(0, TXB_CLEAR); }
-
-  private:
-    TxBuffer& buffer_;
+    PlaybackDevicePort& playback;
 };
 
 struct Modem {
@@ -79,7 +78,8 @@ struct Modem {
     // Start-up: every setting read and checked, the sound devices found by name.
     void loadSettings();
 
-    // At the creation of the main window: the COM ports and threads of the transmit mode.
+    // At the creation of the main window: the sound output or the COM ports of the
+    // transmit mode, and their threads.
     void prepareTransmitOutput();
 
     // The spectrum strip. Its click state starts from the decode mode in force when the
@@ -104,14 +104,20 @@ struct Modem {
     FrontEnd frontEnd{state, ports.logger, ports.ui};
     std::optional<SpectrumView> spectrumView;
 
-    // The transmitter.
+    // The transmitter. The transmit window turns every key and logger character into
+    // buffer operations and transmissions.
     TxBuffer txBuffer{state, ports.logger, ports.ui};
-    ModemTxBufferControl txBufferControl{txBuffer};
     ComPorts comPorts{ports.serialPorts, ports.ui};
     ComPttSwitch ptt{comPorts, state};
+    TxLinks txLinks{state,        txBuffer, ptt,
+                    ports.logger, ports.ui, [this] { startPttReleaseReporter(); }};
+    SoundGenerators generators{txLinks};
+    SoundOutput soundOutput{state, generators, ports.playback, ports.clock};
+    PlaybackDevice playbackDevice{state, soundOutput, ports.playback, ports.ui, ports.clock};
     FskKeyer fskKeyer{state,          comPorts,     txBuffer, ports.clock,
                       ports.priority, ports.logger, ports.ui};
     TinyFsk tinyFsk{state, comPorts, txBuffer, ports.clock, ports.logger, ports.ui};
+    TxWindow txWindow;
     // The link's threads go before the link they use.
     LoggerLink link;
     LinkThreads linkThreads{ports.windowTitles};
@@ -119,9 +125,21 @@ struct Modem {
     MenuCommands menu;
 
   private:
+    TxWindowHooks txWindowHooks();
+    void startPttReleaseReporter();
     void startPauseThread();
+    // Waits for the thread last started in slot (it has ended or is ending), then starts
+    // body there.
+    static void restart(std::thread& slot, std::function<void()> body);
+
     std::thread pauseWorker_;
     std::thread tinyConfigWorker_;
+    std::thread supervisorWorker_;
+    std::thread fskWorker_;
+    std::thread tinyTxWorker_;
+    std::thread feederWorker_;
+    std::mutex releaseLock_;  // one end-of-transmission report starts at a time
+    std::thread releaseWorker_;
 };
 
 }  // namespace kestrel

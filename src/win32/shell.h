@@ -13,6 +13,7 @@
 #include "win32_file_dialog_port.h"
 #include "win32_logger_port.h"
 #include "win32_main_window_port.h"
+#include "win32_playback_device.h"
 #include "win32_priority_port.h"
 #include "win32_serial_ports.h"
 #include "win32_shared_block_port.h"
@@ -39,6 +40,7 @@ struct Shell {
     Win32DocumentViewerPort documents;
     Win32SerialPorts serialPorts;
     Win32PriorityPort priority;
+    Win32PlaybackDevice playback;
     Modem modem;
 };
 

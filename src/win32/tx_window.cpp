@@ -7,7 +7,9 @@
 namespace kestrel::win32 {
 
 LRESULT CALLBACK txWindowProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam) {
-    return DefWindowProcW(window, message, wParam, lParam);
+    if (message != WM_CHAR) return DefWindowProcW(window, message, wParam, lParam);
+    shell().modem.txWindow.handleCharacter(wParam);
+    return 0;
 }
 
 }  // namespace kestrel::win32

@@ -13,6 +13,7 @@
 #include "fakes/fake_file_dialog_port.h"
 #include "fakes/fake_logger_port.h"
 #include "fakes/fake_main_window_port.h"
+#include "fakes/fake_playback_device_port.h"
 #include "fakes/fake_priority_port.h"
 #include "fakes/fake_save_text_file_port.h"
 #include "fakes/fake_serial_port.h"
@@ -62,9 +63,10 @@ class ModemTest : public ::testing::Test {
     FakeDocumentViewer documents_;
     FakeSerialPorts serialPorts_;
     FakePriorityPort priority_;
+    FakePlaybackDevice playback_;
     ModemPorts ports_{logger_,    ui_,          mainWindow_, block_,    titles_,
                       clock_,     devices_,     textSink_,   saveText_, dialogs_,
-                      documents_, serialPorts_, priority_};
+                      documents_, serialPorts_, priority_,   playback_};
     std::optional<Modem> modem_;
 };
 
@@ -126,6 +128,31 @@ TEST_F(ModemTest, TheTransmitModeDecidesWhichComPortOpensAtTheStart) {
     writeIni("[Kestrel Modem]\nTXmode=0\nPTTCOMport=COM5\nPTT=0\n");
     start().prepareTransmitOutput();
     EXPECT_EQ(serialPorts_.journal("open").size(), 2u);
+}
+
+TEST_F(ModemTest, TheSoundModesOpenTheOutputDeviceFoundByName) {
+    start().prepareTransmitOutput();
+    EXPECT_EQ(playback_.journal(),
+              (std::vector<std::string>{"open 1 12000", "prepare 0", "prepare 1"}));
+    EXPECT_EQ(modem_->state.txSoundState, 1);
+}
+
+TEST_F(ModemTest, KeysReachTheTransmitBufferAndCtrlTAndEscapeStartAndStop) {
+    Modem& modem = start();
+    modem.prepareTransmitOutput();
+    for (const char c : std::string("cq{CL}")) modem.txWindow.handleCharacter(c);
+    modem.txWindow.handleCharacter(20);  // Ctrl-T
+    EXPECT_EQ(modem.state.txState, 3);   // both preamble frames made
+    EXPECT_EQ(logger_.posts().back(), (LoggerPost{TXM_PTTEVENT, 1}));
+    const std::vector<std::string> journal = playback_.journal();
+    EXPECT_EQ(std::vector<std::string>(journal.end() - 2, journal.end()),
+              (std::vector<std::string>{"write 0", "write 1"}));
+
+    modem.txWindow.handleCharacter(27);  // Escape
+    EXPECT_EQ(modem.state.txState, 0);
+    EXPECT_EQ(playback_.journal().back(), "reset");
+    EXPECT_EQ(logger_.posts().back(), (LoggerPost{TXM_PTTEVENT, 0}));
+    EXPECT_EQ(modem.txBuffer.txBuffer(0, TXB_TAKE_RAW), 0);  // the text went with the abort
 }
 
 TEST_F(ModemTest, SpectrumClicksReachTheModeButtonTheReceiveTextAndThePause) {
