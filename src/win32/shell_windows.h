@@ -4,6 +4,7 @@
 #include <windows.h>
 
 #include <atomic>
+#include <cstdint>
 
 namespace kestrel::win32 {
 
@@ -15,6 +16,10 @@ struct ShellWindows {
     std::atomic<HWND> txWindow{nullptr};
     std::atomic<HWND> fftWindow{nullptr};
 };
+
+// Posted to the main window with a heap-allocated std::function<void()> in the second
+// parameter: the window runs it on the user-interface thread and deletes it.
+inline constexpr UINT kRunOnUiThread = WM_APP + 1;
 
 inline std::int64_t handleValue(HWND window) {
     return static_cast<std::int64_t>(reinterpret_cast<std::intptr_t>(window));

@@ -20,19 +20,33 @@ int Win32UiPort::messageBox(std::string_view text, std::string_view caption, uns
                        caption.empty() ? nullptr : wideCaption.c_str(), flags);
 }
 
+void Win32UiPort::onUiThread(std::function<void()> work) {
+    const HWND window = windows_.mainWindow;
+    if (GetCurrentThreadId() == uiThread_ || window == nullptr) {
+        work();
+        return;
+    }
+    auto* posted = new std::function<void()>(std::move(work));
+    if (!PostMessageW(window, kRunOnUiThread, 0, reinterpret_cast<LPARAM>(posted))) delete posted;
+}
+
 // Before the status bar exists (during the logger handshake) there is nothing to write;
 // the bar starts from the state the handshake left.
 void Win32UiPort::setStatusText(int part, std::string_view text) {
-    const HWND bar = windows_.statusBar;
-    if (bar == nullptr) return;
-    SendMessageW(bar, SB_SETTEXTW, static_cast<WPARAM>(part),
-                 reinterpret_cast<LPARAM>(widen(text).c_str()));
+    onUiThread([this, part, wide = widen(text)] {
+        const HWND bar = windows_.statusBar;
+        if (bar == nullptr) return;
+        SendMessageW(bar, SB_SETTEXTW, static_cast<WPARAM>(part),
+                     reinterpret_cast<LPARAM>(wide.c_str()));
+    });
 }
 
 void Win32UiPort::setControlCaption(int controlId, std::string_view text) {
-    const HWND panel = windows_.controlPanel;
-    if (panel == nullptr) return;
-    SetDlgItemTextW(panel, controlId, widen(text).c_str());
+    onUiThread([this, controlId, wide = widen(text)] {
+        const HWND panel = windows_.controlPanel;
+        if (panel == nullptr) return;
+        SetDlgItemTextW(panel, controlId, wide.c_str());
+    });
 }
 
 void Win32UiPort::checkMenuItem(int itemId, bool checked) {
@@ -46,7 +60,7 @@ void Win32UiPort::enableMenuItem(int itemId, bool enabled) {
 }
 
 void Win32UiPort::setWindowTitle(std::string_view title) {
-    SetWindowTextW(windows_.mainWindow, widen(title).c_str());
+    onUiThread([this, wide = widen(title)] { SetWindowTextW(windows_.mainWindow, wide.c_str()); });
 }
 
 void Win32UiPort::requestSpectrumRepaint() {
