@@ -17,6 +17,10 @@
 //       posts the menu command ID to the first top-level window of that class.
 //   kestrel-automate topmost CLASS
 //       prints 1 when that window is in the top-most band, else 0.
+//   kestrel-automate type CLASS TEXT
+//   kestrel-automate char CLASS CODE
+//       posts each character of TEXT, or the character CODE, as a character message to the
+//       first top-level window of that class.
 //   kestrel-automate rect CLASS
 //       prints the window's left, top, right and bottom edges.
 //   kestrel-automate move CLASS X Y
@@ -181,6 +185,16 @@ int wmain(int argc, wchar_t** argv) {
         std::printf("%d\n", (GetWindowLongW(window, GWL_EXSTYLE) & WS_EX_TOPMOST) ? 1 : 0);
         return 0;
     }
+    if (argc >= 4 && (!wcscmp(argv[1], L"type") || !wcscmp(argv[1], L"char"))) {
+        const HWND window = firstWindow(argv[2]);
+        if (!window) return 1;
+        if (!wcscmp(argv[1], L"char")) {
+            PostMessageW(window, WM_CHAR, _wtoi(argv[3]), 1);
+            return 0;
+        }
+        for (const wchar_t* c = argv[3]; *c; ++c) PostMessageW(window, WM_CHAR, *c, 1);
+        return 0;
+    }
     if (argc >= 3 && !wcscmp(argv[1], L"rect")) {
         const HWND window = firstWindow(argv[2]);
         RECT r{};
@@ -207,6 +221,8 @@ int wmain(int argc, wchar_t** argv) {
                          "       kestrel-automate click CLASS ID\n"
                          "       kestrel-automate command CLASS ID\n"
                          "       kestrel-automate topmost CLASS\n"
+                         "       kestrel-automate type CLASS TEXT\n"
+                         "       kestrel-automate char CLASS CODE\n"
                          "       kestrel-automate rect CLASS\n"
                          "       kestrel-automate move CLASS X Y\n"
 

@@ -2,7 +2,8 @@
 # A transmission under loggersim: the logger's text and {TX} start it, each character is
 # echoed as it goes on air, RXM_PTT 1 ends it after the text; the audio on the virtual
 # "Speakers" decodes with minimodem to the text sent. Then RXM_PTT 0 aborts a
-# transmission at once.
+# transmission at once, and keys typed into Kestrel's window (Ctrl-T, Escape) send and
+# stop one of their own.
 rig=$1 kestrel=$2 automate=$3 loggersim=$4
 source "$(dirname "$0")/lib.sh"
 
@@ -28,6 +29,10 @@ wait 1000
 send RXM_PTT 0
 expect TXM_PTTEVENT 0 within 300
 expect-none TXM_CHAR * for 1000
+# Typed into Kestrel's window.
+expect TXM_PTTEVENT 1 within 15000
+expect-text "TU 5NN" within 5000
+expect TXM_PTTEVENT 0 within 5000
 send RXM_EXIT
 expect-exit 0 within 5000
 SCN
@@ -35,9 +40,17 @@ SCN
 parecord --device=kestrel_tx.monitor --file-format=wav --rate=48000 --channels=1 \
     --latency-msec=20 "$work/air.wav" &
 recorder=$!
-rc=0
 "$WINE" "$work/loggersim.exe" "$w\\Kestrel.exe" "$w\\tx.scn" </dev/null >"$work/out" \
-    2>/dev/null || rc=$?
+    2>/dev/null &
+pid=$!
+for _ in $(seq 600); do grep -q 'expect TXM_PTTEVENT 1 within 15000' "$work/out" && break; sleep 0.05; done
+wine_out "$automate" type KESTREL "tu 5nn"
+wine_out "$automate" char KESTREL 20  # Ctrl-T
+for _ in $(seq 200); do grep -q "< TXM_CHAR 78 'N'" "$work/out" && break; sleep 0.05; done
+sleep 0.4
+wine_out "$automate" char KESTREL 27  # Escape
+wait_exit "$pid" 30
+rc=$exit_status
 kill -INT "$recorder"
 wait "$recorder" || true
 recorder=
