@@ -11,7 +11,9 @@ namespace {
 // and the terminator.
 constexpr std::size_t kMaxHandleDigits = 13;
 
-bool isBlank(wchar_t c) { return c == L' ' || c == L'\t'; }
+bool isBlank(wchar_t c) {
+    return c == L' ' || c == L'\t';
+}
 
 int hexValue(wchar_t c) {
     if (c >= L'0' && c <= L'9') return c - L'0';

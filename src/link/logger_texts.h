@@ -1,5 +1,6 @@
 #pragma once
 // Texts the logger link shows the user, and the controls it touches.
+#include "app/ui_ids.h"
 
 namespace kestrel {
 
@@ -19,12 +20,5 @@ inline constexpr const char* kAfcOffCaption = "AFC off";
 inline constexpr const char* kNetOnStatus = "Net On";
 inline constexpr const char* kNetOffStatus = "Net Off";
 inline constexpr const char* kFskStatus = "  FSK";
-
-// Menu items, the control panel's AFC button and the status-bar part the link writes.
-inline constexpr int kMenuSettings = 111;
-inline constexpr int kMenuSquelchOn = 112;
-inline constexpr int kMenuSaveWavFile = 116;
-inline constexpr int kAfcButton = 40031;
-inline constexpr int kNetStatusPart = 2;
 
 }  // namespace kestrel

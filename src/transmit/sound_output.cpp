@@ -22,7 +22,9 @@ void SoundOutput::playbackCallback(PlaybackNotification notification, int buffer
         writerStarted = 1;
         return;
     }
-    if (notification != PlaybackNotification::Done || state.txState.load() == 0) return;
+    if (notification != PlaybackNotification::Done) return;
+    if (bufferIndex >= 0 && bufferIndex < kPlaybackBuffers) playing[bufferIndex] = false;
+    if (priming.load() || state.txState.load() == 0) return;
     doneQueue[doneWriteIndex].store(bufferIndex, std::memory_order_release);
     doneWriteIndex = (doneWriteIndex + 1) % kPlaybackBuffers;
 }
@@ -30,12 +32,24 @@ void SoundOutput::playbackCallback(PlaybackNotification notification, int buffer
 int SoundOutput::fillAndWrite(int index) {
     generators.generateFrame(scratch);
     copyToChannels(scratch, state.TXChannel.load(), bufferAudio(index));
-    return port.writeBuffer(index, bufferAudio(index));
+    playing[index] = true;
+    const int result = port.writeBuffer(index, bufferAudio(index));
+    if (result != 0) playing[index] = false;
+    return result;
 }
 
 void SoundOutput::primePlayback() {
-    for (int index = 0; index < kPlaybackBuffers; ++index)
+    priming = true;
+    for (int index = 0; index < kPlaybackBuffers; ++index) {
+        for (int waited = 0; playing[index].load() && waited < kPrimeWaitMs; ++waited)
+            clock.sleepMs(1);
         if (fillAndWrite(index) != 0) state.txSoundState = 3;  // ask for a reopen
+    }
+    priming = false;
+}
+
+void SoundOutput::forgetPlayingBuffers() {
+    for (auto& buffer : playing) buffer = false;
 }
 
 int SoundOutput::refillCompleted() {

@@ -19,6 +19,9 @@ inline constexpr int kPlaybackBuffers = 2;
 inline constexpr int kStereoFrameValues = 2 * kTxFrameSamples;  // 7920 bytes
 inline constexpr std::uint32_t kWriterPollMs = 23;
 inline constexpr int kEmptySlot = -1;
+// How long a new transmission waits for the last one's audio to finish playing: two
+// frames at 45.45 baud, with room to spare.
+inline constexpr int kPrimeWaitMs = 400;
 
 enum class PlaybackNotification { Open, Done, Close };
 
@@ -34,8 +37,12 @@ struct SoundOutput {
     // The device's callback: Open starts the writer once; Done queues the finished buffer
     // for refilling, but only while transmitting, which is how the output falls silent.
     void playbackCallback(PlaybackNotification notification, int bufferIndex);
-    // Makes and queues the two preamble frames of a new transmission.
+    // Makes and queues the two preamble frames of a new transmission. A buffer still
+    // playing the end of the last transmission (loggers start the next one at once) is
+    // waited for, and its late completion is not taken for the new transmission's.
     void primePlayback();
+    // After the device was opened anew: no buffer plays.
+    void forgetPlayingBuffers();
     // One pass of the writer: refills and requeues every finished buffer. Returns how many.
     int refillCompleted();
     // The writer thread's body: refill, sleep 23 ms, until stopWriter is set.
@@ -62,6 +69,9 @@ struct SoundOutput {
     int writerStarted = 0;
     std::atomic<bool> stopWriter{false};  // for tests; the program never stops the writer
     std::atomic<bool> writerRunning{false};
+    // Written to the device and not yet reported done.
+    std::array<std::atomic<bool>, kPlaybackBuffers> playing{false, false};
+    std::atomic<bool> priming{false};  // completions now belong to the last transmission
 
   private:
     int fillAndWrite(int index);

@@ -1,30 +1,154 @@
-// Kestrel.exe entry point.
+// Kestrel.exe entry point: the command line, the platform checks, the settings, the
+// window classes, the main window with its status bar, and the message loop.
 #include <windows.h>
+// after windows.h, which they need
+#include <commctrl.h>
+#include <mmsystem.h>
 
-#include "app/command_line.h"
-#include "link/logger_texts.h"
+#include "app/main_window_layout.h"
+#include "app/platform_checks.h"
+#include "app/ui_ids.h"
+#include "platform_facts.h"
+#include "resource.h"
+#include "shell.h"
 #include "text.h"
 
+namespace kestrel::win32 {
 namespace {
 
-// The logger owns the shared block "MMTTY"; without it Kestrel has no one to serve.
-bool loggerBlockExists() {
-    HANDLE mapping = OpenFileMappingW(FILE_MAP_ALL_ACCESS, FALSE, L"MMTTY");
-    if (mapping == nullptr) return false;
-    CloseHandle(mapping);
+constexpr int kStringChars = 256;
+
+std::string executablePath() {
+    wchar_t path[MAX_PATH] = {};
+    GetModuleFileNameW(nullptr, path, MAX_PATH);
+    return narrow(path);
+}
+
+void initCommonControls() {
+    INITCOMMONCONTROLSEX controls{
+        sizeof controls, ICC_WIN95_CLASSES | ICC_DATE_CLASSES | ICC_USEREX_CLASSES |
+                             ICC_COOL_CLASSES | ICC_INTERNET_CLASSES | ICC_PAGESCROLLER_CLASS |
+                             ICC_NATIVEFNTCTL_CLASS | ICC_STANDARD_CLASSES | ICC_LINK_CLASS};
+    InitCommonControlsEx(&controls);
+}
+
+void registerClass(HINSTANCE instance, const wchar_t* name, WNDPROC procedure, HICON icon,
+                   HBRUSH background, const wchar_t* menu) {
+    WNDCLASSEXW c{};
+    c.cbSize = sizeof c;
+    c.style = CS_HREDRAW | CS_VREDRAW;
+    c.lpfnWndProc = procedure;
+    c.hInstance = instance;
+    c.hIcon = icon;
+    c.hCursor = LoadCursorW(nullptr, IDC_ARROW);
+    c.hbrBackground = background;
+    c.lpszMenuName = menu;
+    c.lpszClassName = name;
+    c.hIconSm = LoadIconW(instance, MAKEINTRESOURCEW(IDI_SMALL));
+    RegisterClassExW(&c);
+}
+
+void registerClasses(HINSTANCE instance) {
+    ClassNames& names = classNames();
+    LoadStringW(instance, IDC_KESTREL, names.main, kStringChars);
+    LoadStringW(instance, IDS_TX_CLASS, names.tx, kStringChars);
+    LoadStringW(instance, IDS_FFT_CLASS, names.fft, kStringChars);
+    registerClass(
+        instance, names.main, mainWindowProc, LoadIconW(instance, MAKEINTRESOURCEW(IDI_KESTREL)),
+        reinterpret_cast<HBRUSH>(COLOR_INACTIVEBORDER + 1), MAKEINTRESOURCEW(IDC_KESTREL));
+    registerClass(instance, names.tx, txWindowProc, nullptr,
+                  reinterpret_cast<HBRUSH>(COLOR_WINDOW + 1), nullptr);
+    registerClass(instance, names.fft, fftWindowProc, nullptr,
+                  static_cast<HBRUSH>(GetStockObject(BLACK_BRUSH)), nullptr);
+}
+
+// A window that lies on no monitor (one was removed) goes to the middle of the nearest.
+void keepOnAMonitor(HWND window) {
+    RECT r;
+    GetWindowRect(window, &r);
+    if (MonitorFromRect(&r, MONITOR_DEFAULTTONULL) != nullptr) return;
+    MONITORINFO monitor{};
+    monitor.cbSize = sizeof monitor;
+    GetMonitorInfoW(MonitorFromRect(&r, MONITOR_DEFAULTTONEAREST), &monitor);
+    const WindowRect work{monitor.rcWork.left, monitor.rcWork.top, monitor.rcWork.right,
+                          monitor.rcWork.bottom};
+    const Placement p = centredInWorkArea({r.left, r.top, r.right, r.bottom}, work);
+    SetWindowPos(window, nullptr, p.x, p.y, 0, 0, SWP_NOSIZE | SWP_NOZORDER | SWP_NOACTIVATE);
+}
+
+void createStatusBar(Shell& s, HWND window) {
+    const HWND bar =
+        CreateWindowExW(0, STATUSCLASSNAMEW, nullptr, WS_CHILD | WS_VISIBLE, 0, 0, 0, 0, window,
+                        reinterpret_cast<HMENU>(IDC_STATUS_BAR), s.instance, nullptr);
+    s.windows.statusBar = bar;
+    RECT client;
+    GetClientRect(window, &client);
+    const auto edges = statusBarEdges(s.modem.state.FFTDisplay, client.right - client.left);
+    SendMessageW(bar, SB_SETPARTS, edges.size(), reinterpret_cast<LPARAM>(edges.data()));
+    const auto texts = initialStatusTexts(s.modem.state);
+    for (int part = 0; part < kStatusParts; ++part) {
+        if (!texts[part].empty()) s.ui.setStatusText(part, texts[part]);
+    }
+}
+
+// The program's short sleeps want a 1 ms timer; ask for it only where it is coarser.
+bool requestFineTimer() {
+    TIMECAPS caps{};
+    if (timeGetDevCaps(&caps, sizeof caps) != MMSYSERR_NOERROR) return false;
+    if (caps.wPeriodMin <= 1) return false;
+    timeBeginPeriod(1);
     return true;
 }
 
-}  // namespace
+int messageLoop(Shell& s) {
+    MSG message;
+    while (GetMessageW(&message, nullptr, 0, 0) > 0) {
+        const HWND panel = s.windows.controlPanel;
+        if (panel != nullptr && IsDialogMessageW(panel, &message)) continue;
+        TranslateMessage(&message);
+        DispatchMessageW(&message);
+    }
+    return static_cast<int>(message.wParam);
+}
 
-int WINAPI wWinMain(HINSTANCE, HINSTANCE, PWSTR commandLine, int) {
-    using namespace kestrel;
-    const CommandLine cl = parseCommandLine(commandLine ? commandLine : L"");
-    (void)cl;
-    if (!loggerBlockExists()) {
-        MessageBoxW(nullptr, win32::widen(kStandaloneMessage).c_str(),
-                    win32::widen(kErrorCaption).c_str(), MB_OK | MB_TOPMOST);
+int run(HINSTANCE instance, const wchar_t* commandText, int show) {
+    const CommandLine commandLine = parseCommandLine(commandText ? commandText : L"");
+    if (const char* missing = platformCheckMessage(probePlatform())) {
+        MessageBoxW(nullptr, widen(missing).c_str(), widen(kInfoCaption).c_str(),
+                    MB_OK | MB_TOPMOST);
         return 0;
     }
-    return 0;
+    initCommonControls();
+
+    // Never destroyed: devices, ports and threads end with the process.
+    Shell& s = *new Shell(instance, executablePath(), commandLine);
+    setShell(s);
+    s.modem.loadSettings();
+
+    wchar_t title[kStringChars] = {};
+    LoadStringW(instance, IDS_APP_TITLE, title, kStringChars);
+    registerClasses(instance);
+    const Placement stored = storedWindowPlacement(s.modem.settings);
+    const HWND window =
+        CreateWindowExW(0, classNames().main, title, WS_OVERLAPPED, stored.x, stored.y,
+                        stored.width, stored.height, nullptr, nullptr, instance, nullptr);
+    if (window == nullptr) return 0;
+
+    keepOnAMonitor(window);
+    ShowWindow(window, show);
+    UpdateWindow(window);
+    createStatusBar(s, window);
+    SendMessageW(window, WM_SIZE, 0, 0);
+
+    const bool fineTimer = requestFineTimer();
+    const int exitCode = messageLoop(s);
+    if (fineTimer) timeEndPeriod(1);
+    return exitCode;
+}
+
+}  // namespace
+}  // namespace kestrel::win32
+
+int WINAPI wWinMain(HINSTANCE instance, HINSTANCE, PWSTR commandLine, int show) {
+    return kestrel::win32::run(instance, commandLine, show);
 }

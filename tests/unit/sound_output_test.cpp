@@ -49,6 +49,44 @@ TEST_F(SoundOutputTest, PrimePlaybackQueuesBothPreambleFramesInBufferOrder) {
     EXPECT_EQ(rig.state.txSoundState, 0);
 }
 
+// The driver's part while a new transmission waits: each sleep lets the buffer written
+// first of those not yet played finish, as a device plays them in order.
+class DriverClock : public FakeClock {
+  public:
+    SoundOutput* output = nullptr;
+    FakePlaybackPort* port = nullptr;
+    std::size_t played = 0;
+    void sleepMs(std::uint32_t ms) override {
+        FakeClock::sleepMs(ms);
+        const std::vector<int> written = port->writtenIndices();
+        if (played < written.size())
+            output->playbackCallback(PlaybackNotification::Done, written[played++]);
+    }
+};
+
+TEST(SoundOutputBackToBack, ANewTransmissionWaitsForTheLastOnesBuffersAndDropsTheirCompletion) {
+    SoundRig rig;
+    DriverClock driver;
+    SoundOutput output{rig.state, rig.generators, rig.port, driver};
+    driver.output = &output;
+    driver.port = &rig.port;
+    rig.state.txState = 1;
+    output.primePlayback();
+    rig.state.txState = 0;  // that transmission ended while both buffers still play
+    EXPECT_TRUE(output.playing[0] && output.playing[1]);
+
+    rig.state.txState = 1;  // the logger starts the next one at once
+    output.primePlayback();
+    EXPECT_EQ(rig.port.writtenIndices(), (std::vector<int>{0, 1, 0, 1}));
+    EXPECT_EQ(driver.sleeps.size(), 2u);                // one wait for each buffer to come free
+    EXPECT_EQ(output.doneQueue[0].load(), kEmptySlot);  // the old completions are not refilled
+    EXPECT_EQ(output.doneQueue[1].load(), kEmptySlot);
+    EXPECT_EQ(rig.state.txState, 3);
+
+    output.playbackCallback(PlaybackNotification::Done, 0);  // the new preamble's own
+    EXPECT_EQ(output.doneQueue[0].load(), 0);
+}
+
 TEST_F(SoundOutputTest, AFailedWriteWhilePrimingRequestsAReopen) {
     rig.state.txState = 1;
     rig.port.writeResult = 11;

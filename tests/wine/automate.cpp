@@ -10,8 +10,21 @@
 //   kestrel-automate get-text CLASS ID
 //       puts TEXT into, or prints the text of (newlines as \n), the control with that
 //       identifier in the first top-level window of that class.
+//       A control inside a child dialog (Kestrel's control panel) is found too.
 //   kestrel-automate click CLASS ID
-//       presses the button with that identifier (posts its click to the window).
+//       presses the button with that identifier (posts its click to its parent).
+//   kestrel-automate command CLASS ID
+//       posts the menu command ID to the first top-level window of that class.
+//   kestrel-automate topmost CLASS
+//       prints 1 when that window is in the top-most band, else 0.
+//   kestrel-automate type CLASS TEXT
+//   kestrel-automate char CLASS CODE
+//       posts each character of TEXT, or the character CODE, as a character message to the
+//       first top-level window of that class.
+//   kestrel-automate rect CLASS
+//       prints the window's left, top, right and bottom edges.
+//   kestrel-automate move CLASS X Y
+//       moves the window, keeping its size.
 //   kestrel-automate close CLASS
 //       asks the first top-level window of that class to close.
 //   These exit 1 when there is no such window or control.
@@ -105,10 +118,31 @@ HWND firstWindow(const wchar_t* className) {
     return s.found;
 }
 
+struct ControlSearch {
+    int id;
+    HWND found = nullptr;
+};
+
+BOOL CALLBACK visitChild(HWND w, LPARAM p) {
+    auto* s = reinterpret_cast<ControlSearch*>(p);
+    if (GetDlgCtrlID(w) != s->id) return TRUE;
+    s->found = w;
+    return FALSE;
+}
+
+// A control of the window, or of one of its child windows.
+HWND findControl(HWND window, int id) {
+    if (!window) return nullptr;
+    if (HWND item = GetDlgItem(window, id)) return item;
+    ControlSearch s{id};
+    EnumChildWindows(window, visitChild, reinterpret_cast<LPARAM>(&s));
+    return s.found;
+}
+
 // The command on a control: set-text, get-text or click.
 int onControl(const wchar_t* command, const wchar_t* className, int id, const wchar_t* text) {
     const HWND window = firstWindow(className);
-    const HWND item = window ? GetDlgItem(window, id) : nullptr;
+    const HWND item = findControl(window, id);
     if (!item) {
         std::printf("no such window or control\n");
         return 1;
@@ -119,7 +153,7 @@ int onControl(const wchar_t* command, const wchar_t* className, int id, const wc
         SendMessageTimeoutW(item, WM_SETTEXT, 0, reinterpret_cast<LPARAM>(text), SMTO_ABORTIFHUNG,
                             2000, nullptr);
     } else {
-        PostMessageW(window, WM_COMMAND, MAKEWPARAM(id, BN_CLICKED),
+        PostMessageW(GetParent(item), WM_COMMAND, MAKEWPARAM(id, BN_CLICKED),
                      reinterpret_cast<LPARAM>(item));
     }
     return 0;
@@ -140,6 +174,41 @@ int wmain(int argc, wchar_t** argv) {
         return onControl(argv[1], argv[2], _wtoi(argv[3]), argv[4]);
     if (argc >= 4 && (!wcscmp(argv[1], L"get-text") || !wcscmp(argv[1], L"click")))
         return onControl(argv[1], argv[2], _wtoi(argv[3]), nullptr);
+    if (argc >= 4 && !wcscmp(argv[1], L"command")) {
+        const HWND window = firstWindow(argv[2]);
+        if (window) PostMessageW(window, WM_COMMAND, _wtoi(argv[3]), 0);
+        return window ? 0 : 1;
+    }
+    if (argc >= 3 && !wcscmp(argv[1], L"topmost")) {
+        const HWND window = firstWindow(argv[2]);
+        if (!window) return 1;
+        std::printf("%d\n", (GetWindowLongW(window, GWL_EXSTYLE) & WS_EX_TOPMOST) ? 1 : 0);
+        return 0;
+    }
+    if (argc >= 4 && (!wcscmp(argv[1], L"type") || !wcscmp(argv[1], L"char"))) {
+        const HWND window = firstWindow(argv[2]);
+        if (!window) return 1;
+        if (!wcscmp(argv[1], L"char")) {
+            PostMessageW(window, WM_CHAR, _wtoi(argv[3]), 1);
+            return 0;
+        }
+        for (const wchar_t* c = argv[3]; *c; ++c) PostMessageW(window, WM_CHAR, *c, 1);
+        return 0;
+    }
+    if (argc >= 3 && !wcscmp(argv[1], L"rect")) {
+        const HWND window = firstWindow(argv[2]);
+        RECT r{};
+        if (!window || !GetWindowRect(window, &r)) return 1;
+        std::printf("%ld %ld %ld %ld\n", r.left, r.top, r.right, r.bottom);
+        return 0;
+    }
+    if (argc >= 5 && !wcscmp(argv[1], L"move")) {
+        const HWND window = firstWindow(argv[2]);
+        if (!window) return 1;
+        SetWindowPos(window, nullptr, _wtoi(argv[3]), _wtoi(argv[4]), 0, 0,
+                     SWP_NOSIZE | SWP_NOZORDER | SWP_NOACTIVATE);
+        return 0;
+    }
     if (argc >= 3 && !wcscmp(argv[1], L"close")) {
         const HWND window = firstWindow(argv[2]);
         if (window) PostMessageW(window, WM_CLOSE, 0, 0);
@@ -150,6 +219,13 @@ int wmain(int argc, wchar_t** argv) {
                          "       kestrel-automate set-text CLASS ID TEXT\n"
                          "       kestrel-automate get-text CLASS ID\n"
                          "       kestrel-automate click CLASS ID\n"
+                         "       kestrel-automate command CLASS ID\n"
+                         "       kestrel-automate topmost CLASS\n"
+                         "       kestrel-automate type CLASS TEXT\n"
+                         "       kestrel-automate char CLASS CODE\n"
+                         "       kestrel-automate rect CLASS\n"
+                         "       kestrel-automate move CLASS X Y\n"
+
                          "       kestrel-automate close CLASS\n");
     return 2;
 }

@@ -5,6 +5,8 @@
 #   rig.sh screenshot DIR OUT   PNG of the whole display
 #   rig.sh stop DIR             end every Wine process of the prefix and the display
 #
+# A headless PulseAudio gives Wine two sound devices: the output "Speakers" and the input
+# "Line In" (the monitor of a second null sink, which tests can play into).
 # The wineserver and Wine's own services are started here with their output in a file:
 # the first Wine process of a prefix hands its stdout to them, and a test that piped it
 # would never see the pipe close. Later programs start in a fraction of a second.
@@ -22,6 +24,29 @@ export WINEPREFIX=$dir/prefix
 export WINEDEBUG=-all
 export WINEDLLOVERRIDES='mscoree,mshtml='   # no Mono or Gecko install prompts
 
+start_audio() {
+    local pa=$dir/pulse
+    mkdir -p "$pa/home" "$pa/runtime"
+    chmod 700 "$pa/runtime"
+    cat >"$pa/start.pa" <<PA
+load-module module-native-protocol-unix auth-anonymous=1 socket=$pa/socket
+load-module module-null-sink sink_name=kestrel_tx rate=48000 channels=2 sink_properties='device.description="Speakers"'
+load-module module-null-sink sink_name=kestrel_rx rate=48000 channels=2 sink_properties='device.description="RX feed"'
+update-source-proplist kestrel_rx.monitor device.description="Line In"
+set-default-sink kestrel_tx
+set-default-source kestrel_rx.monitor
+PA
+    env HOME="$pa/home" XDG_RUNTIME_DIR="$pa/runtime" XDG_CONFIG_HOME="$pa/home" \
+        pulseaudio -n --daemonize=no --exit-idle-time=-1 --use-pid-file=no --realtime=no \
+        --high-priority=no --log-target=file:"$pa/pulse.log" -F "$pa/start.pa" \
+        </dev/null >/dev/null 2>&1 &
+    echo $! >"$dir/pulse.pid"
+    export PULSE_SERVER=unix:$pa/socket
+    for _ in $(seq 100); do pactl info >/dev/null 2>&1 && return 0; sleep 0.05; done
+    echo "rig: PulseAudio did not start, see $pa/pulse.log" >&2
+    exit 1
+}
+
 stop() {
     if [ -f "$dir/env" ]; then
         "$WINESERVER" -k </dev/null >/dev/null 2>&1 || true
@@ -33,7 +58,10 @@ stop() {
         kill "$p" 2>/dev/null || true
         for _ in $(seq 50); do kill -0 "$p" 2>/dev/null || break; sleep 0.05; done
     fi
-    rm -f "$dir/xvfb.pid" "$dir/display" "$dir/env"
+    if [ -f "$dir/pulse.pid" ]; then
+        kill "$(cat "$dir/pulse.pid")" 2>/dev/null || true
+    fi
+    rm -f "$dir/xvfb.pid" "$dir/pulse.pid" "$dir/display" "$dir/env"
 }
 
 start() {
@@ -45,6 +73,7 @@ start() {
     for _ in $(seq 200); do [ -s "$dir/display" ] && break; sleep 0.05; done
     [ -s "$dir/display" ] || { echo "rig: Xvfb did not start, see $dir/xvfb.log" >&2; exit 1; }
     export DISPLAY=:$(head -1 "$dir/display")
+    start_audio
 
     if [ ! -f "$WINEPREFIX/system.reg" ] && [ -f "$cache/system.reg" ]; then
         rm -rf "$WINEPREFIX"
@@ -60,6 +89,8 @@ start() {
     # Unmanaged windows are not waited for.
     "$WINE" reg add 'HKCU\Software\Wine\X11 Driver' /v Managed /d N /f </dev/null \
         >>"$dir/wine.log" 2>&1
+    # Kestrel needs Windows 8 or later; Wine 8 says Windows 7 unless told otherwise.
+    "$WINE" reg add 'HKCU\Software\Wine' /v Version /d win10 /f </dev/null >>"$dir/wine.log" 2>&1
     if [ $fresh -eq 1 ]; then
         # Keep a copy of the new prefix for the next run, once the registry is written.
         "$WINE" reg query 'HKCU\Software' </dev/null >>"$dir/wine.log" 2>&1 || true
@@ -68,7 +99,7 @@ start() {
         cp -a "$WINEPREFIX" "$cache.tmp" && rm -rf "$cache" && mv "$cache.tmp" "$cache" || true
     fi
     cat >"$dir/env" <<ENV
-export DISPLAY=$DISPLAY WINEPREFIX=$WINEPREFIX WINEDEBUG=$WINEDEBUG
+export DISPLAY=$DISPLAY WINEPREFIX=$WINEPREFIX WINEDEBUG=$WINEDEBUG PULSE_SERVER=$PULSE_SERVER
 export WINEDLLOVERRIDES='$WINEDLLOVERRIDES' WINE=$WINE WINESERVER=$WINESERVER
 ENV
 }

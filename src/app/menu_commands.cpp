@@ -1,0 +1,159 @@
+#include "app/menu_commands.h"
+
+#include <array>
+
+#include "app/ui_ids.h"
+#include "link/logger_codes.h"
+#include "link/logger_link.h"
+#include "link/logger_texts.h"
+
+namespace kestrel {
+namespace {
+
+constexpr int kSquelchBit = 128;
+constexpr int kLoggerSwitchCount = 2;  // "-r" and "-h"
+
+// The receive options of the Setup menu: each a flag, its check mark and its key.
+struct ReceiveOption {
+    int itemId;
+    std::atomic<int> ModemState::*flag;
+    const char* key;
+};
+
+constexpr std::array<ReceiveOption, 4> kReceiveOptions{{
+    {kMenuRepeatMatch, &ModemState::CorrelateState, "CorrelateState"},
+    {kMenuSameReject, &ModemState::CorrelateStateSame, "CorrelateStateSame"},
+    {kMenuContestMode, &ModemState::Contest, "Contest"},
+    {kMenuNewSigNewLine, &ModemState::NewsigNewline, "NewsigNewline"},
+}};
+
+const char* flagText(bool on) {
+    return on ? "1" : "0";
+}
+
+}  // namespace
+
+std::string helpDocumentPath(std::string_view exePath) {
+    const std::string_view stem = exePath.substr(0, exePath.size() < 3 ? 0 : exePath.size() - 3);
+    return std::string(stem) + "pdf";
+}
+
+std::string_view folderOf(std::string_view path) {
+    const std::size_t slash = path.rfind('\\');
+    return slash == std::string_view::npos ? std::string_view() : path.substr(0, slash + 1);
+}
+
+std::string saveTextDialogName(SettingsAccess& settings, std::string_view settingsPath) {
+    const std::string fallback = std::string(folderOf(settingsPath)) + kDefaultSaveTextName;
+    std::string stored = settings.readString("RXsavetext", fallback, kPathCapacity);
+    const std::size_t last = stored.find_last_of(".\\");
+    if (last != std::string::npos && stored[last] == '\\') return {};
+    return stored;
+}
+
+MenuFollowUp MenuCommands::menuCommand(int itemId) {
+    switch (itemId) {
+        case kMenuHelpPdf:
+            helpPdf();
+            return MenuFollowUp::done;
+        case kMenuAbout:
+            return MenuFollowUp::showAbout;
+        case kMenuExit:
+            app.mainWindow.postClose();
+            return MenuFollowUp::done;
+        case kMenuTopMost:
+            return toggleTopMost();
+        case kMenuSquelchOn:
+            toggleSquelch();
+            return MenuFollowUp::done;
+        case kMenuSaveText:
+            saveText();
+            return MenuFollowUp::done;
+        case kMenuRepeatMatch:
+        case kMenuSameReject:
+        case kMenuContestMode:
+        case kMenuNewSigNewLine:
+            toggleReceiveOption(itemId);
+            return MenuFollowUp::done;
+        case kMenuSettings:
+        case kMenuPlayWav:
+        case kMenuSaveWavFile:
+            return MenuFollowUp::done;  // their dialogs and players are not built yet
+        default:
+            return MenuFollowUp::defaultHandling;
+    }
+}
+
+bool MenuCommands::prepareMenus(int startSwitchCount) {
+    if (startSwitchCount < kLoggerSwitchCount) app.ui.enableMenuItem(kMenuSaveWavFile, false);
+    const bool topMost = app.settings.readInt("TopMost", 0) == 1;
+    if (topMost) {
+        app.state.topMost = 1;
+        app.ui.checkMenuItem(kMenuTopMost, true);
+    }
+    if (app.state.SquelchState == 1) app.ui.checkMenuItem(kMenuSquelchOn, true);
+    for (const ReceiveOption& option : kReceiveOptions) {
+        if (app.state.*option.flag != 0) app.ui.checkMenuItem(option.itemId, true);
+    }
+    if (app.state.saveTextActive == 1) app.ui.checkMenuItem(kMenuSaveText, true);
+    return topMost;
+}
+
+MenuFollowUp MenuCommands::toggleTopMost() {
+    const bool on = app.state.topMost == 0;
+    app.state.topMost = on ? 1 : 0;
+    app.ui.checkMenuItem(kMenuTopMost, on);
+    app.settings.writeString("Topmost", flagText(on));
+    return on ? MenuFollowUp::placeTopMost : MenuFollowUp::placeNotTopMost;
+}
+
+// The squelch lives twice in the settings file, as its own flag and as bit 7 of the
+// switch word the logger sees; both change, and the logger is told the new word.
+void MenuCommands::toggleSquelch() {
+    const bool on = app.state.SquelchState == 0;
+    app.state.SquelchState = on ? 1 : 0;
+    app.ui.checkMenuItem(kMenuSquelchOn, on);
+    app.settings.writeString("SquelchState", flagText(on));
+    int word = app.settings.readInt("N1MM_SWITCH", kDefaultSwitchWord);
+    word = on ? word | kSquelchBit : word & ~kSquelchBit;
+    app.state.switchWord = word;
+    app.settings.writeString("N1MM_SWITCH", std::to_string(word));
+    app.logger.post(TXM_SWITCH, word);
+}
+
+void MenuCommands::toggleReceiveOption(int itemId) {
+    for (const ReceiveOption& option : kReceiveOptions) {
+        if (option.itemId != itemId) continue;
+        const bool on = app.state.*option.flag == 0;
+        app.state.*option.flag = on ? 1 : 0;
+        app.ui.checkMenuItem(itemId, on);
+        app.settings.writeString(option.key, flagText(on));
+        return;
+    }
+}
+
+void MenuCommands::saveText() {
+    if (app.state.saveTextActive == 1) {
+        app.state.saveTextActive = 0;
+        app.ui.checkMenuItem(kMenuSaveText, false);
+        textFile.closeSaveTextFile();
+        return;
+    }
+    const FileDialogResult chosen =
+        dialogs.saveTextFileDialog(kSaveTextTitle, saveTextDialogName(app.settings, settingsPath));
+    if (chosen.code == kFileDialogCancelled) return;
+    if (!textFile.openSaveTextFile(chosen.path)) {
+        app.ui.messageBox(kSaveTextOpenFailed, kErrorCaption, kMbOk | kMbTopMost);
+        return;
+    }
+    app.settings.writeString("RXsavetext", chosen.path);
+    app.state.saveTextActive = 1;
+    app.ui.checkMenuItem(kMenuSaveText, true);
+}
+
+void MenuCommands::helpPdf() {
+    if (documents.openDocument(helpDocumentPath(exePath))) return;
+    app.ui.messageBox(kHelpMissingMessage, kRequestCaption, kMbOk | kMbTopMost);
+}
+
+}  // namespace kestrel

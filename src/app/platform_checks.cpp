@@ -1,0 +1,12 @@
+#include "app/platform_checks.h"
+
+namespace kestrel {
+
+const char* platformCheckMessage(const PlatformFacts& facts) {
+    if (!facts.windows8OrLater) return kNeedWindows8Message;
+    if (!facts.system64Bit) return kNeed64BitMessage;
+    if (!facts.processorHasAvx) return kNeedAvxMessage;
+    return nullptr;
+}
+
+}  // namespace kestrel

@@ -1,0 +1,124 @@
+#include "modem.h"
+
+#include <chrono>
+#include <initializer_list>
+#include <utility>
+
+#include "app/test_text_feeder.h"
+#include "app/ui_ids.h"
+#include "frontend/filter_design.h"
+#include "frontend/pause_thread.h"
+#include "link/ptt_release_reporter.h"
+
+namespace kestrel {
+namespace {
+
+constexpr int kFskMode = 3;
+constexpr int kTinyFskMode = 4;
+
+}  // namespace
+
+Modem::Modem(const ModemPorts& modemPorts, std::string exePath, const CommandLine& line)
+    : ports(modemPorts),
+      commandLine(line),
+      store{settingsPath(exePath)},
+      decoders(state, framing, designEqualisedRaisedCosine),
+      txWindow(state, txBuffer, soundOutput, ptt, ports.logger, txWindowHooks()),
+      link(state,
+           {ports.logger, ports.ui, ports.mainWindow, txBuffer, settings, ports.sharedBlock,
+            ports.clock, linkThreads},
+           line.loggerWindow),
+      menu{app,       ports.fileDialogs, ports.saveTextFile, ports.documents, std::move(exePath),
+           store.path} {
+    frontEnd.setDecodeSink(&decoders);
+}
+
+Modem::~Modem() {
+    state.pauseState = 0;
+    tinyFsk.stopRequested = true;
+    fskKeyer.stopRequested = true;
+    playbackDevice.stopRequested = true;
+    soundOutput.stopWriter = true;
+    while (soundOutput.writerRunning) std::this_thread::sleep_for(std::chrono::milliseconds(1));
+    for (std::thread* worker : {&pauseWorker_, &tinyConfigWorker_, &supervisorWorker_, &fskWorker_,
+                                &tinyTxWorker_, &feederWorker_, &releaseWorker_}) {
+        if (worker->joinable()) worker->join();
+    }
+}
+
+void Modem::loadSettings() {
+    kestrel::loadSettings(store, ports.audioDevices, state, strings);
+}
+
+void Modem::prepareTransmitOutput() {
+    switch (state.TXmode) {
+        case kFskMode:
+            openFskPort(comPorts, state, strings.fskPortName);
+            return;
+        case kTinyFskMode:
+            // The keyer is asked for its set-up even when its port did not open; the
+            // thread then says that no keyer answers.
+            openTinyPort(tinyFsk, strings.fskPortName);
+            restart(tinyConfigWorker_, [this] { tinyConfigThread(tinyFsk, strings.markPolarity); });
+            return;
+        default:
+            openPlayback(playbackDevice, state.txDeviceId);
+            if (state.pttLine != 0) openPttPort(comPorts, strings.pttPortName, state.pttLine);
+            restart(supervisorWorker_, [this] { playbackSupervisor(playbackDevice); });
+            return;
+    }
+}
+
+TxWindowHooks Modem::txWindowHooks() {
+    return {
+        [this] { restart(fskWorker_, [this] { fskThread(fskKeyer); }); },
+        [this] { restart(tinyTxWorker_, [this] { tinyTxThread(tinyFsk); }); },
+        [this] { restart(feederWorker_, [this] { testTextFeeder(txBuffer, kTestTextPath); }); },
+        [this](std::uint8_t c) { ports.mainWindow.postTxChar(c); },
+    };
+}
+
+// Started by a generator once a transmission's last audio is made.
+void Modem::startPttReleaseReporter() {
+    const std::lock_guard lock(releaseLock_);
+    restart(releaseWorker_, [this] { pttReleaseReporter(state, ports.logger, ptt, ports.clock); });
+}
+
+void Modem::restart(std::thread& slot, std::function<void()> body) {
+    if (slot.joinable()) slot.join();
+    slot = std::thread(std::move(body));
+}
+
+void Modem::spectrumWindowCreated() {
+    if (!spectrumView) spectrumView.emplace(state);
+}
+
+SpectrumPaint Modem::spectrumPaint() const {
+    return kestrel::spectrumPaint(state, *spectrumView);
+}
+
+void Modem::spectrumLeftClick(int x) {
+    const SpectrumClickResult click = kestrel::spectrumLeftClick(*spectrumView, state, x);
+    if (!click.modeButtonText.empty())
+        ports.ui.setControlCaption(kModeButton, click.modeButtonText);
+    if (click.action == SpectrumClick::startPause) startPauseThread();
+    if (click.action == SpectrumClick::notWhilePlaying) {
+        for (const char c : kPauseWhilePlayingText)
+            emitter.emitReceivedChar(static_cast<char16_t>(c));
+    }
+}
+
+void Modem::spectrumRightClick() {
+    kestrel::spectrumRightClick(state);
+}
+
+// A pause starts only while none runs, so the last one's thread has ended or is ending.
+void Modem::startPauseThread() {
+    restart(pauseWorker_, [this] {
+        pauseThread(
+            state, frontEnd.pauseHistory, [this](double x) { frontEnd.processSample(x); },
+            [this](char16_t c) { emitter.emitReceivedChar(c); }, ports.clock);
+    });
+}
+
+}  // namespace kestrel

@@ -1,0 +1,145 @@
+#pragma once
+// Kestrel in one piece: one of every subsystem, wired to each other and, through the
+// ports, to the outside world. The Windows shell makes one Modem and turns its window
+// messages into calls on it; tests make their own with recording ports.
+#include <functional>
+#include <mutex>
+#include <optional>
+#include <string>
+#include <thread>
+
+#include "app/app_ports.h"
+#include "app/command_line.h"
+#include "app/menu_commands.h"
+#include "app/settings_load.h"
+#include "app/settings_store.h"
+#include "decode/decoder_dispatch.h"
+#include "decode/framing.h"
+#include "decode/received_char_emitter.h"
+#include "frontend/front_end.h"
+#include "frontend/spectrum_view.h"
+#include "link/link_threads.h"
+#include "link/logger_link.h"
+#include "link/settings_access.h"
+#include "link/tx_buffer_control.h"
+#include "modem_state.h"
+#include "platform/audio_devices_port.h"
+#include "platform/clock_port.h"
+#include "platform/document_viewer_port.h"
+#include "platform/file_dialog_port.h"
+#include "platform/logger_port.h"
+#include "platform/main_window_port.h"
+#include "platform/playback_device_port.h"
+#include "platform/priority_port.h"
+#include "platform/save_text_file_port.h"
+#include "platform/serial_port.h"
+#include "platform/shared_block_port.h"
+#include "platform/text_sink_port.h"
+#include "platform/ui_port.h"
+#include "platform/window_title_port.h"
+#include "transmit/com_ports.h"
+#include "transmit/fsk_thread.h"
+#include "transmit/playback_supervisor.h"
+#include "transmit/ptt_port.h"
+#include "transmit/sound_generators.h"
+#include "transmit/sound_output.h"
+#include "transmit/tiny_fsk.h"
+#include "transmit/tx_buffer.h"
+#include "transmit/tx_frame.h"
+#include "transmit/tx_window.h"
+
+namespace kestrel {
+
+struct ModemPorts {
+    LoggerPort& logger;
+    UiPort& ui;
+    MainWindowPort& mainWindow;
+    SharedBlockPort& sharedBlock;
+    WindowTitlePort& windowTitles;
+    ClockPort& clock;
+    AudioDevicesPort& audioDevices;
+    TextSinkPort& textFile;
+    SaveTextFilePort& saveTextFile;
+    FileDialogPort& fileDialogs;
+    DocumentViewerPort& documents;
+    SerialPorts& serialPorts;
+    PriorityPort& priority;
+    PlaybackDevicePort& playback;
+};
+
+struct Modem {
+    // exePath: the running executable (UTF-8, Windows form); the settings file is beside it.
+    Modem(const ModemPorts& ports, std::string exePath, const CommandLine& commandLine);
+    // Ends a running pause and the transmitter's threads, and waits for them.
+    ~Modem();
+    Modem(const Modem&) = delete;
+    Modem& operator=(const Modem&) = delete;
+
+    // Start-up: every setting read and checked, the sound devices found by name.
+    void loadSettings();
+
+    // At the creation of the main window: the sound output or the COM ports of the
+    // transmit mode, and their threads.
+    void prepareTransmitOutput();
+
+    // The spectrum strip. Its click state starts from the decode mode in force when the
+    // window is made.
+    void spectrumWindowCreated();
+    SpectrumPaint spectrumPaint() const;
+    void spectrumLeftClick(int x);
+    void spectrumRightClick();
+
+    ModemPorts ports;
+    CommandLine commandLine;
+    ModemState state;
+    SettingsStore store;
+    SettingsStrings strings;
+    StoreSettingsAccess settings{store};
+    AppPorts app{state, settings, ports.ui, ports.logger, ports.mainWindow};
+
+    // The receive chain, from processed samples to the logger.
+    ReceivedCharEmitter emitter{state, ports.logger};
+    Framing framing{state, emitter, ports.ui, ports.textFile};
+    DecoderDispatch decoders;
+    FrontEnd frontEnd{state, ports.logger, ports.ui};
+    std::optional<SpectrumView> spectrumView;
+
+    // The transmitter. The transmit window turns every key and logger character into
+    // buffer operations and transmissions.
+    TxBuffer txBuffer{state, ports.logger, ports.ui};
+    ComPorts comPorts{ports.serialPorts, ports.ui};
+    ComPttSwitch ptt{comPorts, state};
+    TxLinks txLinks{state,        txBuffer, ptt,
+                    ports.logger, ports.ui, [this] { startPttReleaseReporter(); }};
+    SoundGenerators generators{txLinks};
+    SoundOutput soundOutput{state, generators, ports.playback, ports.clock};
+    PlaybackDevice playbackDevice{state, soundOutput, ports.playback, ports.ui, ports.clock};
+    FskKeyer fskKeyer{state,          comPorts,     txBuffer, ports.clock,
+                      ports.priority, ports.logger, ports.ui};
+    TinyFsk tinyFsk{state, comPorts, txBuffer, ports.clock, ports.logger, ports.ui};
+    TxWindow txWindow;
+    // The link's threads go before the link they use.
+    LoggerLink link;
+    LinkThreads linkThreads{ports.windowTitles};
+
+    MenuCommands menu;
+
+  private:
+    TxWindowHooks txWindowHooks();
+    void startPttReleaseReporter();
+    void startPauseThread();
+    // Waits for the thread last started in slot (it has ended or is ending), then starts
+    // body there.
+    static void restart(std::thread& slot, std::function<void()> body);
+
+    std::thread pauseWorker_;
+    std::thread tinyConfigWorker_;
+    std::thread supervisorWorker_;
+    std::thread fskWorker_;
+    std::thread tinyTxWorker_;
+    std::thread feederWorker_;
+    std::mutex releaseLock_;  // one end-of-transmission report starts at a time
+    std::thread releaseWorker_;
+};
+
+}  // namespace kestrel

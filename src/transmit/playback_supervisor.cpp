@@ -1,0 +1,83 @@
+#include "transmit/playback_supervisor.h"
+
+#include "link/logger_texts.h"
+
+namespace kestrel {
+namespace {
+
+constexpr int kFskMode = 3;
+
+void showError(PlaybackDevice& playback, const char* text, unsigned flags = kMbOk) {
+    playback.ui.messageBox(text, kErrorCaption, flags);
+}
+
+PlaybackNotification notificationOf(PlaybackEvent event) {
+    switch (event) {
+        case PlaybackEvent::opened:
+            return PlaybackNotification::Open;
+        case PlaybackEvent::bufferDone:
+            return PlaybackNotification::Done;
+        default:
+            return PlaybackNotification::Close;
+    }
+}
+
+// Reset, release both buffers and close, with a message for each step that fails.
+void closePlayback(PlaybackDevice& playback) {
+    if (playback.device.resetOutput() != 0) showError(playback, kPlaybackResetFailed);
+    playback.clock.sleepMs(10);
+    for (int index = 0; index < kPlaybackBuffers; ++index) {
+        if (playback.device.unprepareBuffer(index) != 0)
+            showError(playback, kPlaybackUnprepareFailed);
+    }
+    playback.clock.sleepMs(100);
+    if (playback.device.closeDevice() != 0) showError(playback, kPlaybackCloseFailed);
+    playback.clock.sleepMs(50);
+}
+
+bool stopped(const PlaybackDevice& playback) {
+    return playback.stopRequested.load();
+}
+
+}  // namespace
+
+void openPlayback(PlaybackDevice& playback, std::uint32_t deviceId) {
+    ModemState& state = playback.state;
+    state.txState = 0;
+    SoundOutput& output = playback.output;
+    const int opened = playback.device.openDevice(
+        deviceId, state.sampleRate, [&output](PlaybackEvent event, int index) {
+            output.playbackCallback(notificationOf(event), index);
+        });
+    if (opened != 0) {
+        showError(playback, kPlaybackOpenFailed);
+        state.txSoundState = kSoundUnavailable;
+        return;
+    }
+    output.forgetPlayingBuffers();
+    for (int index = 0; index < kPlaybackBuffers; ++index) {
+        if (playback.device.prepareBuffer(index, output.bufferAudio(index)) != 0) {
+            showError(playback, kPlaybackPrepareFailed, kMbOk | kMbTopMost);
+            break;
+        }
+    }
+    state.txSoundState = kSoundReady;
+}
+
+void playbackSupervisor(PlaybackDevice& playback) {
+    ModemState& state = playback.state;
+    while (!stopped(playback)) {
+        if (state.txSoundState < kSoundReopen) {
+            playback.clock.sleepMs(kSupervisorPollMs);
+            continue;
+        }
+        if (state.TXmode == kFskMode) return;
+        state.txState = 0;
+        playback.clock.sleepMs(10);
+        if (playback.device.deviceOpen()) closePlayback(playback);
+        state.txSoundState = kSoundUnavailable;
+        openPlayback(playback, state.txDeviceId);
+    }
+}
+
+}  // namespace kestrel

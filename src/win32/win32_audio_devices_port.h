@@ -1,0 +1,13 @@
+#pragma once
+// The wave devices' product names, in device-number order.
+#include "platform/audio_devices_port.h"
+
+namespace kestrel::win32 {
+
+class Win32AudioDevicesPort final : public AudioDevicesPort {
+  public:
+    std::vector<std::string> inputDeviceNames() override;
+    std::vector<std::string> outputDeviceNames() override;
+};
+
+}  // namespace kestrel::win32

@@ -1,0 +1,183 @@
+#include "modem.h"
+
+#include <gtest/gtest.h>
+
+#include <chrono>
+#include <filesystem>
+#include <thread>
+#include <vector>
+
+#include "app/ui_ids.h"
+#include "fakes/fake_audio_devices_port.h"
+#include "fakes/fake_document_viewer_port.h"
+#include "fakes/fake_file_dialog_port.h"
+#include "fakes/fake_logger_port.h"
+#include "fakes/fake_main_window_port.h"
+#include "fakes/fake_playback_device_port.h"
+#include "fakes/fake_priority_port.h"
+#include "fakes/fake_save_text_file_port.h"
+#include "fakes/fake_serial_port.h"
+#include "fakes/fake_shared_block_port.h"
+#include "fakes/fake_text_sink_port.h"
+#include "fakes/fake_ui_port.h"
+#include "fakes/fake_window_title_port.h"
+#include "link/logger_codes.h"
+#include "unit/scratch_folder.h"
+
+namespace kestrel {
+namespace {
+
+// The link's threads really run in a Modem, so its clock really sleeps.
+class SleepingClock : public ClockPort {
+  public:
+    std::int64_t counter() override { return 0; }
+    std::int64_t counterFrequency() override { return 1000; }
+    void sleepMs(std::uint32_t ms) override {
+        std::this_thread::sleep_for(std::chrono::milliseconds(ms));
+    }
+};
+
+class ModemTest : public ::testing::Test {
+  protected:
+    Modem& start(const CommandLine& line = {2, 0x1A2B3C}) {
+        modem_.emplace(ports_, folder_.file("Kestrel.exe"), line);
+        modem_->loadSettings();
+        return *modem_;
+    }
+    std::string ini() const { return ScratchFolder::read(folder_.file("Kestrel.ini")); }
+    void writeIni(std::string_view text) {
+        ScratchFolder::write(folder_.file("Kestrel.ini"), text);
+    }
+
+    ScratchFolder folder_;
+    RecordingLogger logger_;
+    RecordingUi ui_;
+    FakeMainWindow mainWindow_;
+    FakeSharedBlock block_;
+    FakeWindowTitles titles_;
+    SleepingClock clock_;
+    FakeAudioDevicesPort devices_{{"PulseAudio", "Line In"}, {"PulseAudio", "Speakers"}};
+    FakeTextSinkPort textSink_;
+    FakeSaveTextFile saveText_;
+    FakeFileDialogs dialogs_;
+    FakeDocumentViewer documents_;
+    FakeSerialPorts serialPorts_;
+    FakePriorityPort priority_;
+    FakePlaybackDevice playback_;
+    ModemPorts ports_{logger_,    ui_,          mainWindow_, block_,    titles_,
+                      clock_,     devices_,     textSink_,   saveText_, dialogs_,
+                      documents_, serialPorts_, priority_,   playback_};
+    std::optional<Modem> modem_;
+};
+
+TEST_F(ModemTest, StartsFromTheSettingsFileBesideTheExecutable) {
+    writeIni("[Kestrel Modem]\nMarkfrequency=2000\nSpacefrequency=2170\nN1MM_SWITCH=4\n");
+    Modem& modem = start();
+    EXPECT_EQ(modem.store.path, folder_.file("Kestrel.ini"));
+    EXPECT_EQ(modem.state.rxDeviceId, 1u);
+    EXPECT_EQ(modem.state.txDeviceId, 1u);
+
+    ASSERT_TRUE(modem.link.connectLogger());
+    const std::vector<LoggerPost> posts = logger_.posts();
+    ASSERT_GE(posts.size(), 4u);
+    EXPECT_EQ(posts[2], (LoggerPost{TXM_MARK, 2000}));
+    EXPECT_EQ(posts[3], (LoggerPost{TXM_SPACE, 2170}));
+    EXPECT_EQ(modem.link.loggerWindow, 0x1A2B3C);
+    EXPECT_EQ(modem.state.SquelchState, 0);  // the stored switch word decides
+    EXPECT_NE(ini().find("SquelchState=0"), std::string::npos);
+}
+
+TEST_F(ModemTest, SettingsChangedByMenuCommandsAreThereAtTheNextStart) {
+    Modem& first = start();
+    first.menu.menuCommand(kMenuRepeatMatch);
+    first.menu.menuCommand(kMenuContestMode);
+    first.menu.menuCommand(kMenuNewSigNewLine);
+    first.menu.menuCommand(kMenuSquelchOn);
+
+    Modem& second = start();
+    EXPECT_EQ(second.state.CorrelateState, 0);
+    EXPECT_EQ(second.state.Contest, 0);
+    EXPECT_EQ(second.state.NewsigNewline, 1);
+    EXPECT_EQ(second.state.SquelchState, 1);
+    EXPECT_EQ(second.store.readSettingInt("N1MM_SWITCH", 0), 13478);
+}
+
+TEST_F(ModemTest, WithoutTheLoggersBlockItSaysSoAndWritesNothing) {
+    block_.present = false;
+    Modem& modem = start();
+    EXPECT_FALSE(modem.link.connectLogger());
+    EXPECT_EQ(mainWindow_.quits, 1);
+    ASSERT_EQ(ui_.messageBoxes().size(), 1u);
+    EXPECT_EQ(ui_.messageBoxes()[0].caption, "Kestrel Error");
+    EXPECT_TRUE(logger_.posts().empty());
+    EXPECT_FALSE(std::filesystem::exists(folder_.file("Kestrel.ini")));
+}
+
+TEST_F(ModemTest, TheTransmitModeDecidesWhichComPortOpensAtTheStart) {
+    serialPorts_.devices = {"COM4", "COM5"};
+    writeIni("[Kestrel Modem]\nTXmode=3\nFSKCOMport=COM4\nPTTCOMport=COM5\nPTT=1\n");
+    start().prepareTransmitOutput();
+    EXPECT_EQ(serialPorts_.journal("open"),
+              (std::vector<std::string>{"open \\\\.\\COM4 overlapped"}));
+
+    writeIni("[Kestrel Modem]\nTXmode=1\nFSKCOMport=COM4\nPTTCOMport=COM5\nPTT=2\n");
+    start().prepareTransmitOutput();
+    EXPECT_EQ(serialPorts_.journal("open").back(), "open \\\\.\\COM5 overlapped");
+    EXPECT_EQ(serialPorts_.journal("open").size(), 2u);
+
+    writeIni("[Kestrel Modem]\nTXmode=0\nPTTCOMport=COM5\nPTT=0\n");
+    start().prepareTransmitOutput();
+    EXPECT_EQ(serialPorts_.journal("open").size(), 2u);
+}
+
+TEST_F(ModemTest, TheSoundModesOpenTheOutputDeviceFoundByName) {
+    start().prepareTransmitOutput();
+    EXPECT_EQ(playback_.journal(),
+              (std::vector<std::string>{"open 1 12000", "prepare 0", "prepare 1"}));
+    EXPECT_EQ(modem_->state.txSoundState, 1);
+}
+
+TEST_F(ModemTest, KeysReachTheTransmitBufferAndCtrlTAndEscapeStartAndStop) {
+    Modem& modem = start();
+    modem.prepareTransmitOutput();
+    for (const char c : std::string("cq{CL}")) modem.txWindow.handleCharacter(c);
+    modem.txWindow.handleCharacter(20);  // Ctrl-T
+    EXPECT_EQ(modem.state.txState, 3);   // both preamble frames made
+    EXPECT_EQ(logger_.posts().back(), (LoggerPost{TXM_PTTEVENT, 1}));
+    const std::vector<std::string> journal = playback_.journal();
+    EXPECT_EQ(std::vector<std::string>(journal.end() - 2, journal.end()),
+              (std::vector<std::string>{"write 0", "write 1"}));
+
+    modem.txWindow.handleCharacter(27);  // Escape
+    EXPECT_EQ(modem.state.txState, 0);
+    EXPECT_EQ(playback_.journal().back(), "reset");
+    EXPECT_EQ(logger_.posts().back(), (LoggerPost{TXM_PTTEVENT, 0}));
+    EXPECT_EQ(modem.txBuffer.txBuffer(0, TXB_TAKE_RAW), 0);  // the text went with the abort
+}
+
+TEST_F(ModemTest, SpectrumClicksReachTheModeButtonTheReceiveTextAndThePause) {
+    Modem& modem = start();
+    modem.state.Decodemode = 2;
+    modem.spectrumWindowCreated();
+    const SpectrumGeometry g = modem.spectrumPaint().geometry;
+
+    modem.spectrumLeftClick(g.centre - g.halfShift / 2 - 1);  // just inside the left tone zone
+    EXPECT_EQ(ui_.captions(), (std::vector<UiItemText>{{kModeButton, "Selectiv"}}));
+    modem.spectrumLeftClick(g.centre);
+    EXPECT_EQ(ui_.captions().back(), (UiItemText{kModeButton, "Spread"}));
+
+    modem.state.wavPlaying = 1;
+    modem.spectrumLeftClick(0);
+    EXPECT_NE(logger_.textOf(TXM_CHAR).find("Not available when playing .wav files"),
+              std::string::npos);
+    EXPECT_EQ(modem.state.pauseState, 0);
+
+    modem.state.wavPlaying = 0;
+    modem.spectrumLeftClick(0);
+    EXPECT_NE(modem.state.pauseState, 0);
+    modem.spectrumRightClick();
+    EXPECT_EQ(modem.state.pauseState, 0);
+}
+
+}  // namespace
+}  // namespace kestrel

@@ -1,0 +1,74 @@
+#!/usr/bin/env bash
+# Kestrel names its window after the logger window it serves: the parent's title, or the
+# grandparent's when the parent has none. A receiver window locks the switch word and
+# turns AFC on; without a title to read the window keeps its first title.
+rig=$1 kestrel=$2 automate=$3 loggersim=$4
+source "$(dirname "$0")/lib.sh"
+
+work=$(fresh_install "$kestrel")
+cp "$loggersim" "$work/loggersim.exe"
+w=$(winpath "$work")
+pid=
+# On a failure nothing of this test may stay behind to confuse the next one.
+leave() {
+    [ -n "$pid" ] && kill -0 "$pid" 2>/dev/null || return 0
+    wine_out "$automate" close KESTREL >/dev/null || true
+    sleep 1
+    kill "$pid" 2>/dev/null || true
+}
+trap leave EXIT
+
+# run NAME LOGGERSIM-OPTIONS...: runs the scenario NAME.scn; its output goes to NAME.out.
+run() {
+    local name=$1 rc=0
+    shift
+    "$WINE" "$work/loggersim.exe" "$@" "$w\\Kestrel.exe" "$w\\$name.scn" </dev/null \
+        >"$work/$name.out" 2>/dev/null || rc=$?
+    grep -E '^(PASS|FAIL)' "$work/$name.out"
+    [ "$rc" = 0 ] || { cat "$work/$name.out"; fail "$name ended with $rc"; }
+}
+
+cat >"$work/di1.scn" <<'SCN'
+expect TXM_START 0 within 15000
+expect-title "DI1 XX9XX Kestrel " within 3000
+send RXM_SETSWITCH 132
+expect TXM_SWITCH 132
+SCN
+run di1 --parent-title "DI1 N1MM Logger+"
+
+cat >"$work/di2.scn" <<'SCN'
+expect TXM_START 0 within 15000
+expect-title "DI2 XX9XX Kestrel " within 3000
+SCN
+run di2 --grandparent-title "DI-2 Logger32"
+
+cat >"$work/none.scn" <<'SCN'
+expect TXM_START 0 within 15000
+wait 2500
+expect-title "XX9XX Kestrel" within 10
+SCN
+run none
+
+# A receiver window: AFC switched off before the title is on again after it, and the
+# switch word is locked (so it was not RXM_SETSWITCH that turned AFC on).
+cat >"$work/rx.scn" <<'SCN'
+expect TXM_START 0 within 15000
+send RXM_SETSWITCH 0
+expect TXM_SWITCH 0
+expect-title "DI3 RXo XX9XX Kestrel" within 3000
+send RXM_SETSWITCH 132
+expect-none TXM_SWITCH * for 500
+wait 1500
+SCN
+"$WINE" "$work/loggersim.exe" --parent-title "DI3 RX2 N1MM Logger+" "$w\\Kestrel.exe" \
+    "$w\\rx.scn" </dev/null >"$work/rx.out" 2>/dev/null &
+pid=$!
+# Once the lock has been checked, while loggersim waits.
+for _ in $(seq 400); do grep -q 'line 7: wait' "$work/rx.out" && break; sleep 0.05; done
+c=$(wine_out "$automate" get-text KESTREL 40031 || true)
+wait_exit "$pid" 20
+grep -E '^(PASS|FAIL)' "$work/rx.out"
+[ "$exit_status" = 0 ] || { cat "$work/rx.out"; fail "rx ended with $exit_status"; }
+[ "$c" = "AFC on" ] || fail "the receiver window left the AFC button at '$c'"
+rm -rf "$work"
+echo "PASS"

@@ -1,0 +1,101 @@
+#!/usr/bin/env bash
+# The menu and the control panel under loggersim: squelch and AFC change the switch word
+# the logger is told, the receive options, Top Most and the decode mode are stored, Help
+# asks for the missing PDF, About shows the version, Save Text creates its file, Exit ends
+# Kestrel. At the next start Kestrel reports and shows what was stored.
+rig=$1 kestrel=$2 automate=$3 loggersim=$4
+source "$(dirname "$0")/lib.sh"
+
+work=$(fresh_install "$kestrel")
+cp "$loggersim" "$work/loggersim.exe"
+w=$(winpath "$work")
+pid=
+# On a failure nothing of this test may stay behind to confuse the next one.
+leave() {
+    [ -n "$pid" ] && kill -0 "$pid" 2>/dev/null || return 0
+    wine_out "$automate" close KESTREL >/dev/null || true
+    sleep 1
+    kill "$pid" 2>/dev/null || true
+}
+trap leave EXIT
+saved="${w//\\/\\\\}\\\\saved.txt"   # as a quoted scenario word
+
+cat >"$work/menu.scn" <<SCN
+expect TXM_START 0 within 15000
+# Squelch On from the menu (the default switch word has it on): bit 7 cleared.
+expect TXM_SWITCH 13350 within 15000
+# The AFC button: bit 2 cleared as well.
+expect TXM_SWITCH 13346 within 10000
+expect-msgbox "Kestrel Request" "pdf file not in Kestrel folder\n Copy Kestrel.pdf to Kestrel.exe folder" within 10000
+open-file "$saved" within 10000
+expect-exit 0 within 15000
+SCN
+
+# do_menu ID...: posts menu commands to Kestrel's window.
+do_menu() { for id in "$@"; do wine_out "$automate" command KESTREL "$id" >/dev/null; done; }
+# await TEXT: waits until loggersim has logged TEXT.
+await() {
+    for _ in $(seq 300); do grep -qF -- "$1" "$work/menu.out" && return 0; sleep 0.05; done
+    cat "$work/menu.out"
+    fail "loggersim did not log '$1'"
+}
+
+"$WINE" "$work/loggersim.exe" "$w\\Kestrel.exe" "$w\\menu.scn" </dev/null >"$work/menu.out" \
+    2>/dev/null &
+pid=$!
+await '< TXM_START 0'
+sleep 0.5
+do_menu 112
+await '< TXM_SWITCH 13350'
+wine_out "$automate" click KESTREL 40031 >/dev/null
+wine_out "$automate" click KESTREL 40043 >/dev/null
+do_menu 110 119 120 121 122
+sleep 0.5
+[ "$(wine_out "$automate" topmost KESTREL)" = 1 ] || fail "Top Most did not raise the window"
+[ "$(wine_out "$automate" get-text KESTREL 40031)" = "AFC off" ] || fail "AFC caption"
+[ "$(wine_out "$automate" get-text KESTREL 40043)" = "Spread" ] || fail "mode caption"
+do_menu 104
+await 'message box "Kestrel Request" answered'
+do_menu 105
+for _ in $(seq 100); do
+    version=$(wine_out "$automate" get-text '#32770' 1001 || true)
+    [ "$version" = 2026.01a ] && break
+    sleep 0.1
+done
+[ "$version" = 2026.01a ] || fail "the About box shows '$version'"
+wine_out "$automate" msgbox "About Kestrel Modem" 5 >/dev/null || fail "no About box to close"
+do_menu 115
+await '# line 8: expect-exit'
+do_menu 106
+wait_exit "$pid" 20
+grep -E '^(PASS|FAIL)' "$work/menu.out"
+[ "$exit_status" = 0 ] || { cat "$work/menu.out"; fail "the scenario ended with $exit_status"; }
+
+ini=$(tr -d '\r' <"$work/Kestrel.ini")
+echo "$ini"
+for line in Topmost=1 SquelchState=0 N1MM_SWITCH=13346 AFC_ON_OFF=1 Decodemode=2 \
+    CorrelateState=0 CorrelateStateSame=0 Contest=0 NewsigNewline=1 "RXsavetext=$w\\saved.txt"; do
+    grep -qxF "$line" <<<"$ini" || fail "Kestrel.ini lacks $line"
+done
+[ -f "$work/saved.txt" ] || fail "Save Text did not create its file"
+
+# The next start reports the stored switch word and shows the stored state.
+cat >"$work/again.scn" <<'SCN'
+expect TXM_SWITCH 13346 within 15000
+wait 3000
+SCN
+"$WINE" "$work/loggersim.exe" "$w\\Kestrel.exe" "$w\\again.scn" </dev/null >"$work/again.out" \
+    2>/dev/null &
+pid=$!
+for _ in $(seq 300); do grep -q 'line 2: wait' "$work/again.out" && break; sleep 0.05; done
+top=$(wine_out "$automate" topmost KESTREL || true)
+afc=$(wine_out "$automate" get-text KESTREL 40031 || true)
+mode=$(wine_out "$automate" get-text KESTREL 40043 || true)
+wait_exit "$pid" 20
+grep -E '^(PASS|FAIL)' "$work/again.out"
+[ "$exit_status" = 0 ] || { cat "$work/again.out"; fail "the second start ended with $exit_status"; }
+[ "$top" = 1 ] || fail "the window did not start top-most"
+[ "$afc" = "AFC off" ] || fail "the AFC button shows '$afc'"
+[ "$mode" = "Spread" ] || fail "the mode button shows '$mode'"
+rm -rf "$work"
+echo "PASS"

@@ -1,0 +1,71 @@
+#!/usr/bin/env bash
+# A transmission under loggersim: the logger's text and {TX} start it, each character is
+# echoed as it goes on air, RXM_PTT 1 ends it after the text; the audio on the virtual
+# "Speakers" decodes with minimodem to the text sent. Then RXM_PTT 0 aborts a
+# transmission at once, and keys typed into Kestrel's window (Ctrl-T, Escape) send and
+# stop one of their own.
+rig=$1 kestrel=$2 automate=$3 loggersim=$4
+source "$(dirname "$0")/lib.sh"
+
+work=$(fresh_install "$kestrel")
+cp "$loggersim" "$work/loggersim.exe"
+w=$(winpath "$work")
+recorder=
+leave() { [ -n "$recorder" ] && kill -INT "$recorder" 2>/dev/null || true; }
+trap leave EXIT
+
+cat >"$work/tx.scn" <<'SCN'
+expect TXM_START 0 within 15000
+expect-no-msgbox for 1000
+text ryryry cq test de k1abc k1abc{TX}
+expect TXM_PTTEVENT 1 within 3000
+expect-text "RYRYRY CQ TEST DE K1ABC K1ABC" within 15000
+send RXM_PTT 1
+expect TXM_PTTEVENT 0 within 5000
+# A long text aborted after a second: the end is reported at once and the echo stops.
+text the quick brown fox jumps over the lazy dog 1234567890{TX}
+expect TXM_PTTEVENT 1 within 3000
+wait 1000
+send RXM_PTT 0
+expect TXM_PTTEVENT 0 within 300
+expect-none TXM_CHAR * for 1000
+# Typed into Kestrel's window.
+expect TXM_PTTEVENT 1 within 15000
+expect-text "TU 5NN" within 5000
+expect TXM_PTTEVENT 0 within 5000
+send RXM_EXIT
+expect-exit 0 within 5000
+SCN
+
+parecord --device=kestrel_tx.monitor --file-format=wav --rate=48000 --channels=1 \
+    --latency-msec=20 "$work/air.wav" &
+recorder=$!
+"$WINE" "$work/loggersim.exe" "$w\\Kestrel.exe" "$w\\tx.scn" </dev/null >"$work/out" \
+    2>/dev/null &
+pid=$!
+for _ in $(seq 600); do grep -q 'expect TXM_PTTEVENT 1 within 15000' "$work/out" && break; sleep 0.05; done
+wine_out "$automate" type KESTREL "tu 5nn"
+wine_out "$automate" char KESTREL 20  # Ctrl-T
+for _ in $(seq 200); do grep -q "< TXM_CHAR 78 'N'" "$work/out" && break; sleep 0.05; done
+sleep 0.4
+wine_out "$automate" char KESTREL 27  # Escape
+wait_exit "$pid" 30
+rc=$exit_status
+kill -INT "$recorder"
+wait "$recorder" || true
+recorder=
+grep -v TXM_LEVEL "$work/out" | grep -E '^(PASS|FAIL)|PTTEVENT'
+[ "$rc" = 0 ] || { cat "$work/out"; fail "the scenario ended with $rc"; }
+
+# Characters leave at the speed of the line: 7.5 bits at 45.45 baud, 165 ms, and a
+# little more with the case shifts.
+times=$(grep -E '< TXM_CHAR' "$work/out" | head -29 | awk '{print $1}')
+pace=$(printf '%s\n' "$times" | awk 'NR == 1 {first = $1} {last = $1} END {print int((last - first) / (NR - 1))}')
+echo "echo every $pace ms"
+[ "$pace" -ge 150 ] && [ "$pace" -le 230 ] || fail "characters echoed every $pace ms"
+
+heard=$(minimodem --rx -q -f "$work/air.wav" rtty -M 2125 -S 2295 2>/dev/null | tr -d '\r' || true)
+echo "minimodem heard: $heard"
+grep -q 'RYRYRY CQ TEST DE K1ABC K1ABC' <<<"$heard" || fail "the air audio does not decode"
+rm -rf "$work"
+echo "PASS"

@@ -1,0 +1,50 @@
+#!/usr/bin/env bash
+# Kestrel's window: a stored position on no monitor is replaced by one centred on the
+# screen; the layout sizes the window and saves the position with four digits, a move
+# with five. (Wine without a window manager parks a minimised window on the screen, not
+# far off it, so the rule for minimised windows is left to the unit tests.)
+rig=$1 kestrel=$2 automate=$3 loggersim=$4
+source "$(dirname "$0")/lib.sh"
+
+work=$(fresh_install "$kestrel")
+cp "$loggersim" "$work/loggersim.exe"
+w=$(winpath "$work")
+pid=
+leave() {
+    [ -n "$pid" ] && kill -0 "$pid" 2>/dev/null || return 0
+    wine_out "$automate" close KESTREL >/dev/null || true
+    sleep 1
+    kill "$pid" 2>/dev/null || true
+}
+trap leave EXIT
+
+printf '[Kestrel Modem]\r\nleft=5000\r\ntop=4000\r\n' >"$work/Kestrel.ini"
+cat >"$work/window.scn" <<'SCN'
+expect TXM_START 0 within 15000
+expect-exit 0 within 30000
+SCN
+"$WINE" "$work/loggersim.exe" "$w\\Kestrel.exe" "$w\\window.scn" </dev/null >"$work/out" \
+    2>/dev/null &
+pid=$!
+for _ in $(seq 300); do grep -q 'line 2: expect-exit' "$work/out" && break; sleep 0.05; done
+sleep 0.5
+setting() { tr -d '\r' <"$work/Kestrel.ini" | grep "^$1=" | cut -d= -f2; }
+
+# 688 x 566 (the stored size before the layout) centred on the 1024 x 768 screen.
+read -r left top right bottom <<<"$(wine_out "$automate" rect KESTREL)"
+echo "window at $left,$top to $right,$bottom"
+[ "$left $top" = "168 101" ] || fail "the window was not centred: $left,$top"
+[ "$(setting left) $(setting top)" = "0168 0101" ] || fail "layout saved $(setting left),$(setting top)"
+[ "$(setting right)" = "$(printf '%04d' $((right - left)))" ] || fail "layout saved width $(setting right)"
+[ "$(setting bottom)" = "$(printf '%04d' $((bottom - top)))" ] || fail "layout saved height $(setting bottom)"
+
+wine_out "$automate" move KESTREL 300 200
+sleep 0.5
+[ "$(setting left) $(setting top)" = "00300 00200" ] || fail "move saved $(setting left),$(setting top)"
+[ "$(setting right)" = "$(printf '%05d' $((right - left)))" ] || fail "move saved width $(setting right)"
+
+wine_out "$automate" close KESTREL
+wait_exit "$pid" 20
+[ "$exit_status" = 0 ] || { cat "$work/out"; fail "loggersim ended with $exit_status"; }
+rm -rf "$work"
+echo "PASS"
