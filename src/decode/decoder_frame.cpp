@@ -4,6 +4,19 @@
 
 namespace kestrel {
 
+bool DecoderFrame::startPass() {
+    const bool firstPass = initialised == 0;
+    if (firstPass) {
+        markEnv.fill(0.0);
+        spaceEnv.fill(0.0);
+        markThreshold.fill(0.0);
+        spaceThreshold.fill(0.0);
+        initialised = 1;
+    }
+    slideWindows();
+    return firstPass;
+}
+
 void DecoderFrame::slideWindows() {
     std::copy(markEnv.begin() + kDecodeBlock, markEnv.end(), markEnv.begin());
     std::copy(spaceEnv.begin() + kDecodeBlock, spaceEnv.end(), spaceEnv.begin());

@@ -37,6 +37,9 @@ struct DecoderFrame {
     // Moves the newest 2048 entries of both windows down by one block, making room
     // for a new block at 2048..2559.
     void slideWindows();
+    // The start of every decoder pass: on the first one, clears the windows and
+    // thresholds; then slides the windows. True on the first pass.
+    bool startPass();
 };
 
 }  // namespace kestrel

@@ -41,15 +41,7 @@ double glidingThreshold(const std::array<double, 3>& level, int j, double floor)
 }  // namespace
 
 void EnvelopeThresholdDecoder::decodeEnvelopeThreshold(const ToneFilterRings& rings) {
-    const bool firstPass = frame.initialised == 0;
-    if (firstPass) {
-        frame.markEnv.fill(0.0);
-        frame.spaceEnv.fill(0.0);
-        frame.markThreshold.fill(0.0);
-        frame.spaceThreshold.fill(0.0);
-        frame.initialised = 1;
-    }
-    frame.slideWindows();
+    const bool firstPass = frame.startPass();
     fillBlock(rings);
     holdPeaks();
     if (firstPass) {

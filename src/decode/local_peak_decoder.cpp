@@ -120,15 +120,7 @@ double localPeakThreshold(const EnvelopeWindow& env, int i, double t, int backLi
 }
 
 void LocalPeakDecoder::decodeLocalPeak(const ToneFilterRings& rings) {
-    const bool firstPass = frame.initialised == 0;
-    if (firstPass) {
-        frame.markEnv.fill(0.0);
-        frame.spaceEnv.fill(0.0);
-        frame.markThreshold.fill(0.0);
-        frame.spaceThreshold.fill(0.0);
-        frame.initialised = 1;
-    }
-    frame.slideWindows();
+    const bool firstPass = frame.startPass();
     fillBlock(rings);
     windowStatistics();
     if (firstPass) {

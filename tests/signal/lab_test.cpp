@@ -13,6 +13,7 @@
 #include "lab/minimodem.h"
 #include "lab/text_score.h"
 #include "lab/theory.h"
+#include "signal_helpers.h"
 
 namespace kestrel::lab {
 namespace {
@@ -67,6 +68,20 @@ TEST(LabNoise, SameSeedSameNoiseOtherSeedOtherNoise) {
     }
     EXPECT_NEAR(sum / 200000, 0.0, 0.01);
     EXPECT_NEAR(squares / 200000, 1.0, 0.01);
+}
+
+// At -10 dB the noise alone has an RMS over half the 16-bit limit; the test files are
+// scaled to fit, so nothing is clipped and the SNR stays as stated.
+TEST(LabNoise, WeakSignalFilesAreScaledToFitNotClipped) {
+    const Transmission t = transmit(kShortText);
+    const auto path = tempWavPath("fit");
+    EXPECT_EQ(writeWav(path, withNoise(t, -10.0, 1)), 0u);
+    EXPECT_EQ(writeWav(path, faded(t, kCcirPoor, -10.0, 1)), 0u);
+    std::filesystem::remove(path);
+    Audio raw = t.audio;
+    addNoise(raw, t.power, -10.0, 1);
+    EXPECT_GT(writeWav(path, raw), 100u);  // what the files were before
+    std::filesystem::remove(path);
 }
 
 TEST(LabFading, PathGainIsRayleighWithGaussianDopplerSpectrum) {

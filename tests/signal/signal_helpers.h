@@ -25,17 +25,22 @@ inline Transmission transmit(const std::string& text, double baud = 45.45, int r
     return {padded(clean, before, after), kSignalRms * kSignalRms};
 }
 
+// From about 0 dB SNR down, the peaks of signal plus noise pass the 16-bit limit and
+// writeWav would clip them, which changes the noise it was asked to add; the file is
+// scaled down as a whole instead (the receive chain is linear, so only the SNR counts).
+constexpr double kFilePeak = 32000.0;
+
 inline Audio withNoise(const Transmission& t, double snrDb, std::uint64_t seed) {
     Audio a = t.audio;
     addNoise(a, t.power, snrDb, seed);
-    return a;
+    return limitedToPeak(a, kFilePeak);
 }
 
 inline Audio faded(const Transmission& t, const FadingProfile& profile, double snrDb,
                    std::uint64_t seed) {
     Audio a = watterson(t.audio, profile, seed);
     addNoise(a, t.power, snrDb, seed + 1);
-    return a;
+    return limitedToPeak(a, kFilePeak);
 }
 
 // The sent text as the logger shows it: carriage return and line feed make one new line

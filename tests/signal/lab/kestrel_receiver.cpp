@@ -86,6 +86,7 @@ static void applySettings(ModemState& state, const KestrelSettings& settings) {
     state.Contest = settings.contest ? 1 : 0;
     state.NewsigNewline = settings.newline ? 1 : 0;
     state.CorrelateState = settings.repeatMatch ? 1 : 0;
+    state.CorrelateStateSame = settings.sameReject ? 1 : 0;
 }
 
 KestrelResult kestrelDecode(const Audio& audio, const KestrelSettings& settings) {

@@ -26,6 +26,7 @@ struct KestrelSettings {
     // Off by default here: the lab measures the plain text; Repeat Match is measured on
     // its own.
     bool repeatMatch = false;
+    bool sameReject = true;  // two identical copies print nothing
 };
 
 struct KestrelPost {

@@ -1,0 +1,176 @@
+// What Repeat Match adds on weak signals: contest exchanges whose last word is sent twice
+// ("CALL 599 NNN NNN" and "W1AW 5NN CALL CALL"), each in its own file after a short
+// call-up, in white noise, decoded in Selectiv with Repeat Match and same-reject on.
+// Prints Markdown for docs/benchmarks.md.
+//
+//   repeat_match_bench [--exchanges N]
+//
+// Per SNR: exchanges where the plain text had either copy of the word wrong; of those,
+// where a brace printed the right word; braces that printed a wrong word; and the
+// character error rate of the word without Repeat Match (the better of the two plain
+// copies, which favours the plain text) and with it (the last brace where one printed,
+// else that plain copy).
+#include <algorithm>
+#include <cctype>
+#include <cstdio>
+#include <cstdlib>
+#include <cstring>
+#include <string>
+#include <vector>
+
+#include "cli/utf8.h"
+#include "lab/audio.h"
+#include "lab/channel.h"
+#include "lab/kestrel_receiver.h"
+#include "lab/minimodem.h"
+#include "lab/text_score.h"
+#include "link/logger_codes.h"
+
+using namespace kestrel::lab;
+
+namespace {
+
+constexpr double kRms = 4000.0;
+constexpr const char* kCallUp = "\r\nQRZ DE W1AW TEST\r\n";
+
+struct Exchange {
+    std::string word;  // the word sent twice
+    Audio clean;
+    std::uint64_t signalEnd = 0;  // sample where the transmission ends
+};
+
+// Allowance for the decoder's delay: a character is printed this long after it ends.
+constexpr std::uint64_t kDecodeDelay = 18000;
+constexpr std::uint64_t kSignalStart = 12000;  // after a second of noise alone
+
+char pick(Gaussian& g, const char* from) {
+    const auto n = std::strlen(from);
+    return from[std::min(n - 1, static_cast<std::size_t>(g.nextUniform() * n))];
+}
+
+std::string randomCall(Gaussian& g) {
+    std::string call;
+    call += pick(g, "KNWG");
+    if (g.nextUniform() < 0.5) call += pick(g, "ABCDEFGHIJKLMNOPQRSTUVWXYZ");
+    call += pick(g, "0123456789");
+    for (int i = 0, n = g.nextUniform() < 0.5 ? 2 : 3; i < n; ++i)
+        call += pick(g, "ABCDEFGHIJKLMNOPQRSTUVWXYZ");
+    return call;
+}
+
+std::vector<Exchange> corpus(int count) {
+    Gaussian g(2024);
+    std::vector<Exchange> exchanges;
+    for (int i = 0; i < count; ++i) {
+        const std::string call = randomCall(g);
+        std::string word, line;
+        if (i % 2 == 0) {
+            word =
+                std::to_string(1000 + 1 + static_cast<int>(g.nextUniform() * 999) % 999).substr(1);
+            line = call + " 599 " + word + " " + word;
+        } else {
+            word = call;
+            line = "W1AW 5NN " + word + " " + word;
+        }
+        const Audio tx = minimodemTransmit(kCallUp + line + "\r\n", 45.45, 12000);
+        exchanges.push_back({word, padded(scaledToRms(tx, kRms), 1.0, 1.5),
+                             12000 + tx.samples.size() + kDecodeDelay});
+    }
+    return exchanges;
+}
+
+std::string upper(std::string s) {
+    for (char& c : s) c = static_cast<char>(std::toupper(static_cast<unsigned char>(c)));
+    return s;
+}
+
+// What was printed by the end of the transmission: a decoder left without squelch prints
+// the noise after it, and its chance repeats are no part of the exchange.
+std::string textUntil(const KestrelResult& result, std::uint64_t endSample) {
+    std::string text;
+    for (const KestrelPost& p : result.posts)
+        if (p.code == kestrel::TXM_CHAR && p.sample >= kSignalStart && p.sample <= endSample)
+            text += kestrel::cli::utf8(static_cast<char16_t>(p.value));
+    return text;
+}
+
+// The printed text split into the plain text and the contents of its braces.
+struct Split {
+    std::string plain;
+    std::vector<std::string> braces;
+};
+
+Split split(const std::string& text) {
+    Split out;
+    std::size_t at = 0;
+    while (at < text.size()) {
+        const std::size_t open = text.find(" { ", at);
+        const std::size_t close = open == std::string::npos ? open : text.find(" } ", open);
+        if (close == std::string::npos) {
+            out.plain += text.substr(at);
+            break;
+        }
+        out.plain += text.substr(at, open - at) + " ";
+        out.braces.push_back(text.substr(open + 3, close - open - 3));
+        at = close + 3;
+    }
+    return out;
+}
+
+struct Row {
+    int plainWrong = 0, rescued = 0, wrongPrints = 0, braces = 0;
+    std::size_t errorsWithout = 0, errorsWith = 0, characters = 0;
+};
+
+Row measure(const std::vector<Exchange>& exchanges, double snrDb) {
+    KestrelSettings settings;
+    settings.mode = DecodeMode::selectiv;
+    settings.repeatMatch = true;
+    settings.sameReject = true;
+    Row row;
+    std::uint64_t seed = 5000 + static_cast<std::uint64_t>(10 * (snrDb + 50));
+    for (const Exchange& e : exchanges) {
+        Audio audio = e.clean;
+        addNoise(audio, kRms * kRms, snrDb, seed += 101);
+        const Split s =
+            split(textUntil(kestrelDecode(limitedToPeak(audio, 32000.0), settings), e.signalEnd));
+        const bool wrong = messageErrors(e.word + " " + e.word, s.plain) > 0;
+        const std::size_t without = messageErrors(e.word, s.plain);
+        bool right = false;
+        for (const std::string& b : s.braces) {
+            const bool ok = upper(b) == e.word;
+            right = right || ok;
+            row.wrongPrints += ok ? 0 : 1;
+        }
+        row.braces += static_cast<int>(s.braces.size());
+        row.plainWrong += wrong ? 1 : 0;
+        row.rescued += wrong && right ? 1 : 0;
+        row.errorsWithout += without;
+        row.errorsWith +=
+            s.braces.empty() ? without : messageErrors(e.word, upper(s.braces.back()));
+        row.characters += e.word.size();
+    }
+    return row;
+}
+
+}  // namespace
+
+int main(int argc, char** argv) {
+    int count = 40;
+    for (int i = 1; i + 1 < argc; ++i)
+        if (std::strcmp(argv[i], "--exchanges") == 0) count = std::atoi(argv[++i]);
+    const std::vector<Exchange> exchanges = corpus(count);
+    std::printf("%d exchanges, each word sent twice; Selectiv, white noise, 45.45 baud\n\n", count);
+    std::printf(
+        "| SNR dB | plain wrong | right in braces (of those) | wrong braces | braces |"
+        " CER without | CER with |\n");
+    std::printf("|---:|---:|---:|---:|---:|---:|---:|\n");
+    for (const double snr : {-8.0, -6.0, -4.0, -2.0, 0.0, 2.0, 4.0, 6.0}) {
+        const Row r = measure(exchanges, snr);
+        const double n = static_cast<double>(r.characters);
+        std::printf("| %+.0f | %d | %d | %d | %d | %.3f | %.3f |\n", snr, r.plainWrong, r.rescued,
+                    r.wrongPrints, r.braces, r.errorsWithout / n, r.errorsWith / n);
+        std::fflush(stdout);
+    }
+    return 0;
+}
