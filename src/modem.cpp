@@ -1,13 +1,18 @@
 #include "modem.h"
 
 #include <chrono>
+#include <filesystem>
 #include <initializer_list>
+#include <memory>
 #include <utility>
 
 #include "app/test_text_feeder.h"
 #include "app/ui_ids.h"
-#include "frontend/filter_design.h"
+#include "audio_in/wav_file.h"
+#include "audio_in/wav_player.h"
+#include "frontend/front_end.h"
 #include "frontend/pause_thread.h"
+#include "link/logger_texts.h"
 #include "link/ptt_release_reporter.h"
 
 namespace kestrel {
@@ -22,26 +27,24 @@ Modem::Modem(const ModemPorts& modemPorts, std::string exePath, const CommandLin
     : ports(modemPorts),
       commandLine(line),
       store{settingsPath(exePath)},
-      decoders(state, framing, designEqualisedRaisedCosine),
       txWindow(state, txBuffer, soundOutput, ptt, ports.logger, txWindowHooks()),
       link(state,
            {ports.logger, ports.ui, ports.mainWindow, txBuffer, settings, ports.sharedBlock,
             ports.clock, linkThreads},
            line.loggerWindow),
       menu{app,       ports.fileDialogs, ports.saveTextFile, ports.documents, std::move(exePath),
-           store.path} {
-    frontEnd.setDecodeSink(&decoders);
-}
+           store.path} {}
 
 Modem::~Modem() {
     state.pauseState = 0;
+    state.wavPlaying = 0;
     tinyFsk.stopRequested = true;
     fskKeyer.stopRequested = true;
     playbackDevice.stopRequested = true;
     soundOutput.stopWriter = true;
     while (soundOutput.writerRunning) std::this_thread::sleep_for(std::chrono::milliseconds(1));
-    for (std::thread* worker : {&pauseWorker_, &tinyConfigWorker_, &supervisorWorker_, &fskWorker_,
-                                &tinyTxWorker_, &feederWorker_, &releaseWorker_}) {
+    for (std::thread* worker : {&pauseWorker_, &wavWorker_, &tinyConfigWorker_, &supervisorWorker_,
+                                &fskWorker_, &tinyTxWorker_, &feederWorker_, &releaseWorker_}) {
         if (worker->joinable()) worker->join();
     }
 }
@@ -67,6 +70,40 @@ void Modem::prepareTransmitOutput() {
             restart(supervisorWorker_, [this] { playbackSupervisor(playbackDevice); });
             return;
     }
+}
+
+MenuFollowUp Modem::menuCommand(int itemId) {
+    if (itemId != kMenuPlayWav) return menu.menuCommand(itemId);
+    playWavCommand();
+    return MenuFollowUp::done;
+}
+
+// Plays a checked file into the receive chain on a thread of its own, or stops the one
+// that plays; stopping asks for the sound card to be reopened.
+void Modem::playWavCommand() {
+    if (state.wavPlaying == 1) {
+        state.wavPlaying = 0;
+        state.captureState = 3;
+        return;
+    }
+    const FileDialogResult chosen =
+        ports.fileDialogs.openSoundFileDialog(kPlayWavTitle, wavDialogName(settings, store.path));
+    if (chosen.code != kFileDialogConfirmed) return;
+    auto file = std::make_unique<WavToPlay>();
+    const std::u8string path(chosen.path.begin(), chosen.path.end());
+    if (const char* problem = openWavToPlay(std::filesystem::path(path), *file)) {
+        ports.ui.messageBox(problem, kErrorCaption, kMbOk | kMbTopMost);
+        return;
+    }
+    settings.writeString("RXopenwav", chosen.path);
+    state.wavPlaying = 1;
+    ports.ui.checkMenuItem(kMenuPlayWav, true);
+    restart(wavWorker_, [this, playing = std::shared_ptr<WavToPlay>(std::move(file))] {
+        wavPlayer(
+            *playing, state, [this](double x) { receiveChain.processSample(x); },
+            [this](char16_t c) { receiveChain.emitReceivedChar(c); });
+        ports.ui.checkMenuItem(kMenuPlayWav, false);
+    });
 }
 
 TxWindowHooks Modem::txWindowHooks() {
@@ -102,10 +139,11 @@ void Modem::spectrumLeftClick(int x) {
     if (!click.modeButtonText.empty())
         ports.ui.setControlCaption(kModeButton, click.modeButtonText);
     if (click.action == SpectrumClick::startPause) startPauseThread();
-    if (click.action == SpectrumClick::notWhilePlaying) {
-        for (const char c : kPauseWhilePlayingText)
-            emitter.emitReceivedChar(static_cast<char16_t>(c));
-    }
+    if (click.action == SpectrumClick::notWhilePlaying) receiveText(kPauseWhilePlayingText);
+}
+
+void Modem::receiveText(std::string_view text) {
+    for (const char c : text) receiveChain.emitReceivedChar(static_cast<char16_t>(c));
 }
 
 void Modem::spectrumRightClick() {
@@ -116,8 +154,9 @@ void Modem::spectrumRightClick() {
 void Modem::startPauseThread() {
     restart(pauseWorker_, [this] {
         pauseThread(
-            state, frontEnd.pauseHistory, [this](double x) { frontEnd.processSample(x); },
-            [this](char16_t c) { emitter.emitReceivedChar(c); }, ports.clock);
+            state, receiveChain.frontEnd().pauseHistory,
+            [this](double x) { receiveChain.processSample(x); },
+            [this](char16_t c) { receiveChain.emitReceivedChar(c); }, ports.clock);
     });
 }
 

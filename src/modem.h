@@ -13,10 +13,7 @@
 #include "app/menu_commands.h"
 #include "app/settings_load.h"
 #include "app/settings_store.h"
-#include "decode/decoder_dispatch.h"
-#include "decode/framing.h"
-#include "decode/received_char_emitter.h"
-#include "frontend/front_end.h"
+#include "audio_in/receive_chain.h"
 #include "frontend/spectrum_view.h"
 #include "link/link_threads.h"
 #include "link/logger_link.h"
@@ -70,7 +67,8 @@ struct ModemPorts {
 struct Modem {
     // exePath: the running executable (UTF-8, Windows form); the settings file is beside it.
     Modem(const ModemPorts& ports, std::string exePath, const CommandLine& commandLine);
-    // Ends a running pause and the transmitter's threads, and waits for them.
+    // Ends a running pause, a playing file and the transmitter's threads, and waits for
+    // them.
     ~Modem();
     Modem(const Modem&) = delete;
     Modem& operator=(const Modem&) = delete;
@@ -81,6 +79,9 @@ struct Modem {
     // At the creation of the main window: the sound output or the COM ports of the
     // transmit mode, and their threads.
     void prepareTransmitOutput();
+
+    // A command of the main menu; what is left for the main window to do.
+    MenuFollowUp menuCommand(int itemId);
 
     // The spectrum strip. Its click state starts from the decode mode in force when the
     // window is made.
@@ -98,10 +99,7 @@ struct Modem {
     AppPorts app{state, settings, ports.ui, ports.logger, ports.mainWindow};
 
     // The receive chain, from processed samples to the logger.
-    ReceivedCharEmitter emitter{state, ports.logger};
-    Framing framing{state, emitter, ports.ui, ports.textFile};
-    DecoderDispatch decoders;
-    FrontEnd frontEnd{state, ports.logger, ports.ui};
+    ReceiveChain receiveChain{state, ports.logger, ports.ui, ports.textFile};
     std::optional<SpectrumView> spectrumView;
 
     // The transmitter. The transmit window turns every key and logger character into
@@ -125,6 +123,8 @@ struct Modem {
     MenuCommands menu;
 
   private:
+    void playWavCommand();
+    void receiveText(std::string_view text);
     TxWindowHooks txWindowHooks();
     void startPttReleaseReporter();
     void startPauseThread();
@@ -133,6 +133,7 @@ struct Modem {
     static void restart(std::thread& slot, std::function<void()> body);
 
     std::thread pauseWorker_;
+    std::thread wavWorker_;
     std::thread tinyConfigWorker_;
     std::thread supervisorWorker_;
     std::thread fskWorker_;

@@ -51,6 +51,12 @@ std::string saveTextDialogName(SettingsAccess& settings, std::string_view settin
     return stored;
 }
 
+std::string wavDialogName(SettingsAccess& settings, std::string_view settingsPath) {
+    const std::string fallback = std::string(folderOf(settingsPath)) + kWavPattern;
+    const std::string stored = settings.readString("RXopenwav", fallback, kPathCapacity);
+    return std::string(folderOf(stored)) + kWavPattern;
+}
+
 MenuFollowUp MenuCommands::menuCommand(int itemId) {
     switch (itemId) {
         case kMenuHelpPdf:
@@ -78,7 +84,7 @@ MenuFollowUp MenuCommands::menuCommand(int itemId) {
         case kMenuSettings:
         case kMenuPlayWav:
         case kMenuSaveWavFile:
-            return MenuFollowUp::done;  // their dialogs and players are not built yet
+            return MenuFollowUp::done;  // played by the Modem, or their dialogs not built yet
         default:
             return MenuFollowUp::defaultHandling;
     }

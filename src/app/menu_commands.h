@@ -19,6 +19,8 @@ inline constexpr const char* kHelpMissingMessage =
 inline constexpr const char* kSaveTextTitle = "Save Text to File";
 inline constexpr const char* kSaveTextOpenFailed = "Could not open file specified";
 inline constexpr const char* kDefaultSaveTextName = "decodedtext.txt";
+inline constexpr const char* kPlayWavTitle = "Play .wav Sound file";
+inline constexpr const char* kWavPattern = "*.wav";
 inline constexpr std::size_t kPathCapacity = 260;  // characters, with the terminator
 
 // What the main window still has to do once a menu command has run.
@@ -41,6 +43,12 @@ std::string_view folderOf(std::string_view path);
 // settings file), or an empty name when the stored name's last part has no extension.
 std::string saveTextDialogName(SettingsAccess& settings, std::string_view settingsPath);
 
+// The open dialog's first file name: "*.wav" in the folder of the file played last
+// (RXopenwav), by default the settings file's folder.
+std::string wavDialogName(SettingsAccess& settings, std::string_view settingsPath);
+
+// The commands of the menu but "Play WAV file", which the Modem runs: it plays into the
+// receive chain.
 struct MenuCommands {
     AppPorts app;
     FileDialogPort& dialogs;

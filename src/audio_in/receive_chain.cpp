@@ -51,4 +51,8 @@ void ReceiveChain::setTrace(FramingTrace* trace) {
     parts_->framing.trace = trace;
 }
 
+FrontEnd& ReceiveChain::frontEnd() {
+    return parts_->front;
+}
+
 }  // namespace kestrel

@@ -13,6 +13,8 @@
 
 namespace kestrel {
 
+struct FrontEnd;
+
 class ReceiveChain {
   public:
     ReceiveChain(ModemState& state, LoggerPort& logger, UiPort& ui, TextSinkPort& textFile);
@@ -28,6 +30,9 @@ class ReceiveChain {
     void emitReceivedChar(char16_t ch);
     // An observer of every decided envelope sample, or nullptr.
     void setTrace(FramingTrace* trace);
+    // The front end itself: the spectrum window paints its trace, the pause replays its
+    // history.
+    FrontEnd& frontEnd();
 
   private:
     struct Parts;

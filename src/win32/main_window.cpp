@@ -84,7 +84,7 @@ void layOut(HWND window) {
 }
 
 LRESULT menuCommand(HWND window, UINT message, WPARAM wParam, LPARAM lParam) {
-    switch (shell().modem.menu.menuCommand(LOWORD(wParam))) {
+    switch (shell().modem.menuCommand(LOWORD(wParam))) {
         case MenuFollowUp::defaultHandling:
             return DefWindowProcW(window, message, wParam, lParam);
         case MenuFollowUp::placeTopMost:

@@ -130,6 +130,12 @@ TEST_F(MenuCommandsTest, SaveTextDialogStartsFromTheStoredNameOrNothing) {
     EXPECT_EQ(saveTextDialogName(settings, "C:\\Radio\\Kestrel.ini"), "D:\\logs\\run.txt");
 }
 
+TEST_F(MenuCommandsTest, WavDialogStartsWithAllWavFilesInTheLastFolder) {
+    EXPECT_EQ(wavDialogName(settings, "C:\\Radio\\Kestrel.ini"), "C:\\Radio\\*.wav");
+    settings.set("RXopenwav", "D:\\rec\\contest 1.wav");
+    EXPECT_EQ(wavDialogName(settings, "C:\\Radio\\Kestrel.ini"), "D:\\rec\\*.wav");
+}
+
 TEST_F(MenuCommandsTest, SaveTextOpensTheChosenFileAndTheNextCommandClosesIt) {
     dialogs.answer = {kFileDialogConfirmed, "D:\\logs\\contest.txt"};
     menu.menuCommand(kMenuSaveText);

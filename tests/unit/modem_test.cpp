@@ -8,6 +8,7 @@
 #include <vector>
 
 #include "app/ui_ids.h"
+#include "audio_in/wav_file.h"
 #include "fakes/fake_audio_devices_port.h"
 #include "fakes/fake_document_viewer_port.h"
 #include "fakes/fake_file_dialog_port.h"
@@ -153,6 +154,43 @@ TEST_F(ModemTest, KeysReachTheTransmitBufferAndCtrlTAndEscapeStartAndStop) {
     EXPECT_EQ(playback_.journal().back(), "reset");
     EXPECT_EQ(logger_.posts().back(), (LoggerPost{TXM_PTTEVENT, 0}));
     EXPECT_EQ(modem.txBuffer.txBuffer(0, TXB_TAKE_RAW), 0);  // the text went with the abort
+}
+
+TEST_F(ModemTest, PlayWavPlaysAChosenFileIntoTheReceiveChainAndUnchecksAtItsEnd) {
+    const std::vector<std::int16_t> silence(4000, 0);
+    ASSERT_TRUE(writeWavFile(folder_.file("quiet.wav"), silence, ui_));
+    Modem& modem = start();
+    dialogs_.answer = {kFileDialogConfirmed, folder_.file("quiet.wav")};
+    EXPECT_EQ(modem.menuCommand(kMenuPlayWav), MenuFollowUp::done);
+    for (int i = 0; i < 200 && modem.state.wavPlaying != 0; ++i) {
+        std::this_thread::sleep_for(std::chrono::milliseconds(10));
+    }
+    EXPECT_EQ(modem.state.wavPlaying, 0);
+    EXPECT_EQ(dialogs_.shown.front().title, "Play .wav Sound file");
+    EXPECT_EQ(modem.store.readSettingString("RXopenwav", "", 260), folder_.file("quiet.wav"));
+    for (int i = 0; i < 200 && ui_.menuChecks().size() < 2; ++i) {
+        std::this_thread::sleep_for(std::chrono::milliseconds(10));
+    }
+    EXPECT_EQ(ui_.menuChecks(),
+              (std::vector<UiItemFlag>{{kMenuPlayWav, true}, {kMenuPlayWav, false}}));
+    EXPECT_NE(logger_.textOf(TXM_CHAR).find('\n'), std::string::npos);  // the line feeds
+}
+
+TEST_F(ModemTest, PlayWavRefusesAFileThatIsNotWavAndStopsAPlayingOne) {
+    ScratchFolder::write(folder_.file("notes.wav"), "RIFX0000WAVEfmt 0000000000000000000000000000");
+    Modem& modem = start();
+    dialogs_.answer = {kFileDialogConfirmed, folder_.file("notes.wav")};
+    modem.menuCommand(kMenuPlayWav);
+    EXPECT_EQ(ui_.messageBoxes(),
+              (std::vector<UiMessageBox>{{"Sorry not a .wav file", "Kestrel Error", kMbTopMost}}));
+    EXPECT_EQ(modem.state.wavPlaying, 0);
+    EXPECT_EQ(modem.store.readSettingString("RXopenwav", "none", 260), "none");
+
+    modem.state.wavPlaying = 1;  // as while a file plays
+    modem.menuCommand(kMenuPlayWav);
+    EXPECT_EQ(modem.state.wavPlaying, 0);
+    EXPECT_EQ(modem.state.captureState, 3);
+    EXPECT_EQ(dialogs_.shown.size(), 1u);
 }
 
 TEST_F(ModemTest, SpectrumClicksReachTheModeButtonTheReceiveTextAndThePause) {

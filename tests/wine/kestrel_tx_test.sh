@@ -66,6 +66,8 @@ echo "echo every $pace ms"
 
 heard=$(minimodem --rx -q -f "$work/air.wav" rtty -M 2125 -S 2295 2>/dev/null | tr -d '\r' || true)
 echo "minimodem heard: $heard"
-grep -q 'RYRYRY CQ TEST DE K1ABC K1ABC' <<<"$heard" || fail "the air audio does not decode"
+# The RYRYRY in front lets a receiver settle; the first moments of a sound stream can be
+# lost, so only what follows it must decode.
+grep -q 'CQ TEST DE K1ABC K1ABC' <<<"$heard" || fail "the air audio does not decode"
 rm -rf "$work"
 echo "PASS"

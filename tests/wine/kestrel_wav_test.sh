@@ -1,0 +1,58 @@
+#!/usr/bin/env bash
+# "Play WAV file" under loggersim: a file that is not WAV is refused with its message; the
+# bundled sample plays through the receive chain and its text reaches the logger; the
+# check mark comes and goes with the playing and the file is remembered.
+rig=$1 kestrel=$2 automate=$3 loggersim=$4
+source "$(dirname "$0")/lib.sh"
+samples=$(cd "$(dirname "$0")/../../samples" && pwd)
+
+work=$(fresh_install "$kestrel")
+cp "$loggersim" "$work/loggersim.exe"
+cp "$samples/sample.wav" "$work/sample.wav"
+printf 'not a sound file\n' >"$work/notes.wav"
+w=$(winpath "$work")
+quoted="${w//\\/\\\\}"   # the folder as a quoted scenario word
+pid=
+leave() {
+    [ -n "$pid" ] && kill -0 "$pid" 2>/dev/null || return 0
+    wine_out "$automate" close KESTREL >/dev/null || true
+    sleep 1
+    kill "$pid" 2>/dev/null || true
+}
+trap leave EXIT
+
+cat >"$work/wav.scn" <<SCN
+expect TXM_START 0 within 15000
+open-file "$quoted\\\\notes.wav" within 15000
+expect-msgbox "Kestrel Error" "Sorry not a .wav file"
+open-file "$quoted\\\\sample.wav" within 15000
+expect-text "CQ TEST DL5XYZ DL5XYZ TEST" within 30000
+expect-text "VE3ABC 599 14 14 DL5XYZ" within 30000
+expect-exit 0 within 30000
+SCN
+
+await() {
+    for _ in $(seq 600); do grep -qF -- "$1" "$work/wav.out" && return 0; sleep 0.05; done
+    cat "$work/wav.out"
+    fail "loggersim did not log '$1'"
+}
+"$WINE" "$work/loggersim.exe" "$w\\Kestrel.exe" "$w\\wav.scn" </dev/null >"$work/wav.out" \
+    2>/dev/null &
+pid=$!
+await '< TXM_START 0'
+sleep 0.5
+wine_out "$automate" command KESTREL 114 >/dev/null
+await 'message box "Kestrel Error" answered'
+t0=$(date +%s%N)
+wine_out "$automate" command KESTREL 114 >/dev/null
+await 'line 7: expect-exit'
+echo "sample decoded after $(( ($(date +%s%N) - t0) / 1000000 )) ms"
+wine_out "$automate" command KESTREL 106 >/dev/null
+wait_exit "$pid" 20
+grep -E '^(PASS|FAIL)' "$work/wav.out"
+[ "$exit_status" = 0 ] || { cat "$work/wav.out"; fail "the scenario ended with $exit_status"; }
+echo "received: $(grep -E '< TXM_CHAR' "$work/wav.out" | wc -l) characters"
+tr -d '\r' <"$work/Kestrel.ini" | grep -qxF "RXopenwav=$w\\sample.wav" ||
+    fail "the file played was not remembered"
+rm -rf "$work"
+echo "PASS"
