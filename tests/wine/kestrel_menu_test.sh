@@ -6,18 +6,7 @@
 rig=$1 kestrel=$2 automate=$3 loggersim=$4
 source "$(dirname "$0")/lib.sh"
 
-work=$(fresh_install "$kestrel")
-cp "$loggersim" "$work/loggersim.exe"
-w=$(winpath "$work")
-pid=
-# On a failure nothing of this test may stay behind to confuse the next one.
-leave() {
-    [ -n "$pid" ] && kill -0 "$pid" 2>/dev/null || return 0
-    wine_out "$automate" close KESTREL >/dev/null || true
-    sleep 1
-    kill "$pid" 2>/dev/null || true
-}
-trap leave EXIT
+with_loggersim "$kestrel" "$loggersim"
 saved="${w//\\/\\\\}\\\\saved.txt"   # as a quoted scenario word
 
 cat >"$work/menu.scn" <<SCN

@@ -6,20 +6,10 @@ rig=$1 kestrel=$2 automate=$3 loggersim=$4
 source "$(dirname "$0")/lib.sh"
 samples=$(cd "$(dirname "$0")/../../samples" && pwd)
 
-work=$(fresh_install "$kestrel")
-cp "$loggersim" "$work/loggersim.exe"
+with_loggersim "$kestrel" "$loggersim"
 cp "$samples/sample.wav" "$work/sample.wav"
 printf 'not a sound file\n' >"$work/notes.wav"
-w=$(winpath "$work")
 quoted="${w//\\/\\\\}"   # the folder as a quoted scenario word
-pid=
-leave() {
-    [ -n "$pid" ] && kill -0 "$pid" 2>/dev/null || return 0
-    wine_out "$automate" close KESTREL >/dev/null || true
-    sleep 1
-    kill "$pid" 2>/dev/null || true
-}
-trap leave EXIT
 
 cat >"$work/wav.scn" <<SCN
 expect TXM_START 0 within 15000

@@ -6,17 +6,7 @@
 rig=$1 kestrel=$2 automate=$3 loggersim=$4
 source "$(dirname "$0")/lib.sh"
 
-work=$(fresh_install "$kestrel")
-cp "$loggersim" "$work/loggersim.exe"
-w=$(winpath "$work")
-pid=
-leave() {
-    [ -n "$pid" ] && kill -0 "$pid" 2>/dev/null || return 0
-    wine_out "$automate" close KESTREL >/dev/null || true
-    sleep 1
-    kill "$pid" 2>/dev/null || true
-}
-trap leave EXIT
+with_loggersim "$kestrel" "$loggersim"
 
 printf '[Kestrel Modem]\r\nleft=5000\r\ntop=4000\r\n' >"$work/Kestrel.ini"
 cat >"$work/window.scn" <<'SCN'

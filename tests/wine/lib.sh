@@ -36,3 +36,22 @@ wait_exit() {
     kill "$pid" 2>/dev/null || true
     exit_status=timeout
 }
+
+# with_loggersim KESTREL LOGGERSIM: a fresh install with loggersim beside it; sets $work
+# and $w (the folder as Windows sees it). A test that starts Kestrel keeps its process id
+# in $pid: if the test ends early, Kestrel is asked to close and then killed, so nothing
+# stays behind to confuse the next test.
+with_loggersim() {
+    work=$(fresh_install "$1")
+    cp "$2" "$work/loggersim.exe"
+    w=$(winpath "$work")
+    pid=
+    trap leave_nothing_behind EXIT
+}
+
+leave_nothing_behind() {
+    [ -n "$pid" ] && kill -0 "$pid" 2>/dev/null || return 0
+    wine_out "$automate" close KESTREL >/dev/null || true
+    sleep 1
+    kill "$pid" 2>/dev/null || true
+}
