@@ -3,7 +3,6 @@
 #include <cmath>
 #include <numbers>
 
-#include "link/logger_texts.h"
 
 namespace kestrel {
 namespace {
@@ -47,15 +46,8 @@ void AfskGenerator::glide(TxFrame& frame, int begin, int count, double from, dou
 }
 
 void AfskGenerator::generateAfsk(TxFrame& frame) {
-    const int txState = links.state.txState.load();
-    if (txState < 0 || txState > 5) {
-        links.ui.messageBox("TX AFSK error 105", kErrorCaption, kMbTopMost);
-        return;
-    }
-    if (txState == 0) {
-        generateSilentReceive(links, frame);
-        return;
-    }
+    const int txState = txStateForFrame(links, frame, "TX AFSK error 105");
+    if (txState < 0) return;
     const Increments inc = increments();
     switch (txState) {
         case 1:

@@ -4,7 +4,6 @@
 #include <numbers>
 
 #include "frontend/filter_design.h"
-#include "link/logger_texts.h"
 
 namespace kestrel {
 namespace {
@@ -66,15 +65,8 @@ void DookGenerator::synthesise(TxFrame& frame, int begin, int count, double mark
 }
 
 void DookGenerator::generateDook(TxFrame& frame) {
-    const int txState = links.state.txState.load();
-    if (txState < 0 || txState > 5) {
-        links.ui.messageBox("TX DOOK error 95", kErrorCaption, kMbTopMost);
-        return;
-    }
-    if (txState == 0) {
-        generateSilentReceive(links, frame);
-        return;
-    }
+    const int txState = txStateForFrame(links, frame, "TX DOOK error 95");
+    if (txState < 0) return;
     const Increments inc = increments();
     switch (txState) {
         case 1:

@@ -4,6 +4,7 @@
 #include <cmath>
 
 #include "link/logger_codes.h"
+#include "link/logger_texts.h"
 
 namespace kestrel {
 
@@ -25,6 +26,19 @@ void generateSilentReceive(TxLinks& links, TxFrame& frame) {
     frame.fill(0);
     links.ptt.setPtt(false);
     links.logger.post(TXM_PTTEVENT, 0);
+}
+
+int txStateForFrame(TxLinks& links, TxFrame& frame, const char* badStateText) {
+    const int txState = links.state.txState.load();
+    if (txState < 0 || txState > 5) {
+        links.ui.messageBox(badStateText, kErrorCaption, kMbTopMost);
+        return -1;
+    }
+    if (txState == 0) {
+        generateSilentReceive(links, frame);
+        return -1;
+    }
+    return txState;
 }
 
 std::int16_t toSample(double value) {

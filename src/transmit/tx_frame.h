@@ -53,6 +53,11 @@ double effectiveToneOffset(ModemState& state);
 // after an abort): silence, push-to-talk off, and the end reported again.
 void generateSilentReceive(TxLinks& links, TxFrame& frame);
 
+// The start of a tone generator's frame: a txState outside 0..5 is reported with the
+// generator's own text and produces nothing; while receiving the frame is silent. Returns
+// the state to generate for, or -1 when the frame is already dealt with.
+int txStateForFrame(TxLinks& links, TxFrame& frame, const char* badStateText);
+
 // A sample value truncated toward zero and kept within 16 bits.
 std::int16_t toSample(double value);
 
