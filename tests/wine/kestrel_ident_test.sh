@@ -53,7 +53,7 @@ SCN
     "$w\\rx.scn" </dev/null >"$work/rx.out" 2>/dev/null &
 pid=$!
 # Once the lock has been checked, while loggersim waits.
-for _ in $(seq 400); do grep -q 'line 7: wait' "$work/rx.out" && break; sleep 0.05; done
+await "$work/rx.out" 'line 7: wait' 20
 c=$(wine_out "$automate" get-text KESTREL 40031 || true)
 wait_exit "$pid" 20
 grep -E '^(PASS|FAIL)' "$work/rx.out"

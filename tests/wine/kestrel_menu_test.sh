@@ -21,40 +21,32 @@ expect-exit 0 within 15000
 SCN
 
 # do_menu ID...: posts menu commands to Kestrel's window.
-do_menu() { for id in "$@"; do wine_out "$automate" command KESTREL "$id" >/dev/null; done; }
-# await TEXT: waits until loggersim has logged TEXT.
-await() {
-    for _ in $(seq 300); do grep -qF -- "$1" "$work/menu.out" && return 0; sleep 0.05; done
-    cat "$work/menu.out"
-    fail "loggersim did not log '$1'"
+do_menu() {
+    for id in "$@"; do
+        until_ok 10 wine_out "$automate" command KESTREL "$id" >/dev/null || fail "no window for $id"
+    done
 }
 
 "$WINE" "$work/loggersim.exe" "$w\\Kestrel.exe" "$w\\menu.scn" </dev/null >"$work/menu.out" \
     2>/dev/null &
 pid=$!
-await '< TXM_START 0'
-sleep 0.5
+await "$work/menu.out" '< TXM_START 0'
 do_menu 112
-await '< TXM_SWITCH 13350'
-wine_out "$automate" click KESTREL 40031 >/dev/null
-wine_out "$automate" click KESTREL 40043 >/dev/null
+await "$work/menu.out" '< TXM_SWITCH 13350'
+until_ok 10 wine_out "$automate" click KESTREL 40031 >/dev/null || fail "no AFC button"
+until_ok 10 wine_out "$automate" click KESTREL 40043 >/dev/null || fail "no mode button"
 do_menu 110 119 120 121 122
-sleep 0.5
-[ "$(wine_out "$automate" topmost KESTREL)" = 1 ] || fail "Top Most did not raise the window"
-[ "$(wine_out "$automate" get-text KESTREL 40031)" = "AFC off" ] || fail "AFC caption"
-[ "$(wine_out "$automate" get-text KESTREL 40043)" = "Spread" ] || fail "mode caption"
+until_ok 10 shows 1 "$automate" topmost KESTREL || fail "Top Most did not raise the window"
+until_ok 10 shows "AFC off" "$automate" get-text KESTREL 40031 || fail "AFC caption"
+until_ok 10 shows Spread "$automate" get-text KESTREL 40043 || fail "mode caption"
 do_menu 104
-await 'message box "Kestrel Request" answered'
+await "$work/menu.out" 'message box "Kestrel Request" answered'
 do_menu 105
-for _ in $(seq 100); do
-    version=$(wine_out "$automate" get-text '#32770' 1001 || true)
-    [ "$version" = 2026.01a ] && break
-    sleep 0.1
-done
-[ "$version" = 2026.01a ] || fail "the About box shows '$version'"
+until_ok 10 shows 2026.01a "$automate" get-text '#32770' 1001 ||
+    fail "the About box shows '$(wine_out "$automate" get-text '#32770' 1001)'"
 wine_out "$automate" msgbox "About Kestrel Modem" 5 >/dev/null || fail "no About box to close"
 do_menu 115
-await '# line 8: expect-exit'
+await "$work/menu.out" '# line 8: expect-exit'
 do_menu 106
 wait_exit "$pid" 20
 grep -E '^(PASS|FAIL)' "$work/menu.out"
@@ -76,7 +68,7 @@ SCN
 "$WINE" "$work/loggersim.exe" "$w\\Kestrel.exe" "$w\\again.scn" </dev/null >"$work/again.out" \
     2>/dev/null &
 pid=$!
-for _ in $(seq 300); do grep -q 'line 2: wait' "$work/again.out" && break; sleep 0.05; done
+await "$work/again.out" 'line 2: wait' 15
 top=$(wine_out "$automate" topmost KESTREL || true)
 afc=$(wine_out "$automate" get-text KESTREL 40031 || true)
 mode=$(wine_out "$automate" get-text KESTREL 40043 || true)

@@ -43,10 +43,10 @@ recorder=$!
 "$WINE" "$work/loggersim.exe" "$w\\Kestrel.exe" "$w\\tx.scn" </dev/null >"$work/out" \
     2>/dev/null &
 pid=$!
-for _ in $(seq 600); do grep -q 'expect TXM_PTTEVENT 1 within 15000' "$work/out" && break; sleep 0.05; done
+await "$work/out" 'expect TXM_PTTEVENT 1 within 15000'
 wine_out "$automate" type KESTREL "tu 5nn"
 wine_out "$automate" char KESTREL 20  # Ctrl-T
-for _ in $(seq 200); do grep -q "< TXM_CHAR 78 'N'" "$work/out" && break; sleep 0.05; done
+await "$work/out" "< TXM_CHAR 78 'N'"
 sleep 0.4
 wine_out "$automate" char KESTREL 27  # Escape
 wait_exit "$pid" 30

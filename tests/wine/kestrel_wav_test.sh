@@ -21,21 +21,15 @@ expect-text "VE3ABC 599 14 14 DL5XYZ" within 30000
 expect-exit 0 within 30000
 SCN
 
-await() {
-    for _ in $(seq 600); do grep -qF -- "$1" "$work/wav.out" && return 0; sleep 0.05; done
-    cat "$work/wav.out"
-    fail "loggersim did not log '$1'"
-}
 "$WINE" "$work/loggersim.exe" "$w\\Kestrel.exe" "$w\\wav.scn" </dev/null >"$work/wav.out" \
     2>/dev/null &
 pid=$!
-await '< TXM_START 0'
-sleep 0.5
-wine_out "$automate" command KESTREL 114 >/dev/null
-await 'message box "Kestrel Error" answered'
+await "$work/wav.out" '< TXM_START 0'
+until_ok 10 wine_out "$automate" command KESTREL 114 >/dev/null || fail "no Kestrel window"
+await "$work/wav.out" 'message box "Kestrel Error" answered'
 t0=$(date +%s%N)
 wine_out "$automate" command KESTREL 114 >/dev/null
-await 'line 7: expect-exit'
+await "$work/wav.out" 'line 7: expect-exit'
 echo "sample decoded after $(( ($(date +%s%N) - t0) / 1000000 )) ms"
 wine_out "$automate" command KESTREL 106 >/dev/null
 wait_exit "$pid" 20

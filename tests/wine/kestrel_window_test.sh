@@ -16,21 +16,20 @@ SCN
 "$WINE" "$work/loggersim.exe" "$w\\Kestrel.exe" "$w\\window.scn" </dev/null >"$work/out" \
     2>/dev/null &
 pid=$!
-for _ in $(seq 300); do grep -q 'line 2: expect-exit' "$work/out" && break; sleep 0.05; done
-sleep 0.5
-setting() { tr -d '\r' <"$work/Kestrel.ini" | grep "^$1=" | cut -d= -f2; }
+await "$work/out" 'line 2: expect-exit' 15
+setting() { tr -d '\r' <"$work/Kestrel.ini" 2>/dev/null | grep "^$1=" | cut -d= -f2; }
+saved_at() { [ "$(setting left) $(setting top)" = "$1" ]; }
+until_ok 10 saved_at "0168 0101" || fail "layout saved $(setting left),$(setting top)"
 
 # 688 x 566 (the stored size before the layout) centred on the 1024 x 768 screen.
 read -r left top right bottom <<<"$(wine_out "$automate" rect KESTREL)"
 echo "window at $left,$top to $right,$bottom"
 [ "$left $top" = "168 101" ] || fail "the window was not centred: $left,$top"
-[ "$(setting left) $(setting top)" = "0168 0101" ] || fail "layout saved $(setting left),$(setting top)"
 [ "$(setting right)" = "$(printf '%04d' $((right - left)))" ] || fail "layout saved width $(setting right)"
 [ "$(setting bottom)" = "$(printf '%04d' $((bottom - top)))" ] || fail "layout saved height $(setting bottom)"
 
 wine_out "$automate" move KESTREL 300 200
-sleep 0.5
-[ "$(setting left) $(setting top)" = "00300 00200" ] || fail "move saved $(setting left),$(setting top)"
+until_ok 10 saved_at "00300 00200" || fail "move saved $(setting left),$(setting top)"
 [ "$(setting right)" = "$(printf '%05d' $((right - left)))" ] || fail "move saved width $(setting right)"
 
 wine_out "$automate" close KESTREL

@@ -20,6 +20,30 @@ winpath() { printf 'Z:%s' "${1//\//\\}"; }
 # the carriage returns of Windows text mode.
 wine_out() { "$WINE" "$@" </dev/null 2>/dev/null | tr -d '\r'; }
 
+# until_ok SECONDS COMMAND...: retries the command every 50 ms until it succeeds. Anything
+# posted to a window under Wine lands when the machine gets to it; never sleep and check.
+until_ok() {
+    local limit=$1 i
+    shift
+    for ((i = 0; i < limit * 20; i++)); do "$@" && return 0; sleep 0.05; done
+    return 1
+}
+
+# shows TEXT PROGRAM ARGS...: true when the program prints TEXT.
+shows() {
+    local want=$1
+    shift
+    [ "$(wine_out "$@" || true)" = "$want" ]
+}
+
+# await FILE TEXT [SECONDS]: waits until FILE holds the line part TEXT; fails showing the
+# file when it never comes.
+await() {
+    until_ok "${3:-30}" grep -qF -- "$2" "$1" && return 0
+    cat "$1"
+    fail "never saw '$2'"
+}
+
 # wait_exit PID SECONDS: wait for a background process of this shell and set exit_status
 # to its exit code, or to "timeout" after killing it. Call it directly: in $(...) the
 # process is not a child and its exit code is lost.

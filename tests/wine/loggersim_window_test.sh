@@ -12,13 +12,6 @@ w=$(winpath "$work")
 # The window's controls: TX is 1, RX 101, the received text 201, the line to send 203.
 win=KestrelLoggersim
 
-# until SECONDS COMMAND...: retries the command every 50 ms until it succeeds.
-until_ok() {
-    local limit=$1 i
-    shift
-    for ((i = 0; i < limit * 20; i++)); do "$@" && return 0; sleep 0.05; done
-    return 1
-}
 logged() { grep -qF -- "$1" "$work/out"; }
 received_is() { [ "$(wine_out "$automate" get-text $win 201)" = "$1" ]; }
 
