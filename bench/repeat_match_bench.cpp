@@ -6,10 +6,15 @@
 //   repeat_match_bench [--exchanges N]
 //
 // Per SNR: exchanges where the plain text had either copy of the word wrong; of those,
-// where a brace printed the right word; braces that printed a wrong word; and the
-// character error rate of the word without Repeat Match (the better of the two plain
-// copies, which favours the plain text) and with it (the last brace where one printed,
-// else that plain copy).
+// where a brace in the exchange line printed the right word; braces that printed a wrong
+// word (in the call-up or the exchange line); and the character error rate of the word
+// without Repeat Match (the better of the two plain copies, which favours the plain text)
+// and with it (the exchange line's last brace where one printed, else that plain copy).
+//
+// Only what the transmission printed counts: the decoder, without squelch, also prints
+// the noise before and after it, and a chance repeat there is no part of the exchange.
+// The transmission's text is what is printed while the clean file prints, give or take
+// one batch of the receive chain; braces printed on the noise are counted apart.
 #include <algorithm>
 #include <cctype>
 #include <cstdio>
@@ -31,17 +36,51 @@ using namespace kestrel::lab;
 namespace {
 
 constexpr double kRms = 4000.0;
-constexpr const char* kCallUp = "\r\nQRZ DE W1AW TEST\r\n";
+const std::string kCallUp = "\r\nQRZ DE W1AW TEST\r\n";
 
 struct Exchange {
     std::string word;  // the word sent twice
     Audio clean;
-    std::uint64_t signalEnd = 0;  // sample where the transmission ends
+    // When the transmission's characters are printed (samples played), noise aside: the
+    // call-up from printFrom, the exchange line from lineFrom, to printTo.
+    std::uint64_t printFrom = 0;
+    std::uint64_t lineFrom = 0;
+    std::uint64_t printTo = 0;
 };
 
-// Allowance for the decoder's delay: a character is printed this long after it ends.
-constexpr std::uint64_t kDecodeDelay = 18000;
-constexpr std::uint64_t kSignalStart = 12000;  // after a second of noise alone
+// Noise moves a character's print by up to one batch of the receive chain.
+constexpr std::uint64_t kPrintSlack = 2048;
+
+KestrelSettings measuredSettings() {
+    KestrelSettings settings;
+    settings.mode = DecodeMode::selectiv;
+    settings.repeatMatch = true;
+    settings.sameReject = true;
+    return settings;
+}
+
+// The line breaks the player adds when a file starts and ends are no part of it.
+bool fromThePlayer(const KestrelPost& p, const KestrelResult& result) {
+    return p.sample == 0 || p.sample >= result.samples;
+}
+
+// From the clean file's first letter or figure to its last character; the exchange line
+// begins after the call-up's letters.
+void findPrintSpan(Exchange& e) {
+    const KestrelResult clean = kestrelDecode(e.clean, measuredSettings());
+    const int callUpLetters = static_cast<int>(std::count_if(
+        kCallUp.begin(), kCallUp.end(), [](char c) { return std::isgraph(c) != 0; }));
+    int letters = 0;
+    for (const KestrelPost& p : clean.posts) {
+        if (p.code != kestrel::TXM_CHAR || fromThePlayer(p, clean)) continue;
+        if (std::isgraph(static_cast<int>(p.value))) {
+            if (letters == 0) e.printFrom = p.sample - std::min(p.sample, kPrintSlack);
+            if (letters == callUpLetters) e.lineFrom = p.sample - kPrintSlack;
+            ++letters;
+        }
+        e.printTo = p.sample + kPrintSlack;
+    }
+}
 
 char pick(Gaussian& g, const char* from) {
     const auto n = std::strlen(from);
@@ -73,8 +112,8 @@ std::vector<Exchange> corpus(int count) {
             line = "W1AW 5NN " + word + " " + word;
         }
         const Audio tx = minimodemTransmit(kCallUp + line + "\r\n", 45.45, 12000);
-        exchanges.push_back({word, padded(scaledToRms(tx, kRms), 1.0, 1.5),
-                             12000 + tx.samples.size() + kDecodeDelay});
+        exchanges.push_back({word, padded(scaledToRms(tx, kRms), 1.0, 1.5)});
+        findPrintSpan(exchanges.back());
     }
     return exchanges;
 }
@@ -84,14 +123,24 @@ std::string upper(std::string s) {
     return s;
 }
 
-// What was printed by the end of the transmission: a decoder left without squelch prints
-// the noise after it, and its chance repeats are no part of the exchange.
-std::string textUntil(const KestrelResult& result, std::uint64_t endSample) {
-    std::string text;
-    for (const KestrelPost& p : result.posts)
-        if (p.code == kestrel::TXM_CHAR && p.sample >= kSignalStart && p.sample <= endSample)
-            text += kestrel::cli::utf8(static_cast<char16_t>(p.value));
-    return text;
+// The text printed while the call-up prints, while the exchange line prints, and on the
+// noise before and after the transmission.
+struct Printed {
+    std::string callUp;
+    std::string line;
+    std::string noise;
+};
+
+Printed printed(const KestrelResult& result, const Exchange& e) {
+    Printed out;
+    for (const KestrelPost& p : result.posts) {
+        if (p.code != kestrel::TXM_CHAR || fromThePlayer(p, result)) continue;
+        std::string& part = p.sample < e.printFrom || p.sample > e.printTo ? out.noise
+                            : p.sample < e.lineFrom                         ? out.callUp
+                                                                            : out.line;
+        part += kestrel::cli::utf8(static_cast<char16_t>(p.value));
+    }
+    return out;
 }
 
 // The printed text split into the plain text and the contents of its braces.
@@ -118,22 +167,23 @@ Split split(const std::string& text) {
 }
 
 struct Row {
-    int plainWrong = 0, rescued = 0, wrongPrints = 0, braces = 0;
+    int plainWrong = 0, rescued = 0, wrongPrints = 0, braces = 0, noiseBraces = 0;
     std::size_t errorsWithout = 0, errorsWith = 0, characters = 0;
 };
 
 Row measure(const std::vector<Exchange>& exchanges, double snrDb) {
-    KestrelSettings settings;
-    settings.mode = DecodeMode::selectiv;
-    settings.repeatMatch = true;
-    settings.sameReject = true;
+    const KestrelSettings settings = measuredSettings();
     Row row;
     std::uint64_t seed = 5000 + static_cast<std::uint64_t>(10 * (snrDb + 50));
     for (const Exchange& e : exchanges) {
         Audio audio = e.clean;
         addNoise(audio, kRms * kRms, snrDb, seed += 101);
-        const Split s =
-            split(textUntil(kestrelDecode(limitedToPeak(audio, 32000.0), settings), e.signalEnd));
+        const Printed text = printed(kestrelDecode(limitedToPeak(audio, 32000.0), settings), e);
+        const Split s = split(text.line);
+        const auto callUpBraces = static_cast<int>(split(text.callUp).braces.size());
+        row.wrongPrints += callUpBraces;
+        row.braces += callUpBraces;
+        row.noiseBraces += static_cast<int>(split(text.noise).braces.size());
         const bool wrong = messageErrors(e.word + " " + e.word, s.plain) > 0;
         const std::size_t without = messageErrors(e.word, s.plain);
         bool right = false;
@@ -163,13 +213,14 @@ int main(int argc, char** argv) {
     std::printf("%d exchanges, each word sent twice; Selectiv, white noise, 45.45 baud\n\n", count);
     std::printf(
         "| SNR dB | plain wrong | right in braces (of those) | wrong braces | braces |"
-        " CER without | CER with |\n");
-    std::printf("|---:|---:|---:|---:|---:|---:|---:|\n");
+        " CER without | CER with | braces on the noise |\n");
+    std::printf("|---:|---:|---:|---:|---:|---:|---:|---:|\n");
     for (const double snr : {-8.0, -6.0, -4.0, -2.0, 0.0, 2.0, 4.0, 6.0}) {
         const Row r = measure(exchanges, snr);
         const double n = static_cast<double>(r.characters);
-        std::printf("| %+.0f | %d | %d | %d | %d | %.3f | %.3f |\n", snr, r.plainWrong, r.rescued,
-                    r.wrongPrints, r.braces, r.errorsWithout / n, r.errorsWith / n);
+        std::printf("| %+.0f | %d | %d | %d | %d | %.3f | %.3f | %d |\n", snr, r.plainWrong,
+                    r.rescued, r.wrongPrints, r.braces, r.errorsWithout / n, r.errorsWith / n,
+                    r.noiseBraces);
         std::fflush(stdout);
     }
     return 0;

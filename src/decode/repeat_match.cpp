@@ -7,7 +7,9 @@
 namespace kestrel {
 namespace {
 
+constexpr std::uint8_t kLineFeedCode = 2;
 constexpr std::uint8_t kSpaceCode = 4;
+constexpr std::uint8_t kCarriageReturnCode = 8;
 constexpr std::uint8_t kFigsCode = 27;
 constexpr std::uint8_t kLtrsCode = 31;
 constexpr int kRepairFrom = 5;  // positions in a sequence before its shifts are checked
@@ -32,6 +34,11 @@ double vote(double excess, double threshold, double floor) {
 double bitVote(const RepeatRecord& r, int j) {
     return vote(r.markExcess[j], r.markThreshold[j], r.markFloor[j]) -
            vote(r.spaceExcess[j], r.spaceThreshold[j], r.spaceFloor[j]);
+}
+
+// A space or a line break: what stands between words, never part of a printed one.
+bool isWordBreak(std::uint8_t code) {
+    return code == kSpaceCode || code == kCarriageReturnCode || code == kLineFeedCode;
 }
 
 int indexOfNth(std::span<const std::uint8_t> codes, std::uint8_t code, int nth) {
@@ -209,7 +216,9 @@ void RepeatMatch::combine(int length) {
             sequence[k] = newer.code;
             continue;
         }
-        copiesDiffered = true;
+        // An exchange that ends its line is followed by a line break where the space was
+        // before the first copy: the copies of the word are the same all the same.
+        if (!isWordBreak(newer.code) || !isWordBreak(older.code)) copiesDiffered = true;
         sequence[k] = combineCodes(newer, older);
         corrected[k] = sequence[k] != newer.code && sequence[k] != older.code;
     }

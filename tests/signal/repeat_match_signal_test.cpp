@@ -2,7 +2,9 @@
 #include <gtest/gtest.h>
 
 #include <algorithm>
+#include <cmath>
 #include <cstddef>
+#include <numbers>
 #include <string>
 
 #include "signal_helpers.h"
@@ -63,6 +65,64 @@ TEST(RepeatMatchSignal, IdenticalCopiesPrintOnlyWithSameRejectOff) {
 
     const std::string shown = kestrelDecode(audio, repeatMatchOn(false)).text;
     EXPECT_NE(shown.find(" { 014 } "), std::string::npos) << shown;
+}
+
+std::size_t count(const std::string& text, const std::string& part) {
+    std::size_t n = 0;
+    for (auto at = text.find(part); at != std::string::npos; at = text.find(part, at + 1)) ++n;
+    return n;
+}
+
+// With "Same reject on" off, so that only the rule under test keeps a brace away.
+TEST(RepeatMatchSignal, TwoWordsSentTwiceNeverPrint) {
+    const std::string sent = "\r\nQRZ DE W1AW TEST\r\nK1ABC 599 K1ABC 599\r\n";
+    const std::string text = kestrelDecode(transmit(sent).audio, repeatMatchOn(false)).text;
+    EXPECT_NE(text.find("K1ABC 599 K1ABC 599"), std::string::npos) << text;
+    EXPECT_EQ(text.find('{'), std::string::npos) << text;
+}
+
+// The hold-off of " 014 " lasts five characters with a repeat: the third copy falls within
+// it, the fourth does not.
+TEST(RepeatMatchSignal, AWordSentAgainWithinItsHoldOffPrintsOnce) {
+    const std::string three = "\r\nQRZ DE W1AW TEST\r\nK1ABC 599 014 014 014 K1ABC\r\n";
+    const std::string once = kestrelDecode(transmit(three).audio, repeatMatchOn(false)).text;
+    EXPECT_NE(once.find("014 014 { 014 } 014 K1ABC"), std::string::npos) << once;
+    EXPECT_EQ(count(once, "{"), 1u) << once;
+
+    const std::string four = "\r\nQRZ DE W1AW TEST\r\nK1ABC 599 014 014 014 014 K1ABC\r\n";
+    const std::string twice = kestrelDecode(transmit(four).audio, repeatMatchOn(false)).text;
+    EXPECT_NE(twice.find("014 014 { 014 } 014 014 { 014 } K1ABC"), std::string::npos) << twice;
+}
+
+// Characters keyed as a plain FSK transmitter keys them: a space start element, five data
+// elements (bit 0 first, 1 = mark) and one and a half mark stop elements, phase-continuous.
+void appendKeyed(Audio& audio, int code, int count) {
+    const double amplitude = kSignalRms * std::numbers::sqrt2;
+    double phase = 0.0;
+    auto element = [&](bool mark, std::size_t samples) {
+        const double step = 2.0 * std::numbers::pi * (mark ? 2125.0 : 2295.0) / 12000.0;
+        for (std::size_t i = 0; i < samples; ++i) {
+            audio.samples.push_back(amplitude * std::sin(phase));
+            phase = std::fmod(phase + step, 2.0 * std::numbers::pi);
+        }
+    };
+    for (int n = 0; n < count; ++n) {
+        element(false, kSamplesPerBit);
+        for (int j = 0; j < 5; ++j) element(((code >> j) & 1) != 0, kSamplesPerBit);
+        element(true, kSamplesPerBit * 3 / 2);
+    }
+}
+
+// The blank code (all five elements space), sent again and again, repeats perfectly but
+// spells at most two blanks: fewer than three characters, never printed.
+TEST(RepeatMatchSignal, ARepeatOfBlankCharactersNeverPrints) {
+    Transmission t = transmit("\r\nQRZ DE W1AW TEST\r\n", 45.45, 12000, {}, 1.0, 0.0);
+    appendKeyed(t.audio, 0, 30);
+    t.audio.samples.resize(t.audio.samples.size() + 18000, 0.0);
+
+    const std::string text = kestrelDecode(t.audio, repeatMatchOn(false)).text;
+    EXPECT_NE(text.find("DE W1AW TEST"), std::string::npos) << text;
+    EXPECT_EQ(text.find('{'), std::string::npos) << text;
 }
 
 }  // namespace

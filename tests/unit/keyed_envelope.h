@@ -15,6 +15,8 @@ constexpr int kStop = 99;  // 1.5 stop bits
 constexpr std::string_view kLetters = "~E\nA SIU~DRJNFCKTZLWHYPQOBG~MXV~";
 constexpr std::string_view kFigures = "~3~-~~87~$4',!:(5+)2#6019?&~./;~";
 constexpr int kSpaceCode = 4;
+constexpr int kLineFeedCode = 2;
+constexpr int kCarriageReturnCode = 8;
 constexpr int kFigsCode = 27;
 constexpr int kLtrsCode = 31;
 
@@ -28,6 +30,10 @@ inline std::vector<int> ita2Codes(std::string_view text) {
         if (c == ' ') {
             codes.push_back(kSpaceCode);
             figures = false;
+            continue;
+        }
+        if (c == '\r' || c == '\n') {  // line breaks are sent in either case
+            codes.push_back(c == '\r' ? kCarriageReturnCode : kLineFeedCode);
             continue;
         }
         const auto letter = kLetters.find(c);

@@ -80,8 +80,10 @@ TEST_F(RepeatMatchTest, ACodeNeitherCopyHadPrintsInLowerCase) {
     EXPECT_EQ(printed(), " { K1aBC } ");
 }
 
+// Also when the second copy ends the line: a line break is no difference in the word.
 TEST_F(RepeatMatchTest, IdenticalCopiesPrintOnlyWithSameRejectOff) {
     sendText(" 014 014 ");
+    sendText(" 599 273 273\r\n");
     EXPECT_EQ(printed(), "");
     state.CorrelateStateSame = 0;
     sendText("TEST TEST ");
