@@ -4,6 +4,8 @@
 // lab/measure.h: a lead-in, then the scored message (steady reception).
 //
 //   receive_quality [--channel awgn|moderate|poor|all] [--runs N] [--step DB]
+//                   [--from DB] [--to DB]   (a part of the channel's range)
+#include <algorithm>
 #include <chrono>
 #include <cstdio>
 #include <cstdlib>
@@ -101,6 +103,7 @@ int main(int argc, char** argv) {
     std::string which = "all";
     int runs = 3;
     double step = 1.0;
+    double from = -100.0, to = 100.0;
     for (int k = 1; k + 1 < argc; k += 2) {
         if (!std::strcmp(argv[k], "--channel"))
             which = argv[k + 1];
@@ -108,14 +111,23 @@ int main(int argc, char** argv) {
             runs = std::atoi(argv[k + 1]);
         else if (!std::strcmp(argv[k], "--step"))
             step = std::atof(argv[k + 1]);
+        else if (!std::strcmp(argv[k], "--from"))
+            from = std::atof(argv[k + 1]);
+        else if (!std::strcmp(argv[k], "--to"))
+            to = std::atof(argv[k + 1]);
     }
     const Channel channels[] = {{"White noise", nullptr, -16.0, 10.0},
                                 {"CCIR moderate (1 ms, 0.5 Hz)", &kCcirModerate, -6.0, 15.0},
                                 {"CCIR poor (2 ms, 1 Hz)", &kCcirPoor, -6.0, 15.0}};
     const char* keys[] = {"awgn", "moderate", "poor"};
     const auto start = std::chrono::steady_clock::now();
-    for (int c = 0; c < 3; ++c)
-        if (which == "all" || which == keys[c]) report(channels[c], runs, step);
+    for (int c = 0; c < 3; ++c) {
+        if (which != "all" && which != keys[c]) continue;
+        Channel part = channels[c];
+        part.lowDb = std::max(part.lowDb, from);
+        part.highDb = std::min(part.highDb, to);
+        report(part, runs, step);
+    }
     std::printf("\n(%.0f s)\n",
                 std::chrono::duration<double>(std::chrono::steady_clock::now() - start).count());
     return 0;
