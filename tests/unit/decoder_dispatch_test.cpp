@@ -7,9 +7,7 @@
 #include <numbers>
 #include <string>
 
-#include "fakes/fake_logger_port.h"
-#include "fakes/fake_text_sink_port.h"
-#include "fakes/fake_ui_port.h"
+#include "unit/framing_rig.h"
 #include "unit/keyed_envelope.h"
 
 namespace kestrel {
@@ -31,13 +29,7 @@ void testDesign(double* taps, int n, double, double designRate, double symbolRat
     for (int k = 0; k < n; ++k) taps[k] /= sum;
 }
 
-struct DecodeRig {
-    ModemState state;
-    RecordingLogger logger;
-    RecordingUi ui;
-    FakeTextSinkPort textFile;
-    ReceivedCharEmitter emitter{state, logger};
-    Framing framing{state, emitter, ui, textFile};
+struct DecodeRig : FramingRig {
     DecoderDispatch dispatch{state, framing, &testDesign};
     ToneFilterRings rings;
     int d = 0;

@@ -4,20 +4,12 @@
 
 #include <memory>
 
-#include "fakes/fake_logger_port.h"
-#include "fakes/fake_text_sink_port.h"
-#include "fakes/fake_ui_port.h"
+#include "unit/framing_rig.h"
 
 namespace kestrel {
 namespace {
 
-struct EnvelopeRig {
-    ModemState state;
-    RecordingLogger logger;
-    RecordingUi ui;
-    FakeTextSinkPort textFile;
-    ReceivedCharEmitter emitter{state, logger};
-    Framing framing{state, emitter, ui, textFile};
+struct EnvelopeRig : FramingRig {
     SpreadSmoother smoother{state, framing.snrFigure, nullptr};
     EnvelopeThresholdDecoder decoder{framing, smoother};
     ToneFilterRings rings;

@@ -9,9 +9,7 @@
 #include <string>
 #include <vector>
 
-#include "fakes/fake_logger_port.h"
-#include "fakes/fake_text_sink_port.h"
-#include "fakes/fake_ui_port.h"
+#include "unit/framing_rig.h"
 #include "unit/keyed_envelope.h"
 
 namespace kestrel {
@@ -19,7 +17,7 @@ namespace {
 
 using test::KeyedEnvelope;
 constexpr std::uint32_t kTxmChar = 32771;
-constexpr int kDecided = 1516;  // where the envelope decoder puts the decided sample
+constexpr int kDecided = KeyedFramingRig::kDecided;
 
 struct TraceRecorder : FramingTrace {
     void traceSample(const FramingTraceRow& row) override { rows.push_back(row); }
@@ -45,14 +43,7 @@ struct FeedRecorder : RepeatMatchSink {
 };
 
 // Everything the framing talks to, with the framing itself and a frame to drive it.
-struct Rig {
-    ModemState state;
-    RecordingLogger logger;
-    RecordingUi ui;
-    FakeTextSinkPort textFile;
-    ReceivedCharEmitter emitter{state, logger};
-    Framing framing{state, emitter, ui, textFile};
-    DecoderFrame frame;
+struct Rig : KeyedFramingRig {
     TraceRecorder trace;
     FeedRecorder feeds;
 
@@ -64,33 +55,6 @@ struct Rig {
     }
 
     std::string received() const { return logger.textOf(kTxmChar); }
-
-    // Frames the envelopes as a decoder does: 512-sample blocks, each sample decided at
-    // window index 1516 + j with 1043 newer samples in the window, thresholds 0 and the
-    // decoder's power difference. Outside the envelopes the signal idles on mark.
-    void run(const KeyedEnvelope& e) {
-        auto at = [&](const std::vector<double>& v, int t, double pad) {
-            return t < 0 || t >= e.size() ? pad : v[t];
-        };
-        for (int base = 0; base < e.size(); base += kDecodeBlock) {
-            for (int w = 0; w < kEnvelopeWindow; ++w) {
-                frame.markEnv[w] = at(e.mark, base + w - kDecided, e.on);
-                frame.spaceEnv[w] = at(e.space, base + w - kDecided, e.off);
-            }
-            for (int j = 0; j < kDecodeBlock && base + j < e.size(); ++j) decide(kDecided + j);
-        }
-    }
-
-    void decide(int i) {
-        const double m = frame.markEnv[i];
-        const double s = frame.spaceEnv[i];
-        frame.sampleIndex = i;
-        frame.markExcess = m - frame.tM();
-        frame.spaceExcess = s - frame.tS();
-        frame.powerDiff = m * std::abs(m) - s * std::abs(s);
-        frame.rawSpace = frame.powerDiff < 0.0 ? 1 : 0;
-        framing.frameSample(frame);
-    }
 
     // One sample whose every view (decoder and windows) is steady mark or space.
     void step(bool space) {

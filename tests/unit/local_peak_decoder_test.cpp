@@ -4,9 +4,7 @@
 
 #include <memory>
 
-#include "fakes/fake_logger_port.h"
-#include "fakes/fake_text_sink_port.h"
-#include "fakes/fake_ui_port.h"
+#include "unit/framing_rig.h"
 
 namespace kestrel {
 namespace {
@@ -76,13 +74,7 @@ TEST(LocalPeakThreshold, ForwardGapWalkStopsAt2516) {
 }
 
 // The decoder on steady windows: mark 1.0 and space 0.05 everywhere.
-struct SteadyRig {
-    ModemState state;
-    RecordingLogger logger;
-    RecordingUi ui;
-    FakeTextSinkPort textFile;
-    ReceivedCharEmitter emitter{state, logger};
-    Framing framing{state, emitter, ui, textFile};
+struct SteadyRig : FramingRig {
     LocalPeakDecoder decoder{framing};
     ToneFilterRings rings;
 

@@ -14,6 +14,7 @@
 #include "fakes/fake_logger_port.h"
 #include "fakes/fake_text_sink_port.h"
 #include "fakes/fake_ui_port.h"
+#include "unit/framing_rig.h"
 #include "unit/keyed_envelope.h"
 
 namespace kestrel {
@@ -207,16 +208,8 @@ TEST_F(RepeatMatchTest, AScoreOfExactly057IsARepeatAnd056IsNot) {
 
 // The real framing in front, fed decided samples of a keyed signal the way a decoder
 // feeds them, with mark and space thresholds at half the keyed level.
-struct FramedRig {
-    static constexpr int kDecided = 1516;
-    ModemState state;
-    RecordingLogger logger;
-    RecordingUi ui;
-    FakeTextSinkPort textFile;
-    ReceivedCharEmitter emitter{state, logger};
-    Framing framing{state, emitter, ui, textFile};
+struct FramedRig : KeyedFramingRig {
     RepeatMatch match{state, emitter, textFile, framing.signalPresent};
-    DecoderFrame frame;
 
     FramedRig() {
         state.Contest = 0;
@@ -224,29 +217,6 @@ struct FramedRig {
         framing.repeatMatch = &match;
         frame.markThreshold.fill(0.5);
         frame.spaceThreshold.fill(0.5);
-    }
-
-    void run(const test::KeyedEnvelope& e) {
-        auto at = [&](const std::vector<double>& v, int t, double pad) {
-            return t < 0 || t >= e.size() ? pad : v[t];
-        };
-        for (int base = 0; base < e.size(); base += kDecodeBlock) {
-            for (int w = 0; w < kEnvelopeWindow; ++w) {
-                frame.markEnv[w] = at(e.mark, base + w - kDecided, e.on);
-                frame.spaceEnv[w] = at(e.space, base + w - kDecided, e.off);
-            }
-            for (int j = 0; j < kDecodeBlock && base + j < e.size(); ++j) {
-                const int i = kDecided + j;
-                const double m = frame.markEnv[i];
-                const double s = frame.spaceEnv[i];
-                frame.sampleIndex = i;
-                frame.markExcess = m - frame.tM();
-                frame.spaceExcess = s - frame.tS();
-                frame.powerDiff = m * m - s * s;
-                frame.rawSpace = frame.powerDiff < 0.0 ? 1 : 0;
-                framing.frameSample(frame);
-            }
-        }
     }
 };
 
