@@ -3,8 +3,11 @@
 // moderate and poor fading. Prints Markdown for docs/benchmarks.md. The files are those of
 // lab/measure.h: a lead-in, then the scored message (steady reception).
 //
-//   receive_quality [--channel awgn|moderate|poor|all] [--runs N] [--step DB]
+//   receive_quality [--channel awgn|moderate|poor|squelch|all] [--runs N] [--step DB]
 //                   [--from DB] [--to DB]   (a part of the channel's range)
+//
+// "squelch": the message's error rate with squelch off and on, and what each mode prints
+// on white noise alone, squelch off and on.
 #include <algorithm>
 #include <chrono>
 #include <cstdio>
@@ -97,6 +100,60 @@ void report(const Channel& channel, int runs, double step) {
     std::fflush(stdout);
 }
 
+// Printing characters (not blanks or line breaks) in a text.
+std::size_t printing(const std::string& text) {
+    std::size_t n = 0;
+    for (const char c : text) n += c != ' ' && c != '\r' && c != '\n';
+    return n;
+}
+
+void reportSquelch(int runs) {
+    constexpr DecodeMode kModes[] = {DecodeMode::flutter, DecodeMode::selectiv,
+                                     DecodeMode::spread};
+    std::printf("\n### Squelch: the message, white noise (%d files per point)\n\n", runs);
+    std::printf("| SNR dB | Flutter off | Flutter on | Selectiv off | Selectiv on |"
+                " Spread off | Spread on |\n");
+    std::printf("|---:|---:|---:|---:|---:|---:|---:|\n");
+    for (const double snr : {-9.0, -6.0, -3.0, 0.0, 3.0, 10.0}) {
+        const std::vector<Audio> files = measuringFiles(nullptr, snr, runs);
+        std::printf("| %+.0f |", snr);
+        for (const DecodeMode mode : kModes) {
+            for (const bool squelch : {false, true}) {
+                KestrelSettings settings;
+                settings.baud = kMeasureBaud;
+                settings.mode = mode;
+                settings.squelch = squelch;
+                std::printf(" %.2f%% |", 100 * kestrelErrorRate(files, settings));
+            }
+        }
+        std::printf("\n");
+        std::fflush(stdout);
+    }
+
+    constexpr int kMinutes = 2;
+    std::printf("\n### Squelch: white noise alone (%d minutes, characters per minute)\n\n",
+                kMinutes);
+    std::printf("| | Flutter | Selectiv | Spread |\n|---|---:|---:|---:|\n");
+    Audio noise;
+    noise.samples.assign(static_cast<std::size_t>(kMinutes * 60 * noise.rate), 0.0);
+    addNoise(noise, kMeasureRms * kMeasureRms, 0.0, 4242);
+    noise = limitedToPeak(noise, 32000.0);
+    for (const bool squelch : {false, true}) {
+        std::printf("| squelch %s |", squelch ? "on" : "off");
+        for (const DecodeMode mode : kModes) {
+            KestrelSettings settings;
+            settings.baud = kMeasureBaud;
+            settings.mode = mode;
+            settings.squelch = squelch;
+            std::printf(" %.1f |",
+                        static_cast<double>(printing(kestrelDecode(noise, settings).text)) /
+                            kMinutes);
+        }
+        std::printf("\n");
+    }
+    std::fflush(stdout);
+}
+
 }  // namespace
 
 int main(int argc, char** argv) {
@@ -121,6 +178,7 @@ int main(int argc, char** argv) {
                                 {"CCIR poor (2 ms, 1 Hz)", &kCcirPoor, -6.0, 15.0}};
     const char* keys[] = {"awgn", "moderate", "poor"};
     const auto start = std::chrono::steady_clock::now();
+    if (which == "squelch") reportSquelch(runs);
     for (int c = 0; c < 3; ++c) {
         if (which != "all" && which != keys[c]) continue;
         Channel part = channels[c];

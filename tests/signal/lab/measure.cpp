@@ -51,6 +51,10 @@ double kestrelErrorRate(const std::vector<Audio>& files, DecodeMode mode) {
     KestrelSettings settings;
     settings.baud = kMeasureBaud;
     settings.mode = mode;
+    return kestrelErrorRate(files, settings);
+}
+
+double kestrelErrorRate(const std::vector<Audio>& files, const KestrelSettings& settings) {
     return errorRate(files, [&](const Audio& a) { return kestrelDecode(a, settings).text; });
 }
 

@@ -24,6 +24,7 @@ std::vector<Audio> measuringFiles(const FadingProfile* fading, double snrDb, int
 
 // Character error rate over all the files: errors over scored characters.
 double kestrelErrorRate(const std::vector<Audio>& files, DecodeMode mode);
+double kestrelErrorRate(const std::vector<Audio>& files, const KestrelSettings& settings);
 double minimodemErrorRate(const std::vector<Audio>& files);
 
 }  // namespace kestrel::lab
