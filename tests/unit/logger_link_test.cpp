@@ -35,57 +35,46 @@ Posts concat(std::initializer_list<Posts> parts) {
     return all;
 }
 
-class LoggerLinkTest : public ::testing::Test, protected LinkRig {
-  protected:
-    void setOffsets() {
-        state.markOffset = 11.5;
-        state.spaceOffset = -7.0;
-        state.averageOffset = 2.25;
-    }
-    void expectOffsetsReset() {
-        EXPECT_EQ(state.markOffset, 0.0);
-        EXPECT_EQ(state.spaceOffset, 0.0);
-        EXPECT_EQ(state.averageOffset, 0.0);
-    }
-};
+class LoggerLinkTest : public ::testing::Test, protected LinkRig {};
 
-TEST_F(LoggerLinkTest, MarkToneAcceptedAtBothEndsOfTheRange) {
-    for (const std::int64_t hz : {250, 3000}) {
-        logger.clear();
-        setOffsets();
-        link.handleLoggerCommand(RXM_SETMARK, hz);
-        EXPECT_EQ(state.markFrequency, static_cast<double>(hz));
-        EXPECT_EQ(logger.posts(), (Posts{{TXM_MARK, hz}}));
-        expectOffsetsReset();
+TEST(LoggerLinkTones, TakenInsideTheRangeElseRefusedWithTheCurrentOneReported) {
+    struct Case {
+        std::uint32_t command;
+        std::int64_t hz;
+        double mark, space;  // afterwards
+        LoggerPost reply;
+        const char* message;
+    };
+    const char* markRange = "Kestrel Mark tone must be between 250 and 3000Hz";
+    const char* spaceRange = "Kestrel Space tone must be between 250 and 3000Hz";
+    const Case cases[] = {
+        {RXM_SETMARK, 250, 250.0, 2295.25, {TXM_MARK, 250}, nullptr},
+        {RXM_SETMARK, 3000, 3000.0, 2295.25, {TXM_MARK, 3000}, nullptr},
+        {RXM_SETMARK, 249, 2125.75, 2295.25, {TXM_MARK, 2125}, markRange},
+        {RXM_SETMARK, 3001, 2125.75, 2295.25, {TXM_MARK, 2125}, markRange},
+        {RXM_SETSPACE, 2975, 2125.75, 2975.0, {TXM_SPACE, 2975}, nullptr},
+        {RXM_SETSPACE, 3001, 2125.75, 2295.25, {TXM_SPACE, 2295}, spaceRange},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(testing::Message() << c.command << " " << c.hz);
+        LinkRig rig;
+        rig.state.markFrequency = 2125.75;
+        rig.state.spaceFrequency = 2295.25;
+        rig.state.markOffset = 11.5;
+        rig.state.spaceOffset = -7.0;
+        rig.state.averageOffset = 2.25;
+        rig.link.handleLoggerCommand(c.command, c.hz);
+        EXPECT_EQ(rig.state.markFrequency, c.mark);
+        EXPECT_EQ(rig.state.spaceFrequency, c.space);
+        EXPECT_EQ(rig.logger.posts(), Posts{c.reply});
+        // Whatever the answer, the AFC starts again from the tones.
+        EXPECT_EQ(rig.state.markOffset, 0.0);
+        EXPECT_EQ(rig.state.spaceOffset, 0.0);
+        EXPECT_EQ(rig.state.averageOffset, 0.0);
+        const auto boxes = c.message ? std::vector<UiMessageBox>{errorBox(c.message)}
+                                     : std::vector<UiMessageBox>{};
+        EXPECT_EQ(rig.ui.messageBoxes(), boxes);
     }
-    EXPECT_TRUE(ui.messageBoxes().empty());
-}
-
-TEST_F(LoggerLinkTest, MarkToneOutsideTheRangeIsRefusedAndTheCurrentOneReported) {
-    state.markFrequency = 2125.75;
-    for (const std::int64_t hz : {249, 3001}) {
-        logger.clear();
-        setOffsets();
-        link.handleLoggerCommand(RXM_SETMARK, hz);
-        EXPECT_EQ(state.markFrequency, 2125.75);
-        EXPECT_EQ(logger.posts(), (Posts{{TXM_MARK, 2125}}));
-        expectOffsetsReset();
-    }
-    const auto box = errorBox("Kestrel Mark tone must be between 250 and 3000Hz");
-    EXPECT_EQ(ui.messageBoxes(), (std::vector<UiMessageBox>{box, box}));
-}
-
-TEST_F(LoggerLinkTest, SpaceToneHasItsOwnRangeMessageAndReply) {
-    setOffsets();
-    link.handleLoggerCommand(RXM_SETSPACE, 3001);
-    expectOffsetsReset();
-    link.handleLoggerCommand(RXM_SETSPACE, 2975);
-    EXPECT_EQ(state.spaceFrequency, 2975.0);
-    EXPECT_EQ(state.markFrequency, 2125.0);
-    EXPECT_EQ(logger.posts(), (Posts{{TXM_SPACE, 2295}, {TXM_SPACE, 2975}}));
-    EXPECT_EQ(
-        ui.messageBoxes(),
-        (std::vector<UiMessageBox>{errorBox("Kestrel Space tone must be between 250 and 3000Hz")}));
 }
 
 TEST_F(LoggerLinkTest, BaudRequestIsAnsweredWith4545AndChangesNothing) {
@@ -97,7 +86,8 @@ TEST_F(LoggerLinkTest, BaudRequestIsAnsweredWith4545AndChangesNothing) {
 
 TEST_F(LoggerLinkTest, HamReloadsStoredTonesWithoutRangeCheckAndRestartsOnlyTheAverage) {
     settings.set("Markfrequency", "0100");
-    setOffsets();
+    state.markOffset = 11.5;
+    state.averageOffset = 2.25;
     link.handleLoggerCommand(RXM_SETHAM, 0);
     EXPECT_EQ(state.markFrequency, 100.0);
     EXPECT_EQ(state.spaceFrequency, 2295.0);  // key absent: its default
