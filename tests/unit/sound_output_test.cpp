@@ -32,6 +32,38 @@ class SoundOutputTest : public ::testing::Test {
     SoundRig rig;
 };
 
+// Each generator, as the writer calls it: while receiving a frame is silent and PTT is
+// released again; in a state it does not know it shows its error and leaves the frame.
+TEST(SoundGenerators, ReceivingIsSilentAndAnUnknownStateAnError) {
+    struct Case {
+        int mode, unknownState;
+        UiMessageBox box;
+        bool releasesWhileReceiving;
+    };
+    const Case cases[] = {{0, 6, {"TX AFSK error 105", "Kestrel Error", kMbTopMost}, true},
+                          {1, 9, {"TX DOOK error 95", "Kestrel Error", kMbTopMost}, true},
+                          {2, -1, {"TXpfsk switch default: error", "", kMbTopMost}, false}};
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.mode);
+        SoundRig rig;
+        rig.state.TXmode = c.mode;
+        TxFrame f;
+        f.fill(77);
+        rig.generators.generateFrame(f);
+        EXPECT_TRUE(std::all_of(f.begin(), f.end(), [](auto s) { return s == 0; }));
+        if (c.releasesWhileReceiving) {
+            EXPECT_EQ(rig.ptt.calls(), std::vector<bool>{false});
+            EXPECT_EQ(rig.logger.posts(), (std::vector<LoggerPost>{{TXM_PTTEVENT, 0}}));
+        }
+        rig.state.txState = c.unknownState;
+        f.fill(77);
+        rig.generators.generateFrame(f);
+        EXPECT_TRUE(std::all_of(f.begin(), f.end(), [](auto s) { return s == 77; }));
+        EXPECT_EQ(rig.ui.messageBoxes(), std::vector<UiMessageBox>{c.box});
+        EXPECT_EQ(rig.state.txState, c.unknownState);
+    }
+}
+
 TEST_F(SoundOutputTest, PrimePlaybackQueuesBothPreambleFramesInBufferOrder) {
     rig.state.txState = 1;
     rig.state.TXChannel = 1;
