@@ -96,52 +96,40 @@ TEST_F(LoggerLinkTest, HamReloadsStoredTonesWithoutRangeCheckAndRestartsOnlyTheA
     EXPECT_TRUE(logger.posts().empty());
 }
 
-TEST_F(LoggerLinkTest, SwitchWordAfcOnlyWithAfskTransmit) {
-    state.TXmode = 0;
-    state.SquelchState = 1;
-    state.netOn = 1;
-    state.rxReverse = 1;
-    state.afcOff = 1;
-    link.handleLoggerCommand(RXM_SETSWITCH, 4);
-    EXPECT_EQ(state.afcOff, 0);
-    EXPECT_EQ(state.netOn, 0);
-    EXPECT_EQ(state.SquelchState, 0);
-    EXPECT_EQ(state.rxReverse, 0);
-    EXPECT_EQ(state.switchWord, 4);
-    EXPECT_EQ(settings.value("N1MM_SWITCH"), "4");
-    EXPECT_EQ(settings.value("SquelchState"), "0");
-    EXPECT_EQ(ui.captions(), (std::vector<UiItemText>{{40031, "AFC on"}}));
-    EXPECT_EQ(ui.menuChecks(), (std::vector<UiItemFlag>{{112, false}}));
-    EXPECT_EQ(ui.statusText(2), "Net Off");
-    EXPECT_EQ(logger.posts(), (Posts{{TXM_SWITCH, 4}}));
-}
-
-TEST_F(LoggerLinkTest, SwitchWordNetIsRefusedWithSerialFsk) {
-    state.TXmode = 3;
-    state.SquelchState = 1;
-    state.txToneOffset = 12.0;
-    link.handleLoggerCommand(RXM_SETSWITCH, 8);
-    EXPECT_EQ(state.netOn, 0);
-    EXPECT_EQ(state.txToneOffset, 0.0);
-    EXPECT_EQ(state.afcOff, 1);
-    EXPECT_EQ(state.SquelchState, 0);
-    EXPECT_EQ(settings.value("N1MM_SWITCH"), "0");
-    EXPECT_EQ(ui.captions(), (std::vector<UiItemText>{{40031, "AFC off"}}));
-    EXPECT_EQ(ui.statusText(2), "  FSK");
-    EXPECT_EQ(logger.posts(), (Posts{{TXM_SWITCH, 8}}));
-}
-
-TEST_F(LoggerLinkTest, SwitchWordNetSquelchAndReverseWithDookTransmit) {
-    state.TXmode = 1;
-    link.handleLoggerCommand(RXM_SETSWITCH, 8 + 128 + 256);
-    EXPECT_EQ(state.netOn, 1);
-    EXPECT_EQ(state.SquelchState, 1);
-    EXPECT_EQ(state.rxReverse, 1);
-    EXPECT_EQ(state.afcOff, 1);
-    EXPECT_EQ(settings.value("N1MM_SWITCH"), "392");
-    EXPECT_EQ(settings.value("SquelchState"), "1");
-    EXPECT_EQ(ui.menuChecks(), (std::vector<UiItemFlag>{{112, true}}));
-    EXPECT_EQ(ui.statusText(2), "Net On");
+// AFC is bit 2, Net bit 3, squelch bit 7, reverse bit 8; Net only with the tone modes.
+TEST(LoggerLinkSwitchWord, EachBitSetsItsSwitchAndNetIsRefusedWithSerialFsk) {
+    struct Case {
+        int txMode, before;  // the four switches before, and the Net tone offset non-zero
+        std::int64_t word;
+        int netOn, squelch, reverse, afcOff;
+        const char *stored, *caption, *status;
+    };
+    const Case cases[] = {
+        {0, 1, 4, 0, 0, 0, 0, "4", "AFC on", "Net Off"},                // AFSK
+        {3, 1, 8, 0, 0, 0, 1, "0", "AFC off", "  FSK"},                 // serial FSK
+        {1, 0, 8 + 128 + 256, 1, 1, 1, 1, "392", "AFC off", "Net On"},  // DOOK
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.word);
+        LinkRig rig;
+        ModemState& state = rig.state;
+        state.TXmode = c.txMode;
+        state.SquelchState = state.netOn = state.rxReverse = state.afcOff = c.before;
+        state.txToneOffset = 12.0;
+        rig.link.handleLoggerCommand(RXM_SETSWITCH, c.word);
+        EXPECT_EQ(state.netOn, c.netOn);
+        EXPECT_EQ(state.txToneOffset, c.netOn ? 12.0 : 0.0);
+        EXPECT_EQ(state.SquelchState, c.squelch);
+        EXPECT_EQ(state.rxReverse, c.reverse);
+        EXPECT_EQ(state.afcOff, c.afcOff);
+        EXPECT_EQ(state.switchWord, std::stoi(c.stored));
+        EXPECT_EQ(rig.settings.value("N1MM_SWITCH"), c.stored);
+        EXPECT_EQ(rig.settings.value("SquelchState"), c.squelch ? "1" : "0");
+        EXPECT_EQ(rig.ui.captions(), (std::vector<UiItemText>{{40031, c.caption}}));
+        EXPECT_EQ(rig.ui.menuChecks(), (std::vector<UiItemFlag>{{112, c.squelch == 1}}));
+        EXPECT_EQ(rig.ui.statusText(2), c.status);
+        EXPECT_EQ(rig.logger.posts(), (Posts{{TXM_SWITCH, c.word}}));
+    }
 }
 
 TEST_F(LoggerLinkTest, SwitchWordKeepsForeignBitsStoresSigned32BitAndEchoesAsReceived) {
