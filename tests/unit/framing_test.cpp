@@ -88,7 +88,6 @@ KeyedEnvelope characterWith(std::vector<int> markAtClocks, std::vector<int> spac
     return e;
 }
 
-
 TEST(Framing, RepeatMatchGetsBothChannelsPerBitThenTheCharacter) {
     auto rig = std::make_unique<Rig>();
     KeyedEnvelope e;
