@@ -14,8 +14,7 @@
 namespace kestrel {
 namespace {
 
-
-struct AfcFixture : ::testing::Test {
+struct AfcRig {
     struct Measurement {
         int count;  // afcCount when it was taken (1 on the first space sample)
         bool mark;
@@ -60,6 +59,8 @@ struct AfcFixture : ::testing::Test {
     int d = 5;
 };
 
+struct AfcFixture : ::testing::Test, AfcRig {};
+
 // Runs of decisions, e.g. {{'s', 33}, {'m', 20}}.
 std::string runs(std::initializer_list<std::pair<char, int>> parts) {
     std::string decisions;
@@ -92,8 +93,7 @@ TEST_F(AfcFixture, ReportsTheCorrectedTonesAndTheMeanOffsetAt441) {
     EXPECT_TRUE(ui.statusTexts().empty());
     run("s");
     // The updates at the bit middles set averageOffset to -5.5.
-    const std::vector<LoggerPost> expected = {{kAfcMarkReport, 2130},
-                                                         {kAfcSpaceReport, 2300}};
+    const std::vector<LoggerPost> expected = {{kAfcMarkReport, 2130}, {kAfcSpaceReport, 2300}};
     EXPECT_EQ(logger.posts(), expected);
     ASSERT_EQ(ui.statusTexts().size(), 1u);
     EXPECT_EQ(ui.statusTexts()[0].id, 0);
@@ -117,30 +117,26 @@ TEST_F(AfcFixture, WhileTransmittingReportsButLeavesTheStatusBarAlone) {
     EXPECT_EQ(afc->afcCount, 0);  // the character ends at 441
 }
 
-TEST_F(AfcFixture, NinthMarkSampleInTheStartBitRejectsIt) {
-    // Eight mark samples within the start bit are tolerated.
-    auto taken = run(runs({{'s', 1}, {'m', 8}, {'s', 24}}));
-    EXPECT_EQ(afc->afcCount, 33);
-    EXPECT_EQ(taken.size(), 1u);
-
-    afc = std::make_unique<Afc>(state, logger, ui);
-    run(runs({{'s', 1}, {'m', 8}}));
-    EXPECT_EQ(afc->afcMarkRun, 8);
-    run("m");
-    EXPECT_EQ(afc->afcCount, 0);
-    EXPECT_EQ(afc->afcMarkRun, 0);
-}
-
-TEST_F(AfcFixture, MarkAtTheMiddleOfTheStartBitRejectsIt) {
-    const auto taken = run(runs({{'s', 32}, {'m', 1}}));
-    EXPECT_TRUE(taken.empty());
-    EXPECT_EQ(afc->afcCount, 0);
-    EXPECT_EQ(afc->afcMarkRun, 0);
-}
-
-TEST_F(AfcFixture, MarkSamplesAfterTheStartBitDoNotCountTowardRejection) {
-    run(runs({{'s', 33}, {'m', 20}}));
-    EXPECT_EQ(afc->afcCount, 53);
+TEST(AfcStartBit, NinthMarkSampleOrAMarkAtItsMiddleRejectsIt) {
+    struct Case {
+        std::string decisions;
+        int count, markRun;
+        std::size_t measurements;
+    };
+    const Case cases[] = {
+        {runs({{'s', 1}, {'m', 8}, {'s', 24}}), 33, 0, 1},  // eight mark samples are tolerated
+        {runs({{'s', 1}, {'m', 8}}), 9, 8, 0},
+        {runs({{'s', 1}, {'m', 9}}), 0, 0, 0},
+        {runs({{'s', 32}, {'m', 1}}), 0, 0, 0},
+        {runs({{'s', 33}, {'m', 20}}), 53, 0, 1},  // marks after the start bit do not count
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(testing::Message() << "case " << &c - cases);
+        AfcRig rig;
+        EXPECT_EQ(rig.run(c.decisions).size(), c.measurements);
+        EXPECT_EQ(rig.afc->afcCount, c.count);
+        EXPECT_EQ(rig.afc->afcMarkRun, c.markRun);
+    }
 }
 
 TEST_F(AfcFixture, StepIsScaledByItsSize) {

@@ -66,26 +66,6 @@ TEST_F(AfskTest, TransmissionWalksTheStatesWithPttAndOneReleaseReport) {
     EXPECT_EQ(rig.ptt.calls(), std::vector<bool>{true});
 }
 
-TEST_F(AfskTest, WhileReceivingAFrameIsSilentAndReleasesPttAgain) {
-    std::vector<std::int16_t> f = frame();
-    EXPECT_TRUE(std::all_of(f.begin(), f.end(), [](auto s) { return s == 0; }));
-    EXPECT_EQ(rig.ptt.calls(), std::vector<bool>{false});
-    EXPECT_EQ(rig.logger.posts(), (std::vector<LoggerPost>{{TXM_PTTEVENT, 0}}));
-}
-
-TEST_F(AfskTest, UnknownStateShowsTheErrorAndLeavesTheFrame) {
-    rig.state.txState = 6;
-    TxFrame f;
-    f.fill(77);
-    afsk.generateAfsk(f);
-    EXPECT_TRUE(std::all_of(f.begin(), f.end(), [](auto s) { return s == 77; }));
-    ASSERT_EQ(rig.ui.messageBoxes().size(), 1u);
-    EXPECT_EQ(rig.ui.messageBoxes()[0].text, "TX AFSK error 105");
-    EXPECT_EQ(rig.ui.messageBoxes()[0].caption, "Kestrel Error");
-    EXPECT_EQ(rig.ui.messageBoxes()[0].flags, kMbTopMost);
-    EXPECT_EQ(rig.state.txState, 6);
-}
-
 TEST_F(AfskTest, PreambleFadesInOnSpaceFromZeroThenGlidesToMark) {
     afsk.afskPhase = 1.3;  // wherever the last transmission left it
     rig.state.txState = 1;

@@ -5,49 +5,40 @@
 namespace kestrel {
 namespace {
 
-TEST(CommandLine, LoggerStartGivesBothSwitchesAndTheHandle) {
-    const CommandLine cl = parseCommandLine(L"-r -h1A2B3C");
-    EXPECT_EQ(cl.startSwitchCount, 2);
-    EXPECT_EQ(cl.loggerWindow, 0x1A2B3C);
-}
-
-TEST(CommandLine, LowerCaseDigitsGiveTheSameHandleAndOneSwitch) {
-    const CommandLine cl = parseCommandLine(L"-h1a2b3c");
-    EXPECT_EQ(cl.startSwitchCount, 1);
-    EXPECT_EQ(cl.loggerWindow, 0x1A2B3C);
-}
-
-TEST(CommandLine, HandleEndsAtBlankOrFirstNonHexCharacter) {
-    EXPECT_EQ(parseCommandLine(L"-h -r").loggerWindow, 0);
-    EXPECT_EQ(parseCommandLine(L"-h -r").startSwitchCount, 2);
-    EXPECT_EQ(parseCommandLine(L"-h12G4 -r").loggerWindow, 0x12);
-    EXPECT_EQ(parseCommandLine(L"-hxyz").loggerWindow, 0);
-    EXPECT_EQ(parseCommandLine(L"-h").loggerWindow, 0);
-    EXPECT_EQ(parseCommandLine(L"-h\t5").loggerWindow, 0);
-}
-
-TEST(CommandLine, EmptyOrForeignArgumentsCountNothing) {
-    EXPECT_EQ(parseCommandLine(L"").startSwitchCount, 0);
-    EXPECT_EQ(parseCommandLine(L"-").startSwitchCount, 0);
-    EXPECT_EQ(parseCommandLine(L"-R -H12 /r").startSwitchCount, 0);
-    EXPECT_EQ(parseCommandLine(L"-R -H12").loggerWindow, 0);
-}
-
-TEST(CommandLine, EveryOccurrenceCountsAndTheLastHandleWins) {
-    const CommandLine cl = parseCommandLine(L"-r -r -h10 -h20");
-    EXPECT_EQ(cl.startSwitchCount, 4);
-    EXPECT_EQ(cl.loggerWindow, 0x20);
-    // The scan goes on inside an option's value too.
-    EXPECT_EQ(parseCommandLine(L"-hAB-r").startSwitchCount, 2);
-    EXPECT_EQ(parseCommandLine(L"-hAB-r").loggerWindow, 0xAB);
-}
-
-TEST(CommandLine, OverlongAndOverflowingHandlesStayInRange) {
-    // A 32-bit long conversion saturates; at most 13 digits are collected.
-    EXPECT_EQ(parseCommandLine(L"-h7FFFFFFF").loggerWindow, 0x7FFFFFFF);
-    EXPECT_EQ(parseCommandLine(L"-h80000000").loggerWindow, 0x7FFFFFFF);
-    EXPECT_EQ(parseCommandLine(L"-h0000000000000000000001").loggerWindow, 0);
-    EXPECT_EQ(parseCommandLine(L"-h0000000000001").loggerWindow, 1);
+TEST(CommandLine, SwitchesAreCountedAndTheLastHandleIsTaken) {
+    struct Case {
+        const wchar_t* line;
+        int switches;
+        std::int64_t window;
+    };
+    const Case cases[] = {
+        {L"-r -h1A2B3C", 2, 0x1A2B3C},
+        {L"-h1a2b3c", 1, 0x1A2B3C},
+        // The handle ends at a blank or the first character that is not hexadecimal.
+        {L"-h -r", 2, 0},
+        {L"-h12G4 -r", 2, 0x12},
+        {L"-hxyz", 1, 0},
+        {L"-h", 1, 0},
+        {L"-h\t5", 1, 0},
+        // Empty or foreign arguments count nothing.
+        {L"", 0, 0},
+        {L"-", 0, 0},
+        {L"-R -H12 /r", 0, 0},
+        // Every occurrence counts, also inside an option's value.
+        {L"-r -r -h10 -h20", 4, 0x20},
+        {L"-hAB-r", 2, 0xAB},
+        // A 32-bit long conversion saturates; at most 13 digits are collected.
+        {L"-h7FFFFFFF", 1, 0x7FFFFFFF},
+        {L"-h80000000", 1, 0x7FFFFFFF},
+        {L"-h0000000000000000000001", 1, 0},
+        {L"-h0000000000001", 1, 1},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(testing::Message() << '"' << c.line << '"');
+        const CommandLine cl = parseCommandLine(c.line);
+        EXPECT_EQ(cl.startSwitchCount, c.switches);
+        EXPECT_EQ(cl.loggerWindow, c.window);
+    }
 }
 
 }  // namespace

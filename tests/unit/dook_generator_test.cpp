@@ -133,19 +133,5 @@ TEST_F(DookTest, ClosingFrameFadesBothTonesAndHandsOverToTheReporter) {
     EXPECT_EQ(rig.ptt.calls(), std::vector<bool>{true});
 }
 
-TEST_F(DookTest, WhileReceivingSilenceAndUnknownStatesAnError) {
-    const auto silent = frame();
-    EXPECT_EQ(peak(silent, 0, kTxFrameSamples), 0);
-    EXPECT_EQ(rig.logger.posts(), (std::vector<LoggerPost>{{TXM_PTTEVENT, 0}}));
-    EXPECT_EQ(rig.ptt.calls(), std::vector<bool>{false});
-    rig.state.txState = 9;
-    const auto unchanged = frame();
-    EXPECT_TRUE(std::all_of(unchanged.begin(), unchanged.end(), [](auto s) { return s == 1; }));
-    ASSERT_EQ(rig.ui.messageBoxes().size(), 1u);
-    EXPECT_EQ(rig.ui.messageBoxes()[0].text, "TX DOOK error 95");
-    EXPECT_EQ(rig.ui.messageBoxes()[0].caption, "Kestrel Error");
-    EXPECT_EQ(rig.ui.messageBoxes()[0].flags, kMbTopMost);
-}
-
 }  // namespace
 }  // namespace kestrel

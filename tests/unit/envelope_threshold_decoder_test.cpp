@@ -20,7 +20,7 @@ struct EnvelopeRig : FramingRig {
     }
 };
 
-TEST(EnvelopeThresholdDecoder, HeldPeaksDecayTowardsTheFloor) {
+TEST(EnvelopeThresholdDecoder, HeldPeaksDecayTowardsTheFloorAndSetTheThresholds) {
     auto rig = std::make_unique<EnvelopeRig>();
     rig->rings.markQ.fill(1.0);
     rig->rings.spaceI.fill(0.05);
@@ -30,15 +30,9 @@ TEST(EnvelopeThresholdDecoder, HeldPeaksDecayTowardsTheFloor) {
         EXPECT_DOUBLE_EQ(f.peaks[w], (1.0 * 0.939 + f.markFloor) * 0.5);
         EXPECT_DOUBLE_EQ(f.peaks[3 + w], (0.05 * 0.966 + f.spaceFloor) * 0.5);
     }
-}
-
-TEST(EnvelopeThresholdDecoder, EqualLevelsGiveHalfTheLevelPlusFourTenthsOfTheFloor) {
-    auto rig = std::make_unique<EnvelopeRig>();
-    rig->rings.markQ.fill(1.0);
-    rig->rings.spaceI.fill(0.05);
-    rig->passes(6);
+    // A steady window has no pulses: each level is its held peak, the same in all three,
+    // and equal levels give half the level plus four tenths of the floor.
     const auto& d = rig->decoder;
-    // A steady window has no pulses: each level is its held peak, the same in all three.
     EXPECT_EQ(d.markLevel[0], d.markLevel[2]);
     EXPECT_DOUBLE_EQ(d.frame.markThreshold[0], 0.5 * d.markLevel[0] + 0.4 * d.frame.markFloor);
     EXPECT_DOUBLE_EQ(d.frame.spaceThreshold[0], 0.5 * d.spaceLevel[0] + 0.4 * d.frame.spaceFloor);

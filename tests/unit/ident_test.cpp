@@ -16,102 +16,70 @@ namespace {
 constexpr std::int64_t kParent = 0x200;
 constexpr std::int64_t kGrandparent = 0x300;
 
-class IdentTest : public ::testing::Test, protected LinkRig {
-  protected:
-    IdentTest() {
-        windows.parents[kLoggerWindow] = kParent;
-        windows.parents[kParent] = kGrandparent;
+TEST(IdentThread, TitlesAreReadUntilOneQualifiesOrTheThirtyFirstPoll) {
+    struct Case {
+        std::u16string parent, grandparent;
+        int lateBy;  // parent reads that find no title yet
+        int diNumber;
+        std::vector<std::string> titles;
+        int switchesLocked, polls;
+        bool settled;
+    };
+    const Case cases[] = {
+        {u"DI1 RTTY", u"", 0, 1, {"DI1 XX9XX Kestrel "}, 0, 1, true},
+        {u"DI-2 RTTY", u"", 0, 2, {"DI2 XX9XX Kestrel "}, 0, 1, true},  // the dash is skipped
+        {u"N1MM DI3", u"", 0, 3, {"DI3 XX9XX Kestrel "}, 0, 1, true},   // found inside
+        // A receiver title keeps the dash; positions past the end hold nothing.
+        {u"DI-5 X", u"", 0, 5, {"DI- RX XX9XX Kestrel"}, 1, 1, true},
+        {u"", u"DI7 Main", 0, 7, {"DI7 XX9XX Kestrel "}, 0, 1, true},  // the grandparent's
+        {u"D", u"", 0, 0, {}, 0, 31, false},                           // a lone "D" never qualifies
+        {u"DI1 RTTY", u"", 30, 0, {}, 0, 31, false},  // first seen on the last poll: too late
+        {u"DI1 RTTY", u"", 29, 1, {"DI1 XX9XX Kestrel "}, 0, 30, true},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(testing::Message() << c.diNumber << " late by " << c.lateBy);
+        LinkRig rig;
+        FakeWindowTitles windows;
+        windows.parents = {{LinkRig::kLoggerWindow, kParent}, {kParent, kGrandparent}};
+        windows.titles = {{kParent, c.parent}, {kGrandparent, c.grandparent}};
+        windows.titleLateBy[kParent] = c.lateBy;
+        std::atomic<bool> stop{false};
+        identThread(rig.link, windows, stop);
+        EXPECT_EQ(rig.state.diNumber, c.diNumber);
+        EXPECT_EQ(rig.ui.titles(), c.titles);
+        EXPECT_EQ(rig.state.switchesLocked, c.switchesLocked);
+        std::vector<std::uint32_t> sleeps(c.polls, 53);
+        if (c.settled) sleeps.push_back(503);
+        EXPECT_EQ(rig.clock.sleeps, sleeps);
+        // Without a title the parent is read at every poll; the grandparent's is read by
+        // the scan and once more for the title.
+        if (!c.settled) {
+            EXPECT_EQ(windows.reads[kParent], 31);
+        }
+        if (c.parent.empty()) {
+            EXPECT_EQ(windows.reads[kGrandparent], 2);
+        }
     }
-    void run() { identThread(link, windows, stop); }
-    std::vector<std::uint32_t> polls(int n, bool settled) {
-        std::vector<std::uint32_t> sleeps(n, 53);
-        if (settled) sleeps.push_back(503);
-        return sleeps;
-    }
+}
 
+TEST(IdentThread, ReceiverMarkLocksTheSwitchesAndForcesAfcOn) {
+    LinkRig rig;
     FakeWindowTitles windows;
-    std::atomic<bool> stop{false};
-};
-
-TEST_F(IdentTest, InterfaceNumberAfterDiGivesTheSecondTitleEndingInABlank) {
-    windows.titles[kParent] = u"DI1 RTTY";
-    run();
-    EXPECT_EQ(state.diNumber, 1);
-    EXPECT_EQ(ui.titles(), (std::vector<std::string>{"DI1 XX9XX Kestrel "}));
-    EXPECT_EQ(state.switchesLocked, 0);
-    EXPECT_EQ(clock.sleeps, polls(1, true));
-}
-
-TEST_F(IdentTest, DashBeforeTheNumberIsSkipped) {
-    windows.titles[kParent] = u"DI-2 RTTY";
-    run();
-    EXPECT_EQ(state.diNumber, 2);
-    EXPECT_EQ(ui.titles(), (std::vector<std::string>{"DI2 XX9XX Kestrel "}));
-}
-
-TEST_F(IdentTest, MarkerFoundInsideTheTitle) {
-    windows.titles[kParent] = u"N1MM DI3";
-    run();
-    EXPECT_EQ(state.diNumber, 3);
-    EXPECT_EQ(ui.titles(), (std::vector<std::string>{"DI3 XX9XX Kestrel "}));
-}
-
-TEST_F(IdentTest, ReceiverMarkLocksTheSwitchesAndForcesAfcOn) {
+    windows.parents[LinkRig::kLoggerWindow] = kParent;
     windows.titles[kParent] = u"DI4  X12345678\u00e9";  // "X" at 5, "é" at 14
-    state.afcOff = 1;
-    run();
-    EXPECT_EQ(state.diNumber, 4);
-    EXPECT_EQ(ui.titles(), (std::vector<std::string>{"DI4 RX\xC3\xA9 XX9XX Kestrel"}));
-    EXPECT_EQ(state.switchesLocked, 1);
-    EXPECT_EQ(state.afcOff, 0);
-    EXPECT_EQ(ui.captions(), (std::vector<UiItemText>{{40031, "AFC on"}}));
-    EXPECT_EQ(ui.menuEnables(), (std::vector<UiItemFlag>{{116, false}}));
+    rig.state.afcOff = 1;
+    std::atomic<bool> stop{false};
+    identThread(rig.link, windows, stop);
+    EXPECT_EQ(rig.state.diNumber, 4);
+    EXPECT_EQ(rig.ui.titles(), (std::vector<std::string>{"DI4 RX\xC3\xA9 XX9XX Kestrel"}));
+    EXPECT_EQ(rig.state.switchesLocked, 1);
+    EXPECT_EQ(rig.state.afcOff, 0);
+    EXPECT_EQ(rig.ui.captions(), (std::vector<UiItemText>{{40031, "AFC on"}}));
+    EXPECT_EQ(rig.ui.menuEnables(), (std::vector<UiItemFlag>{{116, false}}));
 
-    link.handleLoggerCommand(RXM_SETSWITCH, 0);
-    EXPECT_TRUE(logger.posts().empty());
-    EXPECT_EQ(state.afcOff, 0);
-}
-
-TEST_F(IdentTest, ReceiverTitleKeepsTheDashAndPositionsPastTheEndHoldNothing) {
-    windows.titles[kParent] = u"DI-5 X";
-    run();
-    EXPECT_EQ(state.diNumber, 5);
-    EXPECT_EQ(ui.titles(), (std::vector<std::string>{"DI- RX XX9XX Kestrel"}));
-    EXPECT_EQ(state.switchesLocked, 1);
-}
-
-TEST_F(IdentTest, EmptyParentTitleIsSkippedForTheGrandparent) {
-    windows.titles[kParent] = u"";
-    windows.titles[kGrandparent] = u"DI7 Main";
-    run();
-    EXPECT_EQ(state.diNumber, 7);
-    EXPECT_EQ(ui.titles(), (std::vector<std::string>{"DI7 XX9XX Kestrel "}));
-    EXPECT_EQ(windows.reads[kGrandparent], 2);  // the scan and the final read
-}
-
-TEST_F(IdentTest, NoQualifyingTitleGivesUpAfter31PollsChangingNothing) {
-    windows.titles[kParent] = u"D";  // a lone "D" never qualifies
-    run();
-    EXPECT_EQ(clock.sleeps, polls(31, false));
-    EXPECT_TRUE(ui.titles().empty());
-    EXPECT_EQ(state.diNumber, 0);
-    EXPECT_EQ(windows.reads[kParent], 31);
-}
-
-TEST_F(IdentTest, TitleFirstSeenOnTheLastPollIsTooLate) {
-    windows.titles[kParent] = u"DI1 RTTY";
-    windows.titleLateBy[kParent] = 30;
-    run();
-    EXPECT_EQ(clock.sleeps, polls(31, false));
-    EXPECT_TRUE(ui.titles().empty());
-}
-
-TEST_F(IdentTest, TitleFirstSeenOnPoll30IsTaken) {
-    windows.titles[kParent] = u"DI1 RTTY";
-    windows.titleLateBy[kParent] = 29;
-    run();
-    EXPECT_EQ(clock.sleeps, polls(30, true));
-    EXPECT_EQ(ui.titles(), (std::vector<std::string>{"DI1 XX9XX Kestrel "}));
+    rig.link.handleLoggerCommand(RXM_SETSWITCH, 0);
+    EXPECT_TRUE(rig.logger.posts().empty());
+    EXPECT_EQ(rig.state.afcOff, 0);
 }
 
 TEST(IdentTitle, QualifyingAndMarkerScansAreComplements) {

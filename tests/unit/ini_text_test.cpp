@@ -67,38 +67,30 @@ TEST(SettingsIniText, ReplacingAValueChangesOnlyThatValue) {
     EXPECT_EQ(text.bytes(), expected);
 }
 
-TEST(SettingsIniText, NewKeyGoesAfterTheLastKeyOfTheSectionInTheFilesLineEnds) {
-    IniText text(
-        "[Kestrel Modem]\n"
-        "Contest=1\n"
-        "\n"
-        "; the next section\n"
-        "[Other]\n"
-        "A=1\n");
-    ASSERT_TRUE(text.setValue(kSection, "Topmost", "1"));
-    EXPECT_EQ(text.bytes(),
-              "[Kestrel Modem]\n"
-              "Contest=1\n"
-              "Topmost=1\n"
-              "\n"
-              "; the next section\n"
-              "[Other]\n"
-              "A=1\n");
-
-    IniText headerOnly("[Kestrel Modem]");
-    ASSERT_TRUE(headerOnly.setValue(kSection, "PTT", "2"));
-    EXPECT_EQ(headerOnly.bytes(), "[Kestrel Modem]\r\nPTT=2\r\n");
-}
-
-TEST(SettingsIniText, MissingSectionIsAppendedAndANewFileUsesCrLf) {
-    IniText other("[Other]\rA=1");
-    ASSERT_TRUE(other.setValue(kSection, "PTT", "1"));
-    EXPECT_EQ(other.bytes(), "[Other]\rA=1\r[Kestrel Modem]\rPTT=1\r");
-
-    IniText fresh;
-    ASSERT_TRUE(fresh.setValue(kSection, "Markfrequency", "2125"));
-    ASSERT_TRUE(fresh.setValue(kSection, "Spacefrequency", "2295"));
-    EXPECT_EQ(fresh.bytes(), "[Kestrel Modem]\r\nMarkfrequency=2125\r\nSpacefrequency=2295\r\n");
+// A new key goes after the last key of its section, a missing section at the end; both
+// in the file's own line ends, and a file without any in CRLF.
+TEST(SettingsIniText, NewKeysAndSectionsAreAddedInTheFilesLineEnds) {
+    struct Case {
+        std::string before;
+        std::vector<std::pair<std::string, std::string>> set;
+        std::string after;
+    };
+    const Case cases[] = {
+        {"[Kestrel Modem]\nContest=1\n\n; the next section\n[Other]\nA=1\n",
+         {{"Topmost", "1"}},
+         "[Kestrel Modem]\nContest=1\nTopmost=1\n\n; the next section\n[Other]\nA=1\n"},
+        {"[Kestrel Modem]", {{"PTT", "2"}}, "[Kestrel Modem]\r\nPTT=2\r\n"},
+        {"[Other]\rA=1", {{"PTT", "1"}}, "[Other]\rA=1\r[Kestrel Modem]\rPTT=1\r"},
+        {"",
+         {{"Markfrequency", "2125"}, {"Spacefrequency", "2295"}},
+         "[Kestrel Modem]\r\nMarkfrequency=2125\r\nSpacefrequency=2295\r\n"},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.before);
+        IniText text(c.before);
+        for (const auto& [key, value] : c.set) ASSERT_TRUE(text.setValue(kSection, key, value));
+        EXPECT_EQ(text.bytes(), c.after);
+    }
 }
 
 TEST(SettingsIniText, AValueCannotAddLinesAndBadNamesAreRefused) {

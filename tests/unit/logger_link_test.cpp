@@ -35,57 +35,46 @@ Posts concat(std::initializer_list<Posts> parts) {
     return all;
 }
 
-class LoggerLinkTest : public ::testing::Test, protected LinkRig {
-  protected:
-    void setOffsets() {
-        state.markOffset = 11.5;
-        state.spaceOffset = -7.0;
-        state.averageOffset = 2.25;
-    }
-    void expectOffsetsReset() {
-        EXPECT_EQ(state.markOffset, 0.0);
-        EXPECT_EQ(state.spaceOffset, 0.0);
-        EXPECT_EQ(state.averageOffset, 0.0);
-    }
-};
+class LoggerLinkTest : public ::testing::Test, protected LinkRig {};
 
-TEST_F(LoggerLinkTest, MarkToneAcceptedAtBothEndsOfTheRange) {
-    for (const std::int64_t hz : {250, 3000}) {
-        logger.clear();
-        setOffsets();
-        link.handleLoggerCommand(RXM_SETMARK, hz);
-        EXPECT_EQ(state.markFrequency, static_cast<double>(hz));
-        EXPECT_EQ(logger.posts(), (Posts{{TXM_MARK, hz}}));
-        expectOffsetsReset();
+TEST(LoggerLinkTones, TakenInsideTheRangeElseRefusedWithTheCurrentOneReported) {
+    struct Case {
+        std::uint32_t command;
+        std::int64_t hz;
+        double mark, space;  // afterwards
+        LoggerPost reply;
+        const char* message;
+    };
+    const char* markRange = "Kestrel Mark tone must be between 250 and 3000Hz";
+    const char* spaceRange = "Kestrel Space tone must be between 250 and 3000Hz";
+    const Case cases[] = {
+        {RXM_SETMARK, 250, 250.0, 2295.25, {TXM_MARK, 250}, nullptr},
+        {RXM_SETMARK, 3000, 3000.0, 2295.25, {TXM_MARK, 3000}, nullptr},
+        {RXM_SETMARK, 249, 2125.75, 2295.25, {TXM_MARK, 2125}, markRange},
+        {RXM_SETMARK, 3001, 2125.75, 2295.25, {TXM_MARK, 2125}, markRange},
+        {RXM_SETSPACE, 2975, 2125.75, 2975.0, {TXM_SPACE, 2975}, nullptr},
+        {RXM_SETSPACE, 3001, 2125.75, 2295.25, {TXM_SPACE, 2295}, spaceRange},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(testing::Message() << c.command << " " << c.hz);
+        LinkRig rig;
+        rig.state.markFrequency = 2125.75;
+        rig.state.spaceFrequency = 2295.25;
+        rig.state.markOffset = 11.5;
+        rig.state.spaceOffset = -7.0;
+        rig.state.averageOffset = 2.25;
+        rig.link.handleLoggerCommand(c.command, c.hz);
+        EXPECT_EQ(rig.state.markFrequency, c.mark);
+        EXPECT_EQ(rig.state.spaceFrequency, c.space);
+        EXPECT_EQ(rig.logger.posts(), Posts{c.reply});
+        // Whatever the answer, the AFC starts again from the tones.
+        EXPECT_EQ(rig.state.markOffset, 0.0);
+        EXPECT_EQ(rig.state.spaceOffset, 0.0);
+        EXPECT_EQ(rig.state.averageOffset, 0.0);
+        const auto boxes = c.message ? std::vector<UiMessageBox>{errorBox(c.message)}
+                                     : std::vector<UiMessageBox>{};
+        EXPECT_EQ(rig.ui.messageBoxes(), boxes);
     }
-    EXPECT_TRUE(ui.messageBoxes().empty());
-}
-
-TEST_F(LoggerLinkTest, MarkToneOutsideTheRangeIsRefusedAndTheCurrentOneReported) {
-    state.markFrequency = 2125.75;
-    for (const std::int64_t hz : {249, 3001}) {
-        logger.clear();
-        setOffsets();
-        link.handleLoggerCommand(RXM_SETMARK, hz);
-        EXPECT_EQ(state.markFrequency, 2125.75);
-        EXPECT_EQ(logger.posts(), (Posts{{TXM_MARK, 2125}}));
-        expectOffsetsReset();
-    }
-    const auto box = errorBox("Kestrel Mark tone must be between 250 and 3000Hz");
-    EXPECT_EQ(ui.messageBoxes(), (std::vector<UiMessageBox>{box, box}));
-}
-
-TEST_F(LoggerLinkTest, SpaceToneHasItsOwnRangeMessageAndReply) {
-    setOffsets();
-    link.handleLoggerCommand(RXM_SETSPACE, 3001);
-    expectOffsetsReset();
-    link.handleLoggerCommand(RXM_SETSPACE, 2975);
-    EXPECT_EQ(state.spaceFrequency, 2975.0);
-    EXPECT_EQ(state.markFrequency, 2125.0);
-    EXPECT_EQ(logger.posts(), (Posts{{TXM_SPACE, 2295}, {TXM_SPACE, 2975}}));
-    EXPECT_EQ(
-        ui.messageBoxes(),
-        (std::vector<UiMessageBox>{errorBox("Kestrel Space tone must be between 250 and 3000Hz")}));
 }
 
 TEST_F(LoggerLinkTest, BaudRequestIsAnsweredWith4545AndChangesNothing) {
@@ -97,7 +86,8 @@ TEST_F(LoggerLinkTest, BaudRequestIsAnsweredWith4545AndChangesNothing) {
 
 TEST_F(LoggerLinkTest, HamReloadsStoredTonesWithoutRangeCheckAndRestartsOnlyTheAverage) {
     settings.set("Markfrequency", "0100");
-    setOffsets();
+    state.markOffset = 11.5;
+    state.averageOffset = 2.25;
     link.handleLoggerCommand(RXM_SETHAM, 0);
     EXPECT_EQ(state.markFrequency, 100.0);
     EXPECT_EQ(state.spaceFrequency, 2295.0);  // key absent: its default
@@ -106,52 +96,40 @@ TEST_F(LoggerLinkTest, HamReloadsStoredTonesWithoutRangeCheckAndRestartsOnlyTheA
     EXPECT_TRUE(logger.posts().empty());
 }
 
-TEST_F(LoggerLinkTest, SwitchWordAfcOnlyWithAfskTransmit) {
-    state.TXmode = 0;
-    state.SquelchState = 1;
-    state.netOn = 1;
-    state.rxReverse = 1;
-    state.afcOff = 1;
-    link.handleLoggerCommand(RXM_SETSWITCH, 4);
-    EXPECT_EQ(state.afcOff, 0);
-    EXPECT_EQ(state.netOn, 0);
-    EXPECT_EQ(state.SquelchState, 0);
-    EXPECT_EQ(state.rxReverse, 0);
-    EXPECT_EQ(state.switchWord, 4);
-    EXPECT_EQ(settings.value("N1MM_SWITCH"), "4");
-    EXPECT_EQ(settings.value("SquelchState"), "0");
-    EXPECT_EQ(ui.captions(), (std::vector<UiItemText>{{40031, "AFC on"}}));
-    EXPECT_EQ(ui.menuChecks(), (std::vector<UiItemFlag>{{112, false}}));
-    EXPECT_EQ(ui.statusText(2), "Net Off");
-    EXPECT_EQ(logger.posts(), (Posts{{TXM_SWITCH, 4}}));
-}
-
-TEST_F(LoggerLinkTest, SwitchWordNetIsRefusedWithSerialFsk) {
-    state.TXmode = 3;
-    state.SquelchState = 1;
-    state.txToneOffset = 12.0;
-    link.handleLoggerCommand(RXM_SETSWITCH, 8);
-    EXPECT_EQ(state.netOn, 0);
-    EXPECT_EQ(state.txToneOffset, 0.0);
-    EXPECT_EQ(state.afcOff, 1);
-    EXPECT_EQ(state.SquelchState, 0);
-    EXPECT_EQ(settings.value("N1MM_SWITCH"), "0");
-    EXPECT_EQ(ui.captions(), (std::vector<UiItemText>{{40031, "AFC off"}}));
-    EXPECT_EQ(ui.statusText(2), "  FSK");
-    EXPECT_EQ(logger.posts(), (Posts{{TXM_SWITCH, 8}}));
-}
-
-TEST_F(LoggerLinkTest, SwitchWordNetSquelchAndReverseWithDookTransmit) {
-    state.TXmode = 1;
-    link.handleLoggerCommand(RXM_SETSWITCH, 8 + 128 + 256);
-    EXPECT_EQ(state.netOn, 1);
-    EXPECT_EQ(state.SquelchState, 1);
-    EXPECT_EQ(state.rxReverse, 1);
-    EXPECT_EQ(state.afcOff, 1);
-    EXPECT_EQ(settings.value("N1MM_SWITCH"), "392");
-    EXPECT_EQ(settings.value("SquelchState"), "1");
-    EXPECT_EQ(ui.menuChecks(), (std::vector<UiItemFlag>{{112, true}}));
-    EXPECT_EQ(ui.statusText(2), "Net On");
+// AFC is bit 2, Net bit 3, squelch bit 7, reverse bit 8; Net only with the tone modes.
+TEST(LoggerLinkSwitchWord, EachBitSetsItsSwitchAndNetIsRefusedWithSerialFsk) {
+    struct Case {
+        int txMode, before;  // the four switches before, and the Net tone offset non-zero
+        std::int64_t word;
+        int netOn, squelch, reverse, afcOff;
+        const char *stored, *caption, *status;
+    };
+    const Case cases[] = {
+        {0, 1, 4, 0, 0, 0, 0, "4", "AFC on", "Net Off"},                // AFSK
+        {3, 1, 8, 0, 0, 0, 1, "0", "AFC off", "  FSK"},                 // serial FSK
+        {1, 0, 8 + 128 + 256, 1, 1, 1, 1, "392", "AFC off", "Net On"},  // DOOK
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.word);
+        LinkRig rig;
+        ModemState& state = rig.state;
+        state.TXmode = c.txMode;
+        state.SquelchState = state.netOn = state.rxReverse = state.afcOff = c.before;
+        state.txToneOffset = 12.0;
+        rig.link.handleLoggerCommand(RXM_SETSWITCH, c.word);
+        EXPECT_EQ(state.netOn, c.netOn);
+        EXPECT_EQ(state.txToneOffset, c.netOn ? 12.0 : 0.0);
+        EXPECT_EQ(state.SquelchState, c.squelch);
+        EXPECT_EQ(state.rxReverse, c.reverse);
+        EXPECT_EQ(state.afcOff, c.afcOff);
+        EXPECT_EQ(state.switchWord, std::stoi(c.stored));
+        EXPECT_EQ(rig.settings.value("N1MM_SWITCH"), c.stored);
+        EXPECT_EQ(rig.settings.value("SquelchState"), c.squelch ? "1" : "0");
+        EXPECT_EQ(rig.ui.captions(), (std::vector<UiItemText>{{40031, c.caption}}));
+        EXPECT_EQ(rig.ui.menuChecks(), (std::vector<UiItemFlag>{{112, c.squelch == 1}}));
+        EXPECT_EQ(rig.ui.statusText(2), c.status);
+        EXPECT_EQ(rig.logger.posts(), (Posts{{TXM_SWITCH, c.word}}));
+    }
 }
 
 TEST_F(LoggerLinkTest, SwitchWordKeepsForeignBitsStoresSigned32BitAndEchoesAsReceived) {

@@ -91,15 +91,5 @@ TEST_F(PfskTest, ClosingFrameIsSilentAndStartsTheReleaseReport) {
     EXPECT_EQ(rig.ptt.calls(), std::vector<bool>{false});
 }
 
-TEST_F(PfskTest, UnknownStateShowsTheErrorAndLeavesTheFrame) {
-    rig.state.txState = -1;
-    const auto f = frame();
-    EXPECT_TRUE(std::all_of(f.begin(), f.end(), [](auto s) { return s == 1; }));
-    ASSERT_EQ(rig.ui.messageBoxes().size(), 1u);
-    EXPECT_EQ(rig.ui.messageBoxes()[0].text, "TXpfsk switch default: error");
-    EXPECT_EQ(rig.ui.messageBoxes()[0].caption, "");
-    EXPECT_EQ(rig.ui.messageBoxes()[0].flags, kMbTopMost);
-}
-
 }  // namespace
 }  // namespace kestrel

@@ -19,14 +19,11 @@ double singlePulse(int length, double midFactor) {
     return measurePulseLevel(*env, 3, 1.0, kLong, midFactor);
 }
 
-TEST(MeasurePulseLevel, PulseLengthRulesWithoutMidFactor) {
+TEST(MeasurePulseLevel, PulseLengthRulesWithoutAndWithMidFactor) {
     EXPECT_EQ(singlePulse(36, 0.0), 0.0);  // merged into the zeros that follow
     EXPECT_EQ(singlePulse(37, 0.0), 1.0);
     EXPECT_EQ(singlePulse(96, 0.0), 1.0);
     EXPECT_EQ(singlePulse(97, 0.0), kLong);
-}
-
-TEST(MeasurePulseLevel, PulseLengthRulesWithMidFactor) {
     EXPECT_EQ(singlePulse(36, kMid), 0.0);
     EXPECT_EQ(singlePulse(37, kMid), 1.0);
     EXPECT_EQ(singlePulse(84, kMid), 1.0);

@@ -25,13 +25,6 @@ struct ReceivedCharEmitterTest : ::testing::Test {
     }
 };
 
-TEST_F(ReceivedCharEmitterTest, PostsEachCharacterAsTxmChar) {
-    emitter.emitReceivedChar(u'K');
-    ASSERT_EQ(logger.posts().size(), 1u);
-    EXPECT_EQ(logger.posts()[0].code, 32771u);
-    EXPECT_EQ(logger.posts()[0].value, 'K');
-}
-
 TEST_F(ReceivedCharEmitterTest, DoubledSpacesAndNewlinesArriveOnce) {
     EXPECT_EQ(emit("A  B\n\n\nC \n \n"), "A B\nC \n \n");
 }

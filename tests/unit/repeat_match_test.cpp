@@ -245,39 +245,39 @@ TEST(RepeatMatchBehindFraming, AnExchangeWithOneCharacterLostPrintsCorrected) {
     EXPECT_EQ(rig->logger.textOf(kTxmChar), " K1MBC K1ABC { K1ABC } ");
 }
 
-TEST(RepeatShifts, AnLtrsBeforeADigitBecomesFigsWhenThereAreTwoTooMany) {
-    std::vector<std::uint8_t> codes{4, 31, 3, 31, 16, 24, 4};
-    repairShifts(codes);
-    EXPECT_EQ(codes, (std::vector<std::uint8_t>{4, 31, 3, 27, 16, 24, 4}));
-}
-
-TEST(RepeatShifts, TheSecondFigsBecomesLtrsWhenThereAreTwoTooMany) {
-    std::vector<std::uint8_t> codes{4, 27, 16, 27, 3, 4};
-    repairShifts(codes);
-    EXPECT_EQ(codes, (std::vector<std::uint8_t>{4, 27, 16, 31, 3, 4}));
-}
-
-TEST(RepeatShifts, OneLtrsTooManyMendsAFigsHitByOneBit) {
-    for (std::uint8_t nearFigs : {11, 19, 25, 26}) {
-        std::vector<std::uint8_t> codes{4, nearFigs, 16, 31, 3, 4};
+// Shift codes the corrected copy has too many of are mended where they are most likely
+// damaged: an LTRS before a digit, a second FIGS, or a shift hit by one bit.
+TEST(RepeatShifts, SurplusShiftsAreMendedWhereTheyAreMostLikelyDamaged) {
+    struct Case {
+        std::vector<std::uint8_t> codes;
+        std::size_t at;
+        std::uint8_t mended;
+    };
+    const Case cases[] = {
+        {{4, 31, 3, 31, 16, 24, 4}, 3, 27},  // two LTRS too many: the one before a digit
+        {{4, 27, 16, 27, 3, 4}, 3, 31},      // two FIGS too many: the second
+        // One LTRS too many mends a FIGS hit by one bit, and nothing else.
+        {{4, 11, 16, 31, 3, 4}, 1, 27},
+        {{4, 19, 16, 31, 3, 4}, 1, 27},
+        {{4, 25, 16, 31, 3, 4}, 1, 27},
+        {{4, 26, 16, 31, 3, 4}, 1, 27},
+        {{4, 3, 16, 31, 3, 4}, 1, 3},
+        // One FIGS too many mends an LTRS hit by one bit, unless a space ends the word.
+        {{4, 27, 16, 15, 3, 3}, 3, 31},
+        {{4, 27, 16, 23, 3, 3}, 3, 31},
+        {{4, 27, 16, 27, 3, 3, 31}, 3, 31},  // the LTRS at the end keeps one FIGS too many
+        {{4, 27, 16, 29, 3, 3}, 3, 31},
+        {{4, 27, 16, 30, 3, 3}, 3, 31},
+        {{4, 27, 16, 30, 3, 4}, 3, 30},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(testing::Message() << "case " << &c - cases);
+        std::vector<std::uint8_t> codes = c.codes;
+        std::vector<std::uint8_t> expected = c.codes;  // the rest stays as it was
+        expected[c.at] = c.mended;
         repairShifts(codes);
-        EXPECT_EQ(codes[1], 27) << int(nearFigs);
+        EXPECT_EQ(codes, expected);
     }
-    std::vector<std::uint8_t> other{4, 3, 16, 31, 3, 4};
-    repairShifts(other);
-    EXPECT_EQ(other[1], 3);
-}
-
-TEST(RepeatShifts, OneFigsTooManyMendsAnLtrsHitByOneBitUnlessASpaceEnds) {
-    for (std::uint8_t nearLtrs : {15, 23, 27, 29, 30}) {
-        std::vector<std::uint8_t> codes{4, 27, 16, nearLtrs, 3, 3};
-        if (nearLtrs == 27) codes.push_back(31);  // so that d is still -1
-        repairShifts(codes);
-        EXPECT_EQ(codes[3], 31) << int(nearLtrs);
-    }
-    std::vector<std::uint8_t> endsInSpace{4, 27, 16, 30, 3, 4};
-    repairShifts(endsInSpace);
-    EXPECT_EQ(endsInSpace[3], 30);
 }
 
 }  // namespace

@@ -80,25 +80,23 @@ TEST_F(SettingsLoad, TonesOutside250To2999HzFallBackToTheStandardPair) {
 }
 
 TEST_F(SettingsLoad, ModesAreCheckedAsUnsignedAndTheSpectrumWidthClamped) {
-    load("TXmode=-1\r\nDecodemode=-1\r\nFFTDisplay=-5\r\nAFC_ON_OFF=-1\r\n");
-    EXPECT_EQ(state.TXmode, 1);
-    EXPECT_EQ(state.Decodemode, 1);
-    EXPECT_EQ(state.FFTDisplay, 115);
-    EXPECT_EQ(state.afcOff, 0);
-    load("TXmode=5\r\nDecodemode=3\r\nFFTDisplay=900\r\nAFC_ON_OFF=2\r\n");
-    EXPECT_EQ(state.TXmode, 1);
-    EXPECT_EQ(state.Decodemode, 1);
-    EXPECT_EQ(state.FFTDisplay, 731);
-    EXPECT_EQ(state.afcOff, 0);
-    load("TXmode=4\r\nDecodemode=2\r\nFFTDisplay=731\r\nAFC_ON_OFF=1\r\n");
-    EXPECT_EQ(state.TXmode, 4);
-    EXPECT_EQ(state.Decodemode, 2);
-    EXPECT_EQ(state.FFTDisplay, 731);
-    EXPECT_EQ(state.afcOff, 1);
-    load("TXmode=0\r\nDecodemode=0\r\nFFTDisplay=114\r\n");
-    EXPECT_EQ(state.TXmode, 0);
-    EXPECT_EQ(state.Decodemode, 0);
-    EXPECT_EQ(state.FFTDisplay, 115);
+    struct Case {
+        std::string txMode, decodeMode, fftDisplay, afcOff;  // as stored
+        int txModeRead, decodeModeRead, fftDisplayRead, afcOffRead;
+    };
+    const Case cases[] = {{"-1", "-1", "-5", "-1", 1, 1, 115, 0},
+                          {"5", "3", "900", "2", 1, 1, 731, 0},
+                          {"4", "2", "731", "1", 4, 2, 731, 1},
+                          {"0", "0", "114", "0", 0, 0, 115, 0}};
+    for (const Case& c : cases) {
+        SCOPED_TRACE("TXmode=" + c.txMode);
+        load("TXmode=" + c.txMode + "\r\nDecodemode=" + c.decodeMode +
+             "\r\nFFTDisplay=" + c.fftDisplay + "\r\nAFC_ON_OFF=" + c.afcOff + "\r\n");
+        EXPECT_EQ(state.TXmode, c.txModeRead);
+        EXPECT_EQ(state.Decodemode, c.decodeModeRead);
+        EXPECT_EQ(state.FFTDisplay, c.fftDisplayRead);
+        EXPECT_EQ(state.afcOff, c.afcOffRead);
+    }
 }
 
 TEST_F(SettingsLoad, FlagsKeepOnlyTheirLowestBit) {

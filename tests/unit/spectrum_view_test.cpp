@@ -104,7 +104,7 @@ TEST_F(SpectrumClicks, ZoneEdgesAreOutside) {
     EXPECT_EQ(click(47).action, SpectrumClick::restoreMode);
 }
 
-TEST_F(SpectrumClicks, ClickOutsideStartsOnePause) {
+TEST_F(SpectrumClicks, ClickOutsideStartsOnePauseButNotWhileAWavFilePlays) {
     auto r = click(5);
     EXPECT_EQ(r.action, SpectrumClick::startPause);
     EXPECT_TRUE(r.modeButtonText.empty());
@@ -112,12 +112,9 @@ TEST_F(SpectrumClicks, ClickOutsideStartsOnePause) {
     EXPECT_EQ(click(100).action, SpectrumClick::none);  // one is already running
     spectrumRightClick(state);
     EXPECT_EQ(state.pauseState, 0);
-}
 
-TEST_F(SpectrumClicks, NoPauseWhileAWavFilePlays) {
-    state.wavPlaying = 1;
-    const auto r = click(110);
-    EXPECT_EQ(r.action, SpectrumClick::notWhilePlaying);
+    state.wavPlaying = 1;  // no pause while a WAV file plays
+    EXPECT_EQ(click(110).action, SpectrumClick::notWhilePlaying);
     EXPECT_EQ(state.pauseState, 0);
     EXPECT_EQ(kPauseWhilePlayingText, "\nNot available when playing .wav files\n");
 }

@@ -84,15 +84,11 @@ double phaseTurnPerDecimatedSample(ToneFrontFixture& f) {
     return turn / 100.0;
 }
 
-TEST_F(ToneFrontFixture, WithAfcOffTheMixersIgnoreTheOffsets) {
+TEST_F(ToneFrontFixture, WithAfcOnTheMixersRunAtToneMinusOffsetAndWithAfcOffAtTheTone) {
     state.markOffset = 3.0;
     state.spaceOffset = -7.0;
     state.afcOff = 1;
     EXPECT_NEAR(phaseTurnPerDecimatedSample(*this), 0.0, 1e-6);
-}
-
-TEST_F(ToneFrontFixture, WithAfcOnTheMixersRunAtToneMinusOffset) {
-    state.markOffset = 3.0;
     state.afcOff = 0;
     // The mixer sits 3 Hz below the tone: the output turns 3 Hz at 3000 samples/s.
     EXPECT_NEAR(std::fabs(phaseTurnPerDecimatedSample(*this)),

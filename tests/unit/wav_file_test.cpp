@@ -2,9 +2,7 @@
 
 #include <gtest/gtest.h>
 
-#include <cstdio>
 #include <filesystem>
-#include <fstream>
 #include <random>
 #include <string>
 #include <vector>
@@ -12,6 +10,7 @@
 #include "audio_in/wav_player.h"
 #include "fakes/fake_ui_port.h"
 #include "fakes/memory_byte_source.h"
+#include "unit/scratch_folder.h"
 
 namespace kestrel {
 namespace {
@@ -83,10 +82,7 @@ WavVerdict inspect(Bytes bytes) {
 }
 
 // The file samples that reach processSample when a checked file plays at sampleRate.
-std::vector<double> play(Bytes bytes, int sampleRate = 12000) {
-    WavToPlay file;
-    file.source = std::make_unique<MemoryByteSource>(std::move(bytes));
-    EXPECT_EQ(inspectWav(*file.source, file.layout), WavVerdict::playable);
+std::vector<double> play(WavToPlay& file, int sampleRate) {
     ModemState state;
     state.sampleRate = sampleRate;
     state.wavPlaying = 1;
@@ -96,17 +92,12 @@ std::vector<double> play(Bytes bytes, int sampleRate = 12000) {
     return got;
 }
 
-class TempDir : public ::testing::Test {
-  protected:
-    void SetUp() override {
-        dir_ = std::filesystem::temp_directory_path() /
-               ("kestrel_wav_" + std::to_string(::testing::UnitTest::GetInstance()->random_seed()) +
-                "_" + ::testing::UnitTest::GetInstance()->current_test_info()->name());
-        std::filesystem::create_directories(dir_);
-    }
-    void TearDown() override { std::filesystem::remove_all(dir_); }
-    std::filesystem::path dir_;
-};
+std::vector<double> play(Bytes bytes) {
+    WavToPlay file;
+    file.source = std::make_unique<MemoryByteSource>(std::move(bytes));
+    EXPECT_EQ(inspectWav(*file.source, file.layout), WavVerdict::playable);
+    return play(file, 12000);
+}
 
 TEST(WavHeader, CanonicalMono8000Layout) {
     const auto h = wavHeader(3);
@@ -126,11 +117,10 @@ TEST(WavHeader, StereoAtAnyRate) {
     EXPECT_EQ(h[40], 20);                                    // data bytes: ten samples in all
 }
 
-using WavWrite = TempDir;
-
-TEST_F(WavWrite, FileOfNSamplesIs44Plus2NBytesAndPlaysBackEverySample) {
+TEST(WavWrite, FileOfNSamplesIs44Plus2NBytesAndPlaysBackEverySample) {
     const std::vector<std::int16_t> samples = {1, -2, 32767, -32768, 0, 3726, 100};
-    const auto path = dir_ / "contact.wav";
+    const ScratchFolder dir;
+    const auto path = dir.path() / "contact.wav";
     RecordingUi ui;
     EXPECT_TRUE(writeWavFile(path, samples, ui));
     EXPECT_TRUE(ui.messageBoxes().empty());
@@ -141,26 +131,22 @@ TEST_F(WavWrite, FileOfNSamplesIs44Plus2NBytesAndPlaysBackEverySample) {
     EXPECT_EQ(file.layout.sampleRate, 8000);
     EXPECT_EQ(file.layout.dataOffset, 44u);
     EXPECT_EQ(file.layout.sampleCount, samples.size());
-    ModemState state;
-    state.wavPlaying = 1;
-    state.sampleRate = 8000;  // one call per file sample
-    std::vector<double> got;
-    wavPlayer(
-        file, state, [&](double x) { got.push_back(x * kWavSampleScale); }, [](char16_t) {});
+    const std::vector<double> got = play(file, 8000);  // one call per file sample
     ASSERT_EQ(got.size(), samples.size());
     for (std::size_t k = 0; k < samples.size(); ++k) EXPECT_NEAR(got[k], samples[k], 1e-9);
 }
 
-TEST_F(WavWrite, UnopenablePathShowsTheOpenMessageAndWritesNothing) {
+TEST(WavWrite, UnopenablePathShowsTheOpenMessageAndWritesNothing) {
     RecordingUi ui;
+    const ScratchFolder dir;
     const std::vector<std::int16_t> samples = {1, 2};
-    EXPECT_FALSE(writeWavFile(dir_ / "missing" / "x.wav", samples, ui));
+    EXPECT_FALSE(writeWavFile(dir.path() / "missing" / "x.wav", samples, ui));
     EXPECT_EQ(
         ui.messageBoxes(),
         (std::vector<UiMessageBox>{{"Files 258 Failed to open save Wav file", "", kMbTopMost}}));
 }
 
-TEST_F(WavWrite, FailedSampleWriteShowsTheWriteMessage) {  // /dev/full: every write fails
+TEST(WavWrite, FailedSampleWriteShowsTheWriteMessage) {  // /dev/full: every write fails
     RecordingUi ui;
     const std::vector<std::int16_t> samples(100000, 7);
     EXPECT_FALSE(writeWavFile("/dev/full", samples, ui));
@@ -168,20 +154,15 @@ TEST_F(WavWrite, FailedSampleWriteShowsTheWriteMessage) {  // /dev/full: every w
               (std::vector<UiMessageBox>{{"saveWav write errorfiles 275", "", kMbTopMost}}));
 }
 
-using WavOpen = TempDir;
-
-TEST_F(WavOpen, MissingFileCannotBeOpened) {
+TEST(WavOpen, MissingOrRejectedFileGivesItsMessageAndNoSource) {
+    const ScratchFolder dir;
     WavToPlay file;
-    EXPECT_STREQ(openWavToPlay(dir_ / "none.wav", file), "Could not open file specified");
+    EXPECT_STREQ(openWavToPlay(dir.path() / "none.wav", file), "Could not open file specified");
     EXPECT_EQ(file.source, nullptr);
-}
 
-TEST_F(WavOpen, RejectedFileGivesItsMessageAndNoSource) {
-    const auto path = dir_ / "stereo.wav";
+    const std::string path = dir.file("stereo.wav");
     const Bytes bytes = riff({chunk("fmt ", formatBody(1, 2, 48000, 16)), chunk("data", Bytes(8))});
-    std::ofstream(path, std::ios::binary)
-        .write(reinterpret_cast<const char*>(bytes.data()), bytes.size());
-    WavToPlay file;
+    ScratchFolder::write(path, std::string(bytes.begin(), bytes.end()));
     EXPECT_STREQ(
         openWavToPlay(path, file),
         "Sorry file is incorrect format\nCorrect format is 8K minimum sample rate and Mono");
@@ -257,6 +238,9 @@ TEST(WavCheck, DataIsFoundPastOtherChunksAndPadBytes) {
 }
 
 TEST(WavCheck, DataSizesThatLieOrAreOddPlayWhatTheFileHolds) {
+    // The 44-byte header is followed directly by the samples: none of them is skipped and
+    // no header byte is played as audio.
+    EXPECT_EQ(play(monoFile(12000, {11, 22, 33})), (std::vector<double>{11, 22, 33}));
     Bytes lying = monoFile(12000, {1, 2, 3});
     lying[40] = 0xFF;  // data size 0xFFFFFFFF, as a streaming writer leaves it
     lying[41] = lying[42] = lying[43] = 0xFF;
@@ -271,12 +255,6 @@ TEST(WavCheck, DataSizesThatLieOrAreOddPlayWhatTheFileHolds) {
     riffSizeWrong[4] = 4;  // RIFF size smaller than the file: ignored
     riffSizeWrong[5] = riffSizeWrong[6] = riffSizeWrong[7] = 0;
     EXPECT_EQ(play(riffSizeWrong), (std::vector<double>{4, 5}));
-}
-
-TEST(WavCheck, TheFirstSamplesOfACanonicalFilePlay) {
-    // The 44-byte header is followed directly by the samples: none of them is skipped and
-    // no header byte is played as audio.
-    EXPECT_EQ(play(monoFile(12000, {11, 22, 33})), (std::vector<double>{11, 22, 33}));
 }
 
 // Many corrupted files, fixed seed: whatever the bytes, the check either rejects the file

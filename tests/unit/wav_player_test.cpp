@@ -74,32 +74,26 @@ Played playWhile(std::size_t count, ModemState& state, int stopAfter = -1) {
     return p;
 }
 
-TEST(WavPlayer, TwoLineFeedsBeforeAndAfterTheSamplesThenIdle) {
-    ModemState state;
-    state.wavPlaying = 1;
-    const Played p = playWhile(100000, state);
-    EXPECT_EQ(p.events, "nnsnn");
-    EXPECT_EQ(p.samples, 100000u);
-    EXPECT_EQ(p.fileSamples, 100000u);
-    EXPECT_EQ(state.wavPlaying.load(), 0);
-}
-
-TEST(WavPlayer, StopsBetweenChunksWhenPlayingIsCleared) {
-    ModemState state;
-    state.wavPlaying = 1;
-    const Played p = playWhile(150000, state, 10);  // cleared during the first chunk
-    EXPECT_EQ(p.samples, kWavChunkSamples);
-    EXPECT_EQ(p.fileSamples, kWavChunkSamples);
-    EXPECT_EQ(p.events, "nnsnn");
-    EXPECT_EQ(state.wavPlaying.load(), 0);
-}
-
-TEST(WavPlayer, EmptyDataStillGivesTheLineFeeds) {
-    ModemState state;
-    state.wavPlaying = 1;
-    const Played p = playWhile(0, state);
-    EXPECT_EQ(p.events, "nnnn");
-    EXPECT_EQ(state.wavPlaying.load(), 0);
+// Two line feeds before and after the samples, then idle; playing cleared during the
+// first chunk stops after it; an empty file still gives the line feeds.
+TEST(WavPlayer, LineFeedsFrameTheSamplesWhichStopBetweenChunksWhenPlayingIsCleared) {
+    const struct {
+        std::size_t count;
+        int stopAfter;
+        const char* events;
+        std::size_t samples;
+    } cases[] = {
+        {100000, -1, "nnsnn", 100000}, {150000, 10, "nnsnn", kWavChunkSamples}, {0, -1, "nnnn", 0}};
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.count);
+        ModemState state;
+        state.wavPlaying = 1;
+        const Played p = playWhile(c.count, state, c.stopAfter);
+        EXPECT_EQ(p.events, c.events);
+        EXPECT_EQ(p.samples, c.samples);
+        EXPECT_EQ(p.fileSamples, c.samples);
+        EXPECT_EQ(state.wavPlaying.load(), 0);
+    }
 }
 
 }  // namespace
