@@ -16,6 +16,7 @@
 #include "cli/terminal.h"
 #include "cli/utf8.h"
 #include "link/logger_codes.h"
+#include "link/mmtty_traffic.h"
 
 namespace kestrel::cli {
 namespace {
@@ -93,20 +94,10 @@ bool parseArgs(std::vector<std::string> args, ModemState& state, DecodeArgs& out
     return true;
 }
 
-const char* codeName(std::uint32_t code) {
-    static const char* const names[] = {
-        "TXM_HANDLE", "TXM_REQHANDLE", "TXM_START",    "TXM_CHAR",     "TXM_PTTEVENT",
-        "TXM_WIDTH",  "TXM_BAUD",      "TXM_MARK",     "TXM_SPACE",    "TXM_SWITCH",
-        "TXM_VIEW",   "TXM_LEVEL",     "TXM_FIGEVENT", "TXM_RESO",     "TXM_LPF",
-        "TXM_THREAD", "TXM_PROFILE",   "TXM_NOTCH",    "TXM_DEFSHIFT", "TXM_RADIOFREQ"};
-    const std::uint32_t n = code - TXM_HANDLE;
-    return code >= TXM_HANDLE && n < std::size(names) ? names[n] : "?";
-}
-
 // Where the chain's output goes: received characters to stdout as UTF-8; with --events
 // every notification and status text to stderr, stamped with the time of the sample being
 // processed.
-class CliPorts final : public LoggerPort, public UiPort, public TextSinkPort {
+class CliPorts final : public LoggerPort, public WindowlessUi, public TextSinkPort {
   public:
     CliPorts(bool events, const ModemState& state) : events_(events), state_(state) {}
 
@@ -118,7 +109,7 @@ class CliPorts final : public LoggerPort, public UiPort, public TextSinkPort {
             std::fwrite(text.data(), 1, text.size(), stdout);
         }
         if (events_) {
-            std::fprintf(stderr, "%.6f %s %" PRId64, seconds(), codeName(code), value);
+            std::fprintf(stderr, "%.6f %s %" PRId64, seconds(), mmttyCodeName(code).c_str(), value);
             if (code == TXM_CHAR)
                 std::fprintf(stderr, " '%s'", visible(static_cast<char16_t>(value)).c_str());
             std::fputc('\n', stderr);
@@ -135,11 +126,6 @@ class CliPorts final : public LoggerPort, public UiPort, public TextSinkPort {
             std::fprintf(stderr, "%.6f status %d \"%.*s\"\n", seconds(), part,
                          static_cast<int>(text.size()), text.data());
     }
-    void setControlCaption(int, std::string_view) override {}
-    void checkMenuItem(int, bool) override {}
-    void enableMenuItem(int, bool) override {}
-    void setWindowTitle(std::string_view) override {}
-    void requestSpectrumRepaint() override {}
     void writeText(std::string_view) override {}
     void flush() override {}
 

@@ -29,18 +29,12 @@ constexpr const char* kEncodeUsage =
     "{TX} and Ctrl-T start, {RX} and Ctrl-T end after the text, Escape aborts.\n";
 
 // Message boxes of the transmitter go to standard error.
-struct ConsoleUi : UiPort {
+struct ConsoleUi : WindowlessUi {
     int messageBox(std::string_view text, std::string_view caption, unsigned) override {
         std::fprintf(stderr, "kestrel-cli encode: %.*s%s%.*s\n", int(caption.size()),
                      caption.data(), caption.empty() ? "" : ": ", int(text.size()), text.data());
         return kIdOk;
     }
-    void setStatusText(int, std::string_view) override {}
-    void setControlCaption(int, std::string_view) override {}
-    void checkMenuItem(int, bool) override {}
-    void enableMenuItem(int, bool) override {}
-    void setWindowTitle(std::string_view) override {}
-    void requestSpectrumRepaint() override {}
 };
 
 struct EncodeOptions {

@@ -23,7 +23,7 @@ enum MessageBoxFlags : unsigned {
 enum MessageBoxResult : int { kIdOk = 1, kIdCancel = 2, kIdYes = 6, kIdNo = 7 };
 
 class UiPort {
-public:
+  public:
     virtual ~UiPort() = default;
     virtual int messageBox(std::string_view text, std::string_view caption, unsigned flags) = 0;
     virtual void setStatusText(int part, std::string_view text) = 0;
@@ -32,6 +32,19 @@ public:
     virtual void enableMenuItem(int itemId, bool enabled) = 0;
     virtual void setWindowTitle(std::string_view title) = 0;
     virtual void requestSpectrumRepaint() = 0;
+};
+
+// A user interface without a window (the command line, the test lab): status texts,
+// captions, menu marks, the title and the spectrum have nowhere to go. Message boxes
+// are still the owner's to show.
+class WindowlessUi : public UiPort {
+  public:
+    void setStatusText(int, std::string_view) override {}
+    void setControlCaption(int, std::string_view) override {}
+    void checkMenuItem(int, bool) override {}
+    void enableMenuItem(int, bool) override {}
+    void setWindowTitle(std::string_view) override {}
+    void requestSpectrumRepaint() override {}
 };
 
 }  // namespace kestrel

@@ -14,7 +14,7 @@ namespace kestrel::lab {
 
 namespace {
 
-class LabPorts final : public LoggerPort, public UiPort, public TextSinkPort {
+class LabPorts final : public LoggerPort, public WindowlessUi, public TextSinkPort {
   public:
     explicit LabPorts(KestrelResult& result) : result_(result) {}
 
@@ -24,12 +24,6 @@ class LabPorts final : public LoggerPort, public UiPort, public TextSinkPort {
         return true;
     }
     int messageBox(std::string_view, std::string_view, unsigned) override { return kIdOk; }
-    void setStatusText(int, std::string_view) override {}
-    void setControlCaption(int, std::string_view) override {}
-    void checkMenuItem(int, bool) override {}
-    void enableMenuItem(int, bool) override {}
-    void setWindowTitle(std::string_view) override {}
-    void requestSpectrumRepaint() override {}
     void writeText(std::string_view) override {}
     void flush() override {}
 
