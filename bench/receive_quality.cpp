@@ -100,31 +100,27 @@ void report(const Channel& channel, int runs, double step) {
     std::fflush(stdout);
 }
 
-// Printing characters (not blanks or line breaks) in a text.
-std::size_t printing(const std::string& text) {
-    std::size_t n = 0;
-    for (const char c : text) n += c != ' ' && c != '\r' && c != '\n';
-    return n;
+KestrelSettings withSquelch(DecodeMode mode, bool squelch) {
+    KestrelSettings settings;
+    settings.baud = kMeasureBaud;
+    settings.mode = mode;
+    settings.squelch = squelch;
+    return settings;
 }
 
 void reportSquelch(int runs) {
-    constexpr DecodeMode kModes[] = {DecodeMode::flutter, DecodeMode::selectiv,
-                                     DecodeMode::spread};
+    constexpr DecodeMode kModes[] = {DecodeMode::flutter, DecodeMode::selectiv, DecodeMode::spread};
     std::printf("\n### Squelch: the message, white noise (%d files per point)\n\n", runs);
-    std::printf("| SNR dB | Flutter off | Flutter on | Selectiv off | Selectiv on |"
-                " Spread off | Spread on |\n");
+    std::printf(
+        "| SNR dB | Flutter off | Flutter on | Selectiv off | Selectiv on |"
+        " Spread off | Spread on |\n");
     std::printf("|---:|---:|---:|---:|---:|---:|---:|\n");
     for (const double snr : {-9.0, -6.0, -3.0, 0.0, 3.0, 10.0}) {
         const std::vector<Audio> files = measuringFiles(nullptr, snr, runs);
         std::printf("| %+.0f |", snr);
         for (const DecodeMode mode : kModes) {
-            for (const bool squelch : {false, true}) {
-                KestrelSettings settings;
-                settings.baud = kMeasureBaud;
-                settings.mode = mode;
-                settings.squelch = squelch;
-                std::printf(" %.2f%% |", 100 * kestrelErrorRate(files, settings));
-            }
+            for (const bool squelch : {false, true})
+                std::printf(" %.2f%% |", 100 * kestrelErrorRate(files, withSquelch(mode, squelch)));
         }
         std::printf("\n");
         std::fflush(stdout);
@@ -141,13 +137,8 @@ void reportSquelch(int runs) {
     for (const bool squelch : {false, true}) {
         std::printf("| squelch %s |", squelch ? "on" : "off");
         for (const DecodeMode mode : kModes) {
-            KestrelSettings settings;
-            settings.baud = kMeasureBaud;
-            settings.mode = mode;
-            settings.squelch = squelch;
-            std::printf(" %.1f |",
-                        static_cast<double>(printing(kestrelDecode(noise, settings).text)) /
-                            kMinutes);
+            const std::string text = kestrelDecode(noise, withSquelch(mode, squelch)).text;
+            std::printf(" %.1f |", static_cast<double>(printingCharacters(text)) / kMinutes);
         }
         std::printf("\n");
     }

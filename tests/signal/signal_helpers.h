@@ -61,12 +61,7 @@ inline std::string loggerLines(const std::string& sent) {
 // 170 ms on either side of a transmission (they are 1024 taps long), and Flutter decides
 // on whichever envelope is larger however small both are.
 inline std::size_t charactersAround(const std::string& sent, const std::string& received) {
-    auto printing = [](const std::string& text) {
-        std::size_t n = 0;
-        for (const char c : text) n += c != ' ' && c != '\r' && c != '\n';
-        return n;
-    };
-    const std::size_t got = printing(received), message = printing(sent);
+    const std::size_t got = printingCharacters(received), message = printingCharacters(sent);
     return got > message ? got - message : 0;
 }
 

@@ -42,4 +42,10 @@ double characterErrorRate(std::string_view sent, std::string_view received) {
     return n == 0 ? 0.0 : static_cast<double>(messageErrors(sent, received)) / n;
 }
 
+std::size_t printingCharacters(std::string_view text) {
+    std::size_t n = 0;
+    for (const char c : text) n += c != ' ' && c != '\r' && c != '\n';
+    return n;
+}
+
 }  // namespace kestrel::lab

@@ -16,6 +16,9 @@ std::string normaliseText(std::string_view text);
 // message is left out.
 std::size_t messageErrors(std::string_view sent, std::string_view received);
 
+// Characters that print something: all but blanks, carriage returns and line feeds.
+std::size_t printingCharacters(std::string_view text);
+
 // messageErrors over the number of characters of the normalised message.
 double characterErrorRate(std::string_view sent, std::string_view received);
 
