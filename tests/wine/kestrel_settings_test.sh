@@ -32,20 +32,6 @@ expect TXM_PTTEVENT 0 within 5000
 expect-exit 0 within 180000
 SCN
 
-auto() { wine_out "$automate" "$@"; }
-click() { until_ok 10 auto click "$1" "$2" >/dev/null || fail "no control $2 in $1"; }
-is() {  # is WANT COMMAND...: waits until the command prints WANT
-    local want=$1
-    shift
-    until_ok 10 shows "$want" "$automate" "$@" ||
-        fail "$* shows '$(auto "$@" || true)', not '$want'"
-}
-ini() { tr -d '\r' <"$work/Kestrel.ini"; }
-ini_holds() { for line in "$@"; do grep -qxF "$line" <<<"$(ini)" || return 1; done; }
-ini_has() { ini_holds "$@" || { ini; fail "Kestrel.ini lacks one of $*"; }; }
-# awaits_ini LINE...: waits until Kestrel.ini holds every line.
-awaits_ini() { until_ok 10 ini_holds "$@" || ini_has "$@"; }
-
 "$WINE" "$work/loggersim.exe" "$w\\Kestrel.exe" "$w\\settings.scn" </dev/null >"$work/out" \
     2>/dev/null &
 pid=$!
