@@ -51,15 +51,13 @@ PA
     local up=0
     for _ in $(seq 100); do pactl info >/dev/null 2>&1 && { up=1; break; }; sleep 0.05; done
     [ $up = 1 ] || { echo "rig: PulseAudio did not start, see $pa/pulse.log" >&2; exit 1; }
-    # Keepers: an idle null sink renders up to 2 s ahead, so a new recording stream would
-    # get its first data that late (longer than Kestrel's capture watchdog waits). One
-    # permanent low-latency reader per monitor keeps new streams prompt.
-    local m
-    for m in kestrel_rx kestrel_tx; do
-        pacat -r --latency-msec=10 -d $m.monitor --format=s16le --rate=48000 --channels=2 \
-            </dev/null >/dev/null 2>&1 &
-        echo $! >"$dir/keeper-$m.pid"
-    done
+    # A keeper: an idle null sink renders up to 2 s ahead, so a new recording stream on
+    # "Line In" would get its first data that late (longer than Kestrel's capture watchdog
+    # waits). One permanent low-latency reader of the monitor keeps new streams prompt.
+    # "Speakers" keeps its long buffer, which rides out a loaded machine.
+    pacat -r --latency-msec=10 -d kestrel_rx.monitor --format=s16le --rate=48000 --channels=2 \
+        </dev/null >/dev/null 2>&1 &
+    echo $! >"$dir/keeper-kestrel_rx.pid"
 }
 
 here=$(cd "$(dirname "$0")" && pwd)
