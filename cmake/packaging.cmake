@@ -51,8 +51,8 @@ else()
     set(CPACK_DEBIAN_PACKAGE_SECTION hamradio)
     set(CPACK_DEBIAN_PACKAGE_SHLIBDEPS ON)
     set(CPACK_PACKAGE_DESCRIPTION_SUMMARY "RTTY modem for amateur radio: decode and encode .wav files")
-    set(CPACK_DEBIAN_PACKAGE_DESCRIPTION
-        "${CPACK_PACKAGE_DESCRIPTION_SUMMARY}\n"
+    set(CPACK_STRIP_FILES ON)
+    string(CONCAT CPACK_DEBIAN_PACKAGE_DESCRIPTION
         "kestrel-cli is the receive and transmit code of Kestrel, the sound-card RTTY\n"
         "modem for contest loggers, without its window. 'kestrel-cli decode' plays a\n"
         "recording through the receive chain (45.45, 50 or 75 baud; three decoders,\n"

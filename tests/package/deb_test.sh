@@ -37,6 +37,7 @@ cp "$samples/sample.wav" "$work/"
 got=$(cd "$work" && env -i PATH=/usr/bin:/bin kestrel-cli decode --repeat-match off sample.wav) ||
     fail "kestrel-cli decode failed"
 while read -r line; do
+    line=${line%$'\r'}
     [ -z "$line" ] || grep -qxF -- "$line" <<<"$got" || fail "'$line' not received; got:
 $got"
 done <"$samples/sample.txt"
