@@ -22,6 +22,7 @@ set(CPACK_PACKAGE_CONTACT "The Kestrel developers <kestrel@localhost>")
 set(CPACK_RESOURCE_FILE_LICENSE "${PROJECT_SOURCE_DIR}/LICENSE")
 # scripts/package builds what the packages hold; CPack need not build everything else.
 set(CMAKE_SKIP_INSTALL_ALL_DEPENDENCY ON)
+set(CPACK_STRIP_FILES ON)
 
 if(WIN32)
     set(CPACK_GENERATOR ZIP)
@@ -51,7 +52,6 @@ else()
     set(CPACK_DEBIAN_PACKAGE_SECTION hamradio)
     set(CPACK_DEBIAN_PACKAGE_SHLIBDEPS ON)
     set(CPACK_PACKAGE_DESCRIPTION_SUMMARY "RTTY modem for amateur radio: decode and encode .wav files")
-    set(CPACK_STRIP_FILES ON)
     string(CONCAT CPACK_DEBIAN_PACKAGE_DESCRIPTION
         "kestrel-cli is the receive and transmit code of Kestrel, the sound-card RTTY\n"
         "modem for contest loggers, without its window. 'kestrel-cli decode' plays a\n"

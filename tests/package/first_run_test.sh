@@ -47,6 +47,7 @@ expect TXM_PTTEVENT 0 within 5000
 send RXM_EXIT
 expect-exit 0 within 10000
 SCN
+: >"$rig/tools/first.out"
 (cd "$folder" && exec "$WINE" loggersim.exe Kestrel.exe "$(winpath "$rig/tools/first.scn")" \
     </dev/null >"$rig/tools/first.out" 2>/dev/null) &
 loggersim_pid=$!

@@ -6,7 +6,7 @@ rig=$1 kestrel=$2 automate=$3 loggersim=$4
 source "$(dirname "$0")/lib.sh"
 
 with_loggersim "$kestrel" "$loggersim"
-classes='HKCU\Software\Classes'
+classes='HKCR'
 unregister() {
     "$WINE" reg delete "$classes\\.pdf" /f </dev/null >/dev/null 2>&1 || true
     "$WINE" reg delete "$classes\\KestrelTest.Pdf" /f </dev/null >/dev/null 2>&1 || true
