@@ -134,6 +134,7 @@ void Modem::playWavCommand() {
     state.wavPlaying = 1;
     ports.ui.checkMenuItem(kMenuPlayWav, true);
     restart(wavWorker_, [this, playing = std::shared_ptr<WavToPlay>(std::move(file))] {
+        waitForLiveBuffer(capture);
         wavPlayer(
             *playing, state, [this](double x) { receiveChain.processSample(x); },
             [this](char16_t c) { receiveChain.emitReceivedChar(c); });
@@ -188,6 +189,7 @@ void Modem::spectrumRightClick() {
 // A pause starts only while none runs, so the last one's thread has ended or is ending.
 void Modem::startPauseThread() {
     restart(pauseWorker_, [this] {
+        waitForLiveBuffer(capture);
         pauseThread(
             state, receiveChain.frontEnd().pauseHistory,
             [this](double x) { receiveChain.processSample(x); },

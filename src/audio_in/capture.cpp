@@ -54,8 +54,7 @@ int nextBuffer(Capture& capture) {
     }
 }
 
-void receiveBuffer(Capture& capture, int index) {
-    if (discarding(capture.state)) return;
+void feedChain(Capture& capture, int index) {
     const std::size_t bytes = std::min(capture.bytesRecorded[index].load(), kCaptureBufferBytes);
     const std::span<const std::int16_t> samples =
         capture.bufferAudio(index).first(bytes / sizeof(std::int16_t));
@@ -65,6 +64,14 @@ void receiveBuffer(Capture& capture, int index) {
         capture.reduction, samples, capture.openedRxChannel, capture.state.sampleRate,
         [&chain](double x) { return chain.inputLowPass(x); },
         [&chain](double x) { chain.processSample(x); });
+}
+
+// The flag goes up before the look at wavPlaying and pauseState, so a file or pause that
+// starts now either is seen here or sees the flag and waits.
+void receiveBuffer(Capture& capture, int index) {
+    capture.feedingChain = true;
+    if (!discarding(capture.state)) feedChain(capture, index);
+    capture.feedingChain = false;
 }
 
 void startRxThread(Capture& capture) {
@@ -90,6 +97,10 @@ Capture::~Capture() {
 std::span<std::int16_t> Capture::bufferAudio(int index) {
     return std::span(audio).subspan(static_cast<std::size_t>(index) * kCaptureBufferSamples,
                                     kCaptureBufferSamples);
+}
+
+void waitForLiveBuffer(const Capture& capture) {
+    while (capture.feedingChain) std::this_thread::yield();
 }
 
 int openCapture(Capture& capture) {

@@ -61,6 +61,8 @@ struct Capture {
     std::array<std::int16_t, kCaptureBuffers * kCaptureBufferSamples> audio{};
     std::array<std::atomic<std::size_t>, kCaptureBuffers> bytesRecorded{};
     std::atomic<int> rxThreadsAlive{0};
+    // The receive thread is feeding a buffer into the receive chain.
+    std::atomic<bool> feedingChain{false};
 
     std::span<std::int16_t> bufferAudio(int index);
 };
@@ -79,6 +81,11 @@ void captureCallback(Capture& capture, CaptureEvent event, int bufferIndex,
 // The receive thread: the one consumer of the queue, on which the whole receive chain
 // runs.
 void rxThread(Capture& capture);
+
+// For a file or the pause replay about to feed the receive chain, once wavPlaying or
+// pauseState is set: waits until the receive thread is done with a buffer it began before,
+// so the chain is never fed from two threads at once.
+void waitForLiveBuffer(const Capture& capture);
 
 // The supervisor thread: closes and reopens the device whenever captureState is 2 or
 // more.
