@@ -14,5 +14,9 @@ static_assert(IDM_REPEAT_MATCH == kMenuRepeatMatch && IDM_SAME_REJECT == kMenuSa
               IDM_CONTEST_MODE == kMenuContestMode && IDM_NEW_SIG_NEW_LINE == kMenuNewSigNewLine);
 static_assert(IDC_AFC_BUTTON == kAfcButton && IDC_MODE_BUTTON == kModeButton &&
               IDC_SETUP_BUTTON == kSetupButton);
+static_assert(IDD_RECORDING == kRecordingDialog && IDC_WAV_PATH == kRecordingPathBox &&
+              IDC_WAV_BROWSE == kRecordingBrowseButton);
+static_assert(IDC_RUN_BEFORE == kRunBeforeBox && IDC_RUN_AFTER == kRunAfterBox &&
+              IDC_SNP_BEFORE == kSnpBeforeBox && IDC_SNP_AFTER == kSnpAfterBox);
 
 }  // namespace kestrel::win32
