@@ -87,6 +87,7 @@ MenuFollowUp MenuCommands::menuCommand(int itemId) {
             disarmRecording(app);
             return MenuFollowUp::done;
         case kMenuSettings:
+            return MenuFollowUp::showSettings;
         case kMenuPlayWav:
             return MenuFollowUp::done;  // played by the Modem, or its dialog not built yet
         default:
