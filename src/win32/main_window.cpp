@@ -99,6 +99,7 @@ LRESULT menuCommand(HWND window, UINT message, WPARAM wParam, LPARAM lParam) {
         case MenuFollowUp::showRecordingDialog:
             DialogBoxParamW(shell().instance, MAKEINTRESOURCEW(IDD_RECORDING), window,
                             recordingDialogProc, 0);
+            return 0;
         case MenuFollowUp::showSettings:
             DialogBoxParamW(shell().instance, MAKEINTRESOURCEW(IDD_SETTINGS), window, settingsProc,
                             0);
