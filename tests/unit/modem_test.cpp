@@ -21,6 +21,7 @@
 #include "fakes/fake_serial_port.h"
 #include "fakes/fake_shared_block_port.h"
 #include "fakes/fake_text_sink_port.h"
+#include "fakes/fake_udp_port.h"
 #include "fakes/fake_ui_port.h"
 #include "fakes/fake_window_title_port.h"
 #include "fakes/sleeping_clock.h"
@@ -58,9 +59,10 @@ class ModemTest : public ::testing::Test {
     FakePriorityPort priority_;
     FakePlaybackDevice playback_;
     FakeCaptureDevice capture_;
+    FakeUdpPort udp_;
     ModemPorts ports_{logger_,    ui_,          mainWindow_, block_,    titles_,
                       clock_,     devices_,     textSink_,   saveText_, dialogs_,
-                      documents_, serialPorts_, priority_,   playback_, capture_};
+                      documents_, serialPorts_, priority_,   playback_, capture_, udp_};
     std::optional<Modem> modem_;
 };
 
