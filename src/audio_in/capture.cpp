@@ -47,6 +47,11 @@ int nextBuffer(Capture& capture) {
         }
         capture.clock.sleepMs(kRxPollMs);
         if (capture.rxThreadRunning == 0) return -1;
+        // Only a started device is watched: opening or reopening one takes its own time.
+        if (capture.state.captureState != kCapturing) {
+            capture.emptyPollCount = 0;
+            continue;
+        }
         if (++capture.emptyPollCount >= kCaptureDeadPolls) {
             inputDead(capture);
             return -1;
