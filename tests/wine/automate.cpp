@@ -15,6 +15,8 @@
 //       presses the button with that identifier (posts its click to its parent).
 //   kestrel-automate command CLASS ID
 //       posts the menu command ID to the first top-level window of that class.
+//   kestrel-automate post CLASS MESSAGE WPARAM LPARAM
+//       posts any message, as a stranger process on the desktop could.
 //   kestrel-automate topmost CLASS
 //       prints 1 when that window is in the top-most band, else 0.
 //   kestrel-automate type CLASS TEXT
@@ -38,8 +40,8 @@ namespace {
 
 std::string utf8(const std::wstring& w) {
     if (w.empty()) return {};
-    const int n = WideCharToMultiByte(CP_UTF8, 0, w.data(), (int)w.size(), nullptr, 0, nullptr,
-                                      nullptr);
+    const int n =
+        WideCharToMultiByte(CP_UTF8, 0, w.data(), (int)w.size(), nullptr, 0, nullptr, nullptr);
     std::string s(n, '\0');
     WideCharToMultiByte(CP_UTF8, 0, w.data(), (int)w.size(), s.data(), n, nullptr, nullptr);
     return s;
@@ -48,17 +50,20 @@ std::string utf8(const std::wstring& w) {
 std::string escaped(const std::string& s) {
     std::string out;
     for (char c : s) {
-        if (c == '\n') out += "\\n";
-        else if (c == '\r') out += "\\r";
-        else out += c;
+        if (c == '\n')
+            out += "\\n";
+        else if (c == '\r')
+            out += "\\r";
+        else
+            out += c;
     }
     return out;
 }
 
 std::wstring textOf(HWND w) {
     wchar_t buf[4096] = {};
-    SendMessageTimeoutW(w, WM_GETTEXT, 4096, reinterpret_cast<LPARAM>(buf), SMTO_ABORTIFHUNG,
-                        2000, nullptr);
+    SendMessageTimeoutW(w, WM_GETTEXT, 4096, reinterpret_cast<LPARAM>(buf), SMTO_ABORTIFHUNG, 2000,
+                        nullptr);
     return buf;
 }
 
@@ -101,8 +106,10 @@ int msgbox(const wchar_t* caption, double seconds, const wchar_t* button) {
             std::fflush(stdout);
             const int id = buttonId(button);
             HWND b = GetDlgItem(s.found, id);
-            if (b) SendMessageW(b, BM_CLICK, 0, 0);
-            else PostMessageW(s.found, WM_COMMAND, id, 0);
+            if (b)
+                SendMessageW(b, BM_CLICK, 0, 0);
+            else
+                PostMessageW(s.found, WM_COMMAND, id, 0);
             return 0;
         }
         if (GetTickCount() > deadline) break;
@@ -179,6 +186,11 @@ int wmain(int argc, wchar_t** argv) {
         if (window) PostMessageW(window, WM_COMMAND, _wtoi(argv[3]), 0);
         return window ? 0 : 1;
     }
+    if (argc >= 6 && !wcscmp(argv[1], L"post")) {
+        const HWND window = firstWindow(argv[2]);
+        if (window) PostMessageW(window, _wtoi(argv[3]), _wtoi(argv[4]), _wtoi(argv[5]));
+        return window ? 0 : 1;
+    }
     if (argc >= 3 && !wcscmp(argv[1], L"topmost")) {
         const HWND window = firstWindow(argv[2]);
         if (!window) return 1;
@@ -214,18 +226,19 @@ int wmain(int argc, wchar_t** argv) {
         if (window) PostMessageW(window, WM_CLOSE, 0, 0);
         return window ? 0 : 1;
     }
-    std::fprintf(stderr, "usage: kestrel-automate msgbox CAPTION [SECONDS] [BUTTON]\n"
-                         "       kestrel-automate count-windows CLASS\n"
-                         "       kestrel-automate set-text CLASS ID TEXT\n"
-                         "       kestrel-automate get-text CLASS ID\n"
-                         "       kestrel-automate click CLASS ID\n"
-                         "       kestrel-automate command CLASS ID\n"
-                         "       kestrel-automate topmost CLASS\n"
-                         "       kestrel-automate type CLASS TEXT\n"
-                         "       kestrel-automate char CLASS CODE\n"
-                         "       kestrel-automate rect CLASS\n"
-                         "       kestrel-automate move CLASS X Y\n"
+    std::fprintf(stderr,
+                 "usage: kestrel-automate msgbox CAPTION [SECONDS] [BUTTON]\n"
+                 "       kestrel-automate count-windows CLASS\n"
+                 "       kestrel-automate set-text CLASS ID TEXT\n"
+                 "       kestrel-automate get-text CLASS ID\n"
+                 "       kestrel-automate click CLASS ID\n"
+                 "       kestrel-automate command CLASS ID\n"
+                 "       kestrel-automate topmost CLASS\n"
+                 "       kestrel-automate type CLASS TEXT\n"
+                 "       kestrel-automate char CLASS CODE\n"
+                 "       kestrel-automate rect CLASS\n"
+                 "       kestrel-automate move CLASS X Y\n"
 
-                         "       kestrel-automate close CLASS\n");
+                 "       kestrel-automate close CLASS\n");
     return 2;
 }
