@@ -10,6 +10,8 @@
 #include <string>
 #include <vector>
 
+#include "unit/scratch_folder.h"
+
 namespace {
 
 struct CliRun {
@@ -66,8 +68,8 @@ Wav readWav(const std::filesystem::path& path) {
 
 class EncodeCommand : public ::testing::Test {
   protected:
-    void TearDown() override { std::filesystem::remove(out); }
-    std::filesystem::path out = std::filesystem::path(::testing::TempDir()) / "encoded.wav";
+    kestrel::ScratchFolder scratch;
+    std::filesystem::path out = scratch.path() / "encoded.wav";
     std::string quotedOut = "'" + out.string() + "'";
 };
 
