@@ -5,10 +5,10 @@
 
 #include <functional>
 
+#include "app/captions.h"
 #include "app/main_window_layout.h"
 #include "app/menu_commands.h"
 #include "app/ui_ids.h"
-#include "link/logger_texts.h"
 #include "resource.h"
 #include "shell.h"
 
