@@ -96,6 +96,10 @@ LRESULT menuCommand(HWND window, UINT message, WPARAM wParam, LPARAM lParam) {
         case MenuFollowUp::showAbout:
             DialogBoxParamW(shell().instance, MAKEINTRESOURCEW(IDD_ABOUTBOX), window, aboutProc, 0);
             return 0;
+        case MenuFollowUp::showSettings:
+            DialogBoxParamW(shell().instance, MAKEINTRESOURCEW(IDD_SETTINGS), window, settingsProc,
+                            0);
+            return 0;
         case MenuFollowUp::done:
             return 0;
     }
