@@ -127,15 +127,20 @@ int msgbox(const wchar_t* caption, double seconds, const wchar_t* button) {
     return 1;
 }
 
-// "CLASS" or "CLASS|CAPTION".
-HWND firstWindow(const wchar_t* name) {
+// The top-level windows named "CLASS" or "CLASS|CAPTION": how many, and the first.
+Search windowsNamed(const wchar_t* name) {
     const std::wstring full(name);
     const std::size_t bar = full.find(L'|');
-    const std::wstring className = full.substr(0, bar);
-    const std::wstring caption = bar == std::wstring::npos ? L"" : full.substr(bar + 1);
+    static std::wstring className, caption;
+    className = full.substr(0, bar);
+    caption = bar == std::wstring::npos ? L"" : full.substr(bar + 1);
     Search s{className.c_str(), bar == std::wstring::npos ? nullptr : caption.c_str()};
     EnumWindows(visit, reinterpret_cast<LPARAM>(&s));
-    return s.found;
+    return s;
+}
+
+HWND firstWindow(const wchar_t* name) {
+    return windowsNamed(name).found;
 }
 
 bool isCombo(HWND item) {
@@ -229,9 +234,7 @@ int wmain(int argc, wchar_t** argv) {
     if (argc >= 3 && !wcscmp(argv[1], L"msgbox"))
         return msgbox(argv[2], argc >= 4 ? _wtof(argv[3]) : 10.0, argc >= 5 ? argv[4] : nullptr);
     if (argc >= 3 && !wcscmp(argv[1], L"count-windows")) {
-        Search s{argv[2], nullptr};
-        EnumWindows(visit, reinterpret_cast<LPARAM>(&s));
-        std::printf("%d\n", s.count);
+        std::printf("%d\n", windowsNamed(argv[2]).count);
         return 0;
     }
     if (argc >= 5 && (!wcscmp(argv[1], L"set-text") || !wcscmp(argv[1], L"select")))

@@ -22,6 +22,7 @@ cat >"$work/settings.scn" <<'SCN'
 expect TXM_START 0 within 15000
 expect-msgbox "Kestrel Error" " Spacing between tones must be 2750Hz or less" within 180000
 send RXM_SHOWSETUP
+send RXM_SHOWSETUP
 # The test presses the AFC button once the second round is applied.
 expect TXM_SWITCH 13474 within 180000
 text ryryry cq test de k1abc k1abc{TX}
@@ -70,8 +71,9 @@ awaits_ini "Baud Rate=2"
 ini_has "RXnameid=Line In" RXChannel=2 "TXnameid=Speakers" TXChannel=1 Markfrequency=2125 \
     Spacefrequency=2295 FFTDisplay=0271 TXmode=1
 
-# Round two, from the logger: the pending channels and speed show again.
+# Round two, from the logger (twice): the pending channels and speed show again.
 until_ok 15 auto get-text "$settings" 40001 >/dev/null || fail "RXM_SHOWSETUP opened no dialog"
+is 1 count-windows "$settings"   # asked for twice, shown once
 is 1 checked "$settings" 40004
 is 1 checked "$settings" 40051
 is 1 checked "$settings" 40049
