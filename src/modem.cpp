@@ -62,14 +62,41 @@ void Modem::prepareTransmitOutput() {
             // The keyer is asked for its set-up even when its port did not open; the
             // thread then says that no keyer answers.
             openTinyPort(tinyFsk, strings.fskPortName);
-            restart(tinyConfigWorker_, [this] { tinyConfigThread(tinyFsk, strings.markPolarity); });
+            startTinyConfig();
             return;
         default:
             openPlayback(playbackDevice, state.txDeviceId);
             if (state.pttLine != 0) openPttPort(comPorts, strings.pttPortName, state.pttLine);
-            restart(supervisorWorker_, [this] { playbackSupervisor(playbackDevice); });
+            startPlaybackSupervisor();
             return;
     }
+}
+
+void Modem::startTinyConfig() {
+    restart(tinyConfigWorker_,
+            [this, polarity = strings.markPolarity] { tinyConfigThread(tinyFsk, polarity); });
+}
+
+// The supervisor runs until a reopen is asked for in FSK mode; one that still runs (the
+// TinyFSK mode does not end it) carries on.
+void Modem::startPlaybackSupervisor() {
+    if (supervisorRunning_.exchange(true)) return;
+    restart(supervisorWorker_, [this] {
+        playbackSupervisor(playbackDevice);
+        supervisorRunning_ = false;
+    });
+}
+
+SettingsDialogHooks Modem::settingsDialogHooks() {
+    return {
+        [this] { state.captureState = 3; },
+        [this] {
+            openPlayback(playbackDevice, state.txDeviceId);
+            startPlaybackSupervisor();
+        },
+        [this] { startTinyConfig(); },
+        [this] { link.updateComPortNames(strings.fskPortName, strings.pttPortName); },
+    };
 }
 
 MenuFollowUp Modem::menuCommand(int itemId) {

@@ -11,6 +11,8 @@
 #include "app/app_ports.h"
 #include "app/command_line.h"
 #include "app/menu_commands.h"
+#include "app/port_dialogs.h"
+#include "app/settings_dialog.h"
 #include "app/settings_load.h"
 #include "app/settings_store.h"
 #include "audio_in/receive_chain.h"
@@ -121,11 +123,16 @@ struct Modem {
     LinkThreads linkThreads{ports.windowTitles};
 
     MenuCommands menu;
+    SettingsDialog settingsDialog{app, strings, ports.audioDevices, settingsDialogHooks()};
+    PortDialogs portDialogs{state, settings, strings, comPorts, tinyFsk, ports.ui};
 
   private:
     void playWavCommand();
     void receiveText(std::string_view text);
     TxWindowHooks txWindowHooks();
+    SettingsDialogHooks settingsDialogHooks();
+    void startPlaybackSupervisor();
+    void startTinyConfig();
     void startPttReleaseReporter();
     void startPauseThread();
     // Waits for the thread last started in slot (it has ended or is ending), then starts
@@ -136,6 +143,7 @@ struct Modem {
     std::thread wavWorker_;
     std::thread tinyConfigWorker_;
     std::thread supervisorWorker_;
+    std::atomic<bool> supervisorRunning_{false};
     std::thread fskWorker_;
     std::thread tinyTxWorker_;
     std::thread feederWorker_;

@@ -82,6 +82,7 @@ MenuFollowUp MenuCommands::menuCommand(int itemId) {
             toggleReceiveOption(itemId);
             return MenuFollowUp::done;
         case kMenuSettings:
+            return MenuFollowUp::showSettings;
         case kMenuPlayWav:
         case kMenuSaveWavFile:
             return MenuFollowUp::done;  // played by the Modem, or their dialogs not built yet

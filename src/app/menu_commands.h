@@ -30,6 +30,7 @@ enum class MenuFollowUp {
     placeTopMost,     // move the window into the top-most band, without moving or sizing it
     placeNotTopMost,  // and out of it
     showAbout,        // the modal About box
+    showSettings,     // the modal Settings dialog
 };
 
 // The help document: the executable's path with its last three characters, the

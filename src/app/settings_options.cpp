@@ -21,6 +21,7 @@ class NoSoundDevices : public AudioDevicesPort {
   public:
     std::vector<std::string> inputDeviceNames() override { return {}; }
     std::vector<std::string> outputDeviceNames() override { return {}; }
+    std::vector<std::string> endpointNames(bool) override { return {}; }
 };
 
 struct Taken {

@@ -26,6 +26,47 @@ inline constexpr int kModeButton = 40043;
 inline constexpr int kSetupButton = 40042;
 inline constexpr int kPanelFocusCommand = 40030;
 
+// The Settings dialog and its controls.
+inline constexpr int kSettingsDialog = 1001;
+inline constexpr int kInputDeviceList = 40001;
+inline constexpr int kRxMonoButton = 40002;
+inline constexpr int kRxLeftButton = 40003;
+inline constexpr int kRxRightButton = 40004;
+inline constexpr int kOutputDeviceList = 40006;
+inline constexpr int kTxMonoButton = 40050;
+inline constexpr int kTxLeftButton = 40051;
+inline constexpr int kTxRightButton = 40052;
+inline constexpr int kMarkField = 40007;
+inline constexpr int kSpaceField = 40008;
+inline constexpr int kTonePairButton = 40045;
+inline constexpr int kSwapButton = 40011;
+inline constexpr int kAfskTxButton = 40054;
+inline constexpr int kDookTxButton = 40055;
+inline constexpr int kTinyFskTxButton = 40057;
+inline constexpr int kFskTxButton = 40058;
+inline constexpr int kBaud45Button = 40047;
+inline constexpr int kBaud50Button = 40048;
+inline constexpr int kBaud75Button = 40049;
+inline constexpr int kWidthField = 40046;
+inline constexpr int kOkButton = 1;
+inline constexpr int kCancelButton = 2;
+
+// The port dialogs and their controls.
+inline constexpr int kPttSetupDialog = 40069;
+inline constexpr int kFskSetupDialog = 40059;
+inline constexpr int kTinyPortDialog = 40070;
+inline constexpr int kPortList = 40060;
+inline constexpr int kFskLineDtrButton = 40061;
+inline constexpr int kFskLineRtsButton = 40062;
+inline constexpr int kFskLineTxdButton = 40063;
+inline constexpr int kNormalButton = 40064;
+inline constexpr int kInvertButton = 40065;
+inline constexpr int kPttNoButton = 40066;
+inline constexpr int kPttDtrButton = 40067;
+inline constexpr int kPttRtsButton = 40068;
+inline constexpr int kMarkHighButton = 40071;
+inline constexpr int kMarkLowButton = 40072;
+
 // Status-bar parts.
 inline constexpr int kOffsetStatusPart = 0;
 inline constexpr int kSignalToNoiseStatusPart = 1;

@@ -20,6 +20,8 @@ class MainWindowPort {
     virtual void postTxChar(std::int64_t character) = 0;
     // Posts a menu command to the main window, as if the user had chosen it.
     virtual void postMenuCommand(int itemId) = 0;
+    // Posts a size message to the main window, which lays itself out again.
+    virtual void postSize() = 0;
 };
 
 }  // namespace kestrel

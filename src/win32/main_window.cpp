@@ -96,6 +96,16 @@ LRESULT menuCommand(HWND window, UINT message, WPARAM wParam, LPARAM lParam) {
         case MenuFollowUp::showAbout:
             DialogBoxParamW(shell().instance, MAKEINTRESOURCEW(IDD_ABOUTBOX), window, aboutProc, 0);
             return 0;
+        case MenuFollowUp::showSettings: {
+            // The logger can ask for Settings while they are open; one dialog at a time.
+            static bool open = false;
+            if (open) return 0;
+            open = true;
+            DialogBoxParamW(shell().instance, MAKEINTRESOURCEW(IDD_SETTINGS), window, settingsProc,
+                            0);
+            open = false;
+            return 0;
+        }
         case MenuFollowUp::done:
             return 0;
     }

@@ -14,6 +14,10 @@
 #define IDI_SMALL 108
 #define IDD_ABOUTBOX 103
 #define IDD_CONTROL_PANEL 40017
+#define IDD_SETTINGS 1001
+#define IDD_PTT_SETUP 40069
+#define IDD_FSK_SETUP 40059
+#define IDD_TINY_PORT 40070
 
 // Main menu items.
 #define IDM_HELP_PDF 104
@@ -34,6 +38,41 @@
 #define IDC_AFC_BUTTON 40031
 #define IDC_MODE_BUTTON 40043
 #define IDC_SETUP_BUTTON 40042
+
+// Settings dialog.
+#define IDC_INPUT_LIST 40001
+#define IDC_RX_MONO 40002
+#define IDC_RX_LEFT 40003
+#define IDC_RX_RIGHT 40004
+#define IDC_OUTPUT_LIST 40006
+#define IDC_TX_MONO 40050
+#define IDC_TX_LEFT 40051
+#define IDC_TX_RIGHT 40052
+#define IDC_MARK 40007
+#define IDC_SPACE 40008
+#define IDC_TONE_PAIR 40045
+#define IDC_SWAP 40011
+#define IDC_AFSK_TX 40054
+#define IDC_DOOK_TX 40055
+#define IDC_TINYFSK_TX 40057
+#define IDC_FSK_TX 40058
+#define IDC_BAUD_45 40047
+#define IDC_BAUD_50 40048
+#define IDC_BAUD_75 40049
+#define IDC_WIDTH 40046
+
+// Port dialogs.
+#define IDC_PORT_LIST 40060
+#define IDC_FSK_DTR 40061
+#define IDC_FSK_RTS 40062
+#define IDC_FSK_TXD 40063
+#define IDC_NORMAL 40064
+#define IDC_INVERT 40065
+#define IDC_PTT_NO 40066
+#define IDC_PTT_DTR 40067
+#define IDC_PTT_RTS 40068
+#define IDC_MARK_HIGH 40071
+#define IDC_MARK_LOW 40072
 
 // Main window children.
 #define IDC_STATUS_BAR 2333

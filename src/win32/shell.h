@@ -54,6 +54,7 @@ LRESULT CALLBACK txWindowProc(HWND window, UINT message, WPARAM wParam, LPARAM l
 LRESULT CALLBACK fftWindowProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam);
 INT_PTR CALLBACK controlPanelProc(HWND dialog, UINT message, WPARAM wParam, LPARAM lParam);
 INT_PTR CALLBACK aboutProc(HWND dialog, UINT message, WPARAM wParam, LPARAM lParam);
+INT_PTR CALLBACK settingsProc(HWND dialog, UINT message, WPARAM wParam, LPARAM lParam);
 
 // Window class names, loaded from the string table at start-up.
 struct ClassNames {

@@ -19,6 +19,7 @@ class Win32MainWindowPort final : public MainWindowPort {
     void postMenuCommand(int itemId) override {
         PostMessageW(windows_.mainWindow, WM_COMMAND, static_cast<WPARAM>(itemId), 0);
     }
+    void postSize() override { PostMessageW(windows_.mainWindow, WM_SIZE, 0, 0); }
 
   private:
     ShellWindows& windows_;

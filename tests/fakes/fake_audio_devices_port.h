@@ -16,9 +16,14 @@ class FakeAudioDevicesPort : public AudioDevicesPort {
 
     std::vector<std::string> inputDeviceNames() override { return inputs; }
     std::vector<std::string> outputDeviceNames() override { return outputs; }
+    std::vector<std::string> endpointNames(bool capture) override {
+        return capture ? inputEndpoints : outputEndpoints;
+    }
 
     std::vector<std::string> inputs;
     std::vector<std::string> outputs;
+    std::vector<std::string> inputEndpoints;
+    std::vector<std::string> outputEndpoints;
 };
 
 }  // namespace kestrel

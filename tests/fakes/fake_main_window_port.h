@@ -16,6 +16,7 @@ class FakeMainWindow : public MainWindowPort {
 
     int closes = 0;
     int quits = 0;
+    int sizes = 0;
     std::vector<std::int64_t> txChars;
     std::vector<int> menuCommands;
 
@@ -31,6 +32,7 @@ class FakeMainWindow : public MainWindowPort {
     void postQuit() override { ++quits; }
     void postTxChar(std::int64_t character) override { txChars.push_back(character); }
     void postMenuCommand(int itemId) override { menuCommands.push_back(itemId); }
+    void postSize() override { ++sizes; }
 };
 
 }  // namespace kestrel

@@ -27,19 +27,29 @@
 //       moves the window, keeping its size.
 //   kestrel-automate close CLASS
 //       asks the first top-level window of that class to close.
+//   kestrel-automate list CLASS ID
+//       prints the entries of that list box or drop-down list, one a line.
+//   kestrel-automate select CLASS ID TEXT
+//       selects the entry with that text ("-" selects none) and tells the dialog.
+//   kestrel-automate checked CLASS ID
+//   kestrel-automate enabled CLASS ID
+//       prints 1 when that button is checked, or that control enabled, else 0.
+//   CLASS may be followed by "|CAPTION" to pick the window with that caption (a dialog
+//   among others of class #32770).
 //   These exit 1 when there is no such window or control.
 #include <windows.h>
 
 #include <cstdio>
 #include <cwchar>
 #include <string>
+#include <vector>
 
 namespace {
 
 std::string utf8(const std::wstring& w) {
     if (w.empty()) return {};
-    const int n = WideCharToMultiByte(CP_UTF8, 0, w.data(), (int)w.size(), nullptr, 0, nullptr,
-                                      nullptr);
+    const int n =
+        WideCharToMultiByte(CP_UTF8, 0, w.data(), (int)w.size(), nullptr, 0, nullptr, nullptr);
     std::string s(n, '\0');
     WideCharToMultiByte(CP_UTF8, 0, w.data(), (int)w.size(), s.data(), n, nullptr, nullptr);
     return s;
@@ -48,17 +58,20 @@ std::string utf8(const std::wstring& w) {
 std::string escaped(const std::string& s) {
     std::string out;
     for (char c : s) {
-        if (c == '\n') out += "\\n";
-        else if (c == '\r') out += "\\r";
-        else out += c;
+        if (c == '\n')
+            out += "\\n";
+        else if (c == '\r')
+            out += "\\r";
+        else
+            out += c;
     }
     return out;
 }
 
 std::wstring textOf(HWND w) {
     wchar_t buf[4096] = {};
-    SendMessageTimeoutW(w, WM_GETTEXT, 4096, reinterpret_cast<LPARAM>(buf), SMTO_ABORTIFHUNG,
-                        2000, nullptr);
+    SendMessageTimeoutW(w, WM_GETTEXT, 4096, reinterpret_cast<LPARAM>(buf), SMTO_ABORTIFHUNG, 2000,
+                        nullptr);
     return buf;
 }
 
@@ -101,8 +114,10 @@ int msgbox(const wchar_t* caption, double seconds, const wchar_t* button) {
             std::fflush(stdout);
             const int id = buttonId(button);
             HWND b = GetDlgItem(s.found, id);
-            if (b) SendMessageW(b, BM_CLICK, 0, 0);
-            else PostMessageW(s.found, WM_COMMAND, id, 0);
+            if (b)
+                SendMessageW(b, BM_CLICK, 0, 0);
+            else
+                PostMessageW(s.found, WM_COMMAND, id, 0);
             return 0;
         }
         if (GetTickCount() > deadline) break;
@@ -112,10 +127,56 @@ int msgbox(const wchar_t* caption, double seconds, const wchar_t* button) {
     return 1;
 }
 
-HWND firstWindow(const wchar_t* className) {
-    Search s{className, nullptr};
+// The top-level windows named "CLASS" or "CLASS|CAPTION": how many, and the first.
+Search windowsNamed(const wchar_t* name) {
+    const std::wstring full(name);
+    const std::size_t bar = full.find(L'|');
+    static std::wstring className, caption;
+    className = full.substr(0, bar);
+    caption = bar == std::wstring::npos ? L"" : full.substr(bar + 1);
+    Search s{className.c_str(), bar == std::wstring::npos ? nullptr : caption.c_str()};
     EnumWindows(visit, reinterpret_cast<LPARAM>(&s));
-    return s.found;
+    return s;
+}
+
+HWND firstWindow(const wchar_t* name) {
+    return windowsNamed(name).found;
+}
+
+bool isCombo(HWND item) {
+    wchar_t cls[32] = {};
+    GetClassNameW(item, cls, 32);
+    return !_wcsicmp(cls, L"ComboBox");
+}
+
+std::vector<std::wstring> entriesOf(HWND item) {
+    const bool combo = isCombo(item);
+    const LRESULT count = SendMessageW(item, combo ? CB_GETCOUNT : LB_GETCOUNT, 0, 0);
+    std::vector<std::wstring> entries;
+    for (LRESULT i = 0; i < count; ++i) {
+        wchar_t text[512] = {};
+        SendMessageW(item, combo ? CB_GETLBTEXT : LB_GETTEXT, i, reinterpret_cast<LPARAM>(text));
+        entries.emplace_back(text);
+    }
+    return entries;
+}
+
+// Selects the entry and sends the parent the notification a user's choice would.
+int selectEntry(HWND item, const wchar_t* text) {
+    const bool combo = isCombo(item);
+    const std::vector<std::wstring> entries = entriesOf(item);
+    int index = -1;
+    for (std::size_t i = 0; i < entries.size(); ++i)
+        if (entries[i] == text) index = static_cast<int>(i);
+    if (index < 0 && wcscmp(text, L"-") != 0) {
+        std::printf("no such entry\n");
+        return 1;
+    }
+    SendMessageW(item, combo ? CB_SETCURSEL : LB_SETCURSEL, static_cast<WPARAM>(index), 0);
+    PostMessageW(GetParent(item), WM_COMMAND,
+                 MAKEWPARAM(GetDlgCtrlID(item), combo ? CBN_SELCHANGE : LBN_SELCHANGE),
+                 reinterpret_cast<LPARAM>(item));
+    return 0;
 }
 
 struct ControlSearch {
@@ -149,6 +210,14 @@ int onControl(const wchar_t* command, const wchar_t* className, int id, const wc
     }
     if (!wcscmp(command, L"get-text")) {
         std::printf("%s\n", escaped(utf8(textOf(item))).c_str());
+    } else if (!wcscmp(command, L"list")) {
+        for (const std::wstring& entry : entriesOf(item)) std::printf("%s\n", utf8(entry).c_str());
+    } else if (!wcscmp(command, L"select")) {
+        return selectEntry(item, text);
+    } else if (!wcscmp(command, L"checked")) {
+        std::printf("%d\n", SendMessageW(item, BM_GETCHECK, 0, 0) == BST_CHECKED ? 1 : 0);
+    } else if (!wcscmp(command, L"enabled")) {
+        std::printf("%d\n", IsWindowEnabled(item) ? 1 : 0);
     } else if (!wcscmp(command, L"set-text")) {
         SendMessageTimeoutW(item, WM_SETTEXT, 0, reinterpret_cast<LPARAM>(text), SMTO_ABORTIFHUNG,
                             2000, nullptr);
@@ -165,14 +234,14 @@ int wmain(int argc, wchar_t** argv) {
     if (argc >= 3 && !wcscmp(argv[1], L"msgbox"))
         return msgbox(argv[2], argc >= 4 ? _wtof(argv[3]) : 10.0, argc >= 5 ? argv[4] : nullptr);
     if (argc >= 3 && !wcscmp(argv[1], L"count-windows")) {
-        Search s{argv[2], nullptr};
-        EnumWindows(visit, reinterpret_cast<LPARAM>(&s));
-        std::printf("%d\n", s.count);
+        std::printf("%d\n", windowsNamed(argv[2]).count);
         return 0;
     }
-    if (argc >= 5 && !wcscmp(argv[1], L"set-text"))
+    if (argc >= 5 && (!wcscmp(argv[1], L"set-text") || !wcscmp(argv[1], L"select")))
         return onControl(argv[1], argv[2], _wtoi(argv[3]), argv[4]);
-    if (argc >= 4 && (!wcscmp(argv[1], L"get-text") || !wcscmp(argv[1], L"click")))
+    if (argc >= 4 &&
+        (!wcscmp(argv[1], L"get-text") || !wcscmp(argv[1], L"click") || !wcscmp(argv[1], L"list") ||
+         !wcscmp(argv[1], L"checked") || !wcscmp(argv[1], L"enabled")))
         return onControl(argv[1], argv[2], _wtoi(argv[3]), nullptr);
     if (argc >= 4 && !wcscmp(argv[1], L"command")) {
         const HWND window = firstWindow(argv[2]);
@@ -214,18 +283,21 @@ int wmain(int argc, wchar_t** argv) {
         if (window) PostMessageW(window, WM_CLOSE, 0, 0);
         return window ? 0 : 1;
     }
-    std::fprintf(stderr, "usage: kestrel-automate msgbox CAPTION [SECONDS] [BUTTON]\n"
-                         "       kestrel-automate count-windows CLASS\n"
-                         "       kestrel-automate set-text CLASS ID TEXT\n"
-                         "       kestrel-automate get-text CLASS ID\n"
-                         "       kestrel-automate click CLASS ID\n"
-                         "       kestrel-automate command CLASS ID\n"
-                         "       kestrel-automate topmost CLASS\n"
-                         "       kestrel-automate type CLASS TEXT\n"
-                         "       kestrel-automate char CLASS CODE\n"
-                         "       kestrel-automate rect CLASS\n"
-                         "       kestrel-automate move CLASS X Y\n"
+    std::fprintf(stderr,
+                 "usage: kestrel-automate msgbox CAPTION [SECONDS] [BUTTON]\n"
+                 "       kestrel-automate count-windows CLASS\n"
+                 "       kestrel-automate set-text CLASS ID TEXT\n"
+                 "       kestrel-automate get-text CLASS ID\n"
+                 "       kestrel-automate click CLASS ID\n"
+                 "       kestrel-automate command CLASS ID\n"
+                 "       kestrel-automate topmost CLASS\n"
+                 "       kestrel-automate type CLASS TEXT\n"
+                 "       kestrel-automate char CLASS CODE\n"
+                 "       kestrel-automate rect CLASS\n"
+                 "       kestrel-automate move CLASS X Y\n"
 
-                         "       kestrel-automate close CLASS\n");
+                 "       kestrel-automate list|checked|enabled CLASS ID\n"
+                 "       kestrel-automate select CLASS ID TEXT\n"
+                 "       kestrel-automate close CLASS\n");
     return 2;
 }

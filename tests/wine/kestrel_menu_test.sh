@@ -1,8 +1,8 @@
 #!/usr/bin/env bash
 # The menu and the control panel under loggersim: squelch and AFC change the switch word
-# the logger is told, the receive options, Top Most and the decode mode are stored, Help
-# asks for the missing PDF, About shows the version, Save Text creates its file, Exit ends
-# Kestrel. At the next start Kestrel reports and shows what was stored.
+# the logger is told, the receive options, Top Most and the decode mode are stored, About
+# shows the version, Save Text creates its file, Exit ends Kestrel (Help is
+# kestrel_help's). At the next start Kestrel reports and shows what was stored.
 rig=$1 kestrel=$2 automate=$3 loggersim=$4
 source "$(dirname "$0")/lib.sh"
 
@@ -15,7 +15,6 @@ expect TXM_START 0 within 15000
 expect TXM_SWITCH 13350 within 15000
 # The AFC button: bit 2 cleared as well.
 expect TXM_SWITCH 13346 within 10000
-expect-msgbox "Kestrel Request" "pdf file not in Kestrel folder\n Copy Kestrel.pdf to Kestrel.exe folder" within 10000
 open-file "$saved" within 10000
 expect-exit 0 within 15000
 SCN
@@ -39,14 +38,12 @@ do_menu 110 119 120 121 122
 until_ok 10 shows 1 "$automate" topmost KESTREL || fail "Top Most did not raise the window"
 until_ok 10 shows "AFC off" "$automate" get-text KESTREL 40031 || fail "AFC caption"
 until_ok 10 shows Spread "$automate" get-text KESTREL 40043 || fail "mode caption"
-do_menu 104
-await "$work/menu.out" 'message box "Kestrel Request" answered'
 do_menu 105
 until_ok 10 shows 2026.01a "$automate" get-text '#32770' 1001 ||
     fail "the About box shows '$(wine_out "$automate" get-text '#32770' 1001)'"
 wine_out "$automate" msgbox "About Kestrel Modem" 5 >/dev/null || fail "no About box to close"
 do_menu 115
-await "$work/menu.out" '# line 8: expect-exit'
+await "$work/menu.out" '# line 7: expect-exit'
 do_menu 106
 wait_exit "$pid" 20
 grep -E '^(PASS|FAIL)' "$work/menu.out"

@@ -79,3 +79,25 @@ leave_nothing_behind() {
     sleep 1
     kill "$pid" 2>/dev/null || true
 }
+
+# Driving Kestrel's windows through $automate; a window is a class, or "#32770|CAPTION"
+# for a dialog.
+auto() { wine_out "$automate" "$@"; }
+# click WINDOW ID: presses the button, waiting for it to appear.
+click() { until_ok 10 auto click "$1" "$2" >/dev/null || fail "no control $2 in $1"; }
+# is WANT COMMAND...: waits until the automate command prints WANT.
+is() {
+    local want=$1
+    shift
+    until_ok 10 shows "$want" "$automate" "$@" ||
+        fail "$* shows '$(auto "$@" || true)', not '$want'"
+}
+# appears WINDOW ID: waits for the window (a dialog) and its control.
+appears() { until_ok 15 auto get-text "$1" "$2" >/dev/null || fail "no window $1"; }
+
+# The settings Kestrel wrote in $work: ini_holds LINE... is true when the file holds
+# every line; ini_has fails the test otherwise; awaits_ini waits for them.
+ini() { tr -d '\r' <"$work/Kestrel.ini"; }
+ini_holds() { for line in "$@"; do grep -qxF "$line" <<<"$(ini)" || return 1; done; }
+ini_has() { ini_holds "$@" || { ini; fail "Kestrel.ini lacks one of $*"; }; }
+awaits_ini() { until_ok 10 ini_holds "$@" || ini_has "$@"; }

@@ -4,9 +4,15 @@
 #   rig.sh start DIR            start everything; DIR/env then holds the exports
 #   rig.sh screenshot DIR OUT   PNG of the whole display
 #   rig.sh stop DIR             end every Wine process of the prefix and the display
+#   rig.sh serial-stop DIR      unplug the virtual COM5 (its pty pair goes away)
+#   rig.sh serial-start DIR     plug it in again
 #
 # A headless PulseAudio gives Wine two sound devices: the output "Speakers" and the input
 # "Line In" (the monitor of a second null sink, which tests can play into).
+# A pty pair is the serial port COM5: Wine opens one end, tests talk to the other
+# ($KESTREL_COM_PEER). A pty has no modem lines, so the shim modemline_shim.so (preloaded
+# by the exports in DIR/env) emulates DTR, RTS and break and logs every change to
+# $MODEMLINE_LOG as "<unix time> <pty> DTR=<0|1> RTS=<0|1> BREAK=<0|1>".
 # The wineserver and Wine's own services are started here with their output in a file:
 # the first Wine process of a prefix hands its stdout to them, and a test that piped it
 # would never see the pipe close. Later programs start in a fraction of a second.
@@ -47,7 +53,46 @@ PA
     exit 1
 }
 
+here=$(cd "$(dirname "$0")" && pwd)
+
+serial_start() {
+    local s=$dir/serial
+    mkdir -p "$s"
+    socat pty,raw,echo=0,link="$s/com5" pty,raw,echo=0,link="$s/com5-peer" </dev/null \
+        >"$s/socat.log" 2>&1 &
+    echo $! >"$s/socat.pid"
+    for _ in $(seq 100); do [ -e "$s/com5" ] && [ -e "$s/com5-peer" ] && return 0; sleep 0.02; done
+    echo "rig: socat did not make the pty pair" >&2
+    exit 1
+}
+
+serial_stop() {
+    local s=$dir/serial p
+    [ -f "$s/socat.pid" ] || return 0
+    p=$(cat "$s/socat.pid")
+    kill "$p" 2>/dev/null || true
+    for _ in $(seq 50); do kill -0 "$p" 2>/dev/null || break; sleep 0.05; done
+    rm -f "$s/socat.pid"
+}
+
+# COM5 is known to the system's device list only when the wineserver starts with it
+# registered, so the server is started again once it is.
+start_serial() {
+    local s=$dir/serial
+    mkdir -p "$s"
+    gcc -shared -fPIC -O2 -o "$s/modemline_shim.so" "$here/modemline_shim.c" -ldl
+    serial_start
+    "$WINE" reg add 'HKLM\Software\Wine\Ports' /v COM5 /d "$s/com5" /f </dev/null \
+        >>"$dir/wine.log" 2>&1
+    ln -sfn "$s/com5" "$WINEPREFIX/dosdevices/com5"
+    "$WINESERVER" -k </dev/null >/dev/null 2>&1 || true
+    "$WINESERVER" -w </dev/null >/dev/null 2>&1 || true
+    "$WINESERVER" -p </dev/null >>"$dir/wine.log" 2>&1 || true
+    "$WINE" wineboot </dev/null >>"$dir/wine.log" 2>&1
+}
+
 stop() {
+    serial_stop
     if [ -f "$dir/env" ]; then
         "$WINESERVER" -k </dev/null >/dev/null 2>&1 || true
         "$WINESERVER" -w </dev/null >/dev/null 2>&1 || true
@@ -98,9 +143,12 @@ start() {
         rm -rf "$cache.tmp"
         cp -a "$WINEPREFIX" "$cache.tmp" && rm -rf "$cache" && mv "$cache.tmp" "$cache" || true
     fi
+    start_serial
     cat >"$dir/env" <<ENV
 export DISPLAY=$DISPLAY WINEPREFIX=$WINEPREFIX WINEDEBUG=$WINEDEBUG PULSE_SERVER=$PULSE_SERVER
 export WINEDLLOVERRIDES='$WINEDLLOVERRIDES' WINE=$WINE WINESERVER=$WINESERVER
+export LD_PRELOAD=$dir/serial/modemline_shim.so MODEMLINE_LOG=$dir/serial/modemlines.log
+export KESTREL_COM_PEER=$dir/serial/com5-peer
 ENV
 }
 
@@ -115,5 +163,7 @@ screenshot)
     DISPLAY=:$(head -1 "$dir/display") xwd -root -silent | convert xwd:- png:"$out"
     ;;
 stop) stop ;;
+serial-stop) serial_stop ;;
+serial-start) serial_start ;;
 *) sed -n '2,12p' "$0"; exit 2 ;;
 esac

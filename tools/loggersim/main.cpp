@@ -29,12 +29,23 @@ constexpr int kExitCannotRun = 2;
 // How long Kestrel has to end after RXM_EXIT before it is ended by force.
 constexpr DWORD kEngineExitWaitMs = 3000;
 
+// Started with no arguments (a double click in the folder Kestrel was unpacked into), it
+// starts the Kestrel.exe beside it.
 std::vector<std::string> commandArguments() {
     int count = 0;
     wchar_t** argv = CommandLineToArgvW(GetCommandLineW(), &count);
     std::vector<std::string> args;
     for (int i = 1; i < count; ++i) args.push_back(win32::narrow(argv[i]));
     LocalFree(argv);
+    if (args.empty()) {
+        wchar_t self[MAX_PATH];
+        const DWORD length = GetModuleFileNameW(nullptr, self, MAX_PATH);
+        if (length > 0 && length < MAX_PATH) {
+            std::wstring folder(self, length);
+            folder.erase(folder.find_last_of(L'\\') + 1);
+            args.push_back(win32::narrow(folder + L"Kestrel.exe"));
+        }
+    }
     return args;
 }
 

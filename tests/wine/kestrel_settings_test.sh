@@ -1,0 +1,170 @@
+#!/usr/bin/env bash
+# The Settings dialog driven as a user would, under loggersim. First round (Settings
+# menu): devices, channels, tone button, Swap, speed and width, with a spacing that is
+# too wide: the message, the tones kept, everything else applied. Second round (the
+# logger's RXM_SHOWSETUP): good tones. A transmission then leaves on the left channel
+# only, at 75 baud with the swapped tones, and the wider spectrum widens the window.
+# Third round (the panel's Setup button): FSK TX with its port dialog cancelled keeps
+# DOOK, AFSK TX opens the PTT dialog; Cancel; the next opening still shows AFSK pending.
+rig=$1 kestrel=$2 automate=$3 loggersim=$4
+source "$(dirname "$0")/lib.sh"
+
+with_loggersim "$kestrel" "$loggersim"
+settings='#32770|Kestrel Settings'
+recorder=
+leave() {
+    [ -n "$recorder" ] && kill -INT "$recorder" 2>/dev/null || true
+    leave_nothing_behind
+}
+trap leave EXIT
+
+cat >"$work/settings.scn" <<'SCN'
+expect TXM_START 0 within 15000
+expect-msgbox "Kestrel Error" " Spacing between tones must be 2750Hz or less" within 180000
+send RXM_SHOWSETUP
+send RXM_SHOWSETUP
+# The test presses the AFC button once the second round is applied.
+expect TXM_SWITCH 13474 within 180000
+text ryryry cq test de k1abc k1abc{TX}
+expect TXM_PTTEVENT 1 within 5000
+expect-text "CQ TEST DE K1ABC K1ABC" within 15000
+send RXM_PTT 1
+expect TXM_PTTEVENT 0 within 5000
+expect-exit 0 within 180000
+SCN
+
+"$WINE" "$work/loggersim.exe" "$w\\Kestrel.exe" "$w\\settings.scn" </dev/null >"$work/out" \
+    2>/dev/null &
+pid=$!
+await "$work/out" '< TXM_START 0'
+width_before=$(auto rect KESTREL | awk '{print $3 - $1}')
+
+# Round one, from the menu.
+until_ok 10 auto command KESTREL 111 >/dev/null || fail "no main window"
+until_ok 10 auto get-text "$settings" 40001 >/dev/null || fail "no Settings dialog"
+inputs=$(auto list "$settings" 40001)
+outputs=$(auto list "$settings" 40006)
+echo "inputs: ${inputs//$'\n'/, }; outputs: ${outputs//$'\n'/, }"
+grep -qxF "Line In" <<<"$inputs" || fail "the input list lacks Line In"
+grep -qxF "Speakers" <<<"$outputs" || fail "the output list lacks Speakers"
+is Low get-text "$settings" 40045
+click "$settings" 40045
+is 1275 get-text "$settings" 40007
+is High get-text "$settings" 40045
+click "$settings" 40045
+is 2125 get-text "$settings" 40007
+is 2295 get-text "$settings" 40008
+click "$settings" 40011
+is 2295 get-text "$settings" 40007
+is 2125 get-text "$settings" 40008
+auto select "$settings" 40001 "Line In" >/dev/null || fail "cannot choose Line In"
+auto select "$settings" 40006 "Speakers" >/dev/null || fail "cannot choose Speakers"
+for id in 40004 40051 40049; do click "$settings" $id; done
+is 1 checked "$settings" 40004
+is 1 checked "$settings" 40049
+auto set-text "$settings" 40046 1000
+auto set-text "$settings" 40007 2000
+auto set-text "$settings" 40008 4800
+click "$settings" 1
+await "$work/out" 'message box "Kestrel Error" answered'
+awaits_ini "Baud Rate=2"
+ini_has "RXnameid=Line In" RXChannel=2 "TXnameid=Speakers" TXChannel=1 Markfrequency=2125 \
+    Spacefrequency=2295 FFTDisplay=0271 TXmode=1
+
+# Round two, from the logger (twice): the pending channels and speed show again.
+until_ok 15 auto get-text "$settings" 40001 >/dev/null || fail "RXM_SHOWSETUP opened no dialog"
+is 1 count-windows "$settings"   # asked for twice, shown once
+is 1 checked "$settings" 40004
+is 1 checked "$settings" 40051
+is 1 checked "$settings" 40049
+is " 2125" get-text "$settings" 40007
+is " 1656" get-text "$settings" 40046   # 271 bins at 19800 samples/s
+click "$settings" 40011
+click "$settings" 1
+awaits_ini Markfrequency=2295
+ini_has Spacefrequency=2125
+width_after=$(auto rect KESTREL | awk '{print $3 - $1}')
+echo "window width $width_before -> $width_after"
+[ "$width_after" -gt "$width_before" ] || fail "the wider spectrum did not widen the window"
+
+parecord --device=kestrel_tx.monitor --file-format=wav --rate=48000 --channels=2 \
+    --latency-msec=20 "$work/air.wav" &
+recorder=$!
+click KESTREL 40031   # the AFC button: the scenario's go
+await "$work/out" '< TXM_PTTEVENT 1' 30
+# The sound output was opened again at the new speed's rate.
+pactl list sink-inputs | grep -q 's16le 2ch 19800Hz' ||
+    { pactl list sink-inputs; fail "the sound output does not run at 19800 samples/s"; }
+await "$work/out" 'expect-exit 0' 60
+
+# Round three, from the panel's Setup button.
+click KESTREL 40042
+until_ok 15 auto get-text "$settings" 40001 >/dev/null || fail "Setup opened no dialog"
+is 1 checked "$settings" 40055
+click "$settings" 40058
+until_ok 10 auto get-text '#32770|FSK COM Port Setup' 40060 >/dev/null || fail "no FSK dialog"
+click '#32770|FSK COM Port Setup' 2
+is 1 checked "$settings" 40055
+is 0 checked "$settings" 40058
+click "$settings" 40054
+until_ok 10 auto get-text '#32770|Sound Card PTT Setup' 40060 >/dev/null || fail "no PTT dialog"
+click '#32770|Sound Card PTT Setup' 40066
+click '#32770|Sound Card PTT Setup' 1
+awaits_ini PTT=0
+ini_has PTTCOMport=NONE
+click "$settings" 2
+until_ok 10 shows 0 "$automate" count-windows '#32770|Kestrel Settings' || fail "Cancel left the dialog open"
+ini_has TXmode=1
+until_ok 10 auto command KESTREL 111 >/dev/null || fail "no main window"
+is 1 checked "$settings" 40054
+click "$settings" 2
+until_ok 10 shows 0 "$automate" count-windows '#32770|Kestrel Settings' || fail "Cancel left the dialog open"
+until_ok 10 auto command KESTREL 106 >/dev/null || fail "no main window"
+wait_exit "$pid" 30
+rc=$exit_status
+kill -INT "$recorder"
+wait "$recorder" || true
+recorder=
+grep -v TXM_LEVEL "$work/out" | grep -E '^(PASS|FAIL)'
+[ "$rc" = 0 ] || { cat "$work/out"; fail "the scenario ended with $rc"; }
+
+# The left channel carries the text at 75 baud with mark 2295 and space 2125; the right
+# one is silent.
+sox "$work/air.wav" "$work/left.wav" remix 1
+sox "$work/air.wav" "$work/right.wav" remix 2
+heard=$(minimodem --rx -q -f "$work/left.wav" --baudot --stopbits 1.5 75 -M 2295 -S 2125 2>/dev/null |
+    tr -d '\r' || true)
+echo "minimodem heard: $heard"
+grep -qE 'CQ TEST|K1ABC' <<<"$heard" || fail "the left channel does not decode"
+peak=$(sox "$work/right.wav" -n stat 2>&1 | awk '/Maximum amplitude/ {print $3}')
+echo "right channel peak $peak"
+awk -v p="$peak" 'BEGIN {exit !(p < 0.01)}' || fail "the right channel carries $peak"
+rm -rf "$work"
+
+# Settings that name sound devices which are gone: Kestrel starts, the dialog lists what
+# is there, and OK stores a listed device, keeping the rest.
+with_loggersim "$kestrel" "$loggersim"
+printf '[Kestrel Modem]\r\nRXnameid=Old Card\r\nTXnameid=Old Speakers\r\nMarkfrequency=1275\r\nSpacefrequency=1445\r\nTXmode=0\r\n' \
+    >"$work/Kestrel.ini"
+cat >"$work/gone.scn" <<'SCN'
+expect TXM_START 0 within 15000
+expect-exit 0 within 180000
+SCN
+"$WINE" "$work/loggersim.exe" "$w\\Kestrel.exe" "$w\\gone.scn" </dev/null >"$work/out" 2>/dev/null &
+pid=$!
+await "$work/out" 'line 2: expect-exit'
+until_ok 10 auto command KESTREL 111 >/dev/null || fail "no main window"
+appears "$settings" 40001
+grep -qxF "Speakers" <<<"$(auto list "$settings" 40006)" || fail "the output list lacks Speakers"
+auto select "$settings" 40006 Speakers >/dev/null
+is High get-text "$settings" 40045
+click "$settings" 1
+awaits_ini TXnameid=Speakers
+ini_has Markfrequency=1275 Spacefrequency=1445 TXmode=0
+grep -qxF "RXnameid=Old Card" <<<"$(ini)" && fail "the input list had a selection but Old Card was kept"
+until_ok 10 auto command KESTREL 106 >/dev/null || fail "no main window"
+wait_exit "$pid" 30
+grep -a -E '^(PASS|FAIL)' "$work/out"
+[ "$exit_status" = 0 ] || { grep -av TXM_LEVEL "$work/out"; fail "the start with gone devices ended with $exit_status"; }
+rm -rf "$work"
+echo "PASS"
