@@ -5,10 +5,8 @@
 #include <string>
 #include <vector>
 
-#include "app/settings_store.h"
 #include "link/logger_codes.h"
 #include "unit/link_rig.h"
-#include "unit/scratch_folder.h"
 
 namespace kestrel {
 namespace {
@@ -36,46 +34,6 @@ Posts concat(std::initializer_list<Posts> parts) {
 }
 
 class LoggerLinkTest : public ::testing::Test, protected LinkRig {};
-
-TEST(LoggerLinkTones, TakenInsideTheRangeElseRefusedWithTheCurrentOneReported) {
-    struct Case {
-        std::uint32_t command;
-        std::int64_t hz;
-        double mark, space;  // afterwards
-        LoggerPost reply;
-        const char* message;
-    };
-    const char* markRange = "Kestrel Mark tone must be between 250 and 3000Hz";
-    const char* spaceRange = "Kestrel Space tone must be between 250 and 3000Hz";
-    const Case cases[] = {
-        {RXM_SETMARK, 250, 250.0, 2295.25, {TXM_MARK, 250}, nullptr},
-        {RXM_SETMARK, 3000, 3000.0, 2295.25, {TXM_MARK, 3000}, nullptr},
-        {RXM_SETMARK, 249, 2125.75, 2295.25, {TXM_MARK, 2125}, markRange},
-        {RXM_SETMARK, 3001, 2125.75, 2295.25, {TXM_MARK, 2125}, markRange},
-        {RXM_SETSPACE, 2975, 2125.75, 2975.0, {TXM_SPACE, 2975}, nullptr},
-        {RXM_SETSPACE, 3001, 2125.75, 2295.25, {TXM_SPACE, 2295}, spaceRange},
-    };
-    for (const Case& c : cases) {
-        SCOPED_TRACE(testing::Message() << c.command << " " << c.hz);
-        LinkRig rig;
-        rig.state.markFrequency = 2125.75;
-        rig.state.spaceFrequency = 2295.25;
-        rig.state.markOffset = 11.5;
-        rig.state.spaceOffset = -7.0;
-        rig.state.averageOffset = 2.25;
-        rig.link.handleLoggerCommand(c.command, c.hz);
-        EXPECT_EQ(rig.state.markFrequency, c.mark);
-        EXPECT_EQ(rig.state.spaceFrequency, c.space);
-        EXPECT_EQ(rig.logger.posts(), Posts{c.reply});
-        // Whatever the answer, the AFC starts again from the tones.
-        EXPECT_EQ(rig.state.markOffset, 0.0);
-        EXPECT_EQ(rig.state.spaceOffset, 0.0);
-        EXPECT_EQ(rig.state.averageOffset, 0.0);
-        const auto boxes = c.message ? std::vector<UiMessageBox>{errorBox(c.message)}
-                                     : std::vector<UiMessageBox>{};
-        EXPECT_EQ(rig.ui.messageBoxes(), boxes);
-    }
-}
 
 // AFC is bit 2, Net bit 3, squelch bit 7, reverse bit 8; Net only with the tone modes.
 TEST(LoggerLinkSwitchWord, EachBitSetsItsSwitchAndNetIsRefusedWithSerialFsk) {
@@ -139,21 +97,6 @@ TEST_F(LoggerLinkTest, PushToTalkCommandsDependOnTheTransmitState) {
         EXPECT_EQ(rig.ui.messageBoxes(), expected);
         EXPECT_TRUE(rig.logger.posts().empty());
     }
-}
-
-TEST_F(LoggerLinkTest, IgnoredCodesDoNothingAtAll) {
-    const std::uint64_t ignored[] = {
-        RXM_WINPOS,  RXM_WIDTH,  RXM_SETVIEW,      RXM_SETSQLVL,  RXM_SHOW,      RXM_SETFIG,
-        RXM_SETRESO, RXM_SETLPF, RXM_SETTXDELAY,   RXM_UPDATECOM, RXM_SUSPEND,   RXM_NOTCH,
-        RXM_PROFILE, RXM_TIMER,  RXM_SETDEFFREQ,   RXM_SETLENGTH, RXM_ENBSHARED, 30,
-        32768,       40000,      ~std::uint64_t{0}};
-    for (const std::uint64_t code : ignored) link.handleLoggerCommand(code, 1);
-    EXPECT_TRUE(logger.posts().empty());
-    EXPECT_TRUE(ui.messageBoxes().empty());
-    EXPECT_TRUE(mainWindow.txChars.empty());
-    EXPECT_TRUE(mainWindow.menuCommands.empty());
-    EXPECT_EQ(mainWindow.closes, 0);
-    EXPECT_TRUE(settings.writes.empty());
 }
 
 TEST_F(LoggerLinkTest, ParameterReportOrderAndValues) {
