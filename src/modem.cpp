@@ -8,6 +8,7 @@
 
 #include "app/test_text_feeder.h"
 #include "app/ui_ids.h"
+#include "audio_in/contact_listener.h"
 #include "audio_in/wav_file.h"
 #include "audio_in/wav_player.h"
 #include "frontend/front_end.h"
@@ -43,8 +44,10 @@ Modem::~Modem() {
     playbackDevice.stopRequested = true;
     soundOutput.stopWriter = true;
     while (soundOutput.writerRunning) std::this_thread::sleep_for(std::chrono::milliseconds(1));
-    for (std::thread* worker : {&pauseWorker_, &wavWorker_, &tinyConfigWorker_, &supervisorWorker_,
-                                &fskWorker_, &tinyTxWorker_, &feederWorker_, &releaseWorker_}) {
+    listenerStop_ = true;
+    for (std::thread* worker :
+         {&listenerWorker_, &pauseWorker_, &wavWorker_, &tinyConfigWorker_, &supervisorWorker_,
+          &fskWorker_, &tinyTxWorker_, &feederWorker_, &releaseWorker_}) {
         if (worker->joinable()) worker->join();
     }
 }
@@ -131,6 +134,19 @@ void Modem::playWavCommand() {
             [this](char16_t c) { receiveChain.emitReceivedChar(c); });
         ports.ui.checkMenuItem(kMenuPlayWav, false);
     });
+}
+
+// A listener of an earlier arming is ended first, so that one socket listens at a time.
+RecordingDialogResult Modem::recordingDialogConfirmed(const RecordingDialogTexts& entered) {
+    listenerStop_ = true;
+    if (listenerWorker_.joinable()) listenerWorker_.join();
+    listenerStop_ = false;
+    RecordingDialogResult result = recordingDialog.confirm(entered);
+    if (!result.confirmed) return result;
+    const ContactListenerLinks links{state, ports.udp, ports.ui, recorder, utcSecondNow};
+    listenerWorker_ = std::thread(
+        [this, links, setup = *result.confirmed] { contactListener(links, setup, listenerStop_); });
+    return result;
 }
 
 TxWindowHooks Modem::txWindowHooks() {

@@ -2,6 +2,7 @@
 // Kestrel in one piece: one of every subsystem, wired to each other and, through the
 // ports, to the outside world. The Windows shell makes one Modem and turns its window
 // messages into calls on it; tests make their own with recording ports.
+#include <atomic>
 #include <functional>
 #include <mutex>
 #include <optional>
@@ -12,9 +13,11 @@
 #include "app/command_line.h"
 #include "app/menu_commands.h"
 #include "app/port_dialogs.h"
+#include "app/recording_dialog.h"
 #include "app/settings_dialog.h"
 #include "app/settings_load.h"
 #include "app/settings_store.h"
+#include "audio_in/contact_recorder.h"
 #include "audio_in/receive_chain.h"
 #include "frontend/spectrum_view.h"
 #include "link/link_threads.h"
@@ -34,6 +37,7 @@
 #include "platform/serial_port.h"
 #include "platform/shared_block_port.h"
 #include "platform/text_sink_port.h"
+#include "platform/udp_port.h"
 #include "platform/ui_port.h"
 #include "platform/window_title_port.h"
 #include "transmit/com_ports.h"
@@ -64,6 +68,7 @@ struct ModemPorts {
     SerialPorts& serialPorts;
     PriorityPort& priority;
     PlaybackDevicePort& playback;
+    UdpPort& udp;
 };
 
 struct Modem {
@@ -126,6 +131,13 @@ struct Modem {
     SettingsDialog settingsDialog{app, strings, ports.audioDevices, settingsDialogHooks()};
     PortDialogs portDialogs{state, settings, strings, comPorts, tinyFsk, ports.ui};
 
+    // Contact recording: the ring the receive thread fills while armed, the slots and
+    // their writers; the dialog that arms it.
+    ContactRecorder recorder{ports.ui};
+    RecordingDialog recordingDialog{app};
+    // OK in the recording dialog: when it arms, the contact listener starts.
+    RecordingDialogResult recordingDialogConfirmed(const RecordingDialogTexts& entered);
+
   private:
     void playWavCommand();
     void receiveText(std::string_view text);
@@ -147,6 +159,8 @@ struct Modem {
     std::thread fskWorker_;
     std::thread tinyTxWorker_;
     std::thread feederWorker_;
+    std::atomic<bool> listenerStop_{false};
+    std::thread listenerWorker_;
     std::mutex releaseLock_;  // one end-of-transmission report starts at a time
     std::thread releaseWorker_;
 };

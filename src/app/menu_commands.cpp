@@ -2,6 +2,7 @@
 
 #include <array>
 
+#include "app/recording_dialog.h"
 #include "app/ui_ids.h"
 #include "link/logger_codes.h"
 #include "link/logger_link.h"
@@ -81,11 +82,14 @@ MenuFollowUp MenuCommands::menuCommand(int itemId) {
         case kMenuNewSigNewLine:
             toggleReceiveOption(itemId);
             return MenuFollowUp::done;
+        case kMenuSaveWavFile:
+            if (app.state.saveWavActive != 1) return MenuFollowUp::showRecordingDialog;
+            disarmRecording(app);
+            return MenuFollowUp::done;
         case kMenuSettings:
             return MenuFollowUp::showSettings;
         case kMenuPlayWav:
-        case kMenuSaveWavFile:
-            return MenuFollowUp::done;  // played by the Modem, or their dialogs not built yet
+            return MenuFollowUp::done;  // played by the Modem, or its dialog not built yet
         default:
             return MenuFollowUp::defaultHandling;
     }

@@ -27,10 +27,11 @@ inline constexpr std::size_t kPathCapacity = 260;  // characters, with the termi
 enum class MenuFollowUp {
     defaultHandling,  // not a command of the menu: the window's default handling
     done,
-    placeTopMost,     // move the window into the top-most band, without moving or sizing it
-    placeNotTopMost,  // and out of it
-    showAbout,        // the modal About box
-    showSettings,     // the modal Settings dialog
+    placeTopMost,         // move the window into the top-most band, without moving or sizing it
+    placeNotTopMost,      // and out of it
+    showAbout,            // the modal About box
+    showSettings,         // the modal Settings dialog
+    showRecordingDialog,  // the modal recording dialog, which arms contact recording
 };
 
 // The help document: the executable's path with its last three characters, the

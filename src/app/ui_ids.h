@@ -72,6 +72,16 @@ inline constexpr int kOffsetStatusPart = 0;
 inline constexpr int kSignalToNoiseStatusPart = 1;
 inline constexpr int kNetStatusPart = 2;
 inline constexpr int kBitLengthStatusPart = 3;
+inline constexpr int kRecordingStatusPart = 5;  // why a contact was not recorded
 inline constexpr int kStatusParts = 6;
+
+// The recording dialog: its folder, its Browse button and its four times.
+inline constexpr int kRecordingDialog = 117;
+inline constexpr int kRecordingPathBox = 40090;
+inline constexpr int kRecordingBrowseButton = 40091;
+inline constexpr int kRunBeforeBox = 40092;
+inline constexpr int kRunAfterBox = 40093;
+inline constexpr int kSnpBeforeBox = 40094;
+inline constexpr int kSnpAfterBox = 40095;
 
 }  // namespace kestrel

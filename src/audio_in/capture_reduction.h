@@ -2,6 +2,7 @@
 // The step from a captured sound-card buffer (48000 samples/s, 16-bit, mono or two
 // interleaved channels) to samples at sampleRate for the receive chain: pick the channel,
 // keep sampleRate of every 48000 frames, scale by 1/750, low-pass.
+#include <cstddef>
 #include <cstdint>
 #include <span>
 
@@ -18,6 +19,11 @@ struct CaptureReduction {
 
 // The number of interleaved channels captured for an RXChannel value: mono for 0, else two.
 int captureChannels(int rxChannel);
+
+// Where the wanted channel's first sample lies in a captured buffer: with two channels the
+// left sample of each frame comes first, and the right one is used only when rxChannel is
+// exactly 2.
+std::size_t captureFirstSample(int rxChannel);
 
 // Runs one captured buffer (its 16-bit samples as recorded) through the reduction. With
 // two channels the left sample of each frame comes first; the right one is used only when

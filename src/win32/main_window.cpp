@@ -96,6 +96,10 @@ LRESULT menuCommand(HWND window, UINT message, WPARAM wParam, LPARAM lParam) {
         case MenuFollowUp::showAbout:
             DialogBoxParamW(shell().instance, MAKEINTRESOURCEW(IDD_ABOUTBOX), window, aboutProc, 0);
             return 0;
+        case MenuFollowUp::showRecordingDialog:
+            DialogBoxParamW(shell().instance, MAKEINTRESOURCEW(IDD_RECORDING), window,
+                            recordingDialogProc, 0);
+            return 0;
         case MenuFollowUp::showSettings: {
             // The logger can ask for Settings while they are open; one dialog at a time.
             static bool open = false;

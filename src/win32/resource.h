@@ -14,6 +14,7 @@
 #define IDI_SMALL 108
 #define IDD_ABOUTBOX 103
 #define IDD_CONTROL_PANEL 40017
+#define IDD_RECORDING 117
 #define IDD_SETTINGS 1001
 #define IDD_PTT_SETUP 40069
 #define IDD_FSK_SETUP 40059
@@ -76,6 +77,14 @@
 
 // Main window children.
 #define IDC_STATUS_BAR 2333
+
+// Recording dialog.
+#define IDC_WAV_PATH 40090
+#define IDC_WAV_BROWSE 40091
+#define IDC_RUN_BEFORE 40092
+#define IDC_RUN_AFTER 40093
+#define IDC_SNP_BEFORE 40094
+#define IDC_SNP_AFTER 40095
 
 // About box.
 #define IDC_ABOUT_VERSION 1001

@@ -14,6 +14,10 @@ static_assert(IDM_REPEAT_MATCH == kMenuRepeatMatch && IDM_SAME_REJECT == kMenuSa
               IDM_CONTEST_MODE == kMenuContestMode && IDM_NEW_SIG_NEW_LINE == kMenuNewSigNewLine);
 static_assert(IDC_AFC_BUTTON == kAfcButton && IDC_MODE_BUTTON == kModeButton &&
               IDC_SETUP_BUTTON == kSetupButton);
+static_assert(IDD_RECORDING == kRecordingDialog && IDC_WAV_PATH == kRecordingPathBox &&
+              IDC_WAV_BROWSE == kRecordingBrowseButton);
+static_assert(IDC_RUN_BEFORE == kRunBeforeBox && IDC_RUN_AFTER == kRunAfterBox &&
+              IDC_SNP_BEFORE == kSnpBeforeBox && IDC_SNP_AFTER == kSnpAfterBox);
 static_assert(IDD_SETTINGS == kSettingsDialog && IDD_PTT_SETUP == kPttSetupDialog &&
               IDD_FSK_SETUP == kFskSetupDialog && IDD_TINY_PORT == kTinyPortDialog);
 static_assert(IDC_INPUT_LIST == kInputDeviceList && IDC_OUTPUT_LIST == kOutputDeviceList &&

@@ -18,6 +18,7 @@
 #include "win32_serial_ports.h"
 #include "win32_shared_block_port.h"
 #include "win32_text_file.h"
+#include "win32_udp_port.h"
 #include "win32_ui_port.h"
 #include "win32_window_title_port.h"
 
@@ -41,6 +42,7 @@ struct Shell {
     Win32SerialPorts serialPorts;
     Win32PriorityPort priority;
     Win32PlaybackDevice playback;
+    Win32UdpPort udp;
     Modem modem;
 };
 
@@ -54,6 +56,7 @@ LRESULT CALLBACK txWindowProc(HWND window, UINT message, WPARAM wParam, LPARAM l
 LRESULT CALLBACK fftWindowProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam);
 INT_PTR CALLBACK controlPanelProc(HWND dialog, UINT message, WPARAM wParam, LPARAM lParam);
 INT_PTR CALLBACK aboutProc(HWND dialog, UINT message, WPARAM wParam, LPARAM lParam);
+INT_PTR CALLBACK recordingDialogProc(HWND dialog, UINT message, WPARAM wParam, LPARAM lParam);
 INT_PTR CALLBACK settingsProc(HWND dialog, UINT message, WPARAM wParam, LPARAM lParam);
 
 // Window class names, loaded from the string table at start-up.

@@ -2,7 +2,8 @@
 # A new user's first run, from the zip alone: unpacked into an empty folder of a fresh
 # Wine prefix, loggersim started from that folder starts Kestrel.exe, which writes its
 # default settings; the bundled sample.wav, played from the menu, reaches the logger as
-# text, and the logger's text is sent back on air.
+# text, and the logger's text is sent back on air. Then loggersim started with no
+# arguments, as by a double click, starts the Kestrel.exe beside it.
 #
 #   tests/package/first_run_test.sh Kestrel-VERSION-win64.zip kestrel-automate.exe
 # (kestrel-automate.exe, the tests' hands on the menu, is kept outside the folder.)
@@ -62,4 +63,13 @@ ini=$(tr -d '\r' <"$folder/Kestrel.ini")
 for key in SquelchState=1 left= top= "RXopenwav=$w\\sample.wav"; do
     grep -qF -- "$key" <<<"$ini" || { echo "$ini"; fail "Kestrel.ini lacks $key"; }
 done
+# A double click: loggersim with no arguments starts the Kestrel.exe beside it.
+(cd / && exec "$WINE" "$(winpath "$folder/loggersim.exe")" </dev/null >/dev/null 2>&1) &
+loggersim_pid=$!
+until_ok 20 shows 1 "$automate" count-windows KESTREL || fail "loggersim alone started no Kestrel"
+wine_out "$automate" close KestrelLoggersim >/dev/null || fail "no loggersim window to close"
+wait_exit "$loggersim_pid" 20
+loggersim_pid=
+[ "$exit_status" = 0 ] || fail "loggersim ended with $exit_status"
+until_ok 10 shows 0 "$automate" count-windows KESTREL || fail "Kestrel outlived loggersim"
 echo "PASS: first run from $(basename "$zip")"

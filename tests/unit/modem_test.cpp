@@ -20,6 +20,7 @@
 #include "fakes/fake_serial_port.h"
 #include "fakes/fake_shared_block_port.h"
 #include "fakes/fake_text_sink_port.h"
+#include "fakes/fake_udp_port.h"
 #include "fakes/fake_ui_port.h"
 #include "fakes/fake_window_title_port.h"
 #include "link/logger_codes.h"
@@ -65,9 +66,10 @@ class ModemTest : public ::testing::Test {
     FakeSerialPorts serialPorts_;
     FakePriorityPort priority_;
     FakePlaybackDevice playback_;
+    FakeUdpPort udp_;
     ModemPorts ports_{logger_,    ui_,          mainWindow_, block_,    titles_,
                       clock_,     devices_,     textSink_,   saveText_, dialogs_,
-                      documents_, serialPorts_, priority_,   playback_};
+                      documents_, serialPorts_, priority_,   playback_, udp_};
     std::optional<Modem> modem_;
 };
 
