@@ -10,6 +10,8 @@
 #include <string>
 #include <vector>
 
+#include "lab/audio.h"
+
 namespace {
 
 struct CliRun {
@@ -67,7 +69,8 @@ Wav readWav(const std::filesystem::path& path) {
 class EncodeCommand : public ::testing::Test {
   protected:
     void TearDown() override { std::filesystem::remove(out); }
-    std::filesystem::path out = std::filesystem::path(::testing::TempDir()) / "encoded.wav";
+    // Unique to this run: other builds may run the same test at the same time.
+    std::filesystem::path out = kestrel::lab::tempWavPath("encoded");
     std::string quotedOut = "'" + out.string() + "'";
 };
 
