@@ -34,6 +34,17 @@ TEST_F(MenuCommandsTest, SquelchFromTheDefaultSwitchWordStoresBit7SetThenCleared
     EXPECT_EQ(state.switchWord, 13350);
 }
 
+TEST_F(MenuCommandsTest, TopMostTogglesItsFlagMarkAndKeyAndTellsTheWindowWhereToGo) {
+    EXPECT_EQ(menu.menuCommand(kMenuTopMost), MenuFollowUp::placeTopMost);
+    EXPECT_EQ(state.topMost, 1);
+    EXPECT_EQ(settings.readInt("TopMost", 0), 1);  // written as Topmost, read as TopMost
+    EXPECT_EQ(menu.menuCommand(kMenuTopMost), MenuFollowUp::placeNotTopMost);
+    EXPECT_EQ(state.topMost, 0);
+    EXPECT_EQ(settings.writes, (Writes{{"Topmost", "1"}, {"Topmost", "0"}}));
+    EXPECT_EQ(ui.menuChecks(),
+              (std::vector<UiItemFlag>{{kMenuTopMost, true}, {kMenuTopMost, false}}));
+}
+
 TEST_F(MenuCommandsTest, SaveTextCancelledOrToAFileThatCannotBeOpenedStaysOff) {
     menu.menuCommand(kMenuSaveText);  // cancelled
     EXPECT_TRUE(textFile.openedPaths.empty());
