@@ -5,7 +5,7 @@
 #include <string>
 #include <vector>
 
-#include "link/logger_codes.h"
+#include "platform/logger_codes.h"
 #include "unit/link_rig.h"
 
 namespace kestrel {

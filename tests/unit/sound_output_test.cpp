@@ -4,7 +4,7 @@
 
 #include <algorithm>
 
-#include "link/logger_codes.h"
+#include "platform/logger_codes.h"
 #include "support/sound_rig.h"
 #include "transmit/offline_playback.h"
 

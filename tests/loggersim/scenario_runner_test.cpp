@@ -1,11 +1,11 @@
 // The scenario runner is what passes or fails the Windows tests: a check that matched too
 // easily would let a faulty Kestrel pass. Each case is a scenario against notifications
 // timed on a simulated clock, and the number of failures it must find.
-#include "link/mmtty_scenario_runner.h"
+#include "loggersim/scenario_runner.h"
 
 #include <gtest/gtest.h>
 
-#include "link/logger_codes.h"
+#include "platform/logger_codes.h"
 
 namespace kestrel {
 namespace {
