@@ -136,6 +136,8 @@ TEST_F(SoundOutputTest, FinishedBuffersAreRefilledInTheOrderTheyFinish) {
     rig.output.playbackCallback(PlaybackNotification::Done, 0);
     EXPECT_EQ(rig.output.refillCompleted(), 1);
     rig.output.playbackCallback(PlaybackNotification::Done, 1);
+    rig.output.playbackCallback(PlaybackNotification::Done, -1);  // no buffer of ours
+    rig.output.playbackCallback(PlaybackNotification::Done, kPlaybackBuffers);
     rig.output.playbackCallback(PlaybackNotification::Done, 0);
     EXPECT_EQ(rig.output.refillCompleted(), 2);
     EXPECT_EQ(rig.output.refillCompleted(), 0);
