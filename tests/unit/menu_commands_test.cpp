@@ -153,9 +153,12 @@ TEST_F(MenuCommandsTest, SaveTextOpensTheChosenFileAndTheNextCommandClosesIt) {
               (std::vector<UiItemFlag>{{kMenuSaveText, true}, {kMenuSaveText, false}}));
 }
 
-TEST_F(MenuCommandsTest, SaveTextCancelledOrToAFileThatCannotBeOpenedStaysOff) {
+TEST_F(MenuCommandsTest, SaveTextCancelledFailedOrToAFileThatCannotBeOpenedStaysOff) {
     menu.menuCommand(kMenuSaveText);  // cancelled
+    dialogs.answer = {0x3003, ""};    // the dialog failed: its buffer was too small
+    menu.menuCommand(kMenuSaveText);
     EXPECT_TRUE(textFile.openedPaths.empty());
+    EXPECT_TRUE(ui.messageBoxes().empty());
 
     dialogs.answer = {kFileDialogConfirmed, "Q:\\nowhere\\x.txt"};
     textFile.opens = false;
