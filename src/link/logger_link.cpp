@@ -177,9 +177,14 @@ void LoggerLink::setTone(std::int64_t hz, std::atomic<double>& tone, const char*
     post(reply, truncated(tone));
 }
 
+// A stored tone out of range (the file was edited by hand) keeps the current one.
 void LoggerLink::reloadTones() {
-    state.markFrequency = ports.settings.readInt("Markfrequency", 2125);
-    state.spaceFrequency = ports.settings.readInt("Spacefrequency", 2295);
+    const auto reload = [this](const char* key, int fallback, std::atomic<double>& tone) {
+        const std::int64_t hz = ports.settings.readInt(key, fallback);
+        if (hz >= kLowestTone && hz <= kHighestTone) tone = static_cast<double>(hz);
+    };
+    reload("Markfrequency", 2125, state.markFrequency);
+    reload("Spacefrequency", 2295, state.spaceFrequency);
     state.averageOffset = 0.0;
 }
 

@@ -84,13 +84,14 @@ TEST_F(LoggerLinkTest, BaudRequestIsAnsweredWith4545AndChangesNothing) {
     EXPECT_EQ(state.sampleRate, 12000);
 }
 
-TEST_F(LoggerLinkTest, HamReloadsStoredTonesWithoutRangeCheckAndRestartsOnlyTheAverage) {
-    settings.set("Markfrequency", "0100");
+TEST_F(LoggerLinkTest, HamReloadsStoredTonesInRangeAndRestartsOnlyTheAverage) {
+    settings.set("Markfrequency", "0100");  // out of range: the tone stays
+    settings.set("Spacefrequency", "1445");
     state.markOffset = 11.5;
     state.averageOffset = 2.25;
     link.handleLoggerCommand(RXM_SETHAM, 0);
-    EXPECT_EQ(state.markFrequency, 100.0);
-    EXPECT_EQ(state.spaceFrequency, 2295.0);  // key absent: its default
+    EXPECT_EQ(state.markFrequency, 2125.0);
+    EXPECT_EQ(state.spaceFrequency, 1445.0);
     EXPECT_EQ(state.averageOffset, 0.0);
     EXPECT_EQ(state.markOffset, 11.5);
     EXPECT_TRUE(logger.posts().empty());
