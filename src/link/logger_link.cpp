@@ -137,8 +137,12 @@ void LoggerLink::handleLoggerCommand(std::uint64_t code, std::int64_t value) {
     }
 }
 
+// A box runs its own message loop, in which the logger's next commands arrive: a burst of
+// bad ones would stack box on box. One at a time; what comes while it shows is dropped.
 void LoggerLink::showError(std::string_view text) {
+    if (errorShowing.exchange(true)) return;
     ports.ui.messageBox(text, kErrorCaption, kMbOk);
+    errorShowing = false;
 }
 
 void LoggerLink::pushToTalk(std::int64_t value) {

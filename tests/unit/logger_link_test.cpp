@@ -209,6 +209,13 @@ TEST_F(LoggerLinkTest, UnknownCommandsBelow32768AreShownInHexadecimal) {
               (std::vector<UiMessageBox>{
                   errorBox("N1MM Proc line 837 RXM defaulted at hexadecimal 1f"),
                   errorBox("N1MM Proc line 837 RXM defaulted at hexadecimal 7fff")}));
+    // A burst: more unknown commands arrive while the box is up. One box at a time.
+    int arriving = 3;
+    ui.whileBoxShows = [&] {
+        while (arriving-- > 0) link.handleLoggerCommand(31, 0);
+    };
+    link.handleLoggerCommand(31, 0);
+    EXPECT_EQ(ui.messageBoxes().size(), 3u);
 }
 
 TEST_F(LoggerLinkTest, IgnoredCodesDoNothingAtAll) {
