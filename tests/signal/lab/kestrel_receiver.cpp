@@ -8,7 +8,7 @@
 #include "audio_in/wav_player.h"
 #include "cli/utf8.h"
 #include "fakes/memory_byte_source.h"
-#include "link/logger_codes.h"
+#include "platform/logger_codes.h"
 
 namespace kestrel::lab {
 
