@@ -23,7 +23,10 @@ void SoundOutput::playbackCallback(PlaybackNotification notification, int buffer
         return;
     }
     if (notification != PlaybackNotification::Done) return;
-    if (bufferIndex >= 0 && bufferIndex < kPlaybackBuffers) playing[bufferIndex] = false;
+    // An index that names none of our buffers is dropped: refilling it would write
+    // outside the audio.
+    if (bufferIndex < 0 || bufferIndex >= kPlaybackBuffers) return;
+    playing[bufferIndex] = false;
     if (priming.load() || state.txState.load() == 0) return;
     doneQueue[doneWriteIndex].store(bufferIndex, std::memory_order_release);
     doneWriteIndex = (doneWriteIndex + 1) % kPlaybackBuffers;
