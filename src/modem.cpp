@@ -42,18 +42,26 @@ Modem::~Modem() {
     tinyFsk.stopRequested = true;
     fskKeyer.stopRequested = true;
     playbackDevice.stopRequested = true;
+    capture.stopRequested = true;
     soundOutput.stopWriter = true;
     while (soundOutput.writerRunning) std::this_thread::sleep_for(std::chrono::milliseconds(1));
     listenerStop_ = true;
     for (std::thread* worker :
-         {&listenerWorker_, &pauseWorker_, &wavWorker_, &tinyConfigWorker_, &supervisorWorker_,
-          &fskWorker_, &tinyTxWorker_, &feederWorker_, &releaseWorker_}) {
+         {&listenerWorker_, &captureSupervisorWorker_, &pauseWorker_, &wavWorker_,
+          &tinyConfigWorker_, &supervisorWorker_, &fskWorker_, &tinyTxWorker_, &feederWorker_,
+          &releaseWorker_}) {
         if (worker->joinable()) worker->join();
     }
 }
 
 void Modem::loadSettings() {
     kestrel::loadSettings(store, ports.audioDevices, state, strings);
+    openCapture(capture);
+    restart(captureSupervisorWorker_, [this] { captureSupervisor(capture); });
+}
+
+void Modem::requestCaptureReopen() {
+    state.captureState = kCaptureReopen;
 }
 
 void Modem::prepareTransmitOutput() {
@@ -92,7 +100,7 @@ void Modem::startPlaybackSupervisor() {
 
 SettingsDialogHooks Modem::settingsDialogHooks() {
     return {
-        [this] { state.captureState = 3; },
+        [this] { requestCaptureReopen(); },
         [this] {
             openPlayback(playbackDevice, state.txDeviceId);
             startPlaybackSupervisor();
@@ -113,7 +121,7 @@ MenuFollowUp Modem::menuCommand(int itemId) {
 void Modem::playWavCommand() {
     if (state.wavPlaying == 1) {
         state.wavPlaying = 0;
-        state.captureState = 3;
+        requestCaptureReopen();
         return;
     }
     const FileDialogResult chosen =

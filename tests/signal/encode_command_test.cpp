@@ -10,6 +10,8 @@
 #include <string>
 #include <vector>
 
+#include "lab/audio.h"
+
 namespace {
 
 struct CliRun {
@@ -67,7 +69,8 @@ Wav readWav(const std::filesystem::path& path) {
 class EncodeCommand : public ::testing::Test {
   protected:
     void TearDown() override { std::filesystem::remove(out); }
-    std::filesystem::path out = std::filesystem::path(::testing::TempDir()) / "encoded.wav";
+    // One name per process: other runs of the suite may share the temporary folder.
+    std::filesystem::path out = kestrel::lab::tempWavPath("encoded");
     std::string quotedOut = "'" + out.string() + "'";
 };
 
