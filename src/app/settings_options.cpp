@@ -2,11 +2,14 @@
 
 #include <array>
 #include <charconv>
+#include <cmath>
+#include <cstdio>
 #include <optional>
 #include <string_view>
 
 #include "app/ini_file.h"
 #include "app/settings_load.h"
+#include "transmit/tx_frame.h"
 
 namespace kestrel {
 namespace {
@@ -15,6 +18,10 @@ constexpr std::array<std::string_view, 4> kOptions = {"--settings", "--baud", "-
 constexpr std::array<std::string_view, 3> kBaudRates = {"45.45", "50", "75"};  // by baud index
 constexpr double kLowestTone = 250;
 constexpr double kHighestTone = 2999;
+// The tone filters pass about one baud either side of their tone: tones closer than this
+// many bauds run into each other's filter and decode as garbage.
+constexpr double kNarrowestShiftInBauds = 1.1;
+constexpr double kWidestShift = 2750;
 
 // kestrel-cli has no sound devices; the device numbers it loads are never used.
 class NoSoundDevices : public AudioDevicesPort {
@@ -72,6 +79,20 @@ std::string toneError(std::string_view option, std::string_view text) {
            "' is not a tone; give a frequency in Hz from 250 to 2999";
 }
 
+// Tones the decoders can tell apart at the speed of sampleRate: empty, or what is wrong.
+std::string shiftError(double mark, double space, int sampleRate) {
+    const double shift = std::abs(mark - space);
+    const double narrowest =
+        std::round(kNarrowestShiftInBauds * sampleRate / static_cast<double>(kElementSamples));
+    if (shift >= narrowest && shift <= kWidestShift) return {};
+    char text[160];
+    std::snprintf(text, sizeof text,
+                  "mark %g Hz and space %g Hz are %g Hz apart; at this speed the tones must be "
+                  "%g to %g Hz apart",
+                  mark, space, shift, narrowest, kWidestShift);
+    return text;
+}
+
 bool loadSettingsFile(const std::string& path, ModemState& state, std::string& error) {
     switch (iniFileState(path)) {
         case IniFileState::missing:
@@ -113,9 +134,14 @@ bool applySettingsOptions(std::vector<std::string>& args, ModemState& state, std
     }
     if (settings && !loadSettingsFile(*settings, state, error)) return false;
 
+    const double markNow = markHz.value_or(state.markFrequency.load());
+    const double spaceNow = spaceHz.value_or(state.spaceFrequency.load());
+    const int rate = baudIndex ? sampleRateForBaudIndex(*baudIndex) : state.sampleRate.load();
+    if (!(error = shiftError(markNow, spaceNow, rate)).empty()) return false;
+
     if (baudIndex) {
         state.baudIndex = *baudIndex;
-        state.sampleRate = sampleRateForBaudIndex(*baudIndex);
+        state.sampleRate = rate;
     }
     if (markHz) state.markFrequency = *markHz;
     if (spaceHz) state.spaceFrequency = *spaceHz;

@@ -189,7 +189,7 @@ WavVerdict inspectWav(ByteSource& source, WavLayout& layout) {
             // A data size that runs past the end of the file plays what the file holds.
             layout.dataOffset = body;
             layout.sampleCount = std::min<std::uint64_t>(size, fileSize - body) / 2;
-            return WavVerdict::playable;
+            return layout.sampleCount > 0 ? WavVerdict::playable : WavVerdict::noData;
         }
         offset = body + size + (size & 1u);
     }

@@ -27,7 +27,7 @@ void feedWavSamples(double& accumulator, std::span<const std::int16_t> samples,
 }
 
 std::uint64_t wavPlayer(WavToPlay& file, ModemState& state, SampleSink processSample,
-                        CharSink emitReceivedChar) {
+                        CharSink emitReceivedChar, std::uint64_t silenceAfter) {
     lineFeeds(emitReceivedChar);
     std::vector<std::uint8_t> bytes(2 * kWavChunkSamples);  // one buffer per file played
     std::vector<std::int16_t> samples(kWavChunkSamples);
@@ -47,6 +47,8 @@ std::uint64_t wavPlayer(WavToPlay& file, ModemState& state, SampleSink processSa
                        state.sampleRate.load(), processSample);
         played += got;
     }
+    for (std::uint64_t n = 0; n < silenceAfter && state.wavPlaying.load() == 1; ++n)
+        processSample(0.0);
     state.wavPlaying.store(0);
     lineFeeds(emitReceivedChar);
     return played;

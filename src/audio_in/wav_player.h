@@ -25,10 +25,16 @@ void feedWavSamples(double& accumulator, std::span<const std::int16_t> samples,
                     std::int32_t fileRate, int sampleRate, SampleSink processSample);
 
 // Plays a checked file: two line feeds to the receive text, the data chunk in chunks of up
-// to 48000 samples (stopping between chunks when state.wavPlaying is no longer 1), two
-// line feeds, then wavPlaying = 0. The caller sets wavPlaying to 1 before. Returns the
-// number of file samples played.
+// to 48000 samples (stopping between chunks when state.wavPlaying is no longer 1),
+// silenceAfter zero samples, two line feeds, then wavPlaying = 0. The caller sets
+// wavPlaying to 1 before. Returns the number of file samples played.
+//
+// The program plays no silence after the file: live sound follows at once and carries the
+// file's last characters through the chain. Where nothing follows (the command line),
+// kWavTailSeconds of silence do.
 std::uint64_t wavPlayer(WavToPlay& file, ModemState& state, SampleSink processSample,
-                        CharSink emitReceivedChar);
+                        CharSink emitReceivedChar, std::uint64_t silenceAfter = 0);
+
+constexpr double kWavTailSeconds = 1.0;
 
 }  // namespace kestrel

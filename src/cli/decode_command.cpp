@@ -3,6 +3,7 @@
 #include <cinttypes>
 #include <cstdio>
 #include <cstring>
+#include <filesystem>
 #include <map>
 #include <memory>
 #include <optional>
@@ -172,6 +173,13 @@ int decode(std::vector<std::string> args) {
     }
     std::unique_ptr<std::FILE, int (*)(std::FILE*)> trace(nullptr, std::fclose);
     if (!options.tracePath.empty()) {
+        // Opening the trace empties it: it must not be the recording under another name.
+        std::error_code ignored;
+        if (std::filesystem::equivalent(options.tracePath, options.file, ignored)) {
+            std::fprintf(stderr, "kestrel-cli decode: the trace %s is the recording itself\n",
+                         options.tracePath.c_str());
+            return 2;
+        }
         trace.reset(std::fopen(options.tracePath.c_str(), "wb"));
         if (!trace) {
             std::fprintf(stderr, "kestrel-cli decode: cannot write %s\n",
@@ -193,10 +201,16 @@ int decode(std::vector<std::string> args) {
             chain.processSample(x);
             progress.show(static_cast<double>(++ports.samples) / state.sampleRate.load());
         },
-        [&](char16_t c) { chain.emitReceivedChar(c); });
+        [&](char16_t c) { chain.emitReceivedChar(c); },
+        static_cast<std::uint64_t>(kWavTailSeconds * state.sampleRate.load()));
     progress.finish();
-    std::fflush(stdout);
-    return 0;
+    bool written = std::fflush(stdout) == 0 && !std::ferror(stdout);
+    if (!written) std::fputs("kestrel-cli decode: cannot write the received text\n", stderr);
+    if (trace && (std::ferror(trace.get()) || std::fclose(trace.release()) != 0)) {
+        std::fprintf(stderr, "kestrel-cli decode: cannot write %s\n", options.tracePath.c_str());
+        written = false;
+    }
+    return written ? 0 : 1;
 }
 
 const CommandRegistration registration({"decode",

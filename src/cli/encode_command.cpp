@@ -131,6 +131,13 @@ int encodeCommand(std::vector<std::string> args) {
     ConsoleUi ui;
     OfflineTransmitter transmitter(state, ui);
     std::vector<std::int16_t> audio = transmitter.transmit(options.text);
+    if (transmitter.overflowed()) {
+        std::fprintf(stderr,
+                     "kestrel-cli encode: the text does not fit the transmit buffer (%d "
+                     "characters); nothing written\n",
+                     kTxRingSize - 1);
+        return 1;
+    }
     const bool mono = state.TXChannel.load() == 0;
     if (mono) {  // both channels are the same: keep one
         for (std::size_t n = 0; n < audio.size() / 2; ++n) audio[n] = audio[2 * n];

@@ -9,10 +9,17 @@ bool OfflineTransmitter::EchoLogger::post(std::uint32_t code, std::int64_t value
     return true;
 }
 
+int OfflineTransmitter::WatchedUi::messageBox(std::string_view text, std::string_view caption,
+                                              unsigned flags) {
+    if (text == kTxBufferFullMessage) bufferFull = true;
+    return ui.messageBox(text, caption, flags);
+}
+
 OfflineTransmitter::OfflineTransmitter(ModemState& state, UiPort& ui)
     : state_(state),
-      buffer_(std::make_unique<TxBuffer>(state, logger_, ui)),
-      links_{state, *buffer_, ptt_, logger_, ui, [] {}},
+      ui_(ui),
+      buffer_(std::make_unique<TxBuffer>(state, logger_, ui_)),
+      links_{state, *buffer_, ptt_, logger_, ui_, [] {}},
       generators_(links_),
       output_(state, generators_, device_, clock_),
       window_(state, *buffer_, output_, ptt_, logger_,
@@ -28,7 +35,10 @@ void OfflineTransmitter::type(std::uint8_t character) {
 }
 
 std::vector<std::int16_t> OfflineTransmitter::transmit(std::string_view text) {
-    for (char c : text) type(static_cast<std::uint8_t>(c));
+    for (char c : text) {
+        type(static_cast<std::uint8_t>(c));
+        if (ui_.bufferFull) return {};
+    }
     if (state_.txState.load() == 0 && device_.writes == 0) type(kCtrlT);
     const int txState = state_.txState.load();
     if (txState >= 1 && txState <= 3) type(kCtrlT);

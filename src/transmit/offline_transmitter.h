@@ -24,8 +24,11 @@ class OfflineTransmitter {
     OfflineTransmitter(ModemState& state, UiPort& ui);
 
     // Returns the audio the sound card would play, in left/right pairs, from the first
-    // preamble frame to the closing frame.
+    // preamble frame to the closing frame. The whole text is typed before anything plays,
+    // so it must fit the transmit buffer: at the first character the buffer loses,
+    // typing stops, nothing plays and the result is empty (overflowed() tells).
     std::vector<std::int16_t> transmit(std::string_view text);
+    bool overflowed() const { return ui_.bufferFull; }
 
     // The characters echoed to the logger as they went on air.
     const std::string& echoed() const { return logger_.echoed; }
@@ -34,6 +37,13 @@ class OfflineTransmitter {
     struct EchoLogger : LoggerPort {
         bool post(std::uint32_t code, std::int64_t value) override;
         std::string echoed;
+    };
+    // The caller's user interface, noting the transmit buffer's "full" message.
+    struct WatchedUi : WindowlessUi {
+        explicit WatchedUi(UiPort& ui) : ui(ui) {}
+        int messageBox(std::string_view text, std::string_view caption, unsigned flags) override;
+        UiPort& ui;
+        bool bufferFull = false;
     };
     struct NoPtt : PttSwitch {
         void setPtt(bool) override {}
@@ -47,6 +57,7 @@ class OfflineTransmitter {
     void type(std::uint8_t character);
 
     ModemState& state_;
+    WatchedUi ui_;
     EchoLogger logger_;
     NoPtt ptt_;
     NoClock clock_;

@@ -16,8 +16,11 @@ bool soundMode(int txMode) {
 }  // namespace
 
 void TxWindow::handleCharacter(std::uint64_t firstParameter) {
-    const auto code = static_cast<std::uint8_t>(firstParameter & 0xFF);
-    if (code > 0x7F) return;
+    // The message carries a UTF-16 unit: "ě" (0x011B) is a letter, never Escape, so
+    // anything outside ASCII is ignored whole, not cut down to its low byte.
+    const auto unit = firstParameter & 0xFFFF;
+    if (unit > 0x7F) return;
+    const auto code = static_cast<std::uint8_t>(unit);
     // Escape stops the transmitter even inside a brace command: an unclosed brace in the
     // logger's text must not swallow the order to receive at once.
     if (code == kEscape) {

@@ -39,7 +39,8 @@ struct TxWindow {
           logger(logger),
           hooks(std::move(hooks)) {}
 
-    // A character message; the code is the low byte of the first message parameter.
+    // A character message; the code is the UTF-16 unit in the low 16 bits of the first
+    // message parameter, and only ASCII codes act.
     void handleCharacter(std::uint64_t firstParameter);
 
     ModemState& state;

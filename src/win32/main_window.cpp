@@ -3,8 +3,6 @@
 // window work.
 #include <windows.h>
 
-#include <functional>
-
 #include "app/main_window_layout.h"
 #include "app/menu_commands.h"
 #include "app/ui_ids.h"
@@ -127,12 +125,9 @@ LRESULT CALLBACK mainWindowProc(HWND window, UINT message, WPARAM wParam, LPARAM
         return DefWindowProcW(window, message, wParam, lParam);
     }
     switch (message) {
-        case kRunOnUiThread: {
-            auto* work = reinterpret_cast<std::function<void()>*>(lParam);
-            (*work)();
-            delete work;
+        case kRunOnUiThread:
+            s.ui.runQueuedWork();
             return 0;
-        }
         case WM_CREATE:
             // Without the logger the program ends here, before the window is ever shown.
             return createChildren(window) ? 0 : -1;

@@ -17,8 +17,8 @@ struct ShellWindows {
     std::atomic<HWND> fftWindow{nullptr};
 };
 
-// Posted to the main window with a heap-allocated std::function<void()> in the second
-// parameter: the window runs it on the user-interface thread and deletes it.
+// Posted to the main window to say that work waits in the user-interface port's queue.
+// Its parameters mean nothing.
 inline constexpr UINT kRunOnUiThread = WM_APP + 1;
 
 inline std::int64_t handleValue(HWND window) {

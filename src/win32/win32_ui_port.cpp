@@ -26,8 +26,21 @@ void Win32UiPort::onUiThread(std::function<void()> work) {
         work();
         return;
     }
-    auto* posted = new std::function<void()>(std::move(work));
-    if (!PostMessageW(window, kRunOnUiThread, 0, reinterpret_cast<LPARAM>(posted))) delete posted;
+    {
+        const std::lock_guard<std::mutex> hold(queueLock_);
+        queued_.push_back(std::move(work));
+    }
+    // Should the notice fail (a full message queue), the work runs with the next one.
+    PostMessageW(window, kRunOnUiThread, 0, 0);
+}
+
+void Win32UiPort::runQueuedWork() {
+    std::deque<std::function<void()>> due;
+    {
+        const std::lock_guard<std::mutex> hold(queueLock_);
+        due.swap(queued_);
+    }
+    for (auto& work : due) work();
 }
 
 // Before the status bar exists (during the logger handshake) there is nothing to write;

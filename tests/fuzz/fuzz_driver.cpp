@@ -41,7 +41,8 @@ Bytes mutate(std::mt19937_64& rng, Bytes b) {
                 if (!b.empty()) b[at] = static_cast<std::uint8_t>(rng());
                 break;
             case 1:
-                b.insert(b.begin() + static_cast<std::ptrdiff_t>(at), static_cast<std::uint8_t>(rng()));
+                b.insert(b.begin() + static_cast<std::ptrdiff_t>(at),
+                         static_cast<std::uint8_t>(rng()));
                 break;
             case 2:
                 if (!b.empty()) b.erase(b.begin() + static_cast<std::ptrdiff_t>(at));
@@ -65,8 +66,10 @@ int main(int argc, char** argv) {
         Bytes input = pool.empty() || rng() % 3 == 0 ? randomBytes(rng, 2048)
                                                      : mutate(rng, pool[rng() % pool.size()]);
         LLVMFuzzerTestOneInput(input.data(), input.size());
-        if (pool.size() < 256) pool.push_back(std::move(input));
-        else pool[rng() % pool.size()] = std::move(input);
+        if (pool.size() < 256)
+            pool.push_back(std::move(input));
+        else
+            pool[rng() % pool.size()] = std::move(input);
     }
     std::printf("%ld inputs, seed %llu: no fault\n", iterations, seed);
     return 0;

@@ -12,6 +12,7 @@
 #include "audio_in/wav_file.h"
 #include "fakes/fake_ui_port.h"
 #include "transmit/offline_transmitter.h"
+#include "unit/scratch_folder.h"
 
 namespace kestrel {
 namespace {
@@ -53,7 +54,8 @@ std::string decode(const std::vector<double>& x, const Speed& speed, const std::
     for (double v : x) peak = std::max(peak, std::abs(v));
     std::vector<std::int16_t> pcm;
     for (double v : x) pcm.push_back(static_cast<std::int16_t>(std::lround(v * 30000.0 / peak)));
-    const auto path = std::filesystem::path(::testing::TempDir()) / name;
+    const ScratchFolder scratch;
+    const auto path = scratch.path() / name;
     EXPECT_TRUE(writeWavFile(path, pcm, speed.sampleRate, 1));
     // With a numeric speed minimodem expects one stop element unless told otherwise.
     const std::string command = std::string("minimodem --rx --baudot --stopbits 1.5 -q") +
@@ -66,7 +68,6 @@ std::string decode(const std::vector<double>& x, const Speed& speed, const std::
         while ((got = std::fread(buffer, 1, sizeof buffer, pipe)) > 0) out.append(buffer, got);
         pclose(pipe);
     }
-    std::filesystem::remove(path);
     return out;
 }
 

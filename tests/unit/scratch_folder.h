@@ -11,10 +11,13 @@ namespace kestrel {
 
 class ScratchFolder {
   public:
+    // A folder no other test (or test run) holds: a name already taken is never shared.
     ScratchFolder() {
-        const auto tag = std::to_string(std::random_device{}());
-        path_ = std::filesystem::temp_directory_path() / ("kestrel-test-" + tag);
-        std::filesystem::create_directories(path_);
+        std::random_device random;
+        do {
+            const auto tag = std::to_string(random()) + std::to_string(random());
+            path_ = std::filesystem::temp_directory_path() / ("kestrel-test-" + tag);
+        } while (!std::filesystem::create_directory(path_));
     }
     ~ScratchFolder() {
         std::error_code ec;

@@ -65,6 +65,9 @@ TEST_F(SettingsOptions, BadValuesNameTheOptionAndWhatItAccepts) {
         expectError({std::string("--space=") + hz}, {"--space", "250 to 2999"});
     }
     expectError({"in.wav", "--settings"}, {"--settings", "needs a value"});
+    // Tones the decoders cannot tell apart at the speed asked for.
+    expectError({"--space", "2125"}, {"mark 2125", "space 2125", "50 to 2750 Hz apart"});
+    expectError({"--space", "2195", "--baud", "75"}, {"70 Hz apart", "83 to 2750"});
     // A good file does not get applied when an override is bad.
     expectError({"--settings", ini, "--baud", "110"}, {"--baud"});
 }

@@ -164,10 +164,14 @@ TEST_F(TxWindowTest, ToneOffsetIsCapturedAtStartOnlyWhenNetIsOnAndAfcRuns) {
 TEST_F(TxWindowTest, KeysAreUpperCasedBackspaceDeletesAndHighCodesAreIgnored) {
     send("de k1abc\b\bXY");
     EXPECT_EQ(unsent(), "DE K1AXY");
-    window.handleCharacter(0xC1);
-    window.handleCharacter(0x1'0000'0000'0042);  // only the low byte is the character
+    // Letters beyond ASCII whose low byte is Escape, Ctrl-T, Ctrl-V, "{" or "B".
+    for (const std::uint64_t unit : {0xC1, 0x11B, 0x114, 0x116, 0x17B, 0x142}) {
+        window.handleCharacter(unit);
+    }
+    window.handleCharacter(0x1'0000'0000'0042);  // only the UTF-16 unit is the character
     window.handleCharacter(0);
     EXPECT_EQ(unsent(), "DE K1AXYB");
+    EXPECT_EQ(rig.state.txState.load(), 0);
     send("\x16");
     EXPECT_EQ(feederStarts, 1);
 }

@@ -222,6 +222,10 @@ TEST(WavCheck, DamagedOrShortFormatAndMissingDataSayNoData) {
     Bytes cutInDataHeader = monoFile(8000, {1, 2});
     cutInDataHeader.resize(40);
     EXPECT_EQ(inspect(cutInDataHeader), WavVerdict::noData);
+    Bytes cutAfterHeader = monoFile(8000, {1, 2});
+    cutAfterHeader.resize(44);
+    EXPECT_EQ(inspect(cutAfterHeader), WavVerdict::noData);
+    EXPECT_EQ(inspect(monoFile(8000, {})), WavVerdict::noData);
 }
 
 TEST(WavCheck, DataIsFoundPastOtherChunksAndPadBytes) {
@@ -250,7 +254,6 @@ TEST(WavCheck, DataSizesThatLieOrAreOddPlayWhatTheFileHolds) {
     odd[40] = 5;  // five data bytes: the half sample is not played
     EXPECT_EQ(play(odd), (std::vector<double>{1, 2}));
 
-    EXPECT_TRUE(play(monoFile(12000, {})).empty());
     Bytes riffSizeWrong = monoFile(12000, {4, 5});
     riffSizeWrong[4] = 4;  // RIFF size smaller than the file: ignored
     riffSizeWrong[5] = riffSizeWrong[6] = riffSizeWrong[7] = 0;

@@ -82,8 +82,7 @@ TEST(WavPlayer, LineFeedsFrameTheSamplesWhichStopBetweenChunksWhenPlayingIsClear
         int stopAfter;
         const char* events;
         std::size_t samples;
-    } cases[] = {
-        {100000, -1, "nnsnn", 100000}, {150000, 10, "nnsnn", kWavChunkSamples}, {0, -1, "nnnn", 0}};
+    } cases[] = {{100000, -1, "nnsnn", 100000}, {150000, 10, "nnsnn", kWavChunkSamples}};
     for (const auto& c : cases) {
         SCOPED_TRACE(c.count);
         ModemState state;

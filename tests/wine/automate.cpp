@@ -15,6 +15,8 @@
 //       presses the button with that identifier (posts its click to its parent).
 //   kestrel-automate command CLASS ID
 //       posts the menu command ID to the first top-level window of that class.
+//   kestrel-automate post CLASS MESSAGE WPARAM LPARAM
+//       posts any message, as a stranger process on the desktop could.
 //   kestrel-automate topmost CLASS
 //       prints 1 when that window is in the top-most band, else 0.
 //   kestrel-automate type CLASS TEXT
@@ -248,6 +250,11 @@ int wmain(int argc, wchar_t** argv) {
         if (window) PostMessageW(window, WM_COMMAND, _wtoi(argv[3]), 0);
         return window ? 0 : 1;
     }
+    if (argc >= 6 && !wcscmp(argv[1], L"post")) {
+        const HWND window = firstWindow(argv[2]);
+        if (window) PostMessageW(window, _wtoi(argv[3]), _wtoi(argv[4]), _wtoi(argv[5]));
+        return window ? 0 : 1;
+    }
     if (argc >= 3 && !wcscmp(argv[1], L"topmost")) {
         const HWND window = firstWindow(argv[2]);
         if (!window) return 1;
@@ -290,12 +297,12 @@ int wmain(int argc, wchar_t** argv) {
                  "       kestrel-automate get-text CLASS ID\n"
                  "       kestrel-automate click CLASS ID\n"
                  "       kestrel-automate command CLASS ID\n"
+                 "       kestrel-automate post CLASS MESSAGE WPARAM LPARAM\n"
                  "       kestrel-automate topmost CLASS\n"
                  "       kestrel-automate type CLASS TEXT\n"
                  "       kestrel-automate char CLASS CODE\n"
                  "       kestrel-automate rect CLASS\n"
                  "       kestrel-automate move CLASS X Y\n"
-
                  "       kestrel-automate list|checked|enabled CLASS ID\n"
                  "       kestrel-automate select CLASS ID TEXT\n"
                  "       kestrel-automate close CLASS\n");

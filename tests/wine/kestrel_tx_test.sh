@@ -3,7 +3,8 @@
 # echoed as it goes on air, RXM_PTT 1 ends it after the text; the audio on the virtual
 # "Speakers" decodes with minimodem to the text sent. Then RXM_PTT 0 aborts a
 # transmission at once, and keys typed into Kestrel's window (Ctrl-T, Escape) send and
-# stop one of their own.
+# stop one of their own; letters beyond ASCII whose low byte is "{" or Escape act as
+# letters, and a stranger's forged "run this" message changes nothing.
 rig=$1 kestrel=$2 automate=$3 loggersim=$4
 source "$(dirname "$0")/lib.sh"
 
@@ -44,8 +45,10 @@ recorder=$!
     2>/dev/null &
 pid=$!
 await "$work/out" 'expect TXM_PTTEVENT 1 within 15000'
-wine_out "$automate" type KESTREL "tu 5nn"
+wine_out "$automate" post KESTREL 32769 0 1094795585  # WM_APP+1 with a made-up address
+wine_out "$automate" type KESTREL "tu Ż5nn"  # U+017B: not a brace
 wine_out "$automate" char KESTREL 20  # Ctrl-T
+wine_out "$automate" char KESTREL 283  # U+011B: not Escape
 await "$work/out" "< TXM_CHAR 78 'N'"
 sleep 0.4
 wine_out "$automate" char KESTREL 27  # Escape

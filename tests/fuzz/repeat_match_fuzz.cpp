@@ -1,0 +1,39 @@
+// Any stream of soft bit values and codes into Repeat Match: it never crashes, keeps its
+// lengths in range and prints only printable characters and line breaks.
+#include <cmath>
+#include <cstdint>
+#include <cstring>
+
+#include "decode/repeat_match.h"
+#include "fakes/fake_logger_port.h"
+#include "fakes/fake_text_sink_port.h"
+#include "fuzz/fuzz_check.h"
+#include "link/logger_codes.h"
+
+extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {
+    using namespace kestrel;
+    ModemState state;
+    state.CorrelateState = 1;
+    state.Contest = data != nullptr && size > 0 ? data[0] & 1 : 0;
+    RecordingLogger logger;
+    FakeTextSinkPort textFile;
+    ReceivedCharEmitter emitter{state, logger};
+    const std::int32_t signalPresent = 1;
+    RepeatMatch match{state, emitter, textFile, signalPresent};
+    // Each feed is 4 bytes: the kind and bit (or code) in one, then value, threshold and
+    // floor as signed steps of 1/32 around the framing's usual range.
+    for (std::size_t at = 1; at + 4 <= size; at += 4) {
+        const int kind = data[at] % 4 == 2 ? kRepeatCharacter : data[at] % 2;
+        const int n = kind == kRepeatCharacter ? (data[at] >> 2) % 32 : (data[at] >> 2) % 5;
+        const auto level = [&](int k) { return static_cast<std::int8_t>(data[at + k]) / 32.0; };
+        match.repeatMatchFeed(kind, n, level(1), level(2), std::abs(level(3)));
+        FUZZ_CHECK(match.sequenceLength >= 0 && match.sequenceLength <= kRepeatSequence);
+        FUZZ_CHECK(match.bestLength >= 0 && match.bestLength <= kLongestRepeat);
+    }
+    for (const auto& post : logger.posts()) {
+        if (post.code != TXM_CHAR) continue;
+        FUZZ_CHECK(post.value == '\r' || post.value == '\n' ||
+                   (post.value >= 0x20 && post.value < 0x7F));
+    }
+    return 0;
+}
