@@ -29,7 +29,7 @@
 #include "lab/kestrel_receiver.h"
 #include "lab/minimodem.h"
 #include "lab/text_score.h"
-#include "link/logger_codes.h"
+#include "platform/logger_codes.h"
 
 using namespace kestrel::lab;
 
@@ -68,8 +68,8 @@ bool fromThePlayer(const KestrelPost& p, const KestrelResult& result) {
 // begins after the call-up's letters.
 void findPrintSpan(Exchange& e) {
     const KestrelResult clean = kestrelDecode(e.clean, measuredSettings());
-    const int callUpLetters = static_cast<int>(std::count_if(
-        kCallUp.begin(), kCallUp.end(), [](char c) { return std::isgraph(c) != 0; }));
+    const int callUpLetters = static_cast<int>(
+        std::count_if(kCallUp.begin(), kCallUp.end(), [](char c) { return std::isgraph(c) != 0; }));
     int letters = 0;
     for (const KestrelPost& p : clean.posts) {
         if (p.code != kestrel::TXM_CHAR || fromThePlayer(p, clean)) continue;
@@ -136,8 +136,8 @@ Printed printed(const KestrelResult& result, const Exchange& e) {
     for (const KestrelPost& p : result.posts) {
         if (p.code != kestrel::TXM_CHAR || fromThePlayer(p, result)) continue;
         std::string& part = p.sample < e.printFrom || p.sample > e.printTo ? out.noise
-                            : p.sample < e.lineFrom                         ? out.callUp
-                                                                            : out.line;
+                            : p.sample < e.lineFrom                        ? out.callUp
+                                                                           : out.line;
         part += kestrel::cli::utf8(static_cast<char16_t>(p.value));
     }
     return out;

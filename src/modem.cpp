@@ -6,6 +6,7 @@
 #include <memory>
 #include <utility>
 
+#include "app/captions.h"
 #include "app/test_text_feeder.h"
 #include "app/ui_ids.h"
 #include "audio_in/contact_listener.h"
@@ -13,7 +14,6 @@
 #include "audio_in/wav_player.h"
 #include "frontend/front_end.h"
 #include "frontend/pause_thread.h"
-#include "link/logger_texts.h"
 #include "link/ptt_release_reporter.h"
 
 namespace kestrel {

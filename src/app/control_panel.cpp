@@ -2,11 +2,11 @@
 
 #include <string>
 
+#include "app/captions.h"
+#include "app/settings_access.h"
 #include "app/ui_ids.h"
 #include "frontend/spectrum_view.h"
-#include "link/logger_codes.h"
-#include "link/logger_link.h"
-#include "link/logger_texts.h"
+#include "platform/logger_codes.h"
 
 namespace kestrel {
 namespace {

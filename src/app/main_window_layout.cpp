@@ -2,8 +2,8 @@
 
 #include <algorithm>
 
+#include "app/captions.h"
 #include "app/settings_store.h"
-#include "link/logger_texts.h"
 
 namespace kestrel {
 namespace {

@@ -5,9 +5,9 @@
 #include <array>
 #include <string>
 
+#include "app/settings_access.h"
 #include "app/ui_ids.h"
 #include "frontend/spectrum.h"
-#include "link/settings_access.h"
 #include "modem_state.h"
 
 namespace kestrel {

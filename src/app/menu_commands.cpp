@@ -2,11 +2,11 @@
 
 #include <array>
 
+#include "app/captions.h"
 #include "app/recording_dialog.h"
+#include "app/settings_access.h"
 #include "app/ui_ids.h"
-#include "link/logger_codes.h"
-#include "link/logger_link.h"
-#include "link/logger_texts.h"
+#include "platform/logger_codes.h"
 
 namespace kestrel {
 namespace {

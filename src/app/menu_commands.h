@@ -6,6 +6,7 @@
 #include <string_view>
 
 #include "app/app_ports.h"
+#include "app/captions.h"
 #include "platform/document_viewer_port.h"
 #include "platform/file_dialog_port.h"
 #include "platform/save_text_file_port.h"
@@ -13,7 +14,6 @@
 namespace kestrel {
 
 inline constexpr const char* kVersionText = "2026.01a";
-inline constexpr const char* kRequestCaption = "Kestrel Request";
 inline constexpr const char* kHelpMissingMessage =
     "pdf file not in Kestrel folder\n Copy Kestrel.pdf to Kestrel.exe folder";
 inline constexpr const char* kSaveTextTitle = "Save Text to File";

@@ -1,10 +1,10 @@
 #pragma once
 // What Kestrel asks of the computer before it starts: Windows 8 or later, a 64-bit
 // system, and a processor with AVX.
+#include "app/captions.h"
 
 namespace kestrel {
 
-inline constexpr const char* kInfoCaption = "Kestrel Info";
 inline constexpr const char* kNeedWindows8Message = "Windows 8 or newer required";
 inline constexpr const char* kNeed64BitMessage = "Windows 64bit is required";
 inline constexpr const char* kNeedAvxMessage =

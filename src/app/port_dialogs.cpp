@@ -1,7 +1,7 @@
 #include "app/port_dialogs.h"
 
+#include "app/captions.h"
 #include "app/ui_ids.h"
-#include "link/logger_texts.h"
 #include "transmit/fsk_port.h"
 #include "transmit/ptt_port.h"
 

@@ -8,7 +8,7 @@
 #include <vector>
 
 #include "app/settings_load.h"
-#include "link/settings_access.h"
+#include "app/settings_access.h"
 #include "modem_state.h"
 #include "platform/dialog_port.h"
 #include "platform/ui_port.h"

@@ -8,11 +8,11 @@
 #include <cstdlib>
 #include <limits>
 
+#include "app/captions.h"
 #include "app/sound_device_lookup.h"
 #include "app/ui_ids.h"
 #include "app/wide_text.h"
 #include "frontend/spectrum_view.h"
-#include "link/logger_texts.h"
 
 namespace kestrel {
 namespace {

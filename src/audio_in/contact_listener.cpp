@@ -3,8 +3,8 @@
 #include <array>
 #include <string>
 
+#include "app/captions.h"
 #include "app/ui_ids.h"
-#include "link/logger_texts.h"
 
 namespace kestrel {
 namespace {

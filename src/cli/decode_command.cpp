@@ -16,8 +16,8 @@
 #include "cli/settings_options.h"
 #include "cli/terminal.h"
 #include "cli/utf8.h"
-#include "link/logger_codes.h"
-#include "link/mmtty_traffic.h"
+#include "link/logger_code_names.h"
+#include "platform/logger_codes.h"
 
 namespace kestrel::cli {
 namespace {

@@ -3,7 +3,7 @@
 #include <cstdint>
 #include <thread>
 
-#include "link/logger_codes.h"
+#include "platform/logger_codes.h"
 
 namespace kestrel {
 

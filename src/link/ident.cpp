@@ -3,7 +3,8 @@
 #include <algorithm>
 #include <initializer_list>
 
-#include "link/logger_texts.h"
+#include "app/captions.h"
+#include "app/ui_ids.h"
 
 namespace kestrel {
 namespace {

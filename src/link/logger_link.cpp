@@ -4,10 +4,12 @@
 #include <cstdio>
 #include <string>
 
+#include "app/captions.h"
+#include "app/ui_ids.h"
 #include "app/settings_load.h"
-#include "link/logger_codes.h"
 #include "link/logger_texts.h"
 #include "link/shared_block.h"
+#include "platform/logger_codes.h"
 
 namespace kestrel {
 namespace {

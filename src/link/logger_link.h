@@ -6,7 +6,7 @@
 #include <span>
 #include <string_view>
 
-#include "link/settings_access.h"
+#include "app/settings_access.h"
 #include "link/tx_buffer_control.h"
 #include "modem_state.h"
 #include "platform/clock_port.h"
@@ -38,7 +38,6 @@ struct LinkPorts {
     LinkWorkers& workers;
 };
 
-inline constexpr int kDefaultSwitchWord = 13478;
 inline constexpr std::uint32_t kHeartbeatPeriodMs = 57;
 
 struct LoggerLink {

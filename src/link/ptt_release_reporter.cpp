@@ -1,6 +1,6 @@
 #include "link/ptt_release_reporter.h"
 
-#include "link/logger_codes.h"
+#include "platform/logger_codes.h"
 
 namespace kestrel {
 namespace {

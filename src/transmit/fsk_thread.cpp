@@ -1,6 +1,6 @@
 #include "transmit/fsk_thread.h"
 
-#include "link/logger_codes.h"
+#include "platform/logger_codes.h"
 #include "transmit/ptt_port.h"
 #include "transmit/tx_buffer.h"
 

@@ -1,6 +1,6 @@
 #include "transmit/offline_transmitter.h"
 
-#include "link/logger_codes.h"
+#include "platform/logger_codes.h"
 
 namespace kestrel {
 

@@ -1,6 +1,6 @@
 #include "transmit/playback_supervisor.h"
 
-#include "link/logger_texts.h"
+#include "app/captions.h"
 
 namespace kestrel {
 namespace {

@@ -1,5 +1,7 @@
 #include "transmit/ptt_port.h"
 
+#include "app/captions.h"
+
 namespace kestrel {
 namespace {
 
@@ -11,7 +13,7 @@ void closeTransmitPorts(ComPorts& ports) {
     closePort(ports.fskPort);
     if (!closePort(ports.pttPort))
         showPortMessage(ports.ui, "Unable to close PTT COM port\n file TX_PTT line 29",
-                        "Kestrel Error", true);
+                        kErrorCaption, true);
 }
 
 bool openPttDevice(ComPorts& ports, std::string_view portName) {

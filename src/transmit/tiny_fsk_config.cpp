@@ -4,6 +4,7 @@
 #include <span>
 #include <string>
 
+#include "app/captions.h"
 #include "transmit/tiny_fsk.h"
 
 namespace kestrel {
@@ -130,16 +131,16 @@ void tinyConfigThread(TinyFsk& tiny, std::string_view markPolarity) {
     while (!readReply(port.get()).empty() && !tiny.stopRequested.load()) {
     }
     if (!writeAll(port.get(), "~?"))
-        message(tiny, "Error in Writefile sending ~? to Tiny", "Kestrel Error");
+        message(tiny, "Error in Writefile sending ~? to Tiny", kErrorCaption);
     tiny.clock.sleepMs(kReplyWaitMs);
     TinyQueryReply reply = parseTinyReply(readReply(port.get()));
     if (!reply.speedField) {
         message(tiny, "TinyFSK not found,\nPlease connect TinyFSK\nThen go to Kestrel setup",
-                "Kestrel Report");
+                kReportCaption);
         return;
     }
     if (reply.speedDigit == 0) {
-        message(tiny, "Kestrel Speed data error 263\n quitting thread early", "Kestrel Error");
+        message(tiny, "Kestrel Speed data error 263\n quitting thread early", kErrorCaption);
         return;
     }
     correctSpeed(tiny, port.get(), reply.speedDigit);

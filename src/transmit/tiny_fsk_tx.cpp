@@ -5,7 +5,7 @@
 #include <cstdio>
 #include <span>
 
-#include "link/logger_codes.h"
+#include "platform/logger_codes.h"
 #include "transmit/tiny_fsk.h"
 #include "transmit/tx_buffer.h"
 

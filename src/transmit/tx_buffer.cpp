@@ -2,7 +2,7 @@
 
 #include <thread>
 
-#include "link/logger_codes.h"
+#include "platform/logger_codes.h"
 
 namespace kestrel {
 namespace {

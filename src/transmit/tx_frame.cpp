@@ -3,8 +3,8 @@
 #include <algorithm>
 #include <cmath>
 
-#include "link/logger_codes.h"
-#include "link/logger_texts.h"
+#include "app/captions.h"
+#include "platform/logger_codes.h"
 
 namespace kestrel {
 

@@ -1,6 +1,6 @@
 #include "transmit/tx_window.h"
 
-#include "link/logger_codes.h"
+#include "platform/logger_codes.h"
 
 namespace kestrel {
 namespace {

@@ -3,10 +3,10 @@
 // window work.
 #include <windows.h>
 
+#include "app/captions.h"
 #include "app/main_window_layout.h"
 #include "app/menu_commands.h"
 #include "app/ui_ids.h"
-#include "link/logger_texts.h"
 #include "resource.h"
 #include "shell.h"
 

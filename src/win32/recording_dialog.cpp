@@ -7,7 +7,7 @@
 #include <shlobj.h>
 
 #include "app/recording_dialog.h"
-#include "link/logger_texts.h"
+#include "app/captions.h"
 #include "shell.h"
 #include "text.h"
 

@@ -7,9 +7,9 @@
 #include <algorithm>
 #include <array>
 
+#include "app/captions.h"
 #include "frontend/front_end.h"
 #include "frontend/spectrum.h"
-#include "link/logger_texts.h"
 #include "shell.h"
 
 namespace kestrel::win32 {

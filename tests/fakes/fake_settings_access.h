@@ -12,7 +12,7 @@
 #include <utility>
 #include <vector>
 
-#include "link/settings_access.h"
+#include "app/settings_access.h"
 
 namespace kestrel {
 

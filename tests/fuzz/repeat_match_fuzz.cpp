@@ -8,7 +8,7 @@
 #include "fakes/fake_logger_port.h"
 #include "fakes/fake_text_sink_port.h"
 #include "fuzz/fuzz_check.h"
-#include "link/logger_codes.h"
+#include "platform/logger_codes.h"
 
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {
     using namespace kestrel;

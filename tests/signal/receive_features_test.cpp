@@ -4,7 +4,7 @@
 
 #include <cstdlib>
 
-#include "link/logger_codes.h"
+#include "platform/logger_codes.h"
 #include "signal_helpers.h"
 
 namespace kestrel::lab {

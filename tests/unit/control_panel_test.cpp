@@ -7,7 +7,7 @@
 #include <vector>
 
 #include "app/ui_ids.h"
-#include "link/logger_codes.h"
+#include "platform/logger_codes.h"
 #include "unit/app_rig.h"
 
 namespace kestrel {

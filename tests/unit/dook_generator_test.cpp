@@ -5,7 +5,7 @@
 #include <algorithm>
 #include <numeric>
 
-#include "link/logger_codes.h"
+#include "platform/logger_codes.h"
 #include "support/tx_rig.h"
 
 namespace kestrel {

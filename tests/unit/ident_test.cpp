@@ -7,7 +7,7 @@
 #include <vector>
 
 #include "fakes/fake_window_title_port.h"
-#include "link/logger_codes.h"
+#include "platform/logger_codes.h"
 #include "unit/link_rig.h"
 
 namespace kestrel {

@@ -13,7 +13,7 @@
 #include "fakes/fake_tx_buffer_control.h"
 #include "fakes/fake_ui_port.h"
 #include "fakes/fake_window_title_port.h"
-#include "link/logger_codes.h"
+#include "platform/logger_codes.h"
 
 namespace kestrel {
 namespace {

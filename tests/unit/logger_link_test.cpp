@@ -6,7 +6,7 @@
 #include <vector>
 
 #include "app/settings_store.h"
-#include "link/logger_codes.h"
+#include "platform/logger_codes.h"
 #include "unit/link_rig.h"
 #include "unit/scratch_folder.h"
 

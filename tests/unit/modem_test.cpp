@@ -25,7 +25,7 @@
 #include "fakes/fake_ui_port.h"
 #include "fakes/fake_window_title_port.h"
 #include "fakes/sleeping_clock.h"
-#include "link/logger_codes.h"
+#include "platform/logger_codes.h"
 #include "unit/scratch_folder.h"
 
 namespace kestrel {

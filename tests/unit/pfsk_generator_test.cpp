@@ -6,7 +6,7 @@
 #include <cmath>
 #include <numbers>
 
-#include "link/logger_codes.h"
+#include "platform/logger_codes.h"
 #include "support/tx_rig.h"
 
 namespace kestrel {

@@ -6,7 +6,7 @@
 #include <chrono>
 #include <thread>
 
-#include "link/logger_codes.h"
+#include "platform/logger_codes.h"
 #include "support/sound_rig.h"
 #include "transmit/offline_playback.h"
 

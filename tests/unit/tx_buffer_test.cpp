@@ -8,7 +8,7 @@
 
 #include "fakes/fake_logger_port.h"
 #include "fakes/fake_ui_port.h"
-#include "link/logger_codes.h"
+#include "platform/logger_codes.h"
 
 namespace kestrel {
 namespace {

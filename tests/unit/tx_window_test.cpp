@@ -5,7 +5,7 @@
 #include <deque>
 #include <string>
 
-#include "link/logger_codes.h"
+#include "platform/logger_codes.h"
 #include "support/sound_rig.h"
 
 namespace kestrel {

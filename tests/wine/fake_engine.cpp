@@ -19,9 +19,11 @@
 #include <cstring>
 #include <string>
 
+#include "app/captions.h"
+#include "app/ui_ids.h"
 #include "app/command_line.h"
-#include "link/logger_codes.h"
 #include "link/logger_texts.h"
+#include "platform/logger_codes.h"
 
 namespace {
 

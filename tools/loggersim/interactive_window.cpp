@@ -2,7 +2,7 @@
 
 #include <cwchar>
 
-#include "link/logger_codes.h"
+#include "platform/logger_codes.h"
 #include "text.h"
 
 namespace kestrel::loggersim {

@@ -1,7 +1,7 @@
 #include "logger_side.h"
 
-#include "link/logger_codes.h"
-#include "link/mmtty_traffic.h"
+#include "loggersim/traffic.h"
+#include "platform/logger_codes.h"
 #include "text.h"
 
 namespace kestrel::loggersim {

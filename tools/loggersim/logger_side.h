@@ -10,9 +10,9 @@
 #include <string>
 #include <vector>
 
-#include "link/loggersim_options.h"
-#include "link/mmtty_scenario_runner.h"
-#include "link/mmtty_traffic.h"
+#include "loggersim/options.h"
+#include "loggersim/scenario_runner.h"
+#include "loggersim/traffic.h"
 
 namespace kestrel::loggersim {
 

@@ -10,11 +10,11 @@
 
 #include "engine_process.h"
 #include "interactive_window.h"
-#include "link/logger_codes.h"
-#include "link/loggersim_options.h"
-#include "link/mmtty_scenario.h"
-#include "link/mmtty_scenario_runner.h"
 #include "logger_side.h"
+#include "loggersim/options.h"
+#include "loggersim/scenario.h"
+#include "loggersim/scenario_runner.h"
+#include "platform/logger_codes.h"
 #include "scenario_host.h"
 #include "text.h"
 

@@ -1,6 +1,6 @@
 #include "scenario_host.h"
 
-#include "link/mmtty_traffic.h"
+#include "loggersim/traffic.h"
 #include "window_automation.h"
 
 namespace kestrel::loggersim {

@@ -1,8 +1,8 @@
 #pragma once
 // The scenario runner's view of the real logger side and Kestrel's process.
 #include "engine_process.h"
-#include "link/mmtty_scenario_runner.h"
 #include "logger_side.h"
+#include "loggersim/scenario_runner.h"
 
 namespace kestrel::loggersim {
 

@@ -6,7 +6,7 @@
 #include <optional>
 #include <string>
 
-#include "link/mmtty_scenario_runner.h"
+#include "loggersim/scenario_runner.h"
 
 namespace kestrel::loggersim {
 

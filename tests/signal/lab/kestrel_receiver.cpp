@@ -10,7 +10,7 @@
 #include "fakes/fake_capture_device.h"
 #include "fakes/memory_byte_source.h"
 #include "fakes/sleeping_clock.h"
-#include "link/logger_codes.h"
+#include "platform/logger_codes.h"
 
 namespace kestrel::lab {
 

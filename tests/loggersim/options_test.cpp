@@ -1,4 +1,4 @@
-#include "link/loggersim_options.h"
+#include "loggersim/options.h"
 
 #include <gtest/gtest.h>
 

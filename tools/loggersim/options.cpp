@@ -1,8 +1,8 @@
-#include "link/loggersim_options.h"
+#include "loggersim/options.h"
 
 #include <cstdio>
 
-#include "link/mmtty_traffic.h"
+#include "loggersim/traffic.h"
 
 namespace kestrel {
 namespace {

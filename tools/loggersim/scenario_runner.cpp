@@ -1,9 +1,9 @@
-#include "link/mmtty_scenario_runner.h"
+#include "loggersim/scenario_runner.h"
 
 #include <algorithm>
 
-#include "link/logger_codes.h"
-#include "link/mmtty_traffic.h"
+#include "loggersim/traffic.h"
+#include "platform/logger_codes.h"
 
 namespace kestrel {
 namespace {

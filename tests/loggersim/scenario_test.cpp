@@ -1,8 +1,8 @@
-#include "link/mmtty_scenario.h"
+#include "loggersim/scenario.h"
 
 #include <gtest/gtest.h>
 
-#include "link/logger_codes.h"
+#include "platform/logger_codes.h"
 
 namespace kestrel {
 namespace {

@@ -9,7 +9,7 @@
 #include <string>
 #include <vector>
 
-#include "link/mmtty_scenario.h"
+#include "loggersim/scenario.h"
 
 namespace kestrel {
 

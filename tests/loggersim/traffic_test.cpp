@@ -1,8 +1,8 @@
-#include "link/mmtty_traffic.h"
+#include "loggersim/traffic.h"
 
 #include <gtest/gtest.h>
 
-#include "link/logger_codes.h"
+#include "platform/logger_codes.h"
 
 namespace kestrel {
 namespace {

@@ -10,6 +10,9 @@
 
 namespace kestrel {
 
+// N1MM_SWITCH when the settings file has none.
+inline constexpr int kDefaultSwitchWord = 13478;
+
 class SettingsAccess {
   public:
     virtual ~SettingsAccess() = default;

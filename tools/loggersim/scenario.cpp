@@ -28,13 +28,13 @@
 //   open-file PATH [within MS]      fill Kestrel's open-file dialog with PATH and press OK
 //
 // "within" defaults to 5000 ms.
-#include "link/mmtty_scenario.h"
+#include "loggersim/scenario.h"
 
 #include <algorithm>
 #include <array>
 
-#include "link/logger_codes.h"
-#include "link/mmtty_traffic.h"
+#include "loggersim/traffic.h"
+#include "platform/logger_codes.h"
 
 namespace kestrel {
 namespace {

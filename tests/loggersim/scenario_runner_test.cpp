@@ -1,10 +1,10 @@
-#include "link/mmtty_scenario_runner.h"
+#include "loggersim/scenario_runner.h"
 
 #include <gtest/gtest.h>
 
 #include <map>
 
-#include "link/logger_codes.h"
+#include "platform/logger_codes.h"
 
 namespace kestrel {
 namespace {

@@ -6,10 +6,9 @@
 #include <string>
 #include <string_view>
 
-namespace kestrel {
+#include "link/logger_code_names.h"
 
-// "RXM_SETMARK" for 9, "TXM_MARK" for 32775; a code without a name gives its number.
-std::string mmttyCodeName(std::uint32_t code);
+namespace kestrel {
 
 // An RXM_ or TXM_ name, or a number; nullopt for anything else.
 std::optional<std::uint32_t> parseMmttyCode(std::string_view text);
