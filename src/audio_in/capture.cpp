@@ -3,7 +3,7 @@
 #include <algorithm>
 #include <thread>
 
-#include "link/logger_texts.h"
+#include "app/captions.h"
 
 namespace kestrel {
 namespace {
