@@ -28,8 +28,8 @@ bool discarding(const ModemState& state) {
 // The input delivered nothing for too long: ask for the device and the sound output to
 // be reopened, and end this thread; the first callback after the reopen starts a new one.
 void inputDead(Capture& capture) {
-    capture.state.captureState = kCaptureReopen;
-    capture.state.txSoundState = 3;
+    capture.state.captureState = kReopenRequest;
+    capture.state.txSoundState = kReopenRequest;
     capture.captureEnabled = 0;
     capture.queueReadIndex = 0;
     capture.emptyPollCount = 0;

@@ -29,7 +29,6 @@ inline constexpr std::uint32_t kCaptureDeadPolls = 36;
 // captureState: 0 never opened, 1 capturing, 2 or more a reopen is requested.
 inline constexpr int kCaptureNeverOpened = 0;
 inline constexpr int kCapturing = 1;
-inline constexpr int kCaptureReopen = 3;
 
 struct Capture {
     // recorder, when given, keeps the raw input while contact recording is armed.

@@ -15,8 +15,6 @@ namespace kestrel {
 namespace {
 
 constexpr std::uint32_t kMainWindowPollMs = 5;
-constexpr std::int64_t kLowestTone = 250;
-constexpr std::int64_t kHighestTone = 3000;
 constexpr std::uint64_t kFirstUnknownCommand = 31;
 constexpr std::uint64_t kFirstNotification = 32768;
 

@@ -46,7 +46,7 @@ void SoundOutput::primePlayback() {
     for (int index = 0; index < kPlaybackBuffers; ++index) {
         for (int waited = 0; playing[index].load() && waited < kPrimeWaitMs; ++waited)
             clock.sleepMs(1);
-        if (fillAndWrite(index) != 0) state.txSoundState = 3;  // ask for a reopen
+        if (fillAndWrite(index) != 0) state.txSoundState = kReopenRequest;
     }
     priming = false;
 }
