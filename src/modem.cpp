@@ -19,8 +19,6 @@
 namespace kestrel {
 namespace {
 
-constexpr int kFskMode = 3;
-constexpr int kTinyFskMode = 4;
 
 }  // namespace
 
@@ -61,7 +59,7 @@ void Modem::loadSettings() {
 }
 
 void Modem::requestCaptureReopen() {
-    state.captureState = kCaptureReopen;
+    state.captureState = kReopenRequest;
 }
 
 void Modem::prepareTransmitOutput() {

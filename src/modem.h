@@ -116,8 +116,11 @@ struct Modem {
     // The receive chain, from processed samples to the logger.
     ReceiveChain receiveChain{state, ports.logger, ports.ui, ports.textFile};
     std::optional<SpectrumView> spectrumView;
-    // The sound input that feeds it.
-    Capture capture{state, receiveChain, ports.capture, ports.ui, ports.clock};
+    // Contact recording: the ring the receive thread fills while armed, the slots and
+    // their writers.
+    ContactRecorder recorder{ports.ui};
+    // The sound input that feeds them.
+    Capture capture{state, receiveChain, ports.capture, ports.ui, ports.clock, &recorder};
 
     // The transmitter. The transmit window turns every key and logger character into
     // buffer operations and transmissions.
@@ -141,9 +144,7 @@ struct Modem {
     SettingsDialog settingsDialog{app, strings, ports.audioDevices, settingsDialogHooks()};
     PortDialogs portDialogs{state, settings, strings, comPorts, tinyFsk, ports.ui};
 
-    // Contact recording: the ring the receive thread fills while armed, the slots and
-    // their writers; the dialog that arms it.
-    ContactRecorder recorder{ports.ui};
+    // The dialog that arms contact recording.
     RecordingDialog recordingDialog{app};
     // OK in the recording dialog: when it arms, the contact listener starts.
     RecordingDialogResult recordingDialogConfirmed(const RecordingDialogTexts& entered);

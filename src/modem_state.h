@@ -10,6 +10,20 @@ namespace kestrel {
 
 constexpr std::uint32_t kNoDevice = 65535;
 
+// The tones the operator and the logger may set, in Hz, both ends included.
+constexpr int kLowestTone = 250;
+constexpr int kHighestTone = 3000;
+
+// The transmit modes TXmode holds.
+constexpr int kAfskMode = 0;
+constexpr int kDookMode = 1;
+constexpr int kPfskMode = 2;
+constexpr int kFskMode = 3;
+constexpr int kTinyFskMode = 4;
+
+// captureState and txSoundState: the device is to be closed and opened again.
+constexpr int kReopenRequest = 3;
+
 struct ModemState {
     // Tones and speed.
     std::atomic<double> markFrequency{2125.0};

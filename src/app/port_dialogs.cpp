@@ -8,7 +8,6 @@
 namespace kestrel {
 namespace {
 
-constexpr int kTinyFskMode = 4;
 constexpr const char* kNoPort = "NONE";
 
 // The PTT dialog also lists COM0; the keyer dialogs start at COM1.

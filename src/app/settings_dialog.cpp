@@ -17,17 +17,9 @@
 namespace kestrel {
 namespace {
 
-constexpr int kAfskMode = 0;
-constexpr int kDookMode = 1;
-constexpr int kPfskMode = 2;
-constexpr int kFskMode = 3;
-constexpr int kTinyFskMode = 4;
-constexpr int kReopenRequest = 3;  // captureState and txSoundState: reopen the device
 
 constexpr std::size_t kToneFieldChars = 5;
 constexpr std::size_t kNameChars = 99;  // a device-table entry without its terminator
-constexpr int kHighestTone = 3000;
-constexpr int kLowestTone = 250;
 constexpr int kWidestSpacing = 2750;
 constexpr int kBinsPerRate = 3240;  // bins x sampleRate / 3240 is the width in Hz
 constexpr int kFewestBins = 115;

@@ -28,8 +28,8 @@ bool discarding(const ModemState& state) {
 // The input delivered nothing for too long: ask for the device and the sound output to
 // be reopened, and end this thread; the first callback after the reopen starts a new one.
 void inputDead(Capture& capture) {
-    capture.state.captureState = kCaptureReopen;
-    capture.state.txSoundState = 3;
+    capture.state.captureState = kReopenRequest;
+    capture.state.txSoundState = kReopenRequest;
     capture.captureEnabled = 0;
     capture.queueReadIndex = 0;
     capture.emptyPollCount = 0;
@@ -63,7 +63,12 @@ void feedChain(Capture& capture, int index) {
     const std::size_t bytes = std::min(capture.bytesRecorded[index].load(), kCaptureBufferBytes);
     const std::span<const std::int16_t> samples =
         capture.bufferAudio(index).first(bytes / sizeof(std::int16_t));
-    // The contact recording takes its copy of the raw samples here, before the reduction.
+    // The contact recording takes its copy of the raw samples before the reduction, and
+    // its slots fire on the wall clock's second.
+    if (capture.recorder != nullptr && capture.state.saveWavActive == 1) {
+        capture.recorder->storeCapture(samples, capture.openedRxChannel);
+        capture.recorder->triggerCheck(utcSecondNow());
+    }
     ReceiveChain& chain = capture.chain;
     reduceCapture(
         capture.reduction, samples, capture.openedRxChannel, capture.state.sampleRate,

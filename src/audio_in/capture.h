@@ -11,6 +11,7 @@
 #include <span>
 
 #include "audio_in/capture_reduction.h"
+#include "audio_in/contact_recorder.h"
 #include "audio_in/receive_chain.h"
 #include "modem_state.h"
 #include "platform/capture_device_port.h"
@@ -28,12 +29,12 @@ inline constexpr std::uint32_t kCaptureDeadPolls = 36;
 // captureState: 0 never opened, 1 capturing, 2 or more a reopen is requested.
 inline constexpr int kCaptureNeverOpened = 0;
 inline constexpr int kCapturing = 1;
-inline constexpr int kCaptureReopen = 3;
 
 struct Capture {
+    // recorder, when given, keeps the raw input while contact recording is armed.
     Capture(ModemState& state, ReceiveChain& chain, CaptureDevicePort& device, UiPort& ui,
-            ClockPort& clock)
-        : state(state), chain(chain), device(device), ui(ui), clock(clock) {}
+            ClockPort& clock, ContactRecorder* recorder = nullptr)
+        : state(state), chain(chain), device(device), ui(ui), clock(clock), recorder(recorder) {}
     // Ends the receive thread and waits until it has gone.
     ~Capture();
     Capture(const Capture&) = delete;
@@ -44,6 +45,7 @@ struct Capture {
     CaptureDevicePort& device;
     UiPort& ui;
     ClockPort& clock;
+    ContactRecorder* recorder;
 
     std::atomic<int> captureEnabled{0};   // the callback accepts buffers
     std::atomic<int> rxThreadRunning{0};  // the receive thread exists; it ends on 0

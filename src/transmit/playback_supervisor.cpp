@@ -5,7 +5,6 @@
 namespace kestrel {
 namespace {
 
-constexpr int kFskMode = 3;
 
 void showError(PlaybackDevice& playback, const char* text, unsigned flags = kMbOk) {
     playback.ui.messageBox(text, kErrorCaption, flags);

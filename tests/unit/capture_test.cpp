@@ -68,7 +68,7 @@ TEST_F(CaptureTest, ADeadInputIsReopenedWithTheSoundOutputAndAFailingReopenIsRet
     ASSERT_EQ(openCapture(capture_), 0);
     deliver(10);
     // Nothing more arrives: after 36 empty polls the input counts as dead.
-    ASSERT_TRUE(within2s([&] { return state_.captureState == kCaptureReopen; }));
+    ASSERT_TRUE(within2s([&] { return state_.captureState == kReopenRequest; }));
     EXPECT_EQ(state_.txSoundState, 3);
     EXPECT_EQ(capture_.captureEnabled, 0);
 

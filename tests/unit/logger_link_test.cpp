@@ -35,6 +35,19 @@ Posts concat(std::initializer_list<Posts> parts) {
 
 class LoggerLinkTest : public ::testing::Test, protected LinkRig {};
 
+TEST_F(LoggerLinkTest, HamReloadsStoredTonesInRangeAndRestartsOnlyTheAverage) {
+    settings.set("Markfrequency", "0100");  // out of range: the tone stays
+    settings.set("Spacefrequency", "1445");
+    state.markOffset = 11.5;
+    state.averageOffset = 2.25;
+    link.handleLoggerCommand(RXM_SETHAM, 0);
+    EXPECT_EQ(state.markFrequency, 2125.0);
+    EXPECT_EQ(state.spaceFrequency, 1445.0);
+    EXPECT_EQ(state.averageOffset, 0.0);
+    EXPECT_EQ(state.markOffset, 11.5);
+    EXPECT_TRUE(logger.posts().empty());
+}
+
 // AFC is bit 2, Net bit 3, squelch bit 7, reverse bit 8; Net only with the tone modes.
 TEST(LoggerLinkSwitchWord, EachBitSetsItsSwitchAndNetIsRefusedWithSerialFsk) {
     struct Case {
@@ -97,6 +110,22 @@ TEST_F(LoggerLinkTest, PushToTalkCommandsDependOnTheTransmitState) {
         EXPECT_EQ(rig.ui.messageBoxes(), expected);
         EXPECT_TRUE(rig.logger.posts().empty());
     }
+}
+
+TEST_F(LoggerLinkTest, UnknownCommandsBelow32768AreShownInHexadecimal) {
+    link.handleLoggerCommand(31, 0);
+    link.handleLoggerCommand(32767, 0);
+    EXPECT_EQ(ui.messageBoxes(),
+              (std::vector<UiMessageBox>{
+                  errorBox("N1MM Proc line 837 RXM defaulted at hexadecimal 1f"),
+                  errorBox("N1MM Proc line 837 RXM defaulted at hexadecimal 7fff")}));
+    // A burst: more unknown commands arrive while the box is up. One box at a time.
+    int arriving = 3;
+    ui.whileBoxShows = [&] {
+        while (arriving-- > 0) link.handleLoggerCommand(31, 0);
+    };
+    link.handleLoggerCommand(31, 0);
+    EXPECT_EQ(ui.messageBoxes().size(), 3u);
 }
 
 TEST_F(LoggerLinkTest, ParameterReportOrderAndValues) {

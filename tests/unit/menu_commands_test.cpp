@@ -47,7 +47,10 @@ TEST_F(MenuCommandsTest, TopMostTogglesItsFlagMarkAndKeyAndTellsTheWindowWhereTo
 
 TEST_F(MenuCommandsTest, SaveTextCancelledOrToAFileThatCannotBeOpenedStaysOff) {
     menu.menuCommand(kMenuSaveText);  // cancelled
+    dialogs.answer = {0x3003, ""};    // the dialog failed: its buffer was too small
+    menu.menuCommand(kMenuSaveText);
     EXPECT_TRUE(textFile.openedPaths.empty());
+    EXPECT_TRUE(ui.messageBoxes().empty());
 
     dialogs.answer = {kFileDialogConfirmed, "Q:\\nowhere\\x.txt"};
     textFile.opens = false;

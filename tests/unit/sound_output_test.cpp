@@ -54,6 +54,22 @@ TEST(SoundOutputBackToBack, ANewTransmissionWaitsForTheLastOnesBuffersAndDropsTh
     EXPECT_EQ(output.doneQueue[0].load(), 0);
 }
 
+TEST_F(SoundOutputTest, FinishedBuffersAreRefilledInTheOrderTheyFinish) {
+    rig.type("TU");
+    rig.state.txState = 1;
+    rig.output.primePlayback();
+    rig.output.playbackCallback(PlaybackNotification::Done, 0);
+    EXPECT_EQ(rig.output.refillCompleted(), 1);
+    rig.output.playbackCallback(PlaybackNotification::Done, 1);
+    rig.output.playbackCallback(PlaybackNotification::Done, -1);  // no buffer of ours
+    rig.output.playbackCallback(PlaybackNotification::Done, kPlaybackBuffers);
+    rig.output.playbackCallback(PlaybackNotification::Done, 0);
+    EXPECT_EQ(rig.output.refillCompleted(), 2);
+    EXPECT_EQ(rig.output.refillCompleted(), 0);
+    EXPECT_EQ(rig.port.writtenIndices(), (std::vector<int>{0, 1, 0, 1, 0}));
+    EXPECT_EQ(rig.logger.values(TXM_CHAR), (std::vector<std::int64_t>{'T', 'U'}));
+}
+
 TEST_F(SoundOutputTest, ATransmissionPlaysPreambleTextClosingLtrsAndFadeThenFallsSilent) {
     OfflinePlayback device;
     SoundOutput output{rig.state, rig.generators, device, rig.clock};
