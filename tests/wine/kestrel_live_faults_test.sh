@@ -63,6 +63,8 @@ feed_until "$work/out" '# line 5:' "$work/RYRYK2BACKK2BACKRYRY.wav" || await "$w
 # reopen, with the system's text; a reopen is tried again once its box is dismissed.
 box() { auto msgbox "Kestrel Error" 15 | sed -n 's/^text: //p'; }
 bash "$(dirname "$0")/rig.sh" line-in-stop "$rig"
+# Whatever happens, Line In is plugged in again for the tests after this one.
+trap 'bash "$(dirname "$0")/rig.sh" line-in-start "$rig"; leave_nothing_behind' EXIT
 texts=() failed_opens=0
 while ((failed_opens < 2)); do
     ((${#texts[@]} < 3)) || fail "boxes while unplugged: ${texts[*]}"
@@ -72,6 +74,7 @@ while ((failed_opens < 2)); do
 done
 until_ok 15 auto get-text "#32770|Kestrel Error" 65535 >/dev/null || fail "no third attempt"
 bash "$(dirname "$0")/rig.sh" line-in-start "$rig"
+trap leave_nothing_behind EXIT
 box >/dev/null
 feed_until "$work/out" '# line 6:' "$work/RYRYK3BACKK3BACKRYRY.wav" || await "$work/out" '# line 6:' 0
 [ "$(auto count-windows '#32770')" = 0 ] || fail "a box is left after the input came back"
@@ -84,8 +87,8 @@ tail_arrived() { [[ "$(received "$work/out")" == *"DE W9TAIL TU"* ]]; }
 until_ok 30 tail_arrived || fail "the file's last characters went astray: $(received "$work/out")"
 auto command KESTREL 106 >/dev/null    # Exit
 wait_exit "$pid" 60
-pid=
 [ "$exit_status" = 0 ] || { cat "$work/out"; fail "the scenario ended with $exit_status"; }
+pid=
 got=$(received "$work/out")
 [[ "$got" != *LIVE* ]] || fail "live audio came through while the file played: $got"
 echo "received: $got"

@@ -26,8 +26,8 @@ SCN
     capture_open
     feed_until "$work/live.out" '# line 3:' "$3" "${5:-3}" || true
     wait_exit "$pid" 30
-    pid=
     [ "$exit_status" = 0 ] || { cat "$work/live.out"; fail "$3: the scenario ended with $exit_status"; }
+    pid=
     echo "$(basename "$3") RXChannel=$2: received '$(received "$work/live.out")'"
 }
 
