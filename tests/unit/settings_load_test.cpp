@@ -15,7 +15,7 @@ class SettingsLoad : public ::testing::Test {
     // Loads from a file holding these lines in Kestrel's section.
     void load(std::string_view lines) {
         ScratchFolder::write(store.path, "[Kestrel Modem]\r\n" + std::string(lines));
-        loadSettings(store, devices, state, strings);
+        loadSettings(store.snapshot(), devices, state, strings);
     }
     ScratchFolder folder;
     SettingsStore store{folder.file("Kestrel.ini")};
@@ -47,7 +47,7 @@ TEST_F(SettingsLoad, AWindowsWrittenFileLoadsDevicesPortsAndLines) {
                          "RXChannel=2\r\nTXChannel=1\r\n"
                          "FSKCOMport=COM3\r\nDTRorRTSorTxD=2\r\nNORMorINVERT=1\r\n"
                          "PTTCOMport=COM123456789012345678\r\nPTT=2\r\nMarkpolarity=Low\r\n");
-    loadSettings(store, devices, state, strings);
+    loadSettings(store.snapshot(), devices, state, strings);
     EXPECT_EQ(strings.RXnameid, "Line");
     EXPECT_EQ(state.rxDeviceId, 1u);
     EXPECT_EQ(state.txDeviceId, 1u);
