@@ -2,7 +2,6 @@
 // An open dialog for tests: keeps the controls' texts, the marked radio button of each
 // group (by its first button), the lists and their selections, and how it ended. The
 // dialogs it is asked to run answer from `answers` (0, cancelled, by default).
-#include <functional>
 #include <map>
 #include <string>
 #include <vector>
@@ -19,7 +18,7 @@ class FakeDialog : public DialogPort {
     }
     void checkRadioButton(int first, int, int checkedId) override { marked[first] = checkedId; }
     void enableItem(int id, bool enabled) override { this->enabled[id] = enabled; }
-    void setFocus(int id) override { focus = id; }
+    void setFocus(int) override {}
     void addListItem(int listId, std::string_view text) override {
         lists[listId].emplace_back(text);
     }
@@ -34,7 +33,6 @@ class FakeDialog : public DialogPort {
     void end(int result) override { ended = result; }
     int runDialog(int templateId) override {
         ran.push_back(templateId);
-        if (onRun) onRun(templateId);
         return answers[templateId];
     }
 
@@ -44,9 +42,7 @@ class FakeDialog : public DialogPort {
     std::map<int, std::vector<std::string>> lists;
     std::map<int, int> selections;
     std::map<int, int> answers;
-    std::function<void(int)> onRun;
     std::vector<int> ran;
-    int focus = 0;
     int ended = -1;
 };
 

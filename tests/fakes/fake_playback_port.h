@@ -1,6 +1,5 @@
 #pragma once
-// Records every buffer written to the sound output and every reset; writes can be made to
-// fail.
+// Records every buffer written to the sound output.
 #include <cstdint>
 #include <mutex>
 #include <span>
@@ -20,34 +19,22 @@ class FakePlaybackPort : public PlaybackPort {
     int writeBuffer(int index, std::span<const std::int16_t> stereo) override {
         std::lock_guard lock(mutex_);
         writes_.push_back({index, {stereo.begin(), stereo.end()}});
-        return writeResult;
-    }
-    int resetOutput() override {
-        std::lock_guard lock(mutex_);
-        ++resets_;
         return 0;
     }
+    int resetOutput() override { return 0; }
     std::vector<PlaybackWrite> writes() const {
         std::lock_guard lock(mutex_);
         return writes_;
     }
     std::vector<int> writtenIndices() const {
-        std::lock_guard lock(mutex_);
         std::vector<int> out;
-        for (const auto& w : writes_) out.push_back(w.index);
+        for (const auto& w : writes()) out.push_back(w.index);
         return out;
     }
-    int resets() const {
-        std::lock_guard lock(mutex_);
-        return resets_;
-    }
-
-    int writeResult = 0;
 
   private:
     mutable std::mutex mutex_;
     std::vector<PlaybackWrite> writes_;
-    int resets_ = 0;
 };
 
 }  // namespace kestrel

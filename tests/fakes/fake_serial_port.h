@@ -7,7 +7,6 @@
 #include <cstdint>
 #include <deque>
 #include <functional>
-#include <map>
 #include <memory>
 #include <mutex>
 #include <set>
@@ -42,15 +41,12 @@ class FakeSerialPort : public SerialPort {
     bool setQueueSizes(std::uint32_t in, std::uint32_t out) override {
         return step("queues " + std::to_string(in) + "/" + std::to_string(out));
     }
-    bool setTimeouts(const SerialTimeouts& t) override {
-        timeouts = t;
-        return step("timeouts");
-    }
+    bool setTimeouts(const SerialTimeouts&) override { return step("timeouts"); }
     bool lineAction(SerialLineAction action) override;
     bool read(std::span<std::uint8_t> buffer, std::size_t& got) override;
     bool write(std::span<const std::uint8_t> bytes, std::size_t& written) override;
     void cancelPending() override { step("cancel"); }
-    std::uint32_t lastError() override { return errorNumber; }
+    std::uint32_t lastError() override { return 0; }
 
     // Queues bytes that arrive from the device.
     void arrive(std::string bytes);
@@ -58,13 +54,6 @@ class FakeSerialPort : public SerialPort {
     const std::string path;
     bool closed = false;
     bool dtr = false, rts = false, brk = false;
-    SerialTimeouts timeouts{};
-    std::uint32_t errorNumber = 0;
-    std::size_t writeLimit = SIZE_MAX;  // bytes the driver takes per write
-    std::set<std::string> failing;      // first words of the steps that fail
-    // Called after each write with what was written: the scripted device answers here.
-    std::function<void(FakeSerialPort&, const std::string&)> onWrite;
-    std::string written;  // everything written, in order
 
   private:
     bool step(const std::string& what, const std::function<void()>& effect = {});
@@ -80,10 +69,7 @@ class FakeSerialPorts : public SerialPorts {
         std::string path(devicePath);
         std::string name = path.substr(path.rfind('\\') + 1);
         note("open " + path + (access == SerialAccess::plain ? " plain" : " overlapped"));
-        auto refused = openErrors.find(name);
-        error = refused != openErrors.end() ? refused->second
-                : devices.count(name)       ? SerialOpenError::none
-                                            : SerialOpenError::fileNotFound;
+        error = devices.count(name) ? SerialOpenError::none : SerialOpenError::fileNotFound;
         if (error != SerialOpenError::none) return nullptr;
         auto port = std::make_unique<FakeSerialPort>(*this, path);
         if (prepare) prepare(*port);
@@ -116,9 +102,8 @@ class FakeSerialPorts : public SerialPorts {
         return i < opened.size() ? opened[i] : nullptr;
     }
 
-    std::set<std::string> devices;                      // names such as "COM3"
-    std::map<std::string, SerialOpenError> openErrors;  // by name
-    std::function<void(FakeSerialPort&)> prepare;       // scripts each port as it opens
+    std::set<std::string> devices;                 // names such as "COM3"
+    std::function<void(FakeSerialPort&)> prepare;  // scripts each port as it opens
     std::function<std::int64_t()> timeSource;
     std::vector<std::string> probes;
     std::vector<FakeSerialPort*> opened;  // alive until the code under test drops them
@@ -140,41 +125,25 @@ inline FakeSerialPort::~FakeSerialPort() {
 
 inline bool FakeSerialPort::step(const std::string& what, const std::function<void()>& effect) {
     std::lock_guard lock(system_.mutex_);
-    std::string first = what.substr(0, what.find(' '));
-    bool ok = !closed && !failing.count(first);
+    bool ok = !closed;
     system_.note(what + (ok ? "" : " FAILED"));
     if (ok && effect) effect();
     return ok;
 }
 
 inline bool FakeSerialPort::lineAction(SerialLineAction action) {
-    struct Name {
+    using enum SerialLineAction;
+    const struct {
+        SerialLineAction action;
         const char* text;
         bool* level;
         bool on;
-    };
-    Name n{"", nullptr, false};
-    switch (action) {
-        case SerialLineAction::setDtr:
-            n = {"DTR on", &dtr, true};
-            break;
-        case SerialLineAction::clearDtr:
-            n = {"DTR off", &dtr, false};
-            break;
-        case SerialLineAction::setRts:
-            n = {"RTS on", &rts, true};
-            break;
-        case SerialLineAction::clearRts:
-            n = {"RTS off", &rts, false};
-            break;
-        case SerialLineAction::setBreak:
-            n = {"break on", &brk, true};
-            break;
-        case SerialLineAction::clearBreak:
-            n = {"break off", &brk, false};
-            break;
-    }
-    return step(n.text, [&] { *n.level = n.on; });
+    } lines[] = {{setDtr, "DTR on", &dtr, true},     {clearDtr, "DTR off", &dtr, false},
+                 {setRts, "RTS on", &rts, true},     {clearRts, "RTS off", &rts, false},
+                 {setBreak, "break on", &brk, true}, {clearBreak, "break off", &brk, false}};
+    for (const auto& l : lines)
+        if (l.action == action) return step(l.text, [&] { *l.level = l.on; });
+    return false;
 }
 
 inline bool FakeSerialPort::read(std::span<std::uint8_t> buffer, std::size_t& got) {
@@ -193,13 +162,9 @@ inline bool FakeSerialPort::read(std::span<std::uint8_t> buffer, std::size_t& go
 
 inline bool FakeSerialPort::write(std::span<const std::uint8_t> bytes, std::size_t& count) {
     std::string text(bytes.begin(), bytes.end());
-    text.resize(std::min(text.size(), writeLimit));
     bool ok = step("write " + text);
     count = ok ? text.size() : 0;
-    if (!ok) return false;
-    written += text;
-    if (onWrite) onWrite(*this, text);
-    return true;
+    return ok;
 }
 
 inline void FakeSerialPort::arrive(std::string bytes) {
