@@ -60,9 +60,9 @@ class ModemTest : public ::testing::Test {
     FakePlaybackDevice playback_;
     FakeCaptureDevice capture_;
     FakeUdpPort udp_;
-    ModemPorts ports_{logger_,    ui_,          mainWindow_, block_,    titles_,
-                      clock_,     devices_,     textSink_,   saveText_, dialogs_,
-                      documents_, serialPorts_, priority_,   playback_, capture_, udp_};
+    ModemPorts ports_{logger_,   ui_,       mainWindow_, block_,   titles_,    clock_,
+                      devices_,  textSink_, saveText_,   dialogs_, documents_, serialPorts_,
+                      priority_, playback_, capture_,    udp_};
     std::optional<Modem> modem_;
 };
 
