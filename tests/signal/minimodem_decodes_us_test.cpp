@@ -6,7 +6,7 @@
 #include <string>
 #include <vector>
 
-#include "fakes/fake_ui_port.h"
+#include "fakes/fakes.h"
 #include "lab/audio.h"
 #include "lab/channel.h"
 #include "lab/minimodem.h"

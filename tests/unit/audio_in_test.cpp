@@ -8,12 +8,7 @@
 #include "audio_in/capture.h"
 #include "audio_in/wav_file.h"
 #include "audio_in/wav_player.h"
-#include "fakes/fake_capture_device.h"
-#include "fakes/fake_logger_port.h"
-#include "fakes/fake_text_sink_port.h"
-#include "fakes/fake_ui_port.h"
-#include "fakes/memory_byte_source.h"
-#include "fakes/sleeping_clock.h"
+#include "fakes/fakes.h"
 #include "unit/scratch_folder.h"
 
 namespace kestrel {

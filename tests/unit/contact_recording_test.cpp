@@ -14,8 +14,7 @@
 #include "audio_in/contact_listener.h"
 #include "audio_in/contact_recorder.h"
 #include "audio_in/wav_file.h"
-#include "fakes/fake_udp_port.h"
-#include "fakes/fake_ui_port.h"
+#include "fakes/fakes.h"
 #include "unit/scratch_folder.h"
 
 namespace kestrel {

@@ -10,8 +10,7 @@
 #include "decode/baudot_decoder.h"
 #include "decode/contest_word_filter.h"
 #include "decode/repeat_match.h"
-#include "fakes/fake_logger_port.h"
-#include "fakes/fake_text_sink_port.h"
+#include "fakes/fakes.h"
 #include "transmit/baudot_encoding.h"
 
 namespace kestrel {

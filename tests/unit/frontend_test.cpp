@@ -10,8 +10,7 @@
 #include <span>
 #include <vector>
 
-#include "fakes/fake_logger_port.h"
-#include "fakes/fake_ui_port.h"
+#include "fakes/fakes.h"
 #include "frontend/afc.h"
 #include "frontend/decimation_low_pass.h"
 #include "frontend/filter_design.h"

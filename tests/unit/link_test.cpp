@@ -4,7 +4,7 @@
 #include <string>
 #include <vector>
 
-#include "fakes/fake_window_title_port.h"
+#include "fakes/fakes.h"
 #include "link/ident.h"
 #include "link/logger_link.h"
 #include "link/shared_block.h"

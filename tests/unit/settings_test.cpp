@@ -8,7 +8,7 @@
 #include "app/settings_load.h"
 #include "app/settings_options.h"
 #include "app/settings_store.h"
-#include "fakes/fake_audio_devices_port.h"
+#include "fakes/fakes.h"
 #include "scratch_folder.h"
 
 namespace kestrel {

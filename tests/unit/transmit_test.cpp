@@ -10,12 +10,7 @@
 #include <vector>
 
 #include "app/test_text_feeder.h"
-#include "fakes/fake_clock_port.h"
-#include "fakes/fake_logger_port.h"
-#include "fakes/fake_playback_port.h"
-#include "fakes/fake_priority_port.h"
-#include "fakes/fake_serial_port.h"
-#include "fakes/fake_ui_port.h"
+#include "fakes/fakes.h"
 #include "link/ptt_release_reporter.h"
 #include "platform/logger_codes.h"
 #include "support/tx_rig.h"
