@@ -144,63 +144,54 @@ TEST(WavWrite, FailedSampleWriteShowsTheWriteMessage) {  // /dev/full: every wri
               (std::vector<UiMessageBox>{{"saveWav write errorfiles 275", "", kMbTopMost}}));
 }
 
-TEST(WavCheck, TagsAndFormatGiveTheirMessages) {
-    Bytes wrongRiff = monoFile(8000, {1});
-    wrongRiff[3] = 'X';
-    Bytes wrongWave = monoFile(8000, {1});
-    wrongWave[11] = 'X';
-    EXPECT_EQ(inspect(wrongRiff), WavVerdict::notWav);
-    EXPECT_EQ(inspect(wrongWave), WavVerdict::notWav);
-    EXPECT_EQ(inspect(Bytes{'R', 'I', 'F', 'F', 0}), WavVerdict::notWav);
-    EXPECT_EQ(inspect(Bytes{}), WavVerdict::notWav);
-    EXPECT_STREQ(wavVerdictMessage(WavVerdict::notWav), "Sorry not a .wav file");
-
-    EXPECT_EQ(inspect(riff({chunk("data", Bytes(4)), chunk("fmt ", formatBody(1, 1, 8000, 16))})),
-              WavVerdict::unknownVersion);
-    EXPECT_EQ(inspect(riff({chunk("LIST", Bytes(6))})), WavVerdict::unknownVersion);
-    EXPECT_STREQ(wavVerdictMessage(WavVerdict::unknownVersion),
-                 "Sorry Kestrel does not yet work with this version of .wav file");
-
-    for (const Bytes& f : {formatBody(1, 2, 48000, 16), formatBody(1, 1, 6000, 16),
-                           formatBody(1, 1, 0x80000000u, 16), formatBody(1, 0, 8000, 16)})
-        EXPECT_EQ(inspect(riff({chunk("fmt ", f), chunk("data", Bytes(4))})),
-                  WavVerdict::wrongFormat);
-    EXPECT_EQ(inspect(monoFile(8000, {1})), WavVerdict::playable);
+// A file cut or altered at byte `at` (to `size` bytes, or `at` set to `to`).
+Bytes altered(Bytes b, std::size_t at, int to, std::size_t size = 0) {
+    if (to >= 0) b[at] = static_cast<std::uint8_t>(to);
+    if (size > 0) b.resize(size);
+    return b;
 }
 
-TEST(WavCheck, OnlySixteenBitPcmPlays) {
-    auto verdict = [](const Bytes& fmt) {
-        return inspect(riff({chunk("fmt ", fmt), chunk("data", Bytes(8))}));
+TEST(WavCheck, EachDamageGetsItsVerdict) {
+    const Bytes good = monoFile(8000, {1, 2});
+    const auto withFormat = [](const Bytes& fmt) {
+        return riff({chunk("fmt ", fmt), chunk("data", Bytes(8))});
     };
-    EXPECT_EQ(verdict(formatBody(1, 1, 8000, 8)), WavVerdict::notPcm16);
-    EXPECT_EQ(verdict(formatBody(3, 1, 48000, 32)), WavVerdict::notPcm16);  // float
-    EXPECT_EQ(verdict(formatBody(6, 1, 8000, 16)), WavVerdict::notPcm16);   // A-law
     // Extensible format: cbSize 22, valid bits, channel mask, then the sub-format GUID.
     Bytes extensible = formatBody(0xFFFE, 1, 12000, 16, 24);
     extensible[16] = 22;
     extensible[24] = 1;  // PCM sub-format
-    EXPECT_EQ(verdict(extensible), WavVerdict::playable);
-    extensible[24] = 3;  // float sub-format
-    EXPECT_EQ(verdict(extensible), WavVerdict::notPcm16);
-    EXPECT_NE(std::string(kWavNotPcm16).find("16-bit PCM"), std::string::npos);
-}
-
-TEST(WavCheck, DamagedOrShortFormatAndMissingDataSayNoData) {
     Bytes shortFormat = formatBody(1, 1, 8000, 16);
     shortFormat.resize(14);
-    EXPECT_EQ(inspect(riff({chunk("fmt ", shortFormat), chunk("data", Bytes(4))})),
-              WavVerdict::noData);
-    EXPECT_EQ(inspect(riff({chunk("fmt ", formatBody(1, 1, 8000, 16))})), WavVerdict::noData);
-    Bytes cutInFormat = monoFile(8000, {1, 2});
-    cutInFormat.resize(30);
-    EXPECT_EQ(inspect(cutInFormat), WavVerdict::noData);
-    Bytes cutInDataHeader = monoFile(8000, {1, 2});
-    cutInDataHeader.resize(40);
-    EXPECT_EQ(inspect(cutInDataHeader), WavVerdict::noData);
-    Bytes cutAfterHeader = monoFile(8000, {1, 2});
-    cutAfterHeader.resize(44);
-    EXPECT_EQ(inspect(cutAfterHeader), WavVerdict::noData);
-    EXPECT_EQ(inspect(monoFile(8000, {})), WavVerdict::noData);
+    const struct {
+        const char* what;
+        Bytes bytes;
+        WavVerdict verdict;
+    } cases[] = {
+        {"good", good, WavVerdict::playable},
+        {"RIFX", altered(good, 3, 'X'), WavVerdict::notWav},
+        {"WAVX", altered(good, 11, 'X'), WavVerdict::notWav},
+        {"5 bytes", Bytes{'R', 'I', 'F', 'F', 0}, WavVerdict::notWav},
+        {"empty", Bytes{}, WavVerdict::notWav},
+        {"data first", riff({chunk("data", Bytes(4)), chunk("fmt ", formatBody(1, 1, 8000, 16))}),
+         WavVerdict::unknownVersion},
+        {"no format", riff({chunk("LIST", Bytes(6))}), WavVerdict::unknownVersion},
+        {"stereo", withFormat(formatBody(1, 2, 48000, 16)), WavVerdict::wrongFormat},
+        {"6000/s", withFormat(formatBody(1, 1, 6000, 16)), WavVerdict::wrongFormat},
+        {"rate 2^31", withFormat(formatBody(1, 1, 0x80000000u, 16)), WavVerdict::wrongFormat},
+        {"no channels", withFormat(formatBody(1, 0, 8000, 16)), WavVerdict::wrongFormat},
+        {"8-bit", withFormat(formatBody(1, 1, 8000, 8)), WavVerdict::notPcm16},
+        {"float", withFormat(formatBody(3, 1, 48000, 32)), WavVerdict::notPcm16},
+        {"A-law", withFormat(formatBody(6, 1, 8000, 16)), WavVerdict::notPcm16},
+        {"extensible PCM", withFormat(extensible), WavVerdict::playable},
+        {"extensible float", withFormat(altered(extensible, 24, 3)), WavVerdict::notPcm16},
+        {"short format", withFormat(shortFormat), WavVerdict::noData},
+        {"no data", riff({chunk("fmt ", formatBody(1, 1, 8000, 16))}), WavVerdict::noData},
+        {"cut in format", altered(good, 0, -1, 30), WavVerdict::noData},
+        {"cut in data header", altered(good, 0, -1, 40), WavVerdict::noData},
+        {"cut after header", altered(good, 0, -1, 44), WavVerdict::noData},
+        {"no samples", monoFile(8000, {}), WavVerdict::noData},
+    };
+    for (const auto& c : cases) EXPECT_EQ(inspect(c.bytes), c.verdict) << c.what;
 }
 
 TEST(WavCheck, DataIsFoundPastOtherChunksAndPadBytes) {
