@@ -7,9 +7,7 @@
 #include <vector>
 
 #include "fakes/fakes.h"
-#include "lab/audio.h"
-#include "lab/channel.h"
-#include "lab/minimodem.h"
+#include "lab/lab.h"
 #include "transmit/offline_transmitter.h"
 
 namespace kestrel {

@@ -10,12 +10,7 @@
 #include <sstream>
 #include <string>
 
-#include "lab/audio.h"
-#include "lab/channel.h"
-#include "lab/kestrel_receiver.h"
-#include "lab/minimodem.h"
-#include "lab/text_score.h"
-#include "lab/texts.h"
+#include "lab/lab.h"
 
 namespace kestrel::lab {
 

@@ -1,5 +1,3 @@
-#include "lab/kestrel_receiver.h"
-
 #include <cmath>
 #include <stdexcept>
 
@@ -8,6 +6,7 @@
 #include "audio_in/wav_player.h"
 #include "cli/utf8.h"
 #include "fakes/fakes.h"
+#include "lab/lab.h"
 #include "platform/logger_codes.h"
 
 namespace kestrel::lab {
