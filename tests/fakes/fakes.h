@@ -843,6 +843,11 @@ class RecordingUi : public UiPort {
     std::function<void()> whileBoxShows;
 
     std::vector<UiMessageBox> messageBoxes() const { return copy(messageBoxes_); }
+    std::vector<std::string> boxTexts() const {
+        std::vector<std::string> out;
+        for (const auto& box : messageBoxes()) out.push_back(box.text);
+        return out;
+    }
     std::vector<UiItemText> captions() const { return copy(captions_); }
     std::vector<UiItemFlag> menuChecks() const { return copy(menuChecks_); }
     std::vector<std::string> titles() const { return copy(titles_); }

@@ -45,11 +45,6 @@ struct SettingsRig {
         settings.set("RXnameid", "line in");
         settings.set("TXnameid", "Speakers");
     }
-    std::vector<std::string> boxTexts() const {
-        std::vector<std::string> out;
-        for (const auto& box : ui.messageBoxes()) out.push_back(box.text);
-        return out;
-    }
     FakeDialog& openDialog() {
         dialog = FakeDialog{};
         ui.clear();
@@ -116,7 +111,7 @@ TEST(SettingsDialog, OpeningMarksTheButtonsOfThePendingValues) {
         EXPECT_EQ(dialog.marked, c.marked) << c.rx << c.tx << c.baud << c.mode;
         std::vector<std::string> twice = c.messages;  // the buttons are shown twice on opening
         twice.insert(twice.end(), c.messages.begin(), c.messages.end());
-        EXPECT_EQ(rig.boxTexts(), twice);
+        EXPECT_EQ(rig.ui.boxTexts(), twice);
     }
 }
 
@@ -193,7 +188,7 @@ TEST(SettingsDialog, OkAppliesTonesAndWidthWithTheirMessages) {
         EXPECT_EQ(rig.state.markFrequency, c.wantMark) << c.mark;
         EXPECT_EQ(rig.state.spaceFrequency, c.wantSpace) << c.mark;
         EXPECT_EQ(rig.state.FFTDisplay, c.wantBins) << c.mark;
-        EXPECT_EQ(rig.boxTexts(), c.messages) << c.mark;
+        EXPECT_EQ(rig.ui.boxTexts(), c.messages) << c.mark;
         EXPECT_EQ(rig.settings.value("Markfrequency"),
                   formatSettingInt(int(c.wantMark), IntFormat::fourDigits));
         EXPECT_EQ(dialog.ended, kOkButton);
@@ -263,11 +258,6 @@ TEST(SettingsDialog, KeyerModesNeedTheirPortAndCancelKeepsThePendingMode) {
 
 struct PortRig {
     PortRig() { system.devices = {"COM0", "COM3", "COM12"}; }
-    std::vector<std::string> boxTexts() const {
-        std::vector<std::string> out;
-        for (const auto& box : ui.messageBoxes()) out.push_back(box.text);
-        return out;
-    }
     std::string written() {
         std::string out;
         for (const auto& [key, value] : settings.writes) out += key + "=" + value + " ";
@@ -332,7 +322,7 @@ TEST(PortDialogs, SoundCardPttOkRules) {
         rig.run(kPttSetupDialog, c.port, {c.button});
         EXPECT_EQ(rig.written(), c.writes) << c.port << c.button;
         EXPECT_EQ(rig.dialog.ended, c.ended);
-        EXPECT_EQ(rig.boxTexts(), c.messages);
+        EXPECT_EQ(rig.ui.boxTexts(), c.messages);
     }
     // The chosen port is open with its lines cleared.
     PortRig rig;
@@ -371,7 +361,7 @@ TEST(PortDialogs, FskSetupKeepsPttOffTheKeyingLine) {
     }
     PortRig none;
     none.run(kFskSetupDialog, "", {});
-    EXPECT_EQ(none.boxTexts(), std::vector<std::string>{kSelectPortMessage});
+    EXPECT_EQ(none.ui.boxTexts(), std::vector<std::string>{kSelectPortMessage});
     EXPECT_EQ(none.dialog.ended, -1);
 }
 

@@ -27,6 +27,14 @@
 namespace kestrel {
 namespace {
 
+// What the transmit buffer holds and has not sent.
+std::string unsentText(const TxBuffer& buffer) {
+    std::string out;
+    for (int i = buffer.txTail; i != buffer.txHead; i = (i + 1) % kTxRingSize)
+        out += static_cast<char>(buffer.txRing[i]);
+    return out;
+}
+
 // A transmitter with its sound output, on a recording device.
 struct SoundRig : TxRig {
     SoundRig() { state.TXmode = 0; }
@@ -251,17 +259,7 @@ class TxBufferTest : public ::testing::Test {
     void add(const std::string& text) {
         for (char c : text) buffer.txBuffer(static_cast<std::uint8_t>(c), TXB_ADD);
     }
-    std::string unsent() const {
-        std::string out;
-        for (int i = buffer.txTail; i != buffer.txHead; i = (i + 1) % kTxRingSize)
-            out += static_cast<char>(buffer.txRing[i]);
-        return out;
-    }
-    std::vector<int> nextCodes(int count) {
-        std::vector<int> codes;
-        for (int i = 0; i < count; ++i) codes.push_back(buffer.txBuffer(0, TXB_NEXT_CODE));
-        return codes;
-    }
+    std::string unsent() const { return unsentText(buffer); }
     int code(char c) { return encodeBaudot(c) & kBaudotDataBits; }
 
     ModemState state;
@@ -353,12 +351,7 @@ class TxWindowTest : public ::testing::Test {
             }
         }
     }
-    std::string unsent() const {
-        std::string out;
-        for (int i = rig.buffer.txTail; i != rig.buffer.txHead; i = (i + 1) % kTxRingSize)
-            out += static_cast<char>(rig.buffer.txRing[i]);
-        return out;
-    }
+    std::string unsent() const { return unsentText(rig.buffer); }
 
     SoundRig rig;
     std::deque<std::uint8_t> queue;
