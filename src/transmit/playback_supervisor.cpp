@@ -70,6 +70,7 @@ void playbackSupervisor(PlaybackDevice& playback) {
             continue;
         }
         if (state.TXmode == kFskMode) return;
+        if (state.txState != 0 && playback.endTransmission) playback.endTransmission();
         state.txState = 0;
         playback.clock.sleepMs(10);
         if (playback.device.deviceOpen()) closePlayback(playback);
