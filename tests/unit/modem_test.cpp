@@ -9,22 +9,7 @@
 
 #include "app/ui_ids.h"
 #include "audio_in/wav_file.h"
-#include "fakes/fake_audio_devices_port.h"
-#include "fakes/fake_capture_device.h"
-#include "fakes/fake_document_viewer_port.h"
-#include "fakes/fake_file_dialog_port.h"
-#include "fakes/fake_logger_port.h"
-#include "fakes/fake_main_window_port.h"
-#include "fakes/fake_playback_device_port.h"
-#include "fakes/fake_priority_port.h"
-#include "fakes/fake_save_text_file_port.h"
-#include "fakes/fake_serial_port.h"
-#include "fakes/fake_shared_block_port.h"
-#include "fakes/fake_text_sink_port.h"
-#include "fakes/fake_udp_port.h"
-#include "fakes/fake_ui_port.h"
-#include "fakes/fake_window_title_port.h"
-#include "fakes/sleeping_clock.h"
+#include "fakes/fakes.h"
 #include "platform/logger_codes.h"
 #include "unit/scratch_folder.h"
 
@@ -60,9 +45,9 @@ class ModemTest : public ::testing::Test {
     FakePlaybackDevice playback_;
     FakeCaptureDevice capture_;
     FakeUdpPort udp_;
-    ModemPorts ports_{logger_,    ui_,          mainWindow_, block_,    titles_,
-                      clock_,     devices_,     textSink_,   saveText_, dialogs_,
-                      documents_, serialPorts_, priority_,   playback_, capture_, udp_};
+    ModemPorts ports_{logger_,   ui_,       mainWindow_, block_,   titles_,    clock_,
+                      devices_,  textSink_, saveText_,   dialogs_, documents_, serialPorts_,
+                      priority_, playback_, capture_,    udp_};
     std::optional<Modem> modem_;
 };
 
