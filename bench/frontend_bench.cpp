@@ -7,8 +7,7 @@
 #include <memory>
 #include <vector>
 
-#include "fakes/fake_logger_port.h"
-#include "fakes/fake_ui_port.h"
+#include "fakes/fakes.h"
 #include "frontend/front_end.h"
 #include "fsk_source.h"
 

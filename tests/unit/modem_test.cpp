@@ -9,22 +9,7 @@
 
 #include "app/ui_ids.h"
 #include "audio_in/wav_file.h"
-#include "fakes/fake_audio_devices_port.h"
-#include "fakes/fake_capture_device.h"
-#include "fakes/fake_document_viewer_port.h"
-#include "fakes/fake_file_dialog_port.h"
-#include "fakes/fake_logger_port.h"
-#include "fakes/fake_main_window_port.h"
-#include "fakes/fake_playback_device_port.h"
-#include "fakes/fake_priority_port.h"
-#include "fakes/fake_save_text_file_port.h"
-#include "fakes/fake_serial_port.h"
-#include "fakes/fake_shared_block_port.h"
-#include "fakes/fake_text_sink_port.h"
-#include "fakes/fake_udp_port.h"
-#include "fakes/fake_ui_port.h"
-#include "fakes/fake_window_title_port.h"
-#include "fakes/sleeping_clock.h"
+#include "fakes/fakes.h"
 #include "platform/logger_codes.h"
 #include "unit/scratch_folder.h"
 
@@ -60,9 +45,9 @@ class ModemTest : public ::testing::Test {
     FakePlaybackDevice playback_;
     FakeCaptureDevice capture_;
     FakeUdpPort udp_;
-    ModemPorts ports_{logger_,    ui_,          mainWindow_, block_,    titles_,
-                      clock_,     devices_,     textSink_,   saveText_, dialogs_,
-                      documents_, serialPorts_, priority_,   playback_, capture_, udp_};
+    ModemPorts ports_{logger_,   ui_,       mainWindow_, block_,   titles_,    clock_,
+                      devices_,  textSink_, saveText_,   dialogs_, documents_, serialPorts_,
+                      priority_, playback_, capture_,    udp_};
     std::optional<Modem> modem_;
 };
 
@@ -110,6 +95,25 @@ TEST_F(ModemTest, WithoutTheLoggersBlockItSaysSoAndWritesNothing) {
     EXPECT_EQ(ui_.messageBoxes()[0].caption, "Kestrel Error");
     EXPECT_TRUE(logger_.posts().empty());
     EXPECT_FALSE(std::filesystem::exists(folder_.file("Kestrel.ini")));
+}
+
+TEST_F(ModemTest, ARefusedSettingsFileIsSaidOnceAndNeverWritten) {
+    using namespace std::string_literals;
+    const std::string settings = "[Kestrel Modem]\r\nMarkfrequency=2000\r\nN1MM_SWITCH=4\r\n";
+    for (const std::string& refused :
+         {settings + std::string(5 << 20, '\n'),    // far larger than any settings file
+          "\xFF\xFE[\0K\0]\0=\0\x00\xD8\r\0\n\0"s,  // UTF-16 with a lone surrogate
+          "\xFE\xFF\0[\0K\0]\0"s}) {                // UTF-16 of odd length
+        ui_.clear();
+        writeIni(refused);
+        Modem& modem = start();
+        EXPECT_EQ(modem.state.markFrequency, 2125);
+        ASSERT_TRUE(modem.link.connectLogger());  // writes the squelch
+        modem.menu.menuCommand(kMenuContestMode);
+        ASSERT_EQ(ui_.messageBoxes().size(), 1u) << refused.size();
+        EXPECT_NE(ui_.messageBoxes()[0].text.find(folder_.file("Kestrel.ini")), std::string::npos);
+        EXPECT_TRUE(ini() == refused) << refused.size();
+    }
 }
 
 TEST_F(ModemTest, TheTransmitModeDecidesWhichComPortOpensAtTheStart) {
