@@ -17,13 +17,6 @@
 #include "link/ptt_release_reporter.h"
 
 namespace kestrel {
-namespace {
-
-constexpr int kFskMode = 3;
-constexpr int kTinyFskMode = 4;
-
-}  // namespace
-
 Modem::Modem(const ModemPorts& modemPorts, std::string exePath, const CommandLine& line)
     : ports(modemPorts),
       commandLine(line),
@@ -58,10 +51,10 @@ void Modem::loadSettings() {
 
 void Modem::prepareTransmitOutput() {
     switch (state.TXmode) {
-        case kFskMode:
+        case kTxModeFsk:
             openFskPort(comPorts, state, strings.fskPortName);
             return;
-        case kTinyFskMode:
+        case kTxModeTinyFsk:
             // The keyer is asked for its set-up even when its port did not open; the
             // thread then says that no keyer answers.
             openTinyPort(tinyFsk, strings.fskPortName);

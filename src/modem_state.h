@@ -10,6 +10,42 @@ namespace kestrel {
 
 constexpr std::uint32_t kNoDevice = 65535;
 
+// TXmode: how a transmission leaves Kestrel. The first three are sound-card modes; Net
+// (the transmitter following the receive AFC) applies to the first two.
+enum TxMode : int {
+    kTxModeAfsk = 0,
+    kTxModeDook = 1,
+    kTxModePfsk = 2,
+    kTxModeFsk = 3,  // keying a COM line
+    kTxModeTinyFsk = 4,
+};
+inline constexpr int kTxModes = 5;
+inline bool soundCardMode(int txMode) {
+    return txMode < kTxModeFsk;
+}
+inline bool netCapableMode(int txMode) {
+    return txMode < kTxModePfsk;
+}
+
+// Decodemode: which decoder runs, and which tone filters feed it.
+enum DecodeMode : int {
+    kDecodeFlutter = 0,
+    kDecodeSelectiv = 1,
+    kDecodeSpread = 2,
+};
+inline constexpr int kDecodeModes = 3;
+
+// txState: the phases of a transmission, walked in this order and back to idle. The
+// decoders rest from kTxSending on.
+enum TxPhase : int {
+    kTxIdle = 0,            // receiving
+    kTxRequested = 1,       // first preamble frame due, PTT goes on
+    kTxSecondPreamble = 2,  // second preamble frame due
+    kTxSending = 3,         // sending characters
+    kTxEndRequested = 4,    // send what is buffered, then end
+    kTxClosing = 5,         // buffer drained, closing frame due
+};
+
 struct ModemState {
     // Tones and speed.
     std::atomic<double> markFrequency{2125.0};
@@ -18,8 +54,8 @@ struct ModemState {
     std::atomic<int> sampleRate{12000};
 
     // Modes and switches.
-    std::atomic<int> TXmode{1};
-    std::atomic<int> Decodemode{1};
+    std::atomic<int> TXmode{kTxModeDook};
+    std::atomic<int> Decodemode{kDecodeSelectiv};
     std::atomic<int> switchWord{13478};
     std::atomic<int> afcOff{0};
     std::atomic<int> netOn{0};
@@ -51,7 +87,7 @@ struct ModemState {
     std::atomic<int> captureState{0};
     std::atomic<int> wavPlaying{0};
     std::atomic<int> pauseState{0};
-    std::atomic<int> txState{0};
+    std::atomic<int> txState{kTxIdle};  // a TxPhase
     std::atomic<int> saveTextActive{0};
     std::atomic<int> saveWavActive{0};
 

@@ -8,7 +8,6 @@
 namespace kestrel {
 namespace {
 
-constexpr int kTinyFskMode = 4;
 constexpr const char* kNoPort = "NONE";
 
 // The PTT dialog also lists COM0; the keyer dialogs start at COM1.
@@ -221,7 +220,7 @@ void PortDialogs::tinyOk(DialogPort& dialog) {
         return;
     }
     const bool heldByKeyer =
-        index == preselected && ports.fskPort.load() != nullptr && state.TXmode == kTinyFskMode;
+        index == preselected && ports.fskPort.load() != nullptr && state.TXmode == kTxModeTinyFsk;
     if (!heldByKeyer) {
         closeFskPort(ports);
         if (openTinyPort(tiny, *port) != 0) return;

@@ -17,11 +17,6 @@
 namespace kestrel {
 namespace {
 
-constexpr int kAfskMode = 0;
-constexpr int kDookMode = 1;
-constexpr int kPfskMode = 2;
-constexpr int kFskMode = 3;
-constexpr int kTinyFskMode = 4;
 constexpr int kReopenRequest = 3;  // captureState and txSoundState: reopen the device
 
 constexpr std::size_t kToneFieldChars = 5;
@@ -83,13 +78,13 @@ int baudButton(int baudIndex) {
 // PFSK has no button of its own: none of the four is marked; an unknown mode shows DOOK.
 int txModeButton(int mode) {
     switch (mode) {
-        case kAfskMode:
+        case kTxModeAfsk:
             return kAfskTxButton;
-        case kPfskMode:
+        case kTxModePfsk:
             return 0;
-        case kFskMode:
+        case kTxModeFsk:
             return kFskTxButton;
-        case kTinyFskMode:
+        case kTxModeTinyFsk:
             return kTinyFskTxButton;
         default:
             return kDookTxButton;
@@ -225,16 +220,16 @@ void SettingsDialog::command(DialogPort& dialog, int controlId) {
             nextTonePair(dialog);
             return;
         case kAfskTxButton:
-            chooseSoundMode(dialog, kAfskMode);
+            chooseSoundMode(dialog, kTxModeAfsk);
             return;
         case kDookTxButton:
-            chooseSoundMode(dialog, kDookMode);
+            chooseSoundMode(dialog, kTxModeDook);
             return;
         case kFskTxButton:
-            chooseKeyerMode(dialog, kFskMode, kFskSetupDialog);
+            chooseKeyerMode(dialog, kTxModeFsk, kFskSetupDialog);
             return;
         case kTinyFskTxButton:
-            chooseKeyerMode(dialog, kTinyFskMode, kTinyPortDialog);
+            chooseKeyerMode(dialog, kTxModeTinyFsk, kTinyPortDialog);
             return;
         case kOkButton:
             apply(dialog);
@@ -297,7 +292,7 @@ void SettingsDialog::apply(DialogPort& dialog) {
     hooks.updateComPortNames();
     applyWidth(dialog);
     applySpeed();
-    if (state.TXmode == kTinyFskMode) hooks.startTinyConfig();
+    if (state.TXmode == kTxModeTinyFsk) hooks.startTinyConfig();
     dialog.end(kOkButton);
     app.mainWindow.postSize();
 }
@@ -317,7 +312,7 @@ void SettingsDialog::applyDevices(DialogPort& dialog) {
     writeInt("RXid", static_cast<int>(state.rxDeviceId.load()));
     writeInt("RXChannel", pendingRxChannel);
 
-    if (pendingTxMode >= kFskMode) return;
+    if (!soundCardMode(pendingTxMode)) return;
     const int output = dialog.selectedListItem(kOutputDeviceList);
     if (output >= 0 && output < int(outputNames.size())) {
         strings.TXnameid = outputNames[output];
@@ -356,13 +351,13 @@ void SettingsDialog::applyTones(DialogPort& dialog) {
 // mode, like FSK, runs without it.)
 void SettingsDialog::applyTransmitMode() {
     ModemState& state = app.state;
-    if (state.TXmode >= kFskMode && pendingTxMode < kFskMode) {
+    if (!soundCardMode(state.TXmode) && soundCardMode(pendingTxMode)) {
         state.TXmode = pendingTxMode;
         hooks.startPlayback();
     }
     state.TXmode = pendingTxMode;
     writeInt("TXmode", pendingTxMode);
-    if (pendingTxMode < kPfskMode) {
+    if (netCapableMode(pendingTxMode)) {
         state.netOn = 1;
         app.ui.setStatusText(kNetStatusPart, kNetOnStatus);
     } else {

@@ -58,8 +58,10 @@ void loadSettings(const SettingsStore& store, AudioDevicesPort& devices, ModemSt
     // Capture would open here; it needs only rxDeviceId and RXChannel, and nothing read
     // below depends on it, so the caller opens it after the load.
 
-    state.TXmode = atMostOrDefault(store.readSettingInt("TXmode", 1), 4, 1);
-    state.Decodemode = atMostOrDefault(store.readSettingInt("Decodemode", 1), 2, 1);
+    state.TXmode =
+        atMostOrDefault(store.readSettingInt("TXmode", kTxModeDook), kTxModes - 1, kTxModeDook);
+    state.Decodemode = atMostOrDefault(store.readSettingInt("Decodemode", kDecodeSelectiv),
+                                       kDecodeModes - 1, kDecodeSelectiv);
     state.FFTDisplay = clampInt(store.readSettingInt("FFTDisplay", 115), 115, 731);
 
     state.SquelchState = lowestBit(store.readSettingInt("SquelchState", 0));

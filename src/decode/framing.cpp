@@ -31,7 +31,6 @@ constexpr int kEarlyEndAbove = 8;
 constexpr int kErrorCapAtStart = 12;
 constexpr int kDefaultStop = 99;  // 1.5 stop bits
 constexpr int kIdleStop = 98;
-constexpr int kSelectivMode = 1;
 
 constexpr double kPresentAbove = 2.5;  // dB, averaged over both channels
 constexpr double kAbsentBelow = 1.2;
@@ -142,7 +141,7 @@ int Framing::decide(DecoderFrame& f, int p) const {
     const double s3 =
         std::sqrt((b[back] * b[back + 2] + square(b[i]) + b[ahead] * b[ahead - 2]) / 3.0);
     double v = m3 - s3;
-    if (state_.Decodemode.load(std::memory_order_relaxed) == kSelectivMode) {
+    if (state_.Decodemode.load(std::memory_order_relaxed) == kDecodeSelectiv) {
         v = signedSquareOver(m3 - f.tM(), f.markFloor) -
             signedSquareOver(s3 - f.tS(), f.spaceFloor);
     }
@@ -240,7 +239,7 @@ void Framing::startDetected() {
         const int ms =
             stopEstimate * 8000 / (2 * state_.sampleRate.load(std::memory_order_relaxed));
         std::snprintf(stopText_.data(), stopText_.size(), "%2.2dmS ", ms);
-        ui_.setStatusText(3, stopText_.data());
+        ui_.setStatusText(kBitLengthStatusPart, stopText_.data());
     }
     stopSlotIndex = (stopSlotIndex + 1) % kStopSlots;
     stopSlots[stopSlotIndex] = 0;
@@ -357,11 +356,11 @@ void Framing::measureSignal(DecoderFrame& f) {
     snrFigure = std::max(0.0, std::max(markFigure, spaceFigure));
 
     if (wholeDb(markFigure) <= kSnrSignalLost) {
-        ui_.setStatusText(1, "Sig to Noise");
+        ui_.setStatusText(kSignalToNoiseStatusPart, "Sig to Noise");
         return;
     }
     std::snprintf(snrText_.data(), snrText_.size(), "%2.2d dB S/N", wholeDb(snrFigure));
-    ui_.setStatusText(1, snrText_.data());
+    ui_.setStatusText(kSignalToNoiseStatusPart, snrText_.data());
 }
 
 void Framing::addToStopSlot(int limit) {

@@ -4,14 +4,11 @@
 #include <cmath>
 #include <string_view>
 
+#include "decode/baudot_decoder.h"
+
 namespace kestrel {
 namespace {
 
-constexpr std::uint8_t kLineFeedCode = 2;
-constexpr std::uint8_t kSpaceCode = 4;
-constexpr std::uint8_t kCarriageReturnCode = 8;
-constexpr std::uint8_t kFigsCode = 27;
-constexpr std::uint8_t kLtrsCode = 31;
 constexpr int kRepairFrom = 5;  // positions in a sequence before its shifts are checked
 
 // Codes one bit away from FIGS, and from LTRS.

@@ -5,7 +5,6 @@
 namespace kestrel {
 namespace {
 
-constexpr int kSpreadMode = 2;
 constexpr double kDesignRate = 3000.0;
 // 1.2 and 2.0 times the bit rate at 66 envelope samples per bit.
 constexpr double kNarrowRollOff = 0.3;
@@ -30,7 +29,7 @@ void SpreadSmoother::designOnce() {
 }
 
 double SpreadSmoother::spreadSmoother(double value, int channel) {
-    if (state_.Decodemode.load(std::memory_order_relaxed) != kSpreadMode) return value;
+    if (state_.Decodemode.load(std::memory_order_relaxed) != kDecodeSpread) return value;
     designOnce();
 
     const double snr = snrFigure_;

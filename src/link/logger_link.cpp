@@ -150,10 +150,10 @@ void LoggerLink::pushToTalk(std::int64_t value) {
             ports.mainWindow.postTxChar(kEscape);
             return;
         case 1:
-            if (txState != 0) ports.mainWindow.postTxChar(kCtrlT);
+            if (txState != kTxIdle) ports.mainWindow.postTxChar(kCtrlT);
             return;
         case 2:
-            if (txState == 0) ports.mainWindow.postTxChar(kCtrlT);
+            if (txState == kTxIdle) ports.mainWindow.postTxChar(kCtrlT);
             return;
         case 4:
             ports.txBuffer.clearTxBuffer();
@@ -225,7 +225,7 @@ void LoggerLink::applySwitchWord(std::int64_t word) {
 // Net follows the receive tuning only with the sound-card tone modes; the serial-line
 // and 5 kHz modes show "  FSK" instead.
 void LoggerLink::applyNet(std::int64_t word, std::int64_t& stored) {
-    const bool toneMode = state.TXmode < 2;
+    const bool toneMode = netCapableMode(state.TXmode);
     if ((word & kNetBit) != 0 && toneMode) {
         state.netOn = 1;
         stored += kNetBit;

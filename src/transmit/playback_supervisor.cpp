@@ -5,8 +5,6 @@
 namespace kestrel {
 namespace {
 
-constexpr int kFskMode = 3;
-
 void showError(PlaybackDevice& playback, const char* text, unsigned flags = kMbOk) {
     playback.ui.messageBox(text, kErrorCaption, flags);
 }
@@ -43,7 +41,7 @@ bool stopped(const PlaybackDevice& playback) {
 
 void openPlayback(PlaybackDevice& playback, std::uint32_t deviceId) {
     ModemState& state = playback.state;
-    state.txState = 0;
+    state.txState = kTxIdle;
     SoundOutput& output = playback.output;
     const int opened = playback.device.openDevice(
         deviceId, state.sampleRate, [&output](PlaybackEvent event, int index) {
@@ -71,8 +69,8 @@ void playbackSupervisor(PlaybackDevice& playback) {
             playback.clock.sleepMs(kSupervisorPollMs);
             continue;
         }
-        if (state.TXmode == kFskMode) return;
-        state.txState = 0;
+        if (state.TXmode == kTxModeFsk) return;
+        state.txState = kTxIdle;
         playback.clock.sleepMs(10);
         if (playback.device.deviceOpen()) closePlayback(playback);
         state.txSoundState = kSoundUnavailable;

@@ -3,11 +3,6 @@
 #include "app/captions.h"
 
 namespace kestrel {
-namespace {
-
-constexpr int kTxModeFsk = 3;
-
-}  // namespace
 
 void closeTransmitPorts(ComPorts& ports) {
     closePort(ports.fskPort);

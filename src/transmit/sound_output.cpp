@@ -24,7 +24,7 @@ void SoundOutput::playbackCallback(PlaybackNotification notification, int buffer
     }
     if (notification != PlaybackNotification::Done) return;
     if (bufferIndex >= 0 && bufferIndex < kPlaybackBuffers) playing[bufferIndex] = false;
-    if (priming.load() || state.txState.load() == 0) return;
+    if (priming.load() || state.txState.load() == kTxIdle) return;
     doneQueue[doneWriteIndex].store(bufferIndex, std::memory_order_release);
     doneWriteIndex = (doneWriteIndex + 1) % kPlaybackBuffers;
 }
