@@ -3,7 +3,7 @@
 namespace kestrel {
 
 DecoderDispatch::DecoderDispatch(const ModemState& state, Framing& framing, FilterDesign design)
-    : smoother(state, framing.snrFigure, design),
+    : smoother(state, design),
       envelopeThreshold(framing, smoother),
       localPeak(framing),
       state_(state) {}

@@ -2,7 +2,6 @@
 
 #include <algorithm>
 #include <cmath>
-#include <cstdio>
 #include <numeric>
 #include <tuple>
 #include <utility>
@@ -174,10 +173,8 @@ void Afc::reportTones() {
         afcCount = 0;
         return;
     }
-    const int shown = static_cast<int>((state.spaceOffset.load() + state.markOffset.load()) / 2.0);
-    char text[32];
-    std::snprintf(text, sizeof text, " %3.2dHz", shown);
-    ui.setStatusText(kOffsetStatusPart, text);
+    measurements.tuningOffset(
+        static_cast<int>((state.spaceOffset.load() + state.markOffset.load()) / 2.0));
 }
 
 void Afc::afcUpdate(int p, const std::array<double, kMixerRingSize>& inPhase,

@@ -10,7 +10,7 @@ namespace kestrel {
 namespace {
 
 struct EnvelopeRig : FramingRig {
-    SpreadSmoother smoother{state, framing.snrFigure, nullptr};
+    SpreadSmoother smoother{state, nullptr};
     EnvelopeThresholdDecoder decoder{framing, smoother};
     ToneFilterRings rings;
 

@@ -4,6 +4,7 @@
 #include <cmath>
 #include <vector>
 
+#include "app/status_texts.h"
 #include "decode/decoder_frame.h"
 #include "decode/framing.h"
 #include "decode/received_char_emitter.h"
@@ -21,7 +22,8 @@ struct FramingRig {
     RecordingUi ui;
     FakeTextSinkPort textFile;
     ReceivedCharEmitter emitter{state, logger};
-    Framing framing{state, emitter, ui, textFile};
+    StatusTexts statusTexts{ui};
+    Framing framing{state, emitter, statusTexts, textFile};
 };
 
 // The framing fed as the envelope decoder feeds it: each sample decided on the decoder's
@@ -38,7 +40,7 @@ struct KeyedFramingRig : FramingRig {
         frame.spaceExcess = s - frame.tS();
         frame.powerDiff = m * std::abs(m) - s * std::abs(s);
         frame.rawSpace = frame.powerDiff < 0.0 ? 1 : 0;
-        framing.frameSample(frame);
+        frame.updateFloors(framing.frameSample(frame));
     }
 
     // Keyed envelopes in 512-sample blocks, each sample decided at window index 1516 + j

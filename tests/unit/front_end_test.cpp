@@ -7,6 +7,7 @@
 #include <numbers>
 #include <vector>
 
+#include "app/status_texts.h"
 #include "fakes/fake_logger_port.h"
 #include "fakes/fake_ui_port.h"
 #include "support/fsk_source.h"
@@ -35,7 +36,8 @@ struct FrontEndFixture : ::testing::Test {
     RecordingLogger logger;
     RecordingUi ui;
     RecordingSink sink;
-    std::unique_ptr<FrontEnd> frontEnd = std::make_unique<FrontEnd>(state, logger, ui);
+    StatusTexts statusTexts{ui};
+    std::unique_ptr<FrontEnd> frontEnd = std::make_unique<FrontEnd>(state, logger, ui, statusTexts);
 };
 
 TEST_F(FrontEndFixture, ToneFiltersRunInBurstsOf2048Samples) {
@@ -115,7 +117,7 @@ std::vector<double> steadyCarrier(const ModemState& state, int samples) {
 TEST_F(FrontEndFixture, SteadyCarrierGivesNoStartBitAndNoMeasurement) {
     for (int mode : {0, 2}) {
         state.Decodemode = mode;
-        frontEnd = std::make_unique<FrontEnd>(state, logger, ui);
+        frontEnd = std::make_unique<FrontEnd>(state, logger, ui, statusTexts);
         feed(steadyCarrier(state, 20000));
         EXPECT_EQ(state.markOffset, 0.0) << mode;
         EXPECT_EQ(state.spaceOffset, 0.0) << mode;

@@ -24,7 +24,7 @@ void recordingDesign(double* taps, int n, double rollOff, double designRate, dou
 struct SpreadSmootherTest : ::testing::Test {
     ModemState state;
     double snr = 0.0;
-    SpreadSmoother smoother{state, snr, &recordingDesign};
+    SpreadSmoother smoother{state, &recordingDesign};
 
     SpreadSmootherTest() {
         designCalls.clear();
@@ -34,28 +34,28 @@ struct SpreadSmootherTest : ::testing::Test {
     void settle(double figure) {
         for (int k = 0; k < 200; ++k) {
             snr = figure + (k % 2) * 1e-12;
-            smoother.spreadSmoother(0.0, 0);
+            smoother.spreadSmoother(0.0, 0, snr);
         }
     }
     // The smoother's output for an impulse on the mark channel: the first applied tap.
     double impulse() {
-        for (int k = 0; k < kSpreadDelay; ++k) smoother.spreadSmoother(0.0, 0);
-        return smoother.spreadSmoother(1.0, 0);
+        for (int k = 0; k < kSpreadDelay; ++k) smoother.spreadSmoother(0.0, 0, snr);
+        return smoother.spreadSmoother(1.0, 0, snr);
     }
 };
 
 TEST_F(SpreadSmootherTest, OtherModesPassValuesThroughWithoutDesigning) {
     for (int mode : {0, 1}) {
         state.Decodemode = mode;
-        EXPECT_EQ(smoother.spreadSmoother(0.123456789, 0), 0.123456789);
-        EXPECT_EQ(smoother.spreadSmoother(-7.5, 1), -7.5);
+        EXPECT_EQ(smoother.spreadSmoother(0.123456789, 0, snr), 0.123456789);
+        EXPECT_EQ(smoother.spreadSmoother(-7.5, 1, snr), -7.5);
     }
     EXPECT_TRUE(designCalls.empty());
 }
 
 TEST_F(SpreadSmootherTest, DesignsBothSetsOnceOnFirstUse) {
-    smoother.spreadSmoother(1.0, 0);
-    smoother.spreadSmoother(1.0, 1);
+    smoother.spreadSmoother(1.0, 0, snr);
+    smoother.spreadSmoother(1.0, 1, snr);
     ASSERT_EQ(designCalls.size(), 2u);
     EXPECT_EQ(designCalls[0].n, 256);
     EXPECT_EQ(designCalls[0].rollOff, 0.3);
@@ -69,10 +69,10 @@ TEST_F(SpreadSmootherTest, DesignsBothSetsOnceOnFirstUse) {
 
 TEST_F(SpreadSmootherTest, AppliesTheTapsBeforeTheCentreNewestFirst) {
     std::vector<double> out;
-    out.push_back(smoother.spreadSmoother(1.0, 0));
+    out.push_back(smoother.spreadSmoother(1.0, 0, snr));
     for (int k = 1; k < 130; ++k) {
-        out.push_back(smoother.spreadSmoother(0.0, 0));
-        EXPECT_EQ(smoother.spreadSmoother(0.0, 1), 0.0);  // the space line is its own
+        out.push_back(smoother.spreadSmoother(0.0, 0, snr));
+        EXPECT_EQ(smoother.spreadSmoother(0.0, 1, snr), 0.0);  // the space line is its own
     }
     for (int k = 0; k < 128; ++k) EXPECT_DOUBLE_EQ(out[k], 1.0 + k / 1000.0) << "tap " << k;
     EXPECT_EQ(out[128], 0.0);
@@ -81,9 +81,9 @@ TEST_F(SpreadSmootherTest, AppliesTheTapsBeforeTheCentreNewestFirst) {
 
 TEST_F(SpreadSmootherTest, SmoothedSnrMovesOnlyWhenTheFigureChanges) {
     snr = 13.0;
-    smoother.spreadSmoother(0.0, 0);
+    smoother.spreadSmoother(0.0, 0, snr);
     EXPECT_DOUBLE_EQ(smoother.smoothedSnr(), 3.0);  // (13 * 0.3 + 0) / 1.3
-    smoother.spreadSmoother(0.0, 1);
+    smoother.spreadSmoother(0.0, 1, snr);
     EXPECT_DOUBLE_EQ(smoother.smoothedSnr(), 3.0);
 }
 
