@@ -181,7 +181,7 @@ void Framing::clockCharacter(const DecoderFrame& f, int p, NoiseMeasurement& noi
     const bool space = decidedSpace != 0;
     switch (bitClock) {
         case 0:
-            hunt(f);
+            hunt();
             return;
         case kStartMiddle:
             confirmStart(f);
@@ -221,7 +221,7 @@ void Framing::clockCharacter(const DecoderFrame& f, int p, NoiseMeasurement& noi
     if (bitClock >= kStopCountFrom) addToStopSlot(kCharacterSlotLimit);
 }
 
-void Framing::hunt(const DecoderFrame& f) {
+void Framing::hunt() {
     if (decidedSpace == 0 || markRun < kMinMarkBeforeStart) {
         addToStopSlot(kHuntSlotLimit);
         return;

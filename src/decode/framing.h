@@ -90,7 +90,7 @@ struct Framing {
     int decide(const DecoderFrame& f, int p) const;
     void watchIdle(const DecoderFrame& f);
     void clockCharacter(const DecoderFrame& f, int p, NoiseMeasurement& noise);
-    void hunt(const DecoderFrame& f);
+    void hunt();
     void startDetected();
     bool confirmStart(const DecoderFrame& f);
     void sampleDataBit(const DecoderFrame& f, int bitNumber);
