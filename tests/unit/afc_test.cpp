@@ -8,6 +8,7 @@
 #include <utility>
 #include <vector>
 
+#include "app/status_texts.h"
 #include "fakes/fake_logger_port.h"
 #include "fakes/fake_ui_port.h"
 
@@ -55,7 +56,8 @@ struct AfcRig {
     ModemState state;
     RecordingLogger logger;
     RecordingUi ui;
-    std::unique_ptr<Afc> afc = std::make_unique<Afc>(state, logger, ui);
+    StatusTexts statusTexts{ui};
+    std::unique_ptr<Afc> afc = std::make_unique<Afc>(state, logger, statusTexts);
     int d = 5;
 };
 
