@@ -11,7 +11,7 @@
 #include "fakes/fake_logger_port.h"
 #include "fakes/fake_ui_port.h"
 #include "frontend/front_end.h"
-#include "support/fsk_source.h"
+#include "fsk_source.h"
 
 namespace {
 

@@ -35,26 +35,33 @@ Modem::~Modem() {
     tinyFsk.stopRequested = true;
     fskKeyer.stopRequested = true;
     playbackDevice.stopRequested = true;
+    capture.stopRequested = true;
     soundOutput.stopWriter = true;
     while (soundOutput.writerRunning) std::this_thread::sleep_for(std::chrono::milliseconds(1));
     listenerStop_ = true;
-    for (std::thread* worker :
-         {&listenerWorker_, &pauseWorker_, &wavWorker_, &tinyConfigWorker_, &supervisorWorker_,
-          &fskWorker_, &tinyTxWorker_, &feederWorker_, &releaseWorker_}) {
+    for (std::thread* worker : {&captureSupervisorWorker_, &listenerWorker_, &pauseWorker_,
+                                &wavWorker_, &tinyConfigWorker_, &supervisorWorker_, &fskWorker_,
+                                &tinyTxWorker_, &feederWorker_, &releaseWorker_}) {
         if (worker->joinable()) worker->join();
     }
 }
 
 void Modem::loadSettings() {
     kestrel::loadSettings(store, ports.audioDevices, state, strings);
+    openCapture(capture);
+    restart(captureSupervisorWorker_, [this] { captureSupervisor(capture); });
+}
+
+void Modem::requestCaptureReopen() {
+    state.captureState = kReopenRequest;
 }
 
 void Modem::prepareTransmitOutput() {
     switch (state.TXmode) {
-        case kTxModeFsk:
+        case kFskMode:
             openFskPort(comPorts, state, strings.fskPortName);
             return;
-        case kTxModeTinyFsk:
+        case kTinyFskMode:
             // The keyer is asked for its set-up even when its port did not open; the
             // thread then says that no keyer answers.
             openTinyPort(tinyFsk, strings.fskPortName);
@@ -85,7 +92,7 @@ void Modem::startPlaybackSupervisor() {
 
 SettingsDialogHooks Modem::settingsDialogHooks() {
     return {
-        [this] { state.captureState = 3; },
+        [this] { requestCaptureReopen(); },
         [this] {
             openPlayback(playbackDevice, state.txDeviceId);
             startPlaybackSupervisor();
@@ -106,7 +113,7 @@ MenuFollowUp Modem::menuCommand(int itemId) {
 void Modem::playWavCommand() {
     if (state.wavPlaying == 1) {
         state.wavPlaying = 0;
-        state.captureState = 3;
+        requestCaptureReopen();
         return;
     }
     const FileDialogResult chosen =
@@ -122,6 +129,7 @@ void Modem::playWavCommand() {
     state.wavPlaying = 1;
     ports.ui.checkMenuItem(kMenuPlayWav, true);
     restart(wavWorker_, [this, playing = std::shared_ptr<WavToPlay>(std::move(file))] {
+        waitForLiveBuffer(capture);
         wavPlayer(
             *playing, state, [this](double x) { receiveChain.processSample(x); },
             [this](char16_t c) { receiveChain.emitReceivedChar(c); });
@@ -189,6 +197,7 @@ void Modem::spectrumRightClick() {
 // A pause starts only while none runs, so the last one's thread has ended or is ending.
 void Modem::startPauseThread() {
     restart(pauseWorker_, [this] {
+        waitForLiveBuffer(capture);
         pauseThread(
             state, receiveChain.frontEnd().pauseHistory,
             [this](double x) { receiveChain.processSample(x); },

@@ -18,6 +18,7 @@
 #include "app/settings_dialog.h"
 #include "app/settings_load.h"
 #include "app/settings_store.h"
+#include "audio_in/capture.h"
 #include "audio_in/contact_recorder.h"
 #include "audio_in/receive_chain.h"
 #include "frontend/spectrum_view.h"
@@ -26,6 +27,7 @@
 #include "link/tx_buffer_control.h"
 #include "modem_state.h"
 #include "platform/audio_devices_port.h"
+#include "platform/capture_device_port.h"
 #include "platform/clock_port.h"
 #include "platform/document_viewer_port.h"
 #include "platform/file_dialog_port.h"
@@ -68,6 +70,7 @@ struct ModemPorts {
     SerialPorts& serialPorts;
     PriorityPort& priority;
     PlaybackDevicePort& playback;
+    CaptureDevicePort& capture;
     UdpPort& udp;
 };
 
@@ -80,8 +83,13 @@ struct Modem {
     Modem(const Modem&) = delete;
     Modem& operator=(const Modem&) = delete;
 
-    // Start-up: every setting read and checked, the sound devices found by name.
+    // Start-up: every setting read and checked, the sound devices found by name; then the
+    // sound input opened and its supervisor started.
     void loadSettings();
+
+    // Asks the capture supervisor to close and reopen the sound input (a new device or
+    // channel takes effect only so).
+    void requestCaptureReopen();
 
     // At the creation of the main window: the sound output or the COM ports of the
     // transmit mode, and their threads.
@@ -108,6 +116,11 @@ struct Modem {
     // The receive chain, from processed samples to the logger.
     ReceiveChain receiveChain{state, ports.logger, ports.ui, ports.textFile};
     std::optional<SpectrumView> spectrumView;
+    // Contact recording: the ring the receive thread fills while armed, the slots and
+    // their writers.
+    ContactRecorder recorder{ports.ui};
+    // The sound input that feeds them.
+    Capture capture{state, receiveChain, ports.capture, ports.ui, ports.clock, &recorder};
 
     // The transmitter. The transmit window turns every key and logger character into
     // buffer operations and transmissions.
@@ -131,9 +144,7 @@ struct Modem {
     SettingsDialog settingsDialog{app, strings, ports.audioDevices, settingsDialogHooks()};
     PortDialogs portDialogs{state, settings, strings, comPorts, tinyFsk, ports.ui};
 
-    // Contact recording: the ring the receive thread fills while armed, the slots and
-    // their writers; the dialog that arms it.
-    ContactRecorder recorder{ports.ui};
+    // The dialog that arms contact recording.
     RecordingDialog recordingDialog{app};
     // OK in the recording dialog: when it arms, the contact listener starts.
     RecordingDialogResult recordingDialogConfirmed(const RecordingDialogTexts& entered);
@@ -151,6 +162,7 @@ struct Modem {
     // body there.
     static void restart(std::thread& slot, std::function<void()> body);
 
+    std::thread captureSupervisorWorker_;
     std::thread pauseWorker_;
     std::thread wavWorker_;
     std::thread tinyConfigWorker_;

@@ -13,18 +13,18 @@ constexpr std::uint32_t kNoDevice = 65535;
 // TXmode: how a transmission leaves Kestrel. The first three are sound-card modes; Net
 // (the transmitter following the receive AFC) applies to the first two.
 enum TxMode : int {
-    kTxModeAfsk = 0,
-    kTxModeDook = 1,
-    kTxModePfsk = 2,
-    kTxModeFsk = 3,  // keying a COM line
-    kTxModeTinyFsk = 4,
+    kAfskMode = 0,
+    kDookMode = 1,
+    kPfskMode = 2,
+    kFskMode = 3,  // keying a COM line
+    kTinyFskMode = 4,
 };
 inline constexpr int kTxModes = 5;
 inline bool soundCardMode(int txMode) {
-    return txMode < kTxModeFsk;
+    return txMode < kFskMode;
 }
 inline bool netCapableMode(int txMode) {
-    return txMode < kTxModePfsk;
+    return txMode < kPfskMode;
 }
 
 // Decodemode: which decoder runs, and which tone filters feed it.
@@ -46,6 +46,13 @@ enum TxPhase : int {
     kTxClosing = 5,         // buffer drained, closing frame due
 };
 
+// The tones the operator and the logger may set, in Hz, both ends included.
+constexpr int kLowestTone = 250;
+constexpr int kHighestTone = 3000;
+
+// captureState and txSoundState: the device is to be closed and opened again.
+constexpr int kReopenRequest = 3;
+
 struct ModemState {
     // Tones and speed.
     std::atomic<double> markFrequency{2125.0};
@@ -54,7 +61,7 @@ struct ModemState {
     std::atomic<int> sampleRate{12000};
 
     // Modes and switches.
-    std::atomic<int> TXmode{kTxModeDook};
+    std::atomic<int> TXmode{kDookMode};
     std::atomic<int> Decodemode{kDecodeSelectiv};
     std::atomic<int> switchWord{13478};
     std::atomic<int> afcOff{0};

@@ -152,7 +152,8 @@ void MenuCommands::saveText() {
     }
     const FileDialogResult chosen =
         dialogs.saveTextFileDialog(kSaveTextTitle, saveTextDialogName(app.settings, settingsPath));
-    if (chosen.code == kFileDialogCancelled) return;
+    // Cancelled, or the dialog failed (its error code): there is no file to open.
+    if (chosen.code != kFileDialogConfirmed) return;
     if (!textFile.openSaveTextFile(chosen.path)) {
         app.ui.messageBox(kSaveTextOpenFailed, kErrorCaption, kMbOk | kMbTopMost);
         return;

@@ -220,7 +220,7 @@ void PortDialogs::tinyOk(DialogPort& dialog) {
         return;
     }
     const bool heldByKeyer =
-        index == preselected && ports.fskPort.load() != nullptr && state.TXmode == kTxModeTinyFsk;
+        index == preselected && ports.fskPort.load() != nullptr && state.TXmode == kTinyFskMode;
     if (!heldByKeyer) {
         closeFskPort(ports);
         if (openTinyPort(tiny, *port) != 0) return;

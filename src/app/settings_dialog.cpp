@@ -17,12 +17,8 @@
 namespace kestrel {
 namespace {
 
-constexpr int kReopenRequest = 3;  // captureState and txSoundState: reopen the device
-
 constexpr std::size_t kToneFieldChars = 5;
 constexpr std::size_t kNameChars = 99;  // a device-table entry without its terminator
-constexpr int kHighestTone = 3000;
-constexpr int kLowestTone = 250;
 constexpr int kWidestSpacing = 2750;
 constexpr int kBinsPerRate = 3240;  // bins x sampleRate / 3240 is the width in Hz
 constexpr int kFewestBins = 115;
@@ -78,13 +74,13 @@ int baudButton(int baudIndex) {
 // PFSK has no button of its own: none of the four is marked; an unknown mode shows DOOK.
 int txModeButton(int mode) {
     switch (mode) {
-        case kTxModeAfsk:
+        case kAfskMode:
             return kAfskTxButton;
-        case kTxModePfsk:
+        case kPfskMode:
             return 0;
-        case kTxModeFsk:
+        case kFskMode:
             return kFskTxButton;
-        case kTxModeTinyFsk:
+        case kTinyFskMode:
             return kTinyFskTxButton;
         default:
             return kDookTxButton;
@@ -220,16 +216,16 @@ void SettingsDialog::command(DialogPort& dialog, int controlId) {
             nextTonePair(dialog);
             return;
         case kAfskTxButton:
-            chooseSoundMode(dialog, kTxModeAfsk);
+            chooseSoundMode(dialog, kAfskMode);
             return;
         case kDookTxButton:
-            chooseSoundMode(dialog, kTxModeDook);
+            chooseSoundMode(dialog, kDookMode);
             return;
         case kFskTxButton:
-            chooseKeyerMode(dialog, kTxModeFsk, kFskSetupDialog);
+            chooseKeyerMode(dialog, kFskMode, kFskSetupDialog);
             return;
         case kTinyFskTxButton:
-            chooseKeyerMode(dialog, kTxModeTinyFsk, kTinyPortDialog);
+            chooseKeyerMode(dialog, kTinyFskMode, kTinyPortDialog);
             return;
         case kOkButton:
             apply(dialog);
@@ -292,7 +288,7 @@ void SettingsDialog::apply(DialogPort& dialog) {
     hooks.updateComPortNames();
     applyWidth(dialog);
     applySpeed();
-    if (state.TXmode == kTxModeTinyFsk) hooks.startTinyConfig();
+    if (state.TXmode == kTinyFskMode) hooks.startTinyConfig();
     dialog.end(kOkButton);
     app.mainWindow.postSize();
 }

@@ -59,7 +59,7 @@ void loadSettings(const SettingsStore& store, AudioDevicesPort& devices, ModemSt
     // below depends on it, so the caller opens it after the load.
 
     state.TXmode =
-        atMostOrDefault(store.readSettingInt("TXmode", kTxModeDook), kTxModes - 1, kTxModeDook);
+        atMostOrDefault(store.readSettingInt("TXmode", kDookMode), kTxModes - 1, kDookMode);
     state.Decodemode = atMostOrDefault(store.readSettingInt("Decodemode", kDecodeSelectiv),
                                        kDecodeModes - 1, kDecodeSelectiv);
     state.FFTDisplay = clampInt(store.readSettingInt("FFTDisplay", 115), 115, 731);

@@ -9,6 +9,7 @@
 
 #include "app/ini_file.h"
 #include "app/settings_load.h"
+#include "modem_state.h"
 #include "transmit/tx_frame.h"
 
 namespace kestrel {
@@ -16,8 +17,7 @@ namespace {
 
 constexpr std::array<std::string_view, 4> kOptions = {"--settings", "--baud", "--mark", "--space"};
 constexpr std::array<std::string_view, 3> kBaudRates = {"45.45", "50", "75"};  // by baud index
-constexpr double kLowestTone = 250;
-constexpr double kHighestTone = 2999;
+constexpr double kHighestCommandLineTone = 2999;
 // The tone filters pass about one baud either side of their tone: tones closer than this
 // many bauds run into each other's filter and decode as garbage.
 constexpr double kNarrowestShiftInBauds = 1.1;
@@ -70,7 +70,7 @@ std::optional<double> toneOf(std::string_view text) {
     double hz = 0;
     const auto [end, ec] = std::from_chars(text.data(), text.data() + text.size(), hz);
     if (ec != std::errc() || end != text.data() + text.size()) return std::nullopt;
-    if (!(hz >= kLowestTone && hz <= kHighestTone)) return std::nullopt;
+    if (!(hz >= kLowestTone && hz <= kHighestCommandLineTone)) return std::nullopt;
     return hz;
 }
 

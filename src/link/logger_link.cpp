@@ -5,8 +5,8 @@
 #include <string>
 
 #include "app/captions.h"
-#include "app/ui_ids.h"
 #include "app/settings_load.h"
+#include "app/ui_ids.h"
 #include "link/logger_texts.h"
 #include "link/shared_block.h"
 #include "platform/logger_codes.h"
@@ -15,8 +15,6 @@ namespace kestrel {
 namespace {
 
 constexpr std::uint32_t kMainWindowPollMs = 5;
-constexpr std::int64_t kLowestTone = 250;
-constexpr std::int64_t kHighestTone = 3000;
 constexpr std::uint64_t kFirstUnknownCommand = 31;
 constexpr std::uint64_t kFirstNotification = 32768;
 
@@ -139,8 +137,12 @@ void LoggerLink::handleLoggerCommand(std::uint64_t code, std::int64_t value) {
     }
 }
 
+// A box runs its own message loop, in which the logger's next commands arrive: a burst of
+// bad ones would stack box on box. One at a time; what comes while it shows is dropped.
 void LoggerLink::showError(std::string_view text) {
+    if (errorShowing.exchange(true)) return;
     ports.ui.messageBox(text, kErrorCaption, kMbOk);
+    errorShowing = false;
 }
 
 void LoggerLink::pushToTalk(std::int64_t value) {
@@ -179,9 +181,14 @@ void LoggerLink::setTone(std::int64_t hz, std::atomic<double>& tone, const char*
     post(reply, truncated(tone));
 }
 
+// A stored tone out of range (the file was edited by hand) keeps the current one.
 void LoggerLink::reloadTones() {
-    state.markFrequency = ports.settings.readInt("Markfrequency", 2125);
-    state.spaceFrequency = ports.settings.readInt("Spacefrequency", 2295);
+    const auto reload = [this](const char* key, int fallback, std::atomic<double>& tone) {
+        const std::int64_t hz = ports.settings.readInt(key, fallback);
+        if (hz >= kLowestTone && hz <= kHighestTone) tone = static_cast<double>(hz);
+    };
+    reload("Markfrequency", 2125, state.markFrequency);
+    reload("Spacefrequency", 2295, state.spaceFrequency);
     state.averageOffset = 0.0;
 }
 

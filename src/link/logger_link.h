@@ -2,6 +2,7 @@
 // Kestrel's side of the MMTTY protocol: the handshake with the host logger, the answers
 // to its commands, the parameter report and the level heartbeat. Everything runs on
 // the user-interface thread except levelHeartbeatTick, which the heartbeat thread calls.
+#include <atomic>
 #include <cstdint>
 #include <span>
 #include <string_view>
@@ -65,6 +66,8 @@ struct LoggerLink {
     int reportedOnce = 0;
 
   private:
+    std::atomic<bool> errorShowing{false};  // a message box of ours is up
+
     void post(std::uint32_t code, std::int64_t value) { ports.logger.post(code, value); }
     void showError(std::string_view text);
     void applySwitchWord(std::int64_t word);

@@ -69,7 +69,7 @@ void playbackSupervisor(PlaybackDevice& playback) {
             playback.clock.sleepMs(kSupervisorPollMs);
             continue;
         }
-        if (state.TXmode == kTxModeFsk) return;
+        if (state.TXmode == kFskMode) return;
         state.txState = kTxIdle;
         playback.clock.sleepMs(10);
         if (playback.device.deviceOpen()) closePlayback(playback);

@@ -14,10 +14,10 @@ struct SoundGenerators {
     // without a generator of its own.
     void generateFrame(TxFrame& frame) {
         switch (links.state.TXmode.load()) {
-            case kTxModeAfsk:
+            case kAfskMode:
                 afsk.generateAfsk(frame);
                 return;
-            case kTxModePfsk:
+            case kPfskMode:
                 pfsk.generatePfsk(frame);
                 return;
             default:

@@ -23,7 +23,10 @@ void SoundOutput::playbackCallback(PlaybackNotification notification, int buffer
         return;
     }
     if (notification != PlaybackNotification::Done) return;
-    if (bufferIndex >= 0 && bufferIndex < kPlaybackBuffers) playing[bufferIndex] = false;
+    // An index that names none of our buffers is dropped: refilling it would write
+    // outside the audio.
+    if (bufferIndex < 0 || bufferIndex >= kPlaybackBuffers) return;
+    playing[bufferIndex] = false;
     if (priming.load() || state.txState.load() == kTxIdle) return;
     doneQueue[doneWriteIndex].store(bufferIndex, std::memory_order_release);
     doneWriteIndex = (doneWriteIndex + 1) % kPlaybackBuffers;
@@ -43,7 +46,7 @@ void SoundOutput::primePlayback() {
     for (int index = 0; index < kPlaybackBuffers; ++index) {
         for (int waited = 0; playing[index].load() && waited < kPrimeWaitMs; ++waited)
             clock.sleepMs(1);
-        if (fillAndWrite(index) != 0) state.txSoundState = 3;  // ask for a reopen
+        if (fillAndWrite(index) != 0) state.txSoundState = kReopenRequest;
     }
     priming = false;
 }

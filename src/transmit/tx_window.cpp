@@ -97,8 +97,8 @@ void TxWindow::start() {
     state.txToneOffset = followTuning ? state.averageOffset.load() : 0.0;
     state.txState = kTxRequested;
     const int txMode = state.TXmode.load();
-    if (txMode == kTxModeFsk) hooks.startFskThread();
-    if (txMode == kTxModeTinyFsk) hooks.startTinyTxThread();
+    if (txMode == kFskMode) hooks.startFskThread();
+    if (txMode == kTinyFskMode) hooks.startTinyTxThread();
     if (soundCardMode(txMode)) sound.primePlayback();  // switches PTT on through the generator
     logger.post(TXM_PTTEVENT, 1);
 }

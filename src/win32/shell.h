@@ -8,6 +8,7 @@
 #include "modem.h"
 #include "shell_windows.h"
 #include "win32_audio_devices_port.h"
+#include "win32_capture_device.h"
 #include "win32_clock_port.h"
 #include "win32_document_viewer_port.h"
 #include "win32_file_dialog_port.h"
@@ -42,6 +43,7 @@ struct Shell {
     Win32SerialPorts serialPorts;
     Win32PriorityPort priority;
     Win32PlaybackDevice playback;
+    Win32CaptureDevice capture;
     Win32UdpPort udp;
     Modem modem;
 };

@@ -3,6 +3,7 @@
 // unless a test says otherwise). Safe to call from several threads; read the records
 // through the accessors.
 #include <atomic>
+#include <functional>
 #include <mutex>
 #include <optional>
 #include <ostream>
@@ -45,8 +46,11 @@ struct UiItemFlag {
 class RecordingUi : public UiPort {
   public:
     int messageBox(std::string_view text, std::string_view caption, unsigned flags) override {
-        std::lock_guard lock(mutex_);
-        messageBoxes_.push_back({std::string(text), std::string(caption), flags});
+        {
+            std::lock_guard lock(mutex_);
+            messageBoxes_.push_back({std::string(text), std::string(caption), flags});
+        }
+        if (whileBoxShows) whileBoxShows();  // what a box's own message loop may dispatch
         return answer;
     }
     void setStatusText(int part, std::string_view text) override {
@@ -75,6 +79,7 @@ class RecordingUi : public UiPort {
     }
 
     std::atomic<int> answer{kIdOk};
+    std::function<void()> whileBoxShows;
 
     std::vector<UiMessageBox> messageBoxes() const { return copy(messageBoxes_); }
     std::vector<UiItemText> statusTexts() const { return copy(statusTexts_); }

@@ -7,11 +7,6 @@
 namespace kestrel {
 namespace {
 
-TEST(ComPorts, DevicePathPrefixesTheNameAndFitsThePathBuffer) {
-    EXPECT_EQ(devicePath("COM3"), "\\\\.\\COM3");
-    EXPECT_EQ(devicePath(std::string(40, 'X')).size(), 29u);
-}
-
 TEST(ComPorts, ListingKeepsExistingPortsInOrderFromTheFirstNumber) {
     FakeSerialPorts system;
     system.devices = {"COM0", "COM12", "COM3", "COM254", "COM255"};

@@ -198,28 +198,6 @@ TEST(FskThread, AbortCompletesTheFrameThenReleasesEverything) {
               (std::vector<std::string>{"lock", "realtime", "time-critical", "normal class"}));
 }
 
-TEST(FskThread, EveryFailingStepIsReportedAndTimingCarriesOn) {
-    FskRig rig(1, 10000, kKeyings[2]);
-    closeFskPort(rig.ports);  // the port never opened: every line change fails
-    rig.priority.failing = {"lock", "time-critical"};
-    rig.state.txState = 1;
-    rig.clock.at(10000 + 1500000 / 2, [&rig] { rig.state.txState = 0; });
-    fskThread(rig.keyer);
-
-    std::vector<std::string> texts;
-    for (const auto& box : rig.ui.messageBoxes()) {
-        texts.push_back(box.text);
-        EXPECT_EQ(box.caption, "Kestrel FSK Error");
-        EXPECT_EQ(box.flags, unsigned{kMbTopMost});
-    }
-    std::vector<std::string> want = {"Virtual lock error 348", "Unable to change thread priority",
-                                     "PTT DTR on 448"};
-    want.insert(want.end(), 7, "FSK out error 545");
-    want.insert(want.end(), {"FSK Start bit 575", "PTT DTR off 428", "FSK out mark error 432"});
-    EXPECT_EQ(texts, want);
-    EXPECT_EQ(rig.clock.now, 10000 + 1500000);  // a whole 50-baud frame, on time
-}
-
 // The logger's {TX} and {RX} in one breath: the end request is there before the thread
 // first looks, and the transmission still has PTT and its preamble.
 TEST(FskThread, AnEndRequestBeforeTheFirstFrameKeepsThePreamble) {
@@ -238,22 +216,6 @@ TEST(FskThread, AnEndRequestBeforeTheFirstFrameKeepsThePreamble) {
          {"post 32772 0", "RTS off", "DTR off", "normal thread", "normal class", "unlock"})
         want.push_back(what);
     EXPECT_EQ(lines, want);
-}
-
-// With nothing to send and no end asked for, the idle fill keeps the line keyed.
-TEST(FskThread, IdleFillRunsUntilTheThreadIsStopped) {
-    FskRig rig(2, 13333, kKeyings[4]);
-    rig.state.txState = 1;
-    rig.clock.at(13333 + 6 * 999975, [&rig] { rig.keyer.stopRequested = true; });
-    fskThread(rig.keyer);
-    std::vector<std::string> lines;
-    for (const auto& e : rig.keyingEvents()) lines.push_back(e.what);
-    std::vector<std::string> want = {"lock", "realtime", "time-critical", "DTR on"};
-    for (const auto& e : rig.schedule(
-             {"SSSSSSS", "MMMMMMM", "SMMMMMM", "SMMMMMM", "SMMMMMM", "SMMMMMM"}, 13333, 133330))
-        want.push_back(e.what);
-    EXPECT_EQ(lines, want);
-    EXPECT_EQ(rig.state.txState.load(), 3);
 }
 
 }  // namespace

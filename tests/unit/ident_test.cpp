@@ -62,44 +62,5 @@ TEST(IdentThread, TitlesAreReadUntilOneQualifiesOrTheThirtyFirstPoll) {
     }
 }
 
-TEST(IdentThread, ReceiverMarkLocksTheSwitchesAndForcesAfcOn) {
-    LinkRig rig;
-    FakeWindowTitles windows;
-    windows.parents[LinkRig::kLoggerWindow] = kParent;
-    windows.titles[kParent] = u"DI4  X12345678\u00e9";  // "X" at 5, "é" at 14
-    rig.state.afcOff = 1;
-    std::atomic<bool> stop{false};
-    identThread(rig.link, windows, stop);
-    EXPECT_EQ(rig.state.diNumber, 4);
-    EXPECT_EQ(rig.ui.titles(), (std::vector<std::string>{"DI4 RX\xC3\xA9 XX9XX Kestrel"}));
-    EXPECT_EQ(rig.state.switchesLocked, 1);
-    EXPECT_EQ(rig.state.afcOff, 0);
-    EXPECT_EQ(rig.ui.captions(), (std::vector<UiItemText>{{40031, "AFC on"}}));
-    EXPECT_EQ(rig.ui.menuEnables(), (std::vector<UiItemFlag>{{116, false}}));
-
-    rig.link.handleLoggerCommand(RXM_SETSWITCH, 0);
-    EXPECT_TRUE(rig.logger.posts().empty());
-    EXPECT_EQ(rig.state.afcOff, 0);
-}
-
-TEST(IdentTitle, QualifyingAndMarkerScansAreComplements) {
-    EXPECT_FALSE(titleQualifies(u""));
-    EXPECT_FALSE(titleQualifies(u"D"));
-    EXPECT_FALSE(titleQualifies(u"DDD"));
-    EXPECT_TRUE(titleQualifies(u"DI"));
-    EXPECT_TRUE(titleQualifies(u"RTTY"));
-    EXPECT_EQ(markerPosition(u"RTTY"), 4u);
-    EXPECT_EQ(markerPosition(u"xDI1"), 1u);
-    EXPECT_EQ(markerPosition(u"xxI1"), 1u);  // the place before an "I" counts too
-}
-
-TEST(IdentTitle, OnlyTheFirst99CharactersCount) {
-    std::u16string title(94, u'a');
-    title += u"DI8  X";  // the "X" falls at position 99, past the title buffer
-    const IdentTitle ident = readIdentTitle(title);
-    EXPECT_EQ(ident.diNumber, 8);
-    EXPECT_FALSE(ident.receiverMark);
-}
-
 }  // namespace
 }  // namespace kestrel

@@ -12,23 +12,6 @@ namespace {
 namespace fs = std::filesystem;
 constexpr std::string_view kSection = "Kestrel Modem";
 
-TEST(SettingsIniFile, FirstWriteCreatesTheFileAndEveryWriteIsOnDiskAtOnce) {
-    ScratchFolder folder;
-    const std::string ini = folder.file("Kestrel.ini");
-    EXPECT_EQ(iniFileState(ini), IniFileState::missing);
-    EXPECT_EQ(readIniValue(ini, kSection, "PTT"), std::nullopt);
-
-    ASSERT_TRUE(writeIniValue(ini, kSection, "PTT", "1"));
-    EXPECT_EQ(ScratchFolder::read(ini), "[Kestrel Modem]\r\nPTT=1\r\n");
-    ASSERT_TRUE(writeIniValue(ini, kSection, "PTT", "2"));
-    ASSERT_TRUE(writeIniValue(ini, kSection, "Contest", "0"));
-    EXPECT_EQ(ScratchFolder::read(ini), "[Kestrel Modem]\r\nPTT=2\r\nContest=0\r\n");
-    EXPECT_EQ(readIniValue(ini, kSection, "contest"), "0");
-
-    // Nothing but the file is left in the folder: no temporary files.
-    EXPECT_EQ(std::distance(fs::directory_iterator(folder.path()), fs::directory_iterator()), 1);
-}
-
 TEST(SettingsIniFile, AFileThatCannotBeReadIsNeverReplaced) {
     ScratchFolder folder;
     const std::string notAFile = folder.file("Kestrel.ini");

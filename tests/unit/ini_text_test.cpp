@@ -35,26 +35,6 @@ TEST(SettingsIniText, ReadsOnlyItsSectionIgnoringCaseBlanksAndQuotes) {
     EXPECT_EQ(text.value("Missing", "Contest"), std::nullopt);
 }
 
-TEST(SettingsIniText, GarbageNeitherMatchesNorHides) {
-    const IniText text(
-        "Contest=5\n"       // outside any section
-        "[Kestrel Modem\n"  // no closing bracket: not a header
-        "just words\n"
-        "=7\n"
-        "[ Kestrel Modem ] trailing\n"
-        "Contest\n"  // no "=": not a key
-        "Contest=1\n"
-        "Contest=0\n"  // the first one counts
-        "Mark\0frequency=9\n"
-        "Squelch=1\0garbage\n"
-        "[KESTREL MODEM]\n"
-        "Decodemode=2\n"s);  // a second copy of the section is not read
-    EXPECT_EQ(text.value(kSection, "Contest"), "1");
-    EXPECT_EQ(text.value(kSection, "Squelch"), "1");
-    EXPECT_EQ(text.value(kSection, "Markfrequency"), std::nullopt);
-    EXPECT_EQ(text.value(kSection, "Decodemode"), std::nullopt);
-}
-
 TEST(SettingsIniText, ReplacingAValueChangesOnlyThatValue) {
     IniText text(kWindowsFile);
     ASSERT_TRUE(text.setValue(kSection, "markFrequency", "2125"));
@@ -65,32 +45,6 @@ TEST(SettingsIniText, ReplacingAValueChangesOnlyThatValue) {
     expected.replace(expected.find("\"Line In (USB)\""), 15, "Line");
     expected.insert(expected.find("Empty=") + 6, "x");
     EXPECT_EQ(text.bytes(), expected);
-}
-
-// A new key goes after the last key of its section, a missing section at the end; both
-// in the file's own line ends, and a file without any in CRLF.
-TEST(SettingsIniText, NewKeysAndSectionsAreAddedInTheFilesLineEnds) {
-    struct Case {
-        std::string before;
-        std::vector<std::pair<std::string, std::string>> set;
-        std::string after;
-    };
-    const Case cases[] = {
-        {"[Kestrel Modem]\nContest=1\n\n; the next section\n[Other]\nA=1\n",
-         {{"Topmost", "1"}},
-         "[Kestrel Modem]\nContest=1\nTopmost=1\n\n; the next section\n[Other]\nA=1\n"},
-        {"[Kestrel Modem]", {{"PTT", "2"}}, "[Kestrel Modem]\r\nPTT=2\r\n"},
-        {"[Other]\rA=1", {{"PTT", "1"}}, "[Other]\rA=1\r[Kestrel Modem]\rPTT=1\r"},
-        {"",
-         {{"Markfrequency", "2125"}, {"Spacefrequency", "2295"}},
-         "[Kestrel Modem]\r\nMarkfrequency=2125\r\nSpacefrequency=2295\r\n"},
-    };
-    for (const Case& c : cases) {
-        SCOPED_TRACE(c.before);
-        IniText text(c.before);
-        for (const auto& [key, value] : c.set) ASSERT_TRUE(text.setValue(kSection, key, value));
-        EXPECT_EQ(text.bytes(), c.after);
-    }
 }
 
 TEST(SettingsIniText, AValueCannotAddLinesAndBadNamesAreRefused) {

@@ -10,6 +10,7 @@
 #include "app/ui_ids.h"
 #include "audio_in/wav_file.h"
 #include "fakes/fake_audio_devices_port.h"
+#include "fakes/fake_capture_device.h"
 #include "fakes/fake_document_viewer_port.h"
 #include "fakes/fake_file_dialog_port.h"
 #include "fakes/fake_logger_port.h"
@@ -23,21 +24,12 @@
 #include "fakes/fake_udp_port.h"
 #include "fakes/fake_ui_port.h"
 #include "fakes/fake_window_title_port.h"
+#include "fakes/sleeping_clock.h"
 #include "platform/logger_codes.h"
 #include "unit/scratch_folder.h"
 
 namespace kestrel {
 namespace {
-
-// The link's threads really run in a Modem, so its clock really sleeps.
-class SleepingClock : public ClockPort {
-  public:
-    std::int64_t counter() override { return 0; }
-    std::int64_t counterFrequency() override { return 1000; }
-    void sleepMs(std::uint32_t ms) override {
-        std::this_thread::sleep_for(std::chrono::milliseconds(ms));
-    }
-};
 
 class ModemTest : public ::testing::Test {
   protected:
@@ -66,10 +58,11 @@ class ModemTest : public ::testing::Test {
     FakeSerialPorts serialPorts_;
     FakePriorityPort priority_;
     FakePlaybackDevice playback_;
+    FakeCaptureDevice capture_;
     FakeUdpPort udp_;
-    ModemPorts ports_{logger_,    ui_,          mainWindow_, block_,    titles_,
-                      clock_,     devices_,     textSink_,   saveText_, dialogs_,
-                      documents_, serialPorts_, priority_,   playback_, udp_};
+    ModemPorts ports_{logger_,   ui_,       mainWindow_, block_,   titles_,    clock_,
+                      devices_,  textSink_, saveText_,   dialogs_, documents_, serialPorts_,
+                      priority_, playback_, capture_,    udp_};
     std::optional<Modem> modem_;
 };
 
@@ -79,6 +72,9 @@ TEST_F(ModemTest, StartsFromTheSettingsFileBesideTheExecutable) {
     EXPECT_EQ(modem.store.path, folder_.file("Kestrel.ini"));
     EXPECT_EQ(modem.state.rxDeviceId, 1u);
     EXPECT_EQ(modem.state.txDeviceId, 1u);
+    // The sound input is open, two channels for the default left channel.
+    EXPECT_EQ(capture_.journal().front(), "open 1 2");
+    EXPECT_EQ(modem.state.captureState, kCapturing);
 
     ASSERT_TRUE(modem.link.connectLogger());
     const std::vector<LoggerPost> posts = logger_.posts();

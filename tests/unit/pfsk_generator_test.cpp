@@ -35,17 +35,6 @@ class PfskTest : public ::testing::Test {
     PfskGenerator pfsk{rig.links};
 };
 
-TEST_F(PfskTest, PreambleIsOneFrameOfToneThenOneOfSilence) {
-    pfsk.pfskPhase = 2.0;
-    rig.state.txState = 1;
-    const auto first = frame();
-    expectToneFromPhaseZero(first, 0, kTxFrameSamples);
-    EXPECT_EQ(rig.ptt.calls(), std::vector<bool>{true});
-    EXPECT_EQ(rig.state.txState, 2);
-    EXPECT_TRUE(silent(frame(), 0, kTxFrameSamples));
-    EXPECT_EQ(rig.state.txState, 3);
-}
-
 TEST_F(PfskTest, FirstCharacterFrameIsLtrsWithToneOnlyInTheStartElement) {
     rig.type("E");
     rig.state.txState = 1;
@@ -64,31 +53,6 @@ TEST_F(PfskTest, FirstCharacterFrameIsLtrsWithToneOnlyInTheStartElement) {
     EXPECT_TRUE(silent(e, 264, 528));
     for (int slot = 2; slot <= 5; ++slot) expectToneFromPhaseZero(e, slot * 264, 264);
     EXPECT_TRUE(silent(e, 6 * 264, kTxFrameSamples));
-}
-
-TEST_F(PfskTest, EveryTransmissionStartsItsCharactersWithLtrs) {
-    for (int round = 0; round < 2; ++round) {
-        rig.type("T");
-        rig.state.txState = 1;
-        frame();
-        frame();
-        frame();
-        EXPECT_TRUE(rig.logger.values(TXM_CHAR).size() == std::size_t(round)) << round;
-        rig.state.txState = 4;
-        while (rig.state.txState != 0) frame();
-    }
-    EXPECT_EQ(rig.releaseStarts, 2);
-    EXPECT_EQ(rig.logger.values(TXM_CHAR), (std::vector<std::int64_t>{'T', 'T'}));
-}
-
-TEST_F(PfskTest, ClosingFrameIsSilentAndStartsTheReleaseReport) {
-    rig.state.txState = 5;
-    EXPECT_TRUE(silent(frame(), 0, kTxFrameSamples));
-    EXPECT_EQ(rig.state.txState, 0);
-    EXPECT_EQ(rig.releaseStarts, 1);
-    EXPECT_TRUE(silent(frame(), 0, kTxFrameSamples));
-    EXPECT_EQ(rig.logger.posts(), (std::vector<LoggerPost>{{TXM_PTTEVENT, 0}}));
-    EXPECT_EQ(rig.ptt.calls(), std::vector<bool>{false});
 }
 
 }  // namespace

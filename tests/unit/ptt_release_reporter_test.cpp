@@ -46,22 +46,5 @@ TEST(PttReleaseReporter, WaitsOneCharacterAndMarginThenReportsBeforeReleasing) {
     }
 }
 
-// A transmission started while the last one played out keeps its push-to-talk, and
-// the logger hears of no end before that transmission's own.
-TEST(PttReleaseReporter, LeavesANewTransmissionAlone) {
-    for (int txState : {1, 2, 3, 4, 5}) {
-        SCOPED_TRACE(txState);
-        ModemState state;
-        RecordingLogger logger;
-        OrderedPtt ptt(logger);
-        FakeClock clock;
-        clock.at(1, [&] { state.txState = txState; });
-        pttReleaseReporter(state, logger, ptt, clock);
-        EXPECT_EQ(clock.sleeps, (std::vector<std::uint32_t>{200}));
-        EXPECT_TRUE(logger.posts().empty());
-        EXPECT_TRUE(ptt.changes.empty());
-    }
-}
-
 }  // namespace
 }  // namespace kestrel

@@ -5,22 +5,34 @@
 #include <array>
 #include <cstdint>
 #include <map>
-#include <memory>
 #include <string>
 #include <string_view>
 #include <vector>
 
-#include "decode/framing.h"
 #include "fakes/fake_logger_port.h"
 #include "fakes/fake_text_sink_port.h"
-#include "fakes/fake_ui_port.h"
-#include "unit/framing_rig.h"
-#include "unit/keyed_envelope.h"
+#include "transmit/baudot_encoding.h"
 
 namespace kestrel {
 namespace {
 
-using test::ita2Codes;
+// The received codes (1 = mark) a sender keys for text, with FIGS (27) and LTRS (31) where
+// the case changes; a space returns the receiver to letters.
+std::vector<int> ita2Codes(std::string_view text) {
+    std::vector<int> codes;
+    bool figures = false;
+    for (char c : text) {
+        const BaudotCode b = encodeBaudot(static_cast<std::uint8_t>(c));
+        const bool figure = (b & kFiguresCase) != 0;
+        if (c == ' ') figures = false;
+        if (figure != figures && c != '\r' && c != '\n' && c != ' ') {
+            codes.push_back(figure ? 27 : 31);
+            figures = figure;
+        }
+        codes.push_back(~b & kBaudotDataBits);
+    }
+    return codes;
+}
 constexpr std::uint32_t kTxmChar = 32771;
 
 // Repeat Match fed the way the framing feeds it, with soft values made up per bit.
@@ -81,92 +93,6 @@ TEST_F(RepeatMatchTest, ACodeNeitherCopyHadPrintsInLowerCase) {
     EXPECT_EQ(printed(), " { K1aBC } ");
 }
 
-// Also when the second copy ends the line: a line break is no difference in the word.
-TEST_F(RepeatMatchTest, IdenticalCopiesPrintOnlyWithSameRejectOff) {
-    sendText(" 014 014 ");
-    sendText(" 599 273 273\r\n");
-    EXPECT_EQ(printed(), "");
-    state.CorrelateStateSame = 0;
-    sendText("TEST TEST ");
-    EXPECT_EQ(printed(), " { TEST } ");
-}
-
-// " 014 014 " repeats every five records; the corrected copy spans six, space to space.
-TEST_F(RepeatMatchTest, ARepeatIsFoundAndCorrectedAtTheSameLength) {
-    state.CorrelateStateSame = 0;
-    sendText(" 014 014 ");
-    EXPECT_EQ(match.bestLength, 5);
-    const std::vector<std::uint8_t> corrected(match.sequence.begin(),
-                                              match.sequence.begin() + match.sequenceLength);
-    EXPECT_EQ(corrected, (std::vector<std::uint8_t>{4, 27, 22, 23, 10, 4}));
-    EXPECT_EQ(printed(), " { 014 } ");
-}
-
-TEST_F(RepeatMatchTest, RepeatsOfThreeAndTwentyCharactersAreFound) {
-    state.CorrelateStateSame = 0;
-    sendText(" TU TU ");
-    EXPECT_EQ(match.bestLength, 3);
-    sendText("QUICKBROWNFOXJUMPED QUICKBROWNFOXJUMPED ");
-    EXPECT_EQ(match.bestLength, 20);
-    EXPECT_EQ(printed(), " { TU } { QUICKBROWNFOXJUMPED } ");
-    sendText("QUICKBROWNFOXJUMPEDS QUICKBROWNFOXJUMPEDS ");
-    EXPECT_EQ(printed(), " { TU } { QUICKBROWNFOXJUMPED } ");
-}
-
-TEST_F(RepeatMatchTest, TwoWordsAndZeroCodesNeverPrint) {
-    state.CorrelateStateSame = 0;
-    sendText(" 599 14 599 14 ");
-    sendText(" 5NN TU 5NN TU ");
-    // All-zero codes with soft values repeating every three characters: the display
-    // shows two spaces and then nothing.
-    for (int k = 0; k < 12; ++k) send(0, k % 3 == 0 ? 0b10101 : 0b01010);
-    EXPECT_EQ(printed(), "");
-}
-
-TEST_F(RepeatMatchTest, TheSameWordWithinItsHoldOffIsNotPrintedAgain) {
-    state.CorrelateStateSame = 0;
-    sendText(" 014 014 ");
-    EXPECT_EQ(match.holdOff, 6);  // ">014" and 2
-    sendText("014 ");             // five matched characters leave 1
-    EXPECT_EQ(match.holdOff, 1);
-    EXPECT_EQ(printed(), " { 014 } ");
-    // A repeat of two words counts the hold-off down without printing.
-    sendText("5NN TU 5NN TU ");
-    EXPECT_EQ(match.holdOff, 0);
-    sendText("014 014 ");
-    EXPECT_EQ(printed(), " { 014 } { 014 } ");
-}
-
-TEST_F(RepeatMatchTest, NothingPrintsWhileSquelched) {
-    state.CorrelateStateSame = 0;
-    state.SquelchState = 1;
-    signalPresent = 0;
-    sendText(" 014 014 ");
-    EXPECT_EQ(printed(), "");
-    signalPresent = 1;
-    sendText("TEST TEST ");
-    EXPECT_EQ(printed(), " { TEST } ");
-}
-
-TEST_F(RepeatMatchTest, SwitchedOffNothingIsStoredAndTheOldRecordsStay) {
-    state.CorrelateStateSame = 0;
-    sendText(" 014 ");
-    state.CorrelateState = 0;
-    sendText("XYZ QRM ");
-    EXPECT_EQ(match.current, 6);
-    state.CorrelateState = 1;
-    sendText("014 ");
-    EXPECT_EQ(printed(), " { 014 } ");
-}
-
-TEST_F(RepeatMatchTest, SaveTextGetsTheWordWithoutShiftMarkers) {
-    state.CorrelateStateSame = 0;
-    state.saveTextActive = 1;
-    sendText(" 5NN 5NN ");
-    EXPECT_EQ(textFile.written, " {5NN} ");
-    EXPECT_EQ(printed(), " { 5NN } ");
-}
-
 // Integer soft values whose best correlation at the last character is 57/100 at length
 // 5, and below 0.5 at every other length and every earlier character.
 constexpr std::array<BitValues, 11> kExactRecords{{{-2, -2, -2, 0, -3},
@@ -204,45 +130,6 @@ TEST_F(RepeatMatchTest, AScoreOfExactly057IsARepeatAnd056IsNot) {
     feedAll(fresh, lower);
     EXPECT_EQ(fresh.bestScore, 0.56);
     EXPECT_EQ(printed(), " { TEST } ");
-}
-
-// The real framing in front, fed decided samples of a keyed signal the way a decoder
-// feeds them, with mark and space thresholds at half the keyed level.
-struct FramedRig : KeyedFramingRig {
-    RepeatMatch match{state, emitter, textFile};
-
-    FramedRig() {
-        state.Contest = 0;
-        state.Decodemode = 0;
-        framing.repeatMatch = &match;
-        frame.markThreshold.fill(0.5);
-        frame.spaceThreshold.fill(0.5);
-    }
-};
-
-// A character whose every data bit a burst turned over, leaving each a little on the
-// wrong side of the thresholds.
-void overturnedCharacter(test::KeyedEnvelope& e, int code) {
-    e.element(false, test::kBit);
-    for (int n = 0; n < 5; ++n) {
-        const bool mark = ((code >> n) & 1) != 0;
-        e.mark.insert(e.mark.end(), test::kBit, mark ? 0.4 : 0.6);
-        e.space.insert(e.space.end(), test::kBit, mark ? 0.6 : 0.4);
-    }
-    e.element(true, test::kStop);
-}
-
-TEST(RepeatMatchBehindFraming, AnExchangeWithOneCharacterLostPrintsCorrected) {
-    auto rig = std::make_unique<FramedRig>();
-    test::KeyedEnvelope e;
-    e.idle(300);
-    e.text(" K1");
-    e.character(test::kLtrsCode);
-    overturnedCharacter(e, 3);  // A, read as M
-    e.text("BC K1ABC ");
-    e.idle(300);
-    rig->run(e);
-    EXPECT_EQ(rig->logger.textOf(kTxmChar), " K1MBC K1ABC { K1ABC } ");
 }
 
 // Shift codes the corrected copy has too many of are mended where they are most likely

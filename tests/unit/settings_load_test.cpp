@@ -25,47 +25,6 @@ class SettingsLoad : public ::testing::Test {
     SettingsStrings strings;
 };
 
-TEST_F(SettingsLoad, WithoutAFileEverySettingHasItsDefault) {
-    // Start from values that differ from every default.
-    state.markFrequency = 1;
-    state.spaceFrequency = 1;
-    state.baudIndex = state.sampleRate = state.RXChannel = state.TXChannel = 9;
-    state.TXmode = state.Decodemode = state.FFTDisplay = state.afcOff = 9;
-    state.SquelchState = state.NewsigNewline = state.bitOrSymbol = 1;
-    state.CorrelateState = state.CorrelateStateSame = state.Contest = 0;
-    state.pttLine = state.fskLine = state.fskInvert = 9;
-    strings = {"x", "x", "x", "x", "x"};
-
-    loadSettings(store, devices, state, strings);
-    EXPECT_EQ(state.markFrequency, 2125.0);
-    EXPECT_EQ(state.spaceFrequency, 2295.0);
-    EXPECT_EQ(state.baudIndex, 0);
-    EXPECT_EQ(state.sampleRate, 12000);
-    EXPECT_EQ(state.bitOrSymbol, 0);
-    EXPECT_EQ(state.RXChannel, 1);
-    EXPECT_EQ(state.TXChannel, 0);
-    EXPECT_EQ(strings.RXnameid, "Line In");
-    EXPECT_EQ(state.rxDeviceId, 1u);
-    EXPECT_EQ(strings.TXnameid, "Speakers");
-    EXPECT_EQ(state.txDeviceId, 1u);
-    EXPECT_EQ(state.TXmode, 1);
-    EXPECT_EQ(state.Decodemode, 1);
-    EXPECT_EQ(state.FFTDisplay, 115);
-    EXPECT_EQ(state.SquelchState, 0);
-    EXPECT_EQ(state.CorrelateState, 1);
-    EXPECT_EQ(state.CorrelateStateSame, 1);
-    EXPECT_EQ(state.Contest, 1);
-    EXPECT_EQ(state.NewsigNewline, 0);
-    EXPECT_EQ(state.afcOff, 0);
-    EXPECT_EQ(strings.fskPortName, "NONE");
-    EXPECT_EQ(state.fskLine, 0);
-    EXPECT_EQ(state.fskInvert, 0);
-    EXPECT_EQ(strings.pttPortName, "NONE");
-    EXPECT_EQ(state.pttLine, 0);
-    EXPECT_EQ(strings.markPolarity, "H");
-    EXPECT_FALSE(std::filesystem::exists(store.path));  // reading creates nothing
-}
-
 TEST_F(SettingsLoad, TonesOutside250To2999HzFallBackToTheStandardPair) {
     for (const auto& [stored, mark, space] : {std::tuple{"249", 2125.0, 2295.0},
                                               {"250", 250.0, 250.0},
@@ -76,48 +35,6 @@ TEST_F(SettingsLoad, TonesOutside250To2999HzFallBackToTheStandardPair) {
         load("Markfrequency=" + std::string(stored) + "\r\nSpacefrequency=" + stored + "\r\n");
         EXPECT_EQ(state.markFrequency, mark) << stored;
         EXPECT_EQ(state.spaceFrequency, space) << stored;
-    }
-}
-
-TEST_F(SettingsLoad, ModesAreCheckedAsUnsignedAndTheSpectrumWidthClamped) {
-    struct Case {
-        std::string txMode, decodeMode, fftDisplay, afcOff;  // as stored
-        int txModeRead, decodeModeRead, fftDisplayRead, afcOffRead;
-    };
-    const Case cases[] = {{"-1", "-1", "-5", "-1", 1, 1, 115, 0},
-                          {"5", "3", "900", "2", 1, 1, 731, 0},
-                          {"4", "2", "731", "1", 4, 2, 731, 1},
-                          {"0", "0", "114", "0", 0, 0, 115, 0}};
-    for (const Case& c : cases) {
-        SCOPED_TRACE("TXmode=" + c.txMode);
-        load("TXmode=" + c.txMode + "\r\nDecodemode=" + c.decodeMode +
-             "\r\nFFTDisplay=" + c.fftDisplay + "\r\nAFC_ON_OFF=" + c.afcOff + "\r\n");
-        EXPECT_EQ(state.TXmode, c.txModeRead);
-        EXPECT_EQ(state.Decodemode, c.decodeModeRead);
-        EXPECT_EQ(state.FFTDisplay, c.fftDisplayRead);
-        EXPECT_EQ(state.afcOff, c.afcOffRead);
-    }
-}
-
-TEST_F(SettingsLoad, FlagsKeepOnlyTheirLowestBit) {
-    load(
-        "SquelchState=3\r\nCorrelateState=2\r\nCorrelateStateSame=-1\r\nContest=2\r\n"
-        "NewsigNewline=5\r\n");
-    EXPECT_EQ(state.SquelchState, 1);
-    EXPECT_EQ(state.CorrelateState, 0);
-    EXPECT_EQ(state.CorrelateStateSame, 1);
-    EXPECT_EQ(state.Contest, 0);
-    EXPECT_EQ(state.NewsigNewline, 1);
-}
-
-TEST_F(SettingsLoad, BaudIndexSetsTheProcessingRate) {
-    for (const auto& [index, rate] :
-         {std::pair{0, 12000}, {1, 13200}, {2, 19800}, {7, 12000}, {-1, 12000}}) {
-        state.bitOrSymbol = 1;
-        load("Baud Rate=" + std::to_string(index) + "\r\n");
-        EXPECT_EQ(state.baudIndex, index);
-        EXPECT_EQ(state.sampleRate, rate) << index;
-        EXPECT_EQ(state.bitOrSymbol, 0);
     }
 }
 

@@ -32,31 +32,6 @@ class SettingsOptions : public ::testing::Test {
     ModemState state;
 };
 
-TEST_F(SettingsOptions, TheFileIsReadFirstAndTheOverridesWinWhereverTheyStand) {
-    Args args = {"--mark", "915.5", "in.wav", "--settings", ini, "--baud=75", "-x", "out.txt"};
-    std::string error;
-    ASSERT_TRUE(applySettingsOptions(args, state, error)) << error;
-    EXPECT_EQ(args, (Args{"in.wav", "-x", "out.txt"}));
-    EXPECT_EQ(state.markFrequency, 915.5);
-    EXPECT_EQ(state.spaceFrequency, 1445.0);  // from the file
-    EXPECT_EQ(state.Decodemode, 2);
-    EXPECT_EQ(state.baudIndex, 2);
-    EXPECT_EQ(state.sampleRate, 19800);
-
-    Args only = {"--settings=" + ini, "--space=2295", "--baudrate", "50"};
-    ASSERT_TRUE(applySettingsOptions(only, state, error)) << error;
-    EXPECT_EQ(only, (Args{"--baudrate", "50"}));  // not one of ours
-    EXPECT_EQ(state.markFrequency, 1275.0);
-    EXPECT_EQ(state.spaceFrequency, 2295.0);
-    EXPECT_EQ(state.baudIndex, 1);
-    EXPECT_EQ(state.sampleRate, 13200);
-}
-
-TEST_F(SettingsOptions, TheNamedFileMustExistAndBeReadable) {
-    expectError({"--settings", folder.file("missing.ini")}, {"--settings", "missing.ini"});
-    expectError({"--settings", folder.path().string()}, {"--settings", "not a readable file"});
-}
-
 TEST_F(SettingsOptions, BadValuesNameTheOptionAndWhatItAccepts) {
     for (const char* speed : {"45", "100", "", "45.450"})
         expectError({"--baud", speed}, {"--baud", "45.45, 50 or 75"});

@@ -20,23 +20,6 @@ class SettingsStoreTest : public ::testing::Test {
     SettingsStore store{folder.file("Kestrel.ini")};
 };
 
-TEST(SettingsStore, PathIsTheExecutablesWithIniForItsExtension) {
-    EXPECT_EQ(settingsPath("C:\\Radio\\Kestrel.exe"), "C:\\Radio\\Kestrel.ini");
-    EXPECT_EQ(settingsPath("/opt/kestrel/KESTREL.EXE"), "/opt/kestrel/KESTREL.ini");
-    EXPECT_EQ(settingsPath("C:\\Funk\\Kestrel.\xC3\xA9x\xC3\xA9"), "C:\\Funk\\Kestrel.ini");
-}
-
-TEST(SettingsStore, IntegersAreWrittenInTheThreeFormats) {
-    EXPECT_EQ(formatSettingInt(2125, IntFormat::fourDigits), "2125");
-    EXPECT_EQ(formatSettingInt(10, IntFormat::fourDigits), "0010");
-    EXPECT_EQ(formatSettingInt(-5, IntFormat::fourDigits), "-0005");
-    EXPECT_EQ(formatSettingInt(123456, IntFormat::fourDigits), "123456");
-    EXPECT_EQ(formatSettingInt(13478, IntFormat::fiveDigits), "13478");
-    EXPECT_EQ(formatSettingInt(7, IntFormat::fiveDigits), "00007");
-    EXPECT_EQ(formatSettingInt(0, IntFormat::plain), "0");
-    EXPECT_EQ(formatSettingInt(-1, IntFormat::plain), "-1");
-}
-
 TEST_F(SettingsStoreTest, IntegersReadUpToTheFirstNonDigitElseTheDefault) {
     EXPECT_EQ(store.readSettingInt("PTT", 42), 42);  // no file
     holds(
@@ -52,23 +35,6 @@ TEST_F(SettingsStoreTest, IntegersReadUpToTheFirstNonDigitElseTheDefault) {
     EXPECT_EQ(store.readSettingInt("H", 42), std::numeric_limits<std::int32_t>::min());
     EXPECT_EQ(store.readSettingInt("I", 42), 5);
     EXPECT_EQ(store.readSettingInt("Missing", 42), 42);
-}
-
-TEST_F(SettingsStoreTest, StringsAreCutToCapacityLessOne) {
-    EXPECT_EQ(store.readSettingString("FSKCOMport", "NONE", 20), "NONE");  // no file
-    EXPECT_EQ(store.readSettingString("FSKCOMport", "NONE", 3), "NO");     // default cut too
-    holds(
-        "FSKCOMport=COM123456789012345678901\r\nRX=Mikrofon \xC2\xAE "
-        "USB\r\nE=\r\nK=\xF0\x9F\x93\xBB\r\n");
-    EXPECT_EQ(store.readSettingString("FSKCOMport", "NONE", 20), "COM1234567890123456");
-    // Counted in characters, not bytes, and never half a character.
-    EXPECT_EQ(store.readSettingString("RX", "", 11), "Mikrofon \xC2\xAE");
-    EXPECT_EQ(store.readSettingString("RX", "", 10), "Mikrofon ");
-    EXPECT_EQ(store.readSettingString("K", "", 2), "");  // a surrogate pair needs two
-    EXPECT_EQ(store.readSettingString("K", "", 3), "\xF0\x9F\x93\xBB");
-    EXPECT_EQ(store.readSettingString("E", "default", 20), "");  // present but empty
-    EXPECT_EQ(store.readSettingString("FSKCOMport", "NONE", 1), "");
-    EXPECT_EQ(store.readSettingString("FSKCOMport", "NONE", 0), "");
 }
 
 TEST_F(SettingsStoreTest, WrittenUnderOneSpellingReadUnderAnother) {

@@ -3,7 +3,6 @@
 #include <gtest/gtest.h>
 
 #include <filesystem>
-#include <random>
 #include <string>
 #include <vector>
 
@@ -108,15 +107,6 @@ TEST(WavHeader, CanonicalMono8000Layout) {
     EXPECT_EQ(Bytes(h.begin(), h.end()), expected);
 }
 
-TEST(WavHeader, StereoAtAnyRate) {
-    const auto h = wavHeader(10, 19800, 2);
-    EXPECT_EQ(h[22], 2);                                     // channels
-    EXPECT_EQ(h[24] | (h[25] << 8), 19800);                  // sample rate
-    EXPECT_EQ(h[28] | (h[29] << 8) | (h[30] << 16), 79200);  // byte rate
-    EXPECT_EQ(h[32], 4);                                     // block align
-    EXPECT_EQ(h[40], 20);                                    // data bytes: ten samples in all
-}
-
 TEST(WavWrite, FileOfNSamplesIs44Plus2NBytesAndPlaysBackEverySample) {
     const std::vector<std::int16_t> samples = {1, -2, 32767, -32768, 0, 3726, 100};
     const ScratchFolder dir;
@@ -152,21 +142,6 @@ TEST(WavWrite, FailedSampleWriteShowsTheWriteMessage) {  // /dev/full: every wri
     EXPECT_FALSE(writeWavFile("/dev/full", samples, ui));
     EXPECT_EQ(ui.messageBoxes(),
               (std::vector<UiMessageBox>{{"saveWav write errorfiles 275", "", kMbTopMost}}));
-}
-
-TEST(WavOpen, MissingOrRejectedFileGivesItsMessageAndNoSource) {
-    const ScratchFolder dir;
-    WavToPlay file;
-    EXPECT_STREQ(openWavToPlay(dir.path() / "none.wav", file), "Could not open file specified");
-    EXPECT_EQ(file.source, nullptr);
-
-    const std::string path = dir.file("stereo.wav");
-    const Bytes bytes = riff({chunk("fmt ", formatBody(1, 2, 48000, 16)), chunk("data", Bytes(8))});
-    ScratchFolder::write(path, std::string(bytes.begin(), bytes.end()));
-    EXPECT_STREQ(
-        openWavToPlay(path, file),
-        "Sorry file is incorrect format\nCorrect format is 8K minimum sample rate and Mono");
-    EXPECT_EQ(file.source, nullptr);
 }
 
 TEST(WavCheck, TagsAndFormatGiveTheirMessages) {
@@ -258,67 +233,6 @@ TEST(WavCheck, DataSizesThatLieOrAreOddPlayWhatTheFileHolds) {
     riffSizeWrong[4] = 4;  // RIFF size smaller than the file: ignored
     riffSizeWrong[5] = riffSizeWrong[6] = riffSizeWrong[7] = 0;
     EXPECT_EQ(play(riffSizeWrong), (std::vector<double>{4, 5}));
-}
-
-// Many corrupted files, fixed seed: whatever the bytes, the check either rejects the file
-// or gives a layout inside it, and playing it reads only what the file holds.
-TEST(WavCheck, CorruptedFilesNeverCrashOrReadPastTheEnd) {
-    std::mt19937 rng(20240611);
-    const Bytes base = riff({chunk("LIST", Bytes{'I', 'N', 'F', 'O', 'a', 'b', 'c'}),
-                             chunk("fmt ", formatBody(1, 1, 8000, 16)),
-                             chunk("data", samplesBody(std::vector<std::int16_t>(300, 9)))});
-    int playable = 0;
-    for (int trial = 0; trial < 20000; ++trial) {
-        Bytes b = base;
-        const int mutations = 1 + static_cast<int>(rng() % 6);
-        for (int m = 0; m < mutations; ++m) {
-            switch (rng() % 5) {
-                case 0:
-                    b[rng() % std::min<std::size_t>(b.size(), 80)] =
-                        static_cast<std::uint8_t>(rng());
-                    break;
-                case 1:
-                    b.resize(rng() % (b.size() + 1));
-                    break;
-                case 2: {  // a size field anywhere in the first chunks
-                    const std::size_t at = 4 + 4 * (rng() % 16);
-                    for (int k = 0; k < 4 && at + k < b.size(); ++k)
-                        b[at + k] = static_cast<std::uint8_t>(rng());
-                    break;
-                }
-                case 3:
-                    b.insert(b.begin() + static_cast<long>(rng() % (b.size() + 1)), rng() % 9,
-                             0xAB);
-                    break;
-                default:
-                    if (!b.empty())
-                        b[rng() % b.size()] ^= static_cast<std::uint8_t>(1u << (rng() % 8));
-            }
-            if (b.empty()) break;
-        }
-        WavToPlay file;
-        auto source = std::make_unique<MemoryByteSource>(b);
-        const WavVerdict verdict = inspectWav(*source, file.layout);
-        if (verdict != WavVerdict::playable) {
-            EXPECT_NE(wavVerdictMessage(verdict), nullptr);
-            continue;
-        }
-        ++playable;
-        const WavLayout& l = file.layout;
-        ASSERT_GE(l.sampleRate, 8000);
-        ASSERT_EQ(l.channels, 1);
-        ASSERT_GE(l.dataOffset, 20u);
-        ASSERT_LE(l.dataOffset + 2 * l.sampleCount, b.size());
-        file.source = std::move(source);
-        ModemState state;
-        state.wavPlaying = 1;
-        std::uint64_t calls = 0;
-        const std::uint64_t played = wavPlayer(
-            file, state, [&](double) { ++calls; }, [](char16_t) {});
-        ASSERT_EQ(played, l.sampleCount);
-        ASSERT_LE(calls, l.sampleCount * 12000 / 8000 + 1);
-    }
-    EXPECT_GT(playable, 100);  // the mutations leave enough files playable to exercise playing
 }
 
 }  // namespace

@@ -11,12 +11,16 @@ cp "$samples/sample.wav" "$work/sample.wav"
 printf 'not a sound file\n' >"$work/notes.wav"
 quoted="${w//\\/\\\\}"   # the folder as a quoted scenario word
 
+# Live capture runs until the file starts, so where the file falls in the receive chain's
+# batches varies. The recording's first line, while the AFC settles in the fading, does not
+# always survive that (nor does it print whole when Repeat Match mends a wrong first copy),
+# so the check starts at its third line.
 cat >"$work/wav.scn" <<SCN
 expect TXM_START 0 within 15000
 open-file "$quoted\\\\notes.wav" within 15000
 expect-msgbox "Kestrel Error" "Sorry not a .wav file"
 open-file "$quoted\\\\sample.wav" within 15000
-expect-text "CQ TEST DL5XYZ DL5XYZ TEST" within 30000
+expect-text "W1AW 599 14 14 DL5XYZ" within 30000
 expect-text "VE3ABC 599 14 14 DL5XYZ" within 30000
 expect-exit 0 within 30000
 SCN

@@ -101,3 +101,36 @@ ini() { tr -d '\r' <"$work/Kestrel.ini"; }
 ini_holds() { for line in "$@"; do grep -qxF "$line" <<<"$(ini)" || return 1; done; }
 ini_has() { ini_holds "$@" || { ini; fail "Kestrel.ini lacks one of $*"; }; }
 awaits_ini() { until_ok 10 ini_holds "$@" || ini_has "$@"; }
+
+# Live audio into Kestrel's "Line In" (the monitor of the null sink kestrel_rx).
+
+# rtty_wav OUT BAUD TEXT: a peer's RTTY (minimodem) at 48000 samples/s, mono, on Kestrel's
+# default tones.
+rtty_wav() {
+    printf '%s' "$3" | minimodem --tx -R 48000 -f "$1" --baudot --stopbits 1.5 \
+        -M 2125 -S 2295 "$2" 2>/dev/null
+}
+
+# capture_open [SECONDS]: waits until a program records from "Line In" (the rig's keeper
+# is one reader; a second one is Kestrel).
+capture_open() {
+    local source
+    source=$(pactl list short sources | awk '$2 == "kestrel_rx.monitor" {print $1}')
+    until_ok "${1:-20}" eval '[ "$(pactl list short source-outputs | awk -v s="$source" '"'"'$2 == s'"'"' | wc -l)" -ge 2 ]' ||
+        fail "Kestrel never opened Line In"
+}
+
+# feed WAV [PAD]: plays the file in real time into "Line In" after PAD seconds of silence
+# (default 0.3: the first milliseconds of a new stream can be lost); returns when played.
+feed() {
+    local channels
+    channels=$(soxi -c "$1")
+    sox -q -D "$1" -t raw -r 48000 -e signed-integer -b 16 -c "$channels" - pad "${2:-0.3}" 0.2 |
+        pacat -p -d kestrel_rx --format=s16le --rate=48000 --channels="$channels" \
+            --latency-msec=500
+}
+
+# received OUT: the characters loggersim logged as TXM_CHAR, in order, on one line.
+received() {
+    sed -n "s/.*< TXM_CHAR [0-9]* '\(.*\)'\$/\1/p" "$1" | tr -d '\n'
+}

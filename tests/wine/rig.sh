@@ -48,9 +48,16 @@ PA
         </dev/null >/dev/null 2>&1 &
     echo $! >"$dir/pulse.pid"
     export PULSE_SERVER=unix:$pa/socket
-    for _ in $(seq 100); do pactl info >/dev/null 2>&1 && return 0; sleep 0.05; done
-    echo "rig: PulseAudio did not start, see $pa/pulse.log" >&2
-    exit 1
+    local up=0
+    for _ in $(seq 100); do pactl info >/dev/null 2>&1 && { up=1; break; }; sleep 0.05; done
+    [ $up = 1 ] || { echo "rig: PulseAudio did not start, see $pa/pulse.log" >&2; exit 1; }
+    # A keeper: an idle null sink renders up to 2 s ahead, so a new recording stream on
+    # "Line In" would get its first data that late (longer than Kestrel's capture watchdog
+    # waits). One permanent low-latency reader of the monitor keeps new streams prompt.
+    # "Speakers" keeps its long buffer, which rides out a loaded machine.
+    pacat -r --latency-msec=10 -d kestrel_rx.monitor --format=s16le --rate=48000 --channels=2 \
+        </dev/null >/dev/null 2>&1 &
+    echo $! >"$dir/keeper-kestrel_rx.pid"
 }
 
 here=$(cd "$(dirname "$0")" && pwd)
@@ -103,6 +110,11 @@ stop() {
         kill "$p" 2>/dev/null || true
         for _ in $(seq 50); do kill -0 "$p" 2>/dev/null || break; sleep 0.05; done
     fi
+    local k
+    for k in "$dir"/keeper-*.pid; do
+        [ -f "$k" ] && kill "$(cat "$k")" 2>/dev/null || true
+        rm -f "$k"
+    done
     if [ -f "$dir/pulse.pid" ]; then
         kill "$(cat "$dir/pulse.pid")" 2>/dev/null || true
     fi

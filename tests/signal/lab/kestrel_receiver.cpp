@@ -3,11 +3,13 @@
 #include <cmath>
 #include <stdexcept>
 
-#include "audio_in/capture_reduction.h"
+#include "audio_in/capture.h"
 #include "audio_in/receive_chain.h"
 #include "audio_in/wav_player.h"
 #include "cli/utf8.h"
+#include "fakes/fake_capture_device.h"
 #include "fakes/memory_byte_source.h"
+#include "fakes/sleeping_clock.h"
 #include "platform/logger_codes.h"
 
 namespace kestrel::lab {
@@ -114,18 +116,23 @@ KestrelResult kestrelCapture(const std::vector<std::int16_t>& captured, int rxCh
     result.sampleRate = state.sampleRate;
     LabPorts ports(result);
     ReceiveChain chain(state, ports, ports, ports);
-    CaptureReduction reduction;
-    constexpr std::size_t kBufferSamples = 64;  // 128 bytes
-    for (std::size_t at = 0; at < captured.size(); at += kBufferSamples) {
-        const std::size_t n = std::min(kBufferSamples, captured.size() - at);
-        reduceCapture(
-            reduction, std::span(captured).subspan(at, n), rxChannel, state.sampleRate,
-            [&](double x) { return chain.inputLowPass(x); },
-            [&](double x) {
-                chain.processSample(x);
-                ++result.samples;
-            });
+    FakeCaptureDevice device;
+    SleepingClock clock;
+    {
+        // The receive thread runs the chain while this thread plays the driver.
+        Capture capture(state, chain, device, ports, clock);
+        if (openCapture(capture) != 0) throw std::runtime_error("capture did not open");
+        for (std::size_t at = 0; at < captured.size(); at += kCaptureBufferSamples) {
+            const std::size_t n = std::min(kCaptureBufferSamples, captured.size() - at);
+            if (!device.deliver(std::span(captured).subspan(at, n)))
+                throw std::runtime_error("the receive thread kept every buffer");
+        }
+        if (!device.holds(kCaptureBuffers))
+            throw std::runtime_error("the receive thread did not hand every buffer back");
     }
+    const std::size_t frames =
+        captured.size() / static_cast<std::size_t>(captureChannels(rxChannel));
+    result.samples = frames * static_cast<std::size_t>(state.sampleRate) / 48000;
     return result;
 }
 

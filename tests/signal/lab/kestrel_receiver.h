@@ -49,8 +49,8 @@ struct KestrelResult {
 KestrelResult kestrelDecode(const Audio& audio, const KestrelSettings& settings);
 
 // Feeds 16-bit sound-card audio at 48000 samples/s (interleaved stereo unless rxChannel is
-// 0) through the capture path, in 128-byte buffers as the sound card delivers them: channel
-// pick, rate reduction, 1/750, input low-pass, then the chain.
+// 0) through live capture, in 128-byte buffers as a sound card delivers them: the queue to
+// the receive thread, channel pick, rate reduction, 1/750, input low-pass, then the chain.
 KestrelResult kestrelCapture(const std::vector<std::int16_t>& captured, int rxChannel,
                              const KestrelSettings& settings);
 

@@ -1,4 +1,4 @@
-#include "lab/theory.h"
+#include "theory.h"
 
 #include <cmath>
 

@@ -1,5 +1,5 @@
 #pragma once
-// A phase-continuous two-tone keyed source for front-end tests: RTTY characters of a
+// A phase-continuous two-tone keyed source for the front-end benchmark: RTTY characters of a
 // start element, five data elements and a stop element 1.5 elements long, 264 samples per
 // element at any processing rate.
 #include <cmath>

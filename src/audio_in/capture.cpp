@@ -1,0 +1,199 @@
+#include "audio_in/capture.h"
+
+#include <algorithm>
+#include <thread>
+
+#include "app/captions.h"
+
+namespace kestrel {
+namespace {
+
+constexpr std::uint32_t kRxPollMs = 5;
+constexpr std::uint32_t kSupervisorPollMs = 103;
+constexpr std::uint32_t kSettleAfterStartMs = 20;
+constexpr std::uint32_t kBeforeCloseMs = 100;
+constexpr std::uint32_t kBetweenCloseStepsMs = 20;
+
+// Shows the platform's text for a failed call; passes the result on.
+int report(Capture& capture, int result) {
+    if (result != 0)
+        capture.ui.messageBox(capture.device.errorText(result), kErrorCaption, kMbOk | kMbTopMost);
+    return result;
+}
+
+bool discarding(const ModemState& state) {
+    return state.wavPlaying == 1 || state.pauseState >= 1;
+}
+
+// The input delivered nothing for too long: ask for the device and the sound output to
+// be reopened, and end this thread; the first callback after the reopen starts a new one.
+void inputDead(Capture& capture) {
+    capture.state.captureState = kReopenRequest;
+    capture.state.txSoundState = kReopenRequest;
+    capture.captureEnabled = 0;
+    capture.queueReadIndex = 0;
+    capture.emptyPollCount = 0;
+    capture.rxThreadRunning = 0;
+}
+
+// Waits for the next filled buffer; -1 when the thread is to end.
+int nextBuffer(Capture& capture) {
+    for (;;) {
+        const int slot =
+            capture.bufferQueue[capture.queueReadIndex].load(std::memory_order_acquire);
+        if (slot != 0) {
+            capture.emptyPollCount = 0;
+            return slot - 1;
+        }
+        capture.clock.sleepMs(kRxPollMs);
+        if (capture.rxThreadRunning == 0) return -1;
+        // Only a started device is watched: opening or reopening one takes its own time.
+        if (capture.state.captureState != kCapturing) {
+            capture.emptyPollCount = 0;
+            continue;
+        }
+        if (++capture.emptyPollCount >= kCaptureDeadPolls) {
+            inputDead(capture);
+            return -1;
+        }
+    }
+}
+
+void feedChain(Capture& capture, int index) {
+    const std::size_t bytes = std::min(capture.bytesRecorded[index].load(), kCaptureBufferBytes);
+    const std::span<const std::int16_t> samples =
+        capture.bufferAudio(index).first(bytes / sizeof(std::int16_t));
+    // The contact recording takes its copy of the raw samples before the reduction, and
+    // its slots fire on the wall clock's second.
+    if (capture.recorder != nullptr && capture.state.saveWavActive == 1) {
+        capture.recorder->storeCapture(samples, capture.openedRxChannel);
+        capture.recorder->triggerCheck(utcSecondNow());
+    }
+    ReceiveChain& chain = capture.chain;
+    reduceCapture(
+        capture.reduction, samples, capture.openedRxChannel, capture.state.sampleRate,
+        [&chain](double x) { return chain.inputLowPass(x); },
+        [&chain](double x) { chain.processSample(x); });
+}
+
+// The flag goes up before the look at wavPlaying and pauseState, so a file or pause that
+// starts now either is seen here or sees the flag and waits.
+void receiveBuffer(Capture& capture, int index) {
+    capture.feedingChain = true;
+    if (!discarding(capture.state)) feedChain(capture, index);
+    capture.feedingChain = false;
+}
+
+void startRxThread(Capture& capture) {
+    for (auto& slot : capture.bufferQueue) slot = 0;
+    capture.queueWriteIndex = 0;
+    capture.rxThreadRunning = 1;
+    ++capture.rxThreadsAlive;
+    std::thread([&capture] {
+        rxThread(capture);
+        --capture.rxThreadsAlive;
+    }).detach();
+}
+
+}  // namespace
+
+Capture::~Capture() {
+    stopRequested = true;
+    captureEnabled = 0;
+    rxThreadRunning = 0;
+    while (rxThreadsAlive != 0) std::this_thread::sleep_for(std::chrono::milliseconds(1));
+}
+
+std::span<std::int16_t> Capture::bufferAudio(int index) {
+    return std::span(audio).subspan(static_cast<std::size_t>(index) * kCaptureBufferSamples,
+                                    kCaptureBufferSamples);
+}
+
+void waitForLiveBuffer(const Capture& capture) {
+    while (capture.feedingChain) std::this_thread::yield();
+}
+
+int openCapture(Capture& capture) {
+    ModemState& state = capture.state;
+    capture.captureEnabled = 1;
+    capture.openedRxChannel = state.RXChannel.load();
+    const int opened =
+        capture.device.openDevice(state.rxDeviceId, captureChannels(capture.openedRxChannel),
+                                  [&capture](CaptureEvent event, int index, std::size_t bytes) {
+                                      captureCallback(capture, event, index, bytes);
+                                  });
+    if (opened != 0) return report(capture, opened);
+    for (int index = 0; index < kCaptureBuffers; ++index) {
+        if (const int r =
+                report(capture, capture.device.prepareBuffer(index, capture.bufferAudio(index))))
+            return r;
+        if (const int r = report(capture, capture.device.addBuffer(index))) return r;
+    }
+    if (const int r = report(capture, capture.device.startCapture())) return r;
+    capture.clock.sleepMs(kSettleAfterStartMs);
+    state.captureState = kCapturing;
+    return 0;
+}
+
+void captureCallback(Capture& capture, CaptureEvent event, int bufferIndex,
+                     std::size_t bytesRecorded) {
+    if (capture.captureEnabled == 0) return;
+    if (capture.rxThreadRunning == 0) startRxThread(capture);
+    switch (event) {
+        case CaptureEvent::data: {
+            if (bufferIndex < 0 || bufferIndex >= kCaptureBuffers) return;
+            capture.bytesRecorded[bufferIndex] = bytesRecorded;
+            capture.bufferQueue[capture.queueWriteIndex].store(bufferIndex + 1,
+                                                               std::memory_order_release);
+            capture.queueWriteIndex = (capture.queueWriteIndex + 1) % kCaptureBuffers;
+            return;
+        }
+        case CaptureEvent::closed:
+            capture.rxThreadRunning = 0;
+            return;
+        default:
+            return;
+    }
+}
+
+void rxThread(Capture& capture) {
+    while (capture.rxThreadRunning == 1) {
+        const int index = nextBuffer(capture);
+        if (index < 0) return;
+        receiveBuffer(capture, index);
+        // The slot is free before the buffer goes back: the device may fill it again at
+        // once, and its callback must find room.
+        capture.bufferQueue[capture.queueReadIndex] = 0;
+        capture.queueReadIndex = (capture.queueReadIndex + 1) % kCaptureBuffers;
+        report(capture, capture.device.addBuffer(index));
+    }
+}
+
+void captureSupervisor(Capture& capture) {
+    ModemState& state = capture.state;
+    CaptureDevicePort& device = capture.device;
+    while (!capture.stopRequested) {
+        if (state.captureState <= kCapturing) {
+            capture.clock.sleepMs(kSupervisorPollMs);
+            continue;
+        }
+        capture.clock.sleepMs(kBeforeCloseMs);
+        // A device that never opened has nothing to close: only its reopen is tried.
+        if (device.deviceOpen()) {
+            report(capture, device.stopCapture());
+            capture.captureEnabled = 0;
+            capture.clock.sleepMs(kBetweenCloseStepsMs);
+            report(capture, device.resetCapture());
+            capture.clock.sleepMs(kBetweenCloseStepsMs);
+            for (int index = 0; index < kCaptureBuffers; ++index)
+                report(capture, device.unprepareBuffer(index));
+            capture.clock.sleepMs(kBetweenCloseStepsMs);
+            report(capture, device.closeDevice());
+            capture.clock.sleepMs(kBetweenCloseStepsMs);
+        }
+        if (capture.stopRequested) return;
+        openCapture(capture);
+    }
+}
+
+}  // namespace kestrel

@@ -1,0 +1,96 @@
+#pragma once
+// Live sound-card input. 64 buffers of 128 bytes circulate through the device; the
+// driver's callback queues each filled one for the receive thread, which picks the
+// channel, reduces the rate and feeds the receive chain, then hands the buffer back. A
+// watchdog in the receive thread notices a device that stopped delivering, and the
+// supervisor closes and reopens the device whenever captureState asks for it.
+#include <array>
+#include <atomic>
+#include <cstddef>
+#include <cstdint>
+#include <span>
+
+#include "audio_in/capture_reduction.h"
+#include "audio_in/contact_recorder.h"
+#include "audio_in/receive_chain.h"
+#include "modem_state.h"
+#include "platform/capture_device_port.h"
+#include "platform/clock_port.h"
+#include "platform/ui_port.h"
+
+namespace kestrel {
+
+inline constexpr int kCaptureBuffers = 64;
+inline constexpr std::size_t kCaptureBufferBytes = 128;
+inline constexpr std::size_t kCaptureBufferSamples = kCaptureBufferBytes / sizeof(std::int16_t);
+// Empty 5 ms polls of the receive thread after which the input counts as dead.
+inline constexpr std::uint32_t kCaptureDeadPolls = 36;
+
+// captureState: 0 never opened, 1 capturing, 2 or more a reopen is requested.
+inline constexpr int kCaptureNeverOpened = 0;
+inline constexpr int kCapturing = 1;
+
+struct Capture {
+    // recorder, when given, keeps the raw input while contact recording is armed.
+    Capture(ModemState& state, ReceiveChain& chain, CaptureDevicePort& device, UiPort& ui,
+            ClockPort& clock, ContactRecorder* recorder = nullptr)
+        : state(state), chain(chain), device(device), ui(ui), clock(clock), recorder(recorder) {}
+    // Ends the receive thread and waits until it has gone.
+    ~Capture();
+    Capture(const Capture&) = delete;
+    Capture& operator=(const Capture&) = delete;
+
+    ModemState& state;
+    ReceiveChain& chain;
+    CaptureDevicePort& device;
+    UiPort& ui;
+    ClockPort& clock;
+    ContactRecorder* recorder;
+
+    std::atomic<int> captureEnabled{0};   // the callback accepts buffers
+    std::atomic<int> rxThreadRunning{0};  // the receive thread exists; it ends on 0
+    // Filled buffers in the order the device filled them: buffer index + 1, 0 = empty.
+    std::array<std::atomic<int>, kCaptureBuffers> bufferQueue{};
+    std::uint32_t queueWriteIndex = 0;  // the callback's
+    std::uint32_t queueReadIndex = 0;   // the receive thread's
+    std::uint32_t emptyPollCount = 0;
+    CaptureReduction reduction;
+    std::atomic<bool> stopRequested{false};  // ends the supervisor; for tests only
+
+    // The channel choice the device was opened with: the format is fixed at open time.
+    std::atomic<int> openedRxChannel{1};
+    // The audio area the buffers describe, and what the device recorded into each.
+    std::array<std::int16_t, kCaptureBuffers * kCaptureBufferSamples> audio{};
+    std::array<std::atomic<std::size_t>, kCaptureBuffers> bytesRecorded{};
+    std::atomic<int> rxThreadsAlive{0};
+    // The receive thread is feeding a buffer into the receive chain.
+    std::atomic<bool> feedingChain{false};
+
+    std::span<std::int16_t> bufferAudio(int index);
+};
+
+// Opens rxDeviceId in the capture format for RXChannel, prepares and queues the 64
+// buffers and starts capturing; captureState is 1 afterwards. Returns 0, or the result
+// code of the first call that failed (its text already shown).
+int openCapture(Capture& capture);
+
+// The driver's callback: starts the receive thread when none runs, queues filled
+// buffers, and lets the thread end when the device closes. Ignores everything while
+// captureEnabled is 0.
+void captureCallback(Capture& capture, CaptureEvent event, int bufferIndex,
+                     std::size_t bytesRecorded);
+
+// The receive thread: the one consumer of the queue, on which the whole receive chain
+// runs.
+void rxThread(Capture& capture);
+
+// For a file or the pause replay about to feed the receive chain, once wavPlaying or
+// pauseState is set: waits until the receive thread is done with a buffer it began before,
+// so the chain is never fed from two threads at once.
+void waitForLiveBuffer(const Capture& capture);
+
+// The supervisor thread: closes and reopens the device whenever captureState is 2 or
+// more.
+void captureSupervisor(Capture& capture);
+
+}  // namespace kestrel

@@ -1,0 +1,144 @@
+// The small DSP blocks against references written the plain way: direct convolution,
+// direct summation of the frequency response, the library's cos and sin.
+#include <gtest/gtest.h>
+
+#include <cmath>
+#include <complex>
+#include <numbers>
+#include <numeric>
+#include <random>
+#include <span>
+#include <vector>
+
+#include "frontend/decimation_low_pass.h"
+#include "frontend/filter_design.h"
+#include "frontend/fir.h"
+#include "frontend/input_low_pass.h"
+#include "frontend/mixer_phase.h"
+
+namespace kestrel {
+namespace {
+
+// |H| in dB at f, a fraction of the sample rate.
+double gainDb(std::span<const double> taps, double f) {
+    std::complex<double> sum;
+    for (std::size_t k = 0; k < taps.size(); ++k)
+        sum += taps[k] * std::polar(1.0, -2.0 * std::numbers::pi * f * static_cast<double>(k));
+    return 20.0 * std::log10(std::abs(sum));
+}
+
+double worstDb(std::span<const double> taps, double from, double to) {
+    double worst = -1e9;
+    for (int s = 0; s <= 2000; ++s)
+        worst = std::max(worst, gainDb(taps, from + (to - from) * s / 2000));
+    return worst;
+}
+
+// Sum of taps[k] * x[newest - k]: tap 0 on the newest sample.
+double convolveNewestFirst(std::span<const double> taps, const std::vector<double>& x, int newest) {
+    double sum = 0.0;
+    for (std::size_t k = 0; k < taps.size(); ++k)
+        if (newest >= static_cast<int>(k)) sum += taps[k] * x[newest - k];
+    return sum;
+}
+
+std::vector<double> noise(int n, unsigned seed) {
+    std::mt19937 rng(seed);
+    std::uniform_real_distribution<double> u(-1.0, 1.0);
+    std::vector<double> x(n);
+    for (double& v : x) v = u(rng);
+    return x;
+}
+
+TEST(DspBlocks, FirDotsAreInnerProductsOnEveryLane) {
+    for (int n : {8, 16, 128, 1024}) {
+        const auto taps = noise(n, 1);
+        std::vector<std::vector<double>> w = {noise(n, 2), noise(n, 3), noise(n, 4), noise(n, 5)};
+        const double* const windows[4] = {w[0].data(), w[1].data(), w[2].data(), w[3].data()};
+        double out[4];
+        firDot4(taps.data(), windows, n, out);
+        for (int r = 0; r < 4; ++r) {
+            const double direct = std::inner_product(taps.begin(), taps.end(), w[r].begin(), 0.0);
+            EXPECT_NEAR(firDot(taps.data(), w[r].data(), n), direct, 1e-12) << n;
+            EXPECT_NEAR(out[r], direct, 1e-12) << n << " lane " << r;
+        }
+    }
+}
+
+TEST(DspBlocks, InputLowPassIsTheConvolutionWithItsTaps) {
+    const auto x = noise(400, 6);
+    InputLowPass filter;
+    for (int n = 0; n < 400; ++n)
+        EXPECT_NEAR(filter.inputLowPass(x[n]), convolveNewestFirst(inputLowPassFilter(), x, n),
+                    1e-12)
+            << n;
+}
+
+TEST(DspBlocks, DecimationLowPassIsTheConvolutionOfTheNewest128AcrossTheRingWrap) {
+    const auto x = noise(kMixerRingSize + 300, 7);
+    std::array<MirroredRing<kMixerRingSize>, 4> in;
+    std::array<MirroredRing<64>, 4> out4;
+    MirroredRing<64> outI, outQ;
+    // Tap 127 sits on the newest sample, tap 0 on the oldest.
+    std::vector<double> reversed(decimationTaps().rbegin(), decimationTaps().rend());
+    for (int n = 0; n < static_cast<int>(x.size()); ++n) {
+        const int slot = n % kMixerRingSize;
+        for (int r = 0; r < 4; ++r) in[r].put(slot, (r + 1) * x[n]);
+        if (n < kDecimationTaps || n % 37) continue;
+        decimationLowPass(in[0], in[1], slot, outI, outQ, n % 64);
+        decimationLowPass(in, slot, out4, n % 64);
+        const double direct = convolveNewestFirst(reversed, x, n);
+        EXPECT_NEAR(outI[n % 64], direct, 1e-12) << n;
+        EXPECT_NEAR(outQ[n % 64], 2 * direct, 1e-12) << n;
+        for (int r = 0; r < 4; ++r) EXPECT_NEAR(out4[r][n % 64], (r + 1) * direct, 1e-12) << n;
+    }
+}
+
+// Each filter: unity gain at 0 Hz, symmetric about tap n/2, flat (after its x/sin x
+// equalisation) across its pass band and far enough down beyond its stop edge.
+TEST(DspBlocks, DesignedFiltersPassTheirBandAndStopBeyondIt) {
+    struct Case {
+        const char* name;
+        std::span<const double> taps;
+        double rate, symbolRate, passTo, passTolerance, stopFrom, stopDb;
+    };
+    const Case cases[] = {
+        {"input", inputLowPassFilter(), 12000, 7000, 2400, 0.02, 4550, -70},
+        {"alternative tone", alternativeToneFilter(), 3000, 1000.0 / 11, 6.8, 5e-4, 84.1, -55},
+        {"standard tone", standardToneFilter(), 3000, 0, 0, 0, 500.0 / 11, -35},
+        {"afc", afcFilter(), 3000, 0, 0, 0, 700.0 / 11, -30},
+        {"decimation", decimationTaps(), 1, 0, 0.09, 0.004, 0.125, -86},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.name);
+        const auto& t = c.taps;
+        const int n = static_cast<int>(t.size());
+        if (c.rate > 1) {  // designed: symmetric about tap n/2 (tap 0 of an even n is spare)
+            EXPECT_NEAR(std::accumulate(t.begin(), t.end(), 0.0), 1.0, 1e-12);
+            for (int k = 1; k < n / 2; ++k) EXPECT_EQ(t[n / 2 - k], t[n / 2 + k]) << k;
+        } else {  // the fixed decimation table: symmetric about its middle
+            for (int k = 0; k < n; ++k) EXPECT_EQ(t[k], t[n - 1 - k]) << k;
+        }
+        for (int s = 1; s <= 24 && c.passTo > 0; ++s) {
+            const double f = c.passTo * s / 24;
+            const double x = std::numbers::pi * f / (c.symbolRate ? c.symbolRate : 1e300);
+            const double eq = c.symbolRate ? x / std::sin(x) : 1.0;
+            EXPECT_NEAR(std::pow(10.0, gainDb(t, f / c.rate) / 20) / eq, 1.0, c.passTolerance) << f;
+        }
+        EXPECT_LE(worstDb(t, c.stopFrom / c.rate, 0.5), c.stopDb);
+    }
+    // Half a baud out (45.45 baud at 3000/s) the standard tone filter is still open.
+    EXPECT_GT(gainDb(standardToneFilter(), 22.7 / 3000), -6.0);
+}
+
+TEST(DspBlocks, PhasorMatchesTheLibraryToDoublePrecision) {
+    for (int k = -3000; k <= 3000; ++k) {
+        const double cycles = k * 0.000731 + 0.5 / 256.0;
+        const Phasor p = phasorOfCycles(cycles);
+        EXPECT_NEAR(p.cos, std::cos(2.0 * std::numbers::pi * cycles), 2e-15) << cycles;
+        EXPECT_NEAR(p.sin, std::sin(2.0 * std::numbers::pi * cycles), 2e-15) << cycles;
+    }
+}
+
+}  // namespace
+}  // namespace kestrel
