@@ -52,6 +52,16 @@ void Modem::loadSettings() {
     restart(captureSupervisorWorker_, [this] { captureSupervisor(capture); });
 }
 
+void Modem::closeSoundDevices() {
+    capture.stopRequested = true;
+    playbackDevice.stopRequested = true;
+    for (std::thread* worker : {&captureSupervisorWorker_, &supervisorWorker_}) {
+        if (worker->joinable()) worker->join();
+    }
+    closeCapture(capture);
+    if (ports.playback.deviceOpen()) closePlayback(playbackDevice);
+}
+
 void Modem::requestCaptureReopen() {
     state.captureState = kReopenRequest;
 }

@@ -91,6 +91,9 @@ struct Modem {
     // channel takes effect only so).
     void requestCaptureReopen();
 
+    // At the program's end: both supervisors stopped, then the sound input and output
+    // closed, so no driver is left delivering into a process that is going away.
+    void closeSoundDevices();
     // At the creation of the main window: the sound output or the COM ports of the
     // transmit mode, and their threads.
     void prepareTransmitOutput();

@@ -169,28 +169,31 @@ void rxThread(Capture& capture) {
     }
 }
 
+void closeCapture(Capture& capture) {
+    CaptureDevicePort& device = capture.device;
+    // A device that never opened has nothing to close.
+    if (!device.deviceOpen()) return;
+    report(capture, device.stopCapture());
+    capture.captureEnabled = 0;
+    capture.clock.sleepMs(kBetweenCloseStepsMs);
+    report(capture, device.resetCapture());
+    capture.clock.sleepMs(kBetweenCloseStepsMs);
+    for (int index = 0; index < kCaptureBuffers; ++index)
+        report(capture, device.unprepareBuffer(index));
+    capture.clock.sleepMs(kBetweenCloseStepsMs);
+    report(capture, device.closeDevice());
+    capture.clock.sleepMs(kBetweenCloseStepsMs);
+}
+
 void captureSupervisor(Capture& capture) {
     ModemState& state = capture.state;
-    CaptureDevicePort& device = capture.device;
     while (!capture.stopRequested) {
         if (state.captureState <= kCapturing) {
             capture.clock.sleepMs(kSupervisorPollMs);
             continue;
         }
         capture.clock.sleepMs(kBeforeCloseMs);
-        // A device that never opened has nothing to close: only its reopen is tried.
-        if (device.deviceOpen()) {
-            report(capture, device.stopCapture());
-            capture.captureEnabled = 0;
-            capture.clock.sleepMs(kBetweenCloseStepsMs);
-            report(capture, device.resetCapture());
-            capture.clock.sleepMs(kBetweenCloseStepsMs);
-            for (int index = 0; index < kCaptureBuffers; ++index)
-                report(capture, device.unprepareBuffer(index));
-            capture.clock.sleepMs(kBetweenCloseStepsMs);
-            report(capture, device.closeDevice());
-            capture.clock.sleepMs(kBetweenCloseStepsMs);
-        }
+        closeCapture(capture);
         if (capture.stopRequested) return;
         openCapture(capture);
     }

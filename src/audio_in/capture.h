@@ -55,7 +55,7 @@ struct Capture {
     std::uint32_t queueReadIndex = 0;   // the receive thread's
     std::uint32_t emptyPollCount = 0;
     CaptureReduction reduction;
-    std::atomic<bool> stopRequested{false};  // ends the supervisor; for tests only
+    std::atomic<bool> stopRequested{false};  // ends the supervisor: tests, and the program's end
 
     // The channel choice the device was opened with: the format is fixed at open time.
     std::atomic<int> openedRxChannel{1};
@@ -88,6 +88,10 @@ void rxThread(Capture& capture);
 // pauseState is set: waits until the receive thread is done with a buffer it began before,
 // so the chain is never fed from two threads at once.
 void waitForLiveBuffer(const Capture& capture);
+
+// Stops capturing, resets, releases the buffers and closes the device; the receive thread
+// ends with it. Each failing step shows its error text.
+void closeCapture(Capture& capture);
 
 // The supervisor thread: closes and reopens the device whenever captureState is 2 or
 // more.

@@ -20,7 +20,12 @@ PlaybackNotification notificationOf(PlaybackEvent event) {
     }
 }
 
-// Reset, release both buffers and close, with a message for each step that fails.
+bool stopped(const PlaybackDevice& playback) {
+    return playback.stopRequested.load();
+}
+
+}  // namespace
+
 void closePlayback(PlaybackDevice& playback) {
     if (playback.device.resetOutput() != 0) showError(playback, kPlaybackResetFailed);
     playback.clock.sleepMs(10);
@@ -32,12 +37,6 @@ void closePlayback(PlaybackDevice& playback) {
     if (playback.device.closeDevice() != 0) showError(playback, kPlaybackCloseFailed);
     playback.clock.sleepMs(50);
 }
-
-bool stopped(const PlaybackDevice& playback) {
-    return playback.stopRequested.load();
-}
-
-}  // namespace
 
 void openPlayback(PlaybackDevice& playback, std::uint32_t deviceId) {
     ModemState& state = playback.state;

@@ -33,12 +33,16 @@ struct PlaybackDevice {
     PlaybackDevicePort& device;
     UiPort& ui;
     ClockPort& clock;
-    std::atomic<bool> stopRequested{false};  // ends the supervisor; for tests only
+    std::atomic<bool> stopRequested{false};  // ends the supervisor: tests, and the program's end
 };
 
 // Opens deviceId at the current sampleRate, its events going to the sound output, and
 // prepares both buffers. txSoundState is 1 afterwards, or 0 when the device did not open.
 void openPlayback(PlaybackDevice& playback, std::uint32_t deviceId);
+
+// Resets, releases both buffers and closes the device, with a message for each step that
+// fails.
+void closePlayback(PlaybackDevice& playback);
 
 // The supervisor thread: reopens txDeviceId on request; ends when a request comes while
 // the transmit mode is FSK.

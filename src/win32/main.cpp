@@ -132,7 +132,10 @@ int run(HINSTANCE instance, const wchar_t* commandText, int show) {
     const HWND window =
         CreateWindowExW(0, classNames().main, title, WS_OVERLAPPED, stored.x, stored.y,
                         stored.width, stored.height, nullptr, nullptr, instance, nullptr);
-    if (window == nullptr) return 0;
+    if (window == nullptr) {
+        s.modem.closeSoundDevices();
+        return 0;
+    }
 
     keepOnAMonitor(window);
     ShowWindow(window, show);
@@ -143,6 +146,7 @@ int run(HINSTANCE instance, const wchar_t* commandText, int show) {
     const bool fineTimer = requestFineTimer();
     const int exitCode = messageLoop(s);
     if (fineTimer) timeEndPeriod(1);
+    s.modem.closeSoundDevices();
     return exitCode;
 }
 

@@ -129,11 +129,15 @@ TEST_F(ModemTest, TheTransmitModeDecidesWhichComPortOpensAtTheStart) {
     EXPECT_EQ(serialPorts_.journal("open").size(), 2u);
 }
 
-TEST_F(ModemTest, TheSoundModesOpenTheOutputDeviceFoundByName) {
+TEST_F(ModemTest, TheSoundModesOpenTheOutputDeviceFoundByNameAndTheEndClosesBothDevices) {
     start().prepareTransmitOutput();
     EXPECT_EQ(playback_.journal(),
               (std::vector<std::string>{"open 1 12000", "prepare 0", "prepare 1"}));
     EXPECT_EQ(modem_->state.txSoundState, 1);
+    ASSERT_TRUE(capture_.deviceOpen());
+    modem_->closeSoundDevices();
+    EXPECT_FALSE(capture_.deviceOpen());
+    EXPECT_FALSE(playback_.deviceOpen());
 }
 
 TEST_F(ModemTest, KeysReachTheTransmitBufferAndCtrlTAndEscapeStartAndStop) {
