@@ -134,7 +134,8 @@ struct Modem {
                     ports.logger, ports.ui, [this] { startPttReleaseReporter(); }};
     SoundGenerators generators{txLinks};
     SoundOutput soundOutput{state, generators, ports.playback, ports.clock};
-    PlaybackDevice playbackDevice{state, soundOutput, ports.playback, ports.ui, ports.clock};
+    PlaybackDevice playbackDevice{state,    soundOutput, ports.playback,
+                                  ports.ui, ports.clock, [this] { txWindow.abort(); }};
     FskKeyer fskKeyer{state,          comPorts,     txBuffer, ports.clock,
                       ports.priority, ports.logger, ports.ui};
     TinyFsk tinyFsk{state, comPorts, txBuffer, ports.clock, ports.logger, ports.ui};

@@ -69,6 +69,7 @@ void playbackSupervisor(PlaybackDevice& playback) {
             continue;
         }
         if (state.TXmode == kFskMode) return;
+        if (state.txState != kTxIdle && playback.endTransmission) playback.endTransmission();
         state.txState = kTxIdle;
         playback.clock.sleepMs(10);
         if (playback.device.deviceOpen()) closePlayback(playback);

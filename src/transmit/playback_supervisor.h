@@ -4,6 +4,7 @@
 // speed, a write that failed, a stalled sound card). A reopen ends any transmission.
 #include <atomic>
 #include <cstdint>
+#include <functional>
 
 #include "modem_state.h"
 #include "platform/clock_port.h"
@@ -33,6 +34,10 @@ struct PlaybackDevice {
     PlaybackDevicePort& device;
     UiPort& ui;
     ClockPort& clock;
+    // Ends a transmission the way Escape does: transmitter unkeyed, text dropped, the logger
+    // told. A reopen that only cleared txState would leave the transmitter keyed and the
+    // logger waiting for the end of a transmission that never comes.
+    std::function<void()> endTransmission;
     std::atomic<bool> stopRequested{false};  // ends the supervisor: tests, and the program's end
 };
 

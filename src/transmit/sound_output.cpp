@@ -27,7 +27,7 @@ void SoundOutput::playbackCallback(PlaybackNotification notification, int buffer
     // outside the audio.
     if (bufferIndex < 0 || bufferIndex >= kPlaybackBuffers) return;
     playing[bufferIndex] = false;
-    if (priming.load() || state.txState.load() == kTxIdle) return;
+    if (!current[bufferIndex].load() || state.txState.load() == kTxIdle) return;
     doneQueue[doneWriteIndex].store(bufferIndex, std::memory_order_release);
     doneWriteIndex = (doneWriteIndex + 1) % kPlaybackBuffers;
 }
@@ -43,9 +43,11 @@ int SoundOutput::fillAndWrite(int index) {
 
 void SoundOutput::primePlayback() {
     priming = true;
+    for (auto& buffer : current) buffer = false;
     for (int index = 0; index < kPlaybackBuffers; ++index) {
         for (int waited = 0; playing[index].load() && waited < kPrimeWaitMs; ++waited)
             clock.sleepMs(1);
+        current[index] = true;
         if (fillAndWrite(index) != 0) state.txSoundState = kReopenRequest;
     }
     priming = false;
@@ -56,6 +58,9 @@ void SoundOutput::forgetPlayingBuffers() {
 }
 
 int SoundOutput::refillCompleted() {
+    // A preamble frame may finish before the next one is made; it waits here, so that the
+    // frames are made one at a time and in order.
+    if (priming.load()) return 0;
     int refilled = 0;
     for (;;) {
         std::atomic<int>& slot = doneQueue[doneReadIndex];

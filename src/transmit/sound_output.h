@@ -39,7 +39,8 @@ struct SoundOutput {
     void playbackCallback(PlaybackNotification notification, int bufferIndex);
     // Makes and queues the two preamble frames of a new transmission. A buffer still
     // playing the end of the last transmission (loggers start the next one at once) is
-    // waited for, and its late completion is not taken for the new transmission's.
+    // waited for, and its late completion is not taken for the new transmission's; a
+    // completion of the new frames, however early, is.
     void primePlayback();
     // After the device was opened anew: no buffer plays.
     void forgetPlayingBuffers();
@@ -71,7 +72,9 @@ struct SoundOutput {
     std::atomic<bool> writerRunning{false};
     // Written to the device and not yet reported done.
     std::array<std::atomic<bool>, kPlaybackBuffers> playing{false, false};
-    std::atomic<bool> priming{false};  // completions now belong to the last transmission
+    std::atomic<bool> priming{false};  // the preamble is being made; the writer waits
+    // Written for the transmission under way; completions of the others are not refilled.
+    std::array<std::atomic<bool>, kPlaybackBuffers> current{false, false};
 
   private:
     int fillAndWrite(int index);

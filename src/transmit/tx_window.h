@@ -42,6 +42,8 @@ struct TxWindow {
     // A character message; the code is the UTF-16 unit in the low 16 bits of the first
     // message parameter, and only ASCII codes act.
     void handleCharacter(std::uint64_t firstParameter);
+    // Escape: ends a transmission at once, unkeys, drops the unsent text, tells the logger.
+    void abort();
 
     ModemState& state;
     TxBuffer& buffer;
@@ -59,7 +61,6 @@ struct TxWindow {
     void braceCommand();
     void startOrStop();
     void start();
-    void abort();
     void add(std::uint8_t character) { buffer.txBuffer(character, TXB_ADD); }
 };
 

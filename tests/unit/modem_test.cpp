@@ -158,6 +158,19 @@ TEST_F(ModemTest, KeysReachTheTransmitBufferAndCtrlTAndEscapeStartAndStop) {
     EXPECT_EQ(modem.txBuffer.txBuffer(0, TXB_TAKE_RAW), 0);  // the text went with the abort
 }
 
+TEST_F(ModemTest, AReopenOfTheSoundOutputEndsATransmissionAsEscapeDoes) {
+    Modem& modem = start();
+    modem.prepareTransmitOutput();
+    modem.txWindow.handleCharacter('k');
+    modem.txWindow.handleCharacter(20);  // Ctrl-T
+    modem.state.txSoundState = kReopenRequest;  // a new speed, say
+    for (int waited = 0; modem.state.txSoundState != kSoundReady && waited < 5000; ++waited)
+        std::this_thread::sleep_for(std::chrono::milliseconds(1));
+    EXPECT_EQ(modem.state.txSoundState, kSoundReady);
+    EXPECT_EQ(logger_.posts().back(), (LoggerPost{TXM_PTTEVENT, 0}));
+    EXPECT_EQ(modem.txBuffer.txBuffer(0, TXB_TAKE_RAW), 0);
+}
+
 TEST_F(ModemTest, PlayWavPlaysAChosenFileIntoTheReceiveChainAndUnchecksAtItsEnd) {
     const std::vector<std::int16_t> silence(4000, 0);
     ASSERT_TRUE(writeWavFile(folder_.file("quiet.wav"), silence, ui_));

@@ -54,6 +54,27 @@ TEST(SoundOutputBackToBack, ANewTransmissionWaitsForTheLastOnesBuffersAndDropsTh
     EXPECT_EQ(output.doneQueue[0].load(), 0);
 }
 
+// A device that finishes the first preamble frame while the second is being written, as
+// a busy machine may let it.
+struct HastyDevice : FakePlaybackPort {
+    SoundOutput* output = nullptr;
+    int writeBuffer(int index, std::span<const std::int16_t> stereo) override {
+        const int result = FakePlaybackPort::writeBuffer(index, stereo);
+        if (index == 1) output->playbackCallback(PlaybackNotification::Done, 0);
+        return result;
+    }
+};
+
+TEST(SoundOutputBackToBack, APreambleFrameFinishedBeforeTheNextIsWrittenIsStillRefilled) {
+    SoundRig rig;
+    HastyDevice device;
+    SoundOutput output{rig.state, rig.generators, device, rig.clock};
+    device.output = &output;
+    rig.state.txState = 1;
+    output.primePlayback();
+    EXPECT_EQ(output.refillCompleted(), 1);  // else the transmission stalls, keyed
+}
+
 TEST_F(SoundOutputTest, FinishedBuffersAreRefilledInTheOrderTheyFinish) {
     rig.type("TU");
     rig.state.txState = 1;

@@ -90,11 +90,13 @@ echo "window width $width_before -> $width_after"
 parecord --device=kestrel_tx.monitor --file-format=wav --rate=48000 --channels=2 \
     --latency-msec=20 "$work/air.wav" &
 recorder=$!
+# The sound output is opened again at the new speed's rate; a reopen ends a transmission,
+# so the transmission starts after it.
+output_at_19800() { pactl list sink-inputs | grep -q 's16le 2ch 19800Hz'; }
+until_ok 30 output_at_19800 ||
+    { pactl list sink-inputs; fail "the sound output does not run at 19800 samples/s"; }
 click KESTREL 40031   # the AFC button: the scenario's go
 await "$work/out" '< TXM_PTTEVENT 1' 30
-# The sound output was opened again at the new speed's rate.
-pactl list sink-inputs | grep -q 's16le 2ch 19800Hz' ||
-    { pactl list sink-inputs; fail "the sound output does not run at 19800 samples/s"; }
 await "$work/out" 'expect-exit 0' 60
 
 # Round three, from the panel's Setup button.
