@@ -169,20 +169,26 @@ void rxThread(Capture& capture) {
     }
 }
 
+// Every step is taken even when one fails, but only the first failure is shown: a device
+// that has gone away fails all 67 of them, and one box tells the operator as much.
 void closeCapture(Capture& capture) {
     CaptureDevicePort& device = capture.device;
     // A device that never opened has nothing to close.
     if (!device.deviceOpen()) return;
-    report(capture, device.stopCapture());
+    int firstFailure = 0;
+    const auto step = [&firstFailure](int result) {
+        if (firstFailure == 0) firstFailure = result;
+    };
+    step(device.stopCapture());
     capture.captureEnabled = 0;
     capture.clock.sleepMs(kBetweenCloseStepsMs);
-    report(capture, device.resetCapture());
+    step(device.resetCapture());
     capture.clock.sleepMs(kBetweenCloseStepsMs);
-    for (int index = 0; index < kCaptureBuffers; ++index)
-        report(capture, device.unprepareBuffer(index));
+    for (int index = 0; index < kCaptureBuffers; ++index) step(device.unprepareBuffer(index));
     capture.clock.sleepMs(kBetweenCloseStepsMs);
-    report(capture, device.closeDevice());
+    step(device.closeDevice());
     capture.clock.sleepMs(kBetweenCloseStepsMs);
+    report(capture, firstFailure);
 }
 
 void captureSupervisor(Capture& capture) {

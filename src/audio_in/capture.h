@@ -90,7 +90,7 @@ void rxThread(Capture& capture);
 void waitForLiveBuffer(const Capture& capture);
 
 // Stops capturing, resets, releases the buffers and closes the device; the receive thread
-// ends with it. Each failing step shows its error text.
+// ends with it. The first failing step's error text is shown once all are done.
 void closeCapture(Capture& capture);
 
 // The supervisor thread: closes and reopens the device whenever captureState is 2 or

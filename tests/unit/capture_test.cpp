@@ -2,6 +2,7 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <thread>
 #include <vector>
 
@@ -62,7 +63,7 @@ TEST_F(CaptureTest, WhileAFilePlaysOrThePauseRunsBuffersKeepCirculatingAndTheWat
     EXPECT_TRUE(ui_.messageBoxes().empty());
 }
 
-TEST_F(CaptureTest, ADeadInputIsReopenedWithTheSoundOutputAndAFailingReopenIsRetried) {
+TEST_F(CaptureTest, AVanishedInputIsReopenedWithTheSoundOutputOneBoxPerFailedAttempt) {
     state_.rxDeviceId = 2;
     state_.RXChannel = 2;
     ASSERT_EQ(openCapture(capture_), 0);
@@ -73,14 +74,18 @@ TEST_F(CaptureTest, ADeadInputIsReopenedWithTheSoundOutputAndAFailingReopenIsRet
     EXPECT_EQ(capture_.captureEnabled, 0);
 
     device_.clearJournal();
-    device_.setFailing({"open"});
+    // The device has gone: every step of the close fails, and so does each reopen.
+    device_.setFailing({"stop", "reset", "unprepare", "close", "open"});
     std::thread supervisor([&] { captureSupervisor(capture_); });
-    ASSERT_TRUE(within2s([&] { return ui_.messageBoxes().size() >= 2; }));
+    ASSERT_TRUE(within2s([&] { return ui_.messageBoxes().size() >= 3; }));
     EXPECT_EQ(ui_.messageBoxes()[0], (UiMessageBox{"error 32", "Kestrel Error", kMbTopMost}));
     device_.setFailing({});
     ASSERT_TRUE(within2s([&] { return state_.captureState == kCapturing; }));
     capture_.stopRequested = true;
     supervisor.join();
+    // One box for the whole close, then one for each open that failed.
+    const auto opens = std::ranges::count(device_.journal(), std::string("open 2 2"));
+    EXPECT_EQ(ui_.messageBoxes().size(), static_cast<std::size_t>(opens));
 
     // The close in its order, then only open attempts until one succeeds.
     std::vector<std::string> journal = device_.journal();

@@ -29,6 +29,9 @@
 //       moves the window, keeping its size.
 //   kestrel-automate close CLASS
 //       asks the first top-level window of that class to close.
+//   kestrel-automate process CLASS
+//       prints "handles N threads N working-set-kb N private-kb N" for the process that
+//       owns the first top-level window of that class, as Windows counts them.
 //   kestrel-automate list CLASS ID
 //       prints the entries of that list box or drop-down list, one a line.
 //   kestrel-automate select CLASS ID TEXT
@@ -40,6 +43,9 @@
 //   among others of class #32770).
 //   These exit 1 when there is no such window or control.
 #include <windows.h>
+// After windows.h: these need its types.
+#include <psapi.h>
+#include <tlhelp32.h>
 
 #include <cstdio>
 #include <cwchar>
@@ -230,6 +236,55 @@ int onControl(const wchar_t* command, const wchar_t* className, int id, const wc
     return 0;
 }
 
+// The system's handle table, as the native API lists it (Wine's GetProcessHandleCount
+// says 0): the entries that belong to the process.
+unsigned long handleCount(DWORD pid) {
+    struct Entry {
+        ULONG ownerPid;
+        BYTE objectType, flags;
+        USHORT handle;
+        PVOID object;
+        ACCESS_MASK access;
+    };
+    using Query = LONG(WINAPI*)(int, PVOID, ULONG, PULONG);
+    const auto query = reinterpret_cast<Query>(reinterpret_cast<void*>(
+        GetProcAddress(GetModuleHandleW(L"ntdll.dll"), "NtQuerySystemInformation")));
+    constexpr int kSystemHandleInformation = 16;
+    std::vector<unsigned char> table(1 << 16);
+    ULONG needed = 0;
+    LONG status;
+    while ((status = query(kSystemHandleInformation, table.data(), (ULONG)table.size(), &needed)) ==
+           static_cast<LONG>(0xC0000004))  // STATUS_INFO_LENGTH_MISMATCH
+        table.resize(table.size() * 2);
+    if (status != 0) return 0;
+    const ULONG entries = *reinterpret_cast<const ULONG*>(table.data());
+    const auto* entry = reinterpret_cast<const Entry*>(table.data() + sizeof(void*));
+    unsigned long count = 0;
+    for (ULONG i = 0; i < entries; ++i) count += entry[i].ownerPid == pid;
+    return count;
+}
+
+int processStats(HWND window) {
+    DWORD pid = 0;
+    GetWindowThreadProcessId(window, &pid);
+    const HANDLE process = OpenProcess(PROCESS_QUERY_INFORMATION | PROCESS_VM_READ, FALSE, pid);
+    if (!process) return 1;
+    PROCESS_MEMORY_COUNTERS memory{};
+    const bool known = K32GetProcessMemoryInfo(process, &memory, sizeof memory);
+    CloseHandle(process);
+    if (!known) return 1;
+    const HANDLE snapshot = CreateToolhelp32Snapshot(TH32CS_SNAPTHREAD, 0);
+    THREADENTRY32 thread{};
+    thread.dwSize = sizeof thread;
+    int threads = 0;
+    for (BOOL more = Thread32First(snapshot, &thread); more; more = Thread32Next(snapshot, &thread))
+        threads += thread.th32OwnerProcessID == pid;
+    CloseHandle(snapshot);
+    std::printf("handles %lu threads %d working-set-kb %zu pagefile-kb %zu\n", handleCount(pid),
+                threads, memory.WorkingSetSize / 1024, memory.PagefileUsage / 1024);
+    return 0;
+}
+
 }  // namespace
 
 int wmain(int argc, wchar_t** argv) {
@@ -285,6 +340,10 @@ int wmain(int argc, wchar_t** argv) {
                      SWP_NOSIZE | SWP_NOZORDER | SWP_NOACTIVATE);
         return 0;
     }
+    if (argc >= 3 && !wcscmp(argv[1], L"process")) {
+        const HWND window = firstWindow(argv[2]);
+        return window ? processStats(window) : 1;
+    }
     if (argc >= 3 && !wcscmp(argv[1], L"close")) {
         const HWND window = firstWindow(argv[2]);
         if (window) PostMessageW(window, WM_CLOSE, 0, 0);
@@ -305,6 +364,7 @@ int wmain(int argc, wchar_t** argv) {
                  "       kestrel-automate move CLASS X Y\n"
                  "       kestrel-automate list|checked|enabled CLASS ID\n"
                  "       kestrel-automate select CLASS ID TEXT\n"
-                 "       kestrel-automate close CLASS\n");
+                 "       kestrel-automate close CLASS\n"
+                 "       kestrel-automate process CLASS\n");
     return 2;
 }

@@ -24,15 +24,10 @@ SCN
     pid=$!
     await "$work/live.out" '< TXM_START 0'
     capture_open
-    # On a loaded machine the sound system can drop a stretch of audio; the text may then
-    # be fed again, up to TRIES times (default 3).
-    for ((try = 1; try <= ${5:-3}; try++)); do
-        feed "$3"
-        grep -q '# line 3:' "$work/live.out" && break
-    done
+    feed_until "$work/live.out" '# line 3:' "$3" "${5:-3}" || true
     wait_exit "$pid" 30
-    pid=
     [ "$exit_status" = 0 ] || { cat "$work/live.out"; fail "$3: the scenario ended with $exit_status"; }
+    pid=
     echo "$(basename "$3") RXChannel=$2: received '$(received "$work/live.out")'"
 }
 

@@ -74,8 +74,10 @@ with_loggersim() {
 }
 
 leave_nothing_behind() {
-    [ -n "$pid" ] && kill -0 "$pid" 2>/dev/null || return 0
+    [ -n "$pid" ] || return 0
+    # Kestrel may outlive a scenario that timed out.
     wine_out "$automate" close KESTREL >/dev/null || true
+    kill -0 "$pid" 2>/dev/null || return 0
     sleep 1
     kill "$pid" 2>/dev/null || true
 }
@@ -111,12 +113,17 @@ rtty_wav() {
         -M 2125 -S 2295 "$2" 2>/dev/null
 }
 
-# capture_open [SECONDS]: waits until a program records from "Line In" (the rig's keeper
-# is one reader; a second one is Kestrel).
-capture_open() {
+# line_in_streams: Pulse's numbers for the recording streams on "Line In", oldest first:
+# the rig's keeper, then Kestrel's (a reopen makes a new one).
+line_in_streams() {
     local source
     source=$(pactl list short sources | awk '$2 == "kestrel_rx.monitor" {print $1}')
-    until_ok "${1:-20}" eval '[ "$(pactl list short source-outputs | awk -v s="$source" '"'"'$2 == s'"'"' | wc -l)" -ge 2 ]' ||
+    pactl list short source-outputs | awk -v s="$source" '$2 == s {print $1}' | sort -n
+}
+
+# capture_open [SECONDS]: waits until a program besides the keeper records from "Line In".
+capture_open() {
+    until_ok "${1:-20}" eval '[ "$(line_in_streams | wc -l)" -ge 2 ]' ||
         fail "Kestrel never opened Line In"
 }
 
@@ -128,6 +135,18 @@ feed() {
     sox -q -D "$1" -t raw -r 48000 -e signed-integer -b 16 -c "$channels" - pad "${2:-0.3}" 0.2 |
         pacat -p -d kestrel_rx --format=s16le --rate=48000 --channels="$channels" \
             --latency-msec=500
+}
+
+# feed_until OUT TEXT WAV [TRIES]: feeds the file live until loggersim's log OUT holds
+# TEXT (a scenario step it reached), up to TRIES times (default 3): on a loaded machine
+# the sound system can drop a stretch of audio. False when TEXT never came.
+feed_until() {
+    local try
+    for ((try = 1; try <= ${4:-3}; try++)); do
+        feed "$3"
+        until_ok 2 grep -qF -- "$2" "$1" && return 0
+    done
+    return 1
 }
 
 # received OUT: the characters loggersim logged as TXM_CHAR, in order, on one line.

@@ -6,6 +6,8 @@
 #   rig.sh stop DIR             end every Wine process of the prefix and the display
 #   rig.sh serial-stop DIR      unplug the virtual COM5 (its pty pair goes away)
 #   rig.sh serial-start DIR     plug it in again
+#   rig.sh line-in-stop DIR     unplug the input "Line In" (its source goes away)
+#   rig.sh line-in-start DIR    plug it in again
 #
 # A headless PulseAudio gives Wine two sound devices: the output "Speakers" and the input
 # "Line In" (the monitor of a second null sink, which tests can play into).
@@ -21,7 +23,7 @@
 set -euo pipefail
 cmd=${1:-}
 dir=${2:-}
-[ -n "$cmd" ] && [ -n "$dir" ] || { sed -n '2,12p' "$0"; exit 2; }
+[ -n "$cmd" ] && [ -n "$dir" ] || { sed -n '2,14p' "$0"; exit 2; }
 
 WINE=${WINE:-$( [ -x /usr/lib/wine/wine64 ] && echo /usr/lib/wine/wine64 || command -v wine64 || command -v wine )}
 WINESERVER=${WINESERVER:-$( [ -x /usr/lib/wine/wineserver64 ] && echo /usr/lib/wine/wineserver64 || command -v wineserver )}
@@ -36,11 +38,9 @@ start_audio() {
     chmod 700 "$pa/runtime"
     cat >"$pa/start.pa" <<PA
 load-module module-native-protocol-unix auth-anonymous=1 socket=$pa/socket
+load-module module-cli-protocol-unix socket=$pa/cli
 load-module module-null-sink sink_name=kestrel_tx rate=48000 channels=2 sink_properties='device.description="Speakers"'
-load-module module-null-sink sink_name=kestrel_rx rate=48000 channels=2 sink_properties='device.description="RX feed"'
-update-source-proplist kestrel_rx.monitor device.description="Line In"
 set-default-sink kestrel_tx
-set-default-source kestrel_rx.monitor
 PA
     env HOME="$pa/home" XDG_RUNTIME_DIR="$pa/runtime" XDG_CONFIG_HOME="$pa/home" \
         pulseaudio -n --daemonize=no --exit-idle-time=-1 --use-pid-file=no --realtime=no \
@@ -51,13 +51,31 @@ PA
     local up=0
     for _ in $(seq 100); do pactl info >/dev/null 2>&1 && { up=1; break; }; sleep 0.05; done
     [ $up = 1 ] || { echo "rig: PulseAudio did not start, see $pa/pulse.log" >&2; exit 1; }
+    line_in_start
+}
+
+# "Line In" is the monitor of a second null sink, which tests play into. Its name is set
+# through PulseAudio's command socket, which knows the command pactl lacks.
+line_in_start() {
+    socat - UNIX-CONNECT:"$dir/pulse/cli" >/dev/null <<PA
+load-module module-null-sink sink_name=kestrel_rx rate=48000 channels=2 sink_properties='device.description="RX feed"'
+update-source-proplist kestrel_rx.monitor device.description="Line In"
+set-default-source kestrel_rx.monitor
+PA
     # A keeper: an idle null sink renders up to 2 s ahead, so a new recording stream on
     # "Line In" would get its first data that late (longer than Kestrel's capture watchdog
     # waits). One permanent low-latency reader of the monitor keeps new streams prompt.
     # "Speakers" keeps its long buffer, which rides out a loaded machine.
-    pacat -r --latency-msec=10 -d kestrel_rx.monitor --format=s16le --rate=48000 --channels=2 \
+    PULSE_SERVER=unix:$dir/pulse/socket pacat -r --latency-msec=10 -d kestrel_rx.monitor --format=s16le --rate=48000 --channels=2 \
         </dev/null >/dev/null 2>&1 &
     echo $! >"$dir/keeper-kestrel_rx.pid"
+}
+
+line_in_stop() {
+    kill "$(cat "$dir/keeper-kestrel_rx.pid")" 2>/dev/null || true
+    rm -f "$dir/keeper-kestrel_rx.pid"
+    PULSE_SERVER=unix:$dir/pulse/socket pactl unload-module \
+        "$(PULSE_SERVER=unix:$dir/pulse/socket pactl list short modules | awk '/sink_name=kestrel_rx/ {print $1}')"
 }
 
 here=$(cd "$(dirname "$0")" && pwd)
@@ -177,5 +195,7 @@ screenshot)
 stop) stop ;;
 serial-stop) serial_stop ;;
 serial-start) serial_start ;;
-*) sed -n '2,12p' "$0"; exit 2 ;;
+line-in-stop) line_in_stop ;;
+line-in-start) line_in_start ;;
+*) sed -n '2,14p' "$0"; exit 2 ;;
 esac
