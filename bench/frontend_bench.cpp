@@ -8,8 +8,7 @@
 #include <vector>
 
 #include "app/status_texts.h"
-#include "fakes/fake_logger_port.h"
-#include "fakes/fake_ui_port.h"
+#include "fakes/fakes.h"
 #include "frontend/front_end.h"
 #include "fsk_source.h"
 

@@ -10,10 +10,7 @@
 #include <fstream>
 #include <string>
 
-#include "lab/audio.h"
-#include "lab/channel.h"
-#include "lab/minimodem.h"
-#include "lab/texts.h"
+#include "lab/lab.h"
 
 using namespace kestrel::lab;
 

@@ -18,13 +18,7 @@
 #include <string>
 #include <vector>
 
-#include "lab/audio.h"
-#include "lab/channel.h"
-#include "lab/kestrel_receiver.h"
-#include "lab/measure.h"
-#include "lab/minimodem.h"
-#include "lab/text_score.h"
-#include "lab/texts.h"
+#include "lab/lab.h"
 #include "lab/theory.h"
 
 using namespace kestrel::lab;

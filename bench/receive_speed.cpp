@@ -11,11 +11,7 @@
 #include <functional>
 #include <string>
 
-#include "lab/audio.h"
-#include "lab/channel.h"
-#include "lab/kestrel_receiver.h"
-#include "lab/minimodem.h"
-#include "lab/texts.h"
+#include "lab/lab.h"
 
 using namespace kestrel::lab;
 

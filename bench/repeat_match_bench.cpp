@@ -24,11 +24,7 @@
 #include <vector>
 
 #include "cli/utf8.h"
-#include "lab/audio.h"
-#include "lab/channel.h"
-#include "lab/kestrel_receiver.h"
-#include "lab/minimodem.h"
-#include "lab/text_score.h"
+#include "lab/lab.h"
 #include "platform/logger_codes.h"
 
 using namespace kestrel::lab;

@@ -17,9 +17,7 @@
 #include <string>
 #include <vector>
 
-#include "fakes/fake_logger_port.h"
-#include "fakes/fake_ptt_switch.h"
-#include "fakes/fake_ui_port.h"
+#include "fakes/fakes.h"
 #include "transmit/offline_transmitter.h"
 #include "transmit/sound_generators.h"
 

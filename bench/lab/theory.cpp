@@ -2,7 +2,7 @@
 
 #include <cmath>
 
-#include "lab/channel.h"
+#include "lab/lab.h"
 
 namespace kestrel::lab {
 

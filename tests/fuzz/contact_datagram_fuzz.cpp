@@ -32,13 +32,16 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     FUZZ_CHECK(contact->timestamp.size() == 16 && contact->timestamp[8] == '_');
     FUZZ_CHECK(contact->band.size() <= kContactFieldChars);
     FUZZ_CHECK(contact->call.size() <= kContactFieldChars);
-    const std::string folder = "C:\\Recordings\\";
+    const std::string folder = "C:\\" + std::string(size % 230, 'f') + "\\";
     const std::string path = recordingPath(folder, *contact);
+    if (path.empty()) return 0;  // no room left in a long folder
     FUZZ_CHECK(path.starts_with(folder) && path.ends_with(".wav"));
     const std::string_view name = std::string_view(path).substr(folder.size());
     FUZZ_CHECK(name.find_first_of("\\/:*?\"<>|") == std::string_view::npos);
     FUZZ_CHECK(name.find("..") == std::string_view::npos);
     for (const char c : name) FUZZ_CHECK(static_cast<unsigned char>(c) >= 0x20 && c != 0x7F);
-    FUZZ_CHECK(path.size() <= 2 * kMaxRecordingPathChars);
+    std::size_t chars = 0;
+    for (const char c : path) chars += (static_cast<unsigned char>(c) & 0xC0) != 0x80;
+    FUZZ_CHECK(chars <= kMaxRecordingPathChars);
     return 0;
 }

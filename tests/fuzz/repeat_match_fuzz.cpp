@@ -5,8 +5,7 @@
 #include <cstring>
 
 #include "decode/repeat_match.h"
-#include "fakes/fake_logger_port.h"
-#include "fakes/fake_text_sink_port.h"
+#include "fakes/fakes.h"
 #include "fuzz/fuzz_check.h"
 #include "platform/logger_codes.h"
 

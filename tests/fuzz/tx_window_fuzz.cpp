@@ -4,7 +4,7 @@
 #include <cstdint>
 #include <deque>
 
-#include "fakes/fake_clock_port.h"
+#include "fakes/fakes.h"
 #include "fuzz/fuzz_check.h"
 #include "support/tx_rig.h"
 #include "transmit/offline_playback.h"

@@ -6,7 +6,7 @@
 #include <vector>
 
 #include "audio_in/wav_player.h"
-#include "fakes/memory_byte_source.h"
+#include "fakes/fakes.h"
 #include "fuzz/fuzz_check.h"
 
 namespace {

@@ -1,9 +1,7 @@
 // kestrel-cli decode as a user runs it: the bundled sample, its options and its failures.
 #include <gtest/gtest.h>
-#include <sys/wait.h>
 
 #include <algorithm>
-#include <cstdio>
 #include <cstdlib>
 #include <fstream>
 #include <sstream>
@@ -13,40 +11,6 @@
 
 namespace kestrel::lab {
 namespace {
-
-struct CliRun {
-    int status;
-    std::string out;
-    std::string err;
-};
-
-std::string slurp(const std::filesystem::path& path) {
-    std::ifstream in(path, std::ios::binary);
-    std::ostringstream s;
-    s << in.rdbuf();
-    return s.str();
-}
-
-CliRun cli(const std::string& arguments) {
-    const char* fromEnvironment = std::getenv("KESTREL_CLI");
-#ifdef KESTREL_CLI_PATH
-    const std::string program = fromEnvironment ? fromEnvironment : KESTREL_CLI_PATH;
-#else
-    const std::string program = fromEnvironment ? fromEnvironment : "kestrel-cli";
-#endif
-    const auto errPath = tempWavPath("cli").replace_extension(".err");
-    const std::string command = "'" + program + "' " + arguments + " 2>'" + errPath.string() + "'";
-    CliRun run;
-    std::FILE* pipe = popen(command.c_str(), "r");
-    char buffer[4096];
-    for (std::size_t n; (n = std::fread(buffer, 1, sizeof buffer, pipe)) > 0;)
-        run.out.append(buffer, n);
-    const int status = pclose(pipe);
-    run.status = WIFEXITED(status) ? WEXITSTATUS(status) : -1;
-    run.err = slurp(errPath);
-    std::filesystem::remove(errPath);
-    return run;
-}
 
 std::string sourceDir() {
     const char* dir = std::getenv("KESTREL_SOURCE_DIR");

@@ -2,41 +2,18 @@
 // refusal of bad options.
 #include <gtest/gtest.h>
 
-#include <cstdio>
-#include <cstdlib>
 #include <filesystem>
 #include <fstream>
 #include <iterator>
 #include <string>
 #include <vector>
 
+#include "signal_helpers.h"
 #include "transmit/tx_buffer.h"
 #include "unit/scratch_folder.h"
 
+namespace kestrel::lab {
 namespace {
-
-struct CliRun {
-    int status;
-    std::string output;  // standard error and output together
-};
-
-CliRun run(const std::string& arguments, const std::string& input = "") {
-    const char* cli = std::getenv("KESTREL_CLI");
-#ifdef KESTREL_CLI_PATH
-    if (cli == nullptr) cli = KESTREL_CLI_PATH;
-#endif
-    if (cli == nullptr) return {-1, "KESTREL_CLI is not set"};
-    std::string command = std::string("'") + cli + "' " + arguments + " 2>&1";
-    if (!input.empty()) command = "printf '%s' '" + input + "' | " + command;
-    CliRun r{-1, ""};
-    if (FILE* pipe = popen(command.c_str(), "r")) {
-        char buffer[256];
-        std::size_t got;
-        while ((got = std::fread(buffer, 1, sizeof buffer, pipe)) > 0) r.output.append(buffer, got);
-        r.status = pclose(pipe);
-    }
-    return r;
-}
 
 struct Wav {
     int channels = 0;
@@ -69,14 +46,14 @@ Wav readWav(const std::filesystem::path& path) {
 
 class EncodeCommand : public ::testing::Test {
   protected:
-    kestrel::ScratchFolder scratch;
+    ScratchFolder scratch;
     std::filesystem::path out = scratch.path() / "encoded.wav";
     std::string quotedOut = "'" + out.string() + "'";
 };
 
 TEST_F(EncodeCommand, DefaultsToDookMonoAt45BaudAndReadsStandardInput) {
-    const CliRun r = run("encode " + quotedOut, "X");
-    ASSERT_EQ(r.status, 0) << r.output;
+    const CliRun r = cli("encode " + quotedOut, "X");
+    ASSERT_EQ(r.status, 0) << r.err;
     const Wav w = readWav(out);
     EXPECT_EQ(w.channels, 1);
     EXPECT_EQ(w.rate, 12000u);
@@ -86,8 +63,8 @@ TEST_F(EncodeCommand, DefaultsToDookMonoAt45BaudAndReadsStandardInput) {
 
 TEST_F(EncodeCommand, PfskOnTheRightChannelAt75Baud) {
     const CliRun r =
-        run("encode " + quotedOut + " --mode=pfsk --baud 75 --channel right --text=RY");
-    ASSERT_EQ(r.status, 0) << r.output;
+        cli("encode " + quotedOut + " --mode=pfsk --baud 75 --channel right --text=RY");
+    ASSERT_EQ(r.status, 0) << r.err;
     const Wav w = readWav(out);
     EXPECT_EQ(w.channels, 2);
     EXPECT_EQ(w.rate, 19800u);
@@ -102,18 +79,10 @@ TEST_F(EncodeCommand, PfskOnTheRightChannelAt75Baud) {
 }
 
 TEST_F(EncodeCommand, MinimodemReadsTheFileWithBracesAndLineEndsAsTheWindowTreatsThem) {
-    const CliRun r = run("encode " + quotedOut + " --mode afsk --baud 50 --mark 1275 --space 1445" +
+    const CliRun r = cli("encode " + quotedOut + " --mode afsk --baud 50 --mark 1275 --space 1445" +
                          " --text '{CL}\rqrz? de k1abc{CR}{RX}'");
-    ASSERT_EQ(r.status, 0) << r.output;
-    std::string decoded;
-    const std::string command = "minimodem --rx --baudot --stopbits 1.5 -q -M 1275 -S 1445 -f " +
-                                quotedOut + " 50 2>/dev/null";
-    if (FILE* pipe = popen(command.c_str(), "r")) {
-        char buffer[256];
-        std::size_t got;
-        while ((got = std::fread(buffer, 1, sizeof buffer, pipe)) > 0) decoded.append(buffer, got);
-        pclose(pipe);
-    }
+    ASSERT_EQ(r.status, 0) << r.err;
+    const std::string decoded = minimodemReceive(out, 50, {1275, 1445});
     EXPECT_EQ(decoded, "\r\nQRZ? DE K1ABC\n");
 }
 
@@ -124,21 +93,16 @@ TEST_F(EncodeCommand, BadOptionsAreRefusedWithAMessage) {
              "encode", "encode --mode fsk x.wav", "encode x.wav --channel both",
              "encode x.wav y.wav", "encode x.wav --baud 110", "encode x.wav --frobnicate",
              "encode x.wav --text",
-             "encode " + quotedOut + " --text " + std::string(kestrel::kTxRingSize, 'E'),
+             "encode " + quotedOut + " --text " + std::string(kTxRingSize, 'E'),
              "encode x.wav --mark 2125 --space 2125", "encode /dev/full --text e"}) {
         SCOPED_TRACE(args.substr(0, 60));
-        const CliRun r = run(args);
+        const CliRun r = cli(args);
         EXPECT_NE(r.status, 0);
-        EXPECT_NE(r.output.find("kestrel-cli encode: "), std::string::npos)
-            << r.output.substr(0, 400);
+        EXPECT_NE(r.err.find("kestrel-cli encode: "), std::string::npos) << r.err.substr(0, 400);
     }
     EXPECT_FALSE(std::filesystem::exists("x.wav"));
     EXPECT_FALSE(std::filesystem::exists(out));
 }
-
-}  // namespace
-
-namespace {
 
 std::string withoutBlanks(const std::string& s) {
     std::string out;
@@ -146,8 +110,6 @@ std::string withoutBlanks(const std::string& s) {
         if (c != ' ' && c != '\r' && c != '\n') out += c;
     return out;
 }
-
-}  // namespace
 
 // What Kestrel sends, Kestrel reads: encode then decode, both sound modes that carry
 // two tones' worth of information, every speed. The filters ring into the silence around
@@ -158,15 +120,17 @@ TEST_F(EncodeCommand, KestrelDecodesWhatItSendsInAfskAndDookAtEverySpeed) {
     for (const char* mode : {"afsk", "dook"}) {
         for (const char* baud : {"45.45", "50", "75"}) {
             SCOPED_TRACE(std::string(mode) + " at " + baud);
-            const CliRun sent = run("encode " + quotedOut + " --mode " + mode + " --baud " + baud +
+            const CliRun sent = cli("encode " + quotedOut + " --mode " + mode + " --baud " + baud +
                                     " --text '\r" + line + "'");
-            ASSERT_EQ(sent.status, 0) << sent.output;
-            const CliRun heard = run("decode " + quotedOut + " --baud " + std::string(baud) +
+            ASSERT_EQ(sent.status, 0) << sent.err;
+            const CliRun heard = cli("decode " + quotedOut + " --baud " + std::string(baud) +
                                      " --mode flutter --contest off --repeat-match off");
-            ASSERT_EQ(heard.status, 0) << heard.output;
-            EXPECT_NE(heard.output.find(line), std::string::npos) << heard.output;
-            EXPECT_LE(withoutBlanks(heard.output).size(), withoutBlanks(line).size() + 3)
-                << heard.output;
+            ASSERT_EQ(heard.status, 0) << heard.err;
+            EXPECT_NE(heard.out.find(line), std::string::npos) << heard.out;
+            EXPECT_LE(withoutBlanks(heard.out).size(), withoutBlanks(line).size() + 3) << heard.out;
         }
     }
 }
+
+}  // namespace
+}  // namespace kestrel::lab

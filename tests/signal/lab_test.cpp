@@ -1,6 +1,8 @@
 // The signal lab checked where it could be wrong: the SNR of the noise it adds, the power
 // and statistics of its fading, the scoring of received text: faults there would let a
 // weak receiver pass.
+#include "lab/lab.h"
+
 #include <gtest/gtest.h>
 #include <kiss_fft.h>
 
@@ -9,9 +11,6 @@
 #include <numbers>
 #include <vector>
 
-#include "lab/audio.h"
-#include "lab/channel.h"
-#include "lab/text_score.h"
 #include "signal_helpers.h"
 
 namespace kestrel::lab {

@@ -2,7 +2,7 @@
 // own files (lab/measure.h), three files of 240 scored characters per point.
 #include <gtest/gtest.h>
 
-#include "lab/measure.h"
+#include "lab/lab.h"
 
 namespace kestrel::lab {
 namespace {

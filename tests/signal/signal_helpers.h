@@ -1,14 +1,16 @@
 #pragma once
 // Shared by the signal tests: a minimodem transmission with silence around it, noise and
 // fading on it, and the message it carried.
+#include <sys/wait.h>
+
+#include <cstdio>
+#include <cstdlib>
+#include <filesystem>
+#include <fstream>
+#include <sstream>
 #include <string>
 
-#include "lab/audio.h"
-#include "lab/channel.h"
-#include "lab/kestrel_receiver.h"
-#include "lab/minimodem.h"
-#include "lab/text_score.h"
-#include "lab/texts.h"
+#include "lab/lab.h"
 
 namespace kestrel::lab {
 
@@ -63,6 +65,41 @@ inline std::string loggerLines(const std::string& sent) {
 inline std::size_t charactersAround(const std::string& sent, const std::string& received) {
     const std::size_t got = printingCharacters(received), message = printingCharacters(sent);
     return got > message ? got - message : 0;
+}
+
+// What kestrel-cli did with arguments (a shell command line) and, when given, input on
+// standard input: its exit status, standard output and standard error.
+struct CliRun {
+    int status = -1;
+    std::string out, err;
+};
+inline std::string slurp(const std::filesystem::path& path) {
+    std::ifstream in(path, std::ios::binary);
+    std::ostringstream s;
+    s << in.rdbuf();
+    return s.str();
+}
+inline CliRun cli(const std::string& arguments, const std::string& input = "") {
+    const char* fromEnvironment = std::getenv("KESTREL_CLI");
+#ifdef KESTREL_CLI_PATH
+    const std::string program = fromEnvironment ? fromEnvironment : KESTREL_CLI_PATH;
+#else
+    const std::string program = fromEnvironment ? fromEnvironment : "kestrel-cli";
+#endif
+    const auto errPath = tempWavPath("cli").replace_extension(".err");
+    std::string command = "'" + program + "' " + arguments + " 2>'" + errPath.string() + "'";
+    if (!input.empty()) command = "printf '%s' '" + input + "' | " + command;
+    CliRun run;
+    if (std::FILE* pipe = popen(command.c_str(), "r")) {
+        char buffer[4096];
+        for (std::size_t n; (n = std::fread(buffer, 1, sizeof buffer, pipe)) > 0;)
+            run.out.append(buffer, n);
+        const int status = pclose(pipe);
+        run.status = WIFEXITED(status) ? WEXITSTATUS(status) : -1;
+    }
+    run.err = slurp(errPath);
+    std::filesystem::remove(errPath);
+    return run;
 }
 
 inline KestrelSettings settingsFor(DecodeMode mode, double baud = 45.45) {

@@ -5,9 +5,7 @@
 #include <string>
 #include <vector>
 
-#include "fakes/fake_logger_port.h"
-#include "fakes/fake_ptt_switch.h"
-#include "fakes/fake_ui_port.h"
+#include "fakes/fakes.h"
 #include "transmit/tx_frame.h"
 
 namespace kestrel {

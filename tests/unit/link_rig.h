@@ -3,13 +3,7 @@
 #include <cstddef>
 #include <vector>
 
-#include "fakes/fake_clock_port.h"
-#include "fakes/fake_logger_port.h"
-#include "fakes/fake_main_window_port.h"
-#include "fakes/fake_settings_access.h"
-#include "fakes/fake_shared_block_port.h"
-#include "fakes/fake_tx_buffer_control.h"
-#include "fakes/fake_ui_port.h"
+#include "fakes/fakes.h"
 #include "link/logger_link.h"
 
 namespace kestrel {

@@ -1,5 +1,3 @@
-#include "lab/audio.h"
-
 #include <algorithm>
 #include <atomic>
 #include <cmath>
@@ -9,6 +7,7 @@
 #include <string>
 
 #include "audio_in/wav_file.h"
+#include "lab/lab.h"
 
 #ifdef _WIN32
 #include <process.h>

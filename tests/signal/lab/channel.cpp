@@ -1,8 +1,8 @@
-#include "lab/channel.h"
-
 #include <algorithm>
 #include <cmath>
 #include <numbers>
+
+#include "lab/lab.h"
 
 namespace kestrel::lab {
 

@@ -1,5 +1,3 @@
-#include "lab/kestrel_receiver.h"
-
 #include <cmath>
 #include <stdexcept>
 
@@ -7,9 +5,8 @@
 #include "audio_in/receive_chain.h"
 #include "audio_in/wav_player.h"
 #include "cli/utf8.h"
-#include "fakes/fake_capture_device.h"
-#include "fakes/memory_byte_source.h"
-#include "fakes/sleeping_clock.h"
+#include "fakes/fakes.h"
+#include "lab/lab.h"
 #include "platform/logger_codes.h"
 
 namespace kestrel::lab {

@@ -1,10 +1,6 @@
-#include "lab/measure.h"
-
 #include <cmath>
 
-#include "lab/minimodem.h"
-#include "lab/text_score.h"
-#include "lab/texts.h"
+#include "lab/lab.h"
 
 namespace kestrel::lab {
 

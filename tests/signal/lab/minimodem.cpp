@@ -1,10 +1,10 @@
-#include "lab/minimodem.h"
-
 #include <cstdio>
 #include <cstdlib>
 #include <fstream>
 #include <stdexcept>
 #include <string>
+
+#include "lab/lab.h"
 
 namespace kestrel::lab {
 

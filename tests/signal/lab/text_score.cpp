@@ -1,8 +1,8 @@
-#include "lab/text_score.h"
-
 #include <algorithm>
 #include <cctype>
 #include <vector>
+
+#include "lab/lab.h"
 
 namespace kestrel::lab {
 

@@ -1,5 +1,3 @@
-#include "decode/repeat_match.h"
-
 #include <gtest/gtest.h>
 
 #include <array>
@@ -9,8 +7,10 @@
 #include <string_view>
 #include <vector>
 
-#include "fakes/fake_logger_port.h"
-#include "fakes/fake_text_sink_port.h"
+#include "decode/baudot_decoder.h"
+#include "decode/contest_word_filter.h"
+#include "decode/repeat_match.h"
+#include "fakes/fakes.h"
 #include "transmit/baudot_encoding.h"
 
 namespace kestrel {
@@ -165,6 +165,110 @@ TEST(RepeatShifts, SurplusShiftsAreMendedWhereTheyAreMostLikelyDamaged) {
         repairShifts(codes);
         EXPECT_EQ(codes, expected);
     }
+}
+
+struct BaudotDecoderTest : ::testing::Test {
+    ModemState state;
+    BaudotDecoderTest() { state.Contest = 0; }
+};
+
+// Encode then decode: every character the transmitter has a code for comes back, after
+// the shift the transmitter would send before it (a decoder starts in letters). Three
+// share a code with what the receiver shows for it.
+TEST_F(BaudotDecoderTest, EveryCharacterTheTransmitterSendsDecodesBack) {
+    for (int c = 0; c < 128; ++c) {
+        const BaudotCode b = encodeBaudot(static_cast<std::uint8_t>(c));
+        if (b == kNoBaudotCode || (c >= 'a' && c <= 'z')) continue;
+        BaudotDecoder decoder(state);
+        if (b & kFiguresCase) {
+            EXPECT_EQ(decoder.baudotDecode(kFigsCode), 0);
+        }
+        const char16_t shown = c == '\r' ? u'\n' : c == '"' ? u' ' : c == '=' ? u';' : c;
+        EXPECT_EQ(decoder.baudotDecode(~b & kBaudotDataBits), shown) << "character " << c;
+    }
+}
+
+TEST_F(BaudotDecoderTest, ContestFiguresCodes15And30AreALostLtrs) {
+    state.Contest = 1;
+    for (int code : {15, 30}) {
+        BaudotDecoder decoder(state);
+        decoder.baudotDecode(kFigsCode);
+        EXPECT_EQ(decoder.baudotDecode(code), 0);
+        EXPECT_EQ(decoder.shift, 0);
+        EXPECT_EQ(decoder.baudotDecode(1), u'E');
+    }
+    // Outside contest mode they print their figures.
+    state.Contest = 0;
+    BaudotDecoder decoder(state);
+    decoder.baudotDecode(kFigsCode);
+    EXPECT_EQ(decoder.baudotDecode(15), u'(');
+    EXPECT_EQ(decoder.baudotDecode(30), u';');
+}
+
+TEST_F(BaudotDecoderTest, FirstThreeNullCodesAreSpacesThenTheCaseSpace) {
+    BaudotDecoder decoder(state);
+    // Three nulls from a fresh decoder unshift like spaces.
+    for (int k = 0; k < 3; ++k) {
+        decoder.shift = 32;
+        EXPECT_EQ(decoder.baudotDecode(0), u' ');
+        EXPECT_EQ(decoder.shift, 0) << "null " << k + 1;
+    }
+    EXPECT_EQ(decoder.nullRun, 9);
+    // The fourth prints the space of the current case and keeps the case.
+    decoder.shift = 32;
+    EXPECT_EQ(decoder.baudotDecode(0), u' ');
+    EXPECT_EQ(decoder.shift, 32);
+    EXPECT_EQ(decoder.baudotDecode(1), u'3');
+}
+
+TEST_F(BaudotDecoderTest, AfterLongTextSevenNullsAreSpaces) {
+    BaudotDecoder decoder(state);
+    for (int k = 0; k < 40; ++k) decoder.baudotDecode(1);
+    EXPECT_EQ(decoder.nullRun, -10);
+    for (int k = 0; k < 7; ++k) {
+        decoder.shift = 32;
+        decoder.baudotDecode(0);
+        EXPECT_EQ(decoder.shift, 0) << "null " << k + 1;
+    }
+    decoder.shift = 32;
+    decoder.baudotDecode(0);
+    EXPECT_EQ(decoder.shift, 32);
+}
+
+std::u16string filtered(std::u16string_view text) {
+    ContestWordFilter filter;
+    std::u16string out;
+    for (char16_t c : text) out += filter.contestWordFilter(c);
+    return out;
+}
+
+TEST(ContestWordFilter, NineStraightAfterAContestWordIsAQuestionMark) {
+    EXPECT_EQ(filtered(u"AGN9"), u"AGN?");
+    EXPECT_EQ(filtered(u"AGN 9"), u"AGN 9");  // the space cleared the word
+    EXPECT_EQ(filtered(u"NAMES9"), u"NAMES9");
+    EXPECT_EQ(filtered(u"QRQ9"), u"QRQ9");
+    EXPECT_EQ(filtered(u"9"), u"9");
+    // The word is gone after the 9 either way.
+    EXPECT_EQ(filtered(u"NR99"), u"NR?9");
+}
+
+TEST(ContestWordFilter, OnlyTheLastNineLettersAreKept) {
+    // Nine letters ending in a word: the buffer is full and holds more than the word.
+    EXPECT_EQ(filtered(u"ABCDEFGNR9"), u"ABCDEFGNR9");
+    // A tenth letter pushed out the oldest: what is left is still not a list word.
+    EXPECT_EQ(filtered(u"XXPROVINCE9"), u"XXPROVINCE9");
+    // Lower case and digits are not letters of a word.
+    EXPECT_EQ(filtered(u"1NR9"), u"1NR?");
+    EXPECT_EQ(filtered(u"nNR9"), u"nNR?");
+}
+
+TEST(ContestWordFilter, SlashAfterThreeDigitsIsADot) {
+    EXPECT_EQ(filtered(u"599/"), u"599.");
+    EXPECT_EQ(filtered(u"59/"), u"59/");
+    EXPECT_EQ(filtered(u"5A99/"), u"5A99/");
+    // The question mark that replaced a 9 is not a digit.
+    EXPECT_EQ(filtered(u"AGN912/"), u"AGN?12/");
+    EXPECT_EQ(filtered(u"912/"), u"912.");
 }
 
 }  // namespace

@@ -1,14 +1,15 @@
-#include "audio_in/wav_file.h"
-
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <filesystem>
 #include <string>
+#include <thread>
 #include <vector>
 
+#include "audio_in/capture.h"
+#include "audio_in/wav_file.h"
 #include "audio_in/wav_player.h"
-#include "fakes/fake_ui_port.h"
-#include "fakes/memory_byte_source.h"
+#include "fakes/fakes.h"
 #include "unit/scratch_folder.h"
 
 namespace kestrel {
@@ -144,63 +145,54 @@ TEST(WavWrite, FailedSampleWriteShowsTheWriteMessage) {  // /dev/full: every wri
               (std::vector<UiMessageBox>{{"saveWav write errorfiles 275", "", kMbTopMost}}));
 }
 
-TEST(WavCheck, TagsAndFormatGiveTheirMessages) {
-    Bytes wrongRiff = monoFile(8000, {1});
-    wrongRiff[3] = 'X';
-    Bytes wrongWave = monoFile(8000, {1});
-    wrongWave[11] = 'X';
-    EXPECT_EQ(inspect(wrongRiff), WavVerdict::notWav);
-    EXPECT_EQ(inspect(wrongWave), WavVerdict::notWav);
-    EXPECT_EQ(inspect(Bytes{'R', 'I', 'F', 'F', 0}), WavVerdict::notWav);
-    EXPECT_EQ(inspect(Bytes{}), WavVerdict::notWav);
-    EXPECT_STREQ(wavVerdictMessage(WavVerdict::notWav), "Sorry not a .wav file");
-
-    EXPECT_EQ(inspect(riff({chunk("data", Bytes(4)), chunk("fmt ", formatBody(1, 1, 8000, 16))})),
-              WavVerdict::unknownVersion);
-    EXPECT_EQ(inspect(riff({chunk("LIST", Bytes(6))})), WavVerdict::unknownVersion);
-    EXPECT_STREQ(wavVerdictMessage(WavVerdict::unknownVersion),
-                 "Sorry Kestrel does not yet work with this version of .wav file");
-
-    for (const Bytes& f : {formatBody(1, 2, 48000, 16), formatBody(1, 1, 6000, 16),
-                           formatBody(1, 1, 0x80000000u, 16), formatBody(1, 0, 8000, 16)})
-        EXPECT_EQ(inspect(riff({chunk("fmt ", f), chunk("data", Bytes(4))})),
-                  WavVerdict::wrongFormat);
-    EXPECT_EQ(inspect(monoFile(8000, {1})), WavVerdict::playable);
+// A file cut or altered at byte `at` (to `size` bytes, or `at` set to `to`).
+Bytes altered(Bytes b, std::size_t at, int to, std::size_t size = 0) {
+    if (to >= 0) b[at] = static_cast<std::uint8_t>(to);
+    if (size > 0) b.resize(size);
+    return b;
 }
 
-TEST(WavCheck, OnlySixteenBitPcmPlays) {
-    auto verdict = [](const Bytes& fmt) {
-        return inspect(riff({chunk("fmt ", fmt), chunk("data", Bytes(8))}));
+TEST(WavCheck, EachDamageGetsItsVerdict) {
+    const Bytes good = monoFile(8000, {1, 2});
+    const auto withFormat = [](const Bytes& fmt) {
+        return riff({chunk("fmt ", fmt), chunk("data", Bytes(8))});
     };
-    EXPECT_EQ(verdict(formatBody(1, 1, 8000, 8)), WavVerdict::notPcm16);
-    EXPECT_EQ(verdict(formatBody(3, 1, 48000, 32)), WavVerdict::notPcm16);  // float
-    EXPECT_EQ(verdict(formatBody(6, 1, 8000, 16)), WavVerdict::notPcm16);   // A-law
     // Extensible format: cbSize 22, valid bits, channel mask, then the sub-format GUID.
     Bytes extensible = formatBody(0xFFFE, 1, 12000, 16, 24);
     extensible[16] = 22;
     extensible[24] = 1;  // PCM sub-format
-    EXPECT_EQ(verdict(extensible), WavVerdict::playable);
-    extensible[24] = 3;  // float sub-format
-    EXPECT_EQ(verdict(extensible), WavVerdict::notPcm16);
-    EXPECT_NE(std::string(kWavNotPcm16).find("16-bit PCM"), std::string::npos);
-}
-
-TEST(WavCheck, DamagedOrShortFormatAndMissingDataSayNoData) {
     Bytes shortFormat = formatBody(1, 1, 8000, 16);
     shortFormat.resize(14);
-    EXPECT_EQ(inspect(riff({chunk("fmt ", shortFormat), chunk("data", Bytes(4))})),
-              WavVerdict::noData);
-    EXPECT_EQ(inspect(riff({chunk("fmt ", formatBody(1, 1, 8000, 16))})), WavVerdict::noData);
-    Bytes cutInFormat = monoFile(8000, {1, 2});
-    cutInFormat.resize(30);
-    EXPECT_EQ(inspect(cutInFormat), WavVerdict::noData);
-    Bytes cutInDataHeader = monoFile(8000, {1, 2});
-    cutInDataHeader.resize(40);
-    EXPECT_EQ(inspect(cutInDataHeader), WavVerdict::noData);
-    Bytes cutAfterHeader = monoFile(8000, {1, 2});
-    cutAfterHeader.resize(44);
-    EXPECT_EQ(inspect(cutAfterHeader), WavVerdict::noData);
-    EXPECT_EQ(inspect(monoFile(8000, {})), WavVerdict::noData);
+    const struct {
+        const char* what;
+        Bytes bytes;
+        WavVerdict verdict;
+    } cases[] = {
+        {"good", good, WavVerdict::playable},
+        {"RIFX", altered(good, 3, 'X'), WavVerdict::notWav},
+        {"WAVX", altered(good, 11, 'X'), WavVerdict::notWav},
+        {"5 bytes", Bytes{'R', 'I', 'F', 'F', 0}, WavVerdict::notWav},
+        {"empty", Bytes{}, WavVerdict::notWav},
+        {"data first", riff({chunk("data", Bytes(4)), chunk("fmt ", formatBody(1, 1, 8000, 16))}),
+         WavVerdict::unknownVersion},
+        {"no format", riff({chunk("LIST", Bytes(6))}), WavVerdict::unknownVersion},
+        {"stereo", withFormat(formatBody(1, 2, 48000, 16)), WavVerdict::wrongFormat},
+        {"6000/s", withFormat(formatBody(1, 1, 6000, 16)), WavVerdict::wrongFormat},
+        {"rate 2^31", withFormat(formatBody(1, 1, 0x80000000u, 16)), WavVerdict::wrongFormat},
+        {"no channels", withFormat(formatBody(1, 0, 8000, 16)), WavVerdict::wrongFormat},
+        {"8-bit", withFormat(formatBody(1, 1, 8000, 8)), WavVerdict::notPcm16},
+        {"float", withFormat(formatBody(3, 1, 48000, 32)), WavVerdict::notPcm16},
+        {"A-law", withFormat(formatBody(6, 1, 8000, 16)), WavVerdict::notPcm16},
+        {"extensible PCM", withFormat(extensible), WavVerdict::playable},
+        {"extensible float", withFormat(altered(extensible, 24, 3)), WavVerdict::notPcm16},
+        {"short format", withFormat(shortFormat), WavVerdict::noData},
+        {"no data", riff({chunk("fmt ", formatBody(1, 1, 8000, 16))}), WavVerdict::noData},
+        {"cut in format", altered(good, 0, -1, 30), WavVerdict::noData},
+        {"cut in data header", altered(good, 0, -1, 40), WavVerdict::noData},
+        {"cut after header", altered(good, 0, -1, 44), WavVerdict::noData},
+        {"no samples", monoFile(8000, {}), WavVerdict::noData},
+    };
+    for (const auto& c : cases) EXPECT_EQ(inspect(c.bytes), c.verdict) << c.what;
 }
 
 TEST(WavCheck, DataIsFoundPastOtherChunksAndPadBytes) {
@@ -233,6 +225,94 @@ TEST(WavCheck, DataSizesThatLieOrAreOddPlayWhatTheFileHolds) {
     riffSizeWrong[4] = 4;  // RIFF size smaller than the file: ignored
     riffSizeWrong[5] = riffSizeWrong[6] = riffSizeWrong[7] = 0;
     EXPECT_EQ(play(riffSizeWrong), (std::vector<double>{4, 5}));
+}
+
+// Polls every 5 ms until the condition holds; false after two seconds.
+template <typename Condition>
+bool within2s(Condition condition) {
+    for (int i = 0; i < 400; ++i) {
+        if (condition()) return true;
+        std::this_thread::sleep_for(std::chrono::milliseconds(5));
+    }
+    return false;
+}
+
+class CaptureTest : public ::testing::Test {
+  protected:
+    void deliver(int buffers) {
+        const std::vector<std::int16_t> silence(kCaptureBufferSamples);
+        for (int b = 0; b < buffers; ++b) ASSERT_TRUE(device_.deliver(silence));
+    }
+
+    ModemState state_;
+    RecordingLogger logger_;
+    RecordingUi ui_;
+    FakeTextSinkPort text_;
+    SleepingClock clock_;
+    FakeCaptureDevice device_;
+    ReceiveChain chain_{state_, logger_, ui_, text_};
+    Capture capture_{state_, chain_, device_, ui_, clock_};
+};
+
+TEST_F(CaptureTest, WhileAFilePlaysOrThePauseRunsBuffersKeepCirculatingAndTheWatchdogStaysQuiet) {
+    state_.rxDeviceId = 4;
+    state_.RXChannel = 0;
+    ASSERT_EQ(openCapture(capture_), 0);
+    EXPECT_EQ(device_.journal().front(), "open 4 1");
+    EXPECT_EQ(device_.journal().back(), "start");
+    EXPECT_EQ(state_.captureState, kCapturing);
+    for (const auto& [wav, pause] : {std::pair{1, 0}, std::pair{0, 2}}) {
+        state_.wavPlaying = wav;
+        state_.pauseState = pause;
+        // Twice round the ring, spread over more than the watchdog's patience.
+        for (int b = 0; b < 128; ++b) {
+            deliver(1);
+            std::this_thread::sleep_for(std::chrono::milliseconds(2));
+        }
+        EXPECT_TRUE(device_.holds(kCaptureBuffers));
+        EXPECT_EQ(state_.captureState, kCapturing);
+    }
+    EXPECT_TRUE(ui_.messageBoxes().empty());
+}
+
+TEST_F(CaptureTest, AVanishedInputIsReopenedWithTheSoundOutputOneBoxPerFailedAttempt) {
+    state_.rxDeviceId = 2;
+    state_.RXChannel = 2;
+    ASSERT_EQ(openCapture(capture_), 0);
+    deliver(10);
+    // Nothing more arrives: after 36 empty polls the input counts as dead.
+    ASSERT_TRUE(within2s([&] { return state_.captureState == kReopenRequest; }));
+    EXPECT_EQ(state_.txSoundState, 3);
+    EXPECT_EQ(capture_.captureEnabled, 0);
+
+    device_.clearJournal();
+    // The device has gone: every step of the close fails, and so does each reopen.
+    device_.setFailing({"stop", "reset", "unprepare", "close", "open"});
+    std::thread supervisor([&] { captureSupervisor(capture_); });
+    ASSERT_TRUE(within2s([&] { return ui_.messageBoxes().size() >= 3; }));
+    EXPECT_EQ(ui_.messageBoxes()[0], (UiMessageBox{"error 32", "Kestrel Error", kMbTopMost}));
+    device_.setFailing({});
+    ASSERT_TRUE(within2s([&] { return state_.captureState == kCapturing; }));
+    capture_.stopRequested = true;
+    supervisor.join();
+    // One box for the whole close, then one for each open that failed.
+    const auto opens = std::ranges::count(device_.journal(), std::string("open 2 2"));
+    EXPECT_EQ(ui_.messageBoxes().size(), static_cast<std::size_t>(opens));
+
+    // The close in its order, then only open attempts until one succeeds.
+    std::vector<std::string> journal = device_.journal();
+    std::vector<std::string> expected = {"stop", "reset"};
+    for (int i = 0; i < kCaptureBuffers; ++i) expected.push_back("unprepare " + std::to_string(i));
+    expected.push_back("close");
+    ASSERT_GT(journal.size(), expected.size());
+    EXPECT_EQ(std::vector(journal.begin(), journal.begin() + expected.size()), expected);
+    journal.erase(journal.begin(), journal.begin() + expected.size());
+    while (journal.front() == "open 2 2") journal.erase(journal.begin());
+    EXPECT_EQ(journal.front(), "prepare 0");
+    EXPECT_EQ(journal.back(), "start");
+    // The reopened device feeds a new receive thread, which hands its buffers back.
+    deliver(kCaptureBuffers * 2);
+    EXPECT_TRUE(device_.holds(kCaptureBuffers));
 }
 
 }  // namespace

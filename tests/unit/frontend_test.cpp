@@ -1,24 +1,30 @@
-// The small DSP blocks against references written the plain way: direct convolution,
-// direct summation of the frequency response, the library's cos and sin.
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <cmath>
 #include <complex>
+#include <memory>
 #include <numbers>
 #include <numeric>
 #include <random>
 #include <span>
 #include <vector>
 
+#include "app/status_texts.h"
+#include "fakes/fakes.h"
+#include "frontend/afc.h"
 #include "frontend/decimation_low_pass.h"
 #include "frontend/filter_design.h"
 #include "frontend/fir.h"
 #include "frontend/input_low_pass.h"
 #include "frontend/mixer_phase.h"
+#include "frontend/spectrum.h"
 
 namespace kestrel {
 namespace {
 
+// The small DSP blocks against references written the plain way: direct convolution,
+// direct summation of the frequency response, the library's cos and sin.
 // |H| in dB at f, a fraction of the sample rate.
 double gainDb(std::span<const double> taps, double f) {
     std::complex<double> sum;
@@ -138,6 +144,99 @@ TEST(DspBlocks, PhasorMatchesTheLibraryToDoublePrecision) {
         EXPECT_NEAR(p.cos, std::cos(2.0 * std::numbers::pi * cycles), 2e-15) << cycles;
         EXPECT_NEAR(p.sin, std::sin(2.0 * std::numbers::pi * cycles), 2e-15) << cycles;
     }
+}
+
+struct SpectrumFixture : ::testing::Test {
+    void tone(double hz, int samples) {
+        for (int n = 0; n < samples; ++n, ++t) {
+            spectrum->spectrumStep(10.0 *
+                                   std::cos(2.0 * std::numbers::pi * hz * t / state.sampleRate));
+        }
+    }
+    // The column of the trace's highest point (smallest y).
+    int peakColumn(int width) const {
+        int best = 0;
+        for (int i = 1; i < width; ++i) {
+            if (spectrum->spectrumPoints[i].y < spectrum->spectrumPoints[best].y) best = i;
+        }
+        return spectrum->spectrumPoints[best].x;
+    }
+
+    ModemState state;
+    RecordingUi ui;
+    std::unique_ptr<Spectrum> spectrum = std::make_unique<Spectrum>(state, ui);
+    long t = 0;
+};
+
+TEST_F(SpectrumFixture, AToneShowsAtItsColumn) {
+    for (int width : {115, 731}) {
+        state.FFTDisplay = width;
+        for (int bins : {-40, 23, 50}) {
+            const double hz = 2210.0 + bins * spectrumBinWidth(12000);
+            tone(hz, 8 * 1024);
+            EXPECT_EQ(peakColumn(width), width / 2 + bins) << width << " " << bins;
+        }
+    }
+}
+
+TEST_F(SpectrumFixture, SuddenLoudToneIsHeldAtTheTopLine) {
+    tone(2210.0, 16 * 1024);
+    // The reference level lags: a much louder tone would be drawn above the strip.
+    for (int n = 0; n < 2 * 1024; ++n, ++t) {
+        spectrum->spectrumStep(1e6 * std::cos(2.0 * std::numbers::pi * 2210.0 * t / 12000.0));
+    }
+    int highest = 1000;
+    for (const SpectrumPoint& p : spectrum->spectrumPoints) highest = std::min<int>(highest, p.y);
+    EXPECT_EQ(highest, kSpectrumTopY);
+    EXPECT_EQ(spectrum->spectrumPoints[115 - 57].y, kSpectrumTopY);
+}
+
+// The AFC's offset update on filtered rings whose phase step at index d is set directly.
+struct AfcFixture : ::testing::Test {
+    void update(int p, double step) {
+        auto& i = afc->filtered[2 * p];
+        auto& q = afc->filtered[2 * p + 1];
+        i[d - 1] = std::sin(0.4);
+        q[d - 1] = std::cos(0.4);
+        i[d] = std::sin(0.4 - step);
+        q[d] = std::cos(0.4 - step);
+        afc->afcUpdate(p, afc->filtered[2 * p], afc->filtered[2 * p + 1], d);
+    }
+
+    ModemState state;
+    RecordingLogger logger;
+    RecordingUi ui;
+    StatusTexts statusTexts{ui};
+    std::unique_ptr<Afc> afc = std::make_unique<Afc>(state, logger, statusTexts);
+    int d = 5;
+};
+
+TEST_F(AfcFixture, OffsetNeverLeaves61Hz) {
+    afc->markSteps.steps.fill(0.005);  // +0.15 Hz per measurement
+    state.markOffset = 60.8;
+    update(0, 0.005);
+    EXPECT_NEAR(state.markOffset, 60.95, 1e-9);
+    update(0, 0.005);  // 61.1 would be beyond: the offset keeps its value
+    EXPECT_NEAR(state.markOffset, 60.95, 1e-9);
+
+    afc->markSteps.steps.fill(1.5);  // 10 m: 450 Hz
+    state.markOffset = 0.0;
+    update(0, 1.5);
+    EXPECT_EQ(state.markOffset, 0.0);
+}
+
+TEST_F(AfcFixture, OffsetsSummingBeyondTheShiftPlus61AreHeld) {
+    state.markFrequency = 1000.0;
+    state.spaceFrequency = 1000.0;
+    afc->markSteps.steps.fill(0.1);
+    state.markOffset = 40.0;
+    state.spaceOffset = 30.0;  // |sum| 70 > 0 + 61
+    update(0, 0.1);
+    EXPECT_EQ(state.markOffset, 40.0);
+    EXPECT_EQ(state.averageOffset, 35.0);  // recomputed all the same
+    state.spaceOffset = 21.0;              // 61: allowed
+    update(0, 0.1);
+    EXPECT_NEAR(state.markOffset, 46.0, 1e-9);
 }
 
 }  // namespace

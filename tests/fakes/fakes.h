@@ -1,0 +1,949 @@
+#pragma once
+// Recording fakes of the platform ports, shared by the unit and signal tests, the fuzz
+// targets and the benchmarks. Each keeps what a test asks of it, nothing more.
+#include <algorithm>
+#include <atomic>
+#include <cctype>
+#include <chrono>
+#include <condition_variable>
+#include <cstddef>
+#include <cstdint>
+#include <cstdlib>
+#include <cstring>
+#include <deque>
+#include <functional>
+#include <map>
+#include <memory>
+#include <mutex>
+#include <optional>
+#include <set>
+#include <span>
+#include <string>
+#include <string_view>
+#include <thread>
+#include <utility>
+#include <vector>
+
+#include "app/settings_access.h"
+#include "audio_in/wav_file.h"
+#include "link/tx_buffer_control.h"
+#include "platform/audio_devices_port.h"
+#include "platform/capture_device_port.h"
+#include "platform/clock_port.h"
+#include "platform/dialog_port.h"
+#include "platform/document_viewer_port.h"
+#include "platform/file_dialog_port.h"
+#include "platform/logger_port.h"
+#include "platform/main_window_port.h"
+#include "platform/playback_device_port.h"
+#include "platform/playback_port.h"
+#include "platform/priority_port.h"
+#include "platform/save_text_file_port.h"
+#include "platform/serial_port.h"
+#include "platform/shared_block_port.h"
+#include "platform/text_sink_port.h"
+#include "platform/udp_port.h"
+#include "platform/ui_port.h"
+#include "platform/window_title_port.h"
+#include "transmit/ptt_switch.h"
+
+namespace kestrel {
+
+// Sound devices for tests: fixed lists of product names in device-number order.
+class FakeAudioDevicesPort : public AudioDevicesPort {
+  public:
+    FakeAudioDevicesPort() = default;
+    FakeAudioDevicesPort(std::vector<std::string> inputs, std::vector<std::string> outputs)
+        : inputs(std::move(inputs)), outputs(std::move(outputs)) {}
+
+    std::vector<std::string> inputDeviceNames() override { return inputs; }
+    std::vector<std::string> outputDeviceNames() override { return outputs; }
+    std::vector<std::string> endpointNames(bool capture) override {
+        return capture ? inputEndpoints : outputEndpoints;
+    }
+
+    std::vector<std::string> inputs;
+    std::vector<std::string> outputs;
+    std::vector<std::string> inputEndpoints;
+    std::vector<std::string> outputEndpoints;
+};
+
+// A sound input device that journals what is done to it ("open 1 2", "prepare 0",
+// "add 0", "start", "stop", ...) and plays the driver's part: it announces the open on the
+// sink as a driver does, keeps the buffers handed to it in order, and deliver() fills the
+// oldest with the given samples and reports it. Any step can be made to fail by its first
+// word; the failure's text is "error N".
+class FakeCaptureDevice : public CaptureDevicePort {
+  public:
+    static constexpr int kFailure = 32;
+
+    int openDevice(std::uint32_t deviceId, int channels, CaptureEventSink events) override {
+        const int result =
+            step("open " + std::to_string(deviceId) + " " + std::to_string(channels));
+        if (result != 0) return result;
+        {
+            std::lock_guard lock(mutex_);
+            open_ = true;
+            sink_ = std::move(events);
+            queued_.clear();
+        }
+        sink_(CaptureEvent::opened, -1, 0);
+        return 0;
+    }
+    bool deviceOpen() override {
+        std::lock_guard lock(mutex_);
+        return open_;
+    }
+    int prepareBuffer(int index, std::span<std::int16_t> audio) override {
+        {
+            std::lock_guard lock(mutex_);
+            if (buffers_.size() <= static_cast<std::size_t>(index)) buffers_.resize(index + 1);
+            buffers_[index] = audio;
+        }
+        return step("prepare " + std::to_string(index));
+    }
+    int addBuffer(int index) override {
+        const int result = step("add " + std::to_string(index), false);
+        if (result == 0) {
+            std::lock_guard lock(mutex_);
+            queued_.push_back(index);
+            changed_.notify_all();
+        }
+        return result;
+    }
+    int startCapture() override { return step("start"); }
+    int stopCapture() override { return step("stop"); }
+    int resetCapture() override {
+        std::lock_guard lock(mutex_);
+        queued_.clear();  // returned, but the capture no longer takes them
+        return stepLocked("reset");
+    }
+    int unprepareBuffer(int index) override { return step("unprepare " + std::to_string(index)); }
+    int closeDevice() override {
+        std::lock_guard lock(mutex_);
+        open_ = false;
+        return stepLocked("close");
+    }
+    std::string errorText(int code) override { return "error " + std::to_string(code); }
+
+    // Fills the oldest buffer the device holds with `samples` (at most one buffer) and
+    // reports it; false when none comes within two seconds.
+    bool deliver(std::span<const std::int16_t> samples) {
+        std::unique_lock lock(mutex_);
+        if (!changed_.wait_for(lock, std::chrono::seconds(2), [&] { return !queued_.empty(); }))
+            return false;
+        const int index = queued_.front();
+        queued_.pop_front();
+        std::span<std::int16_t> audio = buffers_[index];
+        const std::size_t n = std::min(samples.size(), audio.size());
+        std::copy_n(samples.begin(), n, audio.begin());
+        CaptureEventSink sink = sink_;
+        lock.unlock();
+        sink(CaptureEvent::data, index, n * sizeof(std::int16_t));
+        return true;
+    }
+    // Waits until the device holds `count` buffers again (all handed back).
+    bool holds(std::size_t count) {
+        std::unique_lock lock(mutex_);
+        return changed_.wait_for(lock, std::chrono::seconds(5),
+                                 [&] { return queued_.size() >= count; });
+    }
+
+    // The journal without the adds, which the receive thread makes all the time.
+    std::vector<std::string> journal() const {
+        std::lock_guard lock(mutex_);
+        return journal_;
+    }
+    void clearJournal() {
+        std::lock_guard lock(mutex_);
+        journal_.clear();
+    }
+    void setFailing(std::set<std::string> words) {
+        std::lock_guard lock(mutex_);
+        failing_ = std::move(words);
+    }
+
+  private:
+    int step(const std::string& what, bool journalled = true) {
+        std::lock_guard lock(mutex_);
+        return stepLocked(what, journalled);
+    }
+    int stepLocked(const std::string& what, bool journalled = true) {
+        if (journalled) journal_.push_back(what);
+        return failing_.count(what.substr(0, what.find(' '))) ? kFailure : 0;
+    }
+
+    mutable std::mutex mutex_;
+    std::condition_variable changed_;
+    bool open_ = false;
+    CaptureEventSink sink_;
+    std::vector<std::span<std::int16_t>> buffers_;
+    std::deque<int> queued_;
+    std::set<std::string> failing_;
+    std::vector<std::string> journal_;
+};
+
+// A simulated clock: sleeps return at once and advance the counter; every sleep is
+// recorded. Reading the counter does not move it unless ticksPerRead says so, which code
+// that spins on the counter needs. Actions scheduled with at() run, on the thread that
+// moves the clock, as soon as it reaches their tick.
+class FakeClock : public ClockPort {
+  public:
+    static constexpr std::int64_t kFrequency = 10'000'000;
+
+    std::int64_t now = 0;
+    std::int64_t ticksPerRead = 0;
+    std::vector<std::uint32_t> sleeps;
+
+    std::int64_t counter() override {
+        now += ticksPerRead;
+        runDue();
+        return now;
+    }
+    std::int64_t counterFrequency() override { return kFrequency; }
+    void sleepMs(std::uint32_t ms) override {
+        sleeps.push_back(ms);
+        now += static_cast<std::int64_t>(ms) * (kFrequency / 1000);
+        runDue();
+    }
+
+    void at(std::int64_t tick, std::function<void()> action) {
+        actions_.emplace(tick, std::move(action));
+    }
+
+  private:
+    void runDue() {
+        while (!actions_.empty() && actions_.begin()->first <= now) {
+            std::function<void()> action = std::move(actions_.begin()->second);
+            actions_.erase(actions_.begin());
+            action();
+        }
+    }
+
+    std::multimap<std::int64_t, std::function<void()>> actions_;
+};
+
+// An open dialog for tests: keeps the controls' texts, the marked radio button of each
+// group (by its first button), the lists and their selections, and how it ended. The
+// dialogs it is asked to run answer from `answers` (0, cancelled, by default).
+class FakeDialog : public DialogPort {
+  public:
+    void setItemText(int id, std::string_view text) override { texts[id] = text; }
+    std::string itemText(int id, std::size_t maxChars) override {
+        return texts[id].substr(0, maxChars);
+    }
+    void checkRadioButton(int first, int, int checkedId) override { marked[first] = checkedId; }
+    void enableItem(int id, bool enabled) override { this->enabled[id] = enabled; }
+    void setFocus(int) override {}
+    void addListItem(int listId, std::string_view text) override {
+        lists[listId].emplace_back(text);
+    }
+    void selectListItem(int listId, int index) override {
+        const bool listed = index >= 0 && index < static_cast<int>(lists[listId].size());
+        selections[listId] = listed ? index : kNoListItem;
+    }
+    int selectedListItem(int listId) override {
+        const auto it = selections.find(listId);
+        return it == selections.end() ? kNoListItem : it->second;
+    }
+    void end(int result) override { ended = result; }
+    int runDialog(int templateId) override {
+        ran.push_back(templateId);
+        return answers[templateId];
+    }
+
+    std::map<int, std::string> texts;
+    std::map<int, int> marked;
+    std::map<int, bool> enabled;
+    std::map<int, std::vector<std::string>> lists;
+    std::map<int, int> selections;
+    std::map<int, int> answers;
+    std::vector<int> ran;
+    int ended = -1;
+};
+
+// A document viewer that knows a fixed set of documents and records what it was asked.
+class FakeDocumentViewer : public DocumentViewerPort {
+  public:
+    std::set<std::string> existing;
+    std::vector<std::string> asked;
+
+    bool openDocument(const std::string& path) override {
+        asked.push_back(path);
+        return existing.count(path) != 0;
+    }
+};
+
+// File dialogs that answer with a prepared result and record what they were shown.
+struct FileDialogShown {
+    std::string kind;  // "save text" or "open sound"
+    std::string title;
+    std::string initialName;
+    bool operator==(const FileDialogShown&) const = default;
+};
+
+class FakeFileDialogs : public FileDialogPort {
+  public:
+    FileDialogResult answer{kFileDialogCancelled, ""};
+    std::vector<FileDialogShown> shown;
+
+    FileDialogResult saveTextFileDialog(std::string_view title,
+                                        std::string_view initialName) override {
+        shown.push_back({"save text", std::string(title), std::string(initialName)});
+        return answer;
+    }
+    FileDialogResult openSoundFileDialog(std::string_view title,
+                                         std::string_view initialName) override {
+        shown.push_back({"open sound", std::string(title), std::string(initialName)});
+        return answer;
+    }
+};
+
+// Records every notification posted to the logger. Safe to post from several threads.
+struct LoggerPost {
+    std::uint32_t code;
+    std::int64_t value;
+    bool operator==(const LoggerPost&) const = default;
+};
+
+class RecordingLogger : public LoggerPort {
+  public:
+    bool post(std::uint32_t code, std::int64_t value) override {
+        {
+            std::lock_guard lock(mutex_);
+            posts_.push_back({code, value});
+        }
+        if (onPost) onPost(code, value);
+        return true;
+    }
+    // Called after each post, on the posting thread: to interleave with other journals.
+    std::function<void(std::uint32_t, std::int64_t)> onPost;
+
+    std::vector<LoggerPost> posts() const {
+        std::lock_guard lock(mutex_);
+        return posts_;
+    }
+    // The values posted with one code, in order; textOf: as text, one character a post.
+    std::vector<std::int64_t> values(std::uint32_t code) const {
+        std::vector<std::int64_t> out;
+        for (const auto& p : posts())
+            if (p.code == code) out.push_back(p.value);
+        return out;
+    }
+    std::string textOf(std::uint32_t code) const {
+        const auto v = values(code);
+        return {v.begin(), v.end()};
+    }
+
+  private:
+    mutable std::mutex mutex_;
+    std::vector<LoggerPost> posts_;
+};
+
+// Records what the core posts to the main window and the transmit window.
+class FakeMainWindow : public MainWindowPort {
+  public:
+    int quits = 0;
+    int sizes = 0;
+    std::vector<std::int64_t> txChars;
+
+    std::int64_t mainWindowHandle() override { return 0x5150; }
+    std::uint32_t uiThreadId() override { return 4321; }
+    void postClose() override {}
+    void postQuit() override { ++quits; }
+    void postTxChar(std::int64_t character) override { txChars.push_back(character); }
+    void postMenuCommand(int) override {}
+    void postSize() override { ++sizes; }
+};
+
+// A sound output device that journals what is done to it ("open 65535 13200",
+// "prepare 0", "reset", ...).
+class FakePlaybackDevice : public PlaybackDevicePort {
+  public:
+    int openDevice(std::uint32_t deviceId, int sampleRate, PlaybackEventSink) override {
+        open = true;
+        return step("open " + std::to_string(deviceId) + " " + std::to_string(sampleRate));
+    }
+    bool deviceOpen() override { return open; }
+    int prepareBuffer(int index, std::span<std::int16_t>) override {
+        return step("prepare " + std::to_string(index));
+    }
+    int unprepareBuffer(int index) override { return step("unprepare " + std::to_string(index)); }
+    int closeDevice() override {
+        open = false;
+        return step("close");
+    }
+    int writeBuffer(int index, std::span<const std::int16_t>) override {
+        return step("write " + std::to_string(index));
+    }
+    int resetOutput() override { return step("reset"); }
+
+    std::vector<std::string> journal() const {
+        std::lock_guard lock(mutex_);
+        return journal_;
+    }
+
+    bool open = false;
+
+  private:
+    int step(const std::string& what) {
+        std::lock_guard lock(mutex_);
+        journal_.push_back(what);
+        return 0;
+    }
+    mutable std::mutex mutex_;
+    std::vector<std::string> journal_;
+};
+
+// Records every buffer written to the sound output.
+struct PlaybackWrite {
+    int index;
+    std::vector<std::int16_t> stereo;
+};
+
+class FakePlaybackPort : public PlaybackPort {
+  public:
+    int writeBuffer(int index, std::span<const std::int16_t> stereo) override {
+        std::lock_guard lock(mutex_);
+        writes_.push_back({index, {stereo.begin(), stereo.end()}});
+        return 0;
+    }
+    int resetOutput() override { return 0; }
+    std::vector<PlaybackWrite> writes() const {
+        std::lock_guard lock(mutex_);
+        return writes_;
+    }
+    std::vector<int> writtenIndices() const {
+        std::vector<int> out;
+        for (const auto& w : writes()) out.push_back(w.index);
+        return out;
+    }
+
+  private:
+    mutable std::mutex mutex_;
+    std::vector<PlaybackWrite> writes_;
+};
+
+// Records the keying thread's priority and memory-lock requests ("lock", "unlock",
+// "realtime", "normal class", "time-critical", "normal thread").
+class FakePriorityPort : public PriorityPort {
+  public:
+    bool lockKeyingCode() override { return record("lock"); }
+    bool unlockKeyingCode() override { return record("unlock"); }
+    bool setRealtimeClass(bool on) override { return record(on ? "realtime" : "normal class"); }
+    bool setTimeCriticalThread(bool on) override {
+        return record(on ? "time-critical" : "normal thread");
+    }
+
+    std::vector<std::string> calls() const {
+        std::lock_guard lock(mutex_);
+        return calls_;
+    }
+
+    std::function<void(const std::string&)> onCall;  // to interleave with other journals
+
+  private:
+    bool record(const std::string& what) {
+        {
+            std::lock_guard lock(mutex_);
+            calls_.push_back(what);
+        }
+        if (onCall) onCall(what);
+        return true;
+    }
+
+    mutable std::mutex mutex_;
+    std::vector<std::string> calls_;
+};
+
+// Records every push-to-talk change.
+class FakePttSwitch : public PttSwitch {
+  public:
+    void setPtt(bool on) override {
+        std::lock_guard lock(mutex_);
+        calls_.push_back(on);
+    }
+    std::vector<bool> calls() const {
+        std::lock_guard lock(mutex_);
+        return calls_;
+    }
+
+  private:
+    mutable std::mutex mutex_;
+    std::vector<bool> calls_;
+};
+
+// The received-text file as a flag: open or not, and which path; opening can be made to
+// fail.
+class FakeSaveTextFile : public SaveTextFilePort {
+  public:
+    bool opens = true;  // false: every open fails
+    bool open = false;
+    std::vector<std::string> openedPaths;
+    int closes = 0;
+
+    bool openSaveTextFile(const std::string& path) override {
+        openedPaths.push_back(path);
+        open = opens;
+        return opens;
+    }
+    void closeSaveTextFile() override {
+        open = false;
+        ++closes;
+    }
+};
+
+// Scripted serial ports. FakeSerialPorts is the system: which devices exist, which opens
+// fail, and one journal of everything done to any of its ports ("DTR on", "write [", ...),
+// each entry stamped with the time source's reading. Tests may add their own entries with
+// note(), so the order against other fakes can be checked. Bytes to be read are queued
+// as chunks; each read takes at most one chunk (what "has arrived" by then).
+struct SerialEvent {
+    std::string what;
+    std::int64_t at = 0;
+};
+
+class FakeSerialPorts;
+
+class FakeSerialPort : public SerialPort {
+  public:
+    FakeSerialPort(FakeSerialPorts& system, std::string path)
+        : path(std::move(path)), system_(system) {}
+    ~FakeSerialPort() override;
+
+    bool close() override {
+        return step("close", [&] { closed = true; });
+    }
+    bool readState() override { return step("readState"); }
+    bool buildState(std::string_view definition) override {
+        return step("buildState " + std::string(definition));
+    }
+    bool writeState() override { return step("writeState"); }
+    bool setQueueSizes(std::uint32_t in, std::uint32_t out) override {
+        return step("queues " + std::to_string(in) + "/" + std::to_string(out));
+    }
+    bool setTimeouts(const SerialTimeouts&) override { return step("timeouts"); }
+    bool lineAction(SerialLineAction action) override;
+    bool read(std::span<std::uint8_t> buffer, std::size_t& got) override;
+    bool write(std::span<const std::uint8_t> bytes, std::size_t& written) override;
+    void cancelPending() override { step("cancel"); }
+    std::uint32_t lastError() override { return 0; }
+
+    // Queues bytes that arrive from the device.
+    void arrive(std::string bytes);
+
+    const std::string path;
+    bool closed = false;
+    bool dtr = false, rts = false, brk = false;
+
+  private:
+    bool step(const std::string& what, const std::function<void()>& effect = {});
+
+    FakeSerialPorts& system_;
+    std::deque<std::string> incoming_;
+};
+
+class FakeSerialPorts : public SerialPorts {
+  public:
+    std::unique_ptr<SerialPort> open(std::string_view devicePath, SerialAccess access,
+                                     SerialOpenError& error) override {
+        std::string path(devicePath);
+        std::string name = path.substr(path.rfind('\\') + 1);
+        note("open " + path + (access == SerialAccess::plain ? " plain" : " overlapped"));
+        error = devices.count(name) ? SerialOpenError::none : SerialOpenError::fileNotFound;
+        if (error != SerialOpenError::none) return nullptr;
+        auto port = std::make_unique<FakeSerialPort>(*this, path);
+        if (prepare) prepare(*port);
+        std::lock_guard lock(mutex_);
+        opened.push_back(port.get());
+        return port;
+    }
+    bool deviceExists(std::string_view name) override {
+        probes.emplace_back(name);
+        return devices.count(std::string(name)) > 0;
+    }
+
+    void note(std::string what) {
+        std::lock_guard lock(mutex_);
+        events_.push_back({std::move(what), timeSource ? timeSource() : 0});
+    }
+    std::vector<SerialEvent> events() const {
+        std::lock_guard lock(mutex_);
+        return events_;
+    }
+    // The journal's texts only, optionally just those starting with prefix.
+    std::vector<std::string> journal(const std::string& prefix = "") const {
+        std::vector<std::string> out;
+        for (const auto& e : events())
+            if (e.what.rfind(prefix, 0) == 0) out.push_back(e.what);
+        return out;
+    }
+    FakeSerialPort* port(std::size_t i = 0) {
+        std::lock_guard lock(mutex_);
+        return i < opened.size() ? opened[i] : nullptr;
+    }
+
+    std::set<std::string> devices;                 // names such as "COM3"
+    std::function<void(FakeSerialPort&)> prepare;  // scripts each port as it opens
+    std::function<std::int64_t()> timeSource;
+    std::vector<std::string> probes;
+    std::vector<FakeSerialPort*> opened;  // alive until the code under test drops them
+
+  private:
+    friend class FakeSerialPort;
+    void forget(FakeSerialPort* port) {
+        std::lock_guard lock(mutex_);
+        std::erase(opened, port);
+    }
+
+    mutable std::recursive_mutex mutex_;
+    std::vector<SerialEvent> events_;
+};
+
+inline FakeSerialPort::~FakeSerialPort() {
+    system_.forget(this);
+}
+
+inline bool FakeSerialPort::step(const std::string& what, const std::function<void()>& effect) {
+    std::lock_guard lock(system_.mutex_);
+    bool ok = !closed;
+    system_.note(what + (ok ? "" : " FAILED"));
+    if (ok && effect) effect();
+    return ok;
+}
+
+inline bool FakeSerialPort::lineAction(SerialLineAction action) {
+    using enum SerialLineAction;
+    const struct {
+        SerialLineAction action;
+        const char* text;
+        bool* level;
+        bool on;
+    } lines[] = {{setDtr, "DTR on", &dtr, true},     {clearDtr, "DTR off", &dtr, false},
+                 {setRts, "RTS on", &rts, true},     {clearRts, "RTS off", &rts, false},
+                 {setBreak, "break on", &brk, true}, {clearBreak, "break off", &brk, false}};
+    for (const auto& l : lines)
+        if (l.action == action) return step(l.text, [&] { *l.level = l.on; });
+    return false;
+}
+
+inline bool FakeSerialPort::read(std::span<std::uint8_t> buffer, std::size_t& got) {
+    got = 0;
+    std::string chunk;
+    bool ok = step("read", [&] {
+        if (incoming_.empty()) return;
+        chunk = incoming_.front().substr(0, buffer.size());
+        incoming_.front().erase(0, chunk.size());
+        if (incoming_.front().empty()) incoming_.pop_front();
+    });
+    std::copy(chunk.begin(), chunk.end(), buffer.begin());
+    got = chunk.size();
+    return ok;
+}
+
+inline bool FakeSerialPort::write(std::span<const std::uint8_t> bytes, std::size_t& count) {
+    std::string text(bytes.begin(), bytes.end());
+    bool ok = step("write " + text);
+    count = ok ? text.size() : 0;
+    return ok;
+}
+
+inline void FakeSerialPort::arrive(std::string bytes) {
+    std::lock_guard lock(system_.mutex_);
+    incoming_.push_back(std::move(bytes));
+}
+
+// Settings kept in memory: keys match without regard to case, as in the settings file;
+// a value that does not start with a number reads as the default. Every write is
+// recorded in order.
+class MemorySettings : public SettingsAccess {
+  public:
+    std::vector<std::pair<std::string, std::string>> writes;
+
+    void set(std::string_view key, std::string_view text) { values_[lower(key)] = text; }
+    std::string value(std::string_view key) const {
+        const auto it = values_.find(lower(key));
+        return it == values_.end() ? std::string() : it->second;
+    }
+
+    std::int32_t readInt(std::string_view key, std::int32_t defaultValue) override {
+        const auto it = values_.find(lower(key));
+        if (it == values_.end()) return defaultValue;
+        const char* text = it->second.c_str();
+        char* end = nullptr;
+        const long value = std::strtol(text, &end, 10);
+        return end == text ? defaultValue : static_cast<std::int32_t>(value);
+    }
+    std::string readString(std::string_view key, std::string_view defaultValue,
+                           std::size_t capacity) override {
+        const auto it = values_.find(lower(key));
+        const std::string text = it == values_.end() ? std::string(defaultValue) : it->second;
+        return text.substr(0, capacity > 0 ? capacity - 1 : 0);
+    }
+    void writeString(std::string_view key, std::string_view text) override {
+        writes.emplace_back(key, text);
+        set(key, text);
+    }
+
+  private:
+    static std::string lower(std::string_view key) {
+        std::string out(key);
+        for (char& c : out) c = static_cast<char>(std::tolower(static_cast<unsigned char>(c)));
+        return out;
+    }
+    std::map<std::string, std::string> values_;
+};
+
+// The logger's shared block as a plain buffer, filled with a marker byte so that what
+// the core writes (and what it leaves alone) shows.
+class FakeSharedBlock : public SharedBlockPort {
+  public:
+    static constexpr std::byte kUntouched{0xA5};
+
+    explicit FakeSharedBlock(std::size_t size = 24576) : bytes(size, kUntouched) {}
+
+    bool present = true;
+    int opens = 0;
+    std::vector<std::byte> bytes;
+
+    std::span<std::byte> openSharedBlock() override {
+        ++opens;
+        if (!present) return {};
+        return bytes;
+    }
+
+    std::int32_t int32At(std::size_t offset) const {
+        std::int32_t value;
+        std::memcpy(&value, bytes.data() + offset, sizeof value);
+        return value;
+    }
+    // The raw bytes of a field, for exact comparisons.
+    std::string textAt(std::size_t offset, std::size_t size) const {
+        return std::string(reinterpret_cast<const char*>(bytes.data() + offset), size);
+    }
+};
+
+// Records what is written to the received-text file and where it was flushed.
+class FakeTextSinkPort : public TextSinkPort {
+  public:
+    void writeText(std::string_view text) override { written += text; }
+    void flush() override { flushedAt.push_back(written.size()); }
+
+    std::string written;
+    std::vector<std::size_t> flushedAt;  // length of written at each flush
+};
+
+// Counts the transmit buffer's clear commands.
+class RecordingTxBuffer : public TxBufferControl {
+  public:
+    int clears = 0;
+    void clearTxBuffer() override { ++clears; }
+};
+
+// A UDP socket played by the test: each step can be made to fail, and the datagrams it
+// delivers are queued by the test (from any thread). Calls are journalled in order.
+class FakeUdpPort : public UdpPort {
+  public:
+    int startupError = 0;
+    bool socketOpens = true;
+    SocketCall reuseResult{};
+    SocketCall bindResult{};
+    bool closes = true;
+
+    void deliver(std::string datagram) {
+        std::lock_guard lock(mutex_);
+        datagrams_.push_back(std::move(datagram));
+    }
+    // A failing receive, delivered in turn with the datagrams.
+    void failNextReceive(int error) { deliver(std::string("\0fail", 5) + std::to_string(error)); }
+    std::vector<std::string> journal() const {
+        std::lock_guard lock(mutex_);
+        return journal_;
+    }
+    bool drained() const {
+        std::lock_guard lock(mutex_);
+        return datagrams_.empty();
+    }
+
+    int startup() override { return note("startup"), startupError; }
+    bool openSocket() override { return note("socket"), socketOpens; }
+    SocketCall reuseAddress() override { return note("reuse"), reuseResult; }
+    SocketCall bind(int port) override { return note("bind " + std::to_string(port)), bindResult; }
+    bool waitForDatagram(int) override {
+        {
+            std::lock_guard lock(mutex_);
+            if (!datagrams_.empty()) return true;
+        }
+        std::this_thread::sleep_for(std::chrono::milliseconds(1));
+        return false;
+    }
+    SocketCall receive(std::span<char> buffer) override {
+        std::lock_guard lock(mutex_);
+        const std::string d = datagrams_.front();
+        datagrams_.pop_front();
+        if (d.starts_with(std::string("\0fail", 5))) return {-1, std::stoi(d.substr(5))};
+        const std::size_t n = std::min(d.size(), buffer.size());
+        std::copy_n(d.begin(), n, buffer.begin());
+        return {static_cast<int>(n), 0};
+    }
+    bool closeSocket() override { return note("close"), closes; }
+    void cleanup() override { note("cleanup"); }
+
+  private:
+    void note(std::string step) {
+        std::lock_guard lock(mutex_);
+        journal_.push_back(std::move(step));
+    }
+    mutable std::mutex mutex_;
+    std::deque<std::string> datagrams_;
+    std::vector<std::string> journal_;
+};
+
+// Records what the core asks of the user interface. Message boxes answer `answer` (OK
+// unless a test says otherwise). Safe to call from several threads; read the records
+// through the accessors.
+struct UiMessageBox {
+    std::string text;
+    std::string caption;
+    unsigned flags;
+    bool operator==(const UiMessageBox&) const = default;
+};
+struct UiItemText {
+    int id;
+    std::string text;
+    bool operator==(const UiItemText&) const = default;
+};
+struct UiItemFlag {
+    int id;
+    bool on;
+    bool operator==(const UiItemFlag&) const = default;
+};
+
+class RecordingUi : public UiPort {
+  public:
+    int messageBox(std::string_view text, std::string_view caption, unsigned flags) override {
+        record(messageBoxes_, UiMessageBox{std::string(text), std::string(caption), flags});
+        if (whileBoxShows) whileBoxShows();  // what a box's own message loop may dispatch
+        return answer;
+    }
+    void setStatusText(int part, std::string_view text) override {
+        record(statusTexts_, UiItemText{part, std::string(text)});
+    }
+    void setControlCaption(int controlId, std::string_view text) override {
+        record(captions_, UiItemText{controlId, std::string(text)});
+    }
+    void checkMenuItem(int itemId, bool checked) override {
+        record(menuChecks_, UiItemFlag{itemId, checked});
+    }
+    void enableMenuItem(int, bool) override {}
+    void setWindowTitle(std::string_view title) override { record(titles_, std::string(title)); }
+    void requestSpectrumRepaint() override {}
+
+    std::atomic<int> answer{kIdOk};
+    std::function<void()> whileBoxShows;
+
+    std::vector<UiMessageBox> messageBoxes() const { return copy(messageBoxes_); }
+    std::vector<std::string> boxTexts() const {
+        std::vector<std::string> out;
+        for (const auto& box : messageBoxes()) out.push_back(box.text);
+        return out;
+    }
+    std::vector<UiItemText> captions() const { return copy(captions_); }
+    std::vector<UiItemFlag> menuChecks() const { return copy(menuChecks_); }
+    std::vector<std::string> titles() const { return copy(titles_); }
+
+    // The text a status part shows now, if anything was written to it.
+    std::optional<std::string> statusText(int part) const {
+        std::optional<std::string> now;
+        for (const auto& t : copy(statusTexts_))
+            if (t.id == part) now = t.text;
+        return now;
+    }
+
+    void clear() {
+        std::lock_guard lock(mutex_);
+        messageBoxes_.clear();
+        statusTexts_.clear();
+        captions_.clear();
+        menuChecks_.clear();
+        titles_.clear();
+    }
+
+  private:
+    template <typename T>
+    void record(std::vector<T>& records, T item) {
+        std::lock_guard lock(mutex_);
+        records.push_back(std::move(item));
+    }
+    template <typename T>
+    T copy(const T& records) const {
+        std::lock_guard lock(mutex_);
+        return records;
+    }
+
+    mutable std::mutex mutex_;
+    std::vector<UiMessageBox> messageBoxes_;
+    std::vector<UiItemText> statusTexts_;
+    std::vector<UiItemText> captions_;
+    std::vector<UiItemFlag> menuChecks_;
+    std::vector<std::string> titles_;
+};
+
+// A small window tree: parents and titles set by the test. Titles can be set to change
+// after a number of reads, as a logger's window gets its title late.
+class FakeWindowTitles : public WindowTitlePort {
+  public:
+    std::map<std::int64_t, std::int64_t> parents;
+    std::map<std::int64_t, std::u16string> titles;
+    std::map<std::int64_t, int> reads;
+    std::map<std::int64_t, int> titleLateBy;  // reads that find no title yet
+
+    std::int64_t parentWindow(std::int64_t window) override {
+        const auto it = parents.find(window);
+        return it == parents.end() ? 0 : it->second;
+    }
+    std::u16string windowTitle(std::int64_t window) override {
+        const int read = reads[window]++;
+        if (read < titleLateBy[window]) return {};
+        const auto it = titles.find(window);
+        return it == titles.end() ? std::u16string() : it->second;
+    }
+};
+
+// A ByteSource over bytes in memory, for WAV tests: it counts reads and notes any read that
+// asked for bytes past the end (allowed, but the caller must cope with the short count).
+class MemoryByteSource : public ByteSource {
+  public:
+    explicit MemoryByteSource(std::vector<std::uint8_t> bytes) : bytes_(std::move(bytes)) {}
+
+    std::uint64_t size() const override { return bytes_.size(); }
+
+    std::size_t readAt(std::uint64_t offset, std::span<std::uint8_t> out) override {
+        ++reads;
+        if (offset >= bytes_.size()) return 0;
+        const std::size_t n = std::min<std::size_t>(out.size(), bytes_.size() - offset);
+        std::memcpy(out.data(), bytes_.data() + offset, n);
+        return n;
+    }
+
+    int reads = 0;
+
+  private:
+    std::vector<std::uint8_t> bytes_;
+};
+
+// A clock whose sleeps really sleep, for threads that a test lets run in real time.
+class SleepingClock : public ClockPort {
+  public:
+    std::int64_t counter() override {
+        return std::chrono::steady_clock::now().time_since_epoch().count();
+    }
+    std::int64_t counterFrequency() override {
+        return std::chrono::steady_clock::period::den / std::chrono::steady_clock::period::num;
+    }
+    void sleepMs(std::uint32_t ms) override {
+        std::this_thread::sleep_for(std::chrono::milliseconds(ms));
+    }
+};
+
+}  // namespace kestrel

@@ -1,0 +1,562 @@
+#include <gtest/gtest.h>
+
+#include <map>
+#include <string>
+#include <utility>
+#include <vector>
+
+#include "app/app_ports.h"
+#include "app/command_line.h"
+#include "app/main_window_layout.h"
+#include "app/menu_commands.h"
+#include "app/port_dialogs.h"
+#include "app/recording_dialog.h"
+#include "app/settings_dialog.h"
+#include "app/ui_ids.h"
+#include "fakes/fakes.h"
+#include "platform/logger_codes.h"
+#include "transmit/tx_buffer.h"
+#include "unit/scratch_folder.h"
+
+namespace kestrel {
+namespace {
+
+// The menu commands and the control panel wired to recording fakes.
+struct AppRig {
+    ModemState state;
+    MemorySettings settings;
+    RecordingUi ui;
+    RecordingLogger logger;
+    FakeMainWindow mainWindow;
+    FakeFileDialogs dialogs;
+    FakeSaveTextFile textFile;
+    FakeDocumentViewer documents;
+    AppPorts app{state, settings, ui, logger, mainWindow};
+    MenuCommands menu{
+        app, dialogs, textFile, documents, "C:\\Radio\\Kestrel.exe", "C:\\Radio\\Kestrel.ini"};
+};
+
+struct SettingsRig {
+    SettingsRig() {
+        devices.inputs = {"PulseAudio", "Line In"};
+        devices.outputs = {"PulseAudio", "Speakers", "Monitor of a very long device name th"};
+        devices.inputEndpoints = {"Line In", "Microphone"};
+        devices.outputEndpoints = {"Speakers", "Monitor of a very long device name that goes on"};
+        settings.set("RXnameid", "line in");
+        settings.set("TXnameid", "Speakers");
+    }
+    FakeDialog& openDialog() {
+        dialog = FakeDialog{};
+        ui.clear();
+        settingsDialog.open(dialog);
+        return dialog;
+    }
+
+    ModemState state;
+    MemorySettings settings;
+    RecordingUi ui;
+    RecordingLogger logger;
+    FakeMainWindow mainWindow;
+    SettingsStrings strings;
+    FakeAudioDevicesPort devices;
+    std::vector<std::string> calls;
+    SettingsDialog settingsDialog{
+        {state, settings, ui, logger, mainWindow},
+        strings,
+        devices,
+        {[this] { calls.push_back("capture"); }, [this] { calls.push_back("playback"); },
+         [this] { calls.push_back("tiny"); }, [this] { calls.push_back("com names"); }}};
+    FakeDialog dialog;
+};
+
+TEST(SettingsDialog, OpeningMarksTheButtonsOfThePendingValues) {
+    struct Case {
+        int rx, tx, baud, mode;
+        std::map<int, int> marked;  // by the group's first button
+        std::vector<std::string> messages;
+    };
+    const std::vector<Case> cases = {
+        {1,
+         2,
+         2,
+         4,
+         {{kRxMonoButton, kRxLeftButton},
+          {kTxMonoButton, kTxRightButton},
+          {kBaud45Button, kBaud75Button},
+          {kAfskTxButton, kTinyFskTxButton}},
+         {}},
+        {3,
+         0,
+         0,
+         2,
+         {{kRxMonoButton, kRxMonoButton},
+          {kTxMonoButton, kTxMonoButton},
+          {kBaud45Button, kBaud45Button},
+          {kAfskTxButton, 0}},
+         {}},
+        {7,
+         5,
+         9,
+         8,
+         {{kAfskTxButton, kDookTxButton}},
+         {kChannelButtonError, kChannelButtonError, kBaudButtonError}},
+    };
+    for (const Case& c : cases) {
+        SettingsRig rig;
+        rig.state.RXChannel = c.rx;
+        rig.state.TXChannel = c.tx;
+        rig.state.baudIndex = c.baud;
+        rig.state.TXmode = c.mode;
+        FakeDialog& dialog = rig.openDialog();
+        EXPECT_EQ(dialog.marked, c.marked) << c.rx << c.tx << c.baud << c.mode;
+        std::vector<std::string> twice = c.messages;  // the buttons are shown twice on opening
+        twice.insert(twice.end(), c.messages.begin(), c.messages.end());
+        EXPECT_EQ(rig.ui.boxTexts(), twice);
+    }
+}
+
+TEST(SettingsDialog, OpeningListsTheEndpointsAndShowsTheStoredValues) {
+    SettingsRig rig;
+    rig.settings.set("Markfrequency", "1275");
+    rig.settings.set("Spacefrequency", "45");
+    rig.state.markFrequency = 1275;
+    rig.state.spaceFrequency = 1445;
+    rig.state.FFTDisplay = 115;
+    FakeDialog& dialog = rig.openDialog();
+    EXPECT_EQ(dialog.lists[kInputDeviceList], rig.devices.inputEndpoints);
+    EXPECT_EQ(dialog.lists[kOutputDeviceList], rig.devices.outputEndpoints);
+    EXPECT_EQ(dialog.selectedListItem(kInputDeviceList), 0);
+    EXPECT_EQ(dialog.selectedListItem(kOutputDeviceList), 0);
+    EXPECT_EQ(dialog.texts[kMarkField], " 1275");
+    EXPECT_EQ(dialog.texts[kSpaceField], "  045");
+    EXPECT_EQ(dialog.texts[kTonePairButton], "High");
+    EXPECT_EQ(dialog.texts[kWidthField], "  425");
+
+    // A stored name no endpoint has keeps the index found last; no endpoints at all: a
+    // message and an empty list.
+    rig.settings.set("RXnameid", "Gone");
+    rig.devices.outputEndpoints.clear();
+    rig.devices.inputEndpoints = {"Microphone", "Line In", "USB Codec"};
+    rig.settingsDialog.selectedIndex = 2;
+    FakeDialog& again = rig.openDialog();
+    EXPECT_EQ(again.selectedListItem(kInputDeviceList), 2);
+    EXPECT_EQ(again.selectedListItem(kOutputDeviceList), kNoListItem);
+    EXPECT_EQ(rig.ui.messageBoxes().front(),
+              (UiMessageBox{kNoOutputsMessage, "Kestrel Error", kMbOk | kMbTopMost}));
+}
+
+// High and Low step between the standard pairs (seen on the rig); any other caption
+// loads the low pair and stays.
+TEST(SettingsDialog, TheToneButtonWithAnUnknownCaptionLoadsTheLowPair) {
+    SettingsRig rig;
+    FakeDialog& dialog = rig.openDialog();
+    dialog.texts[kTonePairButton] = "Default";
+    rig.settingsDialog.command(dialog, kTonePairButton);
+    EXPECT_EQ(dialog.texts[kMarkField], "1275");
+    EXPECT_EQ(dialog.texts[kSpaceField], "1445");
+    EXPECT_EQ(dialog.texts[kTonePairButton], "Default");
+}
+
+TEST(SettingsDialog, OkAppliesTonesAndWidthWithTheirMessages) {
+    struct Case {
+        const char* mark;
+        const char* space;
+        const char* width;
+        int baudIndex;
+        double wantMark, wantSpace;
+        int wantBins;
+        std::vector<std::string> messages;
+    };
+    const std::vector<Case> cases = {
+        {" 2125", " 2295", "425", 0, 2125, 2295, 115, {}},
+        {"2125", "2295", "0", 0, 2125, 2295, 115, {}},
+        {"3000", "2830", "99999", 0, 3000, 2830, 731, {}},
+        {"1275", "1445", "1000", 2, 1275, 1445, 163, {}},
+        {"2000", "4800", "425", 0, 2125, 2295, 115, {kSpacingMessage}},
+        {"abc", "2000", "425", 0, 2125, 2000, 115, {kMarkToneMessage}},
+        {"2400", "3001", "425", 0, 2400, 2295, 115, {kSpaceToneMessage}},
+    };
+    for (const Case& c : cases) {
+        SettingsRig rig;
+        rig.state.baudIndex = c.baudIndex;
+        rig.state.sampleRate = c.baudIndex == 2 ? 19800 : 12000;
+        FakeDialog& dialog = rig.openDialog();
+        dialog.texts[kMarkField] = c.mark;
+        dialog.texts[kSpaceField] = c.space;
+        dialog.texts[kWidthField] = c.width;
+        rig.settingsDialog.command(dialog, kOkButton);
+        EXPECT_EQ(rig.state.markFrequency, c.wantMark) << c.mark;
+        EXPECT_EQ(rig.state.spaceFrequency, c.wantSpace) << c.mark;
+        EXPECT_EQ(rig.state.FFTDisplay, c.wantBins) << c.mark;
+        EXPECT_EQ(rig.ui.boxTexts(), c.messages) << c.mark;
+        EXPECT_EQ(rig.settings.value("Markfrequency"),
+                  formatSettingInt(int(c.wantMark), IntFormat::fourDigits));
+        EXPECT_EQ(dialog.ended, kOkButton);
+        EXPECT_EQ(rig.mainWindow.sizes, 1);
+    }
+}
+
+TEST(SettingsDialog, OkAppliesDevicesChannelsSpeedAndModeInOrder) {
+    SettingsRig rig;
+    rig.state.TXmode = 3;
+    rig.state.RXChannel = 1;
+    FakeDialog& dialog = rig.openDialog();
+    dialog.selectListItem(kInputDeviceList, kNoListItem);  // keeps the stored input
+    dialog.selectListItem(kOutputDeviceList, 1);
+    rig.state.rxDeviceId = 7;
+    for (int id : {kRxRightButton, kTxLeftButton, kBaud75Button, kAfskTxButton}) {
+        rig.settingsDialog.command(dialog, id);
+    }
+    EXPECT_EQ(dialog.ran, std::vector<int>{kPttSetupDialog});
+    rig.settings.writes.clear();
+    rig.settingsDialog.command(dialog, kOkButton);
+
+    EXPECT_EQ(rig.state.rxDeviceId, 7u);
+    EXPECT_EQ(rig.state.RXChannel, 2);
+    EXPECT_EQ(rig.strings.TXnameid, "Monitor of a very long device name that goes on");
+    EXPECT_EQ(rig.state.txDeviceId, 2u);  // its 31-character product name
+    EXPECT_EQ(rig.state.TXChannel, 1);
+    EXPECT_EQ(rig.state.TXmode, 0);
+    EXPECT_EQ(rig.state.netOn, 1);
+    EXPECT_EQ(rig.ui.statusText(kNetStatusPart), "Net On");
+    EXPECT_EQ(rig.state.sampleRate, 19800);
+    EXPECT_EQ(rig.state.txSoundState, 3);
+    EXPECT_EQ(rig.calls, (std::vector<std::string>{"capture", "playback", "com names"}));
+    std::vector<std::string> keys;
+    for (const auto& [key, value] : rig.settings.writes) keys.push_back(key + "=" + value);
+    EXPECT_EQ(keys,
+              (std::vector<std::string>{"RXid=7", "RXChannel=2", "TXnameid=" + rig.strings.TXnameid,
+                                        "TXid=2", "TXChannel=1", "FSKCOMport=NONE",
+                                        "Markfrequency=2125", "Spacefrequency=2295", "Decodemode=1",
+                                        "TXmode=0", "FFTDisplay=0115", "Baud Rate=2"}));
+}
+
+TEST(SettingsDialog, KeyerModesNeedTheirPortAndCancelKeepsThePendingMode) {
+    SettingsRig rig;
+    rig.state.TXmode = 0;
+    FakeDialog& dialog = rig.openDialog();
+    rig.settingsDialog.command(dialog, kFskTxButton);  // its port dialog cancelled
+    EXPECT_EQ(dialog.marked[kAfskTxButton], kAfskTxButton);
+    dialog.answers[kTinyPortDialog] = 1;
+    rig.settingsDialog.command(dialog, kTinyFskTxButton);
+    EXPECT_EQ(dialog.ran, (std::vector<int>{kFskSetupDialog, kTinyPortDialog}));
+    rig.settingsDialog.command(dialog, kCancelButton);
+    EXPECT_EQ(dialog.ended, kCancelButton);
+    EXPECT_EQ(rig.state.TXmode, 0);
+    EXPECT_TRUE(rig.settings.writes.empty());
+
+    FakeDialog& again = rig.openDialog();
+    EXPECT_EQ(again.marked[kAfskTxButton], kTinyFskTxButton);
+    again.texts[kSpaceField] = "9";
+    rig.settingsDialog.command(again, kOkButton);
+    EXPECT_EQ(rig.state.TXmode, 4);
+    EXPECT_EQ(rig.state.netOn, 0);
+    EXPECT_EQ(rig.ui.statusText(kNetStatusPart), "  FSK");
+    EXPECT_EQ(rig.settings.value("FSKCOMport"), "");  // a keyer mode keeps its port
+    EXPECT_EQ(rig.calls, (std::vector<std::string>{"capture", "com names", "tiny"}));
+}
+
+struct PortRig {
+    PortRig() { system.devices = {"COM0", "COM3", "COM12"}; }
+    std::string written() {
+        std::string out;
+        for (const auto& [key, value] : settings.writes) out += key + "=" + value + " ";
+        return out;
+    }
+    // Opens the dialog, picks the entry named port (none when empty), presses the
+    // buttons, then OK.
+    void run(int templateId, const std::string& port, const std::vector<int>& buttons) {
+        dialogs.open(dialog, templateId);
+        int index = kNoListItem;
+        for (std::size_t i = 0; i < dialog.lists[kPortList].size(); ++i)
+            if (dialog.lists[kPortList][i] == port) index = static_cast<int>(i);
+        dialog.selectListItem(kPortList, index);
+        for (int id : buttons) dialogs.command(dialog, templateId, id);
+        dialogs.command(dialog, templateId, kOkButton);
+    }
+
+    ModemState state;
+    MemorySettings settings;
+    SettingsStrings strings;
+    RecordingUi ui;
+    RecordingLogger logger;
+    FakeClock clock;
+    FakeSerialPorts system;
+    ComPorts ports{system, ui};
+    TxBuffer txBuffer{state, logger, ui};
+    TinyFsk tiny{state, ports, txBuffer, clock, logger, ui};
+    PortDialogs dialogs{state, settings, strings, ports, tiny, ui};
+    FakeDialog dialog;
+};
+
+TEST(PortDialogs, EachListsItsRangeOfPortsAndPreselectsTheStoredOne) {
+    for (const int templateId : {kPttSetupDialog, kFskSetupDialog, kTinyPortDialog}) {
+        PortRig rig;
+        rig.strings.pttPortName = "COM12";
+        rig.strings.fskPortName = "COM9";  // gone
+        rig.dialogs.open(rig.dialog, templateId);
+        const bool ptt = templateId == kPttSetupDialog;
+        const std::vector<std::string> listed =
+            ptt ? std::vector<std::string>{"COM0", "COM3", "COM12"}
+                : std::vector<std::string>{"COM3", "COM12"};
+        EXPECT_EQ(rig.dialog.lists[kPortList], listed);
+        EXPECT_EQ(rig.dialog.selectedListItem(kPortList), ptt ? 2 : kNoListItem);
+    }
+}
+
+TEST(PortDialogs, SoundCardPttOkRules) {
+    struct Case {
+        const char* port;
+        int button;
+        std::string writes;
+        int ended;
+        std::vector<std::string> messages;
+    };
+    const std::vector<Case> cases = {
+        {"COM3", kPttRtsButton, "PTT=2 PTTCOMport=COM3 ", 1, {}},
+        {"", kPttNoButton, "PTT=0 PTTCOMport=NONE ", 1, {}},
+        {"", kPttDtrButton, "", -1, {kSelectPortMessage}},
+    };
+    for (const Case& c : cases) {
+        PortRig rig;
+        rig.run(kPttSetupDialog, c.port, {c.button});
+        EXPECT_EQ(rig.written(), c.writes) << c.port << c.button;
+        EXPECT_EQ(rig.dialog.ended, c.ended);
+        EXPECT_EQ(rig.ui.boxTexts(), c.messages);
+    }
+    // The chosen port is open with its lines cleared.
+    PortRig rig;
+    rig.run(kPttSetupDialog, "COM3", {kPttDtrButton});
+    ASSERT_NE(rig.ports.pttPort.load(), nullptr);
+    EXPECT_FALSE(rig.system.port()->dtr);
+    EXPECT_EQ(rig.state.pttLine, 1);
+}
+
+TEST(PortDialogs, FskSetupKeepsPttOffTheKeyingLine) {
+    struct Case {
+        std::vector<int> buttons;
+        int line, invert, ptt;
+        bool pttDtrEnabled, pttRtsEnabled;
+    };
+    const std::vector<Case> cases = {
+        {{kPttDtrButton}, 0, 0, 2, false, true},
+        {{kFskLineRtsButton, kPttRtsButton}, 1, 0, 1, true, false},
+        {{kFskLineTxdButton, kPttDtrButton, kInvertButton}, 2, 1, 1, true, true},
+        {{kFskLineTxdButton, kPttNoButton}, 2, 0, 0, true, true},
+    };
+    for (const Case& c : cases) {
+        PortRig rig;
+        rig.run(kFskSetupDialog, "COM12", c.buttons);
+        EXPECT_EQ(rig.dialog.ended, 1);
+        EXPECT_EQ(rig.state.fskLine, c.line);
+        EXPECT_EQ(rig.state.fskInvert, c.invert);
+        EXPECT_EQ(rig.state.pttLine, c.ptt);
+        EXPECT_EQ(rig.dialog.enabled[kPttDtrButton], c.pttDtrEnabled);
+        EXPECT_EQ(rig.dialog.enabled[kPttRtsButton], c.pttRtsEnabled);
+        EXPECT_EQ(rig.settings.value("FSKCOMport"), "COM12");
+        EXPECT_EQ(rig.settings.value("PTTCOMport"), c.ptt != 0 ? "COM12" : "NONE");
+        // Idle: the keying line at mark, PTT off.
+        const FakeSerialPort* port = rig.system.port();
+        EXPECT_EQ(port->dtr || port->rts || port->brk, c.invert == 1);
+    }
+    PortRig none;
+    none.run(kFskSetupDialog, "", {});
+    EXPECT_EQ(none.ui.boxTexts(), std::vector<std::string>{kSelectPortMessage});
+    EXPECT_EQ(none.dialog.ended, -1);
+}
+
+TEST(PortDialogs, TinyFskOpensTheKeyerPortAndStoresThePolarity) {
+    PortRig rig;
+    rig.state.pttLine = 2;
+    rig.strings.markPolarity = "H";
+    rig.run(kTinyPortDialog, "COM3", {kMarkLowButton});
+    EXPECT_EQ(rig.dialog.ended, 1);
+    EXPECT_EQ(rig.written(), "FSKCOMport=COM3 PTTCOMport=NONE Markpolarity=L ");
+    EXPECT_EQ(rig.system.journal("open"), std::vector<std::string>{"open \\\\.\\COM3 plain"});
+    rig.dialogs.command(rig.dialog, kTinyPortDialog, kCancelButton);
+    EXPECT_EQ(rig.dialog.ended, 0);
+}
+
+// OK with one box out of bounds: its message, its old value back, nothing stored or armed.
+TEST(RecordingDialog, EachTimeOverItsLimitIsRefusedAndRestored) {
+    ScratchFolder folder;
+    const struct {
+        std::array<std::string, 4> times;
+        int box;
+        std::string restored;
+        const char* message;
+    } cases[] = {
+        {{"36", "36", "31", "31"},
+         kRunBeforeBox,
+         " 10",
+         "Maximum value of time before is 35 seconds"},
+        {{" 35", "36", "0", "0"}, kRunAfterBox, " 01", "Maximum value of time after is 35 seconds"},
+        {{"5", "-1", "0", "0"}, kRunAfterBox, " 01", "Maximum value of time after is 35 seconds"},
+        {{"5", "5", "31", "0"}, kSnpBeforeBox, " 07", "Maximum value of time before is 30 seconds"},
+        {{"5", "5", "30", "1x"}, kSnpAfterBox, " 10", "Maximum value of time after is 30 seconds"},
+        {{"5", "5", "30", ""}, kSnpAfterBox, " 10", "Maximum value of time after is 30 seconds"},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.message);
+        AppRig rig;
+        rig.settings.set("RXwaveSnPtimebefore", "0007");
+        RecordingDialog dialog(rig.app);
+        const RecordingDialogTexts opened = dialog.open();
+        EXPECT_EQ(opened.path, "C:\\");
+        EXPECT_EQ(opened.times, (std::array<std::string, 4>{" 10", " 01", " 07", " 10"}));
+        const RecordingDialogResult result = dialog.confirm({folder.path().string(), c.times});
+        EXPECT_FALSE(result.confirmed);
+        ASSERT_TRUE(result.show);
+        EXPECT_EQ(result.show->boxId, c.box);
+        EXPECT_EQ(result.show->text, c.restored);
+        EXPECT_EQ(rig.ui.messageBoxes(),
+                  (std::vector<UiMessageBox>{{c.message, "Input Error", kMbOk}}));
+        EXPECT_TRUE(rig.settings.writes.empty());
+        EXPECT_EQ(rig.state.saveWavActive, 0);
+    }
+}
+
+TEST(RecordingDialog, ArmsWithAnExistingFolderAndTheMenuDisarms) {
+    ScratchFolder folder;
+    AppRig rig;
+    RecordingDialog dialog(rig.app);
+    dialog.open();
+    const std::array<std::string, 4> times{" 35", "0", "30", " 02"};
+    const RecordingDialogResult missing = dialog.confirm({folder.path().string() + "/none", times});
+    EXPECT_FALSE(missing.confirmed);
+    EXPECT_EQ(missing.show->text, folder.path().string() + "/none\\");
+    EXPECT_EQ(rig.ui.messageBoxes(),
+              (std::vector<UiMessageBox>{
+                  {"Directory is invalid or does not exist", "Kestrel Info", kMbOk}}));
+    EXPECT_EQ(rig.state.saveWavActive, 0);
+
+    const RecordingDialogResult armed = dialog.confirm({folder.path().string(), times});
+    ASSERT_TRUE(armed.confirmed);
+    const std::string shown = folder.path().string() + "\\";
+    EXPECT_EQ(armed.confirmed->folder, shown);
+    EXPECT_EQ(armed.confirmed->times.runBefore, 35);
+    EXPECT_EQ(armed.confirmed->times.snpAfter, 2);
+    EXPECT_EQ(rig.settings.writes,
+              (std::vector<std::pair<std::string, std::string>>{{"RXwaveRUNtimebefore", "0035"},
+                                                                {"RXwaveRUNtimeafter", "0000"},
+                                                                {"RXwaveSnPtimebefore", "0030"},
+                                                                {"RXwaveSnPtimeafter", "0002"},
+                                                                {"RXsavewavpath", shown},
+                                                                {"RXwavsave", "1"}}));
+    EXPECT_EQ(rig.state.saveWavActive, 1);
+    EXPECT_EQ(rig.ui.menuChecks(), (std::vector<UiItemFlag>{{kMenuSaveWavFile, true}}));
+
+    EXPECT_EQ(rig.menu.menuCommand(kMenuSaveWavFile), MenuFollowUp::done);
+    EXPECT_EQ(rig.state.saveWavActive, 0);
+    EXPECT_EQ(rig.ui.menuChecks().back(), (UiItemFlag{kMenuSaveWavFile, false}));
+    EXPECT_EQ(rig.settings.value("RXwavsave"), "0");
+    EXPECT_EQ(rig.menu.menuCommand(kMenuSaveWavFile), MenuFollowUp::showRecordingDialog);
+}
+
+using Writes = std::vector<std::pair<std::string, std::string>>;
+constexpr unsigned kTopMost = 0x40000;
+
+class MenuCommandsTest : public ::testing::Test, protected AppRig {};
+
+TEST_F(MenuCommandsTest, SquelchFromTheDefaultSwitchWordStoresBit7SetThenCleared) {
+    EXPECT_EQ(menu.menuCommand(kMenuSquelchOn), MenuFollowUp::done);
+    EXPECT_EQ(state.SquelchState, 1);
+    EXPECT_EQ(menu.menuCommand(kMenuSquelchOn), MenuFollowUp::done);
+    EXPECT_EQ(state.SquelchState, 0);
+
+    EXPECT_EQ(settings.writes, (Writes{{"SquelchState", "1"},
+                                       {"N1MM_SWITCH", "13478"},
+                                       {"SquelchState", "0"},
+                                       {"N1MM_SWITCH", "13350"}}));
+    EXPECT_EQ(logger.posts(), (std::vector<LoggerPost>{{TXM_SWITCH, 13478}, {TXM_SWITCH, 13350}}));
+    EXPECT_EQ(ui.menuChecks(),
+              (std::vector<UiItemFlag>{{kMenuSquelchOn, true}, {kMenuSquelchOn, false}}));
+    EXPECT_EQ(state.switchWord, 13350);
+}
+
+TEST_F(MenuCommandsTest, TopMostTogglesItsFlagMarkAndKeyAndTellsTheWindowWhereToGo) {
+    EXPECT_EQ(menu.menuCommand(kMenuTopMost), MenuFollowUp::placeTopMost);
+    EXPECT_EQ(state.topMost, 1);
+    EXPECT_EQ(settings.readInt("TopMost", 0), 1);  // written as Topmost, read as TopMost
+    EXPECT_EQ(menu.menuCommand(kMenuTopMost), MenuFollowUp::placeNotTopMost);
+    EXPECT_EQ(state.topMost, 0);
+    EXPECT_EQ(settings.writes, (Writes{{"Topmost", "1"}, {"Topmost", "0"}}));
+    EXPECT_EQ(ui.menuChecks(),
+              (std::vector<UiItemFlag>{{kMenuTopMost, true}, {kMenuTopMost, false}}));
+}
+
+TEST_F(MenuCommandsTest, SaveTextCancelledOrToAFileThatCannotBeOpenedStaysOff) {
+    menu.menuCommand(kMenuSaveText);  // cancelled
+    dialogs.answer = {0x3003, ""};    // the dialog failed: its buffer was too small
+    menu.menuCommand(kMenuSaveText);
+    EXPECT_TRUE(textFile.openedPaths.empty());
+    EXPECT_TRUE(ui.messageBoxes().empty());
+
+    dialogs.answer = {kFileDialogConfirmed, "Q:\\nowhere\\x.txt"};
+    textFile.opens = false;
+    menu.menuCommand(kMenuSaveText);
+    EXPECT_EQ(
+        ui.messageBoxes(),
+        (std::vector<UiMessageBox>{{"Could not open file specified", "Kestrel Error", kTopMost}}));
+    EXPECT_TRUE(settings.writes.empty());
+    EXPECT_EQ(state.saveTextActive, 0);
+    EXPECT_TRUE(ui.menuChecks().empty());
+}
+
+TEST(MainLayoutTest, ChildrenAndWindowFollowThePanelAndTheSpectrumWidth) {
+    const MainLayout layout = mainLayout(45, 107, 115, 88, 116, 19, 23);
+    EXPECT_EQ(layout.panel, (Placement{0, 0, 48, 110}));
+    EXPECT_EQ(layout.spectrum, (Placement{51, 0, 115, 110}));
+    EXPECT_EQ(layout.window, (Placement{88, 116, 185, 191}));
+
+    // A wider spectrum widens the window by as much and changes nothing else.
+    const MainLayout wide = mainLayout(45, 107, 731, 88, 116, 19, 23);
+    EXPECT_EQ(wide.window, (Placement{88, 116, 801, 191}));
+    EXPECT_EQ(wide.spectrum, (Placement{51, 0, 731, 110}));
+}
+
+TEST(WindowPositionTest, AWindowOffEveryMonitorIsCentredInTheNearestWorkArea) {
+    EXPECT_EQ(centredInWorkArea({5000, 5000, 5688, 5566}, {0, 0, 1024, 738}),
+              (Placement{168, 86, 688, 566}));
+    EXPECT_EQ(centredInWorkArea({-3000, 40, -2311, 607}, {1920, 30, 3200, 1024}),
+              (Placement{2215, 243, 689, 567}));
+}
+
+TEST(CommandLine, SwitchesAreCountedAndTheLastHandleIsTaken) {
+    struct Case {
+        const wchar_t* line;
+        int switches;
+        std::int64_t window;
+    };
+    const Case cases[] = {
+        {L"-r -h1A2B3C", 2, 0x1A2B3C},
+        {L"-h1a2b3c", 1, 0x1A2B3C},
+        // The handle ends at a blank or the first character that is not hexadecimal.
+        {L"-h -r", 2, 0},
+        {L"-h12G4 -r", 2, 0x12},
+        {L"-hxyz", 1, 0},
+        {L"-h", 1, 0},
+        {L"-h\t5", 1, 0},
+        // Empty or foreign arguments count nothing.
+        {L"", 0, 0},
+        {L"-", 0, 0},
+        {L"-R -H12 /r", 0, 0},
+        // Every occurrence counts, also inside an option's value.
+        {L"-r -r -h10 -h20", 4, 0x20},
+        {L"-hAB-r", 2, 0xAB},
+        // A 32-bit long conversion saturates; at most 13 digits are collected.
+        {L"-h7FFFFFFF", 1, 0x7FFFFFFF},
+        {L"-h80000000", 1, 0x7FFFFFFF},
+        {L"-h0000000000000000000001", 1, 0},
+        {L"-h0000000000001", 1, 1},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(testing::Message() << '"' << c.line << '"');
+        const CommandLine cl = parseCommandLine(c.line);
+        EXPECT_EQ(cl.startSwitchCount, c.switches);
+        EXPECT_EQ(cl.loggerWindow, c.window);
+    }
+}
+
+}  // namespace
+}  // namespace kestrel
