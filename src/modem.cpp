@@ -53,7 +53,11 @@ Modem::~Modem() {
 }
 
 void Modem::loadSettings() {
-    kestrel::loadSettings(store, ports.audioDevices, state, strings);
+    const SettingsSnapshot settingsFile = store.snapshot();
+    kestrel::loadSettings(settingsFile, ports.audioDevices, state, strings);
+    if (const std::string text = settingsFileMessage(settingsFile.fileState(), store.path);
+        !text.empty())
+        ports.ui.messageBox(text, kErrorCaption, kMbOk | kMbTopMost);
     openCapture(capture);
     restart(captureSupervisorWorker_, [this] { captureSupervisor(capture); });
 }

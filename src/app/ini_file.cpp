@@ -3,10 +3,7 @@
 #include <atomic>
 #include <filesystem>
 #include <fstream>
-#include <iterator>
 #include <random>
-
-#include "app/ini_text.h"
 
 namespace kestrel {
 namespace {
@@ -18,15 +15,38 @@ fs::path pathFromUtf8(std::string_view utf8) {
     return fs::path(std::u8string(utf8.begin(), utf8.end()));
 }
 
-IniFileState readWhole(const fs::path& path, std::string& bytes) {
+// The bytes of the file, read no further than one byte past the largest file taken.
+IniFileState readBounded(const fs::path& path, std::string& bytes) {
     std::error_code ec;
     const fs::file_status status = fs::status(path, ec);
     if (status.type() == fs::file_type::not_found) return IniFileState::missing;
     if (ec || status.type() != fs::file_type::regular) return IniFileState::unreadable;
+    const std::uintmax_t size = fs::file_size(path, ec);
+    if (!ec && size > kLargestIniFile) return IniFileState::tooLarge;
     std::ifstream in(path, std::ios::binary);
     if (!in) return IniFileState::unreadable;
-    bytes.assign(std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>());
+    bytes.reserve(ec ? 0 : size);
+    char chunk[1 << 16];
+    while (in.read(chunk, sizeof chunk) || in.gcount() > 0) {
+        bytes.append(chunk, static_cast<std::size_t>(in.gcount()));
+        if (bytes.size() > kLargestIniFile) return IniFileState::tooLarge;
+    }
     return in.bad() ? IniFileState::unreadable : IniFileState::readable;
+}
+
+IniFile readFile(const fs::path& path) {
+    IniFile file;
+    std::string bytes;
+    file.state = readBounded(path, bytes);
+    if (file.state != IniFileState::readable) return file;
+    IniDecoded decoded = decodeIniBytes(std::move(bytes));
+    file.encoding = decoded.encoding;
+    if (!decoded.text) {
+        file.state = IniFileState::notText;
+        return file;
+    }
+    file.text = IniText(std::move(*decoded.text));
+    return file;
 }
 
 // Appending nothing opens the file for writing without changing it: the test Windows
@@ -77,31 +97,22 @@ fs::path resolveLink(const fs::path& path) {
 
 }  // namespace
 
-IniFileState iniFileState(const std::string& path) {
-    std::string bytes;
-    return readWhole(pathFromUtf8(path), bytes);
-}
-
-std::optional<std::string> readIniValue(const std::string& path, std::string_view section,
-                                        std::string_view key) {
-    std::string bytes;
-    if (readWhole(pathFromUtf8(path), bytes) != IniFileState::readable) return std::nullopt;
-    return IniText(std::move(bytes)).value(section, key);
+IniFile readIniFile(const std::string& path) {
+    return readFile(pathFromUtf8(path));
 }
 
 bool writeIniValue(const std::string& path, std::string_view section, std::string_view key,
                    std::string_view value) {
-    const fs::path file = resolveLink(pathFromUtf8(path));
-    if (file.empty()) return false;
-    std::string bytes;
-    const IniFileState state = readWhole(file, bytes);
-    if (state == IniFileState::unreadable) return false;
-    const bool existed = state == IniFileState::readable;
-    if (existed && !isWritable(file)) return false;
-    IniText text(bytes);
-    if (!text.setValue(section, key, value)) return false;
-    if (existed && text.bytes() == bytes) return true;  // already holds that value
-    return replaceFile(file, text.bytes(), existed);
+    const fs::path target = resolveLink(pathFromUtf8(path));
+    if (target.empty()) return false;
+    IniFile file = readFile(target);
+    const bool existed = file.state == IniFileState::readable;
+    if (!existed && file.state != IniFileState::missing) return false;
+    if (existed && !isWritable(target)) return false;
+    const std::string before = file.text.bytes();
+    if (!file.text.setValue(section, key, value)) return false;
+    if (existed && file.text.bytes() == before) return true;  // already holds that value
+    return replaceFile(target, encodeIniText(file.text.bytes(), file.encoding), existed);
 }
 
 }  // namespace kestrel

@@ -1,7 +1,5 @@
 #include "app/ini_text.h"
 
-#include <vector>
-
 namespace kestrel {
 namespace {
 
@@ -35,23 +33,31 @@ bool sameName(std::string_view a, std::string_view b) {
     return true;
 }
 
-// Lines end at "\r\n", "\n" or a lone "\r". A byte-order mark is not part of the first line.
-std::vector<Line> splitLines(std::string_view text) {
-    std::vector<Line> lines;
-    std::size_t at = text.starts_with(kUtf8Bom) ? kUtf8Bom.size() : 0;
-    while (at < text.size()) {
-        const std::size_t breakAt = text.find_first_of("\r\n", at);
+// Walks the lines of a text one at a time, so that a text of many lines costs no more
+// memory than its bytes. Lines end at "\r\n", "\n" or a lone "\r". A byte-order mark is
+// not part of the first line.
+class LineCursor {
+  public:
+    explicit LineCursor(std::string_view text)
+        : text_(text), at_(text.starts_with(kUtf8Bom) ? kUtf8Bom.size() : 0) {}
+
+    bool next(Line& line) {
+        if (at_ >= text_.size()) return false;
+        const std::size_t breakAt = text_.find_first_of("\r\n", at_);
         if (breakAt == std::string_view::npos) {
-            lines.push_back({at, text.size(), text.size()});
-            break;
+            line = {at_, text_.size(), text_.size()};
+        } else {
+            const bool crlf = text_.compare(breakAt, 2, "\r\n") == 0;
+            line = {at_, breakAt, breakAt + (crlf ? 2 : 1)};
         }
-        const bool crlf = text.compare(breakAt, 2, "\r\n") == 0;
-        const std::size_t next = breakAt + (crlf ? 2 : 1);
-        lines.push_back({at, breakAt, next});
-        at = next;
+        at_ = line.end;
+        return true;
     }
-    return lines;
-}
+
+  private:
+    std::string_view text_;
+    std::size_t at_;
+};
 
 // The line break the file already uses (its first one), or CRLF as Windows writes.
 std::string_view lineBreakOf(std::string_view text) {
@@ -97,26 +103,28 @@ Entry parseLine(std::string_view text, const Line& line) {
 // Where a section's lines are in the text, and where key is among them.
 struct Place {
     bool sectionFound = false;
-    std::size_t sectionLine = 0;  // the header
-    std::size_t lastKeyLine = 0;  // the last key line, or the header when it has none
+    Line lastKeyLine{};  // the section's last key line, or its header when it has none
     bool keyFound = false;
     Entry key;
+    std::optional<Line> lastLine;  // the text's last line, when the section is missing
 };
 
-Place locate(std::string_view text, const std::vector<Line>& lines, std::string_view section,
-             std::string_view key) {
+Place locate(std::string_view text, std::string_view section, std::string_view key) {
     Place place;
-    for (std::size_t i = 0; i < lines.size(); ++i) {
-        const Entry entry = parseLine(text, lines[i]);
+    LineCursor cursor(text);
+    Line line;
+    while (cursor.next(line)) {
+        place.lastLine = line;
+        const Entry entry = parseLine(text, line);
         if (entry.kind == Entry::Kind::section) {
             if (place.sectionFound) break;  // the end of the first matching section
             if (!sameName(entry.name, section)) continue;
             place.sectionFound = true;
-            place.sectionLine = place.lastKeyLine = i;
+            place.lastKeyLine = line;
             continue;
         }
         if (!place.sectionFound || entry.kind != Entry::Kind::key) continue;
-        place.lastKeyLine = i;
+        place.lastKeyLine = line;
         if (!place.keyFound && sameName(entry.name, key)) {
             place.keyFound = true;
             place.key = entry;
@@ -155,7 +163,7 @@ std::string_view firstLineOf(std::string_view value) {
 
 std::optional<std::string> IniText::value(std::string_view section, std::string_view key) const {
     const std::string_view text = bytes_;
-    const Place place = locate(text, splitLines(text), section, key);
+    const Place place = locate(text, section, key);
     if (!place.keyFound) return std::nullopt;
     std::string_view value =
         text.substr(place.key.valueBegin, place.key.valueEnd - place.key.valueBegin);
@@ -163,20 +171,35 @@ std::optional<std::string> IniText::value(std::string_view section, std::string_
     return std::string(unquote(value));
 }
 
+IniText IniText::sectionOnly(std::string_view section) const {
+    std::string kept;
+    LineCursor cursor(bytes_);
+    Line line;
+    bool inSection = false;
+    while (cursor.next(line)) {
+        const Entry entry = parseLine(bytes_, line);
+        if (entry.kind == Entry::Kind::section) {
+            if (inSection) break;
+            inSection = sameName(entry.name, section);
+        }
+        if (inSection && entry.kind != Entry::Kind::other)
+            kept.append(bytes_, line.begin, line.contentEnd - line.begin).append("\n");
+    }
+    return IniText(std::move(kept));
+}
+
 bool IniText::setValue(std::string_view section, std::string_view key, std::string_view value) {
     if (!isReadableName(section, "]") || !isReadableName(key, "=") || key.front() == '[')
         return false;
     value = firstLineOf(value);
-    const std::vector<Line> lines = splitLines(bytes_);
-    const Place place = locate(bytes_, lines, section, key);
+    const Place place = locate(bytes_, section, key);
     if (place.keyFound) {
         bytes_.replace(place.key.valueBegin, place.key.valueEnd - place.key.valueBegin, value);
         return true;
     }
     // The new key goes after the section's last key, or a new section at the end.
-    const Line* after = place.sectionFound ? &lines[place.lastKeyLine]
-                        : lines.empty()    ? nullptr
-                                           : &lines.back();
+    const std::optional<Line> after =
+        place.sectionFound ? std::optional<Line>(place.lastKeyLine) : place.lastLine;
     const std::string_view lineBreak = lineBreakOf(bytes_);
     std::string added;
     if (after && after->end == after->contentEnd) added.append(lineBreak);  // no final break

@@ -28,6 +28,10 @@ class IniText {
     // false, changing nothing, for a key or section name that could not be read back.
     bool setValue(std::string_view section, std::string_view key, std::string_view value);
 
+    // The first matching section alone, its header and key lines, which give the same
+    // values for it: many reads of one section then cost no more than its size.
+    IniText sectionOnly(std::string_view section) const;
+
     const std::string& bytes() const { return bytes_; }
 
   private:

@@ -1,6 +1,7 @@
 #include "app/settings_load.h"
 
 #include <cstdint>
+#include <string>
 
 #include "app/sound_device_lookup.h"
 
@@ -39,43 +40,67 @@ int sampleRateForBaudIndex(int baudIndex) {
     }
 }
 
-void loadSettings(const SettingsStore& store, AudioDevicesPort& devices, ModemState& state,
+void loadSettings(const SettingsSnapshot& settings, AudioDevicesPort& devices, ModemState& state,
                   SettingsStrings& strings) {
-    state.markFrequency = toneOrDefault(store.readSettingInt("Markfrequency", 2125), 2125);
-    state.spaceFrequency = toneOrDefault(store.readSettingInt("Spacefrequency", 2295), 2295);
+    state.markFrequency = toneOrDefault(settings.readSettingInt("Markfrequency", 2125), 2125);
+    state.spaceFrequency = toneOrDefault(settings.readSettingInt("Spacefrequency", 2295), 2295);
 
-    const int baudIndex = store.readSettingInt("Baud Rate", 0);
+    const int baudIndex = settings.readSettingInt("Baud Rate", 0);
     state.baudIndex = baudIndex;
     state.bitOrSymbol = 0;  // the decision mode always starts at "Bit"
     state.sampleRate = sampleRateForBaudIndex(baudIndex);
 
-    state.RXChannel = store.readSettingInt("RXChannel", 1);
-    state.TXChannel = store.readSettingInt("TXChannel", 0);
-    strings.RXnameid = store.readSettingString("RXnameid", "Line In", kDeviceNameCapacity);
+    state.RXChannel = settings.readSettingInt("RXChannel", 1);
+    state.TXChannel = settings.readSettingInt("TXChannel", 0);
+    strings.RXnameid = settings.readSettingString("RXnameid", "Line In", kDeviceNameCapacity);
     state.rxDeviceId = findInputDevice(devices, strings.RXnameid);
-    strings.TXnameid = store.readSettingString("TXnameid", "Speakers", kDeviceNameCapacity);
+    strings.TXnameid = settings.readSettingString("TXnameid", "Speakers", kDeviceNameCapacity);
     state.txDeviceId = findOutputDevice(devices, strings.TXnameid);
     // Capture would open here; it needs only rxDeviceId and RXChannel, and nothing read
     // below depends on it, so the caller opens it after the load.
 
-    state.TXmode = atMostOrDefault(store.readSettingInt("TXmode", 1), 4, 1);
-    state.Decodemode = atMostOrDefault(store.readSettingInt("Decodemode", 1), 2, 1);
-    state.FFTDisplay = clampInt(store.readSettingInt("FFTDisplay", 115), 115, 731);
+    state.TXmode = atMostOrDefault(settings.readSettingInt("TXmode", 1), 4, 1);
+    state.Decodemode = atMostOrDefault(settings.readSettingInt("Decodemode", 1), 2, 1);
+    state.FFTDisplay = clampInt(settings.readSettingInt("FFTDisplay", 115), 115, 731);
 
-    state.SquelchState = lowestBit(store.readSettingInt("SquelchState", 0));
-    state.CorrelateState = lowestBit(store.readSettingInt("CorrelateState", 1));
-    state.CorrelateStateSame = lowestBit(store.readSettingInt("CorrelateStateSame", 1));
-    state.Contest = lowestBit(store.readSettingInt("Contest", 1));
-    state.NewsigNewline = lowestBit(store.readSettingInt("NewsigNewline", 0));
+    state.SquelchState = lowestBit(settings.readSettingInt("SquelchState", 0));
+    state.CorrelateState = lowestBit(settings.readSettingInt("CorrelateState", 1));
+    state.CorrelateStateSame = lowestBit(settings.readSettingInt("CorrelateStateSame", 1));
+    state.Contest = lowestBit(settings.readSettingInt("Contest", 1));
+    state.NewsigNewline = lowestBit(settings.readSettingInt("NewsigNewline", 0));
 
-    state.afcOff = atMostOrDefault(store.readSettingInt("AFC_ON_OFF", 0), 1, 0);
+    state.afcOff = atMostOrDefault(settings.readSettingInt("AFC_ON_OFF", 0), 1, 0);
 
-    strings.fskPortName = store.readSettingString("FSKCOMport", "NONE", kPortNameCapacity);
-    state.fskLine = store.readSettingInt("DTRorRTSorTxD", 0);
-    state.fskInvert = store.readSettingInt("NORMorINVERT", 0);
-    strings.pttPortName = store.readSettingString("PTTCOMport", "NONE", kPortNameCapacity);
-    state.pttLine = store.readSettingInt("PTT", 0);
-    strings.markPolarity = store.readSettingString("Markpolarity", "H", kMarkPolarityCapacity);
+    strings.fskPortName = settings.readSettingString("FSKCOMport", "NONE", kPortNameCapacity);
+    state.fskLine = settings.readSettingInt("DTRorRTSorTxD", 0);
+    state.fskInvert = settings.readSettingInt("NORMorINVERT", 0);
+    strings.pttPortName = settings.readSettingString("PTTCOMport", "NONE", kPortNameCapacity);
+    state.pttLine = settings.readSettingInt("PTT", 0);
+    strings.markPolarity = settings.readSettingString("Markpolarity", "H", kMarkPolarityCapacity);
+}
+
+std::string settingsFileProblem(IniFileState state) {
+    switch (state) {
+        case IniFileState::missing:
+        case IniFileState::readable:
+            return {};
+        case IniFileState::unreadable:
+            return "cannot be read";
+        case IniFileState::tooLarge:
+            return "is larger than " + std::to_string(kLargestIniFile / (1024 * 1024)) +
+                   " MB, far more than settings take";
+        case IniFileState::notText:
+            return "is marked as UTF-16 text but is not UTF-16 text";
+    }
+    return {};
+}
+
+std::string settingsFileMessage(IniFileState state, std::string_view path) {
+    const std::string problem = settingsFileProblem(state);
+    if (problem.empty()) return {};
+    return std::string(path) + " " + problem +
+           ". Kestrel neither reads nor changes it: it runs with its standard settings and "
+           "saves none until the file is mended or removed.";
 }
 
 }  // namespace kestrel

@@ -2,6 +2,7 @@
 // The settings Kestrel reads once at start-up, before any window exists.
 #include <cstddef>
 #include <string>
+#include <string_view>
 
 #include "app/settings_store.h"
 #include "modem_state.h"
@@ -27,11 +28,20 @@ struct SettingsStrings {
 // any other index runs at 12000.
 int sampleRateForBaudIndex(int baudIndex);
 
-// Reads every start-up setting into state and strings, checking each as it goes, and
-// finds the two sound devices by name. Capture is not opened here: the caller opens it
-// on state.rxDeviceId afterwards, then frees the contact-recording queue and starts
-// the capture supervisor, in that order.
-void loadSettings(const SettingsStore& store, AudioDevicesPort& devices, ModemState& state,
+// Reads every start-up setting into state and strings from one read of the file
+// (store.snapshot()), checking each as it goes, and finds the two sound devices by name.
+// A file that is not readable gives every default. Capture is not opened here: the
+// caller opens it on state.rxDeviceId afterwards, then frees the contact-recording queue
+// and starts the capture supervisor, in that order.
+void loadSettings(const SettingsSnapshot& settings, AudioDevicesPort& devices, ModemState& state,
                   SettingsStrings& strings);
+
+// Why a file in state is not read ("cannot be read"); empty for a readable file and for
+// a missing one (the first start).
+std::string settingsFileProblem(IniFileState state);
+
+// What the user is told, once, about a settings file at path that the load found in
+// state: the problem and what Kestrel does about it; empty when there is none.
+std::string settingsFileMessage(IniFileState state, std::string_view path);
 
 }  // namespace kestrel

@@ -93,20 +93,21 @@ std::string shiftError(double mark, double space, int sampleRate) {
     return text;
 }
 
+// The file is checked before the load, which would put every default into state.
 bool loadSettingsFile(const std::string& path, ModemState& state, std::string& error) {
-    switch (iniFileState(path)) {
-        case IniFileState::missing:
-            error = "--settings: " + path + ": no such file";
-            return false;
-        case IniFileState::unreadable:
-            error = "--settings: " + path + ": not a readable file";
-            return false;
-        case IniFileState::readable:
-            break;
+    const SettingsSnapshot settings = SettingsStore{path}.snapshot();
+    const IniFileState file = settings.fileState();
+    if (file == IniFileState::missing) {
+        error = "--settings: " + path + ": no such file";
+        return false;
+    }
+    if (file != IniFileState::readable) {
+        error = "--settings: " + path + " " + settingsFileProblem(file);
+        return false;
     }
     NoSoundDevices devices;
     SettingsStrings strings;
-    loadSettings(SettingsStore{path}, devices, state, strings);
+    loadSettings(settings, devices, state, strings);
     return true;
 }
 

@@ -5,7 +5,6 @@
 #include <limits>
 #include <optional>
 
-#include "app/ini_file.h"
 #include "app/wide_text.h"
 
 namespace kestrel {
@@ -59,16 +58,22 @@ std::string formatSettingInt(std::int32_t value, IntFormat format) {
     return text;
 }
 
-std::int32_t SettingsStore::readSettingInt(std::string_view key, std::int32_t defaultValue) const {
-    const std::optional<std::string> text = readIniValue(path, kSettingsSection, key);
+SettingsSnapshot::SettingsSnapshot(const IniFile& file)
+    : state_(file.state),
+      section_(file.state == IniFileState::readable ? file.text.sectionOnly(kSettingsSection)
+                                                    : IniText()) {}
+
+std::int32_t SettingsSnapshot::readSettingInt(std::string_view key,
+                                              std::int32_t defaultValue) const {
+    const std::optional<std::string> text = section_.value(kSettingsSection, key);
     if (!text) return defaultValue;
     return parseLeadingInt(*text).value_or(defaultValue);
 }
 
-std::string SettingsStore::readSettingString(std::string_view key, std::string_view defaultValue,
-                                             std::size_t capacity) const {
+std::string SettingsSnapshot::readSettingString(std::string_view key, std::string_view defaultValue,
+                                                std::size_t capacity) const {
     if (capacity == 0) return {};
-    const std::optional<std::string> text = readIniValue(path, kSettingsSection, key);
+    const std::optional<std::string> text = section_.value(kSettingsSection, key);
     return std::string(wideCharPrefix(text ? *text : defaultValue, capacity - 1));
 }
 

@@ -3,6 +3,8 @@
 // functions and the sound system count UTF-16 code units ("wide characters"), so a
 // buffer of 100 characters or a device-name field of 32 is measured in those.
 #include <cstddef>
+#include <optional>
+#include <string>
 #include <string_view>
 
 namespace kestrel {
@@ -11,5 +13,13 @@ namespace kestrel {
 // character. A byte that is not part of a valid sequence counts as one unit, as the
 // conversion to UTF-16 would replace it with one.
 std::string_view wideCharPrefix(std::string_view utf8, std::size_t maxWideChars);
+
+// UTF-16 text in UTF-8; nothing when a surrogate stands without its partner, since such
+// text cannot be written back as it was.
+std::optional<std::string> utf8FromUtf16(std::u16string_view utf16);
+
+// UTF-8 text in UTF-16. A byte that is not part of a valid sequence, and a sequence that
+// stands for a surrogate or lies beyond U+10FFFF, becomes U+FFFD.
+std::u16string utf16FromUtf8(std::string_view utf8);
 
 }  // namespace kestrel

@@ -1,16 +1,23 @@
-// Any bytes read as Kestrel.ini: reading never fails, and a write changes only its key.
+// Any bytes read as Kestrel.ini: reading never fails, text in UTF-16 goes back to the
+// same bytes, and a write changes only its key.
 #include <cstdint>
 #include <string>
 
+#include "app/ini_encoding.h"
 #include "app/ini_text.h"
 #include "fuzz/fuzz_check.h"
 
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {
     using kestrel::IniText;
-    IniText ini(std::string(reinterpret_cast<const char*>(data), size));
+    const std::string bytes(reinterpret_cast<const char*>(data), size);
+    kestrel::IniDecoded decoded = kestrel::decodeIniBytes(bytes);
+    if (!decoded.text) return 0;
+    FUZZ_CHECK(kestrel::encodeIniText(*decoded.text, decoded.encoding) == bytes);
+    IniText ini(std::move(*decoded.text));
     const auto contestBefore = ini.value("Kestrel Modem", "Contest");
     const auto otherBefore = ini.value("Other", "Key");
     ini.value("kestrel modem", "");
+    FUZZ_CHECK(ini.sectionOnly("KESTREL modem").value("Kestrel Modem", "Contest") == contestBefore);
 
     if (ini.setValue("Kestrel Modem", "Markfrequency", "2125")) {
         FUZZ_CHECK(ini.value("KESTREL MODEM", "markfrequency") == std::string("2125"));

@@ -97,6 +97,25 @@ TEST_F(ModemTest, WithoutTheLoggersBlockItSaysSoAndWritesNothing) {
     EXPECT_FALSE(std::filesystem::exists(folder_.file("Kestrel.ini")));
 }
 
+TEST_F(ModemTest, ARefusedSettingsFileIsSaidOnceAndNeverWritten) {
+    using namespace std::string_literals;
+    const std::string settings = "[Kestrel Modem]\r\nMarkfrequency=2000\r\nN1MM_SWITCH=4\r\n";
+    for (const std::string& refused :
+         {settings + std::string(5 << 20, '\n'),    // far larger than any settings file
+          "\xFF\xFE[\0K\0]\0=\0\x00\xD8\r\0\n\0"s,  // UTF-16 with a lone surrogate
+          "\xFE\xFF\0[\0K\0]\0"s}) {                // UTF-16 of odd length
+        ui_.clear();
+        writeIni(refused);
+        Modem& modem = start();
+        EXPECT_EQ(modem.state.markFrequency, 2125);
+        ASSERT_TRUE(modem.link.connectLogger());  // writes the squelch
+        modem.menu.menuCommand(kMenuContestMode);
+        ASSERT_EQ(ui_.messageBoxes().size(), 1u) << refused.size();
+        EXPECT_NE(ui_.messageBoxes()[0].text.find(folder_.file("Kestrel.ini")), std::string::npos);
+        EXPECT_TRUE(ini() == refused) << refused.size();
+    }
+}
+
 TEST_F(ModemTest, TheTransmitModeDecidesWhichComPortOpensAtTheStart) {
     serialPorts_.devices = {"COM4", "COM5"};
     writeIni("[Kestrel Modem]\nTXmode=3\nFSKCOMport=COM4\nPTTCOMport=COM5\nPTT=1\n");

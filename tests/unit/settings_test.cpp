@@ -2,6 +2,7 @@
 
 #include <filesystem>
 #include <limits>
+#include <vector>
 
 #include "app/ini_file.h"
 #include "app/ini_text.h"
@@ -19,7 +20,7 @@ class SettingsLoad : public ::testing::Test {
     // Loads from a file holding these lines in Kestrel's section.
     void load(std::string_view lines) {
         ScratchFolder::write(store.path, "[Kestrel Modem]\r\n" + std::string(lines));
-        loadSettings(store, devices, state, strings);
+        loadSettings(store.snapshot(), devices, state, strings);
     }
     ScratchFolder folder;
     SettingsStore store{folder.file("Kestrel.ini")};
@@ -51,7 +52,7 @@ TEST_F(SettingsLoad, AWindowsWrittenFileLoadsDevicesPortsAndLines) {
                          "RXChannel=2\r\nTXChannel=1\r\n"
                          "FSKCOMport=COM3\r\nDTRorRTSorTxD=2\r\nNORMorINVERT=1\r\n"
                          "PTTCOMport=COM123456789012345678\r\nPTT=2\r\nMarkpolarity=Low\r\n");
-    loadSettings(store, devices, state, strings);
+    loadSettings(store.snapshot(), devices, state, strings);
     EXPECT_EQ(strings.RXnameid, "Line");
     EXPECT_EQ(state.rxDeviceId, 1u);
     EXPECT_EQ(state.txDeviceId, 1u);
@@ -113,6 +114,56 @@ TEST_F(SettingsStoreTest, GarbageAndBinaryFilesGiveDefaultsAndLoseNothing) {
     ASSERT_TRUE(store.writeSetting("Contest", "0"));
     EXPECT_EQ(ScratchFolder::read(store.path),
               garbage + "[Kestrel Modem]\r\nRXnameid=Line\r\nContest=0\r\n");
+}
+
+// text in UTF-16 of either byte order, behind its byte-order mark.
+std::string utf16(std::u16string_view text, bool bigEndian) {
+    std::string bytes;
+    for (char16_t unit : std::u16string(u"\uFEFF") + std::u16string(text)) {
+        const char high = static_cast<char>(unit >> 8), low = static_cast<char>(unit & 0xFF);
+        bytes += bigEndian ? high : low;
+        bytes += bigEndian ? low : high;
+    }
+    return bytes;
+}
+
+std::u16string lineFeedsOnly(std::u16string_view text) {
+    std::u16string out;
+    for (char16_t c : text)
+        if (c != u'\r') out += c;
+    return out;
+}
+
+std::string utf8(std::u8string_view text) {
+    return std::string(text.begin(), text.end());
+}
+
+TEST_F(SettingsStoreTest, EachEncodingAndLineEndIsReadAndWrittenBackAsItWas) {
+    struct Case {
+        std::string before, after;
+    };
+    const std::u16string_view before16 =
+        u"; Plzeň – mine\r\n[Kestrel Modem]\r\nRXnameid=Line In (Účko)\r\nContest=0\r\n";
+    const std::u16string_view after16 =
+        u"; Plzeň – mine\r\n[Kestrel Modem]\r\nRXnameid=Line In (Účko)\r\nContest=1\r\n"
+        u"TXnameid=Reproduktory – ž\r\n";
+    const std::u8string_view before8 =
+        u8"\uFEFF; Plzeň – mine\n[Kestrel Modem]\nRXnameid=Line In (Účko)\nContest=0\n";
+    const std::u8string_view after8 =
+        u8"\uFEFF; Plzeň – mine\n[Kestrel Modem]\nRXnameid=Line In (Účko)\nContest=1\n"
+        u8"TXnameid=Reproduktory – ž\n";
+    for (const Case& c : std::vector<Case>{
+             {utf16(before16, false), utf16(after16, false)},
+             {utf16(before16, true), utf16(after16, true)},
+             {utf16(lineFeedsOnly(before16), false), utf16(lineFeedsOnly(after16), false)},
+             {utf8(before8), utf8(after8)}}) {
+        ScratchFolder::write(store.path, c.before);
+        EXPECT_EQ(store.readSettingString("RXnameid", "", 100), utf8(u8"Line In (Účko)"));
+        EXPECT_EQ(store.readSettingInt("Contest", 7), 0);
+        ASSERT_TRUE(store.writeSettingInt("Contest", 1));
+        ASSERT_TRUE(store.writeSetting("TXnameid", utf8(u8"Reproduktory – ž")));
+        EXPECT_EQ(ScratchFolder::read(store.path), c.after) << c.before.size();
+    }
 }
 
 using Args = std::vector<std::string>;
@@ -223,8 +274,7 @@ TEST(SettingsIniFile, AFileThatCannotBeReadIsNeverReplaced) {
     const std::string notAFile = folder.file("Kestrel.ini");
     fs::create_directory(notAFile);
     ScratchFolder::write(folder.file("Kestrel.ini/keep"), "x");
-    EXPECT_EQ(iniFileState(notAFile), IniFileState::unreadable);
-    EXPECT_EQ(readIniValue(notAFile, kSection, "PTT"), std::nullopt);
+    EXPECT_EQ(readIniFile(notAFile).state, IniFileState::unreadable);
     EXPECT_FALSE(writeIniValue(notAFile, kSection, "PTT", "1"));
     EXPECT_EQ(ScratchFolder::read(folder.file("Kestrel.ini/keep")), "x");
 
