@@ -12,6 +12,7 @@ character's stop element, as written, to the arrival of its TXM_CHAR at loggersi
 """
 import math
 import os
+import random
 import statistics
 import struct
 import subprocess
@@ -23,7 +24,6 @@ import wave
 
 RATE = 48000
 CHUNK = 480  # 10 ms
-TEXT = "THE QUICK BROWN FOX JUMPS OVER THE LAZY DOG "
 SPEEDS = [(0, 45.45), (1, 50.0), (2, 75.0)]
 MODES = [(0, "Flutter"), (1, "Selectiv"), (2, "Spread")]
 
@@ -56,16 +56,38 @@ def power(samples, start, length, freq):
     return s1 * s1 + s2 * s2 - k * s1 * s2
 
 
+def random_text(length):
+    """Words of two to six random letters (fixed seed): letters and spaces need no shift
+    characters, so the n-th character ends 7.5 elements after the (n-1)-th, and a text
+    that never repeats lets each printed character be placed without doubt."""
+    pick = random.Random(7)
+    text = ""
+    while len(text) < length:
+        text += "".join(pick.choice("ABCDEFGHIJKLMNOPQRSTUVWXYZ")
+                        for _ in range(pick.randint(2, 6))) + " "
+    return text[:length]
+
+
+def tone_is_space(samples, at, length):
+    return power(samples, at, length, 2295) > 4 * power(samples, at, length, 2125)
+
+
 def first_start_element(samples, baud):
-    """Where the first space element begins (after minimodem's mark leader)."""
-    step = int(RATE / baud / 8)
+    """Where the first character of the text begins: the first space element after
+    minimodem's mark leader, one character later when that first character is the
+    letters shift (all five data elements mark) that minimodem sends ahead of the text."""
+    element = RATE / baud
+    step = int(element / 8)
     at = 0
-    while at + step < len(samples):
-        if power(samples, at, step, 2295) > 4 * power(samples, at, step, 2125) and \
-                power(samples, at, step, 2295) > 1e9:
-            return at
-        at += step // 2
-    raise RuntimeError("no start element found")
+    while at + element < len(samples):
+        if tone_is_space(samples, at, int(element / 2)):
+            break
+        at += step
+    else:
+        raise RuntimeError("no start element found")
+    data = [tone_is_space(samples, int(at + (1 + b) * element + element / 4), int(element / 2))
+            for b in range(5)]
+    return at + 7.5 * element if not any(data) else at
 
 
 def kestrel_pid(work):
@@ -95,7 +117,7 @@ def run(rig, build, env, baud_index, baud, mode, seconds):
         ini.write("[Kestrel Modem]\r\nBaud Rate=%d\r\nDecodemode=%d\r\nContest=0\r\n"
                   "CorrelateState=0\r\n" % (baud_index, mode))
     chars = int(seconds * baud / 7.5) + 10
-    text = (TEXT * (chars // len(TEXT) + 1))[:chars]
+    text = random_text(chars)
     audio = minimodem(baud, text, os.path.join(work, "rtty.wav"))
     start = first_start_element(audio, baud)
     element = RATE / baud
@@ -152,19 +174,18 @@ def run(rig, build, env, baud_index, baud, mode, seconds):
     done.set()
     follower.join()
     logger.wait(timeout=seconds + 60)
-    # Each printed character is matched to the next sent one that it equals (a lost
-    # character is skipped over); the j-th sent character ends its stop element
+    # A printed character is placed in the text where it and the two printed after it
+    # stand together, at most ten characters after the last one placed (lost or garbled
+    # characters are passed over); the j-th sent character ends its stop element
     # (j + 1) * 7.5 elements after the first start element.
     received = "".join(c for _, c in arrivals)
     latencies = []
     j = -1
-    for when, char in arrivals:
-        for ahead in range(1, 4):
-            if j + ahead < len(text) and text[j + ahead] == char:
-                j += ahead
-                break
-        else:
+    for k, (when, char) in enumerate(arrivals):
+        found = text.find(received[k:k + 3], j + 1, j + 13)
+        if len(received[k:k + 3]) < 3 or found < 0:
             continue
+        j = found
         end = (start + (j + 1) * 7.5 * element) / RATE
         if end * RATE <= limit:
             latencies.append((when - (t0 + end)) * 1000)
