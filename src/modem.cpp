@@ -26,7 +26,7 @@ Modem::Modem(const ModemPorts& modemPorts, std::string exePath, const CommandLin
            {ports.logger, ports.ui, ports.mainWindow, txBuffer, settings, ports.sharedBlock,
             ports.clock, linkThreads},
            line.loggerWindow),
-      menu{app,       ports.fileDialogs, ports.saveTextFile, ports.documents, std::move(exePath),
+      menu{app,       ports.fileDialogs, ports.textFile, ports.documents, std::move(exePath),
            store.path} {}
 
 Modem::~Modem() {

@@ -12,8 +12,8 @@ namespace kestrel {
 
 // In the order they depend on each other: text output and status texts, framing and the
 // Repeat Match it feeds, decoders, front end.
-struct ReceiveChain::Parts {
-    Parts(ModemState& state, LoggerPort& logger, UiPort& ui, TextSinkPort& textFile)
+struct ReceiveChain::Stages {
+    Stages(ModemState& state, LoggerPort& logger, UiPort& ui, SaveTextFilePort& textFile)
         : emitter(state, logger),
           statusTexts(ui),
           framing(state, emitter, statusTexts, textFile),
@@ -33,29 +33,29 @@ struct ReceiveChain::Parts {
 };
 
 ReceiveChain::ReceiveChain(ModemState& state, LoggerPort& logger, UiPort& ui,
-                           TextSinkPort& textFile)
-    : parts_(std::make_unique<Parts>(state, logger, ui, textFile)) {}
+                           SaveTextFilePort& textFile)
+    : stages_(std::make_unique<Stages>(state, logger, ui, textFile)) {}
 
 ReceiveChain::~ReceiveChain() = default;
 
 void ReceiveChain::processSample(double x) {
-    parts_->front.processSample(x);
+    stages_->front.processSample(x);
 }
 
 double ReceiveChain::inputLowPass(double x) {
-    return parts_->front.inputLowPass(x);
+    return stages_->front.inputLowPass(x);
 }
 
 void ReceiveChain::emitReceivedChar(char16_t ch) {
-    parts_->emitter.emitReceivedChar(ch);
+    stages_->emitter.emitReceivedChar(ch);
 }
 
 void ReceiveChain::setTrace(FramingTrace* trace) {
-    parts_->framing.trace = trace;
+    stages_->framing.trace = trace;
 }
 
 FrontEnd& ReceiveChain::frontEnd() {
-    return parts_->front;
+    return stages_->front;
 }
 
 }  // namespace kestrel

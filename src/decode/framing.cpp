@@ -82,7 +82,7 @@ double SnrRing::trimmedMean() const {
 }
 
 Framing::Framing(const ModemState& state, ReceivedCharEmitter& emitter,
-                 ReceiveMeasurements& measurements, TextSinkPort& textFile)
+                 ReceiveMeasurements& measurements, SaveTextFilePort& textFile)
     : baudot(state),
       state_(state),
       emitter_(emitter),

@@ -14,7 +14,7 @@
 #include "decode/repeat_match_sink.h"
 #include "frontend/receive_measurements.h"
 #include "modem_state.h"
-#include "platform/text_sink_port.h"
+#include "platform/save_text_file_port.h"
 
 namespace kestrel {
 
@@ -50,7 +50,7 @@ struct SnrRing {
 
 struct Framing {
     Framing(const ModemState& state, ReceivedCharEmitter& emitter,
-            ReceiveMeasurements& measurements, TextSinkPort& textFile);
+            ReceiveMeasurements& measurements, SaveTextFilePort& textFile);
 
     // One decided sample; at the end of a character, the noise it measured on each
     // channel, which the decoder keeps its floors from.
@@ -106,7 +106,7 @@ struct Framing {
     const ModemState& state_;
     ReceivedCharEmitter& emitter_;
     ReceiveMeasurements& measurements_;
-    TextSinkPort& textFile_;
+    SaveTextFilePort& textFile_;
 };
 
 }  // namespace kestrel

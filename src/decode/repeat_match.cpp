@@ -113,7 +113,7 @@ void repairShifts(std::span<std::uint8_t> codes) {
 }
 
 RepeatMatch::RepeatMatch(const ModemState& state, ReceivedCharEmitter& emitter,
-                         TextSinkPort& textFile)
+                         SaveTextFilePort& textFile)
     : state_(state), emitter_(emitter), textFile_(textFile) {}
 
 void RepeatMatch::repeatMatchFeed(int kind, int n, double value, double threshold, double floor) {

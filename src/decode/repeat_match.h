@@ -13,7 +13,7 @@
 #include "decode/repeat_display.h"
 #include "decode/repeat_match_sink.h"
 #include "modem_state.h"
-#include "platform/text_sink_port.h"
+#include "platform/save_text_file_port.h"
 
 namespace kestrel {
 
@@ -68,7 +68,7 @@ struct RepeatText {
 void repairShifts(std::span<std::uint8_t> codes);
 
 struct RepeatMatch : RepeatMatchSink {
-    RepeatMatch(const ModemState& state, ReceivedCharEmitter& emitter, TextSinkPort& textFile);
+    RepeatMatch(const ModemState& state, ReceivedCharEmitter& emitter, SaveTextFilePort& textFile);
 
     // Kind 0 and 1 store the mark or space channel's excess, threshold and floor of bit
     // n of the current character. Nothing happens while Repeat Match is off.
@@ -103,7 +103,7 @@ struct RepeatMatch : RepeatMatchSink {
 
     const ModemState& state_;
     ReceivedCharEmitter& emitter_;
-    TextSinkPort& textFile_;
+    SaveTextFilePort& textFile_;
 };
 
 }  // namespace kestrel

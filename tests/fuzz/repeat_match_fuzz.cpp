@@ -15,7 +15,7 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     state.CorrelateState = 1;
     state.Contest = data != nullptr && size > 0 ? data[0] & 1 : 0;
     RecordingLogger logger;
-    FakeTextSinkPort textFile;
+    NoSaveTextFile textFile;
     ReceivedCharEmitter emitter{state, logger};
     RepeatMatch match{state, emitter, textFile};
     // Each feed is 4 bytes: the kind and bit (or code) in one, then value, threshold and

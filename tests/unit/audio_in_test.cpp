@@ -247,7 +247,7 @@ class CaptureTest : public ::testing::Test {
     ModemState state_;
     RecordingLogger logger_;
     RecordingUi ui_;
-    FakeTextSinkPort text_;
+    NoSaveTextFile text_;
     SleepingClock clock_;
     FakeCaptureDevice device_;
     ReceiveChain chain_{state_, logger_, ui_, text_};

@@ -39,7 +39,7 @@ constexpr std::uint32_t kTxmChar = 32771;
 struct RepeatMatchTest : ::testing::Test {
     ModemState state;
     RecordingLogger logger;
-    FakeTextSinkPort textFile;
+    FakeSaveTextFile textFile;
     ReceivedCharEmitter emitter{state, logger};
     std::int32_t signalPresent = 1;
     RepeatMatch match{state, emitter, textFile};

@@ -36,7 +36,6 @@ class ModemTest : public ::testing::Test {
     FakeWindowTitles titles_;
     SleepingClock clock_;
     FakeAudioDevicesPort devices_{{"PulseAudio", "Line In"}, {"PulseAudio", "Speakers"}};
-    FakeTextSinkPort textSink_;
     FakeSaveTextFile saveText_;
     FakeFileDialogs dialogs_;
     FakeDocumentViewer documents_;
@@ -45,9 +44,9 @@ class ModemTest : public ::testing::Test {
     FakePlaybackDevice playback_;
     FakeCaptureDevice capture_;
     FakeUdpPort udp_;
-    ModemPorts ports_{logger_,   ui_,       mainWindow_, block_,   titles_,    clock_,
-                      devices_,  textSink_, saveText_,   dialogs_, documents_, serialPorts_,
-                      priority_, playback_, capture_,    udp_};
+    ModemPorts ports_{logger_,      ui_,       mainWindow_, block_,   titles_,
+                      clock_,       devices_,  saveText_,   dialogs_, documents_,
+                      serialPorts_, priority_, playback_,   capture_, udp_};
     std::optional<Modem> modem_;
 };
 

@@ -38,17 +38,10 @@ std::string unsentText(const TxBuffer& buffer) {
 
 // A transmitter with its sound output, on a recording device.
 struct SoundRig : TxRig {
-    SoundRig() { state.TXmode = 0; }
-
-    // The mono samples of one written buffer (its left channel).
-    static std::vector<std::int16_t> left(const PlaybackWrite& w) {
-        std::vector<std::int16_t> out;
-        for (std::size_t n = 0; n < w.stereo.size(); n += 2) out.push_back(w.stereo[n]);
-        return out;
-    }
+    SoundRig() { state.TXmode = kAfskMode; }
 
     SoundGenerators generators{links};
-    FakePlaybackPort port;
+    FakePlaybackDevice port;
     FakeClock clock;
     SoundOutput output{state, generators, port, clock};
 };
@@ -391,7 +384,7 @@ class SoundOutputTest : public ::testing::Test {
 class DriverClock : public FakeClock {
   public:
     SoundOutput* output = nullptr;
-    FakePlaybackPort* port = nullptr;
+    FakePlaybackDevice* port = nullptr;
     std::size_t played = 0;
     void sleepMs(std::uint32_t ms) override {
         FakeClock::sleepMs(ms);
@@ -426,10 +419,10 @@ TEST(SoundOutputBackToBack, ANewTransmissionWaitsForTheLastOnesBuffersAndDropsTh
 
 // A device that finishes the first preamble frame while the second is being written, as
 // a busy machine may let it.
-struct HastyDevice : FakePlaybackPort {
+struct HastyDevice : FakePlaybackDevice {
     SoundOutput* output = nullptr;
     int writeBuffer(int index, std::span<const std::int16_t> stereo) override {
-        const int result = FakePlaybackPort::writeBuffer(index, stereo);
+        const int result = FakePlaybackDevice::writeBuffer(index, stereo);
         if (index == 1) output->playbackCallback(PlaybackNotification::Done, 0);
         return result;
     }
