@@ -1,5 +1,6 @@
 #include "audio_in/receive_chain.h"
 
+#include "app/status_texts.h"
 #include "decode/decoder_dispatch.h"
 #include "decode/framing.h"
 #include "decode/received_char_emitter.h"
@@ -9,20 +10,22 @@
 
 namespace kestrel {
 
-// In the order they depend on each other: text output, framing and the Repeat Match it
-// feeds, decoders, front end.
+// In the order they depend on each other: text output and status texts, framing and the
+// Repeat Match it feeds, decoders, front end.
 struct ReceiveChain::Parts {
     Parts(ModemState& state, LoggerPort& logger, UiPort& ui, TextSinkPort& textFile)
         : emitter(state, logger),
-          framing(state, emitter, ui, textFile),
-          repeatMatch(state, emitter, textFile, framing.signalPresent),
+          statusTexts(ui),
+          framing(state, emitter, statusTexts, textFile),
+          repeatMatch(state, emitter, textFile),
           dispatch(state, framing, designEqualisedRaisedCosine),
-          front(state, logger, ui) {
+          front(state, logger, ui, statusTexts) {
         framing.repeatMatch = &repeatMatch;
         front.setDecodeSink(&dispatch);
     }
 
     ReceivedCharEmitter emitter;
+    StatusTexts statusTexts;
     Framing framing;
     RepeatMatch repeatMatch;
     DecoderDispatch dispatch;
