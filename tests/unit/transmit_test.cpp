@@ -400,21 +400,19 @@ TEST(SoundOutputBackToBack, ANewTransmissionWaitsForTheLastOnesBuffersAndDropsTh
     SoundOutput output{rig.state, rig.generators, rig.port, driver};
     driver.output = &output;
     driver.port = &rig.port;
-    rig.state.txState = 1;
+    rig.state.txState = kTxRequested;
     output.primePlayback();
-    rig.state.txState = 0;  // that transmission ended while both buffers still play
-    EXPECT_TRUE(output.playing[0] && output.playing[1]);
+    rig.state.txState = kTxIdle;  // that transmission ended while both buffers still play
 
-    rig.state.txState = 1;  // the logger starts the next one at once
+    rig.state.txState = kTxRequested;  // the logger starts the next one at once
     output.primePlayback();
     EXPECT_EQ(rig.port.writtenIndices(), (std::vector<int>{0, 1, 0, 1}));
-    EXPECT_EQ(driver.sleeps.size(), 2u);                // one wait for each buffer to come free
-    EXPECT_EQ(output.doneQueue[0].load(), kEmptySlot);  // the old completions are not refilled
-    EXPECT_EQ(output.doneQueue[1].load(), kEmptySlot);
-    EXPECT_EQ(rig.state.txState, 3);
+    EXPECT_EQ(driver.sleeps.size(), 2u);     // one wait for each buffer to come free
+    EXPECT_EQ(output.refillCompleted(), 0);  // the old completions are not refilled
+    EXPECT_EQ(rig.state.txState, kTxSending);
 
     output.playbackCallback(PlaybackNotification::Done, 0);  // the new preamble's own
-    EXPECT_EQ(output.doneQueue[0].load(), 0);
+    EXPECT_EQ(output.refillCompleted(), 1);
 }
 
 // A device that finishes the first preamble frame while the second is being written, as
