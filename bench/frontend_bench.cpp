@@ -7,6 +7,7 @@
 #include <memory>
 #include <vector>
 
+#include "app/status_texts.h"
 #include "fakes/fakes.h"
 #include "frontend/front_end.h"
 #include "fsk_source.h"
@@ -39,7 +40,8 @@ int main() {
         state.sampleRate = speed.sampleRate;
         kestrel::RecordingLogger logger;
         kestrel::RecordingUi ui;
-        auto frontEnd = std::make_unique<kestrel::FrontEnd>(state, logger, ui);
+        kestrel::StatusTexts statusTexts(ui);
+        auto frontEnd = std::make_unique<kestrel::FrontEnd>(state, logger, ui, statusTexts);
         CountingSink sink;
         frontEnd->setDecodeSink(&sink);
 

@@ -56,12 +56,12 @@ std::vector<double> unshapedFsk(const std::string& text) {
     RecordingLogger logger;
     auto buffer = std::make_unique<TxBuffer>(state, logger, ui);
     for (char c : text) buffer->txBuffer(static_cast<std::uint8_t>(c), TXB_ADD);
-    state.txState = 4;
+    state.txState = kTxEndRequested;
     std::vector<double> out;
     double phase = 0.0;
     const double mark = 2.0 * std::numbers::pi * 2125.0 / 12000.0;
     const double space = 2.0 * std::numbers::pi * 2295.0 / 12000.0;
-    while (state.txState.load() == 4) {
+    while (state.txState.load() == kTxEndRequested) {
         const std::uint8_t code = buffer->txBuffer(0, TXB_NEXT_CODE);
         for (const FrameSlot& slot : frameSlots(code))
             for (int n = 0; n < slot.length; ++n) {
@@ -147,7 +147,7 @@ double frameMicroseconds(int txMode, int frames) {
     SoundGenerators generators(links);
     for (char c : randomText(frames, 7)) buffer->txBuffer(static_cast<std::uint8_t>(c), TXB_ADD);
     TxFrame frame;
-    state.txState = 1;
+    state.txState = kTxRequested;
     generators.generateFrame(frame);  // the preamble, and the DOOK filter design, untimed
     generators.generateFrame(frame);
     const auto start = std::chrono::steady_clock::now();
@@ -166,14 +166,14 @@ int main() {
         text.size());
     std::printf("  %-22s %s   %s\n", "signal", "99 % occupied bandwidth",
                 "strongest beyond +-250 Hz (rel. peak bin, 1.46 Hz bins)");
-    reportSpectrum("AFSK", transmitted(0, text));
-    reportSpectrum("DOOK", transmitted(1, text));
+    reportSpectrum("AFSK", transmitted(kAfskMode, text));
+    reportSpectrum("DOOK", transmitted(kDookMode, text));
     reportSpectrum("unshaped FSK (ref.)", unshapedFsk(text));
 
     std::printf("\nGenerator time per 1980-sample frame at 75 baud (frame lasts 100 ms)\n");
     const char* names[] = {"AFSK", "DOOK", "PFSK"};
-    for (int mode : {0, 1, 2}) {
-        const double us = frameMicroseconds(mode, mode == 1 ? 400 : 2000);
+    for (int mode : {kAfskMode, kDookMode, kPfskMode}) {
+        const double us = frameMicroseconds(mode, mode == kDookMode ? 400 : 2000);
         std::printf("  %-5s %8.1f us   %6.3f %% of the frame time\n", names[mode], us, us / 1000.0);
     }
     return 0;

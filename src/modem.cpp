@@ -17,11 +17,6 @@
 #include "link/ptt_release_reporter.h"
 
 namespace kestrel {
-namespace {
-
-
-}  // namespace
-
 Modem::Modem(const ModemPorts& modemPorts, std::string exePath, const CommandLine& line)
     : ports(modemPorts),
       commandLine(line),
@@ -31,7 +26,7 @@ Modem::Modem(const ModemPorts& modemPorts, std::string exePath, const CommandLin
            {ports.logger, ports.ui, ports.mainWindow, txBuffer, settings, ports.sharedBlock,
             ports.clock, linkThreads},
            line.loggerWindow),
-      menu{app,       ports.fileDialogs, ports.saveTextFile, ports.documents, std::move(exePath),
+      menu{app,       ports.fileDialogs, ports.textFile, ports.documents, std::move(exePath),
            store.path} {}
 
 Modem::~Modem() {
@@ -44,10 +39,9 @@ Modem::~Modem() {
     soundOutput.stopWriter = true;
     while (soundOutput.writerRunning) std::this_thread::sleep_for(std::chrono::milliseconds(1));
     listenerStop_ = true;
-    for (std::thread* worker :
-         {&captureSupervisorWorker_, &listenerWorker_, &pauseWorker_, &wavWorker_,
-          &tinyConfigWorker_, &supervisorWorker_, &fskWorker_, &tinyTxWorker_, &feederWorker_,
-          &releaseWorker_}) {
+    for (std::thread* worker : {&captureSupervisorWorker_, &listenerWorker_, &pauseWorker_,
+                                &wavWorker_, &tinyConfigWorker_, &supervisorWorker_, &fskWorker_,
+                                &tinyTxWorker_, &feederWorker_, &releaseWorker_}) {
         if (worker->joinable()) worker->join();
     }
 }

@@ -2,7 +2,9 @@
 // Kestrel in one piece: one of every subsystem, wired to each other and, through the
 // ports, to the outside world. The Windows shell makes one Modem and turns its window
 // messages into calls on it; tests make their own with recording ports.
+#include <array>
 #include <atomic>
+#include <cstdint>
 #include <functional>
 #include <mutex>
 #include <optional>
@@ -11,6 +13,7 @@
 
 #include "app/app_ports.h"
 #include "app/command_line.h"
+#include "app/control_panel.h"
 #include "app/menu_commands.h"
 #include "app/port_dialogs.h"
 #include "app/recording_dialog.h"
@@ -21,6 +24,7 @@
 #include "audio_in/capture.h"
 #include "audio_in/contact_recorder.h"
 #include "audio_in/receive_chain.h"
+#include "frontend/front_end.h"
 #include "frontend/spectrum_view.h"
 #include "link/link_threads.h"
 #include "link/logger_link.h"
@@ -38,7 +42,6 @@
 #include "platform/save_text_file_port.h"
 #include "platform/serial_port.h"
 #include "platform/shared_block_port.h"
-#include "platform/text_sink_port.h"
 #include "platform/udp_port.h"
 #include "platform/ui_port.h"
 #include "platform/window_title_port.h"
@@ -63,8 +66,7 @@ struct ModemPorts {
     WindowTitlePort& windowTitles;
     ClockPort& clock;
     AudioDevicesPort& audioDevices;
-    TextSinkPort& textFile;
-    SaveTextFilePort& saveTextFile;
+    SaveTextFilePort& textFile;
     FileDialogPort& fileDialogs;
     DocumentViewerPort& documents;
     SerialPorts& serialPorts;
@@ -98,8 +100,27 @@ struct Modem {
     // transmit mode, and their threads.
     void prepareTransmitOutput();
 
+    // The logger: the handshake at the main window's creation (false when there is no
+    // logger), and each of its commands.
+    bool connectLogger() { return link.connectLogger(); }
+    void loggerCommand(std::uint64_t code, std::int64_t value) {
+        link.handleLoggerCommand(code, value);
+    }
+
+    // The menu's marks at the main window's creation; true when the window goes into the
+    // top-most band.
+    bool prepareMenus() { return menu.prepareMenus(commandLine.startSwitchCount); }
     // A command of the main menu; what is left for the main window to do.
     MenuFollowUp menuCommand(int itemId);
+
+    // The control panel: its captions when it is made, and a press of one of its buttons.
+    void controlPanelCreated() { initControlPanel(app); }
+    void controlPanelPressed(int controlId) { controlPanelCommand(app, controlId); }
+
+    // A character typed into the transmit window, or posted to it.
+    void transmitWindowCharacter(std::uint64_t firstParameter) {
+        txWindow.handleCharacter(firstParameter);
+    }
 
     // The spectrum strip. Its click state starts from the decode mode in force when the
     // window is made.
@@ -107,6 +128,10 @@ struct Modem {
     SpectrumPaint spectrumPaint() const;
     void spectrumLeftClick(int x);
     void spectrumRightClick();
+    // The spectrum trace, as the receive side last drew it.
+    const std::array<SpectrumPoint, kSpectrumPoints>& spectrumTrace() {
+        return receiveChain.frontEnd().spectrum.spectrumPoints;
+    }
 
     ModemPorts ports;
     CommandLine commandLine;

@@ -10,16 +10,45 @@ namespace kestrel {
 
 constexpr std::uint32_t kNoDevice = 65535;
 
+// TXmode: how a transmission leaves Kestrel. The first three are sound-card modes; Net
+// (the transmitter following the receive AFC) applies to the first two.
+enum TxMode : int {
+    kAfskMode = 0,
+    kDookMode = 1,
+    kPfskMode = 2,
+    kFskMode = 3,  // keying a COM line
+    kTinyFskMode = 4,
+};
+inline constexpr int kTxModes = 5;
+inline bool soundCardMode(int txMode) {
+    return txMode < kFskMode;
+}
+inline bool netCapableMode(int txMode) {
+    return txMode < kPfskMode;
+}
+
+// Decodemode: which decoder runs, and which tone filters feed it.
+enum DecodeMode : int {
+    kDecodeFlutter = 0,
+    kDecodeSelectiv = 1,
+    kDecodeSpread = 2,
+};
+inline constexpr int kDecodeModes = 3;
+
+// txState: the phases of a transmission, walked in this order and back to idle. The
+// decoders rest from kTxSending on.
+enum TxPhase : int {
+    kTxIdle = 0,            // receiving
+    kTxRequested = 1,       // first preamble frame due, PTT goes on
+    kTxSecondPreamble = 2,  // second preamble frame due
+    kTxSending = 3,         // sending characters
+    kTxEndRequested = 4,    // send what is buffered, then end
+    kTxClosing = 5,         // buffer drained, closing frame due
+};
+
 // The tones the operator and the logger may set, in Hz, both ends included.
 constexpr int kLowestTone = 250;
 constexpr int kHighestTone = 3000;
-
-// The transmit modes TXmode holds.
-constexpr int kAfskMode = 0;
-constexpr int kDookMode = 1;
-constexpr int kPfskMode = 2;
-constexpr int kFskMode = 3;
-constexpr int kTinyFskMode = 4;
 
 // captureState and txSoundState: the device is to be closed and opened again.
 constexpr int kReopenRequest = 3;
@@ -32,8 +61,8 @@ struct ModemState {
     std::atomic<int> sampleRate{12000};
 
     // Modes and switches.
-    std::atomic<int> TXmode{1};
-    std::atomic<int> Decodemode{1};
+    std::atomic<int> TXmode{kDookMode};
+    std::atomic<int> Decodemode{kDecodeSelectiv};
     std::atomic<int> switchWord{13478};
     std::atomic<int> afcOff{0};
     std::atomic<int> netOn{0};
@@ -65,7 +94,7 @@ struct ModemState {
     std::atomic<int> captureState{0};
     std::atomic<int> wavPlaying{0};
     std::atomic<int> pauseState{0};
-    std::atomic<int> txState{0};
+    std::atomic<int> txState{kTxIdle};  // a TxPhase
     std::atomic<int> saveTextActive{0};
     std::atomic<int> saveWavActive{0};
 

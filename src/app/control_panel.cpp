@@ -12,7 +12,6 @@ namespace kestrel {
 namespace {
 
 constexpr int kAfcBit = 4;
-constexpr int kDecodeModes = 3;
 
 const char* afcCaption(int afcOff) {
     return afcOff == 1 ? kAfcOffCaption : kAfcOnCaption;

@@ -54,7 +54,9 @@ std::array<int, kStatusParts> statusBarEdges(int fftDisplay, int clientWidth) {
 }
 
 std::array<std::string, kStatusParts> initialStatusTexts(const ModemState& state) {
-    const char* net = state.TXmode >= 2 ? kFskStatus : state.netOn ? kNetOnStatus : kNetOffStatus;
+    const char* net = !netCapableMode(state.TXmode) ? kFskStatus
+                      : state.netOn                 ? kNetOnStatus
+                                                    : kNetOffStatus;
     return {" 00Hz", "", net, " 33mS", "", ""};
 }
 

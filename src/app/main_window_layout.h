@@ -9,6 +9,7 @@
 #include "app/ui_ids.h"
 #include "frontend/spectrum.h"
 #include "modem_state.h"
+#include "platform/ui_port.h"
 
 namespace kestrel {
 

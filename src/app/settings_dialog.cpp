@@ -17,7 +17,6 @@
 namespace kestrel {
 namespace {
 
-
 constexpr std::size_t kToneFieldChars = 5;
 constexpr std::size_t kNameChars = 99;  // a device-table entry without its terminator
 constexpr int kWidestSpacing = 2750;
@@ -309,7 +308,7 @@ void SettingsDialog::applyDevices(DialogPort& dialog) {
     writeInt("RXid", static_cast<int>(state.rxDeviceId.load()));
     writeInt("RXChannel", pendingRxChannel);
 
-    if (pendingTxMode >= kFskMode) return;
+    if (!soundCardMode(pendingTxMode)) return;
     const int output = dialog.selectedListItem(kOutputDeviceList);
     if (output >= 0 && output < int(outputNames.size())) {
         strings.TXnameid = outputNames[output];
@@ -348,13 +347,13 @@ void SettingsDialog::applyTones(DialogPort& dialog) {
 // mode, like FSK, runs without it.)
 void SettingsDialog::applyTransmitMode() {
     ModemState& state = app.state;
-    if (state.TXmode >= kFskMode && pendingTxMode < kFskMode) {
+    if (!soundCardMode(state.TXmode) && soundCardMode(pendingTxMode)) {
         state.TXmode = pendingTxMode;
         hooks.startPlayback();
     }
     state.TXmode = pendingTxMode;
     writeInt("TXmode", pendingTxMode);
-    if (pendingTxMode < kPfskMode) {
+    if (netCapableMode(pendingTxMode)) {
         state.netOn = 1;
         app.ui.setStatusText(kNetStatusPart, kNetOnStatus);
     } else {

@@ -59,8 +59,10 @@ void loadSettings(const SettingsSnapshot& settings, AudioDevicesPort& devices, M
     // Capture would open here; it needs only rxDeviceId and RXChannel, and nothing read
     // below depends on it, so the caller opens it after the load.
 
-    state.TXmode = atMostOrDefault(settings.readSettingInt("TXmode", 1), 4, 1);
-    state.Decodemode = atMostOrDefault(settings.readSettingInt("Decodemode", 1), 2, 1);
+    state.TXmode =
+        atMostOrDefault(settings.readSettingInt("TXmode", kDookMode), kTxModes - 1, kDookMode);
+    state.Decodemode = atMostOrDefault(settings.readSettingInt("Decodemode", kDecodeSelectiv),
+                                       kDecodeModes - 1, kDecodeSelectiv);
     state.FFTDisplay = clampInt(settings.readSettingInt("FFTDisplay", 115), 115, 731);
 
     state.SquelchState = lowestBit(settings.readSettingInt("SquelchState", 0));

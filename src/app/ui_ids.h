@@ -67,14 +67,6 @@ inline constexpr int kPttRtsButton = 40068;
 inline constexpr int kMarkHighButton = 40071;
 inline constexpr int kMarkLowButton = 40072;
 
-// Status-bar parts.
-inline constexpr int kOffsetStatusPart = 0;
-inline constexpr int kSignalToNoiseStatusPart = 1;
-inline constexpr int kNetStatusPart = 2;
-inline constexpr int kBitLengthStatusPart = 3;
-inline constexpr int kRecordingStatusPart = 5;  // why a contact was not recorded
-inline constexpr int kStatusParts = 6;
-
 // The recording dialog: its folder, its Browse button and its four times.
 inline constexpr int kRecordingDialog = 117;
 inline constexpr int kRecordingPathBox = 40090;

@@ -194,7 +194,7 @@ void closeCapture(Capture& capture) {
 void captureSupervisor(Capture& capture) {
     ModemState& state = capture.state;
     while (!capture.stopRequested) {
-        if (state.captureState < 2) {
+        if (state.captureState <= kCapturing) {
             capture.clock.sleepMs(kSupervisorPollMs);
             continue;
         }

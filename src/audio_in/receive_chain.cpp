@@ -1,5 +1,6 @@
 #include "audio_in/receive_chain.h"
 
+#include "app/status_texts.h"
 #include "decode/decoder_dispatch.h"
 #include "decode/framing.h"
 #include "decode/received_char_emitter.h"
@@ -9,20 +10,22 @@
 
 namespace kestrel {
 
-// In the order they depend on each other: text output, framing and the Repeat Match it
-// feeds, decoders, front end.
-struct ReceiveChain::Parts {
-    Parts(ModemState& state, LoggerPort& logger, UiPort& ui, TextSinkPort& textFile)
+// In the order they depend on each other: text output and status texts, framing and the
+// Repeat Match it feeds, decoders, front end.
+struct ReceiveChain::Stages {
+    Stages(ModemState& state, LoggerPort& logger, UiPort& ui, SaveTextFilePort& textFile)
         : emitter(state, logger),
-          framing(state, emitter, ui, textFile),
-          repeatMatch(state, emitter, textFile, framing.signalPresent),
+          statusTexts(ui),
+          framing(state, emitter, statusTexts, textFile),
+          repeatMatch(state, emitter, textFile),
           dispatch(state, framing, designEqualisedRaisedCosine),
-          front(state, logger, ui) {
+          front(state, logger, ui, statusTexts) {
         framing.repeatMatch = &repeatMatch;
         front.setDecodeSink(&dispatch);
     }
 
     ReceivedCharEmitter emitter;
+    StatusTexts statusTexts;
     Framing framing;
     RepeatMatch repeatMatch;
     DecoderDispatch dispatch;
@@ -30,29 +33,29 @@ struct ReceiveChain::Parts {
 };
 
 ReceiveChain::ReceiveChain(ModemState& state, LoggerPort& logger, UiPort& ui,
-                           TextSinkPort& textFile)
-    : parts_(std::make_unique<Parts>(state, logger, ui, textFile)) {}
+                           SaveTextFilePort& textFile)
+    : stages_(std::make_unique<Stages>(state, logger, ui, textFile)) {}
 
 ReceiveChain::~ReceiveChain() = default;
 
 void ReceiveChain::processSample(double x) {
-    parts_->front.processSample(x);
+    stages_->front.processSample(x);
 }
 
 double ReceiveChain::inputLowPass(double x) {
-    return parts_->front.inputLowPass(x);
+    return stages_->front.inputLowPass(x);
 }
 
 void ReceiveChain::emitReceivedChar(char16_t ch) {
-    parts_->emitter.emitReceivedChar(ch);
+    stages_->emitter.emitReceivedChar(ch);
 }
 
 void ReceiveChain::setTrace(FramingTrace* trace) {
-    parts_->framing.trace = trace;
+    stages_->framing.trace = trace;
 }
 
 FrontEnd& ReceiveChain::frontEnd() {
-    return parts_->front;
+    return stages_->front;
 }
 
 }  // namespace kestrel

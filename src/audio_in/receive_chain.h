@@ -8,7 +8,7 @@
 #include "decode/framing_trace.h"
 #include "modem_state.h"
 #include "platform/logger_port.h"
-#include "platform/text_sink_port.h"
+#include "platform/save_text_file_port.h"
 #include "platform/ui_port.h"
 
 namespace kestrel {
@@ -17,7 +17,7 @@ struct FrontEnd;
 
 class ReceiveChain {
   public:
-    ReceiveChain(ModemState& state, LoggerPort& logger, UiPort& ui, TextSinkPort& textFile);
+    ReceiveChain(ModemState& state, LoggerPort& logger, UiPort& ui, SaveTextFilePort& textFile);
     ~ReceiveChain();
     ReceiveChain(const ReceiveChain&) = delete;
     ReceiveChain& operator=(const ReceiveChain&) = delete;
@@ -35,8 +35,8 @@ class ReceiveChain {
     FrontEnd& frontEnd();
 
   private:
-    struct Parts;
-    std::unique_ptr<Parts> parts_;  // the rings and windows are large: allocated once
+    struct Stages;
+    std::unique_ptr<Stages> stages_;  // the rings and windows are large: allocated once
 };
 
 }  // namespace kestrel

@@ -98,7 +98,7 @@ bool parseArgs(std::vector<std::string> args, ModemState& state, DecodeArgs& out
 // Where the chain's output goes: received characters to stdout as UTF-8; with --events
 // every notification and status text to stderr, stamped with the time of the sample being
 // processed.
-class CliPorts final : public LoggerPort, public WindowlessUi, public TextSinkPort {
+class CliPorts final : public LoggerPort, public WindowlessUi {
   public:
     CliPorts(bool events, const ModemState& state) : events_(events), state_(state) {}
 
@@ -127,8 +127,6 @@ class CliPorts final : public LoggerPort, public WindowlessUi, public TextSinkPo
             std::fprintf(stderr, "%.6f status %d \"%.*s\"\n", seconds(), part,
                          static_cast<int>(text.size()), text.data());
     }
-    void writeText(std::string_view) override {}
-    void flush() override {}
 
   private:
     double seconds() const { return static_cast<double>(samples) / state_.sampleRate.load(); }
@@ -188,7 +186,8 @@ int decode(std::vector<std::string> args) {
         }
     }
     CliPorts ports(options.events, state);
-    ReceiveChain chain(state, ports, ports, ports);
+    NoSaveTextFile noFile;
+    ReceiveChain chain(state, ports, ports, noFile);
     std::optional<CsvTrace> csv;
     if (trace) chain.setTrace(&csv.emplace(trace.get()));
 

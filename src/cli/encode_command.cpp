@@ -106,7 +106,7 @@ bool parseOptions(std::vector<std::string> args, ModemState& state, EncodeOption
         }
     }
     if (options.outPath.empty()) error = "no output file given";
-    if (state.TXmode.load() > 2)
+    if (!soundCardMode(state.TXmode.load()))
         error = "TXmode keys a serial line; choose --mode afsk, dook or pfsk";
     return error.empty();
 }

@@ -3,8 +3,6 @@
 namespace kestrel {
 namespace {
 
-constexpr int kFiguresShift = 32;
-constexpr std::uint8_t kSpaceCode = 4;
 constexpr char16_t kNone = 64;  // prints nothing
 
 // Letters case (0..31) then figures case (32..63). '@' is the marker that prints
@@ -34,10 +32,10 @@ char16_t BaudotDecoder::baudotDecode(std::uint8_t code) {
     const bool contest = state_.Contest.load(std::memory_order_relaxed) == 1;
     if (contest && shift == kFiguresShift && (c == 15 || c == 30)) {
         // In a contest exchange these figures-case codes are taken as a lost LTRS.
-        shift = 0;
+        shift = kLettersShift;
         c = kLtrsCode;
     } else if (c == kSpaceCode || c == kLtrsCode) {
-        shift = 0;  // unshift on space
+        shift = kLettersShift;  // unshift on space
     } else if (c == kFigsCode) {
         shift = kFiguresShift;
     } else {

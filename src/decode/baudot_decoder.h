@@ -6,8 +6,17 @@
 
 namespace kestrel {
 
-constexpr std::uint8_t kLtrsCode = 31;
+// Received five-bit codes with a meaning of their own: the shifts, space and the two
+// line codes.
+constexpr std::uint8_t kLineFeedCode = 2;
+constexpr std::uint8_t kSpaceCode = 4;
+constexpr std::uint8_t kCarriageReturnCode = 8;
 constexpr std::uint8_t kFigsCode = 27;
+constexpr std::uint8_t kLtrsCode = 31;
+
+// BaudotDecoder::shift: added to a code to index the figures half of the tables.
+constexpr int kLettersShift = 0;
+constexpr int kFiguresShift = 32;
 
 struct BaudotDecoder {
     explicit BaudotDecoder(const ModemState& state) : state_(state) {}
@@ -16,8 +25,8 @@ struct BaudotDecoder {
     // The figures set is the contest one while Contest is 1. 31 forces letters case.
     char16_t baudotDecode(std::uint8_t code);
 
-    int shift = 0;    // 0 letters, 32 figures
-    int nullRun = 0;  // leaky count of all-zero codes
+    int shift = kLettersShift;  // or kFiguresShift
+    int nullRun = 0;            // leaky count of all-zero codes
 
   private:
     const ModemState& state_;

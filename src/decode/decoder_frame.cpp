@@ -17,6 +17,11 @@ bool DecoderFrame::startPass() {
     return firstPass;
 }
 
+void DecoderFrame::updateFloors(const NoiseMeasurement& noise) {
+    if (noise.mark) markFloor = 0.5 * (0.6 * markFloor + 1.4 * *noise.mark);
+    if (noise.space) spaceFloor = 0.5 * (0.6 * spaceFloor + 1.4 * *noise.space);
+}
+
 void DecoderFrame::slideWindows() {
     std::copy(markEnv.begin() + kDecodeBlock, markEnv.end(), markEnv.begin());
     std::copy(spaceEnv.begin() + kDecodeBlock, spaceEnv.end(), spaceEnv.begin());

@@ -1,9 +1,10 @@
 #pragma once
 // The record through which a decoder hands every decided envelope sample to the
 // character framing. Each decoder owns one; the framing reads the windows around
-// sampleIndex and writes back its decision and the noise floors.
+// sampleIndex and the floors, and reports the noise it measured at each character's end.
 #include <array>
 #include <cstdint>
+#include <optional>
 
 namespace kestrel {
 
@@ -13,6 +14,13 @@ constexpr int kEnvelopeWindow = 2560;    // five blocks of envelope history
 constexpr double kInitialFloor = 1e-10;  // noise floor before the first character
 
 using EnvelopeWindow = std::array<double, kEnvelopeWindow>;
+
+// The noise the framing measured under each channel at the end of a character, where
+// it had samples to measure.
+struct NoiseMeasurement {
+    std::optional<double> mark;
+    std::optional<double> space;
+};
 
 struct DecoderFrame {
     EnvelopeWindow markEnv{};        // index 0 oldest, 2559 newest
@@ -26,9 +34,8 @@ struct DecoderFrame {
     double spaceFloor = kInitialFloor;
     double markExcess = 0.0;  // markEnv[i] - current mark threshold
     double spaceExcess = 0.0;
-    double powerDiff = 0.0;         // the decoder's own soft decision: below 0 means space
-    std::int32_t decidedSpace = 0;  // the framing's final decision, 1 = space
-    std::int32_t rawSpace = 0;      // 1 when powerDiff < 0
+    double powerDiff = 0.0;     // the decoder's own soft decision: below 0 means space
+    std::int32_t rawSpace = 0;  // 1 when powerDiff < 0
     std::int32_t initialised = 0;
 
     double tM() const { return markThreshold[thresholdSlot]; }
@@ -37,6 +44,8 @@ struct DecoderFrame {
     // Moves the newest 2048 entries of both windows down by one block, making room
     // for a new block at 2048..2559.
     void slideWindows();
+    // Moves each floor toward the noise measured under its channel.
+    void updateFloors(const NoiseMeasurement& noise);
     // The start of every decoder pass: on the first one, clears the windows and
     // thresholds; then slides the windows. True on the first pass.
     bool startPass();

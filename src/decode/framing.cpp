@@ -2,8 +2,8 @@
 
 #include <algorithm>
 #include <cmath>
-#include <cstdio>
 #include <limits>
+#include <optional>
 #include <string_view>
 
 namespace kestrel {
@@ -31,7 +31,6 @@ constexpr int kEarlyEndAbove = 8;
 constexpr int kErrorCapAtStart = 12;
 constexpr int kDefaultStop = 99;  // 1.5 stop bits
 constexpr int kIdleStop = 98;
-constexpr int kSelectivMode = 1;
 
 constexpr double kPresentAbove = 2.5;  // dB, averaged over both channels
 constexpr double kAbsentBelow = 1.2;
@@ -82,9 +81,13 @@ double SnrRing::trimmedMean() const {
     return (sum - *largest - *smallest) / (kSnrSlots - 2);
 }
 
-Framing::Framing(const ModemState& state, ReceivedCharEmitter& emitter, UiPort& ui,
-                 TextSinkPort& textFile)
-    : baudot(state), state_(state), emitter_(emitter), ui_(ui), textFile_(textFile) {
+Framing::Framing(const ModemState& state, ReceivedCharEmitter& emitter,
+                 ReceiveMeasurements& measurements, SaveTextFilePort& textFile)
+    : baudot(state),
+      state_(state),
+      emitter_(emitter),
+      measurements_(measurements),
+      textFile_(textFile) {
     stopSlots.fill(kDefaultStop);
     markSnr.fill(std::numeric_limits<double>::min());
     spaceSnr.fill(std::numeric_limits<double>::min());
@@ -101,37 +104,39 @@ int Framing::stopLength() const {
     return 95;
 }
 
-void Framing::frameSample(DecoderFrame& f) {
+NoiseMeasurement Framing::frameSample(const DecoderFrame& f) {
     int p = kDefaultStop;
     if (signalPresent == 0) {
         stopSlots.fill(kDefaultStop);
     } else {
         p = stopLength();
     }
-    f.decidedSpace = decide(f, p);
+    decidedSpace = decide(f, p);
     if (trace != nullptr) {
         const int i = f.sampleIndex;
         trace->traceSample({samplesFramed, f.markEnv[i], f.spaceEnv[i], f.tM(), f.tS(), f.powerDiff,
-                            f.rawSpace, f.decidedSpace, bitClock, framingErrors, snrFigure});
+                            f.rawSpace, decidedSpace, bitClock, framingErrors, snrFigure});
     }
     ++samplesFramed;
 
     if (bitClock != 0) {
         ++bitClock;
-        if (bitClock < kStartMiddle && f.decidedSpace == 0) ++framingErrors;
+        if (bitClock < kStartMiddle && decidedSpace == 0) ++framingErrors;
     }
     watchIdle(f);
-    if (f.decidedSpace == 0) {
+    if (decidedSpace == 0) {
         ++markRun;
     } else if (bitClock >= 1 && bitClock <= kStopMiddle) {
         markRun = 0;
     }
-    clockCharacter(f, p);
+    NoiseMeasurement noise;
+    clockCharacter(f, p, noise);
+    return noise;
 }
 
 // While framing is steady the same bit position one character earlier and one later
 // also vote; otherwise the decoder's own soft decision stands.
-int Framing::decide(DecoderFrame& f, int p) const {
+int Framing::decide(const DecoderFrame& f, int p) const {
     if (framingErrors >= kThreeCharacterRuleBelow) return f.powerDiff < 0.0 ? 1 : 0;
     const auto& a = f.markEnv;
     const auto& b = f.spaceEnv;
@@ -142,7 +147,7 @@ int Framing::decide(DecoderFrame& f, int p) const {
     const double s3 =
         std::sqrt((b[back] * b[back + 2] + square(b[i]) + b[ahead] * b[ahead - 2]) / 3.0);
     double v = m3 - s3;
-    if (state_.Decodemode.load(std::memory_order_relaxed) == kSelectivMode) {
+    if (state_.Decodemode.load(std::memory_order_relaxed) == kDecodeSelectiv) {
         v = signedSquareOver(m3 - f.tM(), f.markFloor) -
             signedSquareOver(s3 - f.tS(), f.spaceFloor);
     }
@@ -172,11 +177,11 @@ void Framing::newSignal() {
     std::fill(squelchHold.begin() + 1, squelchHold.end(), 0);
 }
 
-void Framing::clockCharacter(DecoderFrame& f, int p) {
-    const bool space = f.decidedSpace != 0;
+void Framing::clockCharacter(const DecoderFrame& f, int p, NoiseMeasurement& noise) {
+    const bool space = decidedSpace != 0;
     switch (bitClock) {
         case 0:
-            hunt(f);
+            hunt();
             return;
         case kStartMiddle:
             confirmStart(f);
@@ -193,7 +198,7 @@ void Framing::clockCharacter(DecoderFrame& f, int p) {
             finishCharacter();
             return;
         case kStopCheck:
-            checkStop(f);
+            checkStop(f, noise);
             return;
         default:
             break;
@@ -216,8 +221,8 @@ void Framing::clockCharacter(DecoderFrame& f, int p) {
     if (bitClock >= kStopCountFrom) addToStopSlot(kCharacterSlotLimit);
 }
 
-void Framing::hunt(DecoderFrame& f) {
-    if (f.decidedSpace == 0 || markRun < kMinMarkBeforeStart) {
+void Framing::hunt() {
+    if (decidedSpace == 0 || markRun < kMinMarkBeforeStart) {
         addToStopSlot(kHuntSlotLimit);
         return;
     }
@@ -237,10 +242,8 @@ void Framing::startDetected() {
         for (int s : stopSlots) sum += s;
         const auto [smallest, largest] = std::minmax_element(stopSlots.begin(), stopSlots.end());
         stopEstimate = (sum - *smallest - *largest - 2) / 4;
-        const int ms =
-            stopEstimate * 8000 / (2 * state_.sampleRate.load(std::memory_order_relaxed));
-        std::snprintf(stopText_.data(), stopText_.size(), "%2.2dmS ", ms);
-        ui_.setStatusText(3, stopText_.data());
+        measurements_.bitLength(stopEstimate * 8000 /
+                                (2 * state_.sampleRate.load(std::memory_order_relaxed)));
     }
     stopSlotIndex = (stopSlotIndex + 1) % kStopSlots;
     stopSlots[stopSlotIndex] = 0;
@@ -251,7 +254,7 @@ bool Framing::confirmStart(const DecoderFrame& f) {
     spaceSignal.clear();
     markNoiseList.clear();
     spaceNoiseList.clear();
-    if (f.decidedSpace == 0) {
+    if (decidedSpace == 0) {
         framingErrors += 2;  // the space was a glitch
         bitClock = 0;
         return false;
@@ -293,7 +296,7 @@ void Framing::finishCharacter() {
     }
     holdOrRelease(c);
     if (c != 0) emitter_.emitReceivedChar(c);
-    if (repeatMatch != nullptr) repeatMatch->repeatMatchFeed(kRepeatCharacter, charBits, c, 0, 0);
+    if (repeatMatch != nullptr) repeatMatch->repeatMatchCharacter(charBits, signalPresent != 0);
 }
 
 // While the squelch is closed characters go into the hold and nothing is shown. Once it
@@ -314,27 +317,27 @@ void Framing::holdOrRelease(char16_t& c) {
     squelchHold.fill(0);
 }
 
-void Framing::checkStop(DecoderFrame& f) {
+void Framing::checkStop(const DecoderFrame& f, NoiseMeasurement& noise) {
     addToStopSlot(kCharacterSlotLimit);
     const int i = f.sampleIndex;
-    if (f.decidedSpace == 0) {
+    if (decidedSpace == 0) {
         markSignal.append(f.markEnv[i]);
         if ((charBits & 16) != 0) spaceNoiseList.append(smallestAround(f.spaceEnv, i));
     } else {
         framingErrors += 2;
         stopSlotBad = 1;
     }
-    measureSignal(f);
+    measureSignal(noise);
 }
 
-void Framing::measureSignal(DecoderFrame& f) {
+void Framing::measureSignal(NoiseMeasurement& noise) {
     if (!markNoiseList.empty()) {
         markNoise = markNoiseList.rms();
-        f.markFloor = 0.5 * (0.6 * f.markFloor + 1.4 * markNoise);
+        noise.mark = markNoise;
     }
     if (!spaceNoiseList.empty()) {
         spaceNoise = spaceNoiseList.rms();
-        f.spaceFloor = 0.5 * (0.6 * f.spaceFloor + 1.4 * spaceNoise);
+        noise.space = spaceNoise;
     }
     if (!markSignal.empty()) markPeak = markSignal.largest();
     if (!spaceSignal.empty()) spacePeak = spaceSignal.largest();
@@ -357,11 +360,10 @@ void Framing::measureSignal(DecoderFrame& f) {
     snrFigure = std::max(0.0, std::max(markFigure, spaceFigure));
 
     if (wholeDb(markFigure) <= kSnrSignalLost) {
-        ui_.setStatusText(1, "Sig to Noise");
+        measurements_.signalToNoise(std::nullopt);
         return;
     }
-    std::snprintf(snrText_.data(), snrText_.size(), "%2.2d dB S/N", wholeDb(snrFigure));
-    ui_.setStatusText(1, snrText_.data());
+    measurements_.signalToNoise(wholeDb(snrFigure));
 }
 
 void Framing::addToStopSlot(int limit) {

@@ -12,9 +12,9 @@
 #include "decode/framing_trace.h"
 #include "decode/received_char_emitter.h"
 #include "decode/repeat_match_sink.h"
+#include "frontend/receive_measurements.h"
 #include "modem_state.h"
-#include "platform/text_sink_port.h"
-#include "platform/ui_port.h"
+#include "platform/save_text_file_port.h"
 
 namespace kestrel {
 
@@ -49,10 +49,12 @@ struct SnrRing {
 };
 
 struct Framing {
-    Framing(const ModemState& state, ReceivedCharEmitter& emitter, UiPort& ui,
-            TextSinkPort& textFile);
+    Framing(const ModemState& state, ReceivedCharEmitter& emitter,
+            ReceiveMeasurements& measurements, SaveTextFilePort& textFile);
 
-    void frameSample(DecoderFrame& frame);
+    // One decided sample; at the end of a character, the noise it measured on each
+    // channel, which the decoder keeps its floors from.
+    NoiseMeasurement frameSample(const DecoderFrame& frame);
 
     // Optional: Repeat Match and a trace observer. Both may stay null.
     RepeatMatchSink* repeatMatch = nullptr;
@@ -60,6 +62,7 @@ struct Framing {
 
     BaudotDecoder baudot;
 
+    std::int32_t decidedSpace = 0;    // the final decision on the last sample, 1 = space
     std::int32_t bitClock = 0;        // samples since the start edge; 0 while hunting
     std::int32_t framingErrors = 10;  // below 8 the three-character rule decides
     std::int32_t markRun = 0;
@@ -84,10 +87,10 @@ struct Framing {
     int stopLength() const;
 
   private:
-    int decide(DecoderFrame& f, int p) const;
+    int decide(const DecoderFrame& f, int p) const;
     void watchIdle(const DecoderFrame& f);
-    void clockCharacter(DecoderFrame& f, int p);
-    void hunt(DecoderFrame& f);
+    void clockCharacter(const DecoderFrame& f, int p, NoiseMeasurement& noise);
+    void hunt();
     void startDetected();
     bool confirmStart(const DecoderFrame& f);
     void sampleDataBit(const DecoderFrame& f, int bitNumber);
@@ -95,17 +98,15 @@ struct Framing {
     void recordBit(const DecoderFrame& f, bool space, int weight);
     void finishCharacter();
     void holdOrRelease(char16_t& c);
-    void checkStop(DecoderFrame& f);
-    void measureSignal(DecoderFrame& f);
+    void checkStop(const DecoderFrame& f, NoiseMeasurement& noise);
+    void measureSignal(NoiseMeasurement& noise);
     void addToStopSlot(int limit);
     void newSignal();
 
     const ModemState& state_;
     ReceivedCharEmitter& emitter_;
-    UiPort& ui_;
-    TextSinkPort& textFile_;
-    std::array<char, 32> snrText_{};
-    std::array<char, 32> stopText_{};
+    ReceiveMeasurements& measurements_;
+    SaveTextFilePort& textFile_;
 };
 
 }  // namespace kestrel

@@ -207,7 +207,7 @@ void LocalPeakDecoder::decideSample(int j) {
         dM * std::abs(dM) * tM / frame.markFloor - dS * std::abs(dS) * tS / frame.spaceFloor;
     frame.rawSpace = frame.powerDiff < 0.0 ? 1 : 0;
     frame.sampleIndex = i;
-    framing_.frameSample(frame);
+    frame.updateFloors(framing_.frameSample(frame));
 }
 
 }  // namespace kestrel

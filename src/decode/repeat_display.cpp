@@ -1,11 +1,9 @@
 #include "decode/repeat_display.h"
 
+#include "decode/baudot_decoder.h"
+
 namespace kestrel {
 namespace {
-
-constexpr std::uint8_t kSpaceCode = 4;
-constexpr std::uint8_t kFigsCode = 27;
-constexpr std::uint8_t kLtrsCode = 31;
 
 // Carriage return and line feed show as spaces, FIGS as ">" and LTRS as "<"; "~" marks a
 // figures-case code that no contest exchange uses.

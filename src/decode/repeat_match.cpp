@@ -4,14 +4,11 @@
 #include <cmath>
 #include <string_view>
 
+#include "decode/baudot_decoder.h"
+
 namespace kestrel {
 namespace {
 
-constexpr std::uint8_t kLineFeedCode = 2;
-constexpr std::uint8_t kSpaceCode = 4;
-constexpr std::uint8_t kCarriageReturnCode = 8;
-constexpr std::uint8_t kFigsCode = 27;
-constexpr std::uint8_t kLtrsCode = 31;
 constexpr int kRepairFrom = 5;  // positions in a sequence before its shifts are checked
 
 // Codes one bit away from FIGS, and from LTRS.
@@ -116,19 +113,13 @@ void repairShifts(std::span<std::uint8_t> codes) {
 }
 
 RepeatMatch::RepeatMatch(const ModemState& state, ReceivedCharEmitter& emitter,
-                         TextSinkPort& textFile, const std::int32_t& signalPresent)
-    : state_(state), emitter_(emitter), textFile_(textFile), signalPresent_(signalPresent) {}
+                         SaveTextFilePort& textFile)
+    : state_(state), emitter_(emitter), textFile_(textFile) {}
 
 void RepeatMatch::repeatMatchFeed(int kind, int n, double value, double threshold, double floor) {
     if (state_.CorrelateState.load(std::memory_order_relaxed) == 0) return;
-    RepeatRecord& r = ring[current];
-    if (kind == kRepeatCharacter) {
-        r.code = static_cast<std::uint8_t>(n & 31);
-        search();
-        current = (current + 1) % kRepeatRing;
-        return;
-    }
     if (n < 0 || n > 4) return;
+    RepeatRecord& r = ring[current];
     if (kind == kRepeatMark) {
         r.markExcess[n] = value;
         r.markThreshold[n] = threshold;
@@ -140,11 +131,18 @@ void RepeatMatch::repeatMatchFeed(int kind, int n, double value, double threshol
     }
 }
 
+void RepeatMatch::repeatMatchCharacter(int code, bool signalPresent) {
+    if (state_.CorrelateState.load(std::memory_order_relaxed) == 0) return;
+    ring[current].code = static_cast<std::uint8_t>(code & 31);
+    search(signalPresent);
+    current = (current + 1) % kRepeatRing;
+}
+
 const RepeatRecord& RepeatMatch::earlier(int back) const {
     return ring[((current - back) % kRepeatRing + kRepeatRing) % kRepeatRing];
 }
 
-void RepeatMatch::search() {
+void RepeatMatch::search(bool signalPresent) {
     bestLength = 0;
     bestScore = -2.0;  // below any correlation
     for (int length = kShortestRepeat; length <= kLongestRepeat; ++length) {
@@ -162,7 +160,7 @@ void RepeatMatch::search() {
         repairShifts(std::span(sequence.data(), static_cast<std::size_t>(sequenceLength)));
     }
     RepeatText text = spell();
-    if (plausible(text)) print(text);
+    if (plausible(text, signalPresent)) print(text);
     copiesDiffered = false;
 }
 
@@ -244,7 +242,7 @@ RepeatText RepeatMatch::spell() {
 
 // A single word between spaces, mostly as received, and not the one just printed.
 // Trims the spaces around the word.
-bool RepeatMatch::plausible(RepeatText& text) const {
+bool RepeatMatch::plausible(RepeatText& text, bool signalPresent) const {
     if (text.length < 3 || text.chars[0] != u' ') return false;
     int lead = 0;
     while (lead < text.length && text.chars[lead] == u' ') ++lead;
@@ -259,7 +257,7 @@ bool RepeatMatch::plausible(RepeatText& text) const {
 
     const int shown = text.length - text.count(kFigsMarker) - text.count(kLtrsMarker);
     if (text.lowerCaseCount() >= shown / 2) return false;
-    if (state_.SquelchState.load(std::memory_order_relaxed) == 1 && signalPresent_ == 0) {
+    if (state_.SquelchState.load(std::memory_order_relaxed) == 1 && !signalPresent) {
         return false;
     }
     if (state_.CorrelateStateSame.load(std::memory_order_relaxed) == 1 && !copiesDiffered) {

@@ -13,7 +13,7 @@
 #include "decode/repeat_display.h"
 #include "decode/repeat_match_sink.h"
 #include "modem_state.h"
-#include "platform/text_sink_port.h"
+#include "platform/save_text_file_port.h"
 
 namespace kestrel {
 
@@ -68,14 +68,14 @@ struct RepeatText {
 void repairShifts(std::span<std::uint8_t> codes);
 
 struct RepeatMatch : RepeatMatchSink {
-    // signalPresent is the framing's flag, read for the squelch check.
-    RepeatMatch(const ModemState& state, ReceivedCharEmitter& emitter, TextSinkPort& textFile,
-                const std::int32_t& signalPresent);
+    RepeatMatch(const ModemState& state, ReceivedCharEmitter& emitter, SaveTextFilePort& textFile);
 
     // Kind 0 and 1 store the mark or space channel's excess, threshold and floor of bit
-    // n of the current character; kind 3 stores its code n, runs the search and moves
-    // on to the next record. Nothing happens while Repeat Match is off.
+    // n of the current character. Nothing happens while Repeat Match is off.
     void repeatMatchFeed(int kind, int n, double value, double threshold, double floor) override;
+    // Stores the character's code, runs the search (the signal flag is for the squelch
+    // check) and moves on to the next record. Nothing happens while Repeat Match is off.
+    void repeatMatchCharacter(int code, bool signalPresent) override;
 
     std::array<RepeatRecord, kRepeatRing> ring{};
     int current = 0;                                       // record being filled
@@ -93,18 +93,17 @@ struct RepeatMatch : RepeatMatchSink {
   private:
     // The record `back` characters before the current one.
     const RepeatRecord& earlier(int back) const;
-    void search();
+    void search(bool signalPresent);
     RepeatScore scoreLength(int length) const;
     void combine(int length);
     std::uint8_t combineCodes(const RepeatRecord& a, const RepeatRecord& b) const;
     RepeatText spell();
-    bool plausible(RepeatText& text) const;
+    bool plausible(RepeatText& text, bool signalPresent) const;
     void print(const RepeatText& text);
 
     const ModemState& state_;
     ReceivedCharEmitter& emitter_;
-    TextSinkPort& textFile_;
-    const std::int32_t& signalPresent_;
+    SaveTextFilePort& textFile_;
 };
 
 }  // namespace kestrel

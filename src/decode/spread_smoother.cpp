@@ -5,7 +5,6 @@
 namespace kestrel {
 namespace {
 
-constexpr int kSpreadMode = 2;
 constexpr double kDesignRate = 3000.0;
 // 1.2 and 2.0 times the bit rate at 66 envelope samples per bit.
 constexpr double kNarrowRollOff = 0.3;
@@ -18,9 +17,8 @@ constexpr double kNarrowBelow = 10.0;
 
 }  // namespace
 
-SpreadSmoother::SpreadSmoother(const ModemState& state, const double& snrFigure,
-                               FilterDesign design)
-    : state_(state), snrFigure_(snrFigure), design_(design) {}
+SpreadSmoother::SpreadSmoother(const ModemState& state, FilterDesign design)
+    : state_(state), design_(design) {}
 
 void SpreadSmoother::designOnce() {
     if (designed_) return;
@@ -29,11 +27,10 @@ void SpreadSmoother::designOnce() {
     designed_ = true;
 }
 
-double SpreadSmoother::spreadSmoother(double value, int channel) {
-    if (state_.Decodemode.load(std::memory_order_relaxed) != kSpreadMode) return value;
+double SpreadSmoother::spreadSmoother(double value, int channel, double snr) {
+    if (state_.Decodemode.load(std::memory_order_relaxed) != kDecodeSpread) return value;
     designOnce();
 
-    const double snr = snrFigure_;
     if (snr != lastSnr_) {
         smoothed_ = (snr * 0.3 + smoothed_) / 1.3;
         lastSnr_ = snr;

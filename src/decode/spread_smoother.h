@@ -16,12 +16,12 @@ constexpr int kSpreadTaps = 256;
 constexpr int kSpreadDelay = 128;  // only the taps before the centre tap are applied
 
 struct SpreadSmoother {
-    // snrFigure is the framing's signal-to-noise figure, read on every call.
-    SpreadSmoother(const ModemState& state, const double& snrFigure, FilterDesign design);
+    SpreadSmoother(const ModemState& state, FilterDesign design);
 
-    // In mode 2 the smoothed envelope sample of channel 0 (mark) or 1 (space); in any
-    // other mode the value unchanged.
-    double spreadSmoother(double value, int channel);
+    // In the Spread mode the smoothed envelope sample of channel 0 (mark) or 1 (space),
+    // its width following snr, the framing's signal-to-noise figure; in any other mode
+    // the value unchanged.
+    double spreadSmoother(double value, int channel, double snr);
 
     bool wideSet() const { return wide_; }
     double smoothedSnr() const { return smoothed_; }
@@ -30,7 +30,6 @@ struct SpreadSmoother {
     void designOnce();
 
     const ModemState& state_;
-    const double& snrFigure_;
     FilterDesign design_;
     bool designed_ = false;
     std::array<double, kSpreadTaps> narrowTaps_{};

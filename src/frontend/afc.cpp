@@ -2,7 +2,6 @@
 
 #include <algorithm>
 #include <cmath>
-#include <cstdio>
 #include <numeric>
 #include <tuple>
 #include <utility>
@@ -13,7 +12,6 @@
 namespace kestrel {
 namespace {
 
-constexpr int kSelectivMode = 1;
 constexpr int kLevelSpan = 253;         // magnitudes behind each level refresh
 constexpr int kAfcFilterSpan = 512;     // the 511 taps with a zero on the oldest slot
 constexpr int kStartBitMarkLimit = 8;   // a ninth mark sample rejects the start bit
@@ -111,7 +109,7 @@ void Afc::refreshLevels(int d) {
 bool Afc::pair1Stronger(int d) const {
     const double m0 = magnitude[0][d];
     const double m1 = magnitude[1][d];
-    if (state.Decodemode.load() != kSelectivMode) return m0 - m1 < 0.0;
+    if (state.Decodemode.load() != kDecodeSelectiv) return m0 - m1 < 0.0;
     const double e0 = m0 - level[0];
     const double e1 = m1 - level[1];
     return e0 * std::fabs(e0) - e1 * std::fabs(e1) < 0.0;
@@ -171,14 +169,12 @@ void Afc::reportTones() {
     const double average = state.averageOffset.load();
     logger.post(kAfcMarkReport, static_cast<std::int64_t>(state.markFrequency.load() - average));
     logger.post(kAfcSpaceReport, static_cast<std::int64_t>(state.spaceFrequency.load() - average));
-    if (state.txState.load() != 0) {
+    if (state.txState.load() != kTxIdle) {
         afcCount = 0;
         return;
     }
-    const int shown = static_cast<int>((state.spaceOffset.load() + state.markOffset.load()) / 2.0);
-    char text[32];
-    std::snprintf(text, sizeof text, " %3.2dHz", shown);
-    ui.setStatusText(0, text);
+    measurements.tuningOffset(
+        static_cast<int>((state.spaceOffset.load() + state.markOffset.load()) / 2.0));
 }
 
 void Afc::afcUpdate(int p, const std::array<double, kMixerRingSize>& inPhase,

@@ -7,10 +7,10 @@
 #include <cstdint>
 
 #include "frontend/mirrored_ring.h"
+#include "frontend/receive_measurements.h"
 #include "frontend/tone_mixer.h"
 #include "modem_state.h"
 #include "platform/logger_port.h"
-#include "platform/ui_port.h"
 
 namespace kestrel {
 
@@ -28,7 +28,8 @@ constexpr int kAfcStopMeasure = 441;
 constexpr int kAfcCharacterEnd = 470;
 
 struct Afc {
-    Afc(ModemState& state, LoggerPort& logger, UiPort& ui) : state(state), logger(logger), ui(ui) {}
+    Afc(ModemState& state, LoggerPort& logger, ReceiveMeasurements& measurements)
+        : state(state), logger(logger), measurements(measurements) {}
 
     // One sample at sampleRate; runs whether AFC is on or off.
     void afcStep(double x);
@@ -50,7 +51,7 @@ struct Afc {
 
     ModemState& state;
     LoggerPort& logger;
-    UiPort& ui;
+    ReceiveMeasurements& measurements;
 
     ToneMixer mixer;  // its j is the AFC's write index i
     std::array<std::array<double, kMixerRingSize>, 4> filtered{};

@@ -7,6 +7,7 @@
 #include "frontend/afc.h"
 #include "frontend/input_low_pass.h"
 #include "frontend/pause_history.h"
+#include "frontend/receive_measurements.h"
 #include "frontend/spectrum.h"
 #include "frontend/tone_front.h"
 #include "modem_state.h"
@@ -18,8 +19,8 @@ namespace kestrel {
 constexpr int kBatchLength = 2048;
 
 struct FrontEnd {
-    FrontEnd(ModemState& state, LoggerPort& logger, UiPort& ui)
-        : state(state), tones(state), afc(state, logger, ui), spectrum(state, ui) {}
+    FrontEnd(ModemState& state, LoggerPort& logger, UiPort& ui, ReceiveMeasurements& measurements)
+        : state(state), tones(state), afc(state, logger, measurements), spectrum(state, ui) {}
 
     // Where the tone filters hand each new decimated sample (the decoders).
     void setDecodeSink(DecodeDispatchSink* sink) { tones.sink = sink; }

@@ -7,7 +7,6 @@
 namespace kestrel {
 namespace {
 
-constexpr int kSelectivMode = 1;
 constexpr int kMarkerLength = 18;
 
 // Pixels for a frequency difference in Hz at the processing rate.
@@ -48,11 +47,11 @@ SpectrumPaint spectrumPaint(const ModemState& state, const SpectrumView& view) {
 
 std::string_view decodeModeText(int decodeMode) {
     switch (decodeMode) {
-        case 0:
+        case kDecodeFlutter:
             return "Flutter";
-        case 1:
+        case kDecodeSelectiv:
             return "Selectiv";
-        case 2:
+        case kDecodeSpread:
             return "Spread";
         default:
             return "";
@@ -69,13 +68,13 @@ SpectrumClickResult spectrumLeftClick(SpectrumView& view, ModemState& state, int
 
     if (left - n < x && x < left) {
         view.markerSelect = 1;
-        state.Decodemode.store(kSelectivMode);
-        return {SpectrumClick::selectLeftTone, decodeModeText(kSelectivMode)};
+        state.Decodemode.store(kDecodeSelectiv);
+        return {SpectrumClick::selectLeftTone, decodeModeText(kDecodeSelectiv)};
     }
     if (right < x && x < right + n) {
         view.markerSelect = 2;
-        state.Decodemode.store(kSelectivMode);
-        return {SpectrumClick::selectRightTone, decodeModeText(kSelectivMode)};
+        state.Decodemode.store(kDecodeSelectiv);
+        return {SpectrumClick::selectRightTone, decodeModeText(kDecodeSelectiv)};
     }
     if (left < x && x < right) {
         state.Decodemode.store(view.savedDecodeMode);

@@ -6,10 +6,9 @@
 namespace kestrel {
 namespace {
 
-constexpr int kSpreadMode = 2;
-
 const double* toneFilterFor(int decodeMode) {
-    return decodeMode == kSpreadMode ? alternativeToneFilter().data() : standardToneFilter().data();
+    return decodeMode == kDecodeSpread ? alternativeToneFilter().data()
+                                       : standardToneFilter().data();
 }
 
 }  // namespace

@@ -5,8 +5,8 @@
 #include <string>
 
 #include "app/captions.h"
-#include "app/ui_ids.h"
 #include "app/settings_load.h"
+#include "app/ui_ids.h"
 #include "link/logger_texts.h"
 #include "link/shared_block.h"
 #include "platform/logger_codes.h"
@@ -152,10 +152,10 @@ void LoggerLink::pushToTalk(std::int64_t value) {
             ports.mainWindow.postTxChar(kEscape);
             return;
         case 1:
-            if (txState != 0) ports.mainWindow.postTxChar(kCtrlT);
+            if (txState != kTxIdle) ports.mainWindow.postTxChar(kCtrlT);
             return;
         case 2:
-            if (txState == 0) ports.mainWindow.postTxChar(kCtrlT);
+            if (txState == kTxIdle) ports.mainWindow.postTxChar(kCtrlT);
             return;
         case 4:
             ports.txBuffer.clearTxBuffer();
@@ -232,7 +232,7 @@ void LoggerLink::applySwitchWord(std::int64_t word) {
 // Net follows the receive tuning only with the sound-card tone modes; the serial-line
 // and 5 kHz modes show "  FSK" instead.
 void LoggerLink::applyNet(std::int64_t word, std::int64_t& stored) {
-    const bool toneMode = state.TXmode < 2;
+    const bool toneMode = netCapableMode(state.TXmode);
     if ((word & kNetBit) != 0 && toneMode) {
         state.netOn = 1;
         stored += kNetBit;

@@ -25,7 +25,7 @@ std::uint32_t characterTimeMs(int baudIndex) {
 void pttReleaseReporter(const ModemState& state, LoggerPort& logger, PttSwitch& ptt,
                         ClockPort& clock) {
     clock.sleepMs(characterTimeMs(state.baudIndex) + kPlayOutMarginMs);
-    if (state.txState != 0) return;
+    if (state.txState != kTxIdle) return;
     logger.post(TXM_PTTEVENT, 0);
     ptt.setPtt(false);
 }

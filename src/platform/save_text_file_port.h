@@ -1,7 +1,9 @@
 #pragma once
-// Opening and closing the received-text file of the "Save Text" menu command. While it
-// is open the receive side writes to it through TextSinkPort.
+// The received-text file of the "Save Text" menu command. The user-interface thread
+// opens and closes it; the receive side appends characters and flushes, only while
+// saveTextActive is 1.
 #include <string>
+#include <string_view>
 
 namespace kestrel {
 
@@ -12,6 +14,18 @@ class SaveTextFilePort {
     // False when it cannot be opened.
     virtual bool openSaveTextFile(const std::string& path) = 0;
     virtual void closeSaveTextFile() = 0;
+    virtual void writeText(std::string_view text) = 0;
+    virtual void flush() = 0;
+};
+
+// No received-text file (the command line, the test lab): nothing opens, and writes go
+// nowhere.
+class NoSaveTextFile final : public SaveTextFilePort {
+  public:
+    bool openSaveTextFile(const std::string&) override { return false; }
+    void closeSaveTextFile() override {}
+    void writeText(std::string_view) override {}
+    void flush() override {}
 };
 
 }  // namespace kestrel

@@ -3,7 +3,6 @@
 #include <cmath>
 #include <numbers>
 
-
 namespace kestrel {
 namespace {
 
@@ -47,25 +46,25 @@ void AfskGenerator::glide(TxFrame& frame, int begin, int count, double from, dou
 
 void AfskGenerator::generateAfsk(TxFrame& frame) {
     const int txState = txStateForFrame(links, frame, "TX AFSK error 105");
-    if (txState < 0) return;
+    if (txState == kFrameDealtWith) return;
     const Increments inc = increments();
     switch (txState) {
-        case 1:
+        case kTxRequested:
             links.ptt.setPtt(true);
             preambleSpace(frame, inc);
-            links.state.txState = 2;
+            links.state.txState = kTxSecondPreamble;
             return;
-        case 2:
+        case kTxSecondPreamble:
             glide(frame, 0, kTxFrameSamples, inc.space, inc.mark);
-            links.state.txState = 3;
+            links.state.txState = kTxSending;
             return;
-        case 5:
+        case kTxClosing:
             closingFade(frame, inc);
             links.startPttReleaseReporter();
-            links.state.txState = 0;
+            links.state.txState = kTxIdle;
             return;
         default:
-            character(frame);  // may move txState from 4 to 5
+            character(frame);  // may end a requested end: kTxEndRequested to kTxClosing
             return;
     }
 }

@@ -66,10 +66,10 @@ void DookGenerator::synthesise(TxFrame& frame, int begin, int count, double mark
 
 void DookGenerator::generateDook(TxFrame& frame) {
     const int txState = txStateForFrame(links, frame, "TX DOOK error 95");
-    if (txState < 0) return;
+    if (txState == kFrameDealtWith) return;
     const Increments inc = increments();
     switch (txState) {
-        case 1:
+        case kTxRequested:
             links.ptt.setPtt(true);
             // Fill the filter first, so the space tone is at full level from the first
             // sample: the preamble has no fade-in.
@@ -78,17 +78,17 @@ void DookGenerator::generateDook(TxFrame& frame) {
                 dookSpaceLevel = dookEnvelope(kDookPreambleLevel, kDookSpace);
             }
             synthesise(frame, 0, kTxFrameSamples, 0.0, kDookPreambleLevel, inc);
-            links.state.txState = 2;
+            links.state.txState = kTxSecondPreamble;
             dookStarted = 0;
             return;
-        case 2:
+        case kTxSecondPreamble:
             synthesise(frame, 0, kTxFrameSamples, kDookPreambleLevel, 0.0, inc);
-            links.state.txState = 3;
+            links.state.txState = kTxSending;
             return;
-        case 5:
+        case kTxClosing:
             synthesise(frame, 0, kTxFrameSamples, 0.0, 0.0, inc);
             links.startPttReleaseReporter();
-            links.state.txState = 0;
+            links.state.txState = kTxIdle;
             return;
         default:
             character(frame, inc);

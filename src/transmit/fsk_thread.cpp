@@ -21,7 +21,7 @@ class FskTransmission {
             sendFrame();
             ++framesSent_;
             if (stopped()) return;
-            if (k_.state.txState.load() != 5 && !lineAction(port_, t_.actions.space))
+            if (k_.state.txState.load() != kTxClosing && !lineAction(port_, t_.actions.space))
                 report("FSK Start bit 575");
         }
     }
@@ -47,11 +47,11 @@ class FskTransmission {
     bool prepareFrame() {
         t_.elementIndex = 0;
         int txState = k_.state.txState.load();
-        if (txState == 5) {
+        if (txState == kTxClosing) {
             endAfterText();
             return false;
         }
-        if (txState < 1 || txState > 5) {
+        if (txState < kTxRequested || txState > kTxClosing) {
             endAborted();
             return false;
         }
@@ -71,13 +71,13 @@ class FskTransmission {
         t_.lastCount = k_.clock.counter();
         t_.elementValue.fill(1);
         t_.elementDeadline = frameDeadlines(t_.lastCount, t_.elementTicks);
-        advanceState(1, 2);
+        advanceState(kTxRequested, kTxSecondPreamble);
     }
 
     void markPreamble() {
         t_.elementValue.fill(0);
         t_.elementDeadline = frameDeadlines(t_.elementDeadline[kStopElement], t_.elementTicks);
-        advanceState(2, 3);
+        advanceState(kTxSecondPreamble, kTxSending);
     }
 
     // Only from the state just seen: an end request or an abort that arrived since stays.
@@ -97,7 +97,7 @@ class FskTransmission {
             if (!lineAction(port_, action)) report("FSK out error 545");
             // The next character is taken as its predecessor's stop element starts, the
             // first one during the mark preamble.
-            if (i == kStopElement && framesSent_ > 0 && k_.state.txState.load() > 2)
+            if (i == kStopElement && framesSent_ > 0 && k_.state.txState.load() > kTxSecondPreamble)
                 t_.nextCode = k_.txBuffer.txBuffer(0, TXB_NEXT_CODE);
             waitForDeadline(t_.elementDeadline[i]);
             if (stopped()) return;
@@ -121,7 +121,7 @@ class FskTransmission {
         if (!switchPttLine(port_, pttLine, false))
             report(pttLine == kPttDtr ? "PTT DTR off 500" : "PTT CTS off 501");
         if (!lineAction(port_, t_.actions.mark)) report("FSK out error 504");
-        k_.state.txState.store(0);
+        k_.state.txState.store(kTxIdle);
         if (!k_.priority.setTimeCriticalThread(false))
             report("Unable to change to normal thread priority class 508");
         if (!k_.priority.setRealtimeClass(false))

@@ -6,13 +6,19 @@
 #include <span>
 #include <vector>
 
-#include "platform/playback_port.h"
+#include "platform/playback_device_port.h"
 #include "transmit/sound_output.h"
 
 namespace kestrel {
 
-class OfflinePlayback : public PlaybackPort {
+class OfflinePlayback : public PlaybackDevicePort {
   public:
+    // Always open; the buffers are the sound output's own.
+    int openDevice(std::uint32_t, int, PlaybackEventSink) override { return 0; }
+    bool deviceOpen() override { return true; }
+    int prepareBuffer(int, std::span<std::int16_t>) override { return 0; }
+    int unprepareBuffer(int) override { return 0; }
+    int closeDevice() override { return 0; }
     int writeBuffer(int index, std::span<const std::int16_t> stereo) override;
     int resetOutput() override;
 

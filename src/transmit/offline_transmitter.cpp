@@ -39,9 +39,9 @@ std::vector<std::int16_t> OfflineTransmitter::transmit(std::string_view text) {
         type(static_cast<std::uint8_t>(c));
         if (ui_.bufferFull) return {};
     }
-    if (state_.txState.load() == 0 && device_.writes == 0) type(kCtrlT);
+    if (state_.txState.load() == kTxIdle && device_.writes == 0) type(kCtrlT);
     const int txState = state_.txState.load();
-    if (txState >= 1 && txState <= 3) type(kCtrlT);
+    if (txState >= kTxRequested && txState <= kTxSending) type(kCtrlT);
     device_.playAll(output_);
     return device_.played;
 }

@@ -11,27 +11,27 @@ constexpr double kTwoPi = 2.0 * std::numbers::pi;
 void PfskGenerator::generatePfsk(TxFrame& frame) {
     const int txState = links.state.txState.load();
     switch (txState) {
-        case 0:
+        case kTxIdle:
             generateSilentReceive(links, frame);
             return;
-        case 1:
+        case kTxRequested:
             links.ptt.setPtt(true);
             tone(frame, 0, kTxFrameSamples);
-            links.state.txState = 2;
+            links.state.txState = kTxSecondPreamble;
             pfskStarted = 0;
             return;
-        case 2:
+        case kTxSecondPreamble:
             frame.fill(0);
-            links.state.txState = 3;
+            links.state.txState = kTxSending;
             return;
-        case 3:
-        case 4:
+        case kTxSending:
+        case kTxEndRequested:
             character(frame);
             return;
-        case 5:
+        case kTxClosing:
             frame.fill(0);
             links.startPttReleaseReporter();
-            links.state.txState = 0;
+            links.state.txState = kTxIdle;
             return;
         default:
             links.ui.messageBox("TXpfsk switch default: error", "", kMbTopMost);

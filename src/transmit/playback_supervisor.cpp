@@ -5,7 +5,6 @@
 namespace kestrel {
 namespace {
 
-
 void showError(PlaybackDevice& playback, const char* text, unsigned flags = kMbOk) {
     playback.ui.messageBox(text, kErrorCaption, flags);
 }
@@ -41,7 +40,7 @@ void closePlayback(PlaybackDevice& playback) {
 
 void openPlayback(PlaybackDevice& playback, std::uint32_t deviceId) {
     ModemState& state = playback.state;
-    state.txState = 0;
+    state.txState = kTxIdle;
     SoundOutput& output = playback.output;
     const int opened = playback.device.openDevice(
         deviceId, state.sampleRate, [&output](PlaybackEvent event, int index) {
@@ -70,8 +69,8 @@ void playbackSupervisor(PlaybackDevice& playback) {
             continue;
         }
         if (state.TXmode == kFskMode) return;
-        if (state.txState != 0 && playback.endTransmission) playback.endTransmission();
-        state.txState = 0;
+        if (state.txState != kTxIdle && playback.endTransmission) playback.endTransmission();
+        state.txState = kTxIdle;
         playback.clock.sleepMs(10);
         if (playback.device.deviceOpen()) closePlayback(playback);
         state.txSoundState = kSoundUnavailable;

@@ -3,11 +3,6 @@
 #include "app/captions.h"
 
 namespace kestrel {
-namespace {
-
-constexpr int kTxModeFsk = 3;
-
-}  // namespace
 
 void closeTransmitPorts(ComPorts& ports) {
     closePort(ports.fskPort);
@@ -57,7 +52,7 @@ bool switchPttLine(const std::shared_ptr<SerialPort>& port, int pttLine, bool on
 void ComPttSwitch::setPtt(bool on) {
     int line = state_.pttLine.load();
     if (line == kPttNone) return;
-    PortHandle& handle = state_.TXmode.load() == kTxModeFsk ? ports_.fskPort : ports_.pttPort;
+    PortHandle& handle = state_.TXmode.load() == kFskMode ? ports_.fskPort : ports_.pttPort;
     switchPttLine(handle.load(), line, on);
 }
 

@@ -10,14 +10,14 @@ struct SoundGenerators {
     explicit SoundGenerators(TxLinks& links)
         : links(links), afsk(links), dook(links), pfsk(links) {}
 
-    // The next frame from the generator of the current TXmode: 0 AFSK, 2 PFSK, any other
-    // value DOOK.
+    // The next frame from the generator of the current TXmode; DOOK for any mode
+    // without a generator of its own.
     void generateFrame(TxFrame& frame) {
         switch (links.state.TXmode.load()) {
-            case 0:
+            case kAfskMode:
                 afsk.generateAfsk(frame);
                 return;
-            case 2:
+            case kPfskMode:
                 pfsk.generatePfsk(frame);
                 return;
             default:

@@ -27,7 +27,7 @@ void SoundOutput::playbackCallback(PlaybackNotification notification, int buffer
     // outside the audio.
     if (bufferIndex < 0 || bufferIndex >= kPlaybackBuffers) return;
     playing[bufferIndex] = false;
-    if (!current[bufferIndex].load() || state.txState.load() == 0) return;
+    if (!current[bufferIndex].load() || state.txState.load() == kTxIdle) return;
     doneQueue[doneWriteIndex].store(bufferIndex, std::memory_order_release);
     doneWriteIndex = (doneWriteIndex + 1) % kPlaybackBuffers;
 }

@@ -10,7 +10,7 @@
 
 #include "modem_state.h"
 #include "platform/clock_port.h"
-#include "platform/playback_port.h"
+#include "platform/playback_device_port.h"
 #include "transmit/sound_generators.h"
 
 namespace kestrel {
@@ -30,7 +30,7 @@ enum class PlaybackNotification { Open, Done, Close };
 void copyToChannels(const TxFrame& frame, int txChannel, std::span<std::int16_t> stereo);
 
 struct SoundOutput {
-    SoundOutput(ModemState& state, SoundGenerators& generators, PlaybackPort& port,
+    SoundOutput(ModemState& state, SoundGenerators& generators, PlaybackDevicePort& port,
                 ClockPort& clock)
         : state(state), generators(generators), port(port), clock(clock) {}
 
@@ -58,7 +58,7 @@ struct SoundOutput {
 
     ModemState& state;
     SoundGenerators& generators;
-    PlaybackPort& port;
+    PlaybackDevicePort& port;
     ClockPort& clock;
 
     std::array<std::int16_t, kPlaybackBuffers * kStereoFrameValues> audio{};

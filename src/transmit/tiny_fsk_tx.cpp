@@ -30,23 +30,23 @@ class TinyTransmission {
         if (!writeAll(port_.get(), "[")) message("Tiny TX WriteFile [ error");
         // No preamble in this mode. An end request or abort that came before this thread
         // got here stays, so the first pass acts on it.
-        int started = 1;
-        t_.state.txState.compare_exchange_strong(started, 3);
-        int previous = 3;
+        int started = kTxRequested;
+        t_.state.txState.compare_exchange_strong(started, kTxSending);
+        int previous = kTxSending;
         while (!t_.stopRequested.load()) {
             t_.clock.sleepMs(kPassMs);
             port_ = t_.ports.fskPort.load();
-            if (t_.state.txState.load() == 0) {
+            if (t_.state.txState.load() == kTxIdle) {
                 abortKeyer();
                 return;
             }
             previous = endIfAsked(previous, "Tiny TX WriteFile ] error");
             previous = sendNextCharacter(previous);
             passOnReceived();
-            if (previous == 0) {
+            if (previous == kTxIdle) {
                 // An abort that came after this pass looked: the keyer must still stop.
                 abortKeyer();
-                t_.state.txState.store(0);
+                t_.state.txState.store(kTxIdle);
                 return;
             }
         }
@@ -61,7 +61,7 @@ class TinyTransmission {
             if (look < kConfigLooks) t_.clock.sleepMs(kConfigLookMs);
         }
         message("Kestrel TinyFSK config taking too long\nTinyFSK connected?");
-        t_.state.txState.store(0);
+        t_.state.txState.store(kTxIdle);
         t_.logger.post(TXM_PTTEVENT, 0);
         return false;
     }
@@ -69,7 +69,8 @@ class TinyTransmission {
     // Sends "]" when the end was asked for since the last look; returns the state seen.
     int endIfAsked(int previous, const char* failureText) {
         int now = t_.state.txState.load();
-        if (previous == 3 && now == 4 && !writeAll(port_.get(), "]")) message(failureText);
+        if (previous == kTxSending && now == kTxEndRequested && !writeAll(port_.get(), "]"))
+            message(failureText);
         return now;
     }
 
@@ -98,7 +99,7 @@ class TinyTransmission {
         for (std::uint8_t byte : readReceived()) {
             if (byte >= 'a' && byte <= 'm') {
                 if (++statusBytes == kStatusBytesToEnd) {
-                    t_.state.txState.store(0);
+                    t_.state.txState.store(kTxIdle);
                     return;
                 }
                 continue;

@@ -82,10 +82,10 @@ void TxBuffer::deleteLast() {
 
 std::uint8_t TxBuffer::nextCode() {
     if (empty()) {
-        if (state.txState.load() >= 4) {
+        if (state.txState.load() >= kTxEndRequested) {
             // The end was asked for and everything is sent: a last LTRS closes the
             // transmission and the next one starts with the case undetermined.
-            state.txState = 5;
+            state.txState = kTxClosing;
             txShift = kShiftUndetermined;
             return kBaudotLtrs;
         }

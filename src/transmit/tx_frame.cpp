@@ -30,13 +30,13 @@ void generateSilentReceive(TxLinks& links, TxFrame& frame) {
 
 int txStateForFrame(TxLinks& links, TxFrame& frame, const char* badStateText) {
     const int txState = links.state.txState.load();
-    if (txState < 0 || txState > 5) {
+    if (txState < kTxIdle || txState > kTxClosing) {
         links.ui.messageBox(badStateText, kErrorCaption, kMbTopMost);
-        return -1;
+        return kFrameDealtWith;
     }
-    if (txState == 0) {
+    if (txState == kTxIdle) {
         generateSilentReceive(links, frame);
-        return -1;
+        return kFrameDealtWith;
     }
     return txState;
 }

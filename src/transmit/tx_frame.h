@@ -55,7 +55,8 @@ void generateSilentReceive(TxLinks& links, TxFrame& frame);
 
 // The start of a tone generator's frame: a txState outside 0..5 is reported with the
 // generator's own text and produces nothing; while receiving the frame is silent. Returns
-// the state to generate for, or -1 when the frame is already dealt with.
+// the state to generate for, or kFrameDealtWith.
+inline constexpr int kFrameDealtWith = -1;
 int txStateForFrame(TxLinks& links, TxFrame& frame, const char* badStateText);
 
 // A sample value truncated toward zero and kept within 16 bits.

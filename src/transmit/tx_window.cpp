@@ -9,10 +9,6 @@ std::uint8_t upper(std::uint8_t c) {
     return c >= 'a' && c <= 'z' ? static_cast<std::uint8_t>(c - 0x20) : c;
 }
 
-bool soundMode(int txMode) {
-    return txMode < 3;
-}  // AFSK, DOOK, PFSK
-
 }  // namespace
 
 void TxWindow::handleCharacter(std::uint64_t firstParameter) {
@@ -81,7 +77,7 @@ void TxWindow::braceCommand() {
             hooks.postCharacter(kCtrlT);
             return;
         case 'T':
-            if (state.txState.load() == 0) hooks.postCharacter(kCtrlT);
+            if (state.txState.load() == kTxIdle) hooks.postCharacter(kCtrlT);
             return;
         default:
             return;
@@ -89,30 +85,30 @@ void TxWindow::braceCommand() {
 }
 
 void TxWindow::startOrStop() {
-    if (state.txState.load() == 0)
+    if (state.txState.load() == kTxIdle)
         start();
     else
-        state.txState = 4;  // send what is buffered, then end
+        state.txState = kTxEndRequested;
 }
 
 void TxWindow::start() {
     // The offset is fixed for the whole transmission.
     const bool followTuning = state.netOn.load() == 1 && state.afcOff.load() == 0;
     state.txToneOffset = followTuning ? state.averageOffset.load() : 0.0;
-    state.txState = 1;
+    state.txState = kTxRequested;
     const int txMode = state.TXmode.load();
-    if (txMode == 3) hooks.startFskThread();
-    if (txMode == 4) hooks.startTinyTxThread();
-    if (soundMode(txMode)) sound.primePlayback();  // switches PTT on through the generator
+    if (txMode == kFskMode) hooks.startFskThread();
+    if (txMode == kTinyFskMode) hooks.startTinyTxThread();
+    if (soundCardMode(txMode)) sound.primePlayback();  // switches PTT on through the generator
     logger.post(TXM_PTTEVENT, 1);
 }
 
 void TxWindow::abort() {
-    if (state.txState.load() == 0) return;  // the buffer keeps its text
-    state.txState = 0;
+    if (state.txState.load() == kTxIdle) return;  // the buffer keeps its text
+    state.txState = kTxIdle;
     ptt.setPtt(false);
     buffer.txBuffer(0, TXB_CLEAR);
-    if (soundMode(state.TXmode.load())) sound.resetPlayback();
+    if (soundCardMode(state.TXmode.load())) sound.resetPlayback();
     logger.post(TXM_PTTEVENT, 0);
 }
 

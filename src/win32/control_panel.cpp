@@ -14,7 +14,7 @@ INT_PTR CALLBACK controlPanelProc(HWND dialog, UINT message, WPARAM wParam, LPAR
     switch (message) {
         case WM_INITDIALOG:
             s.windows.controlPanel = dialog;
-            initControlPanel(s.modem.app);
+            s.modem.controlPanelCreated();
             return TRUE;
         case WM_SETFOCUS:
             SetFocus(s.windows.txWindow);
@@ -23,7 +23,7 @@ INT_PTR CALLBACK controlPanelProc(HWND dialog, UINT message, WPARAM wParam, LPAR
             PostMessageW(s.windows.txWindow, WM_CHAR, wParam, lParam);
             return FALSE;
         case WM_COMMAND:
-            controlPanelCommand(s.modem.app, LOWORD(wParam));
+            s.modem.controlPanelPressed(LOWORD(wParam));
             SetFocus(s.windows.txWindow);
             return TRUE;
         default:

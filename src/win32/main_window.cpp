@@ -30,11 +30,11 @@ void showRectFailure(const char* text) {
 bool createChildren(HWND window) {
     Shell& s = shell();
     s.modem.prepareTransmitOutput();
-    if (!s.modem.link.connectLogger()) return false;
+    if (!s.modem.connectLogger()) return false;
 
     s.windows.txWindow = CreateWindowExW(0, classNames().tx, nullptr, WS_CHILD | WS_BORDER, 0, 0, 0,
                                          0, window, nullptr, s.instance, nullptr);
-    if (s.modem.menu.prepareMenus(s.modem.commandLine.startSwitchCount)) {
+    if (s.modem.prepareMenus()) {
         SetWindowPos(window, HWND_TOPMOST, 0, 0, 0, 0, SWP_NOMOVE | SWP_NOSIZE | SWP_NOACTIVATE);
     }
     const HWND panel = CreateDialogParamW(s.instance, MAKEINTRESOURCEW(IDD_CONTROL_PANEL), window,
@@ -121,7 +121,7 @@ LRESULT CALLBACK mainWindowProc(HWND window, UINT message, WPARAM wParam, LPARAM
     s.windows.mainWindow = window;
     s.windows.menu = GetMenu(window);
     if (message == s.logger.mmttyMessage()) {
-        s.modem.link.handleLoggerCommand(wParam, lParam);
+        s.modem.loggerCommand(wParam, lParam);
         return DefWindowProcW(window, message, wParam, lParam);
     }
     switch (message) {

@@ -12,7 +12,7 @@ Shell::Shell(HINSTANCE hinstance, const std::string& exePath, const CommandLine&
     : instance(hinstance),
       logger(commandLine.loggerWindow),
       modem({logger, ui, mainWindow, sharedBlock, windowTitles, clock, audioDevices, textFile,
-             textFile, fileDialogs, documents, serialPorts, priority, playback, capture, udp},
+             fileDialogs, documents, serialPorts, priority, playback, capture, udp},
             exePath, commandLine) {}
 
 Shell& shell() {

@@ -8,7 +8,6 @@
 #include <array>
 
 #include "app/captions.h"
-#include "frontend/front_end.h"
 #include "frontend/spectrum.h"
 #include "shell.h"
 
@@ -50,7 +49,7 @@ void paint(HWND window) {
     if (view.rightMarkerShown) verticalLine(dc, view.geometry.rightMarker, view.markerBottom);
 
     std::array<POINT, kSpectrumPoints> trace;
-    const auto& points = s.modem.receiveChain.frontEnd().spectrum.spectrumPoints;
+    const auto& points = s.modem.spectrumTrace();
     const int count = std::min(view.width, kSpectrumPoints);
     for (int i = 0; i < count; ++i) trace[i] = {points[i].x.load(), points[i].y.load()};
     SelectObject(dc, GetStockObject(WHITE_PEN));

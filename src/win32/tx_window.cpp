@@ -8,7 +8,7 @@ namespace kestrel::win32 {
 
 LRESULT CALLBACK txWindowProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam) {
     if (message != WM_CHAR) return DefWindowProcW(window, message, wParam, lParam);
-    shell().modem.txWindow.handleCharacter(wParam);
+    shell().modem.transmitWindowCharacter(wParam);
     return 0;
 }
 

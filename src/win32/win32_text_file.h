@@ -5,11 +5,10 @@
 #include <mutex>
 
 #include "platform/save_text_file_port.h"
-#include "platform/text_sink_port.h"
 
 namespace kestrel::win32 {
 
-class Win32TextFile final : public TextSinkPort, public SaveTextFilePort {
+class Win32TextFile final : public SaveTextFilePort {
   public:
     bool openSaveTextFile(const std::string& path) override;
     void closeSaveTextFile() override;

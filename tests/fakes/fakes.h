@@ -36,12 +36,10 @@
 #include "platform/logger_port.h"
 #include "platform/main_window_port.h"
 #include "platform/playback_device_port.h"
-#include "platform/playback_port.h"
 #include "platform/priority_port.h"
 #include "platform/save_text_file_port.h"
 #include "platform/serial_port.h"
 #include "platform/shared_block_port.h"
-#include "platform/text_sink_port.h"
 #include "platform/udp_port.h"
 #include "platform/ui_port.h"
 #include "platform/window_title_port.h"
@@ -382,6 +380,13 @@ class FakePlaybackDevice : public PlaybackDevicePort {
         std::lock_guard lock(mutex_);
         return journal_;
     }
+    // The buffers written, in order.
+    std::vector<int> writtenIndices() const {
+        std::vector<int> out;
+        for (const std::string& step : journal())
+            if (step.starts_with("write ")) out.push_back(std::stoi(step.substr(6)));
+        return out;
+    }
 
     bool open = false;
 
@@ -393,35 +398,6 @@ class FakePlaybackDevice : public PlaybackDevicePort {
     }
     mutable std::mutex mutex_;
     std::vector<std::string> journal_;
-};
-
-// Records every buffer written to the sound output.
-struct PlaybackWrite {
-    int index;
-    std::vector<std::int16_t> stereo;
-};
-
-class FakePlaybackPort : public PlaybackPort {
-  public:
-    int writeBuffer(int index, std::span<const std::int16_t> stereo) override {
-        std::lock_guard lock(mutex_);
-        writes_.push_back({index, {stereo.begin(), stereo.end()}});
-        return 0;
-    }
-    int resetOutput() override { return 0; }
-    std::vector<PlaybackWrite> writes() const {
-        std::lock_guard lock(mutex_);
-        return writes_;
-    }
-    std::vector<int> writtenIndices() const {
-        std::vector<int> out;
-        for (const auto& w : writes()) out.push_back(w.index);
-        return out;
-    }
-
-  private:
-    mutable std::mutex mutex_;
-    std::vector<PlaybackWrite> writes_;
 };
 
 // Records the keying thread's priority and memory-lock requests ("lock", "unlock",
@@ -473,14 +449,16 @@ class FakePttSwitch : public PttSwitch {
     std::vector<bool> calls_;
 };
 
-// The received-text file as a flag: open or not, and which path; opening can be made to
-// fail.
+// The received-text file in memory: open or not and which path (opening can be made to
+// fail), what is written to it and where it was flushed.
 class FakeSaveTextFile : public SaveTextFilePort {
   public:
     bool opens = true;  // false: every open fails
     bool open = false;
     std::vector<std::string> openedPaths;
     int closes = 0;
+    std::string written;
+    std::vector<std::size_t> flushedAt;  // length of written at each flush
 
     bool openSaveTextFile(const std::string& path) override {
         openedPaths.push_back(path);
@@ -491,6 +469,8 @@ class FakeSaveTextFile : public SaveTextFilePort {
         open = false;
         ++closes;
     }
+    void writeText(std::string_view text) override { written += text; }
+    void flush() override { flushedAt.push_back(written.size()); }
 };
 
 // Scripted serial ports. FakeSerialPorts is the system: which devices exist, which opens
@@ -721,16 +701,6 @@ class FakeSharedBlock : public SharedBlockPort {
     std::string textAt(std::size_t offset, std::size_t size) const {
         return std::string(reinterpret_cast<const char*>(bytes.data() + offset), size);
     }
-};
-
-// Records what is written to the received-text file and where it was flushed.
-class FakeTextSinkPort : public TextSinkPort {
-  public:
-    void writeText(std::string_view text) override { written += text; }
-    void flush() override { flushedAt.push_back(written.size()); }
-
-    std::string written;
-    std::vector<std::size_t> flushedAt;  // length of written at each flush
 };
 
 // Counts the transmit buffer's clear commands.

@@ -15,17 +15,20 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     state.CorrelateState = 1;
     state.Contest = data != nullptr && size > 0 ? data[0] & 1 : 0;
     RecordingLogger logger;
-    FakeTextSinkPort textFile;
+    NoSaveTextFile textFile;
     ReceivedCharEmitter emitter{state, logger};
-    const std::int32_t signalPresent = 1;
-    RepeatMatch match{state, emitter, textFile, signalPresent};
+    RepeatMatch match{state, emitter, textFile};
     // Each feed is 4 bytes: the kind and bit (or code) in one, then value, threshold and
     // floor as signed steps of 1/32 around the framing's usual range.
     for (std::size_t at = 1; at + 4 <= size; at += 4) {
-        const int kind = data[at] % 4 == 2 ? kRepeatCharacter : data[at] % 2;
-        const int n = kind == kRepeatCharacter ? (data[at] >> 2) % 32 : (data[at] >> 2) % 5;
+        const bool character = data[at] % 4 == 2;
+        const int kind = data[at] % 2;
+        const int n = character ? (data[at] >> 2) % 32 : (data[at] >> 2) % 5;
         const auto level = [&](int k) { return static_cast<std::int8_t>(data[at + k]) / 32.0; };
-        match.repeatMatchFeed(kind, n, level(1), level(2), std::abs(level(3)));
+        if (character)
+            match.repeatMatchCharacter(n, true);
+        else
+            match.repeatMatchFeed(kind, n, level(1), level(2), std::abs(level(3)));
         FUZZ_CHECK(match.sequenceLength >= 0 && match.sequenceLength <= kRepeatSequence);
         FUZZ_CHECK(match.bestLength >= 0 && match.bestLength <= kLongestRepeat);
     }

@@ -108,24 +108,24 @@ TEST(CliDecode, EventsAndTrace) {
 
 TEST(CliDecode, BadOptionsAndFilesFailWithAMessage) {
     const CliRun badMode = cli("decode --mode fast x.wav");
-    EXPECT_NE(badMode.status, 0);
+    EXPECT_EQ(badMode.status, 2);  // a mistake on the command line
     EXPECT_NE(badMode.err.find("--mode"), std::string::npos) << badMode.err;
     const CliRun badSwitch = cli("decode --afc maybe x.wav");
-    EXPECT_NE(badSwitch.status, 0);
+    EXPECT_EQ(badSwitch.status, 2);
     EXPECT_NE(badSwitch.err.find("--afc"), std::string::npos) << badSwitch.err;
     const CliRun unknown = cli("decode --loud x.wav");
-    EXPECT_NE(unknown.status, 0);
+    EXPECT_EQ(unknown.status, 2);
     EXPECT_NE(unknown.err.find("--loud"), std::string::npos) << unknown.err;
     const CliRun noFile = cli("decode");
-    EXPECT_NE(noFile.status, 0);
+    EXPECT_EQ(noFile.status, 2);
 
     const CliRun missing = cli("decode /nonexistent/none.wav");
-    EXPECT_NE(missing.status, 0);
+    EXPECT_EQ(missing.status, 1);  // a file that cannot be read
     EXPECT_NE(missing.err.find("Could not open file specified"), std::string::npos) << missing.err;
     const auto text = tempWavPath("notwav");
     std::ofstream(text) << "just some text, not a recording\n";
     const CliRun notWav = cli("decode '" + text.string() + "'");
-    EXPECT_NE(notWav.status, 0);
+    EXPECT_EQ(notWav.status, 1);
     EXPECT_NE(notWav.err.find("Sorry not a .wav file"), std::string::npos) << notWav.err;
     EXPECT_EQ(notWav.out, "");
     std::filesystem::remove(text);

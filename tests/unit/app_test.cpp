@@ -341,6 +341,7 @@ TEST(PortDialogs, FskSetupKeepsPttOffTheKeyingLine) {
     const std::vector<Case> cases = {
         {{kPttDtrButton}, 0, 0, 2, false, true},
         {{kFskLineRtsButton, kPttRtsButton}, 1, 0, 1, true, false},
+        {{kPttRtsButton, kFskLineRtsButton}, 1, 0, 1, true, false},  // PTT moved off the line
         {{kFskLineTxdButton, kPttDtrButton, kInvertButton}, 2, 1, 1, true, true},
         {{kFskLineTxdButton, kPttNoButton}, 2, 0, 0, true, true},
     };

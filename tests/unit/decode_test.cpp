@@ -39,10 +39,10 @@ constexpr std::uint32_t kTxmChar = 32771;
 struct RepeatMatchTest : ::testing::Test {
     ModemState state;
     RecordingLogger logger;
-    FakeTextSinkPort textFile;
+    FakeSaveTextFile textFile;
     ReceivedCharEmitter emitter{state, logger};
     std::int32_t signalPresent = 1;
-    RepeatMatch match{state, emitter, textFile, signalPresent};
+    RepeatMatch match{state, emitter, textFile};
     std::uint64_t seed = 99;
 
     RepeatMatchTest() { state.Contest = 0; }
@@ -53,7 +53,7 @@ struct RepeatMatchTest : ::testing::Test {
             match.repeatMatchFeed(kRepeatMark, j, mark[j], threshold, floor);
             match.repeatMatchFeed(kRepeatSpace, j, space[j], threshold, floor);
         }
-        match.repeatMatchFeed(kRepeatCharacter, code, 0.0, 0.0, 0.0);
+        match.repeatMatchCharacter(code, signalPresent != 0);
     }
 
     // A sent code whose bits in `damaged` were received wrong, each of them only weakly;
@@ -116,7 +116,7 @@ TEST_F(RepeatMatchTest, AScoreOfExactly057IsARepeatAnd056IsNot) {
                 m.repeatMatchFeed(kRepeatMark, j, values[k][j], 1.0, 1.0);
                 m.repeatMatchFeed(kRepeatSpace, j, -values[k][j], 1.0, 1.0);
             }
-            m.repeatMatchFeed(kRepeatCharacter, codes[k], 0.0, 0.0, 0.0);
+            m.repeatMatchCharacter(codes[k], signalPresent != 0);
         }
     };
     feedAll(match, kExactRecords);
@@ -126,7 +126,7 @@ TEST_F(RepeatMatchTest, AScoreOfExactly057IsARepeatAnd056IsNot) {
 
     auto lower = kExactRecords;
     std::swap(lower[5][1], lower[4][0]);  // one product fewer in common
-    RepeatMatch fresh{state, emitter, textFile, signalPresent};
+    RepeatMatch fresh{state, emitter, textFile};
     feedAll(fresh, lower);
     EXPECT_EQ(fresh.bestScore, 0.56);
     EXPECT_EQ(printed(), " { TEST } ");

@@ -10,6 +10,7 @@
 #include <span>
 #include <vector>
 
+#include "app/status_texts.h"
 #include "fakes/fakes.h"
 #include "frontend/afc.h"
 #include "frontend/decimation_low_pass.h"
@@ -205,7 +206,8 @@ struct AfcFixture : ::testing::Test {
     ModemState state;
     RecordingLogger logger;
     RecordingUi ui;
-    std::unique_ptr<Afc> afc = std::make_unique<Afc>(state, logger, ui);
+    StatusTexts statusTexts{ui};
+    std::unique_ptr<Afc> afc = std::make_unique<Afc>(state, logger, statusTexts);
     int d = 5;
 };
 

@@ -36,7 +36,6 @@ class ModemTest : public ::testing::Test {
     FakeWindowTitles titles_;
     SleepingClock clock_;
     FakeAudioDevicesPort devices_{{"PulseAudio", "Line In"}, {"PulseAudio", "Speakers"}};
-    FakeTextSinkPort textSink_;
     FakeSaveTextFile saveText_;
     FakeFileDialogs dialogs_;
     FakeDocumentViewer documents_;
@@ -45,9 +44,9 @@ class ModemTest : public ::testing::Test {
     FakePlaybackDevice playback_;
     FakeCaptureDevice capture_;
     FakeUdpPort udp_;
-    ModemPorts ports_{logger_,   ui_,       mainWindow_, block_,   titles_,    clock_,
-                      devices_,  textSink_, saveText_,   dialogs_, documents_, serialPorts_,
-                      priority_, playback_, capture_,    udp_};
+    ModemPorts ports_{logger_,      ui_,       mainWindow_, block_,   titles_,
+                      clock_,       devices_,  saveText_,   dialogs_, documents_,
+                      serialPorts_, priority_, playback_,   capture_, udp_};
     std::optional<Modem> modem_;
 };
 
@@ -148,15 +147,15 @@ TEST_F(ModemTest, KeysReachTheTransmitBufferAndCtrlTAndEscapeStartAndStop) {
     Modem& modem = start();
     modem.prepareTransmitOutput();
     for (const char c : std::string("cq{CL}")) modem.txWindow.handleCharacter(c);
-    modem.txWindow.handleCharacter(20);  // Ctrl-T
-    EXPECT_EQ(modem.state.txState, 3);   // both preamble frames made
+    modem.txWindow.handleCharacter(20);          // Ctrl-T
+    EXPECT_EQ(modem.state.txState, kTxSending);  // both preamble frames made
     EXPECT_EQ(logger_.posts().back(), (LoggerPost{TXM_PTTEVENT, 1}));
     const std::vector<std::string> journal = playback_.journal();
     EXPECT_EQ(std::vector<std::string>(journal.end() - 2, journal.end()),
               (std::vector<std::string>{"write 0", "write 1"}));
 
     modem.txWindow.handleCharacter(27);  // Escape
-    EXPECT_EQ(modem.state.txState, 0);
+    EXPECT_EQ(modem.state.txState, kTxIdle);
     EXPECT_EQ(playback_.journal().back(), "reset");
     EXPECT_EQ(logger_.posts().back(), (LoggerPost{TXM_PTTEVENT, 0}));
     EXPECT_EQ(modem.txBuffer.txBuffer(0, TXB_TAKE_RAW), 0);  // the text went with the abort
@@ -166,7 +165,7 @@ TEST_F(ModemTest, AReopenOfTheSoundOutputEndsATransmissionAsEscapeDoes) {
     Modem& modem = start();
     modem.prepareTransmitOutput();
     modem.txWindow.handleCharacter('k');
-    modem.txWindow.handleCharacter(20);  // Ctrl-T
+    modem.txWindow.handleCharacter(20);         // Ctrl-T
     modem.state.txSoundState = kReopenRequest;  // a new speed, say
     for (int waited = 0; modem.state.txSoundState != kSoundReady && waited < 5000; ++waited)
         std::this_thread::sleep_for(std::chrono::milliseconds(1));

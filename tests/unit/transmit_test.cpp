@@ -38,17 +38,10 @@ std::string unsentText(const TxBuffer& buffer) {
 
 // A transmitter with its sound output, on a recording device.
 struct SoundRig : TxRig {
-    SoundRig() { state.TXmode = 0; }
-
-    // The mono samples of one written buffer (its left channel).
-    static std::vector<std::int16_t> left(const PlaybackWrite& w) {
-        std::vector<std::int16_t> out;
-        for (std::size_t n = 0; n < w.stereo.size(); n += 2) out.push_back(w.stereo[n]);
-        return out;
-    }
+    SoundRig() { state.TXmode = kAfskMode; }
 
     SoundGenerators generators{links};
-    FakePlaybackPort port;
+    FakePlaybackDevice port;
     FakeClock clock;
     SoundOutput output{state, generators, port, clock};
 };
@@ -140,10 +133,11 @@ TEST(FskThread, SendsTextOnAbsoluteDeadlinesAtBothSpeedsOnEveryLine) {
             SCOPED_TRACE(std::to_string(speed.baudIndex) + ": space is " + k.space);
             FskRig rig(speed.baudIndex, speed.step, k);
             rig.add("RY");
-            rig.state.txState = 1;
+            rig.state.txState = kTxRequested;
             const std::int64_t start = speed.step;  // the first counter reading
             const std::int64_t frame = 7 * speed.ticks + speed.ticks / 2;
-            rig.clock.at(start + 2 * frame + frame / 2, [&rig] { rig.state.txState = 4; });
+            rig.clock.at(start + 2 * frame + frame / 2,
+                         [&rig] { rig.state.txState = kTxEndRequested; });
             launchFskThread(rig.keyer).join();
 
             std::vector<SerialEvent> want = {
@@ -163,7 +157,7 @@ TEST(FskThread, SendsTextOnAbsoluteDeadlinesAtBothSpeedsOnEveryLine) {
 
             EXPECT_EQ(show(rig.keyingEvents()), show(want));
             EXPECT_EQ(rig.clock.sleeps, std::vector<std::uint32_t>{53});
-            EXPECT_EQ(rig.state.txState.load(), 0);
+            EXPECT_EQ(rig.state.txState.load(), kTxIdle);
             EXPECT_TRUE(rig.ui.messageBoxes().empty());
         }
     }
@@ -172,8 +166,8 @@ TEST(FskThread, SendsTextOnAbsoluteDeadlinesAtBothSpeedsOnEveryLine) {
 TEST(FskThread, SleepsThenSpinsWhenTheCounterReadsPastADeadline) {
     FskRig rig(0, 7, kKeyings[0]);  // readings land up to 6 ticks late
     rig.add("E");
-    rig.state.txState = 1;
-    rig.clock.at(2 * 1650000, [&rig] { rig.state.txState = 4; });
+    rig.state.txState = kTxRequested;
+    rig.clock.at(2 * 1650000, [&rig] { rig.state.txState = kTxEndRequested; });
     fskThread(rig.keyer);
 
     std::vector<SerialEvent> lines;
@@ -208,11 +202,11 @@ TEST(FskThread, AbortCompletesTheFrameThenReleasesEverything) {
     const Keying& k = kKeyings[2];
     FskRig rig(0, 10000, k);
     rig.add("RYRYRY");
-    rig.state.txState = 1;
+    rig.state.txState = kTxRequested;
     ComPttSwitch ptt(rig.ports, rig.state);
     const std::int64_t escape = 10000 + 2 * 1650000 + 500000;
     rig.clock.at(escape, [&] {
-        rig.state.txState = 0;
+        rig.state.txState = kTxIdle;
         ptt.setPtt(false);
         rig.buffer.txBuffer(0, TXB_CLEAR);
         rig.logger.post(32772, 0);
@@ -241,7 +235,7 @@ TEST(FskThread, AnEndRequestBeforeTheFirstFrameKeepsThePreamble) {
     const Keying& k = kKeyings[0];
     FskRig rig(0, 10000, k);
     rig.add("E");
-    rig.state.txState = 4;
+    rig.state.txState = kTxEndRequested;
     fskThread(rig.keyer);
     std::vector<std::string> lines;
     for (const auto& e : rig.keyingEvents())
@@ -296,9 +290,9 @@ TEST_F(TxBufferTest, ShiftsAreSentWhereTheCaseChangesOrIsOpen) {
 
 TEST_F(TxBufferTest, EmptyRingWithEndRequestedSendsOneLtrsAndEnds) {
     buffer.txShift = kShiftFigures;
-    state.txState = 4;
+    state.txState = kTxEndRequested;
     EXPECT_EQ(buffer.txBuffer(0, TXB_NEXT_CODE), ltrs);
-    EXPECT_EQ(state.txState, 5);
+    EXPECT_EQ(state.txState, kTxClosing);
     EXPECT_EQ(buffer.txShift, kShiftUndetermined);
     EXPECT_TRUE(logger.posts().empty());
 }
@@ -376,7 +370,7 @@ TEST_F(TxWindowTest, KeysAreUpperCasedBackspaceDeletesAndHighCodesAreIgnored) {
     window.handleCharacter(0x1'0000'0000'0042);  // only the UTF-16 unit is the character
     window.handleCharacter(0);
     EXPECT_EQ(unsent(), "DE K1AXYB");
-    EXPECT_EQ(rig.state.txState.load(), 0);
+    EXPECT_EQ(rig.state.txState.load(), kTxIdle);
     send("\x16");
     EXPECT_EQ(feederStarts, 1);
 }
@@ -391,7 +385,7 @@ class SoundOutputTest : public ::testing::Test {
 class DriverClock : public FakeClock {
   public:
     SoundOutput* output = nullptr;
-    FakePlaybackPort* port = nullptr;
+    FakePlaybackDevice* port = nullptr;
     std::size_t played = 0;
     void sleepMs(std::uint32_t ms) override {
         FakeClock::sleepMs(ms);
@@ -407,29 +401,27 @@ TEST(SoundOutputBackToBack, ANewTransmissionWaitsForTheLastOnesBuffersAndDropsTh
     SoundOutput output{rig.state, rig.generators, rig.port, driver};
     driver.output = &output;
     driver.port = &rig.port;
-    rig.state.txState = 1;
+    rig.state.txState = kTxRequested;
     output.primePlayback();
-    rig.state.txState = 0;  // that transmission ended while both buffers still play
-    EXPECT_TRUE(output.playing[0] && output.playing[1]);
+    rig.state.txState = kTxIdle;  // that transmission ended while both buffers still play
 
-    rig.state.txState = 1;  // the logger starts the next one at once
+    rig.state.txState = kTxRequested;  // the logger starts the next one at once
     output.primePlayback();
     EXPECT_EQ(rig.port.writtenIndices(), (std::vector<int>{0, 1, 0, 1}));
-    EXPECT_EQ(driver.sleeps.size(), 2u);                // one wait for each buffer to come free
-    EXPECT_EQ(output.doneQueue[0].load(), kEmptySlot);  // the old completions are not refilled
-    EXPECT_EQ(output.doneQueue[1].load(), kEmptySlot);
-    EXPECT_EQ(rig.state.txState, 3);
+    EXPECT_EQ(driver.sleeps.size(), 2u);     // one wait for each buffer to come free
+    EXPECT_EQ(output.refillCompleted(), 0);  // the old completions are not refilled
+    EXPECT_EQ(rig.state.txState, kTxSending);
 
     output.playbackCallback(PlaybackNotification::Done, 0);  // the new preamble's own
-    EXPECT_EQ(output.doneQueue[0].load(), 0);
+    EXPECT_EQ(output.refillCompleted(), 1);
 }
 
 // A device that finishes the first preamble frame while the second is being written, as
 // a busy machine may let it.
-struct HastyDevice : FakePlaybackPort {
+struct HastyDevice : FakePlaybackDevice {
     SoundOutput* output = nullptr;
     int writeBuffer(int index, std::span<const std::int16_t> stereo) override {
-        const int result = FakePlaybackPort::writeBuffer(index, stereo);
+        const int result = FakePlaybackDevice::writeBuffer(index, stereo);
         if (index == 1) output->playbackCallback(PlaybackNotification::Done, 0);
         return result;
     }
@@ -440,14 +432,14 @@ TEST(SoundOutputBackToBack, APreambleFrameFinishedBeforeTheNextIsWrittenIsStillR
     HastyDevice device;
     SoundOutput output{rig.state, rig.generators, device, rig.clock};
     device.output = &output;
-    rig.state.txState = 1;
+    rig.state.txState = kTxRequested;
     output.primePlayback();
     EXPECT_EQ(output.refillCompleted(), 1);  // else the transmission stalls, keyed
 }
 
 TEST_F(SoundOutputTest, FinishedBuffersAreRefilledInTheOrderTheyFinish) {
     rig.type("TU");
-    rig.state.txState = 1;
+    rig.state.txState = kTxRequested;
     rig.output.primePlayback();
     rig.output.playbackCallback(PlaybackNotification::Done, 0);
     EXPECT_EQ(rig.output.refillCompleted(), 1);
@@ -465,15 +457,15 @@ TEST_F(SoundOutputTest, ATransmissionPlaysPreambleTextClosingLtrsAndFadeThenFall
     OfflinePlayback device;
     SoundOutput output{rig.state, rig.generators, device, rig.clock};
     rig.type("73");
-    rig.state.txState = 1;
+    rig.state.txState = kTxRequested;
     output.primePlayback();
-    rig.state.txState = 4;
+    rig.state.txState = kTxEndRequested;
     device.playAll(output);
     // Preamble 2, FIGS 7 3, closing LTRS, fade: 7 frames; the buffer that finishes after
     // the fade is not queued again.
     EXPECT_EQ(device.played.size(), 7u * kStereoFrameValues);
     EXPECT_EQ(device.writes, 7);
-    EXPECT_EQ(rig.state.txState, 0);
+    EXPECT_EQ(rig.state.txState, kTxIdle);
     EXPECT_EQ(rig.releaseStarts, 1);
     const auto tail = std::vector<std::int16_t>(device.played.end() - 2 * (kTxFrameSamples - 264),
                                                 device.played.end());
@@ -505,7 +497,7 @@ class PfskTest : public ::testing::Test {
 
 TEST_F(PfskTest, FirstCharacterFrameIsLtrsWithToneOnlyInTheStartElement) {
     rig.type("E");
-    rig.state.txState = 1;
+    rig.state.txState = kTxRequested;
     frame();
     frame();
     const auto ltrs = frame();

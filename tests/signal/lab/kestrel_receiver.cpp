@@ -13,7 +13,7 @@ namespace kestrel::lab {
 
 namespace {
 
-class LabPorts final : public LoggerPort, public WindowlessUi, public TextSinkPort {
+class LabPorts final : public LoggerPort, public WindowlessUi {
   public:
     explicit LabPorts(KestrelResult& result) : result_(result) {}
 
@@ -23,8 +23,6 @@ class LabPorts final : public LoggerPort, public WindowlessUi, public TextSinkPo
         return true;
     }
     int messageBox(std::string_view, std::string_view, unsigned) override { return kIdOk; }
-    void writeText(std::string_view) override {}
-    void flush() override {}
 
   private:
     KestrelResult& result_;
@@ -88,7 +86,8 @@ KestrelResult kestrelDecode(const Audio& audio, const KestrelSettings& settings)
     KestrelResult result;
     result.sampleRate = state.sampleRate;
     LabPorts ports(result);
-    ReceiveChain chain(state, ports, ports, ports);
+    NoSaveTextFile noFile;
+    ReceiveChain chain(state, ports, ports, noFile);
     WavToPlay file;
     file.source = std::make_unique<MemoryByteSource>(wavBytes(audio));
     if (inspectWav(*file.source, file.layout) != WavVerdict::playable)
@@ -112,7 +111,8 @@ KestrelResult kestrelCapture(const std::vector<std::int16_t>& captured, int rxCh
     KestrelResult result;
     result.sampleRate = state.sampleRate;
     LabPorts ports(result);
-    ReceiveChain chain(state, ports, ports, ports);
+    NoSaveTextFile noFile;
+    ReceiveChain chain(state, ports, ports, noFile);
     FakeCaptureDevice device;
     SleepingClock clock;
     {
