@@ -21,6 +21,7 @@
 #include "lab/lab.h"
 #include "lab/theory.h"
 
+using namespace kestrel;
 using namespace kestrel::lab;
 
 namespace {
@@ -103,7 +104,7 @@ KestrelSettings withSquelch(DecodeMode mode, bool squelch) {
 }
 
 void reportSquelch(int runs) {
-    constexpr DecodeMode kModes[] = {DecodeMode::flutter, DecodeMode::selectiv, DecodeMode::spread};
+    constexpr DecodeMode kModes[] = {kDecodeFlutter, kDecodeSelectiv, kDecodeSpread};
     std::printf("\n### Squelch: the message, white noise (%d files per point)\n\n", runs);
     std::printf(
         "| SNR dB | Flutter off | Flutter on | Selectiv off | Selectiv on |"

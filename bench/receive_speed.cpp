@@ -13,6 +13,7 @@
 
 #include "lab/lab.h"
 
+using namespace kestrel;
 using namespace kestrel::lab;
 
 namespace {
@@ -61,8 +62,7 @@ int main(int argc, char** argv) {
             shell("minimodem --rx -q -b 5 --baudot --stopbits 1.5 -M 2125 -S 2295 -f '" +
                   path.string() + "' " + baudText + " >/dev/null 2>&1");
         });
-        for (const DecodeMode mode :
-             {DecodeMode::flutter, DecodeMode::selectiv, DecodeMode::spread}) {
+        for (const DecodeMode mode : {kDecodeFlutter, kDecodeSelectiv, kDecodeSpread}) {
             KestrelSettings s;
             s.baud = baud;
             s.mode = mode;

@@ -27,6 +27,7 @@
 #include "lab/lab.h"
 #include "platform/logger_codes.h"
 
+using namespace kestrel;
 using namespace kestrel::lab;
 
 namespace {
@@ -49,7 +50,7 @@ constexpr std::uint64_t kPrintSlack = 2048;
 
 KestrelSettings measuredSettings() {
     KestrelSettings settings;
-    settings.mode = DecodeMode::selectiv;
+    settings.mode = kDecodeSelectiv;
     settings.repeatMatch = true;
     settings.sameReject = true;
     return settings;

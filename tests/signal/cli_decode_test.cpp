@@ -31,7 +31,7 @@ TEST(CliDecode, PrintsWhatThePlayerGivesTheLoggerWithTheGivenSettings) {
     const Audio audio = withNoise(t, 10.0, 5);
     const auto path = tempWavPath("cli");
     writeWav(path, audio);
-    KestrelSettings s = settingsFor(DecodeMode::spread, 75.0);
+    KestrelSettings s = settingsFor(kDecodeSpread, 75.0);
     s.mark = 1275.0;
     s.space = 1445.0;
     s.contest = false;

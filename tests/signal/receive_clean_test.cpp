@@ -21,7 +21,7 @@ constexpr std::size_t kRinging = 2;
 TEST_P(CleanReception, FlutterPrintsExactlyTheMessage) {
     const Speed s = GetParam();
     const Transmission t = transmit(kShortText, s.baud, s.fileRate);
-    const std::string got = kestrelDecode(t.audio, settingsFor(DecodeMode::flutter, s.baud)).text;
+    const std::string got = kestrelDecode(t.audio, settingsFor(kDecodeFlutter, s.baud)).text;
     std::string line(1, '\n');  // the message's line, whole
     line.append(loggerLines(kShortText)).push_back('\n');
     EXPECT_NE(got.find(line), std::string::npos) << got;
@@ -34,7 +34,7 @@ TEST_P(CleanReception, EveryModeGetsAllButAtMostTheFirstWord) {
     const std::string message = normaliseText(kShortText);
     const std::string firstWord = message.substr(0, message.find(' '));
     const std::string afterFirstWord = message.substr(firstWord.size() + 1);
-    for (const DecodeMode mode : {DecodeMode::selectiv, DecodeMode::spread}) {
+    for (const DecodeMode mode : {kDecodeSelectiv, kDecodeSpread}) {
         const std::string got = kestrelDecode(t.audio, settingsFor(mode, s.baud)).text;
         EXPECT_EQ(messageErrors(afterFirstWord, got), 0u) << modeName(mode) << ": " << got;
         EXPECT_LE(messageErrors(kShortText, got), firstWord.size())
@@ -54,7 +54,7 @@ INSTANTIATE_TEST_SUITE_P(SpeedsAndFileRates, CleanReception,
 
 TEST(CleanReception, ReversedTonesNeedReverse) {
     const Transmission t = transmit(kShortText, 45.45, 12000, Tones{2295.0, 2125.0});
-    KestrelSettings s = settingsFor(DecodeMode::flutter);
+    KestrelSettings s = settingsFor(kDecodeFlutter);
     s.reverse = true;
     EXPECT_EQ(messageErrors(kShortText, kestrelDecode(t.audio, s).text), 0u);
     s.reverse = false;
@@ -82,7 +82,7 @@ TEST(CapturedAudio, TheChosenChannelOfTheSoundCardIsDecoded) {
         stereo.push_back(0);
         stereo.push_back(s);
     }
-    const KestrelSettings s = settingsFor(DecodeMode::flutter);
+    const KestrelSettings s = settingsFor(kDecodeFlutter);
     const std::string got = kestrelCapture(stereo, 2, s).text;
     EXPECT_EQ(messageErrors(kShortText, got), 0u) << got;
     EXPECT_LE(charactersAround(kShortText, got), kRinging) << got;

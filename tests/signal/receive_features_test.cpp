@@ -30,7 +30,7 @@ void expectReportedMark(const KestrelResult& r, const Transmission& t, double ma
 TEST_P(ToneOffset, AfcFollowsTheTonesAndReportsTheTrueMark) {
     const double mark = 2125.0 + GetParam();
     const Transmission t = transmit(kContestText, 45.45, 12000, Tones{mark, mark + 170.0});
-    const KestrelResult r = kestrelDecode(withNoise(t, 10.0, 11), settingsFor(DecodeMode::flutter));
+    const KestrelResult r = kestrelDecode(withNoise(t, 10.0, 11), settingsFor(kDecodeFlutter));
     EXPECT_LE(characterErrorRate(kContestText, r.text), 0.01) << r.text;
     expectReportedMark(r, t, mark);
 }
@@ -40,12 +40,12 @@ TEST_P(ToneOffset, WithoutAfcTheFiltersStayOnTheSetTonesAndStillDecode) {
     // measures and reports, it only no longer moves the mixers.
     const double mark = 2125.0 + GetParam();
     const Transmission t = transmit(kContestText, 45.45, 12000, Tones{mark, mark + 170.0});
-    KestrelSettings s = settingsFor(DecodeMode::selectiv);
+    KestrelSettings s = settingsFor(kDecodeSelectiv);
     s.afc = false;
     const KestrelResult r = kestrelDecode(withNoise(t, 10.0, 11), s);
     EXPECT_LE(characterErrorRate(kContestText, r.text), 0.01) << r.text;
     expectReportedMark(r, t, mark);
-    s.mode = DecodeMode::flutter;
+    s.mode = kDecodeFlutter;
     const std::string flutter = kestrelDecode(withNoise(t, 10.0, 11), s).text;
     EXPECT_LE(characterErrorRate(kContestText, flutter), 0.05) << flutter;
 }
@@ -56,7 +56,7 @@ INSTANTIATE_TEST_SUITE_P(PlusFifteenMinusThirty, ToneOffset, ::testing::Values(1
 TEST(ContestMode, FiguresAndWordsAsTheLoggerWantsThem) {
     const std::string sent = "\r\nQRZ? TU? 599 001. 73. $5\r\n";
     const Transmission t = transmit(sent);
-    KestrelSettings s = settingsFor(DecodeMode::flutter);
+    KestrelSettings s = settingsFor(kDecodeFlutter);
     const std::string contest = kestrelDecode(t.audio, s).text;
     EXPECT_NE(contest.find("\nQRZ? TU9 599 001. 73/ 35\n"), std::string::npos) << contest;
     s.contest = false;
@@ -70,7 +70,7 @@ TEST(Squelch, HoldsWhatComesBeforeTheSignalAndLosesNothingOfIt) {
     // takes characters from the noise but never from the message.
     const Transmission t = transmit(kShortText, 45.45, 12000, {}, 3.0, 1.5);
     const Audio audio = withNoise(t, 12.0, 21);
-    for (const DecodeMode mode : {DecodeMode::flutter, DecodeMode::selectiv}) {
+    for (const DecodeMode mode : {kDecodeFlutter, kDecodeSelectiv}) {
         KestrelSettings s = settingsFor(mode);
         const std::string open = kestrelDecode(audio, s).text;
         s.squelch = true;
@@ -88,7 +88,7 @@ TEST(NewSignalNewLine, SecondTransmissionAfterIdleStartsALine) {
     const Transmission second = transmit("DE DL5XYZ K", 45.45, 12000, {}, 0.0, 1.5);
     first.audio.samples.insert(first.audio.samples.end(), second.audio.samples.begin(),
                                second.audio.samples.end());
-    KestrelSettings s = settingsFor(DecodeMode::flutter);
+    KestrelSettings s = settingsFor(kDecodeFlutter);
     // Whatever the filters' ringing prints at the end of the first transmission and the
     // start of the second, the line break falls between them only with the switch on.
     auto between = [&](bool newline) {

@@ -37,7 +37,7 @@ void addBurst(Audio& audio, std::size_t from, std::size_t count, std::uint64_t s
 }
 
 KestrelSettings repeatMatchOn(bool sameReject) {
-    KestrelSettings s = settingsFor(DecodeMode::selectiv);
+    KestrelSettings s = settingsFor(kDecodeSelectiv);
     s.repeatMatch = true;
     s.sameReject = sameReject;
     return s;

@@ -44,11 +44,11 @@ std::vector<std::uint8_t> wavBytes(const Audio& audio) {
 
 const char* modeName(DecodeMode mode) {
     switch (mode) {
-        case DecodeMode::flutter:
+        case kDecodeFlutter:
             return "Flutter";
-        case DecodeMode::selectiv:
+        case kDecodeSelectiv:
             return "Selectiv";
-        case DecodeMode::spread:
+        case kDecodeSpread:
             return "Spread";
     }
     return "?";

@@ -9,6 +9,8 @@
 #include <string_view>
 #include <vector>
 
+#include "modem_state.h"
+
 namespace kestrel::lab {
 
 // Mono audio for the signal lab: samples as doubles in 16-bit units, with their rate.
@@ -104,15 +106,13 @@ std::string minimodemReceive(const std::filesystem::path& wav, double baud, Tone
 
 // Kestrel's receive chain in the lab: audio played through it as the "Play WAV file"
 // command plays a file (the same reader and player), with the settings of a test.
-enum class DecodeMode { flutter = 0, selectiv = 1, spread = 2 };
-
 const char* modeName(DecodeMode mode);
 
 struct KestrelSettings {
     double baud = 45.45;
     double mark = 2125.0;
     double space = 2295.0;
-    DecodeMode mode = DecodeMode::selectiv;
+    DecodeMode mode = kDecodeSelectiv;
     bool afc = true;
     bool reverse = false;
     bool squelch = false;
