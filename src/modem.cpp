@@ -63,6 +63,11 @@ void Modem::closeSoundDevices() {
         if (worker->joinable()) worker->join();
     }
     closeCapture(capture);
+    // A transmission under way ends here and the writer stops, so that the buffers the
+    // reset hands back are not written again and every one can be released.
+    state.txState = kTxIdle;
+    soundOutput.stopWriter = true;
+    while (soundOutput.writerRunning) std::this_thread::sleep_for(std::chrono::milliseconds(1));
     if (ports.playback.deviceOpen()) closePlayback(playbackDevice);
 }
 

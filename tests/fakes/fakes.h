@@ -358,9 +358,13 @@ class FakeMainWindow : public MainWindowPort {
 // "prepare 0", "reset", ...).
 class FakePlaybackDevice : public PlaybackDevicePort {
   public:
-    int openDevice(std::uint32_t deviceId, int sampleRate, PlaybackEventSink) override {
+    int openDevice(std::uint32_t deviceId, int sampleRate, PlaybackEventSink events) override {
         open = true;
-        return step("open " + std::to_string(deviceId) + " " + std::to_string(sampleRate));
+        events_ = std::move(events);
+        const int result =
+            step("open " + std::to_string(deviceId) + " " + std::to_string(sampleRate));
+        if (deliverEvents) events_(PlaybackEvent::opened, 0);
+        return result;
     }
     bool deviceOpen() override { return open; }
     int prepareBuffer(int index, std::span<std::int16_t>) override {
@@ -374,7 +378,13 @@ class FakePlaybackDevice : public PlaybackDevicePort {
     int writeBuffer(int index, std::span<const std::int16_t>) override {
         return step("write " + std::to_string(index));
     }
-    int resetOutput() override { return step("reset"); }
+    // As the system does, a reset hands back every buffer as done.
+    int resetOutput() override {
+        const int result = step("reset");
+        if (deliverEvents)
+            for (int index = 0; index < 2; ++index) events_(PlaybackEvent::bufferDone, index);
+        return result;
+    }
 
     std::vector<std::string> journal() const {
         std::lock_guard lock(mutex_);
@@ -389,6 +399,7 @@ class FakePlaybackDevice : public PlaybackDevicePort {
     }
 
     bool open = false;
+    bool deliverEvents = false;  // the open and reset notifications, which start the writer
 
   private:
     int step(const std::string& what) {
@@ -398,6 +409,7 @@ class FakePlaybackDevice : public PlaybackDevicePort {
     }
     mutable std::mutex mutex_;
     std::vector<std::string> journal_;
+    PlaybackEventSink events_;
 };
 
 // Records the keying thread's priority and memory-lock requests ("lock", "unlock",

@@ -2,6 +2,7 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <chrono>
 #include <filesystem>
 #include <thread>
@@ -141,6 +142,23 @@ TEST_F(ModemTest, TheSoundModesOpenTheOutputDeviceFoundByNameAndTheEndClosesBoth
     modem_->closeSoundDevices();
     EXPECT_FALSE(capture_.deviceOpen());
     EXPECT_FALSE(playback_.deviceOpen());
+}
+
+TEST_F(ModemTest, TheEndDuringATransmissionWritesNothingAfterTheReset) {
+    playback_.deliverEvents = true;
+    Modem& modem = start();
+    modem.prepareTransmitOutput();
+    for (const char c : std::string("cq cq")) modem.transmitWindowCharacter(c);
+    modem.transmitWindowCharacter(20);  // Ctrl-T
+    modem.closeSoundDevices();
+    // A buffer written again after the reset is still queued when it is released, which
+    // the system refuses with a message box that holds up the program's end.
+    const std::vector<std::string> journal = playback_.journal();
+    const auto reset = std::find(journal.begin(), journal.end(), "reset");
+    ASSERT_NE(reset, journal.end());
+    EXPECT_EQ(std::count_if(reset, journal.end(),
+                            [](const std::string& step) { return step.starts_with("write"); }),
+              0);
 }
 
 TEST_F(ModemTest, KeysReachTheTransmitBufferAndCtrlTAndEscapeStartAndStop) {
