@@ -38,18 +38,7 @@ std::string contactInfo(std::string call, std::string radio = "1", std::string r
     return xml + "</contactinfo>\r\n";
 }
 
-std::int64_t utc(int y, unsigned mo, unsigned d, int h, int mi, int s) {
-    using namespace std::chrono;
-    const sys_days day = year(y) / month(mo) / d;
-    return (day.time_since_epoch() + hours(h) + minutes(mi) + seconds(s)).count();
-}
-
-const std::int64_t kExampleSecond = utc(2024, 7, 15, 12, 34, 56);
-
-std::string fileNameOf(std::string_view datagram) {
-    const auto contact = parseContactDatagram(datagram);
-    return contact ? recordingPath("", *contact) : "(none)";
-}
+constexpr std::int64_t kExampleSecond = 1721046896;  // 2024-07-15 12:34:56 UTC
 
 TEST(ContactDatagram, NamesTheFileOrIsNoContact) {
     std::string oversize = contactInfo("XX9XX");
@@ -82,21 +71,9 @@ TEST(ContactDatagram, NamesTheFileOrIsNoContact) {
     };
     for (const auto& c : cases) {
         SCOPED_TRACE(c.what);
-        EXPECT_EQ(fileNameOf(c.datagram), c.name);
+        const auto contact = parseContactDatagram(c.datagram);
+        EXPECT_EQ(contact ? recordingPath("", *contact) : "(none)", c.name);
     }
-    EXPECT_EQ(rewriteTimestamp("2024-07-15 12:34:56"), "20240715_123456Z");
-    const auto snp = parseContactDatagram(contactInfo("XX9XX", "3", "0"));
-    ASSERT_TRUE(snp);
-    EXPECT_EQ(snp->radioNumber, 3);
-    EXPECT_FALSE(snp->run);
-    EXPECT_EQ(snp->contactSecond, kExampleSecond);
-    EXPECT_TRUE(parseContactDatagram(contactInfo("XX9XX", "1", "2"))->run);
-}
-
-// Seconds of mono capture whose samples tell which second they belong to.
-void captureSecond(ContactRecorder& recorder, std::int16_t value) {
-    const std::vector<std::int16_t> buffer(48000, value);
-    recorder.storeCapture(buffer, 0);
 }
 
 bool awaitIdle(const ContactRecorder& recorder) {
@@ -105,174 +82,172 @@ bool awaitIdle(const ContactRecorder& recorder) {
     return recorder.idle();
 }
 
-std::vector<std::int16_t> readRecording(const std::string& path, std::int32_t& rate) {
-    WavToPlay file;
-    if (openWavToPlay(path, file) != nullptr) return {};
-    rate = file.layout.sampleRate;
-    std::vector<std::uint8_t> bytes(2 * file.layout.sampleCount);
-    file.source->readAt(file.layout.dataOffset, bytes);
-    std::vector<std::int16_t> samples(file.layout.sampleCount);
-    for (std::size_t k = 0; k < samples.size(); ++k)
-        samples[k] = static_cast<std::int16_t>(bytes[2 * k] | (bytes[2 * k + 1] << 8));
-    return samples;
-}
+class ContactRecorderTest : public ::testing::Test {
+  protected:
+    Booking book(std::string call, std::int64_t now, std::string stamp = "2024-07-15 12:34:56",
+                 std::string run = "1") {
+        return recorder.book(*parseContactDatagram(contactInfo(call, "1", run, stamp)), setup, now);
+    }
+    // A second of capture (48000 samples/s) whose samples all hold value.
+    void captureSecond(std::int16_t value) {
+        recorder.storeCapture(std::vector<std::int16_t>(48000, value), 0);
+    }
+    bool saved(std::string_view name) { return std::filesystem::exists(folder.file(name)); }
+    // The samples of a recording, which plays as a file of 8000 samples/s.
+    std::vector<std::int16_t> recording(std::string_view name) {
+        WavToPlay file;
+        EXPECT_EQ(openWavToPlay(folder.file(name), file), nullptr);
+        EXPECT_EQ(file.layout.sampleRate, 8000);
+        const std::string bytes = ScratchFolder::read(folder.file(name));
+        std::vector<std::int16_t> samples;
+        for (std::size_t k = 44; k + 1 < bytes.size(); k += 2)
+            samples.push_back(
+                static_cast<std::int16_t>(static_cast<std::uint8_t>(bytes[k]) | bytes[k + 1] << 8));
+        return samples;
+    }
+    ScratchFolder folder;
+    RecordingUi ui;
+    ContactRecorder recorder{ui};
+    const RecordingSetup setup{{}, folder.path().string() + "/"};  // RUN 10 + 1 s, SnP 10 + 10 s
+};
 
 // A RUN contact logged at 12:34:56 with 10 s before and 1 s after is saved at 12:34:57:
 // 11 s, 88,000 samples at 8000 samples/s, from 12:34:46 to the end of 12:34:56, scaled
-// to the recording peak.
-TEST(ContactRecorder, SavesTheStretchAroundTheContactWhenItsSecondComes) {
-    ScratchFolder folder;
-    RecordingUi ui;
-    ContactRecorder recorder(ui);
-    const RecordingSetup setup{{10, 1, 10, 10}, folder.path().string() + "/"};
-    const std::string path = folder.file("20240715_123456Z 14 XX9XX.wav");
+// to the recording peak. An SnP contact waits for its 10 s after.
+TEST_F(ContactRecorderTest, SavesTheStretchAroundTheContactWhenItsSecondComes) {
     const auto value = [](std::int64_t second) {
         return static_cast<std::int16_t>(100 + second - kExampleSecond);
     };
     for (std::int64_t s = kExampleSecond - 30; s <= kExampleSecond; ++s) {
         recorder.triggerCheck(s);
-        captureSecond(recorder, value(s));
+        captureSecond(value(s));
     }
-    const auto contact = parseContactDatagram(contactInfo("XX9XX"));
-    ASSERT_EQ(recorder.book(*contact, setup, kExampleSecond), Booking::booked);
+    ASSERT_EQ(book("XX9XX", kExampleSecond), Booking::booked);
     recorder.triggerCheck(kExampleSecond);  // its second again: not yet
-    ASSERT_TRUE(!recorder.idle() && !std::filesystem::exists(path));
-
+    ASSERT_TRUE(!recorder.idle() && !saved("20240715_123456Z 14 XX9XX.wav"));
     recorder.triggerCheck(kExampleSecond + 1);
     ASSERT_TRUE(awaitIdle(recorder));
-    std::int32_t rate = 0;
-    const std::vector<std::int16_t> saved = readRecording(path, rate);
-    EXPECT_EQ(rate, 8000);
-    ASSERT_EQ(saved.size(), 88000u);
+    const std::vector<std::int16_t> run = recording("20240715_123456Z 14 XX9XX.wav");
+    ASSERT_EQ(run.size(), 88000u);
     const int gain = 23170 / 100;  // the peak: the sample of 12:34:56
     for (int k = 0; k < 11; ++k) {
         SCOPED_TRACE(k);
-        EXPECT_EQ(saved[8000 * k], value(kExampleSecond - 10 + k) * gain);
-        EXPECT_EQ(saved[8000 * k + 7999], value(kExampleSecond - 10 + k) * gain);
+        EXPECT_EQ(run[8000 * k], value(kExampleSecond - 10 + k) * gain);
+        EXPECT_EQ(run[8000 * k + 7999], value(kExampleSecond - 10 + k) * gain);
     }
     EXPECT_TRUE(ui.messageBoxes().empty());
+
+    ASSERT_EQ(book("SNP", kExampleSecond + 1, "2024-07-15 12:34:56", "0"), Booking::booked);
+    recorder.triggerCheck(kExampleSecond + 9);
+    EXPECT_FALSE(recorder.idle());
+    recorder.triggerCheck(kExampleSecond + 10);
+    ASSERT_TRUE(awaitIdle(recorder));
+    EXPECT_EQ(recording("20240715_123456Z 14 SNP.wav").size(), 160000u);
 }
 
-TEST(ContactRecorder, SlotsAreNeverLostAndNeverOverflow) {
-    ScratchFolder folder;
-    RecordingUi ui;
-    ContactRecorder recorder(ui);
-    const RecordingSetup setup{{10, 1, 10, 10}, folder.path().string() + "/"};
-    const auto book = [&](std::string call, std::string stamp, std::int64_t now) {
-        const auto contact = parseContactDatagram(contactInfo(call, "1", "1", stamp));
-        return recorder.book(*contact, setup, now);
-    };
-    const auto saved = [&](std::string name) { return std::filesystem::exists(folder.file(name)); };
-
-    // Ten contacts take the ten slots; the eleventh is refused, and the status bar says so.
+TEST_F(ContactRecorderTest, SlotsAreNeverLostAndNeverOverflow) {
+    // Ten contacts take the ten slots; the eleventh is refused.
     for (int k = 0; k < 10; ++k)
-        ASSERT_EQ(book("C" + std::to_string(k), "2024-07-15 12:34:56", kExampleSecond),
-                  Booking::booked);
-    EXPECT_EQ(book("C10", "2024-07-15 12:34:56", kExampleSecond), Booking::noFreeSlot);
-    EXPECT_NE(bookingMessage(Booking::noFreeSlot), nullptr);
+        ASSERT_EQ(book("C" + std::to_string(k), kExampleSecond), Booking::booked);
+    EXPECT_EQ(book("C10", kExampleSecond), Booking::noFreeSlot);
     // Their second was missed by 20 s: the ring still holds them, so they are saved.
     recorder.triggerCheck(kExampleSecond + 21);
     ASSERT_TRUE(awaitIdle(recorder));
     EXPECT_TRUE(saved("20240715_123456Z 14 C9.wav"));
 
     // Missed by 60 s (more than 70 s less the 11 saved): freed, nothing written.
-    ASSERT_EQ(book("LATE", "2024-07-15 12:35:56", kExampleSecond + 60), Booking::booked);
+    ASSERT_EQ(book("LATE", kExampleSecond + 60, "2024-07-15 12:35:56"), Booking::booked);
     recorder.triggerCheck(kExampleSecond + 61 + 60);
     EXPECT_TRUE(awaitIdle(recorder));
     EXPECT_FALSE(saved("20240715_123556Z 14 LATE.wav"));
 
     // Logged in the last second of January with 1 s after: saved on 1 February.
-    const std::int64_t newMonth = utc(2024, 2, 1, 0, 0, 0);
-    ASSERT_EQ(book("EOM", "2024-01-31 23:59:59", newMonth - 1), Booking::booked);
-    recorder.triggerCheck(newMonth);
+    constexpr std::int64_t kFebruary = 1706745600;  // 2024-02-01 00:00:00 UTC
+    ASSERT_EQ(book("EOM", kFebruary - 1, "2024-01-31 23:59:59"), Booking::booked);
+    recorder.triggerCheck(kFebruary);
     ASSERT_TRUE(awaitIdle(recorder));
     EXPECT_TRUE(saved("20240131_235959Z 14 EOM.wav"));
 
     // A contact already out of the ring, or far in the future, takes no slot.
-    EXPECT_EQ(book("OLD", "2024-07-15 11:00:00", kExampleSecond), Booking::outOfTime);
-    EXPECT_EQ(book("NEW", "2024-07-15 14:00:00", kExampleSecond), Booking::outOfTime);
+    EXPECT_EQ(book("OLD", kExampleSecond, "2024-07-15 11:00:00"), Booking::outOfTime);
+    EXPECT_EQ(book("NEW", kExampleSecond, "2024-07-15 14:00:00"), Booking::outOfTime);
     EXPECT_TRUE(recorder.idle());
 }
 
-TEST(ContactRecorder, GainNeverSilencesOrWrapsTheRecording) {
-    const struct {
-        int peak, gain;
-    } cases[] = {{0, 1}, {1, 23170}, {100, 231}, {23170, 1}, {23171, 1}, {32767, 1}};
-    for (const auto& c : cases) EXPECT_EQ(recordingGain(c.peak), c.gain) << c.peak;
-
+TEST_F(ContactRecorderTest, GainNeverSilencesOrWrapsTheRecording) {
+    for (const auto& [peak, gain] : {std::pair{0, 1}, {1, 23170}, {23171, 1}, {32767, 1}})
+        EXPECT_EQ(recordingGain(peak), gain) << peak;
     // A loud burst before the last fired slot reset the peak: the quiet peak's gain
     // clips the burst at full scale instead of wrapping it around.
-    ScratchFolder folder;
-    RecordingUi ui;
-    ContactRecorder recorder(ui);
-    const RecordingSetup setup{{10, 1, 10, 10}, folder.path().string() + "/"};
-    const auto a = parseContactDatagram(contactInfo("A", "1", "1", "2024-07-15 12:34:55"));
-    const auto b = parseContactDatagram(contactInfo("B"));
-    captureSecond(recorder, -30000);
-    ASSERT_EQ(recorder.book(*a, setup, kExampleSecond), Booking::booked);
+    captureSecond(-30000);
+    ASSERT_EQ(book("A", kExampleSecond, "2024-07-15 12:34:55"), Booking::booked);
     recorder.triggerCheck(kExampleSecond);
-    captureSecond(recorder, 100);
-    ASSERT_EQ(recorder.book(*b, setup, kExampleSecond), Booking::booked);
+    captureSecond(100);
+    ASSERT_EQ(book("B", kExampleSecond), Booking::booked);
     recorder.triggerCheck(kExampleSecond + 1);
     ASSERT_TRUE(awaitIdle(recorder));
-    std::int32_t rate = 0;
-    const auto saved = readRecording(folder.file("20240715_123456Z 14 B.wav"), rate);
+    const auto saved = recording("20240715_123456Z 14 B.wav");
     ASSERT_EQ(saved.size(), 88000u);
     EXPECT_EQ(saved[72000], -32768);
     EXPECT_EQ(saved[79999], -32768);
     EXPECT_EQ(saved[80000], 23100);
 }
 
+// Kestrel of digital interface 2, recording armed, its listener on a thread of its own
+// until stopped or disarmed.
+struct Listening {
+    void start(RecordingSetup setup = {}) {
+        state.saveWavActive = 1;
+        state.diNumber = 2;
+        thread = std::thread([this, setup] {
+            contactListener({state, udp, ui, recorder, [] { return kExampleSecond; }}, setup, stop);
+        });
+    }
+    ~Listening() {
+        stop = true;
+        if (thread.joinable()) thread.join();
+    }
+    ModemState state;
+    RecordingUi ui;
+    FakeUdpPort udp;
+    ContactRecorder recorder{ui};
+    std::atomic<bool> stop{false};
+    std::thread thread;
+};
+
 // The listener's socket steps, each failing in turn: the message, and whether recording
 // stays armed.
 TEST(ContactListener, WinsockFailuresAreShownAndDisarmWhereNothingCanBeHeard) {
     const struct {
-        const char* what;
         void (*fail)(FakeUdpPort&);
         std::string message;
-        unsigned flags;
         bool armed;
     } cases[] = {
-        {"startup", [](FakeUdpPort& u) { u.startupError = 10091; },
-         "WSAStartup failed N1MM Proc 45 .WAV save failed", kMbTopMost, false},
-        {"socket", [](FakeUdpPort& u) { u.socketOpens = false; }, kSocketFailed, kMbTopMost, false},
-        {"reuse",
-         [](FakeUdpPort& u) {
-             u.reuseResult = {-1, 10042};
-         },
-         "-1, 10042  setsocket error code 68", kMbTopMost, true},
-        {"bind",
-         [](FakeUdpPort& u) {
-             u.bindResult = {-1, 10048};
-         },
-         "-1, 10048  Bind failed N1MM Proc 83 .WAV save failed", kMbTopMost, false},
-        {"receive", [](FakeUdpPort& u) { u.failNextReceive(10054); },
-         "-1, 10054  Recvfrom failed N1MM Proc 100 .WAV save failed", kMbTopMost, true},
+        {[](FakeUdpPort& u) { u.startupError = 10091; },
+         "WSAStartup failed N1MM Proc 45 .WAV save failed", false},
+        {[](FakeUdpPort& u) { u.socketOpens = false; }, kSocketFailed, false},
+        {[](FakeUdpPort& u) { u.reuseResult = SocketCall(-1, 10042); },
+         "-1, 10042  setsocket error code 68", true},
+        {[](FakeUdpPort& u) { u.bindResult = SocketCall(-1, 10048); },
+         "-1, 10048  Bind failed N1MM Proc 83 .WAV save failed", false},
+        {[](FakeUdpPort& u) { u.failNextReceive(10054); },
+         "-1, 10054  Recvfrom failed N1MM Proc 100 .WAV save failed", true},
     };
     for (const auto& c : cases) {
-        SCOPED_TRACE(c.what);
-        ModemState state;
-        state.saveWavActive = 1;
-        state.diNumber = 2;
-        RecordingUi ui;
-        FakeUdpPort udp;
-        c.fail(udp);
-        ContactRecorder recorder(ui);
-        std::atomic<bool> stop{false};
-        std::thread listener([&] {
-            contactListener({state, udp, ui, recorder, [] { return kExampleSecond; }},
-                            RecordingSetup{}, stop);
-        });
-        for (int k = 0; k < 2000 && ui.messageBoxes().empty(); ++k)
+        SCOPED_TRACE(c.message);
+        Listening l;
+        c.fail(l.udp);
+        l.start();
+        for (int k = 0; k < 2000 && l.ui.messageBoxes().empty(); ++k)
             std::this_thread::sleep_for(std::chrono::milliseconds(1));
-        EXPECT_EQ(state.saveWavActive == 1, c.armed);
-        stop = true;
-        listener.join();
-        ASSERT_EQ(ui.messageBoxes().size(), 1u);
-        EXPECT_EQ(ui.messageBoxes()[0], (UiMessageBox{c.message, "Kestrel Error", c.flags}));
-        EXPECT_EQ(ui.menuChecks().back(), (UiItemFlag{kMenuSaveWavFile, false}));
+        EXPECT_EQ(l.state.saveWavActive == 1, c.armed);
+        l.stop = true;
+        l.thread.join();
+        EXPECT_EQ(l.ui.messageBoxes(),
+                  (std::vector<UiMessageBox>{{c.message, "Kestrel Error", kMbTopMost}}));
+        EXPECT_EQ(l.ui.menuChecks().back(), (UiItemFlag{kMenuSaveWavFile, false}));
         if (c.armed) {
-            EXPECT_EQ(udp.journal()[3], "bind 12062");
+            EXPECT_EQ(l.udp.journal()[3], "bind 12062");
         }
     }
 }
@@ -281,36 +256,28 @@ TEST(ContactListener, WinsockFailuresAreShownAndDisarmWhereNothingCanBeHeard) {
 // table shows in the status bar.
 TEST(ContactListener, BooksTheContactsOfItsOwnRadio) {
     ScratchFolder folder;
-    ModemState state;
-    state.saveWavActive = 1;
-    state.diNumber = 2;
-    RecordingUi ui;
-    FakeUdpPort udp;
-    udp.closes = false;
-    ContactRecorder recorder(ui);
-    std::atomic<bool> stop{false};
-    std::thread listener([&] {
-        contactListener({state, udp, ui, recorder, [] { return kExampleSecond; }},
-                        RecordingSetup{{10, 1, 10, 10}, folder.path().string() + "/"}, stop);
-    });
-    udp.deliver(contactInfo("OTHER", "1"));
-    udp.deliver(contactInfo("NOMODE", "2", "1", "2024-07-15 12:34:56", "mode"));
-    for (int k = 0; k < 11; ++k) udp.deliver(contactInfo("C" + std::to_string(k), "2"));
-    for (int k = 0; k < 5000 && !udp.drained(); ++k)
+    Listening l;
+    l.udp.closes = false;
+    l.start({{}, folder.path().string() + "/"});
+    l.udp.deliver(contactInfo("OTHER", "1"));
+    l.udp.deliver(contactInfo("NOMODE", "2", "1", "2024-07-15 12:34:56", "mode"));
+    for (int k = 0; k < 11; ++k) l.udp.deliver(contactInfo("C" + std::to_string(k), "2"));
+    for (int k = 0; k < 5000 && !l.udp.drained(); ++k)
         std::this_thread::sleep_for(std::chrono::milliseconds(1));
-    state.saveWavActive = 0;  // disarmed from the menu
-    listener.join();
-    EXPECT_EQ(ui.statusText(kRecordingStatusPart), bookingMessage(Booking::noFreeSlot));
-    EXPECT_EQ(ui.messageBoxes(),
+    l.state.saveWavActive = 0;  // disarmed from the menu
+    l.thread.join();
+    EXPECT_EQ(l.ui.statusText(kRecordingStatusPart), bookingMessage(Booking::noFreeSlot));
+    EXPECT_EQ(l.ui.messageBoxes(),
               (std::vector<UiMessageBox>{{kCloseFailed, "Kestrel Error", kMbOk}}));
-    recorder.triggerCheck(kExampleSecond + 1);
-    ASSERT_TRUE(awaitIdle(recorder));
+    l.recorder.triggerCheck(kExampleSecond + 1);
+    ASSERT_TRUE(awaitIdle(l.recorder));
     std::vector<std::string> names;
     for (const auto& entry : std::filesystem::directory_iterator(folder.path()))
         names.push_back(entry.path().filename().string());
     std::sort(names.begin(), names.end());
     EXPECT_EQ(names.size(), 10u);
     EXPECT_EQ(names.front(), "20240715_123456Z 14 C0.wav");
+    EXPECT_EQ(names.back(), "20240715_123456Z 14 C9.wav");
 }
 
 }  // namespace
