@@ -147,19 +147,16 @@ TEST(DspBlocks, PhasorMatchesTheLibraryToDoublePrecision) {
 }
 
 struct SpectrumFixture : ::testing::Test {
-    void tone(double hz, int samples) {
+    void tone(double hz, int samples, double amplitude = 10.0) {
         for (int n = 0; n < samples; ++n, ++t) {
-            spectrum->spectrumStep(10.0 *
+            spectrum->spectrumStep(amplitude *
                                    std::cos(2.0 * std::numbers::pi * hz * t / state.sampleRate));
         }
     }
     // The column of the trace's highest point (smallest y).
-    int peakColumn(int width) const {
-        int best = 0;
-        for (int i = 1; i < width; ++i) {
-            if (spectrum->spectrumPoints[i].y < spectrum->spectrumPoints[best].y) best = i;
-        }
-        return spectrum->spectrumPoints[best].x;
+    const SpectrumPoint& peak(int width) const {
+        return *std::min_element(&spectrum->spectrumPoints[0], &spectrum->spectrumPoints[width],
+                                 [](const auto& a, const auto& b) { return a.y < b.y; });
     }
 
     ModemState state;
@@ -168,39 +165,31 @@ struct SpectrumFixture : ::testing::Test {
     long t = 0;
 };
 
-TEST_F(SpectrumFixture, AToneShowsAtItsColumn) {
+// A much louder tone than the lagging reference level expects is held at the strip's top.
+TEST_F(SpectrumFixture, AToneShowsAtItsColumnAndASuddenLoudOneStaysInTheStrip) {
     for (int width : {115, 731}) {
         state.FFTDisplay = width;
         for (int bins : {-40, 23, 50}) {
-            const double hz = 2210.0 + bins * spectrumBinWidth(12000);
-            tone(hz, 8 * 1024);
-            EXPECT_EQ(peakColumn(width), width / 2 + bins) << width << " " << bins;
+            tone(2210.0 + bins * spectrumBinWidth(12000), 8 * 1024);
+            EXPECT_EQ(peak(width).x, width / 2 + bins) << width << " " << bins;
         }
     }
+    tone(2210.0 + 50 * spectrumBinWidth(12000), 2 * 1024, 1e6);
+    EXPECT_EQ(peak(kSpectrumPoints).y, kSpectrumTopY);
 }
 
-TEST_F(SpectrumFixture, SuddenLoudToneIsHeldAtTheTopLine) {
-    tone(2210.0, 16 * 1024);
-    // The reference level lags: a much louder tone would be drawn above the strip.
-    for (int n = 0; n < 2 * 1024; ++n, ++t) {
-        spectrum->spectrumStep(1e6 * std::cos(2.0 * std::numbers::pi * 2210.0 * t / 12000.0));
-    }
-    int highest = 1000;
-    for (const SpectrumPoint& p : spectrum->spectrumPoints) highest = std::min<int>(highest, p.y);
-    EXPECT_EQ(highest, kSpectrumTopY);
-    EXPECT_EQ(spectrum->spectrumPoints[115 - 57].y, kSpectrumTopY);
-}
-
-// The AFC's offset update on filtered rings whose phase step at index d is set directly.
+// The AFC's offset update on filtered rings whose phase step at index d is set directly:
+// no offset leaves 61 Hz, nor may the two sum beyond the shift plus 61 Hz.
 struct AfcFixture : ::testing::Test {
-    void update(int p, double step) {
-        auto& i = afc->filtered[2 * p];
-        auto& q = afc->filtered[2 * p + 1];
+    void update(double step) {
+        auto& i = afc->filtered[0];
+        auto& q = afc->filtered[1];
         i[d - 1] = std::sin(0.4);
         q[d - 1] = std::cos(0.4);
         i[d] = std::sin(0.4 - step);
         q[d] = std::cos(0.4 - step);
-        afc->afcUpdate(p, afc->filtered[2 * p], afc->filtered[2 * p + 1], d);
+        afc->markSteps.steps.fill(step);
+        afc->afcUpdate(0, i, q, d);
     }
 
     ModemState state;
@@ -211,31 +200,25 @@ struct AfcFixture : ::testing::Test {
     int d = 5;
 };
 
-TEST_F(AfcFixture, OffsetNeverLeaves61Hz) {
-    afc->markSteps.steps.fill(0.005);  // +0.15 Hz per measurement
+TEST_F(AfcFixture, OffsetsStayWithinTheirLimits) {
     state.markOffset = 60.8;
-    update(0, 0.005);
+    update(0.005);  // +0.15 Hz
     EXPECT_NEAR(state.markOffset, 60.95, 1e-9);
-    update(0, 0.005);  // 61.1 would be beyond: the offset keeps its value
+    update(0.005);  // 61.1 would be beyond: the offset keeps its value
     EXPECT_NEAR(state.markOffset, 60.95, 1e-9);
-
-    afc->markSteps.steps.fill(1.5);  // 10 m: 450 Hz
     state.markOffset = 0.0;
-    update(0, 1.5);
+    update(1.5);  // 10 m: 450 Hz
     EXPECT_EQ(state.markOffset, 0.0);
-}
 
-TEST_F(AfcFixture, OffsetsSummingBeyondTheShiftPlus61AreHeld) {
     state.markFrequency = 1000.0;
     state.spaceFrequency = 1000.0;
-    afc->markSteps.steps.fill(0.1);
     state.markOffset = 40.0;
     state.spaceOffset = 30.0;  // |sum| 70 > 0 + 61
-    update(0, 0.1);
+    update(0.1);
     EXPECT_EQ(state.markOffset, 40.0);
     EXPECT_EQ(state.averageOffset, 35.0);  // recomputed all the same
     state.spaceOffset = 21.0;              // 61: allowed
-    update(0, 0.1);
+    update(0.1);
     EXPECT_NEAR(state.markOffset, 46.0, 1e-9);
 }
 
