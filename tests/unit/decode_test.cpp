@@ -11,6 +11,7 @@
 #include "decode/contest_word_filter.h"
 #include "decode/repeat_match.h"
 #include "fakes/fakes.h"
+#include "platform/logger_codes.h"
 #include "transmit/baudot_encoding.h"
 
 namespace kestrel {
@@ -33,40 +34,36 @@ std::vector<int> ita2Codes(std::string_view text) {
     }
     return codes;
 }
-constexpr std::uint32_t kTxmChar = 32771;
 
-// Repeat Match fed the way the framing feeds it, with soft values made up per bit.
+// One character into Repeat Match the way the framing feeds it: soft values per bit
+// (positive for mark), the same with the sign turned for space.
+void feed(RepeatMatch& match, int code, const BitValues& mark, double threshold, double floor) {
+    for (int j = 0; j < 5; ++j) {
+        match.repeatMatchFeed(kRepeatMark, j, mark[j], threshold, floor);
+        match.repeatMatchFeed(kRepeatSpace, j, -mark[j], threshold, floor);
+    }
+    match.repeatMatchCharacter(code, true);
+}
+
 struct RepeatMatchTest : ::testing::Test {
     ModemState state;
     RecordingLogger logger;
     FakeSaveTextFile textFile;
     ReceivedCharEmitter emitter{state, logger};
-    std::int32_t signalPresent = 1;
     RepeatMatch match{state, emitter, textFile};
     std::uint64_t seed = 99;
 
     RepeatMatchTest() { state.Contest = 0; }
 
-    void feed(int code, const BitValues& mark, const BitValues& space, double threshold = 0.5,
-              double floor = 0.05) {
-        for (int j = 0; j < 5; ++j) {
-            match.repeatMatchFeed(kRepeatMark, j, mark[j], threshold, floor);
-            match.repeatMatchFeed(kRepeatSpace, j, space[j], threshold, floor);
-        }
-        match.repeatMatchCharacter(code, signalPresent != 0);
-    }
-
     // A sent code whose bits in `damaged` were received wrong, each of them only weakly;
     // the other bits are clear, with a little ripple.
     void send(int sent, int damaged = 0) {
         BitValues mark{};
-        BitValues space{};
         for (int j = 0; j < 5; ++j) {
             const double sign = ((sent >> j) & 1) != 0 ? 1.0 : -1.0;
             mark[j] = (damaged >> j) & 1 ? -0.1 * sign : sign * (0.5 + ripple());
-            space[j] = -mark[j];
         }
-        feed(sent ^ damaged, mark, space);
+        feed(match, sent ^ damaged, mark, 0.5, 0.05);
     }
     // The codes of text; damage maps a code's index to the bits received wrong.
     void sendText(std::string_view text, std::map<int, int> damage = {}) {
@@ -77,20 +74,23 @@ struct RepeatMatchTest : ::testing::Test {
         seed = seed * 6364136223846793005ULL + 1442695040888963407ULL;
         return 0.2 * (static_cast<double>(seed >> 11) / 9007199254740992.0 - 0.5);
     }
-    std::string printed() const { return logger.textOf(kTxmChar); }
+    std::string printed() const { return logger.textOf(TXM_CHAR); }
 };
 
 // " K1ABC K1ABC " is space, K, FIGS, 1, LTRS, A, B, C, space, ...: the A of the first
 // copy is code 5, that of the second code 13.
-TEST_F(RepeatMatchTest, ACharacterLostInOneCopyIsTakenFromTheOther) {
-    sendText(" K1ABC K1ABC ", {{5, 0b11111}});  // the first A read as M
-    EXPECT_EQ(printed(), " { K1ABC } ");
-    EXPECT_EQ(match.bestLength, 8);
-}
-
 TEST_F(RepeatMatchTest, ACodeNeitherCopyHadPrintsInLowerCase) {
     sendText(" K1ABC K1ABC ", {{5, 0b00100}, {13, 0b01000}});  // read as U and as J
     EXPECT_EQ(printed(), " { K1aBC } ");
+}
+
+// The blank code (all five elements space), sent again and again, repeats perfectly but
+// spells at most two blanks: fewer than three characters, never printed.
+TEST_F(RepeatMatchTest, ARepeatOfBlankCharactersNeverPrints) {
+    state.CorrelateStateSame = 0;
+    sendText(" DE W1AW TEST ");
+    for (int k = 0; k < 30; ++k) send(0);
+    EXPECT_EQ(printed(), "");
 }
 
 // Integer soft values whose best correlation at the last character is 57/100 at length
@@ -111,13 +111,7 @@ TEST_F(RepeatMatchTest, AScoreOfExactly057IsARepeatAnd056IsNot) {
     state.CorrelateStateSame = 0;
     const std::vector<int> codes = ita2Codes(" TEST TEST ");
     auto feedAll = [&](RepeatMatch& m, const std::array<BitValues, 11>& values) {
-        for (int k = 0; k < 11; ++k) {
-            for (int j = 0; j < 5; ++j) {
-                m.repeatMatchFeed(kRepeatMark, j, values[k][j], 1.0, 1.0);
-                m.repeatMatchFeed(kRepeatSpace, j, -values[k][j], 1.0, 1.0);
-            }
-            m.repeatMatchCharacter(codes[k], signalPresent != 0);
-        }
+        for (int k = 0; k < 11; ++k) feed(m, codes[k], values[k], 1.0, 1.0);
     };
     feedAll(match, kExactRecords);
     EXPECT_EQ(match.bestLength, 5);
@@ -205,70 +199,51 @@ TEST_F(BaudotDecoderTest, ContestFiguresCodes15And30AreALostLtrs) {
     EXPECT_EQ(decoder.baudotDecode(30), u';');
 }
 
-TEST_F(BaudotDecoderTest, FirstThreeNullCodesAreSpacesThenTheCaseSpace) {
-    BaudotDecoder decoder(state);
-    // Three nulls from a fresh decoder unshift like spaces.
-    for (int k = 0; k < 3; ++k) {
+// A null code unshifts like a space while nulls are few: three from a fresh decoder,
+// seven after long text. The next one prints the space of the current case and keeps it.
+TEST_F(BaudotDecoderTest, NullCodesAreSpacesUntilTheyRunLong) {
+    for (const int letters : {0, 40}) {
+        SCOPED_TRACE(letters);
+        BaudotDecoder decoder(state);
+        for (int k = 0; k < letters; ++k) decoder.baudotDecode(1);
+        for (int k = 0; k < (letters ? 7 : 3); ++k) {
+            decoder.shift = 32;
+            EXPECT_EQ(decoder.baudotDecode(0), u' ');
+            EXPECT_EQ(decoder.shift, 0) << "null " << k + 1;
+        }
         decoder.shift = 32;
         EXPECT_EQ(decoder.baudotDecode(0), u' ');
-        EXPECT_EQ(decoder.shift, 0) << "null " << k + 1;
+        EXPECT_EQ(decoder.shift, 32);
+        EXPECT_EQ(decoder.baudotDecode(1), u'3');
     }
-    EXPECT_EQ(decoder.nullRun, 9);
-    // The fourth prints the space of the current case and keeps the case.
-    decoder.shift = 32;
-    EXPECT_EQ(decoder.baudotDecode(0), u' ');
-    EXPECT_EQ(decoder.shift, 32);
-    EXPECT_EQ(decoder.baudotDecode(1), u'3');
 }
 
-TEST_F(BaudotDecoderTest, AfterLongTextSevenNullsAreSpaces) {
-    BaudotDecoder decoder(state);
-    for (int k = 0; k < 40; ++k) decoder.baudotDecode(1);
-    EXPECT_EQ(decoder.nullRun, -10);
-    for (int k = 0; k < 7; ++k) {
-        decoder.shift = 32;
-        decoder.baudotDecode(0);
-        EXPECT_EQ(decoder.shift, 0) << "null " << k + 1;
+// In a contest word filter a 9 straight after a contest word is a question mark (a space
+// clears the word, and so does the 9); only the last nine letters are kept, and lower case
+// and digits are not letters of a word. A slash after three digits is a dot; the question
+// mark that replaced a 9 is not a digit.
+TEST(ContestWordFilter, NinesAndSlashesAsTheLoggerWantsThem) {
+    const std::pair<std::u16string, std::u16string> cases[] = {{u"AGN9", u"AGN?"},
+                                                               {u"AGN 9", u"AGN 9"},
+                                                               {u"NAMES9", u"NAMES9"},
+                                                               {u"QRQ9", u"QRQ9"},
+                                                               {u"9", u"9"},
+                                                               {u"NR99", u"NR?9"},
+                                                               {u"ABCDEFGNR9", u"ABCDEFGNR9"},
+                                                               {u"XXPROVINCE9", u"XXPROVINCE9"},
+                                                               {u"1NR9", u"1NR?"},
+                                                               {u"nNR9", u"nNR?"},
+                                                               {u"599/", u"599."},
+                                                               {u"59/", u"59/"},
+                                                               {u"5A99/", u"5A99/"},
+                                                               {u"AGN912/", u"AGN?12/"},
+                                                               {u"912/", u"912."}};
+    for (const auto& [in, expected] : cases) {
+        ContestWordFilter filter;
+        std::u16string out;
+        for (char16_t c : in) out += filter.contestWordFilter(c);
+        EXPECT_EQ(out, expected) << std::string(in.begin(), in.end());
     }
-    decoder.shift = 32;
-    decoder.baudotDecode(0);
-    EXPECT_EQ(decoder.shift, 32);
-}
-
-std::u16string filtered(std::u16string_view text) {
-    ContestWordFilter filter;
-    std::u16string out;
-    for (char16_t c : text) out += filter.contestWordFilter(c);
-    return out;
-}
-
-TEST(ContestWordFilter, NineStraightAfterAContestWordIsAQuestionMark) {
-    EXPECT_EQ(filtered(u"AGN9"), u"AGN?");
-    EXPECT_EQ(filtered(u"AGN 9"), u"AGN 9");  // the space cleared the word
-    EXPECT_EQ(filtered(u"NAMES9"), u"NAMES9");
-    EXPECT_EQ(filtered(u"QRQ9"), u"QRQ9");
-    EXPECT_EQ(filtered(u"9"), u"9");
-    // The word is gone after the 9 either way.
-    EXPECT_EQ(filtered(u"NR99"), u"NR?9");
-}
-
-TEST(ContestWordFilter, OnlyTheLastNineLettersAreKept) {
-    // Nine letters ending in a word: the buffer is full and holds more than the word.
-    EXPECT_EQ(filtered(u"ABCDEFGNR9"), u"ABCDEFGNR9");
-    // A tenth letter pushed out the oldest: what is left is still not a list word.
-    EXPECT_EQ(filtered(u"XXPROVINCE9"), u"XXPROVINCE9");
-    // Lower case and digits are not letters of a word.
-    EXPECT_EQ(filtered(u"1NR9"), u"1NR?");
-    EXPECT_EQ(filtered(u"nNR9"), u"nNR?");
-}
-
-TEST(ContestWordFilter, SlashAfterThreeDigitsIsADot) {
-    EXPECT_EQ(filtered(u"599/"), u"599.");
-    EXPECT_EQ(filtered(u"59/"), u"59/");
-    EXPECT_EQ(filtered(u"5A99/"), u"5A99/");
-    // The question mark that replaced a 9 is not a digit.
-    EXPECT_EQ(filtered(u"AGN912/"), u"AGN?12/");
-    EXPECT_EQ(filtered(u"912/"), u"912.");
 }
 
 }  // namespace
