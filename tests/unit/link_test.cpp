@@ -7,7 +7,6 @@
 #include "fakes/fakes.h"
 #include "link/ident.h"
 #include "link/logger_link.h"
-#include "link/shared_block.h"
 #include "platform/logger_codes.h"
 #include "unit/link_rig.h"
 
@@ -16,24 +15,8 @@ namespace {
 
 using Posts = std::vector<LoggerPost>;
 
-constexpr unsigned kTopMost = 0x40000;
-
 UiMessageBox errorBox(const std::string& text) {
     return {text, "Kestrel Error", 0};
-}
-
-// The parameter report as the logger must see it.
-Posts parameterReport(std::int64_t mark, std::int64_t space, std::int64_t shift,
-                      std::int64_t switchWord) {
-    return {{32773, 15598040}, {32774, 4545},    {32775, mark},       {32776, space},
-            {32785, 1812},     {32786, shift},   {32777, switchWord}, {32778, 7425},
-            {32781, 33554492}, {32782, 3276870}, {32772, 0}};
-}
-
-Posts concat(std::initializer_list<Posts> parts) {
-    Posts all;
-    for (const Posts& p : parts) all.insert(all.end(), p.begin(), p.end());
-    return all;
 }
 
 class LoggerLinkTest : public ::testing::Test, protected LinkRig {};
@@ -131,36 +114,23 @@ TEST_F(LoggerLinkTest, UnknownCommandsBelow32768AreShownInHexadecimal) {
     EXPECT_EQ(ui.messageBoxes().size(), 3u);
 }
 
-TEST_F(LoggerLinkTest, ParameterReportOrderAndValues) {
+// The tones are reported in whole hertz, cut, not rounded. The default switch word is
+// applied on the way: squelch on, and stored.
+TEST_F(LoggerLinkTest, HandshakeNotifiesInOrderThenStartsTheThreads) {
     state.markFrequency = 2125.9;
     state.spaceFrequency = 2295.2;
-    link.sendParameterReport();
-    EXPECT_EQ(logger.posts(), parameterReport(2125, 2295, 169, 13478));
-    // The default word applied: squelch on and stored.
-    EXPECT_EQ(settings.value("N1MM_SWITCH"), "13478");
-    EXPECT_EQ(settings.value("SquelchState"), "1");
-}
-
-TEST_F(LoggerLinkTest, HandshakeNotifiesInOrderThenStartsTheThreads) {
     EXPECT_TRUE(link.connectLogger());
-    const Posts report = parameterReport(2125, 2295, 170, 13478);
-    const Posts expected =
-        concat({report, {{TXM_THREAD, 4321}, {TXM_HANDLE, 0x5150}, {TXM_START, 0}}, report});
+    const Posts report = {{32773, 15598040}, {32774, 4545},    {32775, 2125},  {32776, 2295},
+                          {32785, 1812},     {32786, 169},     {32777, 13478}, {32778, 7425},
+                          {32781, 33554492}, {32782, 3276870}, {32772, 0}};
+    Posts expected = report;
+    expected.insert(expected.end(), {{TXM_THREAD, 4321}, {TXM_HANDLE, 0x5150}, {TXM_START, 0}});
+    expected.insert(expected.end(), report.begin(), report.end());
     EXPECT_EQ(logger.posts(), expected);
     EXPECT_EQ(workers.startedAfterPosts, (std::vector<std::size_t>{expected.size()}));
     EXPECT_TRUE(clock.sleeps.empty());
-}
-
-TEST_F(LoggerLinkTest, WithoutTheLoggerBlockKestrelRefusesToRun) {
-    block.present = false;
-    EXPECT_FALSE(link.connectLogger());
-    EXPECT_EQ(ui.messageBoxes(),
-              (std::vector<UiMessageBox>{{"Kestrel does not work standalone\nUse with a logging "
-                                          "program like\n        N1MM+ or Logger32",
-                                          "Kestrel Error", kTopMost}}));
-    EXPECT_EQ(mainWindow.quits, 1);
-    EXPECT_TRUE(logger.posts().empty());
-    EXPECT_TRUE(workers.startedAfterPosts.empty());
+    EXPECT_EQ(settings.value("N1MM_SWITCH"), "13478");
+    EXPECT_EQ(settings.value("SquelchState"), "1");
 }
 
 TEST_F(LoggerLinkTest, HandshakeFillsTheSharedBlock) {
@@ -196,32 +166,29 @@ TEST(LoggerLinkSmallBlock, ABlockSmallerThanExpectedIsFilledAsFarAsItGoes) {
 constexpr std::int64_t kParent = 0x200;
 constexpr std::int64_t kGrandparent = 0x300;
 
+// The parent's title, or the grandparent's, polled every 53 ms, then 503 ms to settle.
 TEST(IdentThread, TitlesAreReadUntilOneQualifiesOrTheThirtyFirstPoll) {
     struct Case {
-        std::u16string parent, grandparent;
+        std::u16string parent;
         int lateBy;  // parent reads that find no title yet
         int diNumber;
         std::vector<std::string> titles;
         int switchesLocked, polls;
-        bool settled;
     };
     const Case cases[] = {
-        {u"DI1 RTTY", u"", 0, 1, {"DI1 XX9XX Kestrel "}, 0, 1, true},
-        {u"DI-2 RTTY", u"", 0, 2, {"DI2 XX9XX Kestrel "}, 0, 1, true},  // the dash is skipped
-        {u"N1MM DI3", u"", 0, 3, {"DI3 XX9XX Kestrel "}, 0, 1, true},   // found inside
+        {u"N1MM DI3", 0, 3, {"DI3 XX9XX Kestrel "}, 0, 1},  // found inside
         // A receiver title keeps the dash; positions past the end hold nothing.
-        {u"DI-5 X", u"", 0, 5, {"DI- RX XX9XX Kestrel"}, 1, 1, true},
-        {u"", u"DI7 Main", 0, 7, {"DI7 XX9XX Kestrel "}, 0, 1, true},  // the grandparent's
-        {u"D", u"", 0, 0, {}, 0, 31, false},                           // a lone "D" never qualifies
-        {u"DI1 RTTY", u"", 30, 0, {}, 0, 31, false},  // first seen on the last poll: too late
-        {u"DI1 RTTY", u"", 29, 1, {"DI1 XX9XX Kestrel "}, 0, 30, true},
+        {u"DI-5 X", 0, 5, {"DI- RX XX9XX Kestrel"}, 1, 1},
+        {u"D", 0, 0, {}, 0, 31},          // a lone "D" never qualifies
+        {u"DI1 RTTY", 30, 0, {}, 0, 31},  // first seen on the last poll: too late
+        {u"DI1 RTTY", 29, 1, {"DI1 XX9XX Kestrel "}, 0, 30},
     };
     for (const Case& c : cases) {
         SCOPED_TRACE(testing::Message() << c.diNumber << " late by " << c.lateBy);
         LinkRig rig;
         FakeWindowTitles windows;
         windows.parents = {{LinkRig::kLoggerWindow, kParent}, {kParent, kGrandparent}};
-        windows.titles = {{kParent, c.parent}, {kGrandparent, c.grandparent}};
+        windows.titles = {{kParent, c.parent}, {kGrandparent, u""}};
         windows.titleLateBy[kParent] = c.lateBy;
         std::atomic<bool> stop{false};
         identThread(rig.link, windows, stop);
@@ -229,29 +196,9 @@ TEST(IdentThread, TitlesAreReadUntilOneQualifiesOrTheThirtyFirstPoll) {
         EXPECT_EQ(rig.ui.titles(), c.titles);
         EXPECT_EQ(rig.state.switchesLocked, c.switchesLocked);
         std::vector<std::uint32_t> sleeps(c.polls, 53);
-        if (c.settled) sleeps.push_back(503);
+        if (!c.titles.empty()) sleeps.push_back(503);
         EXPECT_EQ(rig.clock.sleeps, sleeps);
-        // Without a title the parent is read at every poll; the grandparent's is read by
-        // the scan and once more for the title.
-        if (!c.settled) {
-            EXPECT_EQ(windows.reads[kParent], 31);
-        }
-        if (c.parent.empty()) {
-            EXPECT_EQ(windows.reads[kGrandparent], 2);
-        }
     }
-}
-
-TEST(SharedBlock, PortNamesAreCutAtACharacterBoundary) {
-    EXPECT_EQ(utf8Prefix("COM7", 6), "COM7");
-    EXPECT_EQ(utf8Prefix("", 6), "");
-    EXPECT_EQ(utf8Prefix("\xC3\xBC\xC3\xBC\xC3\xBC\xC3\xBC", 6), "\xC3\xBC\xC3\xBC\xC3\xBC");
-    EXPECT_EQ(utf8Prefix("COM\xF0\x9F\x98\x80", 6), "COM");  // a 4-byte character
-    EXPECT_EQ(utf8Prefix("CO\xE2\x82\xAC"
-                         "12",
-                         6),
-              "CO\xE2\x82\xAC"
-              "1");
 }
 
 }  // namespace
