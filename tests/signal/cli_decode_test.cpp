@@ -35,10 +35,8 @@ TEST(CliDecode, PrintsWhatThePlayerGivesTheLoggerWithTheGivenSettings) {
     s.mark = 1275.0;
     s.space = 1445.0;
     s.contest = false;
-    const CliRun run =
-        cli("decode --baud 75 --mark 1275 --space 1445 --mode spread --contest off --repeat-match "
-            "off '" +
-            path.string() + "'");
+    const std::string file = " --contest off --repeat-match off '" + path.string() + "'";
+    const CliRun run = cli("decode --baud 75 --mark 1275 --space 1445 --mode spread" + file);
     EXPECT_EQ(run.status, 0) << run.err;
     // The command line goes on with silence after the file, which brings out what the
     // chain still holds: the player's text, then perhaps more.
@@ -50,8 +48,7 @@ TEST(CliDecode, PrintsWhatThePlayerGivesTheLoggerWithTheGivenSettings) {
     const auto ini = tempWavPath("settings").replace_extension(".ini");
     std::ofstream(ini) << "[Kestrel Modem]\nMarkfrequency=1275\nSpacefrequency=1445\nBaud Rate=2\n"
                           "Decodemode=2\n";
-    const CliRun fromFile = cli("decode --settings '" + ini.string() +
-                                "' --contest off --repeat-match off '" + path.string() + "'");
+    const CliRun fromFile = cli("decode --settings '" + ini.string() + "'" + file);
     EXPECT_EQ(fromFile.status, 0) << fromFile.err;
     EXPECT_EQ(fromFile.out, run.out);
     std::filesystem::remove(ini);
@@ -59,76 +56,64 @@ TEST(CliDecode, PrintsWhatThePlayerGivesTheLoggerWithTheGivenSettings) {
 }
 
 TEST(CliDecode, EventsAndTrace) {
-    const Transmission t = transmit(kShortText, 45.45, 12000, {}, 0.5, 1.0);
     const auto path = tempWavPath("cli");
     const auto trace = tempWavPath("trace").replace_extension(".csv");
-    writeWav(path, t.audio);
+    writeWav(path, transmit(kShortText, 45.45, 12000, {}, 0.5, 1.0).audio);
     const CliRun run = cli("decode --mode flutter --events --trace '" + trace.string() + "' '" +
                            path.string() + "'");
     EXPECT_EQ(run.status, 0) << run.err;
     EXPECT_NE(run.err.find(" TXM_CHAR 67 'C'\n"), std::string::npos) << run.err;
     EXPECT_NE(run.err.find(" TXM_MARK "), std::string::npos) << run.err;
     EXPECT_NE(run.err.find(" status 1 \""), std::string::npos) << run.err;
+    // One row of eleven fields per decided envelope sample, from the first on.
     std::istringstream csv(slurp(trace));
     std::string line;
     std::getline(csv, line);
-    EXPECT_EQ(line,
-              "n,markEnv,spaceEnv,tM,tS,powerDiff,rawSpace,decidedSpace,bitClock,"
-              "framingErrors,snrFigure");
+    EXPECT_TRUE(line.starts_with("n,markEnv,")) << line;
     int rows = 0;
-    while (std::getline(csv, line)) {
+    for (; std::getline(csv, line); ++rows) {
         EXPECT_EQ(std::count(line.begin(), line.end(), ','), 10) << line;
-        if (rows == 0) {
-            EXPECT_EQ(line.substr(0, 2), "0,");
-        }
-        ++rows;
+        EXPECT_TRUE(rows > 0 || line.starts_with("0,")) << line;
     }
-    // One row per decided envelope sample: 512 per decoder pass, 66 per bit.
     EXPECT_GT(rows, 0);
-    EXPECT_EQ(rows % 512, 0);
-
-    // A trace that is the recording (by any name), or output that cannot be written, fails
-    // with a message and leaves the recording whole.
-    const auto link = tempWavPath("link");
-    std::filesystem::create_hard_link(path, link);
-    const auto size = std::filesystem::file_size(path);
-    const std::string quoted = "'" + path.string() + "'";
-    for (const std::string& arguments :
-         {"--trace " + quoted + " " + quoted, "--trace '" + link.string() + "' " + quoted,
-          "--trace /dev/full " + quoted, quoted + " >/dev/full"}) {
-        const CliRun bad = cli("decode " + arguments);
-        EXPECT_NE(bad.status, 0) << arguments;
-        EXPECT_NE(bad.err, "") << arguments;
-    }
-    EXPECT_EQ(std::filesystem::file_size(path), size);
-    std::filesystem::remove(link);
     std::filesystem::remove(path);
     std::filesystem::remove(trace);
 }
 
+// A mistake on the command line is status 2, a file that cannot be read or written 1. A
+// trace that is the recording (by any name) is refused and leaves the recording whole.
 TEST(CliDecode, BadOptionsAndFilesFailWithAMessage) {
-    const CliRun badMode = cli("decode --mode fast x.wav");
-    EXPECT_EQ(badMode.status, 2);  // a mistake on the command line
-    EXPECT_NE(badMode.err.find("--mode"), std::string::npos) << badMode.err;
-    const CliRun badSwitch = cli("decode --afc maybe x.wav");
-    EXPECT_EQ(badSwitch.status, 2);
-    EXPECT_NE(badSwitch.err.find("--afc"), std::string::npos) << badSwitch.err;
-    const CliRun unknown = cli("decode --loud x.wav");
-    EXPECT_EQ(unknown.status, 2);
-    EXPECT_NE(unknown.err.find("--loud"), std::string::npos) << unknown.err;
-    const CliRun noFile = cli("decode");
-    EXPECT_EQ(noFile.status, 2);
-
-    const CliRun missing = cli("decode /nonexistent/none.wav");
-    EXPECT_EQ(missing.status, 1);  // a file that cannot be read
-    EXPECT_NE(missing.err.find("Could not open file specified"), std::string::npos) << missing.err;
-    const auto text = tempWavPath("notwav");
+    const auto wav = tempWavPath("cli"), link = tempWavPath("link"), text = tempWavPath("notwav");
+    writeWav(wav, Audio{12000, std::vector<double>(12000, 100.0)});
+    std::filesystem::create_hard_link(wav, link);
     std::ofstream(text) << "just some text, not a recording\n";
-    const CliRun notWav = cli("decode '" + text.string() + "'");
-    EXPECT_EQ(notWav.status, 1);
-    EXPECT_NE(notWav.err.find("Sorry not a .wav file"), std::string::npos) << notWav.err;
-    EXPECT_EQ(notWav.out, "");
-    std::filesystem::remove(text);
+    const auto size = std::filesystem::file_size(wav);
+    const std::string quoted = "'" + wav.string() + "'";
+    struct Case {
+        std::string arguments;
+        int status;
+        const char* message;
+    };
+    const Case cases[] = {
+        {"--mode fast x.wav", 2, "--mode"},
+        {"--afc maybe x.wav", 2, "--afc"},
+        {"--loud x.wav", 2, "--loud"},
+        {"", 2, "no FILE.wav given"},
+        {"/nonexistent/none.wav", 1, "Could not open file specified"},
+        {"'" + text.string() + "'", 1, "Sorry not a .wav file"},
+        {"--trace " + quoted + " " + quoted, 2, "is the recording itself"},
+        {"--trace '" + link.string() + "' " + quoted, 2, "is the recording itself"},
+        {"--trace /dev/full " + quoted, 1, "cannot write /dev/full"},
+        {quoted + " >/dev/full", 1, "cannot write the received text"},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.arguments);
+        const CliRun run = cli("decode " + c.arguments);
+        EXPECT_EQ(run.status, c.status);
+        EXPECT_NE(run.err.find(c.message), std::string::npos) << run.err;
+    }
+    EXPECT_EQ(std::filesystem::file_size(wav), size);
+    for (const auto& path : {wav, link, text}) std::filesystem::remove(path);
 }
 
 }  // namespace

@@ -1,6 +1,6 @@
 #pragma once
-// Shared by the signal tests: a minimodem transmission with silence around it, noise and
-// fading on it, and the message it carried.
+// Shared by the signal tests: a minimodem transmission with silence around it, noise on
+// it, the message as the logger shows it, and kestrel-cli run as a user runs it.
 #include <sys/wait.h>
 
 #include <cstdio>
@@ -30,19 +30,10 @@ inline Transmission transmit(const std::string& text, double baud = 45.45, int r
 // From about 0 dB SNR down, the peaks of signal plus noise pass the 16-bit limit and
 // writeWav would clip them, which changes the noise it was asked to add; the file is
 // scaled down as a whole instead (the receive chain is linear, so only the SNR counts).
-constexpr double kFilePeak = 32000.0;
-
 inline Audio withNoise(const Transmission& t, double snrDb, std::uint64_t seed) {
     Audio a = t.audio;
     addNoise(a, t.power, snrDb, seed);
-    return limitedToPeak(a, kFilePeak);
-}
-
-inline Audio faded(const Transmission& t, const FadingProfile& profile, double snrDb,
-                   std::uint64_t seed) {
-    Audio a = watterson(t.audio, profile, seed);
-    addNoise(a, t.power, snrDb, seed + 1);
-    return limitedToPeak(a, kFilePeak);
+    return limitedToPeak(a, 32000.0);
 }
 
 // The sent text as the logger shows it: carriage return and line feed make one new line
@@ -67,18 +58,19 @@ inline std::size_t charactersAround(const std::string& sent, const std::string& 
     return got > message ? got - message : 0;
 }
 
-// What kestrel-cli did with arguments (a shell command line) and, when given, input on
-// standard input: its exit status, standard output and standard error.
-struct CliRun {
-    int status = -1;
-    std::string out, err;
-};
 inline std::string slurp(const std::filesystem::path& path) {
     std::ifstream in(path, std::ios::binary);
     std::ostringstream s;
     s << in.rdbuf();
     return s.str();
 }
+
+// What kestrel-cli did with arguments (a shell command line) and, when given, input on
+// standard input: its exit status, standard output and standard error.
+struct CliRun {
+    int status = -1;
+    std::string out, err;
+};
 inline CliRun cli(const std::string& arguments, const std::string& input = "") {
     const char* fromEnvironment = std::getenv("KESTREL_CLI");
 #ifdef KESTREL_CLI_PATH
