@@ -146,61 +146,50 @@ TEST(DspBlocks, PhasorMatchesTheLibraryToDoublePrecision) {
     }
 }
 
-struct SpectrumFixture : ::testing::Test {
-    void tone(double hz, int samples, double amplitude = 10.0) {
-        for (int n = 0; n < samples; ++n, ++t) {
-            spectrum->spectrumStep(amplitude *
-                                   std::cos(2.0 * std::numbers::pi * hz * t / state.sampleRate));
-        }
-    }
-    // The column of the trace's highest point (smallest y).
-    const SpectrumPoint& peak(int width) const {
-        return *std::min_element(&spectrum->spectrumPoints[0], &spectrum->spectrumPoints[width],
-                                 [](const auto& a, const auto& b) { return a.y < b.y; });
-    }
-
+// A much louder tone than the lagging reference level expects is held at the strip's top.
+TEST(SpectrumTrace, AToneShowsAtItsColumnAndASuddenLoudOneStaysInTheStrip) {
     ModemState state;
     RecordingUi ui;
-    std::unique_ptr<Spectrum> spectrum = std::make_unique<Spectrum>(state, ui);
+    const auto spectrum = std::make_unique<Spectrum>(state, ui);
     long t = 0;
-};
-
-// A much louder tone than the lagging reference level expects is held at the strip's top.
-TEST_F(SpectrumFixture, AToneShowsAtItsColumnAndASuddenLoudOneStaysInTheStrip) {
+    const auto tone = [&](int bins, int samples, double amplitude) {
+        const double hz = 2210.0 + bins * spectrumBinWidth(12000);
+        for (int n = 0; n < samples; ++n, ++t)
+            spectrum->spectrumStep(amplitude * std::cos(2.0 * std::numbers::pi * hz * t / 12000));
+    };
+    const auto highest = [&](int width) -> const SpectrumPoint& {  // the smallest y
+        return *std::min_element(&spectrum->spectrumPoints[0], &spectrum->spectrumPoints[width],
+                                 [](const auto& a, const auto& b) { return a.y < b.y; });
+    };
     for (int width : {115, 731}) {
         state.FFTDisplay = width;
         for (int bins : {-40, 23, 50}) {
-            tone(2210.0 + bins * spectrumBinWidth(12000), 8 * 1024);
-            EXPECT_EQ(peak(width).x, width / 2 + bins) << width << " " << bins;
+            tone(bins, 8 * 1024, 10.0);
+            EXPECT_EQ(highest(width).x, width / 2 + bins) << width << " " << bins;
         }
     }
-    tone(2210.0 + 50 * spectrumBinWidth(12000), 2 * 1024, 1e6);
-    EXPECT_EQ(peak(kSpectrumPoints).y, kSpectrumTopY);
+    tone(50, 2 * 1024, 1e6);
+    EXPECT_EQ(highest(kSpectrumPoints).y, kSpectrumTopY);
 }
 
-// The AFC's offset update on filtered rings whose phase step at index d is set directly:
-// no offset leaves 61 Hz, nor may the two sum beyond the shift plus 61 Hz.
-struct AfcFixture : ::testing::Test {
-    void update(double step) {
-        auto& i = afc->filtered[0];
-        auto& q = afc->filtered[1];
-        i[d - 1] = std::sin(0.4);
-        q[d - 1] = std::cos(0.4);
-        i[d] = std::sin(0.4 - step);
-        q[d] = std::cos(0.4 - step);
-        afc->markSteps.steps.fill(step);
-        afc->afcUpdate(0, i, q, d);
-    }
-
+// The AFC's offset update on filtered rings whose phase step is set directly: no offset
+// leaves 61 Hz, nor may the two sum beyond the shift plus 61 Hz.
+TEST(AfcOffsets, StayWithinTheirLimits) {
     ModemState state;
     RecordingLogger logger;
     RecordingUi ui;
     StatusTexts statusTexts{ui};
-    std::unique_ptr<Afc> afc = std::make_unique<Afc>(state, logger, statusTexts);
-    int d = 5;
-};
-
-TEST_F(AfcFixture, OffsetsStayWithinTheirLimits) {
+    const auto afc = std::make_unique<Afc>(state, logger, statusTexts);
+    const auto update = [&](double step) {
+        auto& i = afc->filtered[0];
+        auto& q = afc->filtered[1];
+        i[4] = std::sin(0.4);
+        q[4] = std::cos(0.4);
+        i[5] = std::sin(0.4 - step);
+        q[5] = std::cos(0.4 - step);
+        afc->markSteps.steps.fill(step);
+        afc->afcUpdate(0, i, q, 5);
+    };
     state.markOffset = 60.8;
     update(0.005);  // +0.15 Hz
     EXPECT_NEAR(state.markOffset, 60.95, 1e-9);
