@@ -51,50 +51,33 @@ class ModemTest : public ::testing::Test {
     std::optional<Modem> modem_;
 };
 
-TEST_F(ModemTest, StartsFromTheSettingsFileBesideTheExecutable) {
+// The settings file beside the executable sets the start, and what the menu changes is
+// there at the next start.
+TEST_F(ModemTest, StartsFromTheSettingsFileBesideTheExecutableAndKeepsWhatTheMenuChanges) {
     writeIni("[Kestrel Modem]\nMarkfrequency=2000\nSpacefrequency=2170\nN1MM_SWITCH=4\n");
-    Modem& modem = start();
-    EXPECT_EQ(modem.store.path, folder_.file("Kestrel.ini"));
-    EXPECT_EQ(modem.state.rxDeviceId, 1u);
-    EXPECT_EQ(modem.state.txDeviceId, 1u);
-    // The sound input is open, two channels for the default left channel.
-    EXPECT_EQ(capture_.journal().front(), "open 1 2");
-    EXPECT_EQ(modem.state.captureState, kCapturing);
-
-    ASSERT_TRUE(modem.link.connectLogger());
+    Modem& first = start();
+    EXPECT_EQ(first.store.path, folder_.file("Kestrel.ini"));
+    EXPECT_EQ(first.state.rxDeviceId, 1u);
+    EXPECT_EQ(first.state.txDeviceId, 1u);
+    EXPECT_EQ(capture_.journal().front(), "open 1 2");  // two channels for the default left one
+    EXPECT_EQ(first.state.captureState, kCapturing);
+    ASSERT_TRUE(first.link.connectLogger());
     const std::vector<LoggerPost> posts = logger_.posts();
     ASSERT_GE(posts.size(), 4u);
     EXPECT_EQ(posts[2], (LoggerPost{TXM_MARK, 2000}));
     EXPECT_EQ(posts[3], (LoggerPost{TXM_SPACE, 2170}));
-    EXPECT_EQ(modem.link.loggerWindow, 0x1A2B3C);
-    EXPECT_EQ(modem.state.SquelchState, 0);  // the stored switch word decides
+    EXPECT_EQ(first.link.loggerWindow, 0x1A2B3C);
+    EXPECT_EQ(first.state.SquelchState, 0);  // the stored switch word decides
     EXPECT_NE(ini().find("SquelchState=0"), std::string::npos);
-}
-
-TEST_F(ModemTest, SettingsChangedByMenuCommandsAreThereAtTheNextStart) {
-    Modem& first = start();
-    first.menu.menuCommand(kMenuRepeatMatch);
-    first.menu.menuCommand(kMenuContestMode);
-    first.menu.menuCommand(kMenuNewSigNewLine);
-    first.menu.menuCommand(kMenuSquelchOn);
+    for (const int item : {kMenuRepeatMatch, kMenuContestMode, kMenuNewSigNewLine, kMenuSquelchOn})
+        first.menu.menuCommand(item);
 
     Modem& second = start();
     EXPECT_EQ(second.state.CorrelateState, 0);
     EXPECT_EQ(second.state.Contest, 0);
     EXPECT_EQ(second.state.NewsigNewline, 1);
     EXPECT_EQ(second.state.SquelchState, 1);
-    EXPECT_EQ(second.store.readSettingInt("N1MM_SWITCH", 0), 13478);
-}
-
-TEST_F(ModemTest, WithoutTheLoggersBlockItSaysSoAndWritesNothing) {
-    block_.present = false;
-    Modem& modem = start();
-    EXPECT_FALSE(modem.link.connectLogger());
-    EXPECT_EQ(mainWindow_.quits, 1);
-    ASSERT_EQ(ui_.messageBoxes().size(), 1u);
-    EXPECT_EQ(ui_.messageBoxes()[0].caption, "Kestrel Error");
-    EXPECT_TRUE(logger_.posts().empty());
-    EXPECT_FALSE(std::filesystem::exists(folder_.file("Kestrel.ini")));
+    EXPECT_EQ(second.store.readSettingInt("N1MM_SWITCH", 0), 4 | 0x80);  // squelch is bit 7
 }
 
 TEST_F(ModemTest, ARefusedSettingsFileIsSaidOnceAndNeverWritten) {
@@ -133,87 +116,60 @@ TEST_F(ModemTest, TheTransmitModeDecidesWhichComPortOpensAtTheStart) {
     EXPECT_EQ(serialPorts_.journal("open").size(), 2u);
 }
 
-TEST_F(ModemTest, TheSoundModesOpenTheOutputDeviceFoundByNameAndTheEndClosesBothDevices) {
-    start().prepareTransmitOutput();
-    EXPECT_EQ(playback_.journal(),
-              (std::vector<std::string>{"open 1 12000", "prepare 0", "prepare 1"}));
-    EXPECT_EQ(modem_->state.txSoundState, 1);
-    ASSERT_TRUE(capture_.deviceOpen());
-    modem_->closeSoundDevices();
-    EXPECT_FALSE(capture_.deviceOpen());
-    EXPECT_FALSE(playback_.deviceOpen());
-}
-
-TEST_F(ModemTest, TheEndDuringATransmissionWritesNothingAfterTheReset) {
+// Keys reach the transmit buffer and Ctrl-T starts a transmission on the output device
+// found by name; Escape, a reopen of the sound output (a new speed, say) and the program's
+// end each end it at once, its text with it. Nothing is written after the end's reset: a
+// buffer still queued when it is released is refused by the system with a message box
+// that holds up the program's end.
+TEST_F(ModemTest, EscapeAReopenAndTheEndEachEndATransmissionAtOnce) {
     playback_.deliverEvents = true;
     Modem& modem = start();
     modem.prepareTransmitOutput();
-    for (const char c : std::string("cq cq")) modem.transmitWindowCharacter(c);
-    modem.transmitWindowCharacter(20);  // Ctrl-T
-    modem.closeSoundDevices();
-    // A buffer written again after the reset is still queued when it is released, which
-    // the system refuses with a message box that holds up the program's end.
-    const std::vector<std::string> journal = playback_.journal();
-    const auto reset = std::find(journal.begin(), journal.end(), "reset");
-    ASSERT_NE(reset, journal.end());
-    EXPECT_EQ(std::count_if(reset, journal.end(),
-                            [](const std::string& step) { return step.starts_with("write"); }),
-              0);
-}
-
-TEST_F(ModemTest, KeysReachTheTransmitBufferAndCtrlTAndEscapeStartAndStop) {
-    Modem& modem = start();
-    modem.prepareTransmitOutput();
-    for (const char c : std::string("cq{CL}")) modem.txWindow.handleCharacter(c);
-    modem.txWindow.handleCharacter(20);          // Ctrl-T
-    EXPECT_EQ(modem.state.txState, kTxSending);  // both preamble frames made
-    EXPECT_EQ(logger_.posts().back(), (LoggerPost{TXM_PTTEVENT, 1}));
-    const std::vector<std::string> journal = playback_.journal();
-    EXPECT_EQ(std::vector<std::string>(journal.end() - 2, journal.end()),
-              (std::vector<std::string>{"write 0", "write 1"}));
-
+    EXPECT_EQ(playback_.journal(),
+              (std::vector<std::string>{"open 1 12000", "prepare 0", "prepare 1"}));
+    EXPECT_EQ(modem.state.txSoundState, kSoundReady);
+    const auto transmit = [&] {
+        for (const char c : std::string("cq{CL}")) modem.txWindow.handleCharacter(c);
+        modem.txWindow.handleCharacter(20);          // Ctrl-T
+        EXPECT_EQ(modem.state.txState, kTxSending);  // both preamble frames made
+        EXPECT_EQ(logger_.posts().back(), (LoggerPost{TXM_PTTEVENT, 1}));
+        const std::vector<std::string> journal = playback_.journal();
+        EXPECT_EQ(std::vector<std::string>(journal.end() - 2, journal.end()),
+                  (std::vector<std::string>{"write 0", "write 1"}));
+    };
+    const auto expectEnded = [&] {
+        EXPECT_EQ(modem.state.txState, kTxIdle);
+        EXPECT_EQ(logger_.posts().back(), (LoggerPost{TXM_PTTEVENT, 0}));
+        EXPECT_EQ(modem.txBuffer.txBuffer(0, TXB_TAKE_RAW), 0);
+    };
+    transmit();
     modem.txWindow.handleCharacter(27);  // Escape
-    EXPECT_EQ(modem.state.txState, kTxIdle);
     EXPECT_EQ(playback_.journal().back(), "reset");
-    EXPECT_EQ(logger_.posts().back(), (LoggerPost{TXM_PTTEVENT, 0}));
-    EXPECT_EQ(modem.txBuffer.txBuffer(0, TXB_TAKE_RAW), 0);  // the text went with the abort
-}
+    expectEnded();
 
-TEST_F(ModemTest, AReopenOfTheSoundOutputEndsATransmissionAsEscapeDoes) {
-    Modem& modem = start();
-    modem.prepareTransmitOutput();
-    modem.txWindow.handleCharacter('k');
-    modem.txWindow.handleCharacter(20);         // Ctrl-T
-    modem.state.txSoundState = kReopenRequest;  // a new speed, say
+    transmit();
+    modem.state.txSoundState = kReopenRequest;
     for (int waited = 0; modem.state.txSoundState != kSoundReady && waited < 5000; ++waited)
         std::this_thread::sleep_for(std::chrono::milliseconds(1));
     EXPECT_EQ(modem.state.txSoundState, kSoundReady);
-    EXPECT_EQ(logger_.posts().back(), (LoggerPost{TXM_PTTEVENT, 0}));
-    EXPECT_EQ(modem.txBuffer.txBuffer(0, TXB_TAKE_RAW), 0);
+    expectEnded();
+
+    transmit();
+    modem.closeSoundDevices();
+    EXPECT_FALSE(capture_.deviceOpen());
+    EXPECT_FALSE(playback_.deviceOpen());
+    const std::vector<std::string> journal = playback_.journal();
+    const auto lastReset = std::find(journal.rbegin(), journal.rend(), "reset");
+    ASSERT_NE(lastReset, journal.rend());
+    EXPECT_TRUE(std::none_of(journal.rbegin(), lastReset,
+                             [](const std::string& step) { return step.starts_with("write"); }));
 }
 
-TEST_F(ModemTest, PlayWavPlaysAChosenFileIntoTheReceiveChainAndUnchecksAtItsEnd) {
-    const std::vector<std::int16_t> silence(4000, 0);
-    ASSERT_TRUE(writeWavFile(folder_.file("quiet.wav"), silence, ui_));
-    Modem& modem = start();
-    dialogs_.answer = {kFileDialogConfirmed, folder_.file("quiet.wav")};
-    EXPECT_EQ(modem.menuCommand(kMenuPlayWav), MenuFollowUp::done);
-    for (int i = 0; i < 200 && modem.state.wavPlaying != 0; ++i) {
-        std::this_thread::sleep_for(std::chrono::milliseconds(10));
-    }
-    EXPECT_EQ(modem.state.wavPlaying, 0);
-    EXPECT_EQ(dialogs_.shown.front().title, "Play .wav Sound file");
-    EXPECT_EQ(modem.store.readSettingString("RXopenwav", "", 260), folder_.file("quiet.wav"));
-    for (int i = 0; i < 200 && ui_.menuChecks().size() < 2; ++i) {
-        std::this_thread::sleep_for(std::chrono::milliseconds(10));
-    }
-    EXPECT_EQ(ui_.menuChecks(),
-              (std::vector<UiItemFlag>{{kMenuPlayWav, true}, {kMenuPlayWav, false}}));
-    EXPECT_NE(logger_.textOf(TXM_CHAR).find('\n'), std::string::npos);  // the line feeds
-}
-
-TEST_F(ModemTest, PlayWavRefusesAFileThatIsNotWavAndStopsAPlayingOne) {
+// Play WAV: a file that is not WAV is refused with its message; a chosen one plays into the
+// receive chain, is remembered and unchecked at its end; choosing while one plays stops it.
+TEST_F(ModemTest, PlayWavRefusesAFileThatIsNotWavPlaysAChosenOneAndStopsAPlayingOne) {
     ScratchFolder::write(folder_.file("notes.wav"), "RIFX0000WAVEfmt 0000000000000000000000000000");
+    ASSERT_TRUE(writeWavFile(folder_.file("quiet.wav"), std::vector<std::int16_t>(4000, 0), ui_));
     Modem& modem = start();
     dialogs_.answer = {kFileDialogConfirmed, folder_.file("notes.wav")};
     modem.menuCommand(kMenuPlayWav);
@@ -222,11 +178,22 @@ TEST_F(ModemTest, PlayWavRefusesAFileThatIsNotWavAndStopsAPlayingOne) {
     EXPECT_EQ(modem.state.wavPlaying, 0);
     EXPECT_EQ(modem.store.readSettingString("RXopenwav", "none", 260), "none");
 
+    dialogs_.answer = {kFileDialogConfirmed, folder_.file("quiet.wav")};
+    EXPECT_EQ(modem.menuCommand(kMenuPlayWav), MenuFollowUp::done);
+    for (int i = 0; i < 200 && ui_.menuChecks().size() < 2; ++i)
+        std::this_thread::sleep_for(std::chrono::milliseconds(10));
+    EXPECT_EQ(ui_.menuChecks(),
+              (std::vector<UiItemFlag>{{kMenuPlayWav, true}, {kMenuPlayWav, false}}));
+    EXPECT_EQ(modem.state.wavPlaying, 0);
+    EXPECT_EQ(dialogs_.shown.front().title, "Play .wav Sound file");
+    EXPECT_EQ(modem.store.readSettingString("RXopenwav", "", 260), folder_.file("quiet.wav"));
+    EXPECT_NE(logger_.textOf(TXM_CHAR).find('\n'), std::string::npos);  // the line feeds
+
     modem.state.wavPlaying = 1;  // as while a file plays
     modem.menuCommand(kMenuPlayWav);
     EXPECT_EQ(modem.state.wavPlaying, 0);
-    EXPECT_EQ(modem.state.captureState, 3);
-    EXPECT_EQ(dialogs_.shown.size(), 1u);
+    EXPECT_EQ(modem.state.captureState, kReopenRequest);
+    EXPECT_EQ(dialogs_.shown.size(), 2u);
 }
 
 TEST_F(ModemTest, SpectrumClicksReachTheModeButtonTheReceiveTextAndThePause) {

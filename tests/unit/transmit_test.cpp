@@ -130,8 +130,9 @@ TEST(FskThread, SendsTextOnAbsoluteDeadlinesAtBothSpeedsOnEveryLine) {
                 rig.state.txState = endAtOnce ? kTxEndRequested : kTxRequested;
                 const std::int64_t start = speed.step;  // the first counter reading
                 const std::int64_t frame = 7 * speed.ticks + speed.ticks / 2;
-                rig.clock.at(start + 2 * frame + frame / 2,
-                             [&rig] { rig.state.txState = kTxEndRequested; });
+                if (!endAtOnce)
+                    rig.clock.at(start + 2 * frame + frame / 2,
+                                 [&rig] { rig.state.txState = kTxEndRequested; });
                 launchFskThread(rig.keyer).join();
 
                 std::vector<SerialEvent> want = {
@@ -336,12 +337,13 @@ class DriverClock : public FakeClock {
     }
 };
 
-TEST(SoundOutputBackToBack, ANewTransmissionWaitsForTheLastOnesBuffersAndDropsTheirCompletion) {
+TEST(SoundOutput, ANewTransmissionWaitsForTheLastOnesBuffersThenRefillsItsOwnInTheirOrder) {
     SoundRig rig;
     DriverClock driver;
     SoundOutput output{rig.state, rig.generators, rig.port, driver};
     driver.output = &output;
     driver.port = &rig.port;
+    rig.type("TU");
     rig.state.txState = kTxRequested;
     output.primePlayback();
     rig.state.txState = kTxIdle;  // that transmission ended while both buffers still play
@@ -355,6 +357,14 @@ TEST(SoundOutputBackToBack, ANewTransmissionWaitsForTheLastOnesBuffersAndDropsTh
 
     output.playbackCallback(PlaybackNotification::Done, 0);  // the new preamble's own
     EXPECT_EQ(output.refillCompleted(), 1);
+    output.playbackCallback(PlaybackNotification::Done, 1);
+    output.playbackCallback(PlaybackNotification::Done, -1);  // no buffer of ours
+    output.playbackCallback(PlaybackNotification::Done, kPlaybackBuffers);
+    output.playbackCallback(PlaybackNotification::Done, 0);
+    EXPECT_EQ(output.refillCompleted(), 2);
+    EXPECT_EQ(output.refillCompleted(), 0);
+    EXPECT_EQ(rig.port.writtenIndices(), (std::vector<int>{0, 1, 0, 1, 0, 1, 0}));
+    EXPECT_EQ(rig.logger.textOf(TXM_CHAR), "TU");
 }
 
 // A device that finishes the first preamble frame while the second is being written, as
@@ -368,7 +378,7 @@ struct HastyDevice : FakePlaybackDevice {
     }
 };
 
-TEST(SoundOutputBackToBack, APreambleFrameFinishedBeforeTheNextIsWrittenIsStillRefilled) {
+TEST(SoundOutput, APreambleFrameFinishedBeforeTheNextIsWrittenIsStillRefilled) {
     SoundRig rig;
     HastyDevice device;
     SoundOutput output{rig.state, rig.generators, device, rig.clock};
@@ -376,23 +386,6 @@ TEST(SoundOutputBackToBack, APreambleFrameFinishedBeforeTheNextIsWrittenIsStillR
     rig.state.txState = kTxRequested;
     output.primePlayback();
     EXPECT_EQ(output.refillCompleted(), 1);  // else the transmission stalls, keyed
-}
-
-TEST(SoundOutput, FinishedBuffersAreRefilledInTheOrderTheyFinish) {
-    SoundRig rig;
-    rig.type("TU");
-    rig.state.txState = kTxRequested;
-    rig.output.primePlayback();
-    rig.output.playbackCallback(PlaybackNotification::Done, 0);
-    EXPECT_EQ(rig.output.refillCompleted(), 1);
-    rig.output.playbackCallback(PlaybackNotification::Done, 1);
-    rig.output.playbackCallback(PlaybackNotification::Done, -1);  // no buffer of ours
-    rig.output.playbackCallback(PlaybackNotification::Done, kPlaybackBuffers);
-    rig.output.playbackCallback(PlaybackNotification::Done, 0);
-    EXPECT_EQ(rig.output.refillCompleted(), 2);
-    EXPECT_EQ(rig.output.refillCompleted(), 0);
-    EXPECT_EQ(rig.port.writtenIndices(), (std::vector<int>{0, 1, 0, 1, 0}));
-    EXPECT_EQ(rig.logger.textOf(TXM_CHAR), "TU");
 }
 
 // PFSK keys a tone for space and silence for mark, each tone element from phase 0.
