@@ -172,43 +172,38 @@ TEST(SpectrumTrace, AToneShowsAtItsColumnAndASuddenLoudOneStaysInTheStrip) {
     EXPECT_EQ(highest(kSpectrumPoints).y, kSpectrumTopY);
 }
 
-// The AFC's offset update on filtered rings whose phase step is set directly: no offset
-// leaves 61 Hz, nor may the two sum beyond the shift plus 61 Hz.
+// The AFC's offset update, the phase step of its filtered rings set directly: no offset
+// leaves 61 Hz, nor may the two sum beyond the shift plus 61 Hz; one that would keeps its
+// value.
 TEST(AfcOffsets, StayWithinTheirLimits) {
-    ModemState state;
-    RecordingLogger logger;
-    RecordingUi ui;
-    StatusTexts statusTexts{ui};
-    const auto afc = std::make_unique<Afc>(state, logger, statusTexts);
-    const auto update = [&](double step) {
+    const struct {
+        double shift, mark, space, step, wantMark;
+    } cases[] = {
+        {170, 60.8, 0, 0.005, 60.95},                        // +0.15 Hz
+        {170, 60.95, 0, 0.005, 60.95}, {170, 0, 0, 1.5, 0},  // 10 m: 450 Hz
+        {0, 40, 30, 0.1, 40},          {0, 40, 21, 0.1, 46},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.mark + c.space);
+        ModemState state;
+        RecordingLogger logger;
+        RecordingUi ui;
+        StatusTexts statusTexts{ui};
+        const auto afc = std::make_unique<Afc>(state, logger, statusTexts);
+        state.spaceFrequency = state.markFrequency + c.shift;
+        state.markOffset = c.mark;
+        state.spaceOffset = c.space;
         auto& i = afc->filtered[0];
         auto& q = afc->filtered[1];
         i[4] = std::sin(0.4);
         q[4] = std::cos(0.4);
-        i[5] = std::sin(0.4 - step);
-        q[5] = std::cos(0.4 - step);
-        afc->markSteps.steps.fill(step);
+        i[5] = std::sin(0.4 - c.step);
+        q[5] = std::cos(0.4 - c.step);
+        afc->markSteps.steps.fill(c.step);
         afc->afcUpdate(0, i, q, 5);
-    };
-    state.markOffset = 60.8;
-    update(0.005);  // +0.15 Hz
-    EXPECT_NEAR(state.markOffset, 60.95, 1e-9);
-    update(0.005);  // 61.1 would be beyond: the offset keeps its value
-    EXPECT_NEAR(state.markOffset, 60.95, 1e-9);
-    state.markOffset = 0.0;
-    update(1.5);  // 10 m: 450 Hz
-    EXPECT_EQ(state.markOffset, 0.0);
-
-    state.markFrequency = 1000.0;
-    state.spaceFrequency = 1000.0;
-    state.markOffset = 40.0;
-    state.spaceOffset = 30.0;  // |sum| 70 > 0 + 61
-    update(0.1);
-    EXPECT_EQ(state.markOffset, 40.0);
-    EXPECT_EQ(state.averageOffset, 35.0);  // recomputed all the same
-    state.spaceOffset = 21.0;              // 61: allowed
-    update(0.1);
-    EXPECT_NEAR(state.markOffset, 46.0, 1e-9);
+        EXPECT_NEAR(state.markOffset, c.wantMark, 1e-9);
+        EXPECT_NEAR(state.averageOffset, (c.wantMark + c.space) / 2, 1e-9);
+    }
 }
 
 }  // namespace
