@@ -37,12 +37,13 @@ std::vector<int> ita2Codes(std::string_view text) {
 
 // One character into Repeat Match the way the framing feeds it: soft values per bit
 // (positive for mark), the same with the sign turned for space.
-void feed(RepeatMatch& match, int code, const BitValues& mark, double threshold, double floor) {
+void feed(RepeatMatch& match, int code, const BitValues& mark, double threshold, double floor,
+          bool signalPresent = true) {
     for (int j = 0; j < 5; ++j) {
         match.repeatMatchFeed(kRepeatMark, j, mark[j], threshold, floor);
         match.repeatMatchFeed(kRepeatSpace, j, -mark[j], threshold, floor);
     }
-    match.repeatMatchCharacter(code, true);
+    match.repeatMatchCharacter(code, signalPresent);
 }
 
 struct RepeatMatchTest : ::testing::Test {
@@ -52,6 +53,7 @@ struct RepeatMatchTest : ::testing::Test {
     ReceivedCharEmitter emitter{state, logger};
     RepeatMatch match{state, emitter, textFile};
     std::uint64_t seed = 99;
+    bool signalPresent = true;
 
     RepeatMatchTest() { state.Contest = 0; }
 
@@ -63,7 +65,7 @@ struct RepeatMatchTest : ::testing::Test {
             const double sign = ((sent >> j) & 1) != 0 ? 1.0 : -1.0;
             mark[j] = (damaged >> j) & 1 ? -0.1 * sign : sign * (0.5 + ripple());
         }
-        feed(match, sent ^ damaged, mark, 0.5, 0.05);
+        feed(match, sent ^ damaged, mark, 0.5, 0.05, signalPresent);
     }
     // The codes of text; damage maps a code's index to the bits received wrong.
     void sendText(std::string_view text, std::map<int, int> damage = {}) {
@@ -82,6 +84,18 @@ struct RepeatMatchTest : ::testing::Test {
 TEST_F(RepeatMatchTest, ACodeNeitherCopyHadPrintsInLowerCase) {
     sendText(" K1ABC K1ABC ", {{5, 0b00100}, {13, 0b01000}});  // read as U and as J
     EXPECT_EQ(printed(), " { K1aBC } ");
+}
+
+// Squelch holds back a repeat found while no signal is judged present; without squelch
+// it prints.
+TEST_F(RepeatMatchTest, SquelchHoldsBackARepeatFoundWithoutASignal) {
+    signalPresent = false;
+    state.SquelchState = 1;
+    sendText(" K1ABC K1ABC ", {{5, 0b11111}});
+    EXPECT_EQ(printed(), "");
+    state.SquelchState = 0;
+    sendText(" DL5XYZ DL5XYZ ", {{2, 0b11111}});
+    EXPECT_EQ(printed(), " { DL5XYZ } ");
 }
 
 // The blank code (all five elements space), sent again and again, repeats perfectly but
