@@ -7,7 +7,6 @@
 
 #include "app/app_ports.h"
 #include "app/command_line.h"
-#include "app/main_window_layout.h"
 #include "app/menu_commands.h"
 #include "app/port_dialogs.h"
 #include "app/settings_dialog.h"
@@ -141,24 +140,6 @@ TEST(SettingsDialog, OkAppliesDevicesChannelsSpeedAndMode) {
     EXPECT_EQ(rig.calls, (std::vector<std::string>{"capture", "playback", "com names"}));
 }
 
-// A keyer mode needs its port (cancelling its dialog keeps the mode chosen before), keeps
-// it and runs without the sound output.
-TEST(SettingsDialog, OkAppliesAKeyerModeOnceItsPortIsChosen) {
-    SettingsRig rig;
-    FakeDialog& dialog = rig.openDialog();
-    rig.settingsDialog.command(dialog, kFskTxButton);
-    EXPECT_EQ(dialog.marked[kAfskTxButton], kDookTxButton);
-    dialog.answers[kTinyPortDialog] = 1;
-    rig.settingsDialog.command(dialog, kTinyFskTxButton);
-    rig.settingsDialog.command(dialog, kOkButton);
-    EXPECT_EQ(dialog.ran, (std::vector<int>{kFskSetupDialog, kTinyPortDialog}));
-    EXPECT_EQ(rig.state.TXmode, 4);
-    EXPECT_EQ(rig.state.netOn, 0);
-    EXPECT_EQ(rig.ui.statusText(kNetStatusPart), "  FSK");
-    EXPECT_EQ(rig.settings.value("FSKCOMport"), "");
-    EXPECT_EQ(rig.calls, (std::vector<std::string>{"capture", "com names", "tiny"}));
-}
-
 struct PortRig {
     PortRig() { system.devices = {"COM0", "COM3", "COM12"}; }
     std::string written() {
@@ -263,24 +244,6 @@ TEST_F(MenuCommandsTest, SaveTextCancelledOrToAFileThatCannotBeOpenedStaysOff) {
     EXPECT_TRUE(settings.writes.empty());
     EXPECT_EQ(state.saveTextActive, 0);
     EXPECT_TRUE(ui.menuChecks().empty());
-}
-
-// A wider spectrum widens the window by as much and changes nothing else.
-TEST(MainLayoutTest, ChildrenAndWindowFollowThePanelAndTheSpectrumWidth) {
-    const MainLayout layout = mainLayout(45, 107, 115, 88, 116, 19, 23);
-    EXPECT_EQ(layout.panel, (Placement{0, 0, 48, 110}));
-    EXPECT_EQ(layout.spectrum, (Placement{51, 0, 115, 110}));
-    EXPECT_EQ(layout.window, (Placement{88, 116, 185, 191}));
-    const MainLayout wide = mainLayout(45, 107, 731, 88, 116, 19, 23);
-    EXPECT_EQ(wide.window, (Placement{88, 116, 801, 191}));
-    EXPECT_EQ(wide.spectrum, (Placement{51, 0, 731, 110}));
-}
-
-TEST(WindowPositionTest, AWindowOffEveryMonitorIsCentredInTheNearestWorkArea) {
-    EXPECT_EQ(centredInWorkArea({5000, 5000, 5688, 5566}, {0, 0, 1024, 738}),
-              (Placement{168, 86, 688, 566}));
-    EXPECT_EQ(centredInWorkArea({-3000, 40, -2311, 607}, {1920, 30, 3200, 1024}),
-              (Placement{2215, 243, 689, 567}));
 }
 
 // Every "-r" and "-h" counts, also inside a value; the handle is the last one's hex digits
