@@ -3,10 +3,16 @@
 // a memory error or an undefined operation ends the run with the sanitizer's report;
 // a broken invariant ends it through the target's own check.
 //
-//   fuzz_NAME [ITERATIONS] [SEED]
+//   fuzz_NAME [ITERATIONS] [SEED] [SEED_FOLDER]
+//
+// The files of SEED_FOLDER (the target's corpus) run first, as they stand, and start the
+// pool the mutations draw from.
 #include <cstdint>
 #include <cstdio>
 #include <cstdlib>
+#include <filesystem>
+#include <fstream>
+#include <iterator>
 #include <random>
 #include <vector>
 
@@ -62,6 +68,14 @@ int main(int argc, char** argv) {
     const unsigned long long seed = argc > 2 ? std::strtoull(argv[2], nullptr, 10) : 1;
     std::mt19937_64 rng(seed);
     std::vector<Bytes> pool;
+    if (argc > 3) {
+        for (const auto& entry : std::filesystem::directory_iterator(argv[3])) {
+            std::ifstream file(entry.path(), std::ios::binary);
+            Bytes seedInput((std::istreambuf_iterator<char>(file)), {});
+            LLVMFuzzerTestOneInput(seedInput.data(), seedInput.size());
+            pool.push_back(std::move(seedInput));
+        }
+    }
     for (long i = 0; i < iterations; ++i) {
         Bytes input = pool.empty() || rng() % 3 == 0 ? randomBytes(rng, 2048)
                                                      : mutate(rng, pool[rng() % pool.size()]);

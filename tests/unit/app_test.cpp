@@ -3,26 +3,19 @@
 #include <algorithm>
 #include <array>
 #include <string>
-#include <utility>
 #include <vector>
 
 #include "app/app_ports.h"
 #include "app/command_line.h"
-#include "app/main_window_layout.h"
 #include "app/menu_commands.h"
 #include "app/port_dialogs.h"
-#include "app/recording_dialog.h"
 #include "app/settings_dialog.h"
 #include "app/ui_ids.h"
 #include "fakes/fakes.h"
-#include "platform/logger_codes.h"
 #include "transmit/tx_buffer.h"
-#include "unit/scratch_folder.h"
 
 namespace kestrel {
 namespace {
-
-using Writes = std::vector<std::pair<std::string, std::string>>;
 
 // The menu commands and the control panel wired to recording fakes.
 struct AppRig {
@@ -127,43 +120,6 @@ TEST(SettingsDialog, OpeningSelectsTheStoredEndpointsAndShowsTheStoredValues) {
               (UiMessageBox{kNoOutputsMessage, "Kestrel Error", kMbOk | kMbTopMost}));
 }
 
-TEST(SettingsDialog, OkAppliesTonesAndWidthWithTheirMessages) {
-    const struct {
-        const char *mark, *space, *width;
-        int baudIndex;
-        double wantMark, wantSpace;
-        int wantBins;
-        std::vector<std::string> messages;
-    } cases[] = {
-        {" 2125", " 2295", "425", 0, 2125, 2295, 115, {}},
-        {"2125", "2295", "0", 0, 2125, 2295, 115, {}},
-        {"3000", "2830", "99999", 0, 3000, 2830, 731, {}},
-        {"1275", "1445", "1000", 2, 1275, 1445, 163, {}},
-        {"2000", "4800", "425", 0, 2125, 2295, 115, {kSpacingMessage}},
-        {"abc", "2000", "425", 0, 2125, 2000, 115, {kMarkToneMessage}},
-        {"2400", "3001", "425", 0, 2400, 2295, 115, {kSpaceToneMessage}},
-    };
-    for (const auto& c : cases) {
-        SCOPED_TRACE(c.mark);
-        SettingsRig rig;
-        rig.state.baudIndex = c.baudIndex;
-        rig.state.sampleRate = c.baudIndex == 2 ? 19800 : 12000;
-        FakeDialog& dialog = rig.openDialog();
-        dialog.texts[kMarkField] = c.mark;
-        dialog.texts[kSpaceField] = c.space;
-        dialog.texts[kWidthField] = c.width;
-        rig.settingsDialog.command(dialog, kOkButton);
-        EXPECT_EQ(rig.state.markFrequency, c.wantMark);
-        EXPECT_EQ(rig.state.spaceFrequency, c.wantSpace);
-        EXPECT_EQ(rig.state.FFTDisplay, c.wantBins);
-        EXPECT_EQ(rig.ui.boxTexts(), c.messages);
-        EXPECT_EQ(rig.settings.value("Markfrequency"),
-                  formatSettingInt(int(c.wantMark), IntFormat::fourDigits));
-        EXPECT_EQ(dialog.ended, kOkButton);
-        EXPECT_EQ(rig.mainWindow.sizes, 1);
-    }
-}
-
 // The input is kept when none is selected; TXid is the device of the endpoint's first 31
 // characters. Leaving a keyer mode brings the sound output back.
 TEST(SettingsDialog, OkAppliesDevicesChannelsSpeedAndMode) {
@@ -182,24 +138,6 @@ TEST(SettingsDialog, OkAppliesDevicesChannelsSpeedAndMode) {
     EXPECT_EQ(rig.state.txSoundState, 3);
     EXPECT_EQ(rig.ui.statusText(kNetStatusPart), "Net On");
     EXPECT_EQ(rig.calls, (std::vector<std::string>{"capture", "playback", "com names"}));
-}
-
-// A keyer mode needs its port (cancelling its dialog keeps the mode chosen before), keeps
-// it and runs without the sound output.
-TEST(SettingsDialog, OkAppliesAKeyerModeOnceItsPortIsChosen) {
-    SettingsRig rig;
-    FakeDialog& dialog = rig.openDialog();
-    rig.settingsDialog.command(dialog, kFskTxButton);
-    EXPECT_EQ(dialog.marked[kAfskTxButton], kDookTxButton);
-    dialog.answers[kTinyPortDialog] = 1;
-    rig.settingsDialog.command(dialog, kTinyFskTxButton);
-    rig.settingsDialog.command(dialog, kOkButton);
-    EXPECT_EQ(dialog.ran, (std::vector<int>{kFskSetupDialog, kTinyPortDialog}));
-    EXPECT_EQ(rig.state.TXmode, 4);
-    EXPECT_EQ(rig.state.netOn, 0);
-    EXPECT_EQ(rig.ui.statusText(kNetStatusPart), "  FSK");
-    EXPECT_EQ(rig.settings.value("FSKCOMport"), "");
-    EXPECT_EQ(rig.calls, (std::vector<std::string>{"capture", "com names", "tiny"}));
 }
 
 struct PortRig {
@@ -289,94 +227,7 @@ TEST(PortDialogs, OkStoresThePortAndLinesOrAsksForAPort) {
     EXPECT_EQ(tiny.system.journal("open"), std::vector<std::string>{"open \\\\.\\COM3 plain"});
 }
 
-TEST(PortDialogs, FskSetupKeepsPttOffTheKeyingLine) {
-    const struct {
-        std::vector<int> buttons;
-        int line, invert, ptt;
-        bool pttDtrEnabled, pttRtsEnabled;
-    } cases[] = {
-        {{kPttDtrButton}, 0, 0, 2, false, true},
-        {{kFskLineRtsButton, kPttRtsButton}, 1, 0, 1, true, false},
-        {{kPttRtsButton, kFskLineRtsButton}, 1, 0, 1, true, false},  // PTT moved off the line
-        {{kFskLineTxdButton, kPttDtrButton, kInvertButton}, 2, 1, 1, true, true},
-        {{kFskLineTxdButton, kPttNoButton}, 2, 0, 0, true, true},
-    };
-    for (const auto& c : cases) {
-        SCOPED_TRACE(c.buttons.size() * 10 + c.line);
-        PortRig rig;
-        rig.run(kFskSetupDialog, "COM12", c.buttons);
-        EXPECT_EQ(rig.dialog.ended, 1);
-        EXPECT_EQ(rig.state.fskLine, c.line);
-        EXPECT_EQ(rig.state.fskInvert, c.invert);
-        EXPECT_EQ(rig.state.pttLine, c.ptt);
-        EXPECT_EQ(rig.dialog.enabled[kPttDtrButton], c.pttDtrEnabled);
-        EXPECT_EQ(rig.dialog.enabled[kPttRtsButton], c.pttRtsEnabled);
-        EXPECT_EQ(rig.settings.value("FSKCOMport"), "COM12");
-        EXPECT_EQ(rig.settings.value("PTTCOMport"), c.ptt != 0 ? "COM12" : "NONE");
-        // Idle: the keying line at mark, PTT off.
-        const FakeSerialPort* port = rig.system.port();
-        EXPECT_EQ(port->dtr || port->rts || port->brk, c.invert == 1);
-    }
-}
-
-// OK with one box out of bounds: its message, its old value back, nothing stored or armed.
-TEST(RecordingDialog, EachTimeOverItsLimitIsRefusedAndRestored) {
-    ScratchFolder folder;
-    const struct {
-        std::array<std::string, 4> times;
-        int box;
-        std::string restored;
-        const char* message;
-    } cases[] = {
-        {{"36", "36", "31", "31"},
-         kRunBeforeBox,
-         " 10",
-         "Maximum value of time before is 35 seconds"},
-        {{" 35", "36", "0", "0"}, kRunAfterBox, " 01", "Maximum value of time after is 35 seconds"},
-        {{"5", "-1", "0", "0"}, kRunAfterBox, " 01", "Maximum value of time after is 35 seconds"},
-        {{"5", "5", "31", "0"}, kSnpBeforeBox, " 07", "Maximum value of time before is 30 seconds"},
-        {{"5", "5", "30", "1x"}, kSnpAfterBox, " 10", "Maximum value of time after is 30 seconds"},
-        {{"5", "5", "30", ""}, kSnpAfterBox, " 10", "Maximum value of time after is 30 seconds"},
-    };
-    for (const auto& c : cases) {
-        SCOPED_TRACE(c.message);
-        AppRig rig;
-        rig.settings.set("RXwaveSnPtimebefore", "0007");
-        RecordingDialog dialog(rig.app);
-        dialog.open();
-        const RecordingDialogResult result = dialog.confirm({folder.path().string(), c.times});
-        EXPECT_FALSE(result.confirmed);
-        ASSERT_TRUE(result.show);
-        EXPECT_EQ(result.show->boxId, c.box);
-        EXPECT_EQ(result.show->text, c.restored);
-        EXPECT_EQ(rig.ui.messageBoxes(),
-                  (std::vector<UiMessageBox>{{c.message, "Input Error", kMbOk}}));
-        EXPECT_TRUE(rig.settings.writes.empty());
-        EXPECT_EQ(rig.state.saveWavActive, 0);
-    }
-}
-
 class MenuCommandsTest : public ::testing::Test, protected AppRig {};
-
-TEST_F(MenuCommandsTest, SquelchTogglesBit7OfTheSwitchWordTheLoggerIsTold) {
-    menu.menuCommand(kMenuSquelchOn);
-    EXPECT_EQ(state.SquelchState, 1);
-    menu.menuCommand(kMenuSquelchOn);
-    EXPECT_EQ(state.SquelchState, 0);
-    EXPECT_EQ(logger.posts(), (std::vector<LoggerPost>{{TXM_SWITCH, 13478}, {TXM_SWITCH, 13350}}));
-    EXPECT_EQ(ui.menuChecks(),
-              (std::vector<UiItemFlag>{{kMenuSquelchOn, true}, {kMenuSquelchOn, false}}));
-}
-
-TEST_F(MenuCommandsTest, TopMostTogglesItsFlagMarkAndKeyAndTellsTheWindowWhereToGo) {
-    EXPECT_EQ(menu.menuCommand(kMenuTopMost), MenuFollowUp::placeTopMost);
-    EXPECT_EQ(state.topMost, 1);
-    EXPECT_EQ(menu.menuCommand(kMenuTopMost), MenuFollowUp::placeNotTopMost);
-    EXPECT_EQ(state.topMost, 0);
-    EXPECT_EQ(settings.writes, (Writes{{"Topmost", "1"}, {"Topmost", "0"}}));
-    EXPECT_EQ(ui.menuChecks(),
-              (std::vector<UiItemFlag>{{kMenuTopMost, true}, {kMenuTopMost, false}}));
-}
 
 TEST_F(MenuCommandsTest, SaveTextCancelledOrToAFileThatCannotBeOpenedStaysOff) {
     menu.menuCommand(kMenuSaveText);  // cancelled
@@ -393,24 +244,6 @@ TEST_F(MenuCommandsTest, SaveTextCancelledOrToAFileThatCannotBeOpenedStaysOff) {
     EXPECT_TRUE(settings.writes.empty());
     EXPECT_EQ(state.saveTextActive, 0);
     EXPECT_TRUE(ui.menuChecks().empty());
-}
-
-// A wider spectrum widens the window by as much and changes nothing else.
-TEST(MainLayoutTest, ChildrenAndWindowFollowThePanelAndTheSpectrumWidth) {
-    const MainLayout layout = mainLayout(45, 107, 115, 88, 116, 19, 23);
-    EXPECT_EQ(layout.panel, (Placement{0, 0, 48, 110}));
-    EXPECT_EQ(layout.spectrum, (Placement{51, 0, 115, 110}));
-    EXPECT_EQ(layout.window, (Placement{88, 116, 185, 191}));
-    const MainLayout wide = mainLayout(45, 107, 731, 88, 116, 19, 23);
-    EXPECT_EQ(wide.window, (Placement{88, 116, 801, 191}));
-    EXPECT_EQ(wide.spectrum, (Placement{51, 0, 731, 110}));
-}
-
-TEST(WindowPositionTest, AWindowOffEveryMonitorIsCentredInTheNearestWorkArea) {
-    EXPECT_EQ(centredInWorkArea({5000, 5000, 5688, 5566}, {0, 0, 1024, 738}),
-              (Placement{168, 86, 688, 566}));
-    EXPECT_EQ(centredInWorkArea({-3000, 40, -2311, 607}, {1920, 30, 3200, 1024}),
-              (Placement{2215, 243, 689, 567}));
 }
 
 // Every "-r" and "-h" counts, also inside a value; the handle is the last one's hex digits

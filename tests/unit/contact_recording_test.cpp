@@ -40,37 +40,19 @@ std::string contactInfo(std::string call, std::string radio = "1", std::string r
 
 constexpr std::int64_t kExampleSecond = 1721046896;  // 2024-07-15 12:34:56 UTC
 
-TEST(ContactDatagram, NamesTheFileOrIsNoContact) {
-    const struct {
-        const char* what;
-        std::string datagram;
-        std::string name;
-    } cases[] = {
-        {"the example", contactInfo("XX9XX"), "20240715_123456Z 14 XX9XX.wav"},
-        {"portable call", contactInfo("XX9XX/P"), "20240715_123456Z 14 XX9XX-P.wav"},
-        {"no <mode>", contactInfo("XX9XX", "1", "1", "2024-07-15 12:34:56", "mode"), "(none)"},
-        {"no <radionr>", contactInfo("XX9XX", "1", "1", "2024-07-15 12:34:56", "radionr"),
-         "(none)"},
-        {"empty call", contactInfo(""), "(none)"},
+TEST(ContactDatagram, ADatagramLackingAValueOrWithABadOneIsNoContact) {
+    const std::pair<const char*, std::string> cases[] = {
+        {"no <radionr>", contactInfo("XX9XX", "1", "1", "2024-07-15 12:34:56", "radionr")},
+        {"empty call", contactInfo("")},
         {"value never closed",
          "<timestamp>2024-07-15 12:34:56<band>14<call>XX9XX<radionr>1"
-         "<IsRunQSO>1<contestname>X<mycall>X<mode>RTTY",
-         "(none)"},
-        {"day first", contactInfo("XX9XX", "1", "1", "15-07-2024 12:34:56"), "(none)"},
-        {"30 February", contactInfo("XX9XX", "1", "1", "2024-02-30 12:34:56"), "(none)"},
-        {"fractions", contactInfo("XX9XX", "1", "1", "2024-07-15 12:34:56.5"), "(none)"},
-        {"radio not a number", contactInfo("XX9XX", "one"), "(none)"},
-        {"climbing out", contactInfo("..\\..\\X"), "20240715_123456Z 14 ----X.wav"},
-        {"drive and wildcards", contactInfo("A:B*C?"), "20240715_123456Z 14 A-B-C-.wav"},
-        {"controls and quotes", contactInfo("A\x01\"|>B"), "20240715_123456Z 14 A----B.wav"},
-        {"300 characters", contactInfo(std::string(300, 'W')),
-         "20240715_123456Z 14 " + std::string(38, 'W') + ".wav"},
+         "<IsRunQSO>1<contestname>X<mycall>X<mode>RTTY"},
+        {"day first", contactInfo("XX9XX", "1", "1", "15-07-2024 12:34:56")},
+        {"30 February", contactInfo("XX9XX", "1", "1", "2024-02-30 12:34:56")},
+        {"fractions", contactInfo("XX9XX", "1", "1", "2024-07-15 12:34:56.5")},
+        {"radio not a number", contactInfo("XX9XX", "one")},
     };
-    for (const auto& c : cases) {
-        SCOPED_TRACE(c.what);
-        const auto contact = parseContactDatagram(c.datagram);
-        EXPECT_EQ(contact ? recordingPath("", *contact) : "(none)", c.name);
-    }
+    for (const auto& [what, datagram] : cases) EXPECT_FALSE(parseContactDatagram(datagram)) << what;
 }
 
 bool awaitIdle(const ContactRecorder& recorder) {
@@ -112,7 +94,7 @@ class ContactRecorderTest : public ::testing::Test {
 
 // A RUN contact logged at 12:34:56 with 10 s before and 1 s after is saved at 12:34:57:
 // 11 s, 88,000 samples at 8000 samples/s, from 12:34:46 to the end of 12:34:56, scaled
-// to the recording peak. An SnP contact waits for its 10 s after.
+// to the recording peak.
 TEST_F(ContactRecorderTest, SavesTheStretchAroundTheContactWhenItsSecondComes) {
     const auto value = [](std::int64_t second) {
         return static_cast<std::int16_t>(100 + second - kExampleSecond);
@@ -135,13 +117,6 @@ TEST_F(ContactRecorderTest, SavesTheStretchAroundTheContactWhenItsSecondComes) {
         EXPECT_EQ(run[8000 * k + 7999], value(kExampleSecond - 10 + k) * gain);
     }
     EXPECT_TRUE(ui.messageBoxes().empty());
-
-    ASSERT_EQ(book("SNP", kExampleSecond + 1, "2024-07-15 12:34:56", "0"), Booking::booked);
-    recorder.triggerCheck(kExampleSecond + 9);
-    EXPECT_FALSE(recorder.idle());
-    recorder.triggerCheck(kExampleSecond + 10);
-    ASSERT_TRUE(awaitIdle(recorder));
-    EXPECT_EQ(recording("20240715_123456Z 14 SNP.wav").size(), 160000u);
 }
 
 TEST_F(ContactRecorderTest, SlotsAreNeverLostAndNeverOverflow) {

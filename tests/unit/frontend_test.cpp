@@ -10,9 +10,7 @@
 #include <span>
 #include <vector>
 
-#include "app/status_texts.h"
 #include "fakes/fakes.h"
-#include "frontend/afc.h"
 #include "frontend/decimation_low_pass.h"
 #include "frontend/filter_design.h"
 #include "frontend/fir.h"
@@ -137,15 +135,6 @@ TEST(DspBlocks, DesignedFiltersPassTheirBandAndStopBeyondIt) {
     EXPECT_GT(gainDb(standardToneFilter(), 22.7 / 3000), -6.0);
 }
 
-TEST(DspBlocks, PhasorMatchesTheLibraryToDoublePrecision) {
-    for (int k = -3000; k <= 3000; ++k) {
-        const double cycles = k * 0.000731 + 0.5 / 256.0;
-        const Phasor p = phasorOfCycles(cycles);
-        EXPECT_NEAR(p.cos, std::cos(2.0 * std::numbers::pi * cycles), 2e-15) << cycles;
-        EXPECT_NEAR(p.sin, std::sin(2.0 * std::numbers::pi * cycles), 2e-15) << cycles;
-    }
-}
-
 // A much louder tone than the lagging reference level expects is held at the strip's top.
 TEST(SpectrumTrace, AToneShowsAtItsColumnAndASuddenLoudOneStaysInTheStrip) {
     ModemState state;
@@ -170,40 +159,6 @@ TEST(SpectrumTrace, AToneShowsAtItsColumnAndASuddenLoudOneStaysInTheStrip) {
     }
     tone(50, 2 * 1024, 1e6);
     EXPECT_EQ(highest(kSpectrumPoints).y, kSpectrumTopY);
-}
-
-// The AFC's offset update, the phase step of its filtered rings set directly: no offset
-// leaves 61 Hz, nor may the two sum beyond the shift plus 61 Hz; one that would keeps its
-// value.
-TEST(AfcOffsets, StayWithinTheirLimits) {
-    const struct {
-        double shift, mark, space, step, wantMark;
-    } cases[] = {
-        {170, 60.8, 0, 0.005, 60.95},                        // +0.15 Hz
-        {170, 60.95, 0, 0.005, 60.95}, {170, 0, 0, 1.5, 0},  // 10 m: 450 Hz
-        {0, 40, 30, 0.1, 40},          {0, 40, 21, 0.1, 46},
-    };
-    for (const auto& c : cases) {
-        SCOPED_TRACE(c.mark + c.space);
-        ModemState state;
-        RecordingLogger logger;
-        RecordingUi ui;
-        StatusTexts statusTexts{ui};
-        const auto afc = std::make_unique<Afc>(state, logger, statusTexts);
-        state.spaceFrequency = state.markFrequency + c.shift;
-        state.markOffset = c.mark;
-        state.spaceOffset = c.space;
-        auto& i = afc->filtered[0];
-        auto& q = afc->filtered[1];
-        i[4] = std::sin(0.4);
-        q[4] = std::cos(0.4);
-        i[5] = std::sin(0.4 - c.step);
-        q[5] = std::cos(0.4 - c.step);
-        afc->markSteps.steps.fill(c.step);
-        afc->afcUpdate(0, i, q, 5);
-        EXPECT_NEAR(state.markOffset, c.wantMark, 1e-9);
-        EXPECT_NEAR(state.averageOffset, (c.wantMark + c.space) / 2, 1e-9);
-    }
 }
 
 }  // namespace
