@@ -69,16 +69,11 @@ class FakeAudioDevicesPort : public AudioDevicesPort {
 // A sound input device that journals what is done to it ("open 1 2", "prepare 0",
 // "add 0", "start", "stop", ...) and plays the driver's part: it announces the open on the
 // sink as a driver does, keeps the buffers handed to it in order, and deliver() fills the
-// oldest with the given samples and reports it. Any step can be made to fail by its first
-// word; the failure's text is "error N".
+// oldest with the given samples and reports it. Every step succeeds.
 class FakeCaptureDevice : public CaptureDevicePort {
   public:
-    static constexpr int kFailure = 32;
-
     int openDevice(std::uint32_t deviceId, int channels, CaptureEventSink events) override {
-        const int result =
-            step("open " + std::to_string(deviceId) + " " + std::to_string(channels));
-        if (result != 0) return result;
+        step("open " + std::to_string(deviceId) + " " + std::to_string(channels));
         {
             std::lock_guard lock(mutex_);
             open_ = true;
@@ -101,13 +96,10 @@ class FakeCaptureDevice : public CaptureDevicePort {
         return step("prepare " + std::to_string(index));
     }
     int addBuffer(int index) override {
-        const int result = step("add " + std::to_string(index), false);
-        if (result == 0) {
-            std::lock_guard lock(mutex_);
-            queued_.push_back(index);
-            changed_.notify_all();
-        }
-        return result;
+        std::lock_guard lock(mutex_);
+        queued_.push_back(index);
+        changed_.notify_all();
+        return 0;
     }
     int startCapture() override { return step("start"); }
     int stopCapture() override { return step("stop"); }
@@ -152,23 +144,15 @@ class FakeCaptureDevice : public CaptureDevicePort {
         std::lock_guard lock(mutex_);
         return journal_;
     }
-    void clearJournal() {
-        std::lock_guard lock(mutex_);
-        journal_.clear();
-    }
-    void setFailing(std::set<std::string> words) {
-        std::lock_guard lock(mutex_);
-        failing_ = std::move(words);
-    }
 
   private:
-    int step(const std::string& what, bool journalled = true) {
+    int step(std::string what) {
         std::lock_guard lock(mutex_);
-        return stepLocked(what, journalled);
+        return stepLocked(std::move(what));
     }
-    int stepLocked(const std::string& what, bool journalled = true) {
-        if (journalled) journal_.push_back(what);
-        return failing_.count(what.substr(0, what.find(' '))) ? kFailure : 0;
+    int stepLocked(std::string what) {
+        journal_.push_back(std::move(what));
+        return 0;
     }
 
     mutable std::mutex mutex_;
@@ -177,7 +161,6 @@ class FakeCaptureDevice : public CaptureDevicePort {
     CaptureEventSink sink_;
     std::vector<std::span<std::int16_t>> buffers_;
     std::deque<int> queued_;
-    std::set<std::string> failing_;
     std::vector<std::string> journal_;
 };
 
@@ -231,7 +214,7 @@ class FakeDialog : public DialogPort {
         return texts[id].substr(0, maxChars);
     }
     void checkRadioButton(int first, int, int checkedId) override { marked[first] = checkedId; }
-    void enableItem(int id, bool enabled) override { this->enabled[id] = enabled; }
+    void enableItem(int, bool) override {}
     void setFocus(int) override {}
     void addListItem(int listId, std::string_view text) override {
         lists[listId].emplace_back(text);
@@ -245,18 +228,13 @@ class FakeDialog : public DialogPort {
         return it == selections.end() ? kNoListItem : it->second;
     }
     void end(int result) override { ended = result; }
-    int runDialog(int templateId) override {
-        ran.push_back(templateId);
-        return answers[templateId];
-    }
+    int runDialog(int templateId) override { return answers[templateId]; }
 
     std::map<int, std::string> texts;
     std::map<int, int> marked;
-    std::map<int, bool> enabled;
     std::map<int, std::vector<std::string>> lists;
     std::map<int, int> selections;
     std::map<int, int> answers;
-    std::vector<int> ran;
     int ended = -1;
 };
 
@@ -342,7 +320,6 @@ class RecordingLogger : public LoggerPort {
 class FakeMainWindow : public MainWindowPort {
   public:
     int quits = 0;
-    int sizes = 0;
     std::vector<std::int64_t> txChars;
 
     std::int64_t mainWindowHandle() override { return 0x5150; }
@@ -351,7 +328,7 @@ class FakeMainWindow : public MainWindowPort {
     void postQuit() override { ++quits; }
     void postTxChar(std::int64_t character) override { txChars.push_back(character); }
     void postMenuCommand(int) override {}
-    void postSize() override { ++sizes; }
+    void postSize() override {}
 };
 
 // A sound output device that journals what is done to it ("open 65535 13200",
@@ -551,7 +528,6 @@ class FakeSerialPorts : public SerialPorts {
         return port;
     }
     bool deviceExists(std::string_view name) override {
-        probes.emplace_back(name);
         return devices.count(std::string(name)) > 0;
     }
 
@@ -578,7 +554,6 @@ class FakeSerialPorts : public SerialPorts {
     std::set<std::string> devices;                 // names such as "COM3"
     std::function<void(FakeSerialPort&)> prepare;  // scripts each port as it opens
     std::function<std::int64_t()> timeSource;
-    std::vector<std::string> probes;
     std::vector<FakeSerialPort*> opened;  // alive until the code under test drops them
 
   private:
@@ -694,13 +669,11 @@ class FakeSharedBlock : public SharedBlockPort {
 
     explicit FakeSharedBlock(std::size_t size = 24576) : bytes(size, kUntouched) {}
 
-    bool present = true;
     int opens = 0;
     std::vector<std::byte> bytes;
 
     std::span<std::byte> openSharedBlock() override {
         ++opens;
-        if (!present) return {};
         return bytes;
     }
 
