@@ -69,9 +69,13 @@ class FakeAudioDevicesPort : public AudioDevicesPort {
 // A sound input device that journals what is done to it ("open 1 2", "prepare 0",
 // "add 0", "start", "stop", ...) and plays the driver's part: it announces the open on the
 // sink as a driver does, keeps the buffers handed to it in order, and deliver() fills the
-// oldest with the given samples and reports it. Every step succeeds.
+// oldest with the given samples and reports it. A step whose first word is in `failing`
+// fails with kFailure, whose text is "error 32".
 class FakeCaptureDevice : public CaptureDevicePort {
   public:
+    static constexpr int kFailure = 32;
+    std::set<std::string> failing;  // set before the device is in use
+
     int openDevice(std::uint32_t deviceId, int channels, CaptureEventSink events) override {
         step("open " + std::to_string(deviceId) + " " + std::to_string(channels));
         {
@@ -151,8 +155,9 @@ class FakeCaptureDevice : public CaptureDevicePort {
         return stepLocked(std::move(what));
     }
     int stepLocked(std::string what) {
+        const bool fails = failing.count(what.substr(0, what.find(' '))) > 0;
         journal_.push_back(std::move(what));
-        return 0;
+        return fails ? kFailure : 0;
     }
 
     mutable std::mutex mutex_;

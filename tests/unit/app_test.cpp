@@ -120,6 +120,30 @@ TEST(SettingsDialog, OpeningSelectsTheStoredEndpointsAndShowsTheStoredValues) {
               (UiMessageBox{kNoOutputsMessage, "Kestrel Error", kMbOk | kMbTopMost}));
 }
 
+// A tone outside 250-3000 Hz is refused with its own message and the other still taken.
+TEST(SettingsDialog, OkRefusesEachToneOutOfRange) {
+    const struct {
+        const char *mark, *space;
+        double wantMark, wantSpace;
+        std::vector<std::string> messages;
+    } cases[] = {
+        {"abc", "2000", 2125, 2000, {kMarkToneMessage}},
+        {"2400", "3001", 2400, 2295, {kSpaceToneMessage}},
+        {"1000", "249", 1000, 2295, {kSpaceToneMessage}},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.space);
+        SettingsRig rig;
+        FakeDialog& dialog = rig.openDialog();
+        dialog.texts[kMarkField] = c.mark;
+        dialog.texts[kSpaceField] = c.space;
+        rig.settingsDialog.command(dialog, kOkButton);
+        EXPECT_EQ(rig.state.markFrequency, c.wantMark);
+        EXPECT_EQ(rig.state.spaceFrequency, c.wantSpace);
+        EXPECT_EQ(rig.ui.boxTexts(), c.messages);
+    }
+}
+
 // The input is kept when none is selected; TXid is the device of the endpoint's first 31
 // characters. Leaving a keyer mode brings the sound output back.
 TEST(SettingsDialog, OkAppliesDevicesChannelsSpeedAndMode) {

@@ -1,5 +1,6 @@
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <filesystem>
 #include <string>
 #include <thread>
@@ -190,6 +191,20 @@ TEST_F(CaptureTest, WhileAFilePlaysOrThePauseRunsBuffersKeepCirculatingAndTheWat
         EXPECT_EQ(state_.captureState, kCapturing);
     }
     EXPECT_TRUE(ui_.messageBoxes().empty());
+}
+
+// A device that has gone fails every step of the close: each is still taken, and one box
+// shows the first failure.
+TEST_F(CaptureTest, AFailingCloseTakesEveryStepAndShowsOnlyTheFirstError) {
+    ASSERT_EQ(openCapture(capture_), 0);
+    device_.failing = {"stop", "reset", "unprepare", "close"};
+    closeCapture(capture_);
+    EXPECT_EQ(ui_.messageBoxes(),
+              (std::vector{UiMessageBox{"error 32", "Kestrel Error", kMbTopMost}}));
+    const auto journal = device_.journal();
+    EXPECT_EQ(std::ranges::count_if(journal, [](auto& s) { return s.starts_with("unprepare"); }),
+              kCaptureBuffers);
+    EXPECT_EQ(journal.back(), "close");
 }
 
 }  // namespace
