@@ -10,7 +10,9 @@
 #include <span>
 #include <vector>
 
+#include "app/status_texts.h"
 #include "fakes/fakes.h"
+#include "frontend/afc.h"
 #include "frontend/decimation_low_pass.h"
 #include "frontend/filter_design.h"
 #include "frontend/fir.h"
@@ -136,6 +138,39 @@ TEST(DspBlocks, DesignedFiltersPassTheirBandAndStopBeyondIt) {
 }
 
 // A much louder tone than the lagging reference level expects is held at the strip's top.
+// The AFC's offset update, the phase step of its rings set directly: an offset moves
+// unless it would leave 61 Hz or the two would sum beyond the shift plus 61 Hz; the
+// average the transmitter follows is that of the two.
+TEST(AfcOffsets, StayWithinTheirLimitsAndAverage) {
+    const struct {
+        double shift, mark, space, step, wantMark;
+    } cases[] = {{170, 60.8, 0, 0.005, 60.95},
+                 {170, 0, 0, 1.5, 0},
+                 {0, 40, 30, 0.1, 40},
+                 {0, 40, 21, 0.1, 46}};
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.mark + c.space);
+        ModemState state;
+        RecordingLogger logger;
+        RecordingUi ui;
+        StatusTexts statusTexts{ui};
+        const auto afc = std::make_unique<Afc>(state, logger, statusTexts);
+        state.spaceFrequency = state.markFrequency + c.shift;
+        state.markOffset = c.mark;
+        state.spaceOffset = c.space;
+        auto& i = afc->filtered[0];
+        auto& q = afc->filtered[1];
+        i[4] = std::sin(0.4);
+        q[4] = std::cos(0.4);
+        i[5] = std::sin(0.4 - c.step);
+        q[5] = std::cos(0.4 - c.step);
+        afc->markSteps.steps.fill(c.step);
+        afc->afcUpdate(0, i, q, 5);
+        EXPECT_NEAR(state.markOffset, c.wantMark, 1e-9);
+        EXPECT_NEAR(state.averageOffset, (c.wantMark + c.space) / 2, 1e-9);
+    }
+}
+
 TEST(SpectrumTrace, AToneShowsAtItsColumnAndASuddenLoudOneStaysInTheStrip) {
     ModemState state;
     RecordingUi ui;
