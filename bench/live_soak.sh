@@ -59,8 +59,7 @@ figures() {
 parecord -d kestrel_tx.monitor --rate=12000 --channels=1 --format=s16le --file-format=wav \
     --latency-msec=200 "$work/tx.wav" &
 recorder=$!
-"$WINE" "$work/loggersim.exe" "$w\\Kestrel.exe" "$w\\soak.scn" </dev/null >"$work/out" 2>/dev/null &
-pid=$!
+start_scenario soak "$work/out"
 await "$work/out" '< TXM_START 0' 60
 capture_open 30
 peers=0

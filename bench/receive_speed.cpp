@@ -11,6 +11,7 @@
 #include <functional>
 #include <string>
 
+#include "frontend/spectrum_view.h"
 #include "lab/lab.h"
 
 using namespace kestrel;
@@ -67,15 +68,15 @@ int main(int argc, char** argv) {
             s.baud = baud;
             s.mode = mode;
             const double inProcess = bestTime([&] { kestrelDecode(audio, s); });
-            std::string name = modeName(mode);
+            std::string name(decodeModeText(mode));
             std::transform(name.begin(), name.end(), name.begin(), ::tolower);
             const double asCli = bestTime([&] {
                 shell("'" + cli + "' decode --baud " + baudText + " --mode " + name + " '" +
                       path.string() + "' >/dev/null");
             });
-            std::printf("| %g | %s | %.0f | %.0f | %.0f |\n", baud, modeName(mode),
-                        audio.seconds() / inProcess, audio.seconds() / asCli,
-                        audio.seconds() / peer);
+            std::printf("| %g | %s | %.0f | %.0f | %.0f |\n", baud,
+                        std::string(decodeModeText(mode)).c_str(), audio.seconds() / inProcess,
+                        audio.seconds() / asCli, audio.seconds() / peer);
             std::fflush(stdout);
         }
         std::filesystem::remove(path);

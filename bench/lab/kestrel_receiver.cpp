@@ -40,32 +40,7 @@ std::vector<std::uint8_t> wavBytes(const Audio& audio) {
     return bytes;
 }
 
-}  // namespace
-
-const char* modeName(DecodeMode mode) {
-    switch (mode) {
-        case kDecodeFlutter:
-            return "Flutter";
-        case kDecodeSelectiv:
-            return "Selectiv";
-        case kDecodeSpread:
-            return "Spread";
-    }
-    return "?";
-}
-
-int sampleRateFor(double baud) {
-    return static_cast<int>(std::lround(264.0 * baud / 100.0) * 100);
-}
-
-std::vector<std::int64_t> KestrelResult::reportedMarks() const {
-    std::vector<std::int64_t> marks;
-    for (const KestrelPost& p : posts)
-        if (p.code == TXM_MARK) marks.push_back(p.value);
-    return marks;
-}
-
-static void applySettings(ModemState& state, const KestrelSettings& settings) {
+void applySettings(ModemState& state, const KestrelSettings& settings) {
     state.baudIndex = settings.baud < 47.0 ? 0 : settings.baud < 60.0 ? 1 : 2;
     state.sampleRate = sampleRateFor(settings.baud);
     state.markFrequency = settings.mark;
@@ -80,14 +55,39 @@ static void applySettings(ModemState& state, const KestrelSettings& settings) {
     state.CorrelateStateSame = settings.sameReject ? 1 : 0;
 }
 
-KestrelResult kestrelDecode(const Audio& audio, const KestrelSettings& settings) {
+// The settings are in the state before the chain that reads them is made.
+struct SettledState {
+    explicit SettledState(const KestrelSettings& settings) { applySettings(state, settings); }
     ModemState state;
-    applySettings(state, settings);
+};
+
+// A receive chain set up as a test asks, posting into `result`.
+struct LabChain : SettledState {
+    explicit LabChain(const KestrelSettings& settings) : SettledState(settings) {
+        result.sampleRate = state.sampleRate;
+    }
     KestrelResult result;
-    result.sampleRate = state.sampleRate;
-    LabPorts ports(result);
+    LabPorts ports{result};
     NoSaveTextFile noFile;
-    ReceiveChain chain(state, ports, ports, noFile);
+    ReceiveChain chain{state, ports, ports, noFile};
+};
+
+}  // namespace
+
+int sampleRateFor(double baud) {
+    return static_cast<int>(std::lround(264.0 * baud / 100.0) * 100);
+}
+
+std::vector<std::int64_t> KestrelResult::reportedMarks() const {
+    std::vector<std::int64_t> marks;
+    for (const KestrelPost& p : posts)
+        if (p.code == TXM_MARK) marks.push_back(p.value);
+    return marks;
+}
+
+KestrelResult kestrelDecode(const Audio& audio, const KestrelSettings& settings) {
+    LabChain lab(settings);
+    ModemState& state = lab.state;
     WavToPlay file;
     file.source = std::make_unique<MemoryByteSource>(wavBytes(audio));
     if (inspectWav(*file.source, file.layout) != WavVerdict::playable)
@@ -96,28 +96,22 @@ KestrelResult kestrelDecode(const Audio& audio, const KestrelSettings& settings)
     wavPlayer(
         file, state,
         [&](double x) {
-            chain.processSample(x);
-            ++result.samples;
+            lab.chain.processSample(x);
+            ++lab.result.samples;
         },
-        [&](char16_t c) { chain.emitReceivedChar(c); });
-    return result;
+        [&](char16_t c) { lab.chain.emitReceivedChar(c); });
+    return lab.result;
 }
 
 KestrelResult kestrelCapture(const std::vector<std::int16_t>& captured, int rxChannel,
                              const KestrelSettings& settings) {
-    ModemState state;
-    applySettings(state, settings);
-    state.RXChannel = rxChannel;
-    KestrelResult result;
-    result.sampleRate = state.sampleRate;
-    LabPorts ports(result);
-    NoSaveTextFile noFile;
-    ReceiveChain chain(state, ports, ports, noFile);
+    LabChain lab(settings);
+    lab.state.RXChannel = rxChannel;  // read when capture opens
     FakeCaptureDevice device;
     SleepingClock clock;
     {
         // The receive thread runs the chain while this thread plays the driver.
-        Capture capture(state, chain, device, ports, clock);
+        Capture capture(lab.state, lab.chain, device, lab.ports, clock);
         if (openCapture(capture) != 0) throw std::runtime_error("capture did not open");
         for (std::size_t at = 0; at < captured.size(); at += kCaptureBufferSamples) {
             const std::size_t n = std::min(kCaptureBufferSamples, captured.size() - at);
@@ -129,8 +123,8 @@ KestrelResult kestrelCapture(const std::vector<std::int16_t>& captured, int rxCh
     }
     const std::size_t frames =
         captured.size() / static_cast<std::size_t>(captureChannels(rxChannel));
-    result.samples = frames * static_cast<std::size_t>(state.sampleRate) / 48000;
-    return result;
+    lab.result.samples = frames * static_cast<std::size_t>(lab.state.sampleRate) / 48000;
+    return lab.result;
 }
 
 }  // namespace kestrel::lab

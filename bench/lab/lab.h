@@ -106,8 +106,6 @@ std::string minimodemReceive(const std::filesystem::path& wav, double baud, Tone
 
 // Kestrel's receive chain in the lab: audio played through it as the "Play WAV file"
 // command plays a file (the same reader and player), with the settings of a test.
-const char* modeName(DecodeMode mode);
-
 struct KestrelSettings {
     double baud = 45.45;
     double mark = 2125.0;

@@ -4,6 +4,7 @@
 
 #include <cmath>
 
+#include "frontend/spectrum_view.h"
 #include "signal_helpers.h"
 
 namespace kestrel::lab {
@@ -31,7 +32,7 @@ TEST_P(CleanReception, EveryModePrintsTheMessage) {
     const std::size_t firstWord = message.find(' ');
     for (const DecodeMode mode : {kDecodeSelectiv, kDecodeSpread}) {
         const std::string got = kestrelDecode(audio, settingsFor(mode, s.baud)).text;
-        SCOPED_TRACE(std::string(modeName(mode)) + ": " + got);
+        SCOPED_TRACE(std::string(decodeModeText(mode)) + ": " + got);
         EXPECT_EQ(messageErrors(message.substr(firstWord + 1), got), 0u);
         EXPECT_LE(messageErrors(kShortText, got), firstWord);
         EXPECT_LE(charactersAround(kShortText, got), kRinging);

@@ -4,6 +4,7 @@
 
 #include <cstdlib>
 
+#include "frontend/spectrum_view.h"
 #include "platform/logger_codes.h"
 #include "signal_helpers.h"
 
@@ -41,7 +42,7 @@ TEST_P(ToneOffset, AfcFollowsTheTonesAndBothWaysTheTrueMarkIsReported) {
     };
     for (const Case c : {Case{kDecodeFlutter, true, 0.01}, Case{kDecodeSelectiv, false, 0.01},
                          Case{kDecodeFlutter, false, 0.05}}) {
-        SCOPED_TRACE(std::string(modeName(c.mode)) + (c.afc ? " with AFC" : " without AFC"));
+        SCOPED_TRACE(std::string(decodeModeText(c.mode)) + (c.afc ? " with AFC" : " without AFC"));
         KestrelSettings s = settingsFor(c.mode);
         s.afc = c.afc;
         const KestrelResult r = kestrelDecode(audio, s);

@@ -2,6 +2,7 @@
 // own files (lab/measure.h), three files of 240 scored characters per point.
 #include <gtest/gtest.h>
 
+#include "frontend/spectrum_view.h"
 #include "lab/lab.h"
 
 namespace kestrel::lab {
@@ -34,7 +35,7 @@ TEST(CcirPoor, FlutterAndSpreadBeatMinimodemOnTheSameFiles) {
         const double peer = minimodemErrorRate(files);
         for (const DecodeMode mode : {kDecodeFlutter, kDecodeSpread})
             EXPECT_LT(kestrelErrorRate(files, mode), peer)
-                << modeName(mode) << " at " << snr << " dB";
+                << decodeModeText(mode) << " at " << snr << " dB";
     }
 }
 
