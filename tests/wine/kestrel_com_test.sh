@@ -59,9 +59,7 @@ expect TXM_PTTEVENT 0 within 10000
 expect-exit 0 within 180000
 SCN
 
-"$WINE" "$work/loggersim.exe" "$w\\Kestrel.exe" "$w\\com.scn" </dev/null >"$work/out" \
-    2>/dev/null &
-pid=$!
+start_scenario com "$work/out"
 await "$work/out" '< TXM_START 0'
 
 # FSK on DTR, normal, PTT on RTS.

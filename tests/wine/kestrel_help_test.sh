@@ -22,9 +22,7 @@ expect TXM_START 0 within 15000
 expect-msgbox "Kestrel Request" "pdf file not in Kestrel folder\n Copy Kestrel.pdf to Kestrel.exe folder" within 10000
 expect-no-msgbox for 3000
 SCN
-"$WINE" "$work/loggersim.exe" "$w\\Kestrel.exe" "$w\\help.scn" </dev/null >"$work/help.out" \
-    2>/dev/null &
-pid=$!
+start_scenario help "$work/help.out"
 await "$work/help.out" '< TXM_START 0'
 until_ok 10 wine_out "$automate" command KESTREL 104 >/dev/null || fail "no Kestrel window"
 await "$work/help.out" 'message box "Kestrel Request" answered'

@@ -49,9 +49,7 @@ send RXM_SETSWITCH 132
 expect-none TXM_SWITCH * for 500
 wait 1500
 SCN
-"$WINE" "$work/loggersim.exe" --parent-title "DI3 RX2 N1MM Logger+" "$w\\Kestrel.exe" \
-    "$w\\rx.scn" </dev/null >"$work/rx.out" 2>/dev/null &
-pid=$!
+start_scenario rx "$work/rx.out" --parent-title "DI3 RX2 N1MM Logger+"
 # Once the lock has been checked, while loggersim waits.
 await "$work/rx.out" 'line 7: wait' 20
 c=$(wine_out "$automate" get-text KESTREL 40031 || true)

@@ -31,9 +31,7 @@ expect-text "K3BACK K3BACK" within 90000
 open-file "$quoted\\\\RYRYDEW9TAILTU.wav" within 30000
 expect-exit 0 within 60000
 SCN
-"$WINE" "$work/loggersim.exe" "$w\\Kestrel.exe" "$w\\faults.scn" </dev/null >"$work/out" \
-    2>/dev/null &
-pid=$!
+start_scenario faults "$work/out"
 await "$work/out" '< TXM_START 0'
 capture_open
 

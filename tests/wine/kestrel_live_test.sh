@@ -19,9 +19,7 @@ $4
 send RXM_EXIT
 expect-exit 0 within 10000
 SCN
-    "$WINE" "$work/loggersim.exe" "$w\\Kestrel.exe" "$w\\live.scn" </dev/null >"$work/live.out" \
-        2>/dev/null &
-    pid=$!
+    start_scenario live "$work/live.out"
     await "$work/live.out" '< TXM_START 0'
     capture_open
     feed_until "$work/live.out" '# line 3:' "$3" "${5:-3}" || true

@@ -26,9 +26,7 @@ do_menu() {
     done
 }
 
-"$WINE" "$work/loggersim.exe" "$w\\Kestrel.exe" "$w\\menu.scn" </dev/null >"$work/menu.out" \
-    2>/dev/null &
-pid=$!
+start_scenario menu "$work/menu.out"
 await "$work/menu.out" '< TXM_START 0'
 do_menu 112
 await "$work/menu.out" '< TXM_SWITCH 13350'
@@ -62,9 +60,7 @@ cat >"$work/again.scn" <<'SCN'
 expect TXM_SWITCH 13346 within 15000
 wait 3000
 SCN
-"$WINE" "$work/loggersim.exe" "$w\\Kestrel.exe" "$w\\again.scn" </dev/null >"$work/again.out" \
-    2>/dev/null &
-pid=$!
+start_scenario again "$work/again.out"
 await "$work/again.out" 'line 2: wait' 15
 top=$(wine_out "$automate" topmost KESTREL || true)
 afc=$(wine_out "$automate" get-text KESTREL 40031 || true)

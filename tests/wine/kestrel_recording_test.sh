@@ -33,9 +33,7 @@ expect TXM_START 0 within 15000
 expect-title "DI$di XX9XX Kestrel " within 5000
 wait 600000
 SCN
-"$WINE" "$work/loggersim.exe" --parent-title "DI$di N1MM Logger+" "$w\\Kestrel.exe" \
-    "$w\\rec.scn" </dev/null >"$work/rec.out" 2>/dev/null &
-pid=$!
+start_scenario rec "$work/rec.out" --parent-title "DI$di N1MM Logger+"
 await "$work/rec.out" 'line 3: wait' 30
 
 box() { wine_out "$automate" get-text '#32770' "$1"; }

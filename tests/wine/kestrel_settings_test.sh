@@ -33,9 +33,7 @@ expect TXM_PTTEVENT 0 within 5000
 expect-exit 0 within 180000
 SCN
 
-"$WINE" "$work/loggersim.exe" "$w\\Kestrel.exe" "$w\\settings.scn" </dev/null >"$work/out" \
-    2>/dev/null &
-pid=$!
+start_scenario settings "$work/out"
 await "$work/out" '< TXM_START 0'
 width_before=$(auto rect KESTREL | awk '{print $3 - $1}')
 
@@ -152,8 +150,7 @@ cat >"$work/gone.scn" <<'SCN'
 expect TXM_START 0 within 15000
 expect-exit 0 within 180000
 SCN
-"$WINE" "$work/loggersim.exe" "$w\\Kestrel.exe" "$w\\gone.scn" </dev/null >"$work/out" 2>/dev/null &
-pid=$!
+start_scenario gone "$work/out"
 await "$work/out" 'line 2: expect-exit'
 until_ok 10 auto command KESTREL 111 >/dev/null || fail "no main window"
 appears "$settings" 40001

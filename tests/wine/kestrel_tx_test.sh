@@ -41,9 +41,7 @@ SCN
 parecord --device=kestrel_tx.monitor --file-format=wav --rate=48000 --channels=1 \
     --latency-msec=20 "$work/air.wav" &
 recorder=$!
-"$WINE" "$work/loggersim.exe" "$w\\Kestrel.exe" "$w\\tx.scn" </dev/null >"$work/out" \
-    2>/dev/null &
-pid=$!
+start_scenario tx "$work/out"
 await "$work/out" 'expect TXM_PTTEVENT 1 within 15000'
 wine_out "$automate" post KESTREL 32769 0 1094795585  # WM_APP+1 with a made-up address
 wine_out "$automate" type KESTREL "tu Ż5nn"  # U+017B: not a brace

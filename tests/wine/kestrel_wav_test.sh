@@ -25,9 +25,7 @@ expect-text "VE3ABC 599 14 14 DL5XYZ" within 30000
 expect-exit 0 within 30000
 SCN
 
-"$WINE" "$work/loggersim.exe" "$w\\Kestrel.exe" "$w\\wav.scn" </dev/null >"$work/wav.out" \
-    2>/dev/null &
-pid=$!
+start_scenario wav "$work/wav.out"
 await "$work/wav.out" '< TXM_START 0'
 until_ok 10 wine_out "$automate" command KESTREL 114 >/dev/null || fail "no Kestrel window"
 await "$work/wav.out" 'message box "Kestrel Error" answered'

@@ -13,9 +13,7 @@ cat >"$work/window.scn" <<'SCN'
 expect TXM_START 0 within 15000
 expect-exit 0 within 30000
 SCN
-"$WINE" "$work/loggersim.exe" "$w\\Kestrel.exe" "$w\\window.scn" </dev/null >"$work/out" \
-    2>/dev/null &
-pid=$!
+start_scenario window "$work/out"
 await "$work/out" 'line 2: expect-exit' 15
 setting() { tr -d '\r' <"$work/Kestrel.ini" 2>/dev/null | grep "^$1=" | cut -d= -f2; }
 saved_at() { [ "$(setting left) $(setting top)" = "$1" ]; }

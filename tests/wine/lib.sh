@@ -73,6 +73,16 @@ with_loggersim() {
     trap leave_nothing_behind EXIT
 }
 
+# start_scenario NAME OUT [OPTION...]: loggersim, with its OPTIONs, runs $work/NAME.scn
+# against Kestrel in the background, its report going to OUT; $pid is its process.
+start_scenario() {
+    local name=$1 out=$2
+    shift 2
+    "$WINE" "$work/loggersim.exe" "$@" "$w\\Kestrel.exe" "$w\\$name.scn" </dev/null >"$out" \
+        2>/dev/null &
+    pid=$!
+}
+
 leave_nothing_behind() {
     [ -n "$pid" ] || return 0
     # Kestrel may outlive a scenario that timed out.
