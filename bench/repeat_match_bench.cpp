@@ -23,7 +23,7 @@
 #include <string>
 #include <vector>
 
-#include "cli/utf8.h"
+#include "app/wide_text.h"
 #include "lab/lab.h"
 #include "platform/logger_codes.h"
 
@@ -135,7 +135,7 @@ Printed printed(const KestrelResult& result, const Exchange& e) {
         std::string& part = p.sample < e.printFrom || p.sample > e.printTo ? out.noise
                             : p.sample < e.lineFrom                        ? out.callUp
                                                                            : out.line;
-        part += kestrel::cli::utf8(static_cast<char16_t>(p.value));
+        part += kestrel::utf8FromUnit(static_cast<char16_t>(p.value));
     }
     return out;
 }

@@ -1,10 +1,10 @@
 #include <cmath>
 #include <stdexcept>
 
+#include "app/wide_text.h"
 #include "audio_in/capture.h"
 #include "audio_in/receive_chain.h"
 #include "audio_in/wav_player.h"
-#include "cli/utf8.h"
 #include "fakes/fakes.h"
 #include "lab/lab.h"
 #include "platform/logger_codes.h"
@@ -19,7 +19,7 @@ class LabPorts final : public LoggerPort, public WindowlessUi {
 
     bool post(std::uint32_t code, std::int64_t value) override {
         result_.posts.push_back({result_.samples, code, value});
-        if (code == TXM_CHAR) result_.text += cli::utf8(static_cast<char16_t>(value));
+        if (code == TXM_CHAR) result_.text += utf8FromUnit(static_cast<char16_t>(value));
         return true;
     }
     int messageBox(std::string_view, std::string_view, unsigned) override { return kIdOk; }

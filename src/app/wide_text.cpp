@@ -39,6 +39,8 @@ char32_t decodeSequence(std::string_view text, std::size_t at, std::size_t lengt
     return c;
 }
 
+}  // namespace
+
 void appendUtf8(std::string& out, char32_t c) {
     if (c < 0x80) {
         out += static_cast<char>(c);
@@ -51,7 +53,11 @@ void appendUtf8(std::string& out, char32_t c) {
         out += static_cast<char>(0x80 | ((c >> (6 * i)) & 0x3F));
 }
 
-}  // namespace
+std::string utf8FromUnit(char16_t unit) {
+    std::string out;
+    appendUtf8(out, isSurrogate(unit) ? kReplacement : unit);
+    return out;
+}
 
 std::optional<std::string> utf8FromUtf16(std::u16string_view utf16) {
     std::string out;

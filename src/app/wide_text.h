@@ -18,6 +18,13 @@ std::string_view wideCharPrefix(std::string_view utf8, std::size_t maxWideChars)
 // text cannot be written back as it was.
 std::optional<std::string> utf8FromUtf16(std::u16string_view utf16);
 
+// One character in UTF-8 at the end of out.
+void appendUtf8(std::string& out, char32_t c);
+
+// One UTF-16 unit, as the receive chain hands characters out, in UTF-8. A lone surrogate
+// cannot stand for a character by itself and becomes U+FFFD.
+std::string utf8FromUnit(char16_t unit);
+
 // UTF-8 text in UTF-16. A byte that is not part of a valid sequence, and a sequence that
 // stands for a surrogate or lies beyond U+10FFFF, becomes U+FFFD.
 std::u16string utf16FromUtf8(std::string_view utf8);

@@ -4,6 +4,8 @@
 #include <charconv>
 #include <chrono>
 
+#include "app/wide_text.h"
+
 namespace kestrel {
 namespace {
 
@@ -94,27 +96,8 @@ std::string fileNamePart(std::string_view text) {
 // 8-bit text (each byte one character) as UTF-8.
 std::string utf8FromLatin1(std::string_view text) {
     std::string out;
-    for (const char ch : text) {
-        const auto c = static_cast<unsigned char>(ch);
-        if (c < 0x80) {
-            out += ch;
-            continue;
-        }
-        out += static_cast<char>(0xC0 | (c >> 6));
-        out += static_cast<char>(0x80 | (c & 0x3F));
-    }
+    for (const char c : text) appendUtf8(out, static_cast<unsigned char>(c));
     return out;
-}
-
-// Characters as Windows counts them (UTF-16 units) in UTF-8 text.
-std::size_t windowsLength(std::string_view utf8) {
-    std::size_t units = 0;
-    for (const char ch : utf8) {
-        const auto c = static_cast<unsigned char>(ch);
-        if ((c & 0xC0) != 0x80) ++units;
-        if (c >= 0xF0) ++units;  // beyond the basic plane: a surrogate pair
-    }
-    return units;
 }
 
 }  // namespace
@@ -172,7 +155,7 @@ std::optional<ContactDatagram> parseContactDatagram(std::string_view bytes) {
 
 std::string recordingPath(std::string_view folder, const ContactDatagram& contact) {
     const std::size_t fixed =
-        windowsLength(folder) + contact.timestamp.size() + kRecordingExtension.size();
+        utf16FromUtf8(folder).size() + contact.timestamp.size() + kRecordingExtension.size();
     if (fixed > kMaxRecordingPathChars) return {};
     std::string middle =
         fileNamePart(contact.band + contact.call).substr(0, kMaxRecordingPathChars - fixed);

@@ -10,12 +10,12 @@
 #include <string>
 #include <vector>
 
+#include "app/wide_text.h"
 #include "audio_in/receive_chain.h"
 #include "audio_in/wav_player.h"
 #include "cli/commands.h"
 #include "cli/settings_options.h"
 #include "cli/terminal.h"
-#include "cli/utf8.h"
 #include "link/logger_code_names.h"
 #include "platform/logger_codes.h"
 
@@ -106,7 +106,7 @@ class CliPorts final : public LoggerPort, public WindowlessUi {
 
     bool post(std::uint32_t code, std::int64_t value) override {
         if (code == TXM_CHAR) {
-            const std::string text = utf8(static_cast<char16_t>(value));
+            const std::string text = utf8FromUnit(static_cast<char16_t>(value));
             std::fwrite(text.data(), 1, text.size(), stdout);
         }
         if (events_) {
@@ -130,7 +130,7 @@ class CliPorts final : public LoggerPort, public WindowlessUi {
 
   private:
     double seconds() const { return static_cast<double>(samples) / state_.sampleRate.load(); }
-    static std::string visible(char16_t c) { return c == u'\n' ? "\\n" : utf8(c); }
+    static std::string visible(char16_t c) { return c == u'\n' ? "\\n" : utf8FromUnit(c); }
 
     bool events_;
     const ModemState& state_;
