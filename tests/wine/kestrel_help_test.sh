@@ -30,9 +30,8 @@ printf '%%PDF-1.4\n' >"$work/Kestrel.pdf"
 wine_out "$automate" command KESTREL 104 >/dev/null
 until_ok 15 test -s "$work/opened.txt" || fail "the .pdf handler was never started"
 opened=$(tr -d '\r"' <"$work/opened.txt" | sed 's/ *$//')
-wait_exit "$pid" 30
-grep -E '^(PASS|FAIL)' "$work/help.out"
-[ "$exit_status" = 0 ] || { cat "$work/help.out"; fail "the scenario ended with $exit_status"; }
+wait_exit "$pid" 60
+verdict "$work/help.out" "$exit_status" "the scenario"
 [ "${opened,,}" = "${w,,}\\kestrel.pdf" ] || fail "the handler was asked to open '$opened'"
 rm -rf "$work"
 echo "PASS"

@@ -13,8 +13,7 @@ run() {
     shift
     "$WINE" "$work/loggersim.exe" "$@" "$w\\Kestrel.exe" "$w\\$name.scn" </dev/null \
         >"$work/$name.out" 2>/dev/null || rc=$?
-    grep -E '^(PASS|FAIL)' "$work/$name.out"
-    [ "$rc" = 0 ] || { cat "$work/$name.out"; fail "$name ended with $rc"; }
+    verdict "$work/$name.out" "$rc" "$name"
 }
 
 cat >"$work/di1.scn" <<'SCN'
@@ -53,9 +52,8 @@ start_scenario rx "$work/rx.out" --parent-title "DI3 RX2 N1MM Logger+"
 # Once the lock has been checked, while loggersim waits.
 await "$work/rx.out" 'line 7: wait' 20
 c=$(wine_out "$automate" get-text KESTREL 40031 || true)
-wait_exit "$pid" 20
-grep -E '^(PASS|FAIL)' "$work/rx.out"
-[ "$exit_status" = 0 ] || { cat "$work/rx.out"; fail "rx ended with $exit_status"; }
+wait_exit "$pid" 60
+verdict "$work/rx.out" "$exit_status" rx
 [ "$c" = "AFC on" ] || fail "the receiver window left the AFC button at '$c'"
 rm -rf "$work"
 echo "PASS"

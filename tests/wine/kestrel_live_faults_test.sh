@@ -85,7 +85,7 @@ tail_arrived() { [[ "$(received "$work/out")" == *"DE W9TAIL TU"* ]]; }
 until_ok 30 tail_arrived || fail "the file's last characters went astray: $(received "$work/out")"
 auto command KESTREL 106 >/dev/null    # Exit
 wait_exit "$pid" 60
-[ "$exit_status" = 0 ] || { cat "$work/out"; fail "the scenario ended with $exit_status"; }
+verdict "$work/out" "$exit_status" "the scenario"
 pid=
 got=$(received "$work/out")
 [[ "$got" != *LIVE* ]] || fail "live audio came through while the file played: $got"

@@ -23,8 +23,8 @@ SCN
     await "$work/live.out" '< TXM_START 0'
     capture_open
     feed_until "$work/live.out" '# line 3:' "$3" "${5:-3}" || true
-    wait_exit "$pid" 30
-    [ "$exit_status" = 0 ] || { cat "$work/live.out"; fail "$3: the scenario ended with $exit_status"; }
+    wait_exit "$pid" 60
+    verdict "$work/live.out" "$exit_status" "$3: the scenario"
     pid=
     echo "$(basename "$3") RXChannel=$2: received '$(received "$work/live.out")'"
 }

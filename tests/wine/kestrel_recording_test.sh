@@ -159,6 +159,6 @@ until_ok 10 port_free "$port" || fail "port $port still taken after disarming"
 awaits_ini RXwavsave=0
 
 wine_out "$automate" close KESTREL >/dev/null || true
-wait_exit "$pid" 20
+wait_exit "$pid" 60
 rm -rf "$work"
 echo "PASS"

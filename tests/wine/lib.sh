@@ -61,6 +61,14 @@ wait_exit() {
     exit_status=timeout
 }
 
+# verdict OUT STATUS WHAT: shows loggersim's verdict lines from its log OUT; a STATUS
+# other than 0 (its exit code, or "timeout") fails the test, showing the log without the
+# level reports.
+verdict() {
+    grep -a -E '^(PASS|FAIL)' "$1" || echo "no verdict: loggersim did not finish"
+    [ "$2" = 0 ] || { grep -av TXM_LEVEL "$1"; fail "$3 ended with $2"; }
+}
+
 # with_loggersim KESTREL LOGGERSIM: a fresh install with loggersim beside it; sets $work
 # and $w (the folder as Windows sees it). A test that starts Kestrel keeps its process id
 # in $pid: if the test ends early, Kestrel is asked to close and then killed, so nothing

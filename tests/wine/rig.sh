@@ -80,9 +80,12 @@ line_in_stop() {
 
 here=$(cd "$(dirname "$0")" && pwd)
 
+# Plugging in a port that is plugged in does nothing: a second socat would take over the
+# links and the first would be left behind, out of the rig's reach.
 serial_start() {
     local s=$dir/serial
     mkdir -p "$s"
+    [ -f "$s/socat.pid" ] && kill -0 "$(cat "$s/socat.pid")" 2>/dev/null && return 0
     socat pty,raw,echo=0,link="$s/com5" pty,raw,echo=0,link="$s/com5-peer" </dev/null \
         >"$s/socat.log" 2>&1 &
     echo $! >"$s/socat.pid"
@@ -91,12 +94,13 @@ serial_start() {
     exit 1
 }
 
+# Every socat that serves this rig's links goes, not only the one last started.
 serial_stop() {
     local s=$dir/serial p
-    [ -f "$s/socat.pid" ] || return 0
-    p=$(cat "$s/socat.pid")
-    kill "$p" 2>/dev/null || true
-    for _ in $(seq 50); do kill -0 "$p" 2>/dev/null || break; sleep 0.05; done
+    for p in $(cat "$s/socat.pid" 2>/dev/null) $(pgrep -f "socat .*link=$s/com5," || true); do
+        kill "$p" 2>/dev/null || true
+        for _ in $(seq 50); do kill -0 "$p" 2>/dev/null || break; sleep 0.05; done
+    done
     rm -f "$s/socat.pid"
 }
 
@@ -170,8 +174,10 @@ start() {
         # Keep a copy of the new prefix for the next run, once the registry is written.
         "$WINE" reg query 'HKCU\Software' </dev/null >>"$dir/wine.log" 2>&1 || true
         mkdir -p "$(dirname "$cache")"
-        rm -rf "$cache.tmp"
-        cp -a "$WINEPREFIX" "$cache.tmp" && rm -rf "$cache" && mv "$cache.tmp" "$cache" || true
+        # A rig of its own name: two rigs starting at once must not fill one copy.
+        local copy=$cache.tmp.$$
+        rm -rf "$copy"
+        cp -a "$WINEPREFIX" "$copy" && rm -rf "$cache" && mv "$copy" "$cache" || rm -rf "$copy"
     fi
     start_serial
     cat >"$dir/env" <<ENV

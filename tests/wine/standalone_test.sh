@@ -17,7 +17,7 @@ text: Kestrel does not work standalone\nUse with a logging program like\n       
 [ "$box" = "$expected" ] || fail "unexpected message box: $box"
 echo "message box after $(( (t1 - t0) / 1000000 )) ms"
 
-wait_exit "$pid" 20
+wait_exit "$pid" 60
 [ "$exit_status" = 0 ] || fail "Kestrel.exe did not end cleanly after OK (exit: $exit_status)"
 [ "$(wine_out "$automate" count-windows KESTREL)" = 0 ] || fail "a Kestrel window remains"
 [ ! -e "$work/Kestrel.ini" ] || fail "the standalone start wrote settings"
