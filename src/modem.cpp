@@ -36,8 +36,7 @@ Modem::~Modem() {
     fskKeyer.stopRequested = true;
     playbackDevice.stopRequested = true;
     capture.stopRequested = true;
-    soundOutput.stopWriter = true;
-    while (soundOutput.writerRunning) std::this_thread::sleep_for(std::chrono::milliseconds(1));
+    soundOutput.stopWriterThread();
     listenerStop_ = true;
     for (std::thread* worker : {&captureSupervisorWorker_, &listenerWorker_, &pauseWorker_,
                                 &wavWorker_, &tinyConfigWorker_, &supervisorWorker_, &fskWorker_,
@@ -66,8 +65,7 @@ void Modem::closeSoundDevices() {
     // A transmission under way ends here and the writer stops, so that the buffers the
     // reset hands back are not written again and every one can be released.
     state.txState = kTxIdle;
-    soundOutput.stopWriter = true;
-    while (soundOutput.writerRunning) std::this_thread::sleep_for(std::chrono::milliseconds(1));
+    soundOutput.stopWriterThread();
     if (ports.playback.deviceOpen()) closePlayback(playbackDevice);
 }
 
@@ -99,21 +97,17 @@ void Modem::startTinyConfig() {
             [this, polarity = strings.markPolarity] { tinyConfigThread(tinyFsk, polarity); });
 }
 
-// The supervisor runs until a reopen is asked for in FSK mode; one that still runs (the
-// TinyFSK mode does not end it) carries on.
+// One supervisor runs from the first sound mode to the program's end.
 void Modem::startPlaybackSupervisor() {
     if (supervisorRunning_.exchange(true)) return;
-    restart(supervisorWorker_, [this] {
-        playbackSupervisor(playbackDevice);
-        supervisorRunning_ = false;
-    });
+    restart(supervisorWorker_, [this] { playbackSupervisor(playbackDevice); });
 }
 
 SettingsDialogHooks Modem::settingsDialogHooks() {
     return {
         [this] { requestCaptureReopen(); },
         [this] {
-            openPlayback(playbackDevice, state.txDeviceId);
+            state.txSoundState = kReopenRequest;
             startPlaybackSupervisor();
         },
         [this] { startTinyConfig(); },

@@ -158,7 +158,7 @@ struct Modem {
     TxLinks txLinks{state,        txBuffer, ptt,
                     ports.logger, ports.ui, [this] { startPttReleaseReporter(); }};
     SoundGenerators generators{txLinks};
-    SoundOutput soundOutput{state, generators, ports.playback, ports.clock};
+    SoundOutput soundOutput{state, generators, ports.playback, ports.clock, &ports.priority};
     PlaybackDevice playbackDevice{state,    soundOutput, ports.playback,
                                   ports.ui, ports.clock, [this] { txWindow.abort(); }};
     FskKeyer fskKeyer{state,          comPorts,     txBuffer, ports.clock,

@@ -53,6 +53,11 @@ constexpr int kHighestTone = 3000;
 // captureState and txSoundState: the device is to be closed and opened again.
 constexpr int kReopenRequest = 3;
 
+// txSoundState: 0 unavailable or being reopened, 1 open and ready, 2 or more reopen.
+inline constexpr int kSoundUnavailable = 0;
+inline constexpr int kSoundReady = 1;
+inline constexpr int kSoundReopen = 2;
+
 struct ModemState {
     // Tones and speed.
     std::atomic<double> markFrequency{2125.0};

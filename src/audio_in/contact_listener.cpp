@@ -25,7 +25,7 @@ void takeDatagram(const ContactListenerLinks& links, const RecordingSetup& setup
     if (!contact || contact->radioNumber != links.state.diNumber) return;
     const Booking booking = links.recorder.book(*contact, setup, links.utcSecond());
     if (const char* message = bookingMessage(booking))
-        links.ui.setStatusText(kRecordingStatusPart, message);
+        links.ui.setStatusText(kNoticeStatusPart, message);
 }
 
 // Sets the socket up; false (disarmed, the reason shown) when it cannot listen.

@@ -1,8 +1,8 @@
 #include "decode/received_char_emitter.h"
 
 #include <cstdint>
-#include <thread>
 
+#include "busy_wait.h"
 #include "platform/logger_codes.h"
 
 namespace kestrel {
@@ -17,7 +17,7 @@ char16_t ReceivedCharEmitter::applyDuplicateRules(char16_t ch) const {
 }
 
 void ReceivedCharEmitter::emitReceivedChar(char16_t ch) {
-    while (busy_.exchange(1, std::memory_order_acquire) != 0) std::this_thread::yield();
+    takeBusyFlag(busy_);
 
     ch = applyDuplicateRules(ch);
     if (ch != 0) {

@@ -23,14 +23,14 @@ enum MessageBoxFlags : unsigned {
 enum MessageBoxResult : int { kIdOk = 1, kIdCancel = 2, kIdYes = 6, kIdNo = 7 };
 
 // The status bar's parts, as setStatusText numbers them: the tuning offset, the
-// signal-to-noise figure, the net state, the measured bit length and why a contact was
-// not recorded; part 4 stays empty.
+// signal-to-noise figure, the net state, the measured bit length and notices (why a
+// contact was not recorded, why a transmission was ended); part 4 stays empty.
 enum StatusPart : int {
     kOffsetStatusPart = 0,
     kSignalToNoiseStatusPart = 1,
     kNetStatusPart = 2,
     kBitLengthStatusPart = 3,
-    kRecordingStatusPart = 5,  // why a contact was not recorded
+    kNoticeStatusPart = 5,  // why a contact was not recorded, or a transmission ended
 };
 inline constexpr int kStatusParts = 6;
 

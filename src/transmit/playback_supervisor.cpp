@@ -40,7 +40,6 @@ void closePlayback(PlaybackDevice& playback) {
 
 void openPlayback(PlaybackDevice& playback, std::uint32_t deviceId) {
     ModemState& state = playback.state;
-    state.txState = kTxIdle;
     SoundOutput& output = playback.output;
     const int opened = playback.device.openDevice(
         deviceId, state.sampleRate, [&output](PlaybackEvent event, int index) {
@@ -61,20 +60,49 @@ void openPlayback(PlaybackDevice& playback, std::uint32_t deviceId) {
     state.txSoundState = kSoundReady;
 }
 
+bool endStalledTransmission(PlaybackDevice& playback) {
+    ModemState& state = playback.state;
+    const int txState = state.txState.load();
+    if (txState == kTxIdle || !soundCardMode(state.TXmode.load())) return false;
+    const std::int64_t limitMs =
+        txState >= kTxEndRequested ? kStalledEndingMs : kStalledTransmissionMs;
+    const std::int64_t silent = playback.clock.counter() - playback.output.lastProgress();
+    if (silent * 1000 < limitMs * playback.clock.counterFrequency()) return false;
+    playback.endTransmission();
+    playback.ui.setStatusText(kNoticeStatusPart, kPlaybackStalledStatus);
+    state.txSoundState = kReopenRequest;
+    showError(playback, kPlaybackStalledMessage);
+    return true;
+}
+
+namespace {
+
+// The transmission is ended before the device lock is taken: one that starts after that
+// waits for the new device instead of being written to the closing one.
+void reopenPlayback(PlaybackDevice& playback) {
+    ModemState& state = playback.state;
+    if (state.txState != kTxIdle) playback.endTransmission();
+    const auto device = playback.output.lockDevice();
+    playback.clock.sleepMs(10);
+    if (playback.device.deviceOpen()) closePlayback(playback);
+    state.txSoundState = kSoundUnavailable;
+    openPlayback(playback, state.txDeviceId);
+}
+
+}  // namespace
+
 void playbackSupervisor(PlaybackDevice& playback) {
     ModemState& state = playback.state;
     while (!stopped(playback)) {
         if (state.txSoundState < kSoundReopen) {
+            endStalledTransmission(playback);
             playback.clock.sleepMs(kSupervisorPollMs);
             continue;
         }
-        if (state.TXmode == kFskMode) return;
-        if (state.txState != kTxIdle && playback.endTransmission) playback.endTransmission();
-        state.txState = kTxIdle;
-        playback.clock.sleepMs(10);
-        if (playback.device.deviceOpen()) closePlayback(playback);
-        state.txSoundState = kSoundUnavailable;
-        openPlayback(playback, state.txDeviceId);
+        if (state.TXmode == kFskMode)
+            state.txSoundState = kSoundUnavailable;
+        else
+            reopenPlayback(playback);
     }
 }
 

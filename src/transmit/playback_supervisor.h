@@ -1,7 +1,9 @@
 #pragma once
 // The transmit sound device's life: opened at start-up in the sound modes, and closed and
 // opened again by the supervisor whenever txSoundState asks for it (a changed device or
-// speed, a write that failed, a stalled sound card). A reopen ends any transmission.
+// speed, a write that failed, a stalled sound card). A reopen ends any transmission under
+// way; one started during the reopen is primed on the new device. The supervisor also
+// watches every sound-card transmission: one whose output stops playing is ended.
 #include <atomic>
 #include <cstdint>
 #include <functional>
@@ -21,12 +23,15 @@ inline constexpr const char* kPlaybackResetFailed = "TXOpen_close 86 waveOutRese
 inline constexpr const char* kPlaybackUnprepareFailed =
     "TXOpen_close: 94 waveOutUnprepareHeader error";
 inline constexpr const char* kPlaybackCloseFailed = "TXOpen_close: 101 waveOutClose error";
+inline constexpr const char* kPlaybackStalledMessage =
+    "TX sound card stopped playing\nTransmission ended";
+inline constexpr const char* kPlaybackStalledStatus = "TX ended: sound card stalled";
 inline constexpr std::uint32_t kSupervisorPollMs = 101;
-
-// txSoundState: 0 unavailable or being reopened, 1 open and ready, 2 or more reopen.
-inline constexpr int kSoundUnavailable = 0;
-inline constexpr int kSoundReady = 1;
-inline constexpr int kSoundReopen = 2;
+// How long a transmission may go without a finished buffer: a frame lasts at most 165 ms,
+// so this is a dozen missed frames; once its end has been asked for (the logger's RX), the
+// operator must not wait that long for the transmitter to drop.
+inline constexpr std::uint32_t kStalledTransmissionMs = 2000;
+inline constexpr std::uint32_t kStalledEndingMs = 500;
 
 struct PlaybackDevice {
     ModemState& state;
@@ -43,14 +48,21 @@ struct PlaybackDevice {
 
 // Opens deviceId at the current sampleRate, its events going to the sound output, and
 // prepares both buffers. txSoundState is 1 afterwards, or 0 when the device did not open.
+// A transmission under way is left alone: whoever reopens ends it first.
 void openPlayback(PlaybackDevice& playback, std::uint32_t deviceId);
 
 // Resets, releases both buffers and closes the device, with a message for each step that
 // fails.
 void closePlayback(PlaybackDevice& playback);
 
-// The supervisor thread: reopens txDeviceId on request; ends when a request comes while
-// the transmit mode is FSK.
+// Ends a sound-card transmission whose output has finished no buffer for
+// kStalledTransmissionMs (kStalledEndingMs once its end was asked for), as Escape ends it,
+// says why, and asks for the device to be reopened. True when it ended one.
+bool endStalledTransmission(PlaybackDevice& playback);
+
+// The supervisor thread: watches transmissions, and reopens txDeviceId on request; in the
+// FSK mode, which does without the sound output, a request is dropped. Ends on
+// stopRequested.
 void playbackSupervisor(PlaybackDevice& playback);
 
 }  // namespace kestrel

@@ -1,5 +1,6 @@
 #include "transmit/sound_output.h"
 
+#include <chrono>
 #include <thread>
 
 namespace kestrel {
@@ -27,6 +28,7 @@ void SoundOutput::playbackCallback(PlaybackNotification notification, int buffer
     // outside the audio.
     if (bufferIndex < 0 || bufferIndex >= kPlaybackBuffers) return;
     playing[bufferIndex] = false;
+    progressAt = clock.counter();
     if (!current[bufferIndex].load() || state.txState.load() == kTxIdle) return;
     doneQueue[doneWriteIndex].store(bufferIndex, std::memory_order_release);
     doneWriteIndex = (doneWriteIndex + 1) % kPlaybackBuffers;
@@ -39,6 +41,34 @@ int SoundOutput::fillAndWrite(int index) {
     const int result = port.writeBuffer(index, bufferAudio(index));
     if (result != 0) playing[index] = false;
     return result;
+}
+
+void SoundOutput::startTransmission() {
+    progressAt = clock.counter();
+    if (!writerRunning.load()) {
+        primePlayback();
+        return;
+    }
+    primeRequested = true;
+    wakeWriter();
+}
+
+void SoundOutput::stopPlayback() {
+    primeRequested = false;
+    if (!writerRunning.load()) {
+        port.resetOutput();
+        return;
+    }
+    resetRequested = true;
+    wakeWriter();
+}
+
+void SoundOutput::wakeWriter() {
+    {
+        const std::lock_guard lock(wakeMutex);
+        woken = true;
+    }
+    wake.notify_one();
 }
 
 void SoundOutput::primePlayback() {
@@ -73,12 +103,34 @@ int SoundOutput::refillCompleted() {
     }
 }
 
+// A preamble asked for while the device is closed or being reopened waits for it; the
+// transmission watchdog ends a transmission whose device never comes back.
+void SoundOutput::serveDevice() {
+    const auto device = lockDevice();
+    if (resetRequested.exchange(false)) port.resetOutput();
+    if (primeRequested.load() && state.txSoundState.load() == kSoundReady) {
+        primeRequested = false;
+        if (state.txState.load() != kTxIdle) primePlayback();
+    }
+    refillCompleted();
+}
+
 void SoundOutput::playbackWriter() {
+    if (priority != nullptr) priority->raiseAudioThread();
     while (!stopWriter.load()) {
-        refillCompleted();
-        clock.sleepMs(kWriterPollMs);
+        serveDevice();
+        std::unique_lock lock(wakeMutex);
+        wake.wait_for(lock, std::chrono::milliseconds(kWriterPollMs),
+                      [this] { return woken || stopWriter.load(); });
+        woken = false;
     }
     writerRunning = false;
+}
+
+void SoundOutput::stopWriterThread() {
+    stopWriter = true;
+    wakeWriter();
+    while (writerRunning.load()) std::this_thread::sleep_for(std::chrono::milliseconds(1));
 }
 
 }  // namespace kestrel

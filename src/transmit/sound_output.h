@@ -3,14 +3,21 @@
 // the output; each that finishes while a transmission runs is refilled by the writer with
 // the next frame of the current generator, copied into the channels TXChannel selects. The
 // first two frames of a transmission are queued by primePlayback.
+//
+// Once the device has opened, the writer thread alone writes and resets it, under the
+// device lock that the supervisor holds while it closes and reopens the device: the window
+// that starts and aborts transmissions only asks, and never waits on a sound driver.
 #include <array>
 #include <atomic>
+#include <condition_variable>
 #include <cstdint>
+#include <mutex>
 #include <span>
 
 #include "modem_state.h"
 #include "platform/clock_port.h"
 #include "platform/playback_device_port.h"
+#include "platform/priority_port.h"
 #include "transmit/sound_generators.h"
 
 namespace kestrel {
@@ -30,13 +37,24 @@ enum class PlaybackNotification { Open, Done, Close };
 void copyToChannels(const TxFrame& frame, int txChannel, std::span<std::int16_t> stereo);
 
 struct SoundOutput {
+    // priority, where given, raises the writer thread.
     SoundOutput(ModemState& state, SoundGenerators& generators, PlaybackDevicePort& port,
-                ClockPort& clock)
-        : state(state), generators(generators), port(port), clock(clock) {}
+                ClockPort& clock, PriorityPort* priority = nullptr)
+        : state(state), generators(generators), port(port), clock(clock), priority(priority) {}
 
     // The device's callback: Open starts the writer once; Done queues the finished buffer
     // for refilling, but only while transmitting, which is how the output falls silent.
     void playbackCallback(PlaybackNotification notification, int bufferIndex);
+    // A transmission has started (txState is kTxRequested): its preamble is primed by the
+    // writer as soon as the device is ready, or at once where no writer runs (the offline
+    // player).
+    void startTransmission();
+    // Stops the queued audio at once (an aborted transmission), through the writer where
+    // one runs.
+    void stopPlayback();
+    // The clock's counter when the output last made progress: a buffer finished, or a
+    // transmission started. The transmission watchdog reads it.
+    std::int64_t lastProgress() const { return progressAt.load(); }
     // Makes and queues the two preamble frames of a new transmission. A buffer still
     // playing the end of the last transmission (loggers start the next one at once) is
     // waited for, and its late completion is not taken for the new transmission's; a
@@ -46,10 +64,16 @@ struct SoundOutput {
     void forgetPlayingBuffers();
     // One pass of the writer: refills and requeues every finished buffer. Returns how many.
     int refillCompleted();
-    // The writer thread's body: refill, sleep 23 ms, until stopWriter is set.
+    // One pass of the writer thread, under the device lock: a reset asked for, then a
+    // preamble asked for (once the device is ready), then the refills.
+    void serveDevice();
+    // The writer thread's body: serve the device, then wait 23 ms or until asked, until
+    // stopWriter is set.
     void playbackWriter();
-    // Stops the queued audio at once (an aborted transmission).
-    void resetPlayback() { port.resetOutput(); }
+    // Held by whoever uses the device: the writer, and the supervisor while it reopens it.
+    std::unique_lock<std::mutex> lockDevice() { return std::unique_lock(deviceMutex); }
+    // Ends the writer thread and waits for it (the program's end, tests).
+    void stopWriterThread();
 
     std::span<std::int16_t> bufferAudio(int index) {
         return std::span<std::int16_t>(audio).subspan(index * kStereoFrameValues,
@@ -60,6 +84,7 @@ struct SoundOutput {
     SoundGenerators& generators;
     PlaybackDevicePort& port;
     ClockPort& clock;
+    PriorityPort* priority;
 
     std::array<std::int16_t, kPlaybackBuffers * kStereoFrameValues> audio{};
     // Finished buffers: a slot holds a buffer index or kEmptySlot. The callback alone
@@ -75,10 +100,19 @@ struct SoundOutput {
     std::atomic<bool> priming{false};  // the preamble is being made; the writer waits
     // Written for the transmission under way; completions of the others are not refilled.
     std::array<std::atomic<bool>, kPlaybackBuffers> current{false, false};
+    // What the window asked of the writer.
+    std::atomic<bool> primeRequested{false};
+    std::atomic<bool> resetRequested{false};
 
   private:
     int fillAndWrite(int index);
+    void wakeWriter();
     TxFrame scratch{};
+    std::mutex deviceMutex;
+    std::mutex wakeMutex;
+    std::condition_variable wake;
+    bool woken = false;  // under wakeMutex
+    std::atomic<std::int64_t> progressAt{0};
 };
 
 }  // namespace kestrel

@@ -1,7 +1,6 @@
 #include "transmit/tx_buffer.h"
 
-#include <thread>
-
+#include "busy_wait.h"
 #include "platform/logger_codes.h"
 
 namespace kestrel {
@@ -14,12 +13,10 @@ int previousSlot(int slot) {
     return slot == 0 ? kTxRingSize - 1 : slot - 1;
 }
 
-// Holds txBusy for one command. Callers on other threads wait, yielding the processor.
+// Holds txBusy for one command. Callers on other threads wait.
 class BusyFlag {
   public:
-    explicit BusyFlag(std::atomic<int>& flag) : flag_(flag) {
-        while (flag_.exchange(1, std::memory_order_acquire) != 0) std::this_thread::yield();
-    }
+    explicit BusyFlag(std::atomic<int>& flag) : flag_(flag) { takeBusyFlag(flag_); }
     ~BusyFlag() { release(); }
     void release() {
         if (held_) flag_.store(0, std::memory_order_release);

@@ -99,16 +99,16 @@ void TxWindow::start() {
     const int txMode = state.TXmode.load();
     if (txMode == kFskMode) hooks.startFskThread();
     if (txMode == kTinyFskMode) hooks.startTinyTxThread();
-    if (soundCardMode(txMode)) sound.primePlayback();  // switches PTT on through the generator
+    if (soundCardMode(txMode)) sound.startTransmission();  // its generator switches PTT on
     logger.post(TXM_PTTEVENT, 1);
 }
 
+// The playback supervisor may end a transmission too: whichever comes first ends it.
 void TxWindow::abort() {
-    if (state.txState.load() == kTxIdle) return;  // the buffer keeps its text
-    state.txState = kTxIdle;
+    if (state.txState.exchange(kTxIdle) == kTxIdle) return;  // the buffer keeps its text
     ptt.setPtt(false);
     buffer.txBuffer(0, TXB_CLEAR);
-    if (soundCardMode(state.TXmode.load())) sound.resetPlayback();
+    if (soundCardMode(state.TXmode.load())) sound.stopPlayback();
     logger.post(TXM_PTTEVENT, 0);
 }
 

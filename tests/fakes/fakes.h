@@ -382,11 +382,16 @@ class FakePlaybackDevice : public PlaybackDevicePort {
 
     bool open = false;
     bool deliverEvents = false;  // the open and reset notifications, which start the writer
+    // Called after each step, on the thread that took it: to interleave with other threads.
+    std::function<void(const std::string&)> onStep;
 
   private:
     int step(const std::string& what) {
-        std::lock_guard lock(mutex_);
-        journal_.push_back(what);
+        {
+            std::lock_guard lock(mutex_);
+            journal_.push_back(what);
+        }
+        if (onStep) onStep(what);
         return 0;
     }
     mutable std::mutex mutex_;
@@ -404,6 +409,7 @@ class FakePriorityPort : public PriorityPort {
     bool setTimeCriticalThread(bool on) override {
         return record(on ? "time-critical" : "normal thread");
     }
+    bool raiseAudioThread() override { return record("audio thread"); }
 
     std::vector<std::string> calls() const {
         std::lock_guard lock(mutex_);

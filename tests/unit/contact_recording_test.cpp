@@ -240,7 +240,7 @@ TEST(ContactListener, BooksTheContactsOfItsOwnRadio) {
         std::this_thread::sleep_for(std::chrono::milliseconds(1));
     l.state.saveWavActive = 0;  // disarmed from the menu
     l.thread.join();
-    EXPECT_EQ(l.ui.statusText(kRecordingStatusPart), bookingMessage(Booking::noFreeSlot));
+    EXPECT_EQ(l.ui.statusText(kNoticeStatusPart), bookingMessage(Booking::noFreeSlot));
     EXPECT_EQ(l.ui.messageBoxes(),
               (std::vector<UiMessageBox>{{kCloseFailed, "Kestrel Error", kMbOk}}));
     l.recorder.triggerCheck(kExampleSecond + 1);

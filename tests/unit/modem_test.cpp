@@ -3,8 +3,10 @@
 #include <gtest/gtest.h>
 
 #include <algorithm>
+#include <atomic>
 #include <chrono>
 #include <filesystem>
+#include <functional>
 #include <thread>
 #include <vector>
 
@@ -49,6 +51,7 @@ class ModemTest : public ::testing::Test {
                       clock_,       devices_,  saveText_,   dialogs_, documents_,
                       serialPorts_, priority_, playback_,   capture_, udp_};
     std::optional<Modem> modem_;
+    std::atomic<bool> transmitStarted_{false};
 };
 
 TEST_F(ModemTest, StartsFromTheSettingsFileBesideTheExecutable) {
@@ -105,40 +108,64 @@ TEST_F(ModemTest, TheTransmitModeDecidesWhichComPortOpensAtTheStart) {
     EXPECT_EQ(serialPorts_.journal("open").size(), 2u);
 }
 
-// Keys reach the transmit buffer and Ctrl-T starts a transmission on the output device
-// found by name; a reopen of the sound output (a new speed, say) and the program's end
-// each end it at once, its text with it. Nothing is written after the end's reset: a
-// buffer still queued when it is released is refused by the system with a message box
-// that holds up the program's end.
-TEST_F(ModemTest, AReopenAndTheEndEachEndATransmissionAtOnce) {
-    playback_.deliverEvents = true;
-    Modem& modem = start();
-    modem.prepareTransmitOutput();
-    EXPECT_EQ(playback_.journal(),
-              (std::vector<std::string>{"open 1 12000", "prepare 0", "prepare 1"}));
-    EXPECT_EQ(modem.state.txSoundState, kSoundReady);
-    const auto transmit = [&] {
+// Waits up to five seconds for a thread of the modem to bring the condition about.
+bool eventually(const std::function<bool()>& condition) {
+    for (int waited = 0; waited < 5000; ++waited) {
+        if (condition()) return true;
+        std::this_thread::sleep_for(std::chrono::milliseconds(1));
+    }
+    return condition();
+}
+
+// The sound output's life around transmissions, on a device that plays nothing back: its
+// buffers finish only when a reset hands them back.
+class ModemSoundTest : public ModemTest {
+  protected:
+    Modem& startSound() {
+        // An input that never starts is never found dead: its reopens would reopen the
+        // output between the steps.
+        capture_.failing = {"start"};
+        playback_.deliverEvents = true;
+        Modem& modem = start();
+        modem.prepareTransmitOutput();
+        return modem;
+    }
+    // Keys, then Ctrl-T: the logger hears of it at once, and the writer primes the
+    // preamble's two frames.
+    void transmit(Modem& modem) {
         for (const char c : std::string("cq{CL}")) modem.txWindow.handleCharacter(c);
-        modem.txWindow.handleCharacter(20);          // Ctrl-T
-        EXPECT_EQ(modem.state.txState, kTxSending);  // both preamble frames made
+        modem.txWindow.handleCharacter(kCtrlT);
         EXPECT_EQ(logger_.posts().back(), (LoggerPost{TXM_PTTEVENT, 1}));
+        ASSERT_TRUE(eventually([&] { return modem.state.txState == kTxSending; }));
         const std::vector<std::string> journal = playback_.journal();
         EXPECT_EQ(std::vector<std::string>(journal.end() - 2, journal.end()),
                   (std::vector<std::string>{"write 0", "write 1"}));
-    };
-    const auto expectEnded = [&] {
+    }
+    void expectEnded(Modem& modem) {
         EXPECT_EQ(modem.state.txState, kTxIdle);
         EXPECT_EQ(logger_.posts().back(), (LoggerPost{TXM_PTTEVENT, 0}));
         EXPECT_EQ(modem.txBuffer.txBuffer(0, TXB_TAKE_RAW), 0);
-    };
-    transmit();
-    modem.state.txSoundState = kReopenRequest;
-    for (int waited = 0; modem.state.txSoundState != kSoundReady && waited < 5000; ++waited)
-        std::this_thread::sleep_for(std::chrono::milliseconds(1));
-    EXPECT_EQ(modem.state.txSoundState, kSoundReady);
-    expectEnded();
+    }
+    void awaitReopen(Modem& modem) {
+        EXPECT_TRUE(eventually([&] { return modem.state.txSoundState == kSoundReady; }));
+    }
+};
 
-    transmit();
+// Ctrl-T starts a transmission on the output device found by name; a reopen of the sound
+// output (a new speed, say) and the program's end each end it at once, its text with it.
+// Nothing is written after the end's reset: a buffer still queued when it is released is
+// refused by the system with a message box that holds up the program's end.
+TEST_F(ModemSoundTest, AReopenAndTheEndEachEndATransmissionAtOnce) {
+    Modem& modem = startSound();
+    EXPECT_EQ(playback_.journal(),
+              (std::vector<std::string>{"open 1 12000", "prepare 0", "prepare 1"}));
+    EXPECT_EQ(modem.state.txSoundState, kSoundReady);
+    transmit(modem);
+    modem.state.txSoundState = kReopenRequest;
+    awaitReopen(modem);
+    expectEnded(modem);
+
+    transmit(modem);
     modem.closeSoundDevices();
     EXPECT_FALSE(capture_.deviceOpen());
     EXPECT_FALSE(playback_.deviceOpen());
@@ -147,6 +174,60 @@ TEST_F(ModemTest, AReopenAndTheEndEachEndATransmissionAtOnce) {
     ASSERT_NE(lastReset, journal.rend());
     EXPECT_TRUE(std::none_of(journal.rbegin(), lastReset,
                              [](const std::string& step) { return step.starts_with("write"); }));
+}
+
+// The logger's {TX} arriving while the Settings dialog's OK has the output reopened: the
+// transmission goes out on the new device instead of being silently dropped with the
+// transmitter keyed (the logger would wait forever for its end, and RX and Abort, finding
+// nothing to end, would be ignored).
+TEST_F(ModemSoundTest, ATransmissionStartedDuringAReopenGoesOutOnTheNewDevice) {
+    Modem& modem = startSound();
+    playback_.onStep = [&](const std::string& step) {
+        if (step != "close") return;
+        playback_.onStep = nullptr;
+        transmitStarted_ = true;
+        for (const char c : std::string("cq{CL}")) modem.txWindow.handleCharacter(c);
+        modem.txWindow.handleCharacter(kCtrlT);
+    };
+    modem.state.txSoundState = kReopenRequest;
+    ASSERT_TRUE(eventually([&] { return transmitStarted_.load(); }));
+    awaitReopen(modem);
+    ASSERT_TRUE(eventually([&] { return modem.state.txState == kTxSending; }));
+    const std::vector<std::string> journal = playback_.journal();
+    const auto reopened = std::find(journal.begin(), journal.end(), "open 1 12000") + 1;
+    const auto newDevice = std::find(reopened, journal.end(), "open 1 12000");
+    ASSERT_NE(newDevice, journal.end());
+    EXPECT_EQ(
+        std::vector<std::string>(newDevice, journal.end()),
+        (std::vector<std::string>{"open 1 12000", "prepare 0", "prepare 1", "write 0", "write 1"}));
+    modem.txWindow.handleCharacter(kEscape);
+    expectEnded(modem);
+}
+
+// A device that stops handing buffers back: the watchdog ends the transmission as Escape
+// does, after two seconds, says why, and reopens the device; once the logger has asked
+// for the end (RX), half a second without progress is enough.
+TEST_F(ModemSoundTest, AStalledOutputEndsTheTransmissionAndIsReopened) {
+    Modem& modem = startSound();
+    const auto endsWithin = [&](double least, double most) {
+        const auto began = std::chrono::steady_clock::now();
+        EXPECT_TRUE(eventually([&] { return modem.state.txState == kTxIdle; }));
+        const std::chrono::duration<double> took = std::chrono::steady_clock::now() - began;
+        EXPECT_GE(took.count(), least);
+        EXPECT_LT(took.count(), most);
+        expectEnded(modem);
+        EXPECT_EQ(ui_.boxTexts().back(), kPlaybackStalledMessage);
+        awaitReopen(modem);
+    };
+    transmit(modem);
+    endsWithin(1.8, 2.5);
+    EXPECT_EQ(ui_.statusText(kNoticeStatusPart), kPlaybackStalledStatus);
+    EXPECT_EQ(playback_.journal().back(), "prepare 1");  // opened anew
+
+    transmit(modem);
+    modem.txWindow.handleCharacter(kCtrlT);  // the logger's RX: end after the text
+    endsWithin(0.2, 0.8);
+    EXPECT_EQ(std::ranges::count(ui_.boxTexts(), std::string(kPlaybackStalledMessage)), 2);
 }
 
 // Play WAV: a chosen file plays into the receive chain and is unchecked at its end;
