@@ -4,6 +4,7 @@
 #include <thread>
 
 #include "app/captions.h"
+#include "busy_wait.h"
 
 namespace kestrel {
 namespace {
@@ -25,14 +26,35 @@ bool discarding(const ModemState& state) {
     return state.wavPlaying == 1 || state.pauseState >= 1;
 }
 
+double msSince(Capture& capture, std::int64_t then) {
+    return 1000.0 * static_cast<double>(capture.clock.counter() - then) /
+           static_cast<double>(capture.clock.counterFrequency());
+}
+
+void restartWatch(Capture& capture) {
+    capture.lastBufferAt = capture.lastMoveAt = capture.clock.counter();
+}
+
+// No buffer for kCaptureSilentMs: dead unless the device's position has moved within as
+// long, and dead all the same after kCaptureLateMs.
+bool inputDeadNow(Capture& capture) {
+    const double silent = msSince(capture, capture.lastBufferAt);
+    if (silent < kCaptureSilentMs) return false;
+    const std::int64_t position = capture.device.recordedPosition();
+    if (position >= 0 && position != capture.lastPosition) {
+        capture.lastPosition = position;
+        capture.lastMoveAt = capture.clock.counter();
+    }
+    return msSince(capture, capture.lastMoveAt) >= kCaptureSilentMs || silent >= kCaptureLateMs;
+}
+
 // The input delivered nothing for too long: ask for the device and the sound output to
 // be reopened, and end this thread; the first callback after the reopen starts a new one.
 void inputDead(Capture& capture) {
+    capture.outputReopenWanted = true;
     capture.state.captureState = kReopenRequest;
-    capture.state.txSoundState = kReopenRequest;
     capture.captureEnabled = 0;
     capture.queueReadIndex = 0;
-    capture.emptyPollCount = 0;
     capture.rxThreadRunning = 0;
 }
 
@@ -42,17 +64,17 @@ int nextBuffer(Capture& capture) {
         const int slot =
             capture.bufferQueue[capture.queueReadIndex].load(std::memory_order_acquire);
         if (slot != 0) {
-            capture.emptyPollCount = 0;
+            restartWatch(capture);
             return slot - 1;
         }
         capture.clock.sleepMs(kRxPollMs);
         if (capture.rxThreadRunning == 0) return -1;
         // Only a started device is watched: opening or reopening one takes its own time.
         if (capture.state.captureState != kCapturing) {
-            capture.emptyPollCount = 0;
+            restartWatch(capture);
             continue;
         }
-        if (++capture.emptyPollCount >= kCaptureDeadPolls) {
+        if (inputDeadNow(capture)) {
             inputDead(capture);
             return -1;
         }
@@ -87,6 +109,7 @@ void receiveBuffer(Capture& capture, int index) {
 void startRxThread(Capture& capture) {
     for (auto& slot : capture.bufferQueue) slot = 0;
     capture.queueWriteIndex = 0;
+    restartWatch(capture);
     capture.rxThreadRunning = 1;
     ++capture.rxThreadsAlive;
     std::thread([&capture] {
@@ -110,7 +133,7 @@ std::span<std::int16_t> Capture::bufferAudio(int index) {
 }
 
 void waitForLiveBuffer(const Capture& capture) {
-    while (capture.feedingChain) std::this_thread::yield();
+    waitUntil([&capture] { return !capture.feedingChain; });
 }
 
 int openCapture(Capture& capture) {
@@ -198,6 +221,9 @@ void captureSupervisor(Capture& capture) {
             capture.clock.sleepMs(kSupervisorPollMs);
             continue;
         }
+        while (capture.outputReopenWanted && state.txState != kTxIdle && !capture.stopRequested)
+            capture.clock.sleepMs(kSupervisorPollMs);
+        if (capture.outputReopenWanted.exchange(false)) state.txSoundState = kReopenRequest;
         capture.clock.sleepMs(kBeforeCloseMs);
         closeCapture(capture);
         if (capture.stopRequested) return;

@@ -1,5 +1,5 @@
 #pragma once
-// Live sound-card input. 64 buffers of 128 bytes circulate through the device; the
+// Live sound-card input. 512 buffers of 128 bytes circulate through the device; the
 // driver's callback queues each filled one for the receive thread, which picks the
 // channel, reduces the rate and feeds the receive chain, then hands the buffer back. A
 // watchdog in the receive thread notices a device that stopped delivering, and the
@@ -20,11 +20,17 @@
 
 namespace kestrel {
 
-inline constexpr int kCaptureBuffers = 64;
+// 341 ms of stereo input (683 ms of mono): a busy machine was measured to keep a thread
+// waiting up to 140 ms, and the receive thread, which does the heavy work, may wait that
+// long twice over before the device runs out of buffers and audio is lost.
+inline constexpr int kCaptureBuffers = 512;
 inline constexpr std::size_t kCaptureBufferBytes = 128;
 inline constexpr std::size_t kCaptureBufferSamples = kCaptureBufferBytes / sizeof(std::int16_t);
-// Empty 5 ms polls of the receive thread after which the input counts as dead.
-inline constexpr std::uint32_t kCaptureDeadPolls = 36;
+// How long a started input may deliver no buffer before it counts as dead, unless the
+// device's position still moves: then its buffers are only late (a busy machine keeps the
+// driver's thread waiting), up to kCaptureLateMs.
+inline constexpr std::uint32_t kCaptureSilentMs = 180;
+inline constexpr std::uint32_t kCaptureLateMs = 1500;
 
 // captureState: 0 never opened, 1 capturing, 2 or more a reopen is requested.
 inline constexpr int kCaptureNeverOpened = 0;
@@ -53,7 +59,14 @@ struct Capture {
     std::array<std::atomic<int>, kCaptureBuffers> bufferQueue{};
     std::uint32_t queueWriteIndex = 0;  // the callback's
     std::uint32_t queueReadIndex = 0;   // the receive thread's
-    std::uint32_t emptyPollCount = 0;
+    // The receive thread's watch: the clock's counter at the last buffer and at the last
+    // move of the device's position, and that position.
+    std::int64_t lastBufferAt = 0;
+    std::int64_t lastMoveAt = 0;
+    std::int64_t lastPosition = -1;
+    // The watchdog found the input dead: the sound output is reopened with it, once no
+    // transmission is under way.
+    std::atomic<bool> outputReopenWanted{false};
     CaptureReduction reduction;
     std::atomic<bool> stopRequested{false};  // ends the supervisor: tests, and the program's end
 
@@ -94,7 +107,8 @@ void waitForLiveBuffer(const Capture& capture);
 void closeCapture(Capture& capture);
 
 // The supervisor thread: closes and reopens the device whenever captureState is 2 or
-// more.
+// more. A reopen the watchdog asked for waits for a transmission under way to end, since
+// it reopens the sound output too.
 void captureSupervisor(Capture& capture);
 
 }  // namespace kestrel

@@ -36,6 +36,9 @@ class CaptureDevicePort {
     virtual int closeDevice() = 0;
     // The platform's own text for a result code.
     virtual std::string errorText(int code) = 0;
+    // How much the device has recorded since it started, in any unit that grows while it
+    // records; -1 where the device cannot tell. It tells a late input from a dead one.
+    virtual std::int64_t recordedPosition() { return -1; }
 };
 
 }  // namespace kestrel

@@ -74,6 +74,20 @@ std::string Win32CaptureDevice::errorText(int code) {
     return narrow(text);
 }
 
+std::int64_t Win32CaptureDevice::recordedPosition() {
+    MMTIME time{};
+    time.wType = TIME_BYTES;
+    if (waveInGetPosition(input_, &time, sizeof time) != MMSYSERR_NOERROR) return -1;
+    switch (time.wType) {
+        case TIME_BYTES:
+            return time.u.cb;
+        case TIME_SAMPLES:
+            return time.u.sample;
+        default:
+            return -1;
+    }
+}
+
 // The driver's thread: only hands the event on.
 void CALLBACK Win32CaptureDevice::driverCallback(HWAVEIN, UINT message, DWORD_PTR instance,
                                                  DWORD_PTR first, DWORD_PTR) {
@@ -84,6 +98,9 @@ void CALLBACK Win32CaptureDevice::driverCallback(HWAVEIN, UINT message, DWORD_PT
             device->sink_(CaptureEvent::opened, -1, 0);
             return;
         case WIM_DATA: {
+            // Raised once per driver thread: a busy machine must not keep the buffers back.
+            thread_local const bool raised = raiseAudioThread();
+            (void)raised;
             const auto* header = reinterpret_cast<const WAVEHDR*>(first);
             device->sink_(CaptureEvent::data, static_cast<int>(header - device->headers_.data()),
                           header->dwBytesRecorded);

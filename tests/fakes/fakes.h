@@ -119,6 +119,8 @@ class FakeCaptureDevice : public CaptureDevicePort {
         return stepLocked("close");
     }
     std::string errorText(int code) override { return "error " + std::to_string(code); }
+    std::int64_t recordedPosition() override { return position.load(); }
+    std::atomic<std::int64_t> position{-1};  // what the device says it has recorded
 
     // Fills the oldest buffer the device holds with `samples` (at most one buffer) and
     // reports it; false when none comes within two seconds.

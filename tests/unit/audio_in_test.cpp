@@ -1,6 +1,8 @@
 #include <gtest/gtest.h>
 
 #include <algorithm>
+#include <atomic>
+#include <chrono>
 #include <filesystem>
 #include <string>
 #include <thread>
@@ -183,14 +185,76 @@ TEST_F(CaptureTest, WhileAFilePlaysOrThePauseRunsBuffersKeepCirculatingAndTheWat
         state_.wavPlaying = wav;
         state_.pauseState = pause;
         // Twice round the ring, spread over more than the watchdog's patience.
-        for (int b = 0; b < 128; ++b) {
-            deliver(1);
+        for (int b = 0; b < 2 * kCaptureBuffers; b += 8) {
+            deliver(8);
             std::this_thread::sleep_for(std::chrono::milliseconds(2));
         }
         EXPECT_TRUE(device_.holds(kCaptureBuffers));
         EXPECT_EQ(state_.captureState, kCapturing);
     }
     EXPECT_TRUE(ui_.messageBoxes().empty());
+}
+
+// Seconds until the watchdog asks for a reopen, at most five.
+double secondsUntilReopen(const ModemState& state) {
+    const auto began = std::chrono::steady_clock::now();
+    while (state.captureState != kReopenRequest &&
+           std::chrono::steady_clock::now() - began < std::chrono::seconds(5))
+        std::this_thread::sleep_for(std::chrono::milliseconds(1));
+    return std::chrono::duration<double>(std::chrono::steady_clock::now() - began).count();
+}
+
+// Buffers that stop coming: a device whose position stands still is dead after about
+// 180 ms; one whose position still moves is only late (a busy machine keeps its driver's
+// thread waiting), and is found dead only after a second and a half.
+TEST_F(CaptureTest, TheWatchdogTellsALateInputFromADeadOne) {
+    ASSERT_EQ(openCapture(capture_), 0);
+    deliver(1);
+    EXPECT_LT(secondsUntilReopen(state_), 0.6);
+    EXPECT_EQ(state_.captureState, kReopenRequest);
+    EXPECT_TRUE(capture_.outputReopenWanted);
+
+    closeCapture(capture_);
+    ASSERT_EQ(openCapture(capture_), 0);
+    std::atomic<bool> recording{true};
+    std::thread device([&] {
+        while (recording) {
+            device_.position += 128;
+            std::this_thread::sleep_for(std::chrono::milliseconds(5));
+        }
+    });
+    deliver(1);
+    const double late = secondsUntilReopen(state_);
+    recording = false;
+    device.join();
+    EXPECT_GT(late, 1.4);
+    EXPECT_LT(late, 3.0);
+}
+
+// A dead input found during a transmission: its reopen, which reopens the sound output
+// too, waits for the transmission's end.
+TEST_F(CaptureTest, AReopenForADeadInputWaitsForTheTransmissionToEnd) {
+    state_.txSoundState = kSoundReady;
+    state_.txState = kTxSending;
+    ASSERT_EQ(openCapture(capture_), 0);
+    std::thread supervisor([this] { captureSupervisor(capture_); });
+    deliver(1);
+    EXPECT_LT(secondsUntilReopen(state_), 0.6);
+    std::this_thread::sleep_for(std::chrono::milliseconds(300));
+    EXPECT_EQ(state_.txSoundState, kSoundReady);
+    EXPECT_EQ(std::ranges::count(device_.journal(), std::string("close")), 0);
+
+    state_.txState = kTxIdle;
+    const auto reopened = [this] {
+        return std::ranges::count(device_.journal(), std::string("close")) == 1 &&
+               device_.journal().back() == "start";
+    };
+    for (int waited = 0; waited < 5000 && !reopened(); ++waited)
+        std::this_thread::sleep_for(std::chrono::milliseconds(1));
+    EXPECT_TRUE(reopened());
+    EXPECT_EQ(state_.txSoundState, kReopenRequest);
+    capture_.stopRequested = true;
+    supervisor.join();
 }
 
 // A device that has gone fails every step of the close: each is still taken, and one box
