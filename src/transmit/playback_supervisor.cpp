@@ -57,6 +57,8 @@ void openPlayback(PlaybackDevice& playback, std::uint32_t deviceId) {
             break;
         }
     }
+    // A transmission that waited for the device gets its full time from now.
+    output.noteProgress();
     state.txSoundState = kSoundReady;
 }
 

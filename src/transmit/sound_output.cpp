@@ -28,7 +28,7 @@ void SoundOutput::playbackCallback(PlaybackNotification notification, int buffer
     // outside the audio.
     if (bufferIndex < 0 || bufferIndex >= kPlaybackBuffers) return;
     playing[bufferIndex] = false;
-    progressAt = clock.counter();
+    noteProgress();
     if (!current[bufferIndex].load() || state.txState.load() == kTxIdle) return;
     doneQueue[doneWriteIndex].store(bufferIndex, std::memory_order_release);
     doneWriteIndex = (doneWriteIndex + 1) % kPlaybackBuffers;
@@ -39,12 +39,15 @@ int SoundOutput::fillAndWrite(int index) {
     copyToChannels(scratch, state.TXChannel.load(), bufferAudio(index));
     playing[index] = true;
     const int result = port.writeBuffer(index, bufferAudio(index));
-    if (result != 0) playing[index] = false;
+    if (result != 0)
+        playing[index] = false;
+    else
+        noteProgress();
     return result;
 }
 
 void SoundOutput::startTransmission() {
-    progressAt = clock.counter();
+    noteProgress();
     if (!writerRunning.load()) {
         primePlayback();
         return;

@@ -52,9 +52,11 @@ struct SoundOutput {
     // Stops the queued audio at once (an aborted transmission), through the writer where
     // one runs.
     void stopPlayback();
-    // The clock's counter when the output last made progress: a buffer finished, or a
-    // transmission started. The transmission watchdog reads it.
+    // The clock's counter when the output last made progress: a transmission started, a
+    // buffer was written or finished, the device was opened anew. The transmission
+    // watchdog reads it.
     std::int64_t lastProgress() const { return progressAt.load(); }
+    void noteProgress() { progressAt = clock.counter(); }
     // Makes and queues the two preamble frames of a new transmission. A buffer still
     // playing the end of the last transmission (loggers start the next one at once) is
     // waited for, and its late completion is not taken for the new transmission's; a
