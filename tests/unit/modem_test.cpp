@@ -176,8 +176,8 @@ TEST_F(ModemSoundTest, AReopenAndTheEndEachEndATransmissionAtOnce) {
                              [](const std::string& step) { return step.starts_with("write"); }));
 }
 
-// The logger's {TX} arriving while the Settings dialog's OK has the output reopened: the
-// transmission goes out on the new device instead of being silently dropped with the
+// The logger's {TX} arriving while the Settings dialog's OK has the output reopened, and
+// the reopen taking long: the transmission goes out on the new device instead of being silently dropped with the
 // transmitter keyed (the logger would wait forever for its end, and RX and Abort, finding
 // nothing to end, would be ignored).
 TEST_F(ModemSoundTest, ATransmissionStartedDuringAReopenGoesOutOnTheNewDevice) {
@@ -188,6 +188,9 @@ TEST_F(ModemSoundTest, ATransmissionStartedDuringAReopenGoesOutOnTheNewDevice) {
         transmitStarted_ = true;
         for (const char c : std::string("cq{CL}")) modem.txWindow.handleCharacter(c);
         modem.txWindow.handleCharacter(kCtrlT);
+        // A busy machine makes the reopen slow: the transmission waiting for it is not
+        // taken for stalled.
+        std::this_thread::sleep_for(std::chrono::milliseconds(kStalledTransmissionMs + 200));
     };
     modem.state.txSoundState = kReopenRequest;
     ASSERT_TRUE(eventually([&] { return transmitStarted_.load(); }));
@@ -200,6 +203,8 @@ TEST_F(ModemSoundTest, ATransmissionStartedDuringAReopenGoesOutOnTheNewDevice) {
     EXPECT_EQ(
         std::vector<std::string>(newDevice, journal.end()),
         (std::vector<std::string>{"open 1 12000", "prepare 0", "prepare 1", "write 0", "write 1"}));
+    std::this_thread::sleep_for(std::chrono::milliseconds(300));
+    EXPECT_EQ(modem.state.txState, kTxSending);
     modem.txWindow.handleCharacter(kEscape);
     expectEnded(modem);
 }
