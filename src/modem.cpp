@@ -40,7 +40,7 @@ Modem::~Modem() {
     listenerStop_ = true;
     for (std::thread* worker : {&captureSupervisorWorker_, &listenerWorker_, &pauseWorker_,
                                 &wavWorker_, &tinyConfigWorker_, &supervisorWorker_, &fskWorker_,
-                                &tinyTxWorker_, &feederWorker_, &releaseWorker_}) {
+                                &tinyTxWorker_, &feederWorker_, &releaseWorker_, &stallWorker_}) {
         if (worker->joinable()) worker->join();
     }
 }
@@ -176,6 +176,16 @@ TxWindowHooks Modem::txWindowHooks() {
 void Modem::startPttReleaseReporter() {
     const std::lock_guard lock(releaseLock_);
     restart(releaseWorker_, [this] { pttReleaseReporter(state, ports.logger, ptt, ports.clock); });
+}
+
+// The message waits for the operator on a thread of its own; another stall while it
+// shows is not told again.
+void Modem::tellPlaybackStall() {
+    if (stallShowing_.exchange(true)) return;
+    restart(stallWorker_, [this] {
+        ports.ui.messageBox(kPlaybackStalledMessage, kErrorCaption, kMbOk);
+        stallShowing_ = false;
+    });
 }
 
 void Modem::restart(std::thread& slot, std::function<void()> body) {

@@ -159,8 +159,13 @@ struct Modem {
                     ports.logger, ports.ui, [this] { startPttReleaseReporter(); }};
     SoundGenerators generators{txLinks};
     SoundOutput soundOutput{state, generators, ports.playback, ports.clock, &ports.priority};
-    PlaybackDevice playbackDevice{state,    soundOutput, ports.playback,
-                                  ports.ui, ports.clock, [this] { txWindow.abort(); }};
+    PlaybackDevice playbackDevice{state,
+                                  soundOutput,
+                                  ports.playback,
+                                  ports.ui,
+                                  ports.clock,
+                                  [this] { txWindow.abort(); },
+                                  [this] { tellPlaybackStall(); }};
     FskKeyer fskKeyer{state,          comPorts,     txBuffer, ports.clock,
                       ports.priority, ports.logger, ports.ui};
     TinyFsk tinyFsk{state, comPorts, txBuffer, ports.clock, ports.logger, ports.ui};
@@ -186,6 +191,7 @@ struct Modem {
     void startPlaybackSupervisor();
     void startTinyConfig();
     void startPttReleaseReporter();
+    void tellPlaybackStall();
     void startPauseThread();
     // Waits for the thread last started in slot (it has ended or is ending), then starts
     // body there.
@@ -204,6 +210,8 @@ struct Modem {
     std::thread listenerWorker_;
     std::mutex releaseLock_;  // one end-of-transmission report starts at a time
     std::thread releaseWorker_;
+    std::atomic<bool> stallShowing_{false};  // one stall message at a time
+    std::thread stallWorker_;
 };
 
 }  // namespace kestrel

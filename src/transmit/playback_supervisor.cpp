@@ -73,7 +73,7 @@ bool endStalledTransmission(PlaybackDevice& playback) {
     playback.endTransmission();
     playback.ui.setStatusText(kNoticeStatusPart, kPlaybackStalledStatus);
     state.txSoundState = kReopenRequest;
-    showError(playback, kPlaybackStalledMessage);
+    playback.tellStall();
     return true;
 }
 

@@ -43,6 +43,9 @@ struct PlaybackDevice {
     // told. A reopen that only cleared txState would leave the transmitter keyed and the
     // logger waiting for the end of a transmission that never comes.
     std::function<void()> endTransmission;
+    // Shows kPlaybackStalledMessage without holding up the caller: the supervisor must go
+    // on watching and reopening while the operator reads it.
+    std::function<void()> tellStall;
     std::atomic<bool> stopRequested{false};  // ends the supervisor: tests, and the program's end
 };
 
@@ -55,9 +58,10 @@ void openPlayback(PlaybackDevice& playback, std::uint32_t deviceId);
 // fails.
 void closePlayback(PlaybackDevice& playback);
 
-// Ends a sound-card transmission whose output has finished no buffer for
+// Ends a sound-card transmission whose output has made no progress for
 // kStalledTransmissionMs (kStalledEndingMs once its end was asked for), as Escape ends it,
-// says why, and asks for the device to be reopened. True when it ended one.
+// says why in the status bar and a message, and asks for the device to be reopened. True
+// when it ended one.
 bool endStalledTransmission(PlaybackDevice& playback);
 
 // The supervisor thread: watches transmissions, and reopens txDeviceId on request; in the
