@@ -38,9 +38,10 @@ Modem::~Modem() {
     capture.stopRequested = true;
     soundOutput.stopWriterThread();
     listenerStop_ = true;
-    for (std::thread* worker : {&captureSupervisorWorker_, &listenerWorker_, &pauseWorker_,
-                                &wavWorker_, &tinyConfigWorker_, &supervisorWorker_, &fskWorker_,
-                                &tinyTxWorker_, &feederWorker_, &releaseWorker_, &stallWorker_}) {
+    for (std::thread* worker :
+         {&captureSupervisorWorker_, &listenerWorker_, &pauseWorker_, &wavWorker_,
+          &tinyConfigWorker_, &supervisorWorker_, &watchdogWorker_, &fskWorker_, &tinyTxWorker_,
+          &feederWorker_, &releaseWorker_, &stallWorker_}) {
         if (worker->joinable()) worker->join();
     }
 }
@@ -58,7 +59,7 @@ void Modem::loadSettings() {
 void Modem::closeSoundDevices() {
     capture.stopRequested = true;
     playbackDevice.stopRequested = true;
-    for (std::thread* worker : {&captureSupervisorWorker_, &supervisorWorker_}) {
+    for (std::thread* worker : {&captureSupervisorWorker_, &supervisorWorker_, &watchdogWorker_}) {
         if (worker->joinable()) worker->join();
     }
     closeCapture(capture);
@@ -97,10 +98,11 @@ void Modem::startTinyConfig() {
             [this, polarity = strings.markPolarity] { tinyConfigThread(tinyFsk, polarity); });
 }
 
-// One supervisor runs from the first sound mode to the program's end.
+// One supervisor and its watchdog run from the first sound mode to the program's end.
 void Modem::startPlaybackSupervisor() {
     if (supervisorRunning_.exchange(true)) return;
     restart(supervisorWorker_, [this] { playbackSupervisor(playbackDevice); });
+    restart(watchdogWorker_, [this] { transmissionWatchdog(playbackDevice); });
 }
 
 SettingsDialogHooks Modem::settingsDialogHooks() {

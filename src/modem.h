@@ -202,6 +202,7 @@ struct Modem {
     std::thread wavWorker_;
     std::thread tinyConfigWorker_;
     std::thread supervisorWorker_;
+    std::thread watchdogWorker_;
     std::atomic<bool> supervisorRunning_{false};
     std::thread fskWorker_;
     std::thread tinyTxWorker_;

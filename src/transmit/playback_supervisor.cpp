@@ -66,8 +66,11 @@ bool endStalledTransmission(PlaybackDevice& playback) {
     ModemState& state = playback.state;
     const int txState = state.txState.load();
     if (txState == kTxIdle || !soundCardMode(state.TXmode.load())) return false;
-    const std::int64_t limitMs =
-        txState >= kTxEndRequested ? kStalledEndingMs : kStalledTransmissionMs;
+    std::int64_t limitMs = kStalledTransmissionMs;
+    if (txState >= kTxEndRequested)
+        limitMs = kStalledEndingMs;
+    else if (state.txSoundState.load() != kSoundReady)
+        limitMs = kStalledReopenMs;
     const std::int64_t silent = playback.clock.counter() - playback.output.lastProgress();
     if (silent * 1000 < limitMs * playback.clock.counterFrequency()) return false;
     playback.endTransmission();
@@ -97,7 +100,6 @@ void playbackSupervisor(PlaybackDevice& playback) {
     ModemState& state = playback.state;
     while (!stopped(playback)) {
         if (state.txSoundState < kSoundReopen) {
-            endStalledTransmission(playback);
             playback.clock.sleepMs(kSupervisorPollMs);
             continue;
         }
@@ -105,6 +107,13 @@ void playbackSupervisor(PlaybackDevice& playback) {
             state.txSoundState = kSoundUnavailable;
         else
             reopenPlayback(playback);
+    }
+}
+
+void transmissionWatchdog(PlaybackDevice& playback) {
+    while (!stopped(playback)) {
+        endStalledTransmission(playback);
+        playback.clock.sleepMs(kSupervisorPollMs);
     }
 }
 

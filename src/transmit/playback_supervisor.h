@@ -2,8 +2,8 @@
 // The transmit sound device's life: opened at start-up in the sound modes, and closed and
 // opened again by the supervisor whenever txSoundState asks for it (a changed device or
 // speed, a write that failed, a stalled sound card). A reopen ends any transmission under
-// way; one started during the reopen is primed on the new device. The supervisor also
-// watches every sound-card transmission: one whose output stops playing is ended.
+// way; one started during the reopen is primed on the new device. A watchdog beside it
+// ends a sound-card transmission whose output stops playing.
 #include <atomic>
 #include <cstdint>
 #include <functional>
@@ -32,6 +32,9 @@ inline constexpr std::uint32_t kSupervisorPollMs = 101;
 // operator must not wait that long for the transmitter to drop.
 inline constexpr std::uint32_t kStalledTransmissionMs = 2000;
 inline constexpr std::uint32_t kStalledEndingMs = 500;
+// A transmission waiting for the device to be reopened: a busy machine can take seconds
+// over a reopen, and one that takes longer has failed.
+inline constexpr std::uint32_t kStalledReopenMs = 10000;
 
 struct PlaybackDevice {
     ModemState& state;
@@ -59,14 +62,19 @@ void openPlayback(PlaybackDevice& playback, std::uint32_t deviceId);
 void closePlayback(PlaybackDevice& playback);
 
 // Ends a sound-card transmission whose output has made no progress for
-// kStalledTransmissionMs (kStalledEndingMs once its end was asked for), as Escape ends it,
+// kStalledTransmissionMs (kStalledEndingMs once its end was asked for, kStalledReopenMs
+// while the device is not ready), as Escape ends it,
 // says why in the status bar and a message, and asks for the device to be reopened. True
 // when it ended one.
 bool endStalledTransmission(PlaybackDevice& playback);
 
-// The supervisor thread: watches transmissions, and reopens txDeviceId on request; in the
-// FSK mode, which does without the sound output, a request is dropped. Ends on
-// stopRequested.
+// The supervisor thread: reopens txDeviceId on request; in the FSK mode, which does
+// without the sound output, a request is dropped. Ends on stopRequested.
 void playbackSupervisor(PlaybackDevice& playback);
+
+// The watchdog thread: endStalledTransmission every kSupervisorPollMs until stopRequested.
+// It calls no sound driver, so a driver call that hangs the writer or the supervisor (a
+// starved sound system can hold one for seconds) cannot keep it from ending a transmission.
+void transmissionWatchdog(PlaybackDevice& playback);
 
 }  // namespace kestrel

@@ -80,6 +80,11 @@ line_in_stop() {
 
 here=$(cd "$(dirname "$0")" && pwd)
 
+booting_failed() {
+    echo "rig: Wine did not start in $WINEPREFIX, see $dir/wine.log" >&2
+    exit 1
+}
+
 # Plugging in a port that is plugged in does nothing: a second socat would take over the
 # links and the first would be left behind, out of the rig's reach.
 serial_start() {
@@ -117,12 +122,13 @@ start_serial() {
     "$WINESERVER" -k </dev/null >/dev/null 2>&1 || true
     "$WINESERVER" -w </dev/null >/dev/null 2>&1 || true
     "$WINESERVER" -p </dev/null >>"$dir/wine.log" 2>&1 || true
-    "$WINE" wineboot </dev/null >>"$dir/wine.log" 2>&1
+    "$WINE" wineboot </dev/null >>"$dir/wine.log" 2>&1 || booting_failed
 }
 
 stop() {
     serial_stop
-    if [ -f "$dir/env" ]; then
+    # A start that failed half way has a prefix and no env: its Wine is stopped too.
+    if [ -f "$dir/env" ] || [ -d "$WINEPREFIX" ]; then
         "$WINESERVER" -k </dev/null >/dev/null 2>&1 || true
         "$WINESERVER" -w </dev/null >/dev/null 2>&1 || true
     fi
@@ -162,7 +168,7 @@ start() {
     [ -f "$WINEPREFIX/system.reg" ] || fresh=1
     mkdir -p "$WINEPREFIX"
     "$WINESERVER" -p </dev/null >>"$dir/wine.log" 2>&1 || true
-    "$WINE" wineboot -i </dev/null >>"$dir/wine.log" 2>&1
+    "$WINE" wineboot -i </dev/null >>"$dir/wine.log" 2>&1 || booting_failed
     # With no window manager, Wine holds a program for 2 s whenever one of its managed
     # windows (a message box, a dialog) goes away, waiting for a manager's answer.
     # Unmanaged windows are not waited for.
