@@ -136,14 +136,21 @@ class ModemSoundTest : public ModemTest {
         for (const char c : std::string("cq{CL}")) modem.txWindow.handleCharacter(c);
         modem.txWindow.handleCharacter(kCtrlT);
         EXPECT_EQ(logger_.posts().back(), (LoggerPost{TXM_PTTEVENT, 1}));
-        ASSERT_TRUE(eventually([&] { return modem.state.txState == kTxSending; }));
-        const std::vector<std::string> journal = playback_.journal();
-        EXPECT_EQ(std::vector<std::string>(journal.end() - 2, journal.end()),
-                  (std::vector<std::string>{"write 0", "write 1"}));
+        EXPECT_TRUE(eventually([&] { return primed(); }));
+        EXPECT_EQ(modem.state.txState, kTxSending);
     }
+    // The journal ends with both preamble frames written.
+    bool primed() const {
+        const std::vector<std::string> journal = playback_.journal();
+        return journal.size() >= 2 && std::vector<std::string>(journal.end() - 2, journal.end()) ==
+                                          std::vector<std::string>{"write 0", "write 1"};
+    }
+    // Ended as Escape ends it (on whichever thread ended it: the report comes last).
     void expectEnded(Modem& modem) {
         EXPECT_EQ(modem.state.txState, kTxIdle);
-        EXPECT_EQ(logger_.posts().back(), (LoggerPost{TXM_PTTEVENT, 0}));
+        EXPECT_TRUE(eventually([&] {
+            return logger_.posts().back() == LoggerPost{TXM_PTTEVENT, 0};
+        }));
         EXPECT_EQ(modem.txBuffer.txBuffer(0, TXB_TAKE_RAW), 0);
     }
     void awaitReopen(Modem& modem) {
@@ -177,9 +184,9 @@ TEST_F(ModemSoundTest, AReopenAndTheEndEachEndATransmissionAtOnce) {
 }
 
 // The logger's {TX} arriving while the Settings dialog's OK has the output reopened, and
-// the reopen taking long: the transmission goes out on the new device instead of being silently
-// dropped with the transmitter keyed (the logger would wait forever for its end, and RX and Abort,
-// finding nothing to end, would be ignored).
+// the reopen taking long: the transmission goes out on the new device instead of being
+// silently dropped with the transmitter keyed (the logger would wait forever for its end,
+// and RX and Abort, finding nothing to end, would be ignored).
 TEST_F(ModemSoundTest, ATransmissionStartedDuringAReopenGoesOutOnTheNewDevice) {
     Modem& modem = startSound();
     playback_.onStep = [&](const std::string& step) {
@@ -195,7 +202,7 @@ TEST_F(ModemSoundTest, ATransmissionStartedDuringAReopenGoesOutOnTheNewDevice) {
     modem.state.txSoundState = kReopenRequest;
     ASSERT_TRUE(eventually([&] { return transmitStarted_.load(); }));
     awaitReopen(modem);
-    ASSERT_TRUE(eventually([&] { return modem.state.txState == kTxSending; }));
+    ASSERT_TRUE(eventually([&] { return primed(); }));
     const std::vector<std::string> journal = playback_.journal();
     const auto reopened = std::find(journal.begin(), journal.end(), "open 1 12000") + 1;
     const auto newDevice = std::find(reopened, journal.end(), "open 1 12000");
