@@ -26,11 +26,6 @@ bool discarding(const ModemState& state) {
     return state.wavPlaying == 1 || state.pauseState >= 1;
 }
 
-double msSince(Capture& capture, std::int64_t then) {
-    return 1000.0 * static_cast<double>(capture.clock.counter() - then) /
-           static_cast<double>(capture.clock.counterFrequency());
-}
-
 void restartWatch(Capture& capture) {
     capture.lastBufferAt = capture.lastMoveAt = capture.clock.counter();
 }
@@ -38,14 +33,15 @@ void restartWatch(Capture& capture) {
 // No buffer for kCaptureSilentMs: dead unless the device's position has moved within as
 // long, and dead all the same after kCaptureLateMs.
 bool inputDeadNow(Capture& capture) {
-    const double silent = msSince(capture, capture.lastBufferAt);
+    const double silent = millisecondsSince(capture.clock, capture.lastBufferAt);
     if (silent < kCaptureSilentMs) return false;
     const std::int64_t position = capture.device.recordedPosition();
     if (position >= 0 && position != capture.lastPosition) {
         capture.lastPosition = position;
         capture.lastMoveAt = capture.clock.counter();
     }
-    return msSince(capture, capture.lastMoveAt) >= kCaptureSilentMs || silent >= kCaptureLateMs;
+    return millisecondsSince(capture.clock, capture.lastMoveAt) >= kCaptureSilentMs ||
+           silent >= kCaptureLateMs;
 }
 
 // The input delivered nothing for too long: ask for the device and the sound output to

@@ -62,22 +62,20 @@ void openPlayback(PlaybackDevice& playback, std::uint32_t deviceId) {
     state.txSoundState = kSoundReady;
 }
 
-bool endStalledTransmission(PlaybackDevice& playback) {
+void endStalledTransmission(PlaybackDevice& playback) {
     ModemState& state = playback.state;
     const int txState = state.txState.load();
-    if (txState == kTxIdle || !soundCardMode(state.TXmode.load())) return false;
-    std::int64_t limitMs = kStalledTransmissionMs;
+    if (txState == kTxIdle || !soundCardMode(state.TXmode.load())) return;
+    std::uint32_t limitMs = kStalledTransmissionMs;
     if (txState >= kTxEndRequested)
         limitMs = kStalledEndingMs;
     else if (state.txSoundState.load() != kSoundReady)
         limitMs = kStalledReopenMs;
-    const std::int64_t silent = playback.clock.counter() - playback.output.lastProgress();
-    if (silent * 1000 < limitMs * playback.clock.counterFrequency()) return false;
+    if (millisecondsSince(playback.clock, playback.output.lastProgress()) < limitMs) return;
     playback.endTransmission();
     playback.ui.setStatusText(kNoticeStatusPart, kPlaybackStalledStatus);
     state.txSoundState = kReopenRequest;
     playback.tellStall();
-    return true;
 }
 
 namespace {

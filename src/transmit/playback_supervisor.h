@@ -63,10 +63,9 @@ void closePlayback(PlaybackDevice& playback);
 
 // Ends a sound-card transmission whose output has made no progress for
 // kStalledTransmissionMs (kStalledEndingMs once its end was asked for, kStalledReopenMs
-// while the device is not ready), as Escape ends it,
-// says why in the status bar and a message, and asks for the device to be reopened. True
-// when it ended one.
-bool endStalledTransmission(PlaybackDevice& playback);
+// while the device is not ready) as Escape ends it, says why in the status bar and a
+// message, and asks for the device to be reopened.
+void endStalledTransmission(PlaybackDevice& playback);
 
 // The supervisor thread: reopens txDeviceId on request; in the FSK mode, which does
 // without the sound output, a request is dropped. Ends on stopRequested.
