@@ -23,9 +23,9 @@
 #include <string>
 #include <vector>
 
-#include "app/wide_text.h"
 #include "lab/lab.h"
 #include "platform/logger_codes.h"
+#include "text/wide_text.h"
 
 using namespace kestrel;
 using namespace kestrel::lab;

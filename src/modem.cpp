@@ -6,15 +6,15 @@
 #include <memory>
 #include <utility>
 
-#include "app/captions.h"
 #include "app/test_text_feeder.h"
-#include "app/ui_ids.h"
 #include "audio_in/contact_listener.h"
 #include "audio_in/wav_file.h"
 #include "audio_in/wav_player.h"
 #include "frontend/front_end.h"
 #include "frontend/pause_thread.h"
 #include "link/ptt_release_reporter.h"
+#include "text/captions.h"
+#include "text/ui_ids.h"
 
 namespace kestrel {
 Modem::Modem(const ModemPorts& modemPorts, std::string exePath, const CommandLine& line)
@@ -118,7 +118,7 @@ SettingsDialogHooks Modem::settingsDialogHooks() {
 }
 
 MenuFollowUp Modem::menuCommand(int itemId) {
-    if (itemId != kMenuPlayWav) return menu.menuCommand(itemId);
+    if (itemId != IDM_PLAY_WAV) return menu.menuCommand(itemId);
     playWavCommand();
     return MenuFollowUp::done;
 }
@@ -142,13 +142,13 @@ void Modem::playWavCommand() {
     }
     settings.writeString("RXopenwav", chosen.path);
     state.wavPlaying = 1;
-    ports.ui.checkMenuItem(kMenuPlayWav, true);
+    ports.ui.checkMenuItem(IDM_PLAY_WAV, true);
     restart(wavWorker_, [this, playing = std::shared_ptr<WavToPlay>(std::move(file))] {
         waitForLiveBuffer(capture);
         wavPlayer(
             *playing, state, [this](double x) { receiveChain.processSample(x); },
             [this](char16_t c) { receiveChain.emitReceivedChar(c); });
-        ports.ui.checkMenuItem(kMenuPlayWav, false);
+        ports.ui.checkMenuItem(IDM_PLAY_WAV, false);
     });
 }
 
@@ -206,7 +206,7 @@ SpectrumPaint Modem::spectrumPaint() const {
 void Modem::spectrumLeftClick(int x) {
     const SpectrumClickResult click = kestrel::spectrumLeftClick(*spectrumView, state, x);
     if (!click.modeButtonText.empty())
-        ports.ui.setControlCaption(kModeButton, click.modeButtonText);
+        ports.ui.setControlCaption(IDC_MODE_BUTTON, click.modeButtonText);
     if (click.action == SpectrumClick::startPause) startPauseThread();
     if (click.action == SpectrumClick::notWhilePlaying) receiveText(kPauseWhilePlayingText);
 }

@@ -17,10 +17,8 @@
 #include "app/menu_commands.h"
 #include "app/port_dialogs.h"
 #include "app/recording_dialog.h"
-#include "app/settings_access.h"
 #include "app/settings_dialog.h"
-#include "app/settings_load.h"
-#include "app/settings_store.h"
+#include "app/status_texts.h"
 #include "audio_in/capture.h"
 #include "audio_in/contact_recorder.h"
 #include "audio_in/receive_chain.h"
@@ -28,7 +26,6 @@
 #include "frontend/spectrum_view.h"
 #include "link/link_threads.h"
 #include "link/logger_link.h"
-#include "link/tx_buffer_control.h"
 #include "modem_state.h"
 #include "platform/audio_devices_port.h"
 #include "platform/capture_device_port.h"
@@ -45,6 +42,9 @@
 #include "platform/udp_port.h"
 #include "platform/ui_port.h"
 #include "platform/window_title_port.h"
+#include "settings/settings_access.h"
+#include "settings/settings_load.h"
+#include "settings/settings_store.h"
 #include "transmit/com_ports.h"
 #include "transmit/fsk_thread.h"
 #include "transmit/playback_supervisor.h"
@@ -53,6 +53,7 @@
 #include "transmit/sound_output.h"
 #include "transmit/tiny_fsk.h"
 #include "transmit/tx_buffer.h"
+#include "transmit/tx_buffer_control.h"
 #include "transmit/tx_frame.h"
 #include "transmit/tx_window.h"
 
@@ -142,7 +143,8 @@ struct Modem {
     AppPorts app{state, settings, ports.ui, ports.logger, ports.mainWindow};
 
     // The receive chain, from processed samples to the logger.
-    ReceiveChain receiveChain{state, ports.logger, ports.ui, ports.textFile};
+    StatusTexts statusTexts{ports.ui};
+    ReceiveChain receiveChain{state, ports.logger, ports.ui, statusTexts, ports.textFile};
     std::optional<SpectrumView> spectrumView;
     // Contact recording: the ring the receive thread fills while armed, the slots and
     // their writers.

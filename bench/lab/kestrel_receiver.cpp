@@ -1,13 +1,14 @@
 #include <cmath>
 #include <stdexcept>
 
-#include "app/wide_text.h"
+#include "app/status_texts.h"
 #include "audio_in/capture.h"
 #include "audio_in/receive_chain.h"
 #include "audio_in/wav_player.h"
 #include "fakes/fakes.h"
 #include "lab/lab.h"
 #include "platform/logger_codes.h"
+#include "text/wide_text.h"
 
 namespace kestrel::lab {
 
@@ -69,7 +70,8 @@ struct LabChain : SettledState {
     KestrelResult result;
     LabPorts ports{result};
     NoSaveTextFile noFile;
-    ReceiveChain chain{state, ports, ports, noFile};
+    StatusTexts statusTexts{ports};
+    ReceiveChain chain{state, ports, ports, statusTexts, noFile};
 };
 
 }  // namespace

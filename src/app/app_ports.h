@@ -2,11 +2,11 @@
 // What the menu commands, the control panel and the main window's handlers work on: the
 // shared settings in memory, the settings file, and the ports to the user interface, the
 // logger and the main window.
-#include "app/settings_access.h"
 #include "modem_state.h"
 #include "platform/logger_port.h"
 #include "platform/main_window_port.h"
 #include "platform/ui_port.h"
+#include "settings/settings_access.h"
 
 namespace kestrel {
 

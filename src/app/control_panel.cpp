@@ -2,11 +2,11 @@
 
 #include <string>
 
-#include "app/captions.h"
-#include "app/settings_access.h"
-#include "app/ui_ids.h"
 #include "frontend/spectrum_view.h"
 #include "platform/logger_codes.h"
+#include "settings/settings_access.h"
+#include "text/captions.h"
+#include "text/ui_ids.h"
 
 namespace kestrel {
 namespace {
@@ -23,7 +23,7 @@ void toggleAfc(AppPorts& app) {
     int word = app.settings.readInt("N1MM_SWITCH", kDefaultSwitchWord);
     const bool turnOn = app.state.afcOff == 1;
     app.state.afcOff = turnOn ? 0 : 1;
-    app.ui.setControlCaption(kAfcButton, afcCaption(app.state.afcOff));
+    app.ui.setControlCaption(IDC_AFC_BUTTON, afcCaption(app.state.afcOff));
     app.settings.writeString("AFC_ON_OFF", turnOn ? "0" : "1");
     word = turnOn ? word | kAfcBit : word & ~kAfcBit;
     app.state.switchWord = word;
@@ -36,27 +36,27 @@ void stepDecodeMode(AppPorts& app) {
     if (mode >= kDecodeModes) mode = 0;
     app.state.Decodemode = mode;
     app.settings.writeString("Decodemode", std::to_string(mode));
-    app.ui.setControlCaption(kModeButton, decodeModeText(mode));
+    app.ui.setControlCaption(IDC_MODE_BUTTON, decodeModeText(mode));
 }
 
 }  // namespace
 
 void initControlPanel(AppPorts& app) {
     const std::string_view mode = decodeModeText(app.state.Decodemode);
-    if (!mode.empty()) app.ui.setControlCaption(kModeButton, mode);
-    app.ui.setControlCaption(kAfcButton, afcCaption(app.state.afcOff));
+    if (!mode.empty()) app.ui.setControlCaption(IDC_MODE_BUTTON, mode);
+    app.ui.setControlCaption(IDC_AFC_BUTTON, afcCaption(app.state.afcOff));
 }
 
 void controlPanelCommand(AppPorts& app, int controlId) {
     switch (controlId) {
-        case kAfcButton:
+        case IDC_AFC_BUTTON:
             toggleAfc(app);
             return;
-        case kModeButton:
+        case IDC_MODE_BUTTON:
             stepDecodeMode(app);
             return;
-        case kSetupButton:
-            app.mainWindow.postMenuCommand(kMenuSettings);
+        case IDC_SETUP_BUTTON:
+            app.mainWindow.postMenuCommand(IDM_SETTINGS);
             return;
         default:
             return;

@@ -2,8 +2,8 @@
 
 #include <algorithm>
 
-#include "app/captions.h"
-#include "app/settings_store.h"
+#include "settings/settings_store.h"
+#include "text/captions.h"
 
 namespace kestrel {
 namespace {

@@ -5,11 +5,11 @@
 #include <array>
 #include <string>
 
-#include "app/settings_access.h"
-#include "app/ui_ids.h"
 #include "frontend/spectrum.h"
 #include "modem_state.h"
 #include "platform/ui_port.h"
+#include "settings/settings_access.h"
+#include "text/ui_ids.h"
 
 namespace kestrel {
 

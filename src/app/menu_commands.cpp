@@ -2,11 +2,11 @@
 
 #include <array>
 
-#include "app/captions.h"
 #include "app/recording_dialog.h"
-#include "app/settings_access.h"
-#include "app/ui_ids.h"
 #include "platform/logger_codes.h"
+#include "settings/settings_access.h"
+#include "text/captions.h"
+#include "text/ui_ids.h"
 
 namespace kestrel {
 namespace {
@@ -22,10 +22,10 @@ struct ReceiveOption {
 };
 
 constexpr std::array<ReceiveOption, 4> kReceiveOptions{{
-    {kMenuRepeatMatch, &ModemState::CorrelateState, "CorrelateState"},
-    {kMenuSameReject, &ModemState::CorrelateStateSame, "CorrelateStateSame"},
-    {kMenuContestMode, &ModemState::Contest, "Contest"},
-    {kMenuNewSigNewLine, &ModemState::NewsigNewline, "NewsigNewline"},
+    {IDM_REPEAT_MATCH, &ModemState::CorrelateState, "CorrelateState"},
+    {IDM_SAME_REJECT, &ModemState::CorrelateStateSame, "CorrelateStateSame"},
+    {IDM_CONTEST_MODE, &ModemState::Contest, "Contest"},
+    {IDM_NEW_SIG_NEW_LINE, &ModemState::NewsigNewline, "NewsigNewline"},
 }};
 
 const char* flagText(bool on) {
@@ -60,35 +60,35 @@ std::string wavDialogName(SettingsAccess& settings, std::string_view settingsPat
 
 MenuFollowUp MenuCommands::menuCommand(int itemId) {
     switch (itemId) {
-        case kMenuHelpPdf:
+        case IDM_HELP_PDF:
             helpPdf();
             return MenuFollowUp::done;
-        case kMenuAbout:
+        case IDM_ABOUT:
             return MenuFollowUp::showAbout;
-        case kMenuExit:
+        case IDM_EXIT:
             app.mainWindow.postClose();
             return MenuFollowUp::done;
-        case kMenuTopMost:
+        case IDM_TOP_MOST:
             return toggleTopMost();
-        case kMenuSquelchOn:
+        case IDM_SQUELCH_ON:
             toggleSquelch();
             return MenuFollowUp::done;
-        case kMenuSaveText:
+        case IDM_SAVE_TEXT:
             saveText();
             return MenuFollowUp::done;
-        case kMenuRepeatMatch:
-        case kMenuSameReject:
-        case kMenuContestMode:
-        case kMenuNewSigNewLine:
+        case IDM_REPEAT_MATCH:
+        case IDM_SAME_REJECT:
+        case IDM_CONTEST_MODE:
+        case IDM_NEW_SIG_NEW_LINE:
             toggleReceiveOption(itemId);
             return MenuFollowUp::done;
-        case kMenuSaveWavFile:
+        case IDM_SAVE_WAV:
             if (app.state.saveWavActive != 1) return MenuFollowUp::showRecordingDialog;
             disarmRecording(app);
             return MenuFollowUp::done;
-        case kMenuSettings:
+        case IDM_SETTINGS:
             return MenuFollowUp::showSettings;
-        case kMenuPlayWav:
+        case IDM_PLAY_WAV:
             return MenuFollowUp::done;  // played by the Modem, or its dialog not built yet
         default:
             return MenuFollowUp::defaultHandling;
@@ -96,24 +96,24 @@ MenuFollowUp MenuCommands::menuCommand(int itemId) {
 }
 
 bool MenuCommands::prepareMenus(int startSwitchCount) {
-    if (startSwitchCount < kLoggerSwitchCount) app.ui.enableMenuItem(kMenuSaveWavFile, false);
+    if (startSwitchCount < kLoggerSwitchCount) app.ui.enableMenuItem(IDM_SAVE_WAV, false);
     const bool topMost = app.settings.readInt("TopMost", 0) == 1;
     if (topMost) {
         app.state.topMost = 1;
-        app.ui.checkMenuItem(kMenuTopMost, true);
+        app.ui.checkMenuItem(IDM_TOP_MOST, true);
     }
-    if (app.state.SquelchState == 1) app.ui.checkMenuItem(kMenuSquelchOn, true);
+    if (app.state.SquelchState == 1) app.ui.checkMenuItem(IDM_SQUELCH_ON, true);
     for (const ReceiveOption& option : kReceiveOptions) {
         if (app.state.*option.flag != 0) app.ui.checkMenuItem(option.itemId, true);
     }
-    if (app.state.saveTextActive == 1) app.ui.checkMenuItem(kMenuSaveText, true);
+    if (app.state.saveTextActive == 1) app.ui.checkMenuItem(IDM_SAVE_TEXT, true);
     return topMost;
 }
 
 MenuFollowUp MenuCommands::toggleTopMost() {
     const bool on = app.state.topMost == 0;
     app.state.topMost = on ? 1 : 0;
-    app.ui.checkMenuItem(kMenuTopMost, on);
+    app.ui.checkMenuItem(IDM_TOP_MOST, on);
     app.settings.writeString("Topmost", flagText(on));
     return on ? MenuFollowUp::placeTopMost : MenuFollowUp::placeNotTopMost;
 }
@@ -123,7 +123,7 @@ MenuFollowUp MenuCommands::toggleTopMost() {
 void MenuCommands::toggleSquelch() {
     const bool on = app.state.SquelchState == 0;
     app.state.SquelchState = on ? 1 : 0;
-    app.ui.checkMenuItem(kMenuSquelchOn, on);
+    app.ui.checkMenuItem(IDM_SQUELCH_ON, on);
     app.settings.writeString("SquelchState", flagText(on));
     int word = app.settings.readInt("N1MM_SWITCH", kDefaultSwitchWord);
     word = on ? word | kSquelchBit : word & ~kSquelchBit;
@@ -146,7 +146,7 @@ void MenuCommands::toggleReceiveOption(int itemId) {
 void MenuCommands::saveText() {
     if (app.state.saveTextActive == 1) {
         app.state.saveTextActive = 0;
-        app.ui.checkMenuItem(kMenuSaveText, false);
+        app.ui.checkMenuItem(IDM_SAVE_TEXT, false);
         textFile.closeSaveTextFile();
         return;
     }
@@ -160,7 +160,7 @@ void MenuCommands::saveText() {
     }
     app.settings.writeString("RXsavetext", chosen.path);
     app.state.saveTextActive = 1;
-    app.ui.checkMenuItem(kMenuSaveText, true);
+    app.ui.checkMenuItem(IDM_SAVE_TEXT, true);
 }
 
 void MenuCommands::helpPdf() {

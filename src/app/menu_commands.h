@@ -6,10 +6,10 @@
 #include <string_view>
 
 #include "app/app_ports.h"
-#include "app/captions.h"
 #include "platform/document_viewer_port.h"
 #include "platform/file_dialog_port.h"
 #include "platform/save_text_file_port.h"
+#include "text/captions.h"
 
 namespace kestrel {
 

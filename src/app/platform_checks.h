@@ -1,7 +1,7 @@
 #pragma once
 // What Kestrel asks of the computer before it starts: Windows 8 or later, a 64-bit
 // system, and a processor with AVX.
-#include "app/captions.h"
+#include "text/captions.h"
 
 namespace kestrel {
 

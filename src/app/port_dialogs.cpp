@@ -1,7 +1,7 @@
 #include "app/port_dialogs.h"
 
-#include "app/captions.h"
-#include "app/ui_ids.h"
+#include "text/captions.h"
+#include "text/ui_ids.h"
 #include "transmit/fsk_port.h"
 #include "transmit/ptt_port.h"
 
@@ -32,24 +32,24 @@ void PortDialogs::listPorts(DialogPort& dialog, int firstNumber, const std::stri
     for (std::size_t i = 0; i < portList.size(); ++i) {
         if (portList[i] == current) preselected = static_cast<int>(i);
     }
-    for (const std::string& name : portList) dialog.addListItem(kPortList, name);
-    dialog.selectListItem(kPortList, preselected);
+    for (const std::string& name : portList) dialog.addListItem(IDC_PORT_LIST, name);
+    dialog.selectListItem(IDC_PORT_LIST, preselected);
 }
 
 const std::string* PortDialogs::selectedPort(DialogPort& dialog) const {
-    const int index = dialog.selectedListItem(kPortList);
+    const int index = dialog.selectedListItem(IDC_PORT_LIST);
     if (index < 0 || index >= static_cast<int>(portList.size())) return nullptr;
     return &portList[index];
 }
 
 void PortDialogs::open(DialogPort& dialog, int templateId) {
     switch (templateId) {
-        case kPttSetupDialog:
+        case IDD_PTT_SETUP:
             listPorts(dialog, kPttFirstPort, strings.pttPortName);
             workingPtt = state.pttLine;
-            dialog.checkRadioButton(kPttNoButton, kPttRtsButton, kPttNoButton + workingPtt);
+            dialog.checkRadioButton(IDC_PTT_NO, IDC_PTT_RTS, IDC_PTT_NO + workingPtt);
             return;
-        case kFskSetupDialog:
+        case IDD_FSK_SETUP:
             workingLine = state.fskLine;
             workingInvert = state.fskInvert;
             workingPtt = state.pttLine;
@@ -57,12 +57,12 @@ void PortDialogs::open(DialogPort& dialog, int templateId) {
             listPorts(dialog, kKeyerFirstPort, strings.fskPortName);
             showFskButtons(dialog);
             return;
-        case kTinyPortDialog:
+        case IDD_TINY_PORT:
             if (state.pttLine != kPttNone) openPttPort(ports, kNoPort, kPttNone);
             listPorts(dialog, kKeyerFirstPort, strings.fskPortName);
             workingPolarity = strings.markPolarity;
-            dialog.checkRadioButton(kMarkHighButton, kMarkLowButton,
-                                    workingPolarity == "H" ? kMarkHighButton : kMarkLowButton);
+            dialog.checkRadioButton(IDC_MARK_HIGH, IDC_MARK_LOW,
+                                    workingPolarity == "H" ? IDC_MARK_HIGH : IDC_MARK_LOW);
             return;
         default:
             return;
@@ -73,13 +73,12 @@ void PortDialogs::open(DialogPort& dialog, int templateId) {
 void PortDialogs::showFskButtons(DialogPort& dialog) {
     int line = workingLine;
     if (line != kFskRts && line != kFskTxd) line = kFskDtr;
-    dialog.enableItem(kPttDtrButton, line != kFskDtr);
-    dialog.enableItem(kPttRtsButton, line != kFskRts);
+    dialog.enableItem(IDC_PTT_DTR, line != kFskDtr);
+    dialog.enableItem(IDC_PTT_RTS, line != kFskRts);
     workingPtt = pttForFskLine(line, workingPtt);
-    dialog.checkRadioButton(kFskLineDtrButton, kFskLineTxdButton, kFskLineDtrButton + line);
-    dialog.checkRadioButton(kNormalButton, kInvertButton,
-                            workingInvert == 1 ? kInvertButton : kNormalButton);
-    dialog.checkRadioButton(kPttNoButton, kPttRtsButton, kPttNoButton + workingPtt);
+    dialog.checkRadioButton(IDC_FSK_DTR, IDC_FSK_TXD, IDC_FSK_DTR + line);
+    dialog.checkRadioButton(IDC_NORMAL, IDC_INVERT, workingInvert == 1 ? IDC_INVERT : IDC_NORMAL);
+    dialog.checkRadioButton(IDC_PTT_NO, IDC_PTT_RTS, IDC_PTT_NO + workingPtt);
 }
 
 void PortDialogs::command(DialogPort& dialog, int templateId, int controlId) {
@@ -88,13 +87,13 @@ void PortDialogs::command(DialogPort& dialog, int templateId, int controlId) {
         return;
     }
     switch (templateId) {
-        case kPttSetupDialog:
+        case IDD_PTT_SETUP:
             pttCommand(dialog, controlId);
             return;
-        case kFskSetupDialog:
+        case IDD_FSK_SETUP:
             fskCommand(dialog, controlId);
             return;
-        case kTinyPortDialog:
+        case IDD_TINY_PORT:
             tinyCommand(dialog, controlId);
             return;
         default:
@@ -104,11 +103,11 @@ void PortDialogs::command(DialogPort& dialog, int templateId, int controlId) {
 
 void PortDialogs::pttCommand(DialogPort& dialog, int controlId) {
     switch (controlId) {
-        case kPttNoButton:
-        case kPttDtrButton:
-        case kPttRtsButton:
-            workingPtt = controlId - kPttNoButton;
-            dialog.checkRadioButton(kPttNoButton, kPttRtsButton, controlId);
+        case IDC_PTT_NO:
+        case IDC_PTT_DTR:
+        case IDC_PTT_RTS:
+            workingPtt = controlId - IDC_PTT_NO;
+            dialog.checkRadioButton(IDC_PTT_NO, IDC_PTT_RTS, controlId);
             return;
         case kOkButton:
             pttOk(dialog);
@@ -144,21 +143,21 @@ void PortDialogs::pttOk(DialogPort& dialog) {
 
 void PortDialogs::fskCommand(DialogPort& dialog, int controlId) {
     switch (controlId) {
-        case kFskLineDtrButton:
-        case kFskLineRtsButton:
-        case kFskLineTxdButton:
-            workingLine = controlId - kFskLineDtrButton;
+        case IDC_FSK_DTR:
+        case IDC_FSK_RTS:
+        case IDC_FSK_TXD:
+            workingLine = controlId - IDC_FSK_DTR;
             showFskButtons(dialog);
             return;
-        case kNormalButton:
-        case kInvertButton:
-            workingInvert = controlId - kNormalButton;
+        case IDC_NORMAL:
+        case IDC_INVERT:
+            workingInvert = controlId - IDC_NORMAL;
             showFskButtons(dialog);
             return;
-        case kPttNoButton:
-        case kPttDtrButton:
-        case kPttRtsButton:
-            workingPtt = controlId - kPttNoButton;
+        case IDC_PTT_NO:
+        case IDC_PTT_DTR:
+        case IDC_PTT_RTS:
+            workingPtt = controlId - IDC_PTT_NO;
             showFskButtons(dialog);
             return;
         case kOkButton:
@@ -196,10 +195,10 @@ void PortDialogs::fskOk(DialogPort& dialog) {
 
 void PortDialogs::tinyCommand(DialogPort& dialog, int controlId) {
     switch (controlId) {
-        case kMarkHighButton:
-        case kMarkLowButton:
-            workingPolarity = controlId == kMarkHighButton ? "H" : "L";
-            dialog.checkRadioButton(kMarkHighButton, kMarkLowButton, controlId);
+        case IDC_MARK_HIGH:
+        case IDC_MARK_LOW:
+            workingPolarity = controlId == IDC_MARK_HIGH ? "H" : "L";
+            dialog.checkRadioButton(IDC_MARK_HIGH, IDC_MARK_LOW, controlId);
             return;
         case kOkButton:
             tinyOk(dialog);
@@ -213,7 +212,7 @@ void PortDialogs::tinyCommand(DialogPort& dialog, int controlId) {
 // entry, the port held, and the program in TinyFSK mode (a port the FSK mode opened is not
 // set up for the keyer).
 void PortDialogs::tinyOk(DialogPort& dialog) {
-    const int index = dialog.selectedListItem(kPortList);
+    const int index = dialog.selectedListItem(IDC_PORT_LIST);
     const std::string* port = selectedPort(dialog);
     if (port == nullptr) {
         showPortMessage(ui, kSelectPortMessage, kDefaultCaption, true);

@@ -7,11 +7,11 @@
 #include <string>
 #include <vector>
 
-#include "app/settings_load.h"
-#include "app/settings_access.h"
 #include "modem_state.h"
 #include "platform/dialog_port.h"
 #include "platform/ui_port.h"
+#include "settings/settings_access.h"
+#include "settings/settings_load.h"
 #include "transmit/com_ports.h"
 #include "transmit/tiny_fsk.h"
 
@@ -29,7 +29,7 @@ struct PortDialogs {
     TinyFsk& tiny;
     UiPort& ui;
 
-    // The dialog of that template (kPttSetupDialog, kFskSetupDialog, kTinyPortDialog).
+    // The dialog of that template (IDD_PTT_SETUP, IDD_FSK_SETUP, IDD_TINY_PORT).
     void open(DialogPort& dialog, int templateId);
     void command(DialogPort& dialog, int templateId, int controlId);
 

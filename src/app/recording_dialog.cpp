@@ -6,8 +6,8 @@
 #include <system_error>
 
 #include "app/platform_checks.h"
-#include "app/settings_store.h"
-#include "app/ui_ids.h"
+#include "settings/settings_store.h"
+#include "text/ui_ids.h"
 
 namespace kestrel {
 namespace {
@@ -94,7 +94,7 @@ RecordingDialogResult RecordingDialog::confirm(const RecordingDialogTexts& enter
         setup.times.*box.seconds = *seconds;
     }
     setup.folder = withBackslash(entered.path);
-    const DialogBoxText pathShown{kRecordingPathBox, setup.folder};
+    const DialogBoxText pathShown{IDC_WAV_PATH, setup.folder};
     if (!folderExists(setup.folder)) {
         app_.ui.messageBox(kFolderMissing, kInfoCaption, kMbOk);
         return {pathShown, {}};
@@ -105,14 +105,14 @@ RecordingDialogResult RecordingDialog::confirm(const RecordingDialogTexts& enter
     }
     app_.settings.writeString("RXsavewavpath", setup.folder);
     app_.state.saveWavActive = 1;
-    app_.ui.checkMenuItem(kMenuSaveWavFile, true);
+    app_.ui.checkMenuItem(IDM_SAVE_WAV, true);
     app_.settings.writeString("RXwavsave", "1");
     return {pathShown, std::move(setup)};
 }
 
 void disarmRecording(AppPorts& app) {
     app.state.saveWavActive = 0;
-    app.ui.checkMenuItem(kMenuSaveWavFile, false);
+    app.ui.checkMenuItem(IDM_SAVE_WAV, false);
     app.settings.writeString("RXwavsave", "0");
 }
 

@@ -9,8 +9,8 @@
 #include <string_view>
 
 #include "app/app_ports.h"
-#include "app/ui_ids.h"
 #include "audio_in/contact_recorder.h"
+#include "text/ui_ids.h"
 
 namespace kestrel {
 
@@ -28,8 +28,8 @@ struct RecordingDialogTexts {
 };
 
 // The box ids of RecordingDialogTexts::times, in that order.
-inline constexpr std::array<int, 4> kRecordingTimeBoxes{kRunBeforeBox, kRunAfterBox, kSnpBeforeBox,
-                                                        kSnpAfterBox};
+inline constexpr std::array<int, 4> kRecordingTimeBoxes{IDC_RUN_BEFORE, IDC_RUN_AFTER,
+                                                        IDC_SNP_BEFORE, IDC_SNP_AFTER};
 
 struct DialogBoxText {
     int boxId = 0;

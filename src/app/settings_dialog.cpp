@@ -8,11 +8,11 @@
 #include <cstdlib>
 #include <limits>
 
-#include "app/captions.h"
-#include "app/sound_device_lookup.h"
-#include "app/ui_ids.h"
-#include "app/wide_text.h"
 #include "frontend/spectrum_view.h"
+#include "settings/sound_device_lookup.h"
+#include "text/captions.h"
+#include "text/ui_ids.h"
+#include "text/wide_text.h"
 
 namespace kestrel {
 namespace {
@@ -51,23 +51,23 @@ int rxChannelButton(int channel) {
     switch (channel) {
         case 0:
         case 3:
-            return kRxMonoButton;
+            return IDC_RX_MONO;
         case 1:
-            return kRxLeftButton;
+            return IDC_RX_LEFT;
         case 2:
-            return kRxRightButton;
+            return IDC_RX_RIGHT;
         default:
             return 0;
     }
 }
 
 int txChannelButton(int channel) {
-    constexpr int buttons[] = {kTxMonoButton, kTxLeftButton, kTxRightButton};
+    constexpr int buttons[] = {IDC_TX_MONO, IDC_TX_LEFT, IDC_TX_RIGHT};
     return channel >= 0 && channel < 3 ? buttons[channel] : 0;
 }
 
 int baudButton(int baudIndex) {
-    constexpr int buttons[] = {kBaud45Button, kBaud50Button, kBaud75Button};
+    constexpr int buttons[] = {IDC_BAUD_45, IDC_BAUD_50, IDC_BAUD_75};
     return baudIndex >= 0 && baudIndex < 3 ? buttons[baudIndex] : 0;
 }
 
@@ -75,15 +75,15 @@ int baudButton(int baudIndex) {
 int txModeButton(int mode) {
     switch (mode) {
         case kAfskMode:
-            return kAfskTxButton;
+            return IDC_AFSK_TX;
         case kPfskMode:
             return 0;
         case kFskMode:
-            return kFskTxButton;
+            return IDC_FSK_TX;
         case kTinyFskMode:
-            return kTinyFskTxButton;
+            return IDC_TINYFSK_TX;
         default:
-            return kDookTxButton;
+            return IDC_DOOK_TX;
     }
 }
 
@@ -151,23 +151,23 @@ void SettingsDialog::open(DialogPort& dialog) {
     }
     const int inputIndex = fillDeviceList(true);
     const int outputIndex = fillDeviceList(false);
-    for (const std::string& name : outputNames) dialog.addListItem(kOutputDeviceList, name);
-    for (const std::string& name : inputNames) dialog.addListItem(kInputDeviceList, name);
+    for (const std::string& name : outputNames) dialog.addListItem(IDC_OUTPUT_LIST, name);
+    for (const std::string& name : inputNames) dialog.addListItem(IDC_INPUT_LIST, name);
 
     pendingRxChannel = state.RXChannel;
     pendingTxChannel = state.TXChannel;
     pendingBaudIndex = state.baudIndex;
     showButtons(dialog);
-    dialog.selectListItem(kInputDeviceList, inputIndex);
-    dialog.selectListItem(kOutputDeviceList, outputIndex);
+    dialog.selectListItem(IDC_INPUT_LIST, inputIndex);
+    dialog.selectListItem(IDC_OUTPUT_LIST, outputIndex);
 
-    dialog.setItemText(kMarkField, fieldText(app.settings.readInt("Markfrequency", 2125)));
-    dialog.setItemText(kSpaceField, fieldText(app.settings.readInt("Spacefrequency", 2295)));
+    dialog.setItemText(IDC_MARK, fieldText(app.settings.readInt("Markfrequency", 2125)));
+    dialog.setItemText(IDC_SPACE, fieldText(app.settings.readInt("Spacefrequency", 2295)));
     const bool lowPair = state.markFrequency == 1275.0 && state.spaceFrequency == 1445.0;
-    dialog.setItemText(kTonePairButton, lowPair ? kHighCaption : kLowCaption);
+    dialog.setItemText(IDC_TONE_PAIR, lowPair ? kHighCaption : kLowCaption);
     const auto width = static_cast<std::uint32_t>(state.sampleRate) *
                        static_cast<std::uint32_t>(state.FFTDisplay) / kBinsPerRate;
-    dialog.setItemText(kWidthField, fieldText(width));
+    dialog.setItemText(IDC_WIDTH, fieldText(width));
 
     pendingDecodeMode = state.Decodemode;
     showButtons(dialog);
@@ -175,57 +175,57 @@ void SettingsDialog::open(DialogPort& dialog) {
 
 void SettingsDialog::showButtons(DialogPort& dialog) {
     if (const int rx = rxChannelButton(pendingRxChannel))
-        dialog.checkRadioButton(kRxMonoButton, kRxRightButton, rx);
+        dialog.checkRadioButton(IDC_RX_MONO, IDC_RX_RIGHT, rx);
     else
         message(kChannelButtonError);
     if (const int tx = txChannelButton(pendingTxChannel))
-        dialog.checkRadioButton(kTxMonoButton, kTxRightButton, tx);
+        dialog.checkRadioButton(IDC_TX_MONO, IDC_TX_RIGHT, tx);
     else
         message(kChannelButtonError);
     if (const int baud = baudButton(pendingBaudIndex))
-        dialog.checkRadioButton(kBaud45Button, kBaud75Button, baud);
+        dialog.checkRadioButton(IDC_BAUD_45, IDC_BAUD_75, baud);
     else
         message(kBaudButtonError);
-    dialog.checkRadioButton(kAfskTxButton, kFskTxButton, txModeButton(pendingTxMode));
+    dialog.checkRadioButton(IDC_AFSK_TX, IDC_FSK_TX, txModeButton(pendingTxMode));
 }
 
 void SettingsDialog::command(DialogPort& dialog, int controlId) {
     switch (controlId) {
-        case kRxMonoButton:
-        case kRxLeftButton:
-        case kRxRightButton:
-            pendingRxChannel = controlId - kRxMonoButton;
+        case IDC_RX_MONO:
+        case IDC_RX_LEFT:
+        case IDC_RX_RIGHT:
+            pendingRxChannel = controlId - IDC_RX_MONO;
             showButtons(dialog);
             return;
-        case kTxMonoButton:
-        case kTxLeftButton:
-        case kTxRightButton:
-            pendingTxChannel = controlId - kTxMonoButton;
+        case IDC_TX_MONO:
+        case IDC_TX_LEFT:
+        case IDC_TX_RIGHT:
+            pendingTxChannel = controlId - IDC_TX_MONO;
             showButtons(dialog);
             return;
-        case kBaud45Button:
-        case kBaud50Button:
-        case kBaud75Button:
-            pendingBaudIndex = controlId - kBaud45Button;
+        case IDC_BAUD_45:
+        case IDC_BAUD_50:
+        case IDC_BAUD_75:
+            pendingBaudIndex = controlId - IDC_BAUD_45;
             showButtons(dialog);
             return;
-        case kSwapButton:
+        case IDC_SWAP:
             swapTones(dialog);
             return;
-        case kTonePairButton:
+        case IDC_TONE_PAIR:
             nextTonePair(dialog);
             return;
-        case kAfskTxButton:
+        case IDC_AFSK_TX:
             chooseSoundMode(dialog, kAfskMode);
             return;
-        case kDookTxButton:
+        case IDC_DOOK_TX:
             chooseSoundMode(dialog, kDookMode);
             return;
-        case kFskTxButton:
-            chooseKeyerMode(dialog, kFskMode, kFskSetupDialog);
+        case IDC_FSK_TX:
+            chooseKeyerMode(dialog, kFskMode, IDD_FSK_SETUP);
             return;
-        case kTinyFskTxButton:
-            chooseKeyerMode(dialog, kTinyFskMode, kTinyPortDialog);
+        case IDC_TINYFSK_TX:
+            chooseKeyerMode(dialog, kTinyFskMode, IDD_TINY_PORT);
             return;
         case kOkButton:
             apply(dialog);
@@ -239,30 +239,29 @@ void SettingsDialog::command(DialogPort& dialog, int controlId) {
 }
 
 void SettingsDialog::swapTones(DialogPort& dialog) {
-    const std::string mark = dialog.itemText(kMarkField, kToneFieldChars);
-    const std::string space = dialog.itemText(kSpaceField, kToneFieldChars);
-    dialog.setItemText(kMarkField, space);
-    dialog.setItemText(kSpaceField, mark);
+    const std::string mark = dialog.itemText(IDC_MARK, kToneFieldChars);
+    const std::string space = dialog.itemText(IDC_SPACE, kToneFieldChars);
+    dialog.setItemText(IDC_MARK, space);
+    dialog.setItemText(IDC_SPACE, mark);
     dialog.setFocus(kOkButton);
 }
 
 // "High" loads the high pair and offers the low one; "Low" the other way round; any
 // other caption loads the low pair.
 void SettingsDialog::nextTonePair(DialogPort& dialog) {
-    const std::string caption = dialog.itemText(kTonePairButton, kToneFieldChars);
+    const std::string caption = dialog.itemText(IDC_TONE_PAIR, kToneFieldChars);
     const bool high = !caption.empty() && caption.front() == 'H';
-    dialog.setItemText(kMarkField, high ? kHighMark : kLowMark);
-    dialog.setItemText(kSpaceField, high ? kHighSpace : kLowSpace);
-    if (high) dialog.setItemText(kTonePairButton, kLowCaption);
-    if (!caption.empty() && caption.front() == 'L')
-        dialog.setItemText(kTonePairButton, kHighCaption);
+    dialog.setItemText(IDC_MARK, high ? kHighMark : kLowMark);
+    dialog.setItemText(IDC_SPACE, high ? kHighSpace : kLowSpace);
+    if (high) dialog.setItemText(IDC_TONE_PAIR, kLowCaption);
+    if (!caption.empty() && caption.front() == 'L') dialog.setItemText(IDC_TONE_PAIR, kHighCaption);
     dialog.setFocus(kOkButton);
 }
 
 void SettingsDialog::chooseSoundMode(DialogPort& dialog, int mode) {
     pendingTxMode = mode;
     showButtons(dialog);
-    dialog.runDialog(kPttSetupDialog);
+    dialog.runDialog(IDD_PTT_SETUP);
 }
 
 // A keyer mode needs its port: cancelling the port dialog keeps the mode chosen before.
@@ -282,7 +281,7 @@ void SettingsDialog::apply(DialogPort& dialog) {
     state.Decodemode = pendingDecodeMode;
     writeInt("Decodemode", pendingDecodeMode);
     const std::string_view modeText = decodeModeText(pendingDecodeMode);
-    if (!modeText.empty()) app.ui.setControlCaption(kModeButton, modeText);
+    if (!modeText.empty()) app.ui.setControlCaption(IDC_MODE_BUTTON, modeText);
 
     applyTransmitMode();
     hooks.updateComPortNames();
@@ -297,7 +296,7 @@ void SettingsDialog::apply(DialogPort& dialog) {
 // device.
 void SettingsDialog::applyDevices(DialogPort& dialog) {
     ModemState& state = app.state;
-    const int input = dialog.selectedListItem(kInputDeviceList);
+    const int input = dialog.selectedListItem(IDC_INPUT_LIST);
     if (input >= 0 && input < int(inputNames.size())) {
         strings.RXnameid = inputNames[input];
         app.settings.writeString("RXnameid", strings.RXnameid);
@@ -309,7 +308,7 @@ void SettingsDialog::applyDevices(DialogPort& dialog) {
     writeInt("RXChannel", pendingRxChannel);
 
     if (!soundCardMode(pendingTxMode)) return;
-    const int output = dialog.selectedListItem(kOutputDeviceList);
+    const int output = dialog.selectedListItem(IDC_OUTPUT_LIST);
     if (output >= 0 && output < int(outputNames.size())) {
         strings.TXnameid = outputNames[output];
         app.settings.writeString("TXnameid", strings.TXnameid);
@@ -325,8 +324,8 @@ void SettingsDialog::applyDevices(DialogPort& dialog) {
 
 void SettingsDialog::applyTones(DialogPort& dialog) {
     ModemState& state = app.state;
-    const int mark = fieldNumber(dialog.itemText(kMarkField, kToneFieldChars));
-    const int space = fieldNumber(dialog.itemText(kSpaceField, kToneFieldChars));
+    const int mark = fieldNumber(dialog.itemText(IDC_MARK, kToneFieldChars));
+    const int space = fieldNumber(dialog.itemText(IDC_SPACE, kToneFieldChars));
     if (std::abs(static_cast<long>(space) - mark) > kWidestSpacing) {
         message(kSpacingMessage);
     } else {
@@ -365,7 +364,7 @@ void SettingsDialog::applyTransmitMode() {
 
 void SettingsDialog::applyWidth(DialogPort& dialog) {
     ModemState& state = app.state;
-    const int width = fieldNumber(dialog.itemText(kWidthField, kToneFieldChars));
+    const int width = fieldNumber(dialog.itemText(IDC_WIDTH, kToneFieldChars));
     state.FFTDisplay =
         spectrumBinsForWidth(width, state.markFrequency, state.spaceFrequency, state.sampleRate);
     writeInt("FFTDisplay", state.FFTDisplay, IntFormat::fourDigits);

@@ -9,9 +9,9 @@
 #include <vector>
 
 #include "app/app_ports.h"
-#include "app/settings_load.h"
 #include "platform/audio_devices_port.h"
 #include "platform/dialog_port.h"
+#include "settings/settings_load.h"
 
 namespace kestrel {
 

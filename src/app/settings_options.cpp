@@ -7,9 +7,9 @@
 #include <optional>
 #include <string_view>
 
-#include "app/ini_file.h"
-#include "app/settings_load.h"
 #include "modem_state.h"
+#include "settings/ini_file.h"
+#include "settings/settings_load.h"
 #include "transmit/tx_frame.h"
 
 namespace kestrel {

@@ -3,8 +3,8 @@
 #include <algorithm>
 #include <thread>
 
-#include "app/captions.h"
 #include "busy_wait.h"
+#include "text/captions.h"
 
 namespace kestrel {
 namespace {

@@ -4,7 +4,7 @@
 #include <charconv>
 #include <chrono>
 
-#include "app/wide_text.h"
+#include "text/wide_text.h"
 
 namespace kestrel {
 namespace {

@@ -3,8 +3,8 @@
 #include <array>
 #include <string>
 
-#include "app/captions.h"
-#include "app/ui_ids.h"
+#include "text/captions.h"
+#include "text/ui_ids.h"
 
 namespace kestrel {
 namespace {
@@ -73,7 +73,7 @@ void contactListener(const ContactListenerLinks& links, const RecordingSetup& se
         if (!links.udp.closeSocket()) showError(links.ui, kCloseFailed, kMbOk);
         links.udp.cleanup();
     }
-    links.ui.checkMenuItem(kMenuSaveWavFile, false);
+    links.ui.checkMenuItem(IDM_SAVE_WAV, false);
 }
 
 }  // namespace kestrel

@@ -1,6 +1,5 @@
 #include "audio_in/receive_chain.h"
 
-#include "app/status_texts.h"
 #include "decode/decoder_dispatch.h"
 #include "decode/framing.h"
 #include "decode/received_char_emitter.h"
@@ -10,22 +9,21 @@
 
 namespace kestrel {
 
-// In the order they depend on each other: text output and status texts, framing and the
-// Repeat Match it feeds, decoders, front end.
+// In the order they depend on each other: text output, framing and the Repeat Match it
+// feeds, decoders, front end.
 struct ReceiveChain::Stages {
-    Stages(ModemState& state, LoggerPort& logger, UiPort& ui, SaveTextFilePort& textFile)
+    Stages(ModemState& state, LoggerPort& logger, UiPort& ui, ReceiveMeasurements& measurements,
+           SaveTextFilePort& textFile)
         : emitter(state, logger),
-          statusTexts(ui),
-          framing(state, emitter, statusTexts, textFile),
+          framing(state, emitter, measurements, textFile),
           repeatMatch(state, emitter, textFile),
           dispatch(state, framing, designEqualisedRaisedCosine),
-          front(state, logger, ui, statusTexts) {
+          front(state, logger, ui, measurements) {
         framing.repeatMatch = &repeatMatch;
         front.setDecodeSink(&dispatch);
     }
 
     ReceivedCharEmitter emitter;
-    StatusTexts statusTexts;
     Framing framing;
     RepeatMatch repeatMatch;
     DecoderDispatch dispatch;
@@ -33,8 +31,8 @@ struct ReceiveChain::Stages {
 };
 
 ReceiveChain::ReceiveChain(ModemState& state, LoggerPort& logger, UiPort& ui,
-                           SaveTextFilePort& textFile)
-    : stages_(std::make_unique<Stages>(state, logger, ui, textFile)) {}
+                           ReceiveMeasurements& measurements, SaveTextFilePort& textFile)
+    : stages_(std::make_unique<Stages>(state, logger, ui, measurements, textFile)) {}
 
 ReceiveChain::~ReceiveChain() = default;
 

@@ -6,6 +6,7 @@
 #include <memory>
 
 #include "decode/framing_trace.h"
+#include "frontend/receive_measurements.h"
 #include "modem_state.h"
 #include "platform/logger_port.h"
 #include "platform/save_text_file_port.h"
@@ -17,7 +18,10 @@ struct FrontEnd;
 
 class ReceiveChain {
   public:
-    ReceiveChain(ModemState& state, LoggerPort& logger, UiPort& ui, SaveTextFilePort& textFile);
+    // measurements receives the tuning offset, bit length and S/N as the chain measures
+    // them (the status bar in the program).
+    ReceiveChain(ModemState& state, LoggerPort& logger, UiPort& ui,
+                 ReceiveMeasurements& measurements, SaveTextFilePort& textFile);
     ~ReceiveChain();
     ReceiveChain(const ReceiveChain&) = delete;
     ReceiveChain& operator=(const ReceiveChain&) = delete;

@@ -10,14 +10,15 @@
 #include <string>
 #include <vector>
 
-#include "app/wide_text.h"
+#include "app/settings_options.h"
+#include "app/status_texts.h"
 #include "audio_in/receive_chain.h"
 #include "audio_in/wav_player.h"
 #include "cli/commands.h"
-#include "cli/settings_options.h"
 #include "cli/terminal.h"
 #include "link/logger_code_names.h"
 #include "platform/logger_codes.h"
+#include "text/wide_text.h"
 
 namespace kestrel::cli {
 namespace {
@@ -54,7 +55,7 @@ bool onOff(const std::string& value, std::atomic<int>& flag, bool onMeansZero, s
 
 bool parseArgs(std::vector<std::string> args, ModemState& state, DecodeArgs& out,
                std::string& error) {
-    if (!takeSettingsOptions(args, state, error)) return false;
+    if (!applySettingsOptions(args, state, error)) return false;
     const std::map<std::string, std::pair<std::atomic<int>*, bool>> switches = {
         {"--afc", {&state.afcOff, true}},
         {"--squelch", {&state.SquelchState, false}},
@@ -187,7 +188,8 @@ int decode(std::vector<std::string> args) {
     }
     CliPorts ports(options.events, state);
     NoSaveTextFile noFile;
-    ReceiveChain chain(state, ports, ports, noFile);
+    StatusTexts statusTexts(ports);
+    ReceiveChain chain(state, ports, ports, statusTexts, noFile);
     std::optional<CsvTrace> csv;
     if (trace) chain.setTrace(&csv.emplace(trace.get()));
 

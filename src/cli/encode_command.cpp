@@ -5,9 +5,9 @@
 #include <string>
 #include <vector>
 
+#include "app/settings_options.h"
 #include "audio_in/wav_file.h"
 #include "cli/commands.h"
-#include "cli/settings_options.h"
 #include "modem_state.h"
 #include "transmit/offline_transmitter.h"
 
@@ -69,7 +69,7 @@ std::vector<std::string> splitEquals(const std::vector<std::string>& args) {
 
 bool parseOptions(std::vector<std::string> args, ModemState& state, EncodeOptions& options,
                   std::string& error) {
-    if (!takeSettingsOptions(args, state, error)) return false;
+    if (!applySettingsOptions(args, state, error)) return false;
     args = splitEquals(args);
     for (std::size_t i = 0; i < args.size(); ++i) {
         const std::string& a = args[i];

@@ -4,8 +4,8 @@
 #include <cmath>
 #include <numbers>
 
-#include "app/captions.h"
 #include "frontend/mixer_phase.h"
+#include "text/captions.h"
 
 namespace kestrel {
 namespace {

@@ -3,8 +3,8 @@
 #include <algorithm>
 #include <initializer_list>
 
-#include "app/captions.h"
-#include "app/ui_ids.h"
+#include "text/captions.h"
+#include "text/ui_ids.h"
 
 namespace kestrel {
 namespace {
@@ -69,8 +69,8 @@ std::u16string titleOf(WindowTitlePort& windows, std::int64_t window) {
 void applyReceiverMark(LoggerLink& link) {
     link.state.switchesLocked = 1;
     link.state.afcOff = 0;
-    link.ports.ui.setControlCaption(kAfcButton, kAfcOnCaption);
-    link.ports.ui.enableMenuItem(kMenuSaveWavFile, false);
+    link.ports.ui.setControlCaption(IDC_AFC_BUTTON, kAfcOnCaption);
+    link.ports.ui.enableMenuItem(IDM_SAVE_WAV, false);
 }
 
 }  // namespace

@@ -4,12 +4,12 @@
 #include <cstdio>
 #include <string>
 
-#include "app/captions.h"
-#include "app/settings_load.h"
-#include "app/ui_ids.h"
-#include "link/logger_texts.h"
 #include "link/shared_block.h"
 #include "platform/logger_codes.h"
+#include "settings/settings_load.h"
+#include "text/captions.h"
+#include "text/logger_texts.h"
+#include "text/ui_ids.h"
 
 namespace kestrel {
 namespace {
@@ -127,7 +127,7 @@ void LoggerLink::handleLoggerCommand(std::uint64_t code, std::int64_t value) {
             reloadTones();
             return;
         case RXM_SHOWSETUP:
-            ports.mainWindow.postMenuCommand(kMenuSettings);
+            ports.mainWindow.postMenuCommand(IDM_SETTINGS);
             return;
         case RXM_ENBFOCUS:
             enableFocus();
@@ -209,7 +209,7 @@ void LoggerLink::applySwitchWord(std::int64_t word) {
     const bool squelch = (word & kSquelchBit) != 0;
     if (squelch) stored += kSquelchBit;
     state.SquelchState = squelch ? 1 : 0;
-    ports.ui.checkMenuItem(kMenuSquelchOn, squelch);
+    ports.ui.checkMenuItem(IDM_SQUELCH_ON, squelch);
     ports.settings.writeString("SquelchState", squelch ? "1" : "0");
 
     const bool reverse = (word & kReverseBit) != 0;
@@ -219,7 +219,7 @@ void LoggerLink::applySwitchWord(std::int64_t word) {
     const bool afc = (word & kAfcBit) != 0;
     if (afc) stored += kAfcBit;
     state.afcOff = afc ? 0 : 1;
-    ports.ui.setControlCaption(kAfcButton, afc ? kAfcOnCaption : kAfcOffCaption);
+    ports.ui.setControlCaption(IDC_AFC_BUTTON, afc ? kAfcOnCaption : kAfcOffCaption);
 
     applyNet(word, stored);
 

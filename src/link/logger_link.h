@@ -7,14 +7,14 @@
 #include <span>
 #include <string_view>
 
-#include "app/settings_access.h"
-#include "link/tx_buffer_control.h"
 #include "modem_state.h"
 #include "platform/clock_port.h"
 #include "platform/logger_port.h"
 #include "platform/main_window_port.h"
 #include "platform/shared_block_port.h"
 #include "platform/ui_port.h"
+#include "settings/settings_access.h"
+#include "transmit/tx_buffer_control.h"
 
 namespace kestrel {
 

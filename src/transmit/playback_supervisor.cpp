@@ -1,6 +1,6 @@
 #include "transmit/playback_supervisor.h"
 
-#include "app/captions.h"
+#include "text/captions.h"
 
 namespace kestrel {
 namespace {

@@ -1,6 +1,6 @@
 #include "transmit/ptt_port.h"
 
-#include "app/captions.h"
+#include "text/captions.h"
 
 namespace kestrel {
 

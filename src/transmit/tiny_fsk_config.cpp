@@ -4,7 +4,7 @@
 #include <span>
 #include <string>
 
-#include "app/captions.h"
+#include "text/captions.h"
 #include "transmit/tiny_fsk.h"
 
 namespace kestrel {

@@ -7,11 +7,11 @@
 #include <atomic>
 #include <cstdint>
 
-#include "link/tx_buffer_control.h"
 #include "modem_state.h"
 #include "platform/logger_port.h"
 #include "platform/ui_port.h"
 #include "transmit/baudot_encoding.h"
+#include "transmit/tx_buffer_control.h"
 
 namespace kestrel {
 

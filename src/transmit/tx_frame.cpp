@@ -3,8 +3,8 @@
 #include <algorithm>
 #include <cmath>
 
-#include "app/captions.h"
 #include "platform/logger_codes.h"
+#include "text/captions.h"
 
 namespace kestrel {
 

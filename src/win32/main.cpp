@@ -7,11 +7,11 @@
 
 #include "app/main_window_layout.h"
 #include "app/platform_checks.h"
-#include "app/ui_ids.h"
 #include "platform_facts.h"
 #include "resource.h"
 #include "shell.h"
 #include "text.h"
+#include "text/ui_ids.h"
 
 namespace kestrel::win32 {
 namespace {

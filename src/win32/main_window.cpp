@@ -3,12 +3,12 @@
 // window work.
 #include <windows.h>
 
-#include "app/captions.h"
 #include "app/main_window_layout.h"
 #include "app/menu_commands.h"
-#include "app/ui_ids.h"
 #include "resource.h"
 #include "shell.h"
+#include "text/captions.h"
+#include "text/ui_ids.h"
 
 namespace kestrel::win32 {
 namespace {

@@ -7,9 +7,9 @@
 #include <shlobj.h>
 
 #include "app/recording_dialog.h"
-#include "app/captions.h"
 #include "shell.h"
 #include "text.h"
+#include "text/captions.h"
 
 namespace kestrel::win32 {
 namespace {
@@ -42,12 +42,12 @@ void browseFolder(HWND dialog) {
         shell().ui.messageBox(kBrowseFailed, kErrorCaption, kMbOk);
         return;
     }
-    setBoxText(dialog, kRecordingPathBox, withBackslash(narrow(path)));
+    setBoxText(dialog, IDC_WAV_PATH, withBackslash(narrow(path)));
 }
 
 void confirm(HWND dialog) {
     RecordingDialogTexts entered;
-    entered.path = boxText(dialog, kRecordingPathBox, kRecordingPathChars);
+    entered.path = boxText(dialog, IDC_WAV_PATH, kRecordingPathChars);
     for (std::size_t k = 0; k < entered.times.size(); ++k)
         entered.times[k] = boxText(dialog, kRecordingTimeBoxes[k], kTimeBoxChars);
     const RecordingDialogResult result = shell().modem.recordingDialogConfirmed(entered);
@@ -61,7 +61,7 @@ INT_PTR CALLBACK recordingDialogProc(HWND dialog, UINT message, WPARAM wParam, L
     switch (message) {
         case WM_INITDIALOG: {
             const RecordingDialogTexts texts = shell().modem.recordingDialog.open();
-            setBoxText(dialog, kRecordingPathBox, texts.path);
+            setBoxText(dialog, IDC_WAV_PATH, texts.path);
             for (std::size_t k = 0; k < texts.times.size(); ++k)
                 setBoxText(dialog, kRecordingTimeBoxes[k], texts.times[k]);
             SetWindowPos(dialog, HWND_TOPMOST, 0, 0, 0, 0, SWP_NOMOVE | SWP_NOSIZE);
@@ -69,7 +69,7 @@ INT_PTR CALLBACK recordingDialogProc(HWND dialog, UINT message, WPARAM wParam, L
         }
         case WM_COMMAND:
             switch (LOWORD(wParam)) {
-                case kRecordingBrowseButton:
+                case IDC_WAV_BROWSE:
                     browseFolder(dialog);
                     return TRUE;
                 case IDOK:

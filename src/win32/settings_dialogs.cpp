@@ -5,10 +5,10 @@
 
 #include <vector>
 
-#include "app/ui_ids.h"
 #include "platform/dialog_port.h"
 #include "shell.h"
 #include "text.h"
+#include "text/ui_ids.h"
 
 namespace kestrel::win32 {
 namespace {

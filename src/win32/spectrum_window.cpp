@@ -7,9 +7,9 @@
 #include <algorithm>
 #include <array>
 
-#include "app/captions.h"
 #include "frontend/spectrum.h"
 #include "shell.h"
+#include "text/captions.h"
 
 namespace kestrel::win32 {
 namespace {

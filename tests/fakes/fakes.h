@@ -24,9 +24,7 @@
 #include <utility>
 #include <vector>
 
-#include "app/settings_access.h"
 #include "audio_in/wav_file.h"
-#include "link/tx_buffer_control.h"
 #include "platform/audio_devices_port.h"
 #include "platform/capture_device_port.h"
 #include "platform/clock_port.h"
@@ -43,7 +41,9 @@
 #include "platform/udp_port.h"
 #include "platform/ui_port.h"
 #include "platform/window_title_port.h"
+#include "settings/settings_access.h"
 #include "transmit/ptt_switch.h"
+#include "transmit/tx_buffer_control.h"
 
 namespace kestrel {
 

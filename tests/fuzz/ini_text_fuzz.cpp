@@ -3,9 +3,9 @@
 #include <cstdint>
 #include <string>
 
-#include "app/ini_encoding.h"
-#include "app/ini_text.h"
 #include "fuzz/fuzz_check.h"
+#include "settings/ini_encoding.h"
+#include "settings/ini_text.h"
 
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {
     using kestrel::IniText;

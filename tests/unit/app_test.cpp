@@ -10,8 +10,8 @@
 #include "app/menu_commands.h"
 #include "app/port_dialogs.h"
 #include "app/settings_dialog.h"
-#include "app/ui_ids.h"
 #include "fakes/fakes.h"
+#include "text/ui_ids.h"
 #include "transmit/tx_buffer.h"
 
 namespace kestrel {
@@ -73,13 +73,13 @@ TEST(SettingsDialog, OpeningMarksTheButtonsOfThePendingValues) {
         std::array<int, 4> marked;
         std::vector<std::string> messages;
     } cases[] = {
-        {1, 2, 2, 4, {kRxLeftButton, kTxRightButton, kBaud75Button, kTinyFskTxButton}, {}},
-        {3, 0, 0, 2, {kRxMonoButton, kTxMonoButton, kBaud45Button, 0}, {}},  // PFSK: none
+        {1, 2, 2, 4, {IDC_RX_LEFT, IDC_TX_RIGHT, IDC_BAUD_75, IDC_TINYFSK_TX}, {}},
+        {3, 0, 0, 2, {IDC_RX_MONO, IDC_TX_MONO, IDC_BAUD_45, 0}, {}},  // PFSK: none
         {7,
          5,
          9,
          8,
-         {0, 0, 0, kDookTxButton},
+         {0, 0, 0, IDC_DOOK_TX},
          {kChannelButtonError, kChannelButtonError, kBaudButtonError}},
     };
     for (const auto& c : cases) {
@@ -90,8 +90,8 @@ TEST(SettingsDialog, OpeningMarksTheButtonsOfThePendingValues) {
         rig.state.baudIndex = c.baud;
         rig.state.TXmode = c.mode;
         FakeDialog& d = rig.openDialog();
-        EXPECT_EQ((std::array<int, 4>{d.marked[kRxMonoButton], d.marked[kTxMonoButton],
-                                      d.marked[kBaud45Button], d.marked[kAfskTxButton]}),
+        EXPECT_EQ((std::array<int, 4>{d.marked[IDC_RX_MONO], d.marked[IDC_TX_MONO],
+                                      d.marked[IDC_BAUD_45], d.marked[IDC_AFSK_TX]}),
                   c.marked);
         std::vector<std::string> twice = c.messages;
         twice.insert(twice.end(), c.messages.begin(), c.messages.end());
@@ -103,9 +103,9 @@ TEST(SettingsDialog, OpeningSelectsTheStoredEndpointsAndShowsTheStoredValues) {
     SettingsRig rig;
     rig.settings.set("Spacefrequency", "45");
     FakeDialog& dialog = rig.openDialog();
-    EXPECT_EQ(dialog.selectedListItem(kInputDeviceList), 0);  // matched ignoring case
-    EXPECT_EQ(dialog.selectedListItem(kOutputDeviceList), 0);
-    EXPECT_EQ(dialog.texts[kSpaceField], "  045");
+    EXPECT_EQ(dialog.selectedListItem(IDC_INPUT_LIST), 0);  // matched ignoring case
+    EXPECT_EQ(dialog.selectedListItem(IDC_OUTPUT_LIST), 0);
+    EXPECT_EQ(dialog.texts[IDC_SPACE], "  045");
 
     // A stored name no endpoint has keeps the index found last; no endpoints at all: a
     // message and an empty list.
@@ -114,8 +114,8 @@ TEST(SettingsDialog, OpeningSelectsTheStoredEndpointsAndShowsTheStoredValues) {
     rig.devices.inputEndpoints = {"Microphone", "Line In", "USB Codec"};
     rig.settingsDialog.selectedIndex = 2;
     FakeDialog& again = rig.openDialog();
-    EXPECT_EQ(again.selectedListItem(kInputDeviceList), 2);
-    EXPECT_EQ(again.selectedListItem(kOutputDeviceList), kNoListItem);
+    EXPECT_EQ(again.selectedListItem(IDC_INPUT_LIST), 2);
+    EXPECT_EQ(again.selectedListItem(IDC_OUTPUT_LIST), kNoListItem);
     EXPECT_EQ(rig.ui.messageBoxes().front(),
               (UiMessageBox{kNoOutputsMessage, "Kestrel Error", kMbOk | kMbTopMost}));
 }
@@ -135,8 +135,8 @@ TEST(SettingsDialog, OkRefusesEachToneOutOfRange) {
         SCOPED_TRACE(c.space);
         SettingsRig rig;
         FakeDialog& dialog = rig.openDialog();
-        dialog.texts[kMarkField] = c.mark;
-        dialog.texts[kSpaceField] = c.space;
+        dialog.texts[IDC_MARK] = c.mark;
+        dialog.texts[IDC_SPACE] = c.space;
         rig.settingsDialog.command(dialog, kOkButton);
         EXPECT_EQ(rig.state.markFrequency, c.wantMark);
         EXPECT_EQ(rig.state.spaceFrequency, c.wantSpace);
@@ -150,10 +150,10 @@ TEST(SettingsDialog, OkAppliesDevicesChannelsSpeedAndMode) {
     SettingsRig rig;
     rig.state.TXmode = 3;
     FakeDialog& dialog = rig.openDialog();
-    dialog.selectListItem(kInputDeviceList, kNoListItem);
-    dialog.selectListItem(kOutputDeviceList, 1);
+    dialog.selectListItem(IDC_INPUT_LIST, kNoListItem);
+    dialog.selectListItem(IDC_OUTPUT_LIST, 1);
     rig.state.rxDeviceId = 7;
-    for (int id : {kRxRightButton, kTxLeftButton, kBaud75Button, kAfskTxButton})
+    for (int id : {IDC_RX_RIGHT, IDC_TX_LEFT, IDC_BAUD_75, IDC_AFSK_TX})
         rig.settingsDialog.command(dialog, id);
     rig.settingsDialog.command(dialog, kOkButton);
     EXPECT_EQ(rig.settings.value("RXid"), "7");
@@ -175,9 +175,9 @@ struct PortRig {
     // buttons, then OK.
     void run(int templateId, const std::string& port, const std::vector<int>& buttons) {
         dialogs.open(dialog, templateId);
-        const auto& listed = dialog.lists[kPortList];
+        const auto& listed = dialog.lists[IDC_PORT_LIST];
         const auto it = std::find(listed.begin(), listed.end(), port);
-        dialog.selectListItem(kPortList,
+        dialog.selectListItem(IDC_PORT_LIST,
                               it == listed.end() ? kNoListItem : int(it - listed.begin()));
         for (int id : buttons) dialogs.command(dialog, templateId, id);
         dialogs.command(dialog, templateId, kOkButton);
@@ -199,15 +199,15 @@ struct PortRig {
 
 // The PTT dialog lists from COM0, the keyer dialogs from COM1.
 TEST(PortDialogs, EachListsItsRangeOfPortsAndPreselectsTheStoredOne) {
-    for (const int templateId : {kPttSetupDialog, kFskSetupDialog, kTinyPortDialog}) {
+    for (const int templateId : {IDD_PTT_SETUP, IDD_FSK_SETUP, IDD_TINY_PORT}) {
         PortRig rig;
         rig.strings.pttPortName = "COM12";
         rig.strings.fskPortName = "COM9";  // gone
         rig.dialogs.open(rig.dialog, templateId);
-        const bool ptt = templateId == kPttSetupDialog;
-        EXPECT_EQ(rig.dialog.lists[kPortList].front(), ptt ? "COM0" : "COM3");
-        EXPECT_EQ(rig.dialog.lists[kPortList].back(), "COM12");
-        EXPECT_EQ(rig.dialog.selectedListItem(kPortList), ptt ? 2 : kNoListItem);
+        const bool ptt = templateId == IDD_PTT_SETUP;
+        EXPECT_EQ(rig.dialog.lists[IDC_PORT_LIST].front(), ptt ? "COM0" : "COM3");
+        EXPECT_EQ(rig.dialog.lists[IDC_PORT_LIST].back(), "COM12");
+        EXPECT_EQ(rig.dialog.selectedListItem(IDC_PORT_LIST), ptt ? 2 : kNoListItem);
     }
 }
 
@@ -219,15 +219,12 @@ TEST(PortDialogs, OkStoresThePortAndLinesOrAsksForAPort) {
         std::vector<int> buttons;
         std::string writes;  // none: refused
     } cases[] = {
-        {kPttSetupDialog, "COM3", {kPttRtsButton}, "PTT=2 PTTCOMport=COM3 "},
-        {kPttSetupDialog, "", {kPttNoButton}, "PTT=0 PTTCOMport=NONE "},
-        {kPttSetupDialog, "", {kPttDtrButton}, ""},
-        {kFskSetupDialog, "", {}, ""},
-        {kTinyPortDialog, "", {}, ""},
-        {kTinyPortDialog,
-         "COM3",
-         {kMarkLowButton},
-         "FSKCOMport=COM3 PTTCOMport=NONE Markpolarity=L "},
+        {IDD_PTT_SETUP, "COM3", {IDC_PTT_RTS}, "PTT=2 PTTCOMport=COM3 "},
+        {IDD_PTT_SETUP, "", {IDC_PTT_NO}, "PTT=0 PTTCOMport=NONE "},
+        {IDD_PTT_SETUP, "", {IDC_PTT_DTR}, ""},
+        {IDD_FSK_SETUP, "", {}, ""},
+        {IDD_TINY_PORT, "", {}, ""},
+        {IDD_TINY_PORT, "COM3", {IDC_MARK_LOW}, "FSKCOMport=COM3 PTTCOMport=NONE Markpolarity=L "},
     };
     for (const auto& c : cases) {
         SCOPED_TRACE(testing::Message() << c.dialog << " " << c.port);
@@ -241,28 +238,28 @@ TEST(PortDialogs, OkStoresThePortAndLinesOrAsksForAPort) {
     }
     // The PTT port is open with its lines cleared; the keyer's port is opened plain.
     PortRig ptt;
-    ptt.run(kPttSetupDialog, "COM3", {kPttDtrButton});
+    ptt.run(IDD_PTT_SETUP, "COM3", {IDC_PTT_DTR});
     ASSERT_NE(ptt.ports.pttPort.load(), nullptr);
     EXPECT_FALSE(ptt.system.port()->dtr);
     EXPECT_EQ(ptt.state.pttLine, 1);
     PortRig tiny;
     tiny.state.pttLine = 2;
-    tiny.run(kTinyPortDialog, "COM3", {});
+    tiny.run(IDD_TINY_PORT, "COM3", {});
     EXPECT_EQ(tiny.system.journal("open"), std::vector<std::string>{"open \\\\.\\COM3 plain"});
 }
 
 class MenuCommandsTest : public ::testing::Test, protected AppRig {};
 
 TEST_F(MenuCommandsTest, SaveTextCancelledOrToAFileThatCannotBeOpenedStaysOff) {
-    menu.menuCommand(kMenuSaveText);  // cancelled
+    menu.menuCommand(IDM_SAVE_TEXT);  // cancelled
     dialogs.answer = {0x3003, ""};    // the dialog failed: its buffer was too small
-    menu.menuCommand(kMenuSaveText);
+    menu.menuCommand(IDM_SAVE_TEXT);
     EXPECT_TRUE(textFile.openedPaths.empty());
     EXPECT_TRUE(ui.messageBoxes().empty());
 
     dialogs.answer = {kFileDialogConfirmed, "Q:\\nowhere\\x.txt"};
     textFile.opens = false;
-    menu.menuCommand(kMenuSaveText);
+    menu.menuCommand(IDM_SAVE_TEXT);
     EXPECT_EQ(ui.messageBoxes(), (std::vector<UiMessageBox>{{"Could not open file specified",
                                                              "Kestrel Error", kMbTopMost}}));
     EXPECT_TRUE(settings.writes.empty());

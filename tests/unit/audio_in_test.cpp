@@ -8,6 +8,7 @@
 #include <thread>
 #include <vector>
 
+#include "app/status_texts.h"
 #include "audio_in/capture.h"
 #include "audio_in/wav_file.h"
 #include "audio_in/wav_player.h"
@@ -170,7 +171,8 @@ class CaptureTest : public ::testing::Test {
     NoSaveTextFile text_;
     SleepingClock clock_;
     FakeCaptureDevice device_;
-    ReceiveChain chain_{state_, logger_, ui_, text_};
+    StatusTexts statusTexts_{ui_};
+    ReceiveChain chain_{state_, logger_, ui_, statusTexts_, text_};
     Capture capture_{state_, chain_, device_, ui_, clock_};
 };
 

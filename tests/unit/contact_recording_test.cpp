@@ -8,12 +8,12 @@
 #include <thread>
 #include <vector>
 
-#include "app/ui_ids.h"
 #include "audio_in/contact_datagram.h"
 #include "audio_in/contact_listener.h"
 #include "audio_in/contact_recorder.h"
 #include "audio_in/wav_file.h"
 #include "fakes/fakes.h"
+#include "text/ui_ids.h"
 #include "unit/scratch_folder.h"
 
 namespace kestrel {
@@ -219,7 +219,7 @@ TEST(ContactListener, WinsockFailuresAreShownAndDisarmWhereNothingCanBeHeard) {
         l.thread.join();
         EXPECT_EQ(l.ui.messageBoxes(),
                   (std::vector<UiMessageBox>{{c.message, "Kestrel Error", kMbTopMost}}));
-        EXPECT_EQ(l.ui.menuChecks().back(), (UiItemFlag{kMenuSaveWavFile, false}));
+        EXPECT_EQ(l.ui.menuChecks().back(), (UiItemFlag{IDM_SAVE_WAV, false}));
         if (c.armed) {
             EXPECT_EQ(l.udp.journal()[3], "bind 12062");
         }

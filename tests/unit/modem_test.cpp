@@ -10,10 +10,10 @@
 #include <thread>
 #include <vector>
 
-#include "app/ui_ids.h"
 #include "audio_in/wav_file.h"
 #include "fakes/fakes.h"
 #include "platform/logger_codes.h"
+#include "text/ui_ids.h"
 #include "unit/scratch_folder.h"
 
 namespace kestrel {
@@ -84,7 +84,7 @@ TEST_F(ModemTest, ARefusedSettingsFileIsSaidOnceAndNeverWritten) {
         Modem& modem = start();
         EXPECT_EQ(modem.state.markFrequency, 2125);
         ASSERT_TRUE(modem.link.connectLogger());  // writes the squelch
-        modem.menu.menuCommand(kMenuContestMode);
+        modem.menu.menuCommand(IDM_CONTEST_MODE);
         ASSERT_EQ(ui_.messageBoxes().size(), 1u) << refused.size();
         EXPECT_NE(ui_.messageBoxes()[0].text.find(folder_.file("Kestrel.ini")), std::string::npos);
         EXPECT_TRUE(ini() == refused) << refused.size();
@@ -259,16 +259,16 @@ TEST_F(ModemTest, PlayWavPlaysAChosenFileAndStopsAPlayingOne) {
     ASSERT_TRUE(writeWavFile(folder_.file("quiet.wav"), std::vector<std::int16_t>(4000, 0), ui_));
     Modem& modem = start();
     dialogs_.answer = {kFileDialogConfirmed, folder_.file("quiet.wav")};
-    EXPECT_EQ(modem.menuCommand(kMenuPlayWav), MenuFollowUp::done);
+    EXPECT_EQ(modem.menuCommand(IDM_PLAY_WAV), MenuFollowUp::done);
     for (int i = 0; i < 200 && ui_.menuChecks().size() < 2; ++i)
         std::this_thread::sleep_for(std::chrono::milliseconds(10));
     EXPECT_EQ(ui_.menuChecks(),
-              (std::vector<UiItemFlag>{{kMenuPlayWav, true}, {kMenuPlayWav, false}}));
+              (std::vector<UiItemFlag>{{IDM_PLAY_WAV, true}, {IDM_PLAY_WAV, false}}));
     EXPECT_EQ(modem.state.wavPlaying, 0);
     EXPECT_NE(logger_.textOf(TXM_CHAR).find('\n'), std::string::npos);  // the line feeds
 
     modem.state.wavPlaying = 1;  // as while a file plays
-    modem.menuCommand(kMenuPlayWav);
+    modem.menuCommand(IDM_PLAY_WAV);
     EXPECT_EQ(modem.state.wavPlaying, 0);
     EXPECT_EQ(modem.state.captureState, kReopenRequest);
     EXPECT_EQ(dialogs_.shown.size(), 1u);
@@ -281,9 +281,9 @@ TEST_F(ModemTest, SpectrumClicksReachTheModeButtonTheReceiveTextAndThePause) {
     const SpectrumGeometry g = modem.spectrumPaint().geometry;
 
     modem.spectrumLeftClick(g.centre - g.halfShift / 2 - 1);  // just inside the left tone zone
-    EXPECT_EQ(ui_.captions(), (std::vector<UiItemText>{{kModeButton, "Selectiv"}}));
+    EXPECT_EQ(ui_.captions(), (std::vector<UiItemText>{{IDC_MODE_BUTTON, "Selectiv"}}));
     modem.spectrumLeftClick(g.centre);
-    EXPECT_EQ(ui_.captions().back(), (UiItemText{kModeButton, "Spread"}));
+    EXPECT_EQ(ui_.captions().back(), (UiItemText{IDC_MODE_BUTTON, "Spread"}));
 
     modem.state.wavPlaying = 1;
     modem.spectrumLeftClick(0);

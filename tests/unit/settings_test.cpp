@@ -4,13 +4,13 @@
 #include <limits>
 #include <vector>
 
-#include "app/ini_file.h"
-#include "app/ini_text.h"
-#include "app/settings_load.h"
 #include "app/settings_options.h"
-#include "app/settings_store.h"
 #include "fakes/fakes.h"
 #include "scratch_folder.h"
+#include "settings/ini_file.h"
+#include "settings/ini_text.h"
+#include "settings/settings_load.h"
+#include "settings/settings_store.h"
 
 namespace kestrel {
 namespace {

@@ -7,7 +7,7 @@
 #include <string>
 #include <string_view>
 
-#include "app/ini_file.h"
+#include "settings/ini_file.h"
 
 namespace kestrel {
 

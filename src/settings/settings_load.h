@@ -4,9 +4,9 @@
 #include <string>
 #include <string_view>
 
-#include "app/settings_store.h"
 #include "modem_state.h"
 #include "platform/audio_devices_port.h"
+#include "settings/settings_store.h"
 
 namespace kestrel {
 

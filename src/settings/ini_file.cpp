@@ -1,4 +1,4 @@
-#include "app/ini_file.h"
+#include "settings/ini_file.h"
 
 #include <atomic>
 #include <filesystem>

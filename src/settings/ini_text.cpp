@@ -1,4 +1,4 @@
-#include "app/ini_text.h"
+#include "settings/ini_text.h"
 
 namespace kestrel {
 namespace {

@@ -1,9 +1,9 @@
-#include "app/settings_load.h"
+#include "settings/settings_load.h"
 
 #include <cstdint>
 #include <string>
 
-#include "app/sound_device_lookup.h"
+#include "settings/sound_device_lookup.h"
 
 namespace kestrel {
 namespace {

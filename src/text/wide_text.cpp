@@ -1,4 +1,4 @@
-#include "app/wide_text.h"
+#include "text/wide_text.h"
 
 namespace kestrel {
 namespace {

@@ -1,11 +1,11 @@
-#include "app/settings_store.h"
+#include "settings/settings_store.h"
 
 #include <algorithm>
 #include <cstdio>
 #include <limits>
 #include <optional>
 
-#include "app/wide_text.h"
+#include "text/wide_text.h"
 
 namespace kestrel {
 namespace {

@@ -1,6 +1,6 @@
-#include "app/ini_encoding.h"
+#include "settings/ini_encoding.h"
 
-#include "app/wide_text.h"
+#include "text/wide_text.h"
 
 namespace kestrel {
 namespace {

@@ -6,8 +6,8 @@
 #include <string>
 #include <string_view>
 
-#include "app/ini_encoding.h"
-#include "app/ini_text.h"
+#include "settings/ini_encoding.h"
+#include "settings/ini_text.h"
 
 namespace kestrel {
 

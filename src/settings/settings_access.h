@@ -6,7 +6,7 @@
 #include <string>
 #include <string_view>
 
-#include "app/settings_store.h"
+#include "settings/settings_store.h"
 
 namespace kestrel {
 

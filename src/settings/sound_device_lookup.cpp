@@ -1,8 +1,8 @@
-#include "app/sound_device_lookup.h"
+#include "settings/sound_device_lookup.h"
 
 #include <algorithm>
 
-#include "app/wide_text.h"
+#include "text/wide_text.h"
 
 namespace kestrel {
 
