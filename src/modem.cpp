@@ -38,12 +38,7 @@ Modem::~Modem() {
     capture.stopRequested = true;
     soundOutput.stopWriterThread();
     listenerStop_ = true;
-    for (std::thread* worker :
-         {&captureSupervisorWorker_, &listenerWorker_, &pauseWorker_, &wavWorker_,
-          &tinyConfigWorker_, &supervisorWorker_, &watchdogWorker_, &fskWorker_, &tinyTxWorker_,
-          &feederWorker_, &releaseWorker_, &stallWorker_}) {
-        if (worker->joinable()) worker->join();
-    }
+    workers_.joinAll();
 }
 
 void Modem::loadSettings() {
@@ -53,15 +48,15 @@ void Modem::loadSettings() {
         !text.empty())
         ports.ui.messageBox(text, kErrorCaption, kMbOk | kMbTopMost);
     openCapture(capture);
-    restart(captureSupervisorWorker_, [this] { captureSupervisor(capture); });
+    workers_.restart(Workers::captureSupervisor, [this] { captureSupervisor(capture); });
 }
 
 void Modem::closeSoundDevices() {
     capture.stopRequested = true;
     playbackDevice.stopRequested = true;
-    for (std::thread* worker : {&captureSupervisorWorker_, &supervisorWorker_, &watchdogWorker_}) {
-        if (worker->joinable()) worker->join();
-    }
+    for (const auto slot :
+         {Workers::captureSupervisor, Workers::playbackSupervisor, Workers::transmissionWatchdog})
+        workers_.join(slot);
     closeCapture(capture);
     // A transmission under way ends here and the writer stops, so that the buffers the
     // reset hands back are not written again and every one can be released.
@@ -94,15 +89,17 @@ void Modem::prepareTransmitOutput() {
 }
 
 void Modem::startTinyConfig() {
-    restart(tinyConfigWorker_,
-            [this, polarity = strings.markPolarity] { tinyConfigThread(tinyFsk, polarity); });
+    workers_.restart(Workers::tinyConfig, [this, polarity = strings.markPolarity] {
+        tinyConfigThread(tinyFsk, polarity);
+    });
 }
 
 // One supervisor and its watchdog run from the first sound mode to the program's end.
 void Modem::startPlaybackSupervisor() {
     if (supervisorRunning_.exchange(true)) return;
-    restart(supervisorWorker_, [this] { playbackSupervisor(playbackDevice); });
-    restart(watchdogWorker_, [this] { transmissionWatchdog(playbackDevice); });
+    workers_.restart(Workers::playbackSupervisor, [this] { playbackSupervisor(playbackDevice); });
+    workers_.restart(Workers::transmissionWatchdog,
+                     [this] { transmissionWatchdog(playbackDevice); });
 }
 
 SettingsDialogHooks Modem::settingsDialogHooks() {
@@ -143,7 +140,7 @@ void Modem::playWavCommand() {
     settings.writeString("RXopenwav", chosen.path);
     state.wavPlaying = 1;
     ports.ui.checkMenuItem(IDM_PLAY_WAV, true);
-    restart(wavWorker_, [this, playing = std::shared_ptr<WavToPlay>(std::move(file))] {
+    workers_.restart(Workers::wav, [this, playing = std::shared_ptr<WavToPlay>(std::move(file))] {
         waitForLiveBuffer(capture);
         wavPlayer(
             *playing, state, [this](double x) { receiveChain.processSample(x); },
@@ -155,21 +152,24 @@ void Modem::playWavCommand() {
 // A listener of an earlier arming is ended first, so that one socket listens at a time.
 RecordingDialogResult Modem::recordingDialogConfirmed(const RecordingDialogTexts& entered) {
     listenerStop_ = true;
-    if (listenerWorker_.joinable()) listenerWorker_.join();
+    workers_.join(Workers::listener);
     listenerStop_ = false;
     RecordingDialogResult result = recordingDialog.confirm(entered);
     if (!result.confirmed) return result;
     const ContactListenerLinks links{state, ports.udp, ports.ui, recorder, utcSecondNow};
-    listenerWorker_ = std::thread(
-        [this, links, setup = *result.confirmed] { contactListener(links, setup, listenerStop_); });
+    workers_.restart(Workers::listener, [this, links, setup = *result.confirmed] {
+        contactListener(links, setup, listenerStop_);
+    });
     return result;
 }
 
 TxWindowHooks Modem::txWindowHooks() {
     return {
-        [this] { restart(fskWorker_, [this] { fskThread(fskKeyer); }); },
-        [this] { restart(tinyTxWorker_, [this] { tinyTxThread(tinyFsk); }); },
-        [this] { restart(feederWorker_, [this] { testTextFeeder(txBuffer, kTestTextPath); }); },
+        [this] { workers_.restart(Workers::fsk, [this] { fskThread(fskKeyer); }); },
+        [this] { workers_.restart(Workers::tinyTx, [this] { tinyTxThread(tinyFsk); }); },
+        [this] {
+            workers_.restart(Workers::feeder, [this] { testTextFeeder(txBuffer, kTestTextPath); });
+        },
         [this](std::uint8_t c) { ports.mainWindow.postTxChar(c); },
     };
 }
@@ -177,22 +177,32 @@ TxWindowHooks Modem::txWindowHooks() {
 // Started by a generator once a transmission's last audio is made.
 void Modem::startPttReleaseReporter() {
     const std::lock_guard lock(releaseLock_);
-    restart(releaseWorker_, [this] { pttReleaseReporter(state, ports.logger, ptt, ports.clock); });
+    workers_.restart(Workers::release,
+                     [this] { pttReleaseReporter(state, ports.logger, ptt, ports.clock); });
 }
 
 // The message waits for the operator on a thread of its own; another stall while it
 // shows is not told again.
 void Modem::tellPlaybackStall() {
     if (stallShowing_.exchange(true)) return;
-    restart(stallWorker_, [this] {
+    workers_.restart(Workers::stall, [this] {
         ports.ui.messageBox(kPlaybackStalledMessage, kErrorCaption, kMbOk);
         stallShowing_ = false;
     });
 }
 
-void Modem::restart(std::thread& slot, std::function<void()> body) {
-    if (slot.joinable()) slot.join();
-    slot = std::thread(std::move(body));
+void Modem::Workers::restart(Slot slot, std::function<void()> body) {
+    join(slot);
+    threads_[slot] = std::thread(std::move(body));
+}
+
+void Modem::Workers::join(Slot slot) {
+    if (threads_[slot].joinable()) threads_[slot].join();
+}
+
+void Modem::Workers::joinAll() {
+    for (std::thread& thread : threads_)
+        if (thread.joinable()) thread.join();
 }
 
 void Modem::spectrumWindowCreated() {
@@ -221,7 +231,7 @@ void Modem::spectrumRightClick() {
 
 // A pause starts only while none runs, so the last one's thread has ended or is ending.
 void Modem::startPauseThread() {
-    restart(pauseWorker_, [this] {
+    workers_.restart(Workers::pause, [this] {
         waitForLiveBuffer(capture);
         pauseThread(
             state, receiveChain.frontEnd().pauseHistory,

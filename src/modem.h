@@ -14,6 +14,7 @@
 #include "app/app_ports.h"
 #include "app/command_line.h"
 #include "app/control_panel.h"
+#include "app/main_window_layout.h"
 #include "app/menu_commands.h"
 #include "app/port_dialogs.h"
 #include "app/recording_dialog.h"
@@ -77,7 +78,8 @@ struct ModemPorts {
     UdpPort& udp;
 };
 
-struct Modem {
+class Modem {
+  public:
     // exePath: the running executable (UTF-8, Windows form); the settings file is beside it.
     Modem(const ModemPorts& ports, std::string exePath, const CommandLine& commandLine);
     // Ends a running pause, a playing file and the transmitter's threads, and waits for
@@ -134,6 +136,73 @@ struct Modem {
         return receiveChain.frontEnd().spectrum.spectrumPoints;
     }
 
+    // The dialogs: made (their fields filled) and a button pressed. A port dialog is told
+    // by its template which port it sets up.
+    void settingsDialogOpened(DialogPort& dialog) { settingsDialog.open(dialog); }
+    void settingsDialogCommand(DialogPort& dialog, int controlId) {
+        settingsDialog.command(dialog, controlId);
+    }
+    void portDialogOpened(DialogPort& dialog, int templateId) {
+        portDialogs.open(dialog, templateId);
+    }
+    void portDialogCommand(DialogPort& dialog, int templateId, int controlId) {
+        portDialogs.command(dialog, templateId, controlId);
+    }
+    RecordingDialogTexts recordingDialogOpened() { return recordingDialog.open(); }
+    // OK in the recording dialog: when it arms, the contact listener starts.
+    RecordingDialogResult recordingDialogConfirmed(const RecordingDialogTexts& entered);
+
+    // The main window: where it stood last time, where it stands now, the spectrum's
+    // width in its layout and the status bar's texts before anything is measured.
+    Placement storedWindowPlacement() { return kestrel::storedWindowPlacement(settings); }
+    void windowPlaced(const WindowRect& window, PositionSource source) {
+        saveWindowPosition(settings, window, source);
+    }
+    int fftDisplay() const { return state.FFTDisplay; }
+    std::array<std::string, kStatusParts> statusTextsAtStart() const {
+        return initialStatusTexts(state);
+    }
+
+  private:
+    friend struct ModemTestPeer;  // the unit tests look at the state and the transmitter
+
+    // The modem's threads, one slot per job. A job started again waits for its last run
+    // to end (it has ended or is ending); the modem's end waits for them all.
+    class Workers {
+      public:
+        enum Slot {
+            captureSupervisor,
+            playbackSupervisor,
+            transmissionWatchdog,
+            pause,
+            wav,
+            tinyConfig,
+            fsk,
+            tinyTx,
+            feeder,
+            listener,
+            release,
+            stall,
+            kSlots
+        };
+        void restart(Slot slot, std::function<void()> body);
+        void join(Slot slot);
+        void joinAll();
+
+      private:
+        std::array<std::thread, kSlots> threads_;
+    };
+
+    void playWavCommand();
+    void receiveText(std::string_view text);
+    TxWindowHooks txWindowHooks();
+    SettingsDialogHooks settingsDialogHooks();
+    void startPlaybackSupervisor();
+    void startTinyConfig();
+    void startPttReleaseReporter();
+    void tellPlaybackStall();
+    void startPauseThread();
+
     ModemPorts ports;
     CommandLine commandLine;
     ModemState state;
@@ -182,39 +251,12 @@ struct Modem {
 
     // The dialog that arms contact recording.
     RecordingDialog recordingDialog{app};
-    // OK in the recording dialog: when it arms, the contact listener starts.
-    RecordingDialogResult recordingDialogConfirmed(const RecordingDialogTexts& entered);
 
-  private:
-    void playWavCommand();
-    void receiveText(std::string_view text);
-    TxWindowHooks txWindowHooks();
-    SettingsDialogHooks settingsDialogHooks();
-    void startPlaybackSupervisor();
-    void startTinyConfig();
-    void startPttReleaseReporter();
-    void tellPlaybackStall();
-    void startPauseThread();
-    // Waits for the thread last started in slot (it has ended or is ending), then starts
-    // body there.
-    static void restart(std::thread& slot, std::function<void()> body);
-
-    std::thread captureSupervisorWorker_;
-    std::thread pauseWorker_;
-    std::thread wavWorker_;
-    std::thread tinyConfigWorker_;
-    std::thread supervisorWorker_;
-    std::thread watchdogWorker_;
+    Workers workers_;
     std::atomic<bool> supervisorRunning_{false};
-    std::thread fskWorker_;
-    std::thread tinyTxWorker_;
-    std::thread feederWorker_;
     std::atomic<bool> listenerStop_{false};
-    std::thread listenerWorker_;
-    std::mutex releaseLock_;  // one end-of-transmission report starts at a time
-    std::thread releaseWorker_;
+    std::mutex releaseLock_;                 // one end-of-transmission report starts at a time
     std::atomic<bool> stallShowing_{false};  // one stall message at a time
-    std::thread stallWorker_;
 };
 
 }  // namespace kestrel

@@ -83,9 +83,9 @@ void createStatusBar(Shell& s, HWND window) {
     s.windows.statusBar = bar;
     RECT client;
     GetClientRect(window, &client);
-    const auto edges = statusBarEdges(s.modem.state.FFTDisplay, client.right - client.left);
+    const auto edges = statusBarEdges(s.modem.fftDisplay(), client.right - client.left);
     SendMessageW(bar, SB_SETPARTS, edges.size(), reinterpret_cast<LPARAM>(edges.data()));
-    const auto texts = initialStatusTexts(s.modem.state);
+    const auto texts = s.modem.statusTextsAtStart();
     for (int part = 0; part < kStatusParts; ++part) {
         if (!texts[part].empty()) s.ui.setStatusText(part, texts[part]);
     }
@@ -128,7 +128,7 @@ int run(HINSTANCE instance, const wchar_t* commandText, int show) {
     wchar_t title[kStringChars] = {};
     LoadStringW(instance, IDS_APP_TITLE, title, kStringChars);
     registerClasses(instance);
-    const Placement stored = storedWindowPlacement(s.modem.settings);
+    const Placement stored = s.modem.storedWindowPlacement();
     const HWND window =
         CreateWindowExW(0, classNames().main, title, WS_OVERLAPPED, stored.x, stored.y,
                         stored.width, stored.height, nullptr, nullptr, instance, nullptr);

@@ -53,7 +53,7 @@ void savePositionOnMove(HWND window) {
         showRectFailure(kMoveRectFailure);
         return;
     }
-    saveWindowPosition(shell().modem.settings, windowRectOf(r), PositionSource::move);
+    shell().modem.windowPlaced(windowRectOf(r), PositionSource::move);
 }
 
 // The fixed layout: panel, spectrum and window size follow from the panel's dialog
@@ -65,7 +65,7 @@ void layOut(HWND window) {
     RECT panelUnits{0, 0, kPanelDialogWidth, kPanelDialogHeight};
     MapDialogRect(s.windows.controlPanel, &panelUnits);
     const MainLayout layout =
-        mainLayout(panelUnits.right, panelUnits.bottom, s.modem.state.FFTDisplay, r.left, r.top,
+        mainLayout(panelUnits.right, panelUnits.bottom, s.modem.fftDisplay(), r.left, r.top,
                    GetSystemMetrics(SM_CYMENU), GetSystemMetrics(SM_CYCAPTION));
     const auto move = [](HWND w, const Placement& p) {
         MoveWindow(w, p.x, p.y, p.width, p.height, TRUE);
@@ -78,7 +78,7 @@ void layOut(HWND window) {
     if (!GetWindowRect(window, &r)) showRectFailure(kLayoutRectFailure);
     InvalidateRect(window, nullptr, TRUE);
     UpdateWindow(window);
-    saveWindowPosition(s.modem.settings, windowRectOf(r), PositionSource::layout);
+    s.modem.windowPlaced(windowRectOf(r), PositionSource::layout);
 }
 
 LRESULT menuCommand(HWND window, UINT message, WPARAM wParam, LPARAM lParam) {

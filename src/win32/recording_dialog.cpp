@@ -60,7 +60,7 @@ void confirm(HWND dialog) {
 INT_PTR CALLBACK recordingDialogProc(HWND dialog, UINT message, WPARAM wParam, LPARAM) {
     switch (message) {
         case WM_INITDIALOG: {
-            const RecordingDialogTexts texts = shell().modem.recordingDialog.open();
+            const RecordingDialogTexts texts = shell().modem.recordingDialogOpened();
             setBoxText(dialog, IDC_WAV_PATH, texts.path);
             for (std::size_t k = 0; k < texts.times.size(); ++k)
                 setBoxText(dialog, kRecordingTimeBoxes[k], texts.times[k]);

@@ -73,12 +73,12 @@ INT_PTR CALLBACK portDialogProc(HWND dialog, UINT message, WPARAM wParam, LPARAM
     switch (message) {
         case WM_INITDIALOG:
             SetWindowLongPtrW(dialog, DWLP_USER, lParam);
-            shell().modem.portDialogs.open(port, static_cast<int>(lParam));
+            shell().modem.portDialogOpened(port, static_cast<int>(lParam));
             SetWindowPos(dialog, HWND_TOPMOST, 0, 0, 0, 0, SWP_NOMOVE | SWP_NOSIZE);
             return TRUE;
         case WM_COMMAND:
             if (!isButtonPress(wParam)) return FALSE;
-            shell().modem.portDialogs.command(
+            shell().modem.portDialogCommand(
                 port, static_cast<int>(GetWindowLongPtrW(dialog, DWLP_USER)), LOWORD(wParam));
             return TRUE;
         default:
@@ -92,11 +92,11 @@ INT_PTR CALLBACK settingsProc(HWND dialog, UINT message, WPARAM wParam, LPARAM) 
     Win32Dialog port(dialog);
     switch (message) {
         case WM_INITDIALOG:
-            shell().modem.settingsDialog.open(port);
+            shell().modem.settingsDialogOpened(port);
             return TRUE;
         case WM_COMMAND:
             if (!isButtonPress(wParam)) return FALSE;
-            shell().modem.settingsDialog.command(port, LOWORD(wParam));
+            shell().modem.settingsDialogCommand(port, LOWORD(wParam));
             return TRUE;
         default:
             return FALSE;

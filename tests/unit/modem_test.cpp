@@ -17,7 +17,29 @@
 #include "unit/scratch_folder.h"
 
 namespace kestrel {
+
+// What the tests look at inside the modem: its shared state and the transmitter.
+struct ModemTestPeer {
+    explicit ModemTestPeer(Modem& m)
+        : state(m.state),
+          store(m.store),
+          link(m.link),
+          menu(m.menu),
+          txWindow(m.txWindow),
+          txBuffer(m.txBuffer) {}
+    ModemState& state;
+    SettingsStore& store;
+    LoggerLink& link;
+    MenuCommands& menu;
+    TxWindow& txWindow;
+    TxBuffer& txBuffer;
+};
+
 namespace {
+
+ModemTestPeer inside(Modem& modem) {
+    return ModemTestPeer(modem);
+}
 
 class ModemTest : public ::testing::Test {
   protected:
@@ -57,18 +79,18 @@ class ModemTest : public ::testing::Test {
 TEST_F(ModemTest, StartsFromTheSettingsFileBesideTheExecutable) {
     writeIni("[Kestrel Modem]\nMarkfrequency=2000\nSpacefrequency=2170\nN1MM_SWITCH=4\n");
     Modem& modem = start();
-    EXPECT_EQ(modem.store.path, folder_.file("Kestrel.ini"));
-    EXPECT_EQ(modem.state.rxDeviceId, 1u);
-    EXPECT_EQ(modem.state.txDeviceId, 1u);
+    EXPECT_EQ(inside(modem).store.path, folder_.file("Kestrel.ini"));
+    EXPECT_EQ(inside(modem).state.rxDeviceId, 1u);
+    EXPECT_EQ(inside(modem).state.txDeviceId, 1u);
     EXPECT_EQ(capture_.journal().front(), "open 1 2");  // two channels for the default left one
-    EXPECT_EQ(modem.state.captureState, kCapturing);
-    ASSERT_TRUE(modem.link.connectLogger());
+    EXPECT_EQ(inside(modem).state.captureState, kCapturing);
+    ASSERT_TRUE(inside(modem).link.connectLogger());
     const std::vector<LoggerPost> posts = logger_.posts();
     ASSERT_GE(posts.size(), 4u);
     EXPECT_EQ(posts[2], (LoggerPost{TXM_MARK, 2000}));
     EXPECT_EQ(posts[3], (LoggerPost{TXM_SPACE, 2170}));
-    EXPECT_EQ(modem.link.loggerWindow, 0x1A2B3C);
-    EXPECT_EQ(modem.state.SquelchState, 0);  // the stored switch word decides
+    EXPECT_EQ(inside(modem).link.loggerWindow, 0x1A2B3C);
+    EXPECT_EQ(inside(modem).state.SquelchState, 0);  // the stored switch word decides
     EXPECT_NE(ini().find("SquelchState=0"), std::string::npos);
 }
 
@@ -82,9 +104,9 @@ TEST_F(ModemTest, ARefusedSettingsFileIsSaidOnceAndNeverWritten) {
         ui_.clear();
         writeIni(refused);
         Modem& modem = start();
-        EXPECT_EQ(modem.state.markFrequency, 2125);
-        ASSERT_TRUE(modem.link.connectLogger());  // writes the squelch
-        modem.menu.menuCommand(IDM_CONTEST_MODE);
+        EXPECT_EQ(inside(modem).state.markFrequency, 2125);
+        ASSERT_TRUE(inside(modem).link.connectLogger());  // writes the squelch
+        inside(modem).menu.menuCommand(IDM_CONTEST_MODE);
         ASSERT_EQ(ui_.messageBoxes().size(), 1u) << refused.size();
         EXPECT_NE(ui_.messageBoxes()[0].text.find(folder_.file("Kestrel.ini")), std::string::npos);
         EXPECT_TRUE(ini() == refused) << refused.size();
@@ -133,11 +155,11 @@ class ModemSoundTest : public ModemTest {
     // Keys, then Ctrl-T: the logger hears of it at once, and the writer primes the
     // preamble's two frames.
     void transmit(Modem& modem) {
-        for (const char c : std::string("cq{CL}")) modem.txWindow.handleCharacter(c);
-        modem.txWindow.handleCharacter(kCtrlT);
+        for (const char c : std::string("cq{CL}")) inside(modem).txWindow.handleCharacter(c);
+        inside(modem).txWindow.handleCharacter(kCtrlT);
         EXPECT_EQ(logger_.posts().back(), (LoggerPost{TXM_PTTEVENT, 1}));
         EXPECT_TRUE(eventually([&] { return primed(); }));
-        EXPECT_EQ(modem.state.txState, kTxSending);
+        EXPECT_EQ(inside(modem).state.txState, kTxSending);
     }
     // The journal ends with both preamble frames written.
     bool primed() const {
@@ -147,14 +169,14 @@ class ModemSoundTest : public ModemTest {
     }
     // Ended as Escape ends it (on whichever thread ended it: the report comes last).
     void expectEnded(Modem& modem) {
-        EXPECT_EQ(modem.state.txState, kTxIdle);
+        EXPECT_EQ(inside(modem).state.txState, kTxIdle);
         EXPECT_TRUE(eventually([&] {
             return logger_.posts().back() == LoggerPost{TXM_PTTEVENT, 0};
         }));
-        EXPECT_EQ(modem.txBuffer.txBuffer(0, TXB_TAKE_RAW), 0);
+        EXPECT_EQ(inside(modem).txBuffer.txBuffer(0, TXB_TAKE_RAW), 0);
     }
     void awaitReopen(Modem& modem) {
-        EXPECT_TRUE(eventually([&] { return modem.state.txSoundState == kSoundReady; }));
+        EXPECT_TRUE(eventually([&] { return inside(modem).state.txSoundState == kSoundReady; }));
     }
 };
 
@@ -166,9 +188,9 @@ TEST_F(ModemSoundTest, AReopenAndTheEndEachEndATransmissionAtOnce) {
     Modem& modem = startSound();
     EXPECT_EQ(playback_.journal(),
               (std::vector<std::string>{"open 1 12000", "prepare 0", "prepare 1"}));
-    EXPECT_EQ(modem.state.txSoundState, kSoundReady);
+    EXPECT_EQ(inside(modem).state.txSoundState, kSoundReady);
     transmit(modem);
-    modem.state.txSoundState = kReopenRequest;
+    inside(modem).state.txSoundState = kReopenRequest;
     awaitReopen(modem);
     expectEnded(modem);
 
@@ -193,13 +215,13 @@ TEST_F(ModemSoundTest, ATransmissionStartedDuringAReopenGoesOutOnTheNewDevice) {
         if (step != "close") return;
         playback_.onStep = nullptr;
         transmitStarted_ = true;
-        for (const char c : std::string("cq{CL}")) modem.txWindow.handleCharacter(c);
-        modem.txWindow.handleCharacter(kCtrlT);
+        for (const char c : std::string("cq{CL}")) inside(modem).txWindow.handleCharacter(c);
+        inside(modem).txWindow.handleCharacter(kCtrlT);
         // A busy machine makes the reopen slow: the transmission waiting for it is not
         // taken for stalled.
         std::this_thread::sleep_for(std::chrono::milliseconds(kStalledTransmissionMs + 200));
     };
-    modem.state.txSoundState = kReopenRequest;
+    inside(modem).state.txSoundState = kReopenRequest;
     ASSERT_TRUE(eventually([&] { return transmitStarted_.load(); }));
     awaitReopen(modem);
     ASSERT_TRUE(eventually([&] { return primed(); }));
@@ -211,8 +233,8 @@ TEST_F(ModemSoundTest, ATransmissionStartedDuringAReopenGoesOutOnTheNewDevice) {
         std::vector<std::string>(newDevice, journal.end()),
         (std::vector<std::string>{"open 1 12000", "prepare 0", "prepare 1", "write 0", "write 1"}));
     std::this_thread::sleep_for(std::chrono::milliseconds(300));
-    EXPECT_EQ(modem.state.txState, kTxSending);
-    modem.txWindow.handleCharacter(kEscape);
+    EXPECT_EQ(inside(modem).state.txState, kTxSending);
+    inside(modem).txWindow.handleCharacter(kEscape);
     expectEnded(modem);
 }
 
@@ -229,7 +251,7 @@ TEST_F(ModemSoundTest, AStalledOutputEndsTheTransmissionAndIsReopened) {
     const auto opens = [&] { return std::ranges::count(playback_.journal(), "open 1 12000"); };
     const auto endsWithin = [&](double least, double most, std::ptrdiff_t stalls) {
         const auto began = std::chrono::steady_clock::now();
-        EXPECT_TRUE(eventually([&] { return modem.state.txState == kTxIdle; }));
+        EXPECT_TRUE(eventually([&] { return inside(modem).state.txState == kTxIdle; }));
         const std::chrono::duration<double> took = std::chrono::steady_clock::now() - began;
         EXPECT_GE(took.count(), least);
         EXPECT_LT(took.count(), most);
@@ -246,7 +268,7 @@ TEST_F(ModemSoundTest, AStalledOutputEndsTheTransmissionAndIsReopened) {
     EXPECT_EQ(ui_.statusText(kNoticeStatusPart), kPlaybackStalledStatus);
 
     transmit(modem);
-    modem.txWindow.handleCharacter(kCtrlT);  // the logger's RX: end after the text
+    inside(modem).txWindow.handleCharacter(kCtrlT);  // the logger's RX: end after the text
     endsWithin(0.2, 0.8, 2);
     EXPECT_EQ(messages(), 1);  // the first still shows
     answered = true;
@@ -264,19 +286,19 @@ TEST_F(ModemTest, PlayWavPlaysAChosenFileAndStopsAPlayingOne) {
         std::this_thread::sleep_for(std::chrono::milliseconds(10));
     EXPECT_EQ(ui_.menuChecks(),
               (std::vector<UiItemFlag>{{IDM_PLAY_WAV, true}, {IDM_PLAY_WAV, false}}));
-    EXPECT_EQ(modem.state.wavPlaying, 0);
+    EXPECT_EQ(inside(modem).state.wavPlaying, 0);
     EXPECT_NE(logger_.textOf(TXM_CHAR).find('\n'), std::string::npos);  // the line feeds
 
-    modem.state.wavPlaying = 1;  // as while a file plays
+    inside(modem).state.wavPlaying = 1;  // as while a file plays
     modem.menuCommand(IDM_PLAY_WAV);
-    EXPECT_EQ(modem.state.wavPlaying, 0);
-    EXPECT_EQ(modem.state.captureState, kReopenRequest);
+    EXPECT_EQ(inside(modem).state.wavPlaying, 0);
+    EXPECT_EQ(inside(modem).state.captureState, kReopenRequest);
     EXPECT_EQ(dialogs_.shown.size(), 1u);
 }
 
 TEST_F(ModemTest, SpectrumClicksReachTheModeButtonTheReceiveTextAndThePause) {
     Modem& modem = start();
-    modem.state.Decodemode = 2;
+    inside(modem).state.Decodemode = 2;
     modem.spectrumWindowCreated();
     const SpectrumGeometry g = modem.spectrumPaint().geometry;
 
@@ -285,17 +307,17 @@ TEST_F(ModemTest, SpectrumClicksReachTheModeButtonTheReceiveTextAndThePause) {
     modem.spectrumLeftClick(g.centre);
     EXPECT_EQ(ui_.captions().back(), (UiItemText{IDC_MODE_BUTTON, "Spread"}));
 
-    modem.state.wavPlaying = 1;
+    inside(modem).state.wavPlaying = 1;
     modem.spectrumLeftClick(0);
     EXPECT_NE(logger_.textOf(TXM_CHAR).find("Not available when playing .wav files"),
               std::string::npos);
-    EXPECT_EQ(modem.state.pauseState, 0);
+    EXPECT_EQ(inside(modem).state.pauseState, 0);
 
-    modem.state.wavPlaying = 0;
+    inside(modem).state.wavPlaying = 0;
     modem.spectrumLeftClick(0);
-    EXPECT_NE(modem.state.pauseState, 0);
+    EXPECT_NE(inside(modem).state.pauseState, 0);
     modem.spectrumRightClick();
-    EXPECT_EQ(modem.state.pauseState, 0);
+    EXPECT_EQ(inside(modem).state.pauseState, 0);
 }
 
 }  // namespace
