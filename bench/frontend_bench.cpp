@@ -40,8 +40,8 @@ int main() {
         state.sampleRate = speed.sampleRate;
         kestrel::RecordingLogger logger;
         kestrel::RecordingUi ui;
-        kestrel::StatusTexts statusTexts(ui);
-        auto frontEnd = std::make_unique<kestrel::FrontEnd>(state, logger, ui, statusTexts);
+        kestrel::StatusTexts statusTexts(ui, logger);
+        auto frontEnd = std::make_unique<kestrel::FrontEnd>(state, statusTexts);
         CountingSink sink;
         frontEnd->setDecodeSink(&sink);
 

@@ -212,8 +212,8 @@ class Modem {
     AppPorts app{state, settings, ports.ui, ports.logger, ports.mainWindow};
 
     // The receive chain, from processed samples to the logger.
-    StatusTexts statusTexts{ports.ui};
-    ReceiveChain receiveChain{state, ports.logger, ports.ui, statusTexts, ports.textFile};
+    StatusTexts statusTexts{ports.ui, ports.logger};
+    ReceiveChain receiveChain{state, ports.logger, statusTexts, ports.textFile};
     std::optional<SpectrumView> spectrumView;
     // Contact recording: the ring the receive thread fills while armed, the slots and
     // their writers.

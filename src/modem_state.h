@@ -50,13 +50,20 @@ enum TxPhase : int {
 constexpr int kLowestTone = 250;
 constexpr int kHighestTone = 3000;
 
-// captureState and txSoundState: the device is to be closed and opened again.
-constexpr int kReopenRequest = 3;
-
-// txSoundState: 0 unavailable or being reopened, 1 open and ready, 2 or more reopen.
+// captureState: never opened, capturing.
+inline constexpr int kCaptureNeverOpened = 0;
+inline constexpr int kCapturing = 1;
+// txSoundState: unavailable or being reopened, open and ready.
 inline constexpr int kSoundUnavailable = 0;
 inline constexpr int kSoundReady = 1;
-inline constexpr int kSoundReopen = 2;
+// In both, kReopenRequest asks the device's supervisor to close and reopen it; the
+// supervisor takes any value from kReopenThreshold up as such a request.
+inline constexpr int kReopenThreshold = 2;
+inline constexpr int kReopenRequest = 3;
+
+// The switch word (N1MM_SWITCH) when the settings file has none: squelch on, AFC on, Net
+// off.
+inline constexpr int kDefaultSwitchWord = 13478;
 
 struct ModemState {
     // Tones and speed.
@@ -68,7 +75,7 @@ struct ModemState {
     // Modes and switches.
     std::atomic<int> TXmode{kDookMode};
     std::atomic<int> Decodemode{kDecodeSelectiv};
-    std::atomic<int> switchWord{13478};
+    std::atomic<int> switchWord{kDefaultSwitchWord};
     std::atomic<int> afcOff{0};
     std::atomic<int> netOn{0};
     std::atomic<int> rxReverse{0};

@@ -70,8 +70,8 @@ struct LabChain : SettledState {
     KestrelResult result;
     LabPorts ports{result};
     NoSaveTextFile noFile;
-    StatusTexts statusTexts{ports};
-    ReceiveChain chain{state, ports, ports, statusTexts, noFile};
+    StatusTexts statusTexts{ports, ports};
+    ReceiveChain chain{state, ports, statusTexts, noFile};
 };
 
 }  // namespace

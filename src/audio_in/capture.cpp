@@ -213,7 +213,7 @@ void closeCapture(Capture& capture) {
 void captureSupervisor(Capture& capture) {
     ModemState& state = capture.state;
     while (!capture.stopRequested) {
-        if (state.captureState <= kCapturing) {
+        if (state.captureState < kReopenThreshold) {
             capture.clock.sleepMs(kSupervisorPollMs);
             continue;
         }

@@ -32,10 +32,6 @@ inline constexpr std::size_t kCaptureBufferSamples = kCaptureBufferBytes / sizeo
 inline constexpr std::uint32_t kCaptureSilentMs = 180;
 inline constexpr std::uint32_t kCaptureLateMs = 1500;
 
-// captureState: 0 never opened, 1 capturing, 2 or more a reopen is requested.
-inline constexpr int kCaptureNeverOpened = 0;
-inline constexpr int kCapturing = 1;
-
 struct Capture {
     // recorder, when given, keeps the raw input while contact recording is armed.
     Capture(ModemState& state, ReceiveChain& chain, CaptureDevicePort& device, UiPort& ui,

@@ -12,13 +12,13 @@ namespace kestrel {
 // In the order they depend on each other: text output, framing and the Repeat Match it
 // feeds, decoders, front end.
 struct ReceiveChain::Stages {
-    Stages(ModemState& state, LoggerPort& logger, UiPort& ui, ReceiveMeasurements& measurements,
+    Stages(ModemState& state, LoggerPort& logger, ReceiveMeasurements& measurements,
            SaveTextFilePort& textFile)
         : emitter(state, logger),
           framing(state, emitter, measurements, textFile),
           repeatMatch(state, emitter, textFile),
           dispatch(state, framing, designEqualisedRaisedCosine),
-          front(state, logger, ui, measurements) {
+          front(state, measurements) {
         framing.repeatMatch = &repeatMatch;
         front.setDecodeSink(&dispatch);
     }
@@ -30,9 +30,9 @@ struct ReceiveChain::Stages {
     FrontEnd front;
 };
 
-ReceiveChain::ReceiveChain(ModemState& state, LoggerPort& logger, UiPort& ui,
-                           ReceiveMeasurements& measurements, SaveTextFilePort& textFile)
-    : stages_(std::make_unique<Stages>(state, logger, ui, measurements, textFile)) {}
+ReceiveChain::ReceiveChain(ModemState& state, LoggerPort& logger, ReceiveMeasurements& measurements,
+                           SaveTextFilePort& textFile)
+    : stages_(std::make_unique<Stages>(state, logger, measurements, textFile)) {}
 
 ReceiveChain::~ReceiveChain() = default;
 

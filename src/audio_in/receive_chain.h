@@ -10,7 +10,6 @@
 #include "modem_state.h"
 #include "platform/logger_port.h"
 #include "platform/save_text_file_port.h"
-#include "platform/ui_port.h"
 
 namespace kestrel {
 
@@ -18,10 +17,10 @@ struct FrontEnd;
 
 class ReceiveChain {
   public:
-    // measurements receives the tuning offset, bit length and S/N as the chain measures
-    // them (the status bar in the program).
-    ReceiveChain(ModemState& state, LoggerPort& logger, UiPort& ui,
-                 ReceiveMeasurements& measurements, SaveTextFilePort& textFile);
+    // measurements receives what the chain measures as it goes (the status bar, the
+    // spectrum and the logger's tones in the program).
+    ReceiveChain(ModemState& state, LoggerPort& logger, ReceiveMeasurements& measurements,
+                 SaveTextFilePort& textFile);
     ~ReceiveChain();
     ReceiveChain(const ReceiveChain&) = delete;
     ReceiveChain& operator=(const ReceiveChain&) = delete;

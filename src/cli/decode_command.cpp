@@ -188,8 +188,8 @@ int decode(std::vector<std::string> args) {
     }
     CliPorts ports(options.events, state);
     NoSaveTextFile noFile;
-    StatusTexts statusTexts(ports);
-    ReceiveChain chain(state, ports, ports, statusTexts, noFile);
+    StatusTexts statusTexts(ports, ports);
+    ReceiveChain chain(state, ports, statusTexts, noFile);
     std::optional<CsvTrace> csv;
     if (trace) chain.setTrace(&csv.emplace(trace.get()));
 

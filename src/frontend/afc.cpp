@@ -167,8 +167,8 @@ void Afc::updatePair(int p, int d) {
 
 void Afc::reportTones() {
     const double average = state.averageOffset.load();
-    logger.post(kAfcMarkReport, static_cast<std::int64_t>(state.markFrequency.load() - average));
-    logger.post(kAfcSpaceReport, static_cast<std::int64_t>(state.spaceFrequency.load() - average));
+    measurements.afcTones(state.markFrequency.load() - average,
+                          state.spaceFrequency.load() - average);
     if (state.txState.load() != kTxIdle) {
         afcCount = 0;
         return;

@@ -10,13 +10,9 @@
 #include "frontend/receive_measurements.h"
 #include "frontend/tone_mixer.h"
 #include "modem_state.h"
-#include "platform/logger_port.h"
 
 namespace kestrel {
 
-// Logger notifications with the corrected tones, in whole hertz.
-constexpr std::uint32_t kAfcMarkReport = 0x8007;
-constexpr std::uint32_t kAfcSpaceReport = 0x8008;
 constexpr double kAfcOffsetLimit = 61.0;  // Hz either way
 
 // Counts of decimated samples since the start bit began (66 per bit).
@@ -28,8 +24,8 @@ constexpr int kAfcStopMeasure = 441;
 constexpr int kAfcCharacterEnd = 470;
 
 struct Afc {
-    Afc(ModemState& state, LoggerPort& logger, ReceiveMeasurements& measurements)
-        : state(state), logger(logger), measurements(measurements) {}
+    Afc(ModemState& state, ReceiveMeasurements& measurements)
+        : state(state), measurements(measurements) {}
 
     // One sample at sampleRate; runs whether AFC is on or off.
     void afcStep(double x);
@@ -50,7 +46,6 @@ struct Afc {
     };
 
     ModemState& state;
-    LoggerPort& logger;
     ReceiveMeasurements& measurements;
 
     ToneMixer mixer;  // its j is the AFC's write index i

@@ -11,16 +11,14 @@
 #include "frontend/spectrum.h"
 #include "frontend/tone_front.h"
 #include "modem_state.h"
-#include "platform/logger_port.h"
-#include "platform/ui_port.h"
 
 namespace kestrel {
 
 constexpr int kBatchLength = 2048;
 
 struct FrontEnd {
-    FrontEnd(ModemState& state, LoggerPort& logger, UiPort& ui, ReceiveMeasurements& measurements)
-        : state(state), tones(state), afc(state, logger, measurements), spectrum(state, ui) {}
+    FrontEnd(ModemState& state, ReceiveMeasurements& measurements)
+        : state(state), tones(state), afc(state, measurements), spectrum(state, measurements) {}
 
     // Where the tone filters hand each new decimated sample (the decoders).
     void setDecodeSink(DecodeDispatchSink* sink) { tones.sink = sink; }

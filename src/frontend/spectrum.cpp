@@ -5,7 +5,6 @@
 #include <numbers>
 
 #include "frontend/mixer_phase.h"
-#include "text/captions.h"
 
 namespace kestrel {
 namespace {
@@ -67,7 +66,7 @@ void Spectrum::computeFrame() {
     // The transform is set up once; should that have failed, each frame tries again.
     if (!plan.valid()) plan = KissFftPlan(kSpectrumBins, false);
     if (!plan.valid()) {
-        ui.messageBox(kSpectrumAllocationFailure, kErrorCaption, kMbOk | kMbTopMost);
+        measurements.spectrumFailed();
         return;
     }
     const int newest = (d + kSpectrumRingSize - 1) % kSpectrumRingSize;
@@ -98,7 +97,7 @@ void Spectrum::computeFrame() {
         s = s / 6 + (5 * point.y.load(std::memory_order_relaxed)) / 6;
         point.y.store(std::max(kSpectrumTopY, s), std::memory_order_relaxed);
     }
-    ui.requestSpectrumRepaint();
+    measurements.spectrumReady();
 }
 
 double Spectrum::powerTrace() {

@@ -11,8 +11,8 @@
 #include "frontend/decimation_low_pass.h"
 #include "frontend/kiss_fft_plan.h"
 #include "frontend/mirrored_ring.h"
+#include "frontend/receive_measurements.h"
 #include "modem_state.h"
-#include "platform/ui_port.h"
 
 namespace kestrel {
 
@@ -23,8 +23,6 @@ constexpr int kSpectrumHeight = 110;     // pixels
 constexpr int kSpectrumTopY = 20;        // no trace point is drawn above this
 constexpr int kSpectrumRingSize = 2048;  // decimated samples
 constexpr int kWavFrameDivider = 32;     // while a .wav file plays, one frame in 32
-
-inline constexpr const char* kSpectrumAllocationFailure = "RX_FFTcalculate 84, malloc failed";
 
 // Hz per bin (and per pixel) at a processing rate: sampleRate / 4 spread over 810 bins.
 inline double spectrumBinWidth(int sampleRate) {
@@ -47,14 +45,15 @@ struct SpectrumPoint {
 };
 
 struct Spectrum {
-    Spectrum(const ModemState& state, UiPort& ui) : state(state), ui(ui) {}
+    Spectrum(const ModemState& state, ReceiveMeasurements& measurements)
+        : state(state), measurements(measurements) {}
 
     // One sample at sampleRate. About 11.7 frames a second at 45.45 baud end in a repaint
     // request.
     void spectrumStep(double x);
 
     const ModemState& state;
-    UiPort& ui;
+    ReceiveMeasurements& measurements;
 
     double centrePhase = 0.0;  // cycles
     MirroredRing<kMixerRingSize> mixedI, mixedQ;

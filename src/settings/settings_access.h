@@ -6,12 +6,10 @@
 #include <string>
 #include <string_view>
 
+#include "modem_state.h"
 #include "settings/settings_store.h"
 
 namespace kestrel {
-
-// N1MM_SWITCH when the settings file has none.
-inline constexpr int kDefaultSwitchWord = 13478;
 
 class SettingsAccess {
   public:

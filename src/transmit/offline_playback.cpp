@@ -19,7 +19,7 @@ bool OfflinePlayback::playNext(SoundOutput& output) {
     const Queued q = std::move(queue_.front());
     queue_.pop_front();
     if (!q.cutOff) played.insert(played.end(), q.audio.begin(), q.audio.end());
-    output.playbackCallback(PlaybackNotification::Done, q.index);
+    output.playbackCallback(PlaybackEvent::bufferDone, q.index);
     output.refillCompleted();
     return true;
 }

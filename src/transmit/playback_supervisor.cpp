@@ -9,17 +9,6 @@ void showError(PlaybackDevice& playback, const char* text, unsigned flags = kMbO
     playback.ui.messageBox(text, kErrorCaption, flags);
 }
 
-PlaybackNotification notificationOf(PlaybackEvent event) {
-    switch (event) {
-        case PlaybackEvent::opened:
-            return PlaybackNotification::Open;
-        case PlaybackEvent::bufferDone:
-            return PlaybackNotification::Done;
-        default:
-            return PlaybackNotification::Close;
-    }
-}
-
 bool stopped(const PlaybackDevice& playback) {
     return playback.stopRequested.load();
 }
@@ -42,9 +31,8 @@ void openPlayback(PlaybackDevice& playback, std::uint32_t deviceId) {
     ModemState& state = playback.state;
     SoundOutput& output = playback.output;
     const int opened = playback.device.openDevice(
-        deviceId, state.sampleRate, [&output](PlaybackEvent event, int index) {
-            output.playbackCallback(notificationOf(event), index);
-        });
+        deviceId, state.sampleRate,
+        [&output](PlaybackEvent event, int index) { output.playbackCallback(event, index); });
     if (opened != 0) {
         showError(playback, kPlaybackOpenFailed);
         state.txSoundState = kSoundUnavailable;
@@ -97,7 +85,7 @@ void reopenPlayback(PlaybackDevice& playback) {
 void playbackSupervisor(PlaybackDevice& playback) {
     ModemState& state = playback.state;
     while (!stopped(playback)) {
-        if (state.txSoundState < kSoundReopen) {
+        if (state.txSoundState < kReopenThreshold) {
             playback.clock.sleepMs(kSupervisorPollMs);
             continue;
         }

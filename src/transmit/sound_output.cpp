@@ -14,8 +14,8 @@ void copyToChannels(const TxFrame& frame, int txChannel, std::span<std::int16_t>
     }
 }
 
-void SoundOutput::playbackCallback(PlaybackNotification notification, int bufferIndex) {
-    if (notification == PlaybackNotification::Open) {
+void SoundOutput::playbackCallback(PlaybackEvent event, int bufferIndex) {
+    if (event == PlaybackEvent::opened) {
         if (writerStarted != 0) return;  // the writer outlives every reopening
         for (auto& slot : doneQueue) slot.store(kEmptySlot);
         writerRunning = true;
@@ -23,7 +23,7 @@ void SoundOutput::playbackCallback(PlaybackNotification notification, int buffer
         writerStarted = 1;
         return;
     }
-    if (notification != PlaybackNotification::Done) return;
+    if (event != PlaybackEvent::bufferDone) return;
     // An index that names none of our buffers is dropped: refilling it would write
     // outside the audio.
     if (bufferIndex < 0 || bufferIndex >= kPlaybackBuffers) return;

@@ -30,8 +30,6 @@ inline constexpr int kEmptySlot = -1;
 // frames at 45.45 baud, with room to spare.
 inline constexpr int kPrimeWaitMs = 400;
 
-enum class PlaybackNotification { Open, Done, Close };
-
 // Copies a mono frame into left/right pairs: TXChannel 1 left only, 2 right only, any other
 // value both channels.
 void copyToChannels(const TxFrame& frame, int txChannel, std::span<std::int16_t> stereo);
@@ -42,9 +40,9 @@ struct SoundOutput {
                 ClockPort& clock, PriorityPort* priority = nullptr)
         : state(state), generators(generators), port(port), clock(clock), priority(priority) {}
 
-    // The device's callback: Open starts the writer once; Done queues the finished buffer
+    // The device's callback: opened starts the writer once; bufferDone queues the finished buffer
     // for refilling, but only while transmitting, which is how the output falls silent.
-    void playbackCallback(PlaybackNotification notification, int bufferIndex);
+    void playbackCallback(PlaybackEvent event, int bufferIndex);
     // A transmission has started (txState is kTxRequested): its preamble is primed by the
     // writer as soon as the device is ready, or at once where no writer runs (the offline
     // player).

@@ -171,8 +171,8 @@ class CaptureTest : public ::testing::Test {
     NoSaveTextFile text_;
     SleepingClock clock_;
     FakeCaptureDevice device_;
-    StatusTexts statusTexts_{ui_};
-    ReceiveChain chain_{state_, logger_, ui_, statusTexts_, text_};
+    StatusTexts statusTexts_{ui_, logger_};
+    ReceiveChain chain_{state_, logger_, statusTexts_, text_};
     Capture capture_{state_, chain_, device_, ui_, clock_};
 };
 

@@ -153,8 +153,8 @@ TEST(AfcOffsets, StayWithinTheirLimitsAndAverage) {
         ModemState state;
         RecordingLogger logger;
         RecordingUi ui;
-        StatusTexts statusTexts{ui};
-        const auto afc = std::make_unique<Afc>(state, logger, statusTexts);
+        StatusTexts statusTexts{ui, logger};
+        const auto afc = std::make_unique<Afc>(state, statusTexts);
         state.spaceFrequency = state.markFrequency + c.shift;
         state.markOffset = c.mark;
         state.spaceOffset = c.space;
@@ -174,7 +174,9 @@ TEST(AfcOffsets, StayWithinTheirLimitsAndAverage) {
 TEST(SpectrumTrace, AToneShowsAtItsColumnAndASuddenLoudOneStaysInTheStrip) {
     ModemState state;
     RecordingUi ui;
-    const auto spectrum = std::make_unique<Spectrum>(state, ui);
+    RecordingLogger logger;
+    StatusTexts statusTexts{ui, logger};
+    const auto spectrum = std::make_unique<Spectrum>(state, statusTexts);
     long t = 0;
     const auto tone = [&](int bins, int samples, double amplitude) {
         const double hz = 2210.0 + bins * spectrumBinWidth(12000);

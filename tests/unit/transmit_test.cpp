@@ -329,7 +329,7 @@ class DriverClock : public FakeClock {
         FakeClock::sleepMs(ms);
         const std::vector<int> written = port->writtenIndices();
         if (played < written.size())
-            output->playbackCallback(PlaybackNotification::Done, written[played++]);
+            output->playbackCallback(PlaybackEvent::bufferDone, written[played++]);
     }
 };
 
@@ -351,12 +351,12 @@ TEST(SoundOutput, ANewTransmissionWaitsForTheLastOnesBuffersThenRefillsItsOwnInT
     EXPECT_EQ(output.refillCompleted(), 0);  // the old completions are not refilled
     EXPECT_EQ(rig.state.txState, kTxSending);
 
-    output.playbackCallback(PlaybackNotification::Done, 0);  // the new preamble's own
+    output.playbackCallback(PlaybackEvent::bufferDone, 0);  // the new preamble's own
     EXPECT_EQ(output.refillCompleted(), 1);
-    output.playbackCallback(PlaybackNotification::Done, 1);
-    output.playbackCallback(PlaybackNotification::Done, -1);  // no buffer of ours
-    output.playbackCallback(PlaybackNotification::Done, kPlaybackBuffers);
-    output.playbackCallback(PlaybackNotification::Done, 0);
+    output.playbackCallback(PlaybackEvent::bufferDone, 1);
+    output.playbackCallback(PlaybackEvent::bufferDone, -1);  // no buffer of ours
+    output.playbackCallback(PlaybackEvent::bufferDone, kPlaybackBuffers);
+    output.playbackCallback(PlaybackEvent::bufferDone, 0);
     EXPECT_EQ(output.refillCompleted(), 2);
     EXPECT_EQ(output.refillCompleted(), 0);
     EXPECT_EQ(rig.port.writtenIndices(), (std::vector<int>{0, 1, 0, 1, 0, 1, 0}));
@@ -369,7 +369,7 @@ struct HastyDevice : FakePlaybackDevice {
     SoundOutput* output = nullptr;
     int writeBuffer(int index, std::span<const std::int16_t> stereo) override {
         const int result = FakePlaybackDevice::writeBuffer(index, stereo);
-        if (index == 1) output->playbackCallback(PlaybackNotification::Done, 0);
+        if (index == 1) output->playbackCallback(PlaybackEvent::bufferDone, 0);
         return result;
     }
 };

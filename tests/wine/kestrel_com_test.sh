@@ -75,8 +75,7 @@ is 1 checked "$fsk" 40068
 click "$fsk" 1
 is 1 checked "$settings" 40058
 click "$settings" 1
-awaits_ini TXmode=3
-ini_has FSKCOMport=COM5 PTTCOMport=COM5 DTRorRTSorTxD=0 NORMorINVERT=0 PTT=2
+awaits_ini TXmode=3 FSKCOMport=COM5 PTTCOMport=COM5 DTRorRTSorTxD=0 NORMorINVERT=0 PTT=2
 first=$(($(lines) + 1))
 click KESTREL 40031
 await "$work/out" 'line 11: expect-msgbox' 30
@@ -115,8 +114,7 @@ auto select "$ptt" 40060 COM5 >/dev/null
 click "$ptt" 40068
 click "$ptt" 1
 click "$settings" 1
-awaits_ini TXmode=0
-ini_has PTT=2 PTTCOMport=COM5 FSKCOMport=NONE
+awaits_ini TXmode=0 PTT=2 PTTCOMport=COM5 FSKCOMport=NONE
 first=$(($(lines) + 1))
 parecord --device=kestrel_tx.monitor --file-format=wav --rate=48000 --channels=1 \
     --latency-msec=20 "$work/air.wav" &
@@ -161,8 +159,7 @@ auto select "$tiny" 40060 COM5 >/dev/null
 click "$tiny" 40072
 click "$tiny" 1
 click "$settings" 1
-awaits_ini TXmode=4
-ini_has FSKCOMport=COM5 PTTCOMport=NONE Markpolarity=L "Baud Rate=1"
+awaits_ini TXmode=4 FSKCOMport=COM5 PTTCOMport=NONE Markpolarity=L "Baud Rate=1"
 until_ok 20 grep -qF '~1' "$work/keyer.log" || fail "the keyer was not set up: $(cat "$work/keyer.log")"
 echo "keyer heard: $(cat "$work/keyer.log")"
 [ "$(cat "$work/keyer.log")" = '~?~5~1' ] || fail "the set-up exchange was not ~? ~5 ~1"

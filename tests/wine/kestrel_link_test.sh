@@ -5,9 +5,7 @@
 rig=$1 kestrel=$2 loggersim=$4
 source "$(dirname "$0")/lib.sh"
 
-work=$(fresh_install "$kestrel")
-cp "$loggersim" "$work/loggersim.exe"
-w=$(winpath "$work")
+with_loggersim "$kestrel" "$loggersim"
 
 cat >"$work/link.scn" <<'SCN'
 # The handshake: parameter report, thread, handle, start, parameter report again.

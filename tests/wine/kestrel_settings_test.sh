@@ -65,8 +65,7 @@ auto set-text "$settings" 40007 2000
 auto set-text "$settings" 40008 4800
 click "$settings" 1
 await "$work/out" 'message box "Kestrel Error" answered'
-awaits_ini "Baud Rate=2"
-ini_has "RXnameid=Line In" RXChannel=2 "TXnameid=Speakers" TXChannel=1 Markfrequency=2125 \
+awaits_ini "Baud Rate=2" "RXnameid=Line In" RXChannel=2 "TXnameid=Speakers" TXChannel=1 Markfrequency=2125 \
     Spacefrequency=2295 FFTDisplay=0271 TXmode=1
 
 # Round two, from the logger (twice): the pending channels and speed show again.
@@ -79,8 +78,7 @@ is " 2125" get-text "$settings" 40007
 is " 1656" get-text "$settings" 40046   # 271 bins at 19800 samples/s
 click "$settings" 40011
 click "$settings" 1
-awaits_ini Markfrequency=2295
-ini_has Spacefrequency=2125
+awaits_ini Markfrequency=2295 Spacefrequency=2125
 width_after=$(auto rect KESTREL | awk '{print $3 - $1}')
 echo "window width $width_before -> $width_after"
 [ "$width_after" -gt "$width_before" ] || fail "the wider spectrum did not widen the window"
@@ -110,8 +108,7 @@ click "$settings" 40054
 until_ok 10 auto get-text '#32770|Sound Card PTT Setup' 40060 >/dev/null || fail "no PTT dialog"
 click '#32770|Sound Card PTT Setup' 40066
 click '#32770|Sound Card PTT Setup' 1
-awaits_ini PTT=0
-ini_has PTTCOMport=NONE
+awaits_ini PTT=0 PTTCOMport=NONE
 click "$settings" 2
 until_ok 10 shows 0 "$automate" count-windows '#32770|Kestrel Settings' || fail "Cancel left the dialog open"
 ini_has TXmode=1
@@ -157,8 +154,7 @@ grep -qxF "Speakers" <<<"$(auto list "$settings" 40006)" || fail "the output lis
 auto select "$settings" 40006 Speakers >/dev/null
 is High get-text "$settings" 40045
 click "$settings" 1
-awaits_ini TXnameid=Speakers
-ini_has Markfrequency=1275 Spacefrequency=1445 TXmode=0
+awaits_ini TXnameid=Speakers Markfrequency=1275 Spacefrequency=1445 TXmode=0
 grep -qxF "RXnameid=Old Card" <<<"$(ini)" && fail "the input list had a selection but Old Card was kept"
 until_ok 10 auto command KESTREL 106 >/dev/null || fail "no main window"
 wait_exit "$pid" 60

@@ -9,13 +9,12 @@
 rig=$1 kestrel=$2 automate=$3 loggersim=$4
 source "$(dirname "$0")/lib.sh"
 
-work=$(fresh_install "$kestrel")
-cp "$loggersim" "$work/loggersim.exe"
-w=$(winpath "$work")
+with_loggersim "$kestrel" "$loggersim"
 recorder=
 leave() {
     [ -n "$recorder" ] && kill -INT "$recorder" 2>/dev/null || true
     kill -CONT "$(cat "$rig/pulse.pid")" 2>/dev/null || true
+    leave_nothing_behind
 }
 trap leave EXIT
 

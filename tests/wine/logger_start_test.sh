@@ -4,9 +4,7 @@
 rig=$1 kestrel=$2 loggersim=$4
 source "$(dirname "$0")/lib.sh"
 
-work=$(fresh_install "$kestrel")
-cp "$loggersim" "$work/loggersim.exe"
-w=$(winpath "$work")
+with_loggersim "$kestrel" "$loggersim"
 cat >"$work/start.scn" <<'SCN'
 # Kestrel finds the logger's shared block.
 expect-no-msgbox "Kestrel Error" for 5000

@@ -4,9 +4,7 @@
 rig=$1 kestrel=$2 automate=$3 loggersim=$4
 source "$(dirname "$0")/lib.sh"
 
-work=$(fresh_install "$kestrel")
-cp "$loggersim" "$work/loggersim.exe"
-w=$(winpath "$work")
+with_loggersim "$kestrel" "$loggersim"
 
 # run_loggersim OUT ARGS...: runs loggersim with its output in OUT; prints its exit code.
 run_loggersim() {
