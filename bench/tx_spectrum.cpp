@@ -55,14 +55,14 @@ std::vector<double> unshapedFsk(const std::string& text) {
     RecordingUi ui;
     RecordingLogger logger;
     auto buffer = std::make_unique<TxBuffer>(state, logger, ui);
-    for (char c : text) buffer->txBuffer(static_cast<std::uint8_t>(c), TXB_ADD);
+    for (char c : text) buffer->add(static_cast<std::uint8_t>(c));
     state.txState = kTxEndRequested;
     std::vector<double> out;
     double phase = 0.0;
     const double mark = 2.0 * std::numbers::pi * 2125.0 / 12000.0;
     const double space = 2.0 * std::numbers::pi * 2295.0 / 12000.0;
     while (state.txState.load() == kTxEndRequested) {
-        const std::uint8_t code = buffer->txBuffer(0, TXB_NEXT_CODE);
+        const std::uint8_t code = buffer->nextCode();
         for (const FrameSlot& slot : frameSlots(code))
             for (int n = 0; n < slot.length; ++n) {
                 out.push_back(24000.0 * std::sin(phase));
@@ -145,7 +145,7 @@ double frameMicroseconds(int txMode, int frames) {
     auto buffer = std::make_unique<TxBuffer>(state, logger, ui);
     TxLinks links{state, *buffer, ptt, logger, ui, [] {}};
     SoundGenerators generators(links);
-    for (char c : randomText(frames, 7)) buffer->txBuffer(static_cast<std::uint8_t>(c), TXB_ADD);
+    for (char c : randomText(frames, 7)) buffer->add(static_cast<std::uint8_t>(c));
     TxFrame frame;
     state.txState = kTxRequested;
     generators.generateFrame(frame);  // the preamble, and the DOOK filter design, untimed

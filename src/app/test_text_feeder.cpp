@@ -24,7 +24,7 @@ void testTextFeeder(TxBuffer& buffer, const std::filesystem::path& path) {
     }
     while (got > 0) {
         for (std::size_t i = 0; i < got; ++i) {
-            buffer.txBuffer(static_cast<std::uint8_t>(chunk[i]), TXB_ADD);
+            buffer.add(static_cast<std::uint8_t>(chunk[i]));
         }
         got = readChunk(file, chunk);
     }

@@ -77,7 +77,7 @@ void AfskGenerator::preambleSpace(TxFrame& frame, const Increments& inc) {
 }
 
 void AfskGenerator::character(TxFrame& frame) {
-    std::uint8_t code = links.buffer.txBuffer(0, TXB_NEXT_CODE);
+    std::uint8_t code = links.buffer.nextCode();
     if (code > kBaudotDataBits) {
         links.ui.messageBox("TX char error", "", kMbOk);
         code &= kBaudotDataBits;

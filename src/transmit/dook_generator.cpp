@@ -101,7 +101,7 @@ void DookGenerator::character(TxFrame& frame, const Increments& inc) {
     if (dookStarted == 0)
         dookStarted = 1;
     else
-        code = links.buffer.txBuffer(0, TXB_NEXT_CODE);
+        code = links.buffer.nextCode();
     for (const FrameSlot& slot : frameSlots(code)) {
         const double mark = slot.space ? 0.0 : kDookCharacterLevel;
         const double space = slot.space ? kDookCharacterLevel : 0.0;

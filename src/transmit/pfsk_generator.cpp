@@ -54,7 +54,7 @@ void PfskGenerator::character(TxFrame& frame) {
     if (pfskStarted == 0)
         pfskStarted = 1;
     else
-        code = links.buffer.txBuffer(0, TXB_NEXT_CODE);
+        code = links.buffer.nextCode();
     frame.fill(0);
     for (const FrameSlot& slot : frameSlots(code))
         if (slot.space) tone(frame, slot.begin, slot.length);

@@ -5,7 +5,7 @@
 namespace kestrel {
 
 class PttSwitch {
-public:
+  public:
     virtual ~PttSwitch() = default;
     virtual void setPtt(bool on) = 0;
 };

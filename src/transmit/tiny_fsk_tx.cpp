@@ -20,23 +20,23 @@ constexpr int kStatusBytesToEnd = 3;
 
 class TinyTransmission {
   public:
-    explicit TinyTransmission(TinyFsk& tiny) : t_(tiny) {}
+    explicit TinyTransmission(TinyFsk& tiny) : tiny_(tiny) {}
 
     void run() {
         if (!waitForConfiguration()) return;
-        port_ = t_.ports.fskPort.load();
+        port_ = tiny_.ports.fskPort.load();
         std::size_t got = 0;
         if (port_) port_->read(std::span(buffer_), got);  // stale bytes from before
         if (!writeAll(port_.get(), "[")) message("Tiny TX WriteFile [ error");
         // No preamble in this mode. An end request or abort that came before this thread
         // got here stays, so the first pass acts on it.
         int started = kTxRequested;
-        t_.state.txState.compare_exchange_strong(started, kTxSending);
+        tiny_.state.txState.compare_exchange_strong(started, kTxSending);
         int previous = kTxSending;
-        while (!t_.stopRequested.load()) {
-            t_.clock.sleepMs(kPassMs);
-            port_ = t_.ports.fskPort.load();
-            if (t_.state.txState.load() == kTxIdle) {
+        while (!tiny_.stopRequested.load()) {
+            tiny_.clock.sleepMs(kPassMs);
+            port_ = tiny_.ports.fskPort.load();
+            if (tiny_.state.txState.load() == kTxIdle) {
                 abortKeyer();
                 return;
             }
@@ -46,36 +46,36 @@ class TinyTransmission {
             if (previous == kTxIdle) {
                 // An abort that came after this pass looked: the keyer must still stop.
                 abortKeyer();
-                t_.state.txState.store(kTxIdle);
+                tiny_.state.txState.store(kTxIdle);
                 return;
             }
         }
     }
 
   private:
-    void message(const char* text) { showPortMessage(t_.ui, text, kDefaultCaption, true); }
+    void message(const char* text) { showPortMessage(tiny_.ui, text, kDefaultCaption, true); }
 
     bool waitForConfiguration() {
         for (int look = 1; look <= kConfigLooks; ++look) {
-            if (t_.state.tinyConfigured.load() != 0) return true;
-            if (look < kConfigLooks) t_.clock.sleepMs(kConfigLookMs);
+            if (tiny_.state.tinyConfigured.load() != 0) return true;
+            if (look < kConfigLooks) tiny_.clock.sleepMs(kConfigLookMs);
         }
         message("Kestrel TinyFSK config taking too long\nTinyFSK connected?");
-        t_.state.txState.store(kTxIdle);
-        t_.logger.post(TXM_PTTEVENT, 0);
+        tiny_.state.txState.store(kTxIdle);
+        tiny_.logger.post(TXM_PTTEVENT, 0);
         return false;
     }
 
     // Sends "]" when the end was asked for since the last look; returns the state seen.
     int endIfAsked(int previous, const char* failureText) {
-        int now = t_.state.txState.load();
+        int now = tiny_.state.txState.load();
         if (previous == kTxSending && now == kTxEndRequested && !writeAll(port_.get(), "]"))
             message(failureText);
         return now;
     }
 
     int sendNextCharacter(int previous) {
-        std::uint8_t c = t_.txBuffer.txBuffer(0, TXB_TAKE_RAW);
+        std::uint8_t c = tiny_.txBuffer.takeRaw();
         if (c >= 'a' && c <= 'z') c = static_cast<std::uint8_t>(c - 'a' + 'A');
         if (c == 0) return endIfAsked(previous, "Tiny TX WriteFile ] error 97");
         if (!writeAll(port_.get(), std::string_view(reinterpret_cast<const char*>(&c), 1)))
@@ -99,12 +99,12 @@ class TinyTransmission {
         for (std::uint8_t byte : readReceived()) {
             if (byte >= 'a' && byte <= 'm') {
                 if (++statusBytes == kStatusBytesToEnd) {
-                    t_.state.txState.store(kTxIdle);
+                    tiny_.state.txState.store(kTxIdle);
                     return;
                 }
                 continue;
             }
-            if (byte != 0) t_.logger.post(TXM_CHAR, byte);
+            if (byte != 0) tiny_.logger.post(TXM_CHAR, byte);
             if (byte >= 0x21 && byte <= 0x60) statusBytes = 0;
         }
     }
@@ -112,12 +112,12 @@ class TinyTransmission {
     void abortKeyer() {
         if (port_) port_->cancelPending();
         if (!writeAll(port_.get(), "\\")) message("Tiny TX WriteFile \\ error 67");
-        t_.logger.post(TXM_PTTEVENT, 0);
+        tiny_.logger.post(TXM_PTTEVENT, 0);
     }
 
     static constexpr int kInvalidHandleError = 6;
 
-    TinyFsk& t_;
+    TinyFsk& tiny_;
     std::shared_ptr<SerialPort> port_;
     std::array<std::uint8_t, kReadBytes> buffer_{};
     int statusBytes = 0;

@@ -30,92 +30,85 @@ class BusyFlag {
 
 }  // namespace
 
-std::uint8_t TxBuffer::txBuffer(std::uint8_t character, std::uint8_t command) {
-    BusyFlag busy(txBusy);
-    switch (command) {
-        case TXB_ADD:
-            if (add(character)) return 0;
-            // The message waits for the operator, so the senders must not wait with it.
-            busy.release();
-            ui.messageBox(kTxBufferFullMessage, "", kMbIconInformation | kMbTopMost);
-            return kNoBaudotCode;
-        case TXB_TAKE_RAW:
-            return takeRaw();
-        case TXB_DELETE:
-            deleteLast();
-            return 0;
-        case TXB_CLEAR:
-            txHead = txTail;
-            return 0;
-        case TXB_NEXT_CODE:
-            return nextCode();
-        default:
-            return 0;
-    }
+bool TxBuffer::add(std::uint8_t character) {
+    BusyFlag busy(busy_);
+    if (store(character)) return true;
+    // The message waits for the operator, so the senders must not wait with it.
+    busy.release();
+    ui_.messageBox(kTxBufferFullMessage, "", kMbIconInformation | kMbTopMost);
+    return false;
 }
 
-bool TxBuffer::add(std::uint8_t character) {
-    if (lastAdded == ' ' && character == ' ') return true;  // runs of spaces collapse
-    lastAdded = character;
+void TxBuffer::clear() {
+    BusyFlag busy(busy_);
+    head_ = tail_;
+}
+
+bool TxBuffer::store(std::uint8_t character) {
+    if (lastAdded_ == ' ' && character == ' ') return true;  // runs of spaces collapse
+    lastAdded_ = character;
     if (encodeBaudot(character) == kNoBaudotCode) return true;  // dropped silently
-    if (nextSlot(txHead) == txTail) return false;
-    txRing[txHead] = character;  // stored as typed; encoded when it is sent
-    txHead = nextSlot(txHead);
+    if (nextSlot(head_) == tail_) return false;
+    ring_[head_] = character;  // stored as typed; encoded when it is sent
+    head_ = nextSlot(head_);
     return true;
 }
 
 std::uint8_t TxBuffer::takeRaw() {
+    BusyFlag busy(busy_);
     if (empty()) return 0;
-    const std::uint8_t character = txRing[txTail];
-    txTail = nextSlot(txTail);
+    const std::uint8_t character = ring_[tail_];
+    tail_ = nextSlot(tail_);
     return character;
 }
 
 void TxBuffer::deleteLast() {
+    BusyFlag busy(busy_);
     if (empty()) return;  // what the transmitter has taken is gone
-    txHead = previousSlot(txHead);
-    txRing[txHead] = 0;
+    head_ = previousSlot(head_);
+    ring_[head_] = 0;
 }
 
 std::uint8_t TxBuffer::nextCode() {
+    BusyFlag busy(busy_);
     if (empty()) {
-        if (state.txState.load() >= kTxEndRequested) {
+        if (state_.txState.load() >= kTxEndRequested) {
             // The end was asked for and everything is sent: a last LTRS closes the
             // transmission and the next one starts with the case undetermined.
-            state.txState = kTxClosing;
-            txShift = kShiftUndetermined;
+            state_.txState = kTxClosing;
+            shift_ = kShiftUndetermined;
             return kBaudotLtrs;
         }
-        if (txShift == kShiftUndetermined) txShift = kShiftLetters;
-        return txShift;  // idle fill in the current case
+        if (shift_ == kShiftUndetermined) shift_ = kShiftLetters;
+        return shift_;  // idle fill in the current case
     }
-    const BaudotCode code = encodeBaudot(txRing[txTail]);
+    const BaudotCode code = encodeBaudot(ring_[tail_]);
     if (code == kBaudotCr || code == kBaudotLf) {
-        txShift = kShiftUndetermined;
+        shift_ = kShiftUndetermined;
         return send(code);
     }
     if (code == kBaudotSpace) {
-        if (txShift == kShiftUndetermined) {
-            txShift = kShiftLetters;
+        if (shift_ == kShiftUndetermined) {
+            shift_ = kShiftLetters;
             return kBaudotLtrs;
         }
         // Receivers may fall back to letters after a space sent in figures.
-        if (txShift == kShiftFigures) txShift = kShiftUndetermined;
+        if (shift_ == kShiftFigures) shift_ = kShiftUndetermined;
         return send(code);
     }
     if ((code & kFiguresCase) == 0) {
-        if (txShift == kShiftLetters) return send(code);
-        txShift = kShiftLetters;
+        if (shift_ == kShiftLetters) return send(code);
+        shift_ = kShiftLetters;
         return kBaudotLtrs;
     }
-    if (txShift == kShiftFigures) return send(code);
-    txShift = kShiftFigures;
+    if (shift_ == kShiftFigures) return send(code);
+    shift_ = kShiftFigures;
     return kBaudotFigs;
 }
 
 std::uint8_t TxBuffer::send(BaudotCode code) {
-    logger.post(TXM_CHAR, txRing[txTail]);
-    txTail = nextSlot(txTail);
+    logger_.post(TXM_CHAR, ring_[tail_]);
+    tail_ = nextSlot(tail_);
     return code & kBaudotDataBits;
 }
 

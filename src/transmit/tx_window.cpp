@@ -35,7 +35,7 @@ void TxWindow::plainCharacter(std::uint8_t code) {
         case 0:
             return;
         case '\b':
-            buffer.txBuffer(0, TXB_DELETE);
+            buffer.deleteLast();
             return;
         case '\r':
             add('\r');
@@ -107,7 +107,7 @@ void TxWindow::start() {
 void TxWindow::abort() {
     if (state.txState.exchange(kTxIdle) == kTxIdle) return;  // the buffer keeps its text
     ptt.setPtt(false);
-    buffer.txBuffer(0, TXB_CLEAR);
+    buffer.clear();
     if (soundCardMode(state.TXmode.load())) sound.stopPlayback();
     logger.post(TXM_PTTEVENT, 0);
 }

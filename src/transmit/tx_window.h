@@ -61,7 +61,7 @@ struct TxWindow {
     void braceCommand();
     void startOrStop();
     void start();
-    void add(std::uint8_t character) { buffer.txBuffer(character, TXB_ADD); }
+    void add(std::uint8_t character) { buffer.add(character); }
 };
 
 }  // namespace kestrel

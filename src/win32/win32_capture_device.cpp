@@ -5,22 +5,14 @@
 namespace kestrel::win32 {
 namespace {
 
-constexpr DWORD kCaptureRate = 48000;
-constexpr WORD kBitsPerSample = 16;
+constexpr int kCaptureRate = 48000;
 constexpr DWORD_PTR kHeaderUserWord = 67;
 
 }  // namespace
 
 int Win32CaptureDevice::openDevice(std::uint32_t deviceId, int channels, CaptureEventSink sink) {
     sink_ = std::move(sink);
-    WAVEFORMATEX format{};
-    format.wFormatTag = WAVE_FORMAT_PCM;
-    format.nChannels = static_cast<WORD>(channels);
-    format.nSamplesPerSec = kCaptureRate;
-    format.nBlockAlign = static_cast<WORD>(format.nChannels * kBitsPerSample / 8);
-    format.nAvgBytesPerSec = kCaptureRate * format.nBlockAlign;
-    format.wBitsPerSample = kBitsPerSample;
-    format.cbSize = 0;
+    WAVEFORMATEX format = pcm16Format(channels, kCaptureRate);
     HWAVEIN input = nullptr;
     const MMRESULT result =
         waveInOpen(&input, deviceId, &format, reinterpret_cast<DWORD_PTR>(&driverCallback),
@@ -32,12 +24,7 @@ int Win32CaptureDevice::openDevice(std::uint32_t deviceId, int channels, Capture
 
 int Win32CaptureDevice::prepareBuffer(int index, std::span<std::int16_t> audio) {
     WAVEHDR& header = headers_[index];
-    header = WAVEHDR{};
-    header.lpData = reinterpret_cast<LPSTR>(audio.data());
-    header.dwBufferLength = static_cast<DWORD>(audio.size_bytes());
-    header.dwBytesRecorded = 0;
-    header.dwUser = kHeaderUserWord;
-    header.dwFlags = 0;
+    header = headerOver(audio, 0, kHeaderUserWord);
     return static_cast<int>(waveInPrepareHeader(input_, &header, sizeof header));
 }
 
@@ -102,7 +89,7 @@ void CALLBACK Win32CaptureDevice::driverCallback(HWAVEIN, UINT message, DWORD_PT
             thread_local const bool raised = raiseAudioThread();
             (void)raised;
             const auto* header = reinterpret_cast<const WAVEHDR*>(first);
-            device->sink_(CaptureEvent::data, static_cast<int>(header - device->headers_.data()),
+            device->sink_(CaptureEvent::data, headerIndex(device->headers_, first),
                           header->dwBytesRecorded);
             return;
         }

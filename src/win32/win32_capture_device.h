@@ -2,16 +2,13 @@
 // The sound input device: a wave input opened with a function callback, a header for each
 // capture buffer over the capture's audio area. The driver's thread is raised as a light
 // audio thread at its first buffer.
-#include <windows.h>
-// after windows.h, which it needs
-#include <mmsystem.h>
-
 #include <array>
 #include <atomic>
 
 #include "audio_in/capture.h"
 #include "audio_thread.h"
 #include "platform/capture_device_port.h"
+#include "wave_headers.h"
 
 namespace kestrel::win32 {
 

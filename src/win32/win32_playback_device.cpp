@@ -1,24 +1,11 @@
 #include "win32_playback_device.h"
 
 namespace kestrel::win32 {
-namespace {
-
-constexpr WORD kChannels = 2;
-constexpr WORD kBitsPerSample = 16;
-constexpr WORD kBlockAlign = kChannels * kBitsPerSample / 8;
-
-}  // namespace
 
 int Win32PlaybackDevice::openDevice(std::uint32_t deviceId, int sampleRate,
                                     PlaybackEventSink sink) {
     sink_ = std::move(sink);
-    WAVEFORMATEX format{};
-    format.wFormatTag = WAVE_FORMAT_PCM;
-    format.nChannels = kChannels;
-    format.nSamplesPerSec = static_cast<DWORD>(sampleRate);
-    format.nAvgBytesPerSec = static_cast<DWORD>(sampleRate) * kBlockAlign;
-    format.nBlockAlign = kBlockAlign;
-    format.wBitsPerSample = kBitsPerSample;
+    WAVEFORMATEX format = pcm16Format(2, sampleRate);
     HWAVEOUT output = nullptr;
     const MMRESULT result =
         waveOutOpen(&output, deviceId, &format, reinterpret_cast<DWORD_PTR>(&driverCallback),
@@ -32,10 +19,7 @@ int Win32PlaybackDevice::openDevice(std::uint32_t deviceId, int sampleRate,
 // counts as played.
 int Win32PlaybackDevice::prepareBuffer(int index, std::span<std::int16_t> audio) {
     WAVEHDR& header = headers_[index];
-    header = WAVEHDR{};
-    header.lpData = reinterpret_cast<LPSTR>(audio.data());
-    header.dwBufferLength = static_cast<DWORD>(audio.size_bytes());
-    header.dwFlags = WHDR_DONE;
+    header = headerOver(audio, WHDR_DONE);
     return static_cast<int>(waveOutPrepareHeader(output_, &header, sizeof header));
 }
 
@@ -67,12 +51,9 @@ void CALLBACK Win32PlaybackDevice::driverCallback(HWAVEOUT, UINT message, DWORD_
         case WOM_OPEN:
             device->sink_(PlaybackEvent::opened, -1);
             return;
-        case WOM_DONE: {
-            const auto* header = reinterpret_cast<const WAVEHDR*>(first);
-            device->sink_(PlaybackEvent::bufferDone,
-                          static_cast<int>(header - device->headers_.data()));
+        case WOM_DONE:
+            device->sink_(PlaybackEvent::bufferDone, headerIndex(device->headers_, first));
             return;
-        }
         case WOM_CLOSE:
             device->sink_(PlaybackEvent::closed, -1);
             return;

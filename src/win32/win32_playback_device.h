@@ -1,14 +1,11 @@
 #pragma once
 // The transmit sound device: a wave output opened with a function callback, two headers
 // over the sound output's audio.
-#include <windows.h>
-// after windows.h, which it needs
-#include <mmsystem.h>
-
 #include <array>
 #include <atomic>
 
 #include "platform/playback_device_port.h"
+#include "wave_headers.h"
 
 namespace kestrel::win32 {
 

@@ -27,11 +27,12 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
         // Mostly ASCII, so the commands and braces are reached; the rest beyond it.
         std::uint16_t unit = static_cast<std::uint16_t>(data[at] | data[at + 1] << 8);
         if (unit % 4 != 0) unit &= 0x7F;
-        const int head = rig.buffer.txHead, tail = rig.buffer.txTail;
+        const TxBuffer::Statistics before = rig.buffer.statistics();
         const int txState = rig.state.txState.load(), braces = window.braceLength;
         window.handleCharacter(unit);
         if (unit > 0x7F) {
-            FUZZ_CHECK(rig.buffer.txHead == head && rig.buffer.txTail == tail);
+            const TxBuffer::Statistics after = rig.buffer.statistics();
+            FUZZ_CHECK(after.head == before.head && after.tail == before.tail);
             FUZZ_CHECK(rig.state.txState.load() == txState && window.braceLength == braces);
         }
         while (!posted.empty()) {

@@ -12,7 +12,7 @@ struct TxRig {
     TxRig() { state.txState = 0; }
 
     void type(const std::string& text) {
-        for (char c : text) buffer.txBuffer(static_cast<std::uint8_t>(c), TXB_ADD);
+        for (char c : text) buffer.add(static_cast<std::uint8_t>(c));
     }
 
     ModemState state;

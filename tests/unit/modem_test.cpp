@@ -173,7 +173,7 @@ class ModemSoundTest : public ModemTest {
         EXPECT_TRUE(eventually([&] {
             return logger_.posts().back() == LoggerPost{TXM_PTTEVENT, 0};
         }));
-        EXPECT_EQ(inside(modem).txBuffer.txBuffer(0, TXB_TAKE_RAW), 0);
+        EXPECT_EQ(inside(modem).txBuffer.takeRaw(), 0);
     }
     void awaitReopen(Modem& modem) {
         EXPECT_TRUE(eventually([&] { return inside(modem).state.txSoundState == kSoundReady; }));

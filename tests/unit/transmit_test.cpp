@@ -30,7 +30,7 @@ namespace {
 // What the transmit buffer holds, taken out as the transmitter takes it.
 std::string taken(TxBuffer& buffer) {
     std::string out;
-    while (const std::uint8_t c = buffer.txBuffer(0, TXB_TAKE_RAW)) out += static_cast<char>(c);
+    while (const std::uint8_t c = buffer.takeRaw()) out += static_cast<char>(c);
     return out;
 }
 
@@ -201,7 +201,7 @@ TEST(FskThread, AbortCompletesTheFrameThenReleasesEverything) {
     rig.clock.at(escape, [&] {
         rig.state.txState = kTxIdle;
         ptt.setPtt(false);
-        rig.buffer.txBuffer(0, TXB_CLEAR);
+        rig.buffer.clear();
         rig.logger.post(32772, 0);
     });
     launchFskThread(rig.keyer).join();
@@ -237,7 +237,7 @@ TEST(TxBuffer, ShiftsAreSentWhereTheCaseChangesOrIsOpen) {
         rig.state.txState = kTxSending;
         std::string got;
         for (const char* c = sent; *c; ++c) {
-            const int code = rig.buffer.txBuffer(0, TXB_NEXT_CODE);
+            const int code = rig.buffer.nextCode();
             got += code == kBaudotLtrs                            ? '<'
                    : code == kBaudotFigs                          ? '>'
                    : code == (encodeBaudot(*c) & kBaudotDataBits) ? *c
@@ -245,7 +245,7 @@ TEST(TxBuffer, ShiftsAreSentWhereTheCaseChangesOrIsOpen) {
             if (*c != '<' && *c != '>') echoed += *c;
         }
         rig.state.txState = kTxEndRequested;
-        got += rig.buffer.txBuffer(0, TXB_NEXT_CODE) == kBaudotLtrs ? "<" : "?";
+        got += rig.buffer.nextCode() == kBaudotLtrs ? "<" : "?";
         EXPECT_EQ(got, std::string(sent) + "<") << typed;
         EXPECT_EQ(rig.state.txState, kTxClosing) << typed;
     }
@@ -254,20 +254,23 @@ TEST(TxBuffer, ShiftsAreSentWhereTheCaseChangesOrIsOpen) {
 
 TEST(TxBuffer, ThePenultimateSlotIsTheLastAcceptedAndTheNextCharacterIsLost) {
     TxRig rig;
-    rig.buffer.txHead = rig.buffer.txTail = 1234;  // fullness must not depend on where it stands
+    rig.type(std::string(1234, 'x'));  // fullness must not depend on where the ring stands
+    taken(rig.buffer);
     rig.type(std::string(kTxRingSize - 1, 'R'));
     EXPECT_TRUE(rig.ui.messageBoxes().empty());
     // The transmitter may take characters while the box waits for the operator.
     int busyWhileShown = -1;
-    rig.ui.whileBoxShows = [&rig, &busyWhileShown] { busyWhileShown = rig.buffer.txBusy; };
-    EXPECT_EQ(rig.buffer.txBuffer('Y', TXB_ADD), kNoBaudotCode);
+    rig.ui.whileBoxShows = [&rig, &busyWhileShown] {
+        busyWhileShown = rig.buffer.statistics().busy;
+    };
+    EXPECT_FALSE(rig.buffer.add('Y'));
     EXPECT_EQ(rig.ui.messageBoxes(),
               (std::vector<UiMessageBox>{{"TX Keyboard Buffer Full\nCharacter lost", "",
                                           kMbIconInformation | kMbTopMost}}));
     EXPECT_EQ(busyWhileShown, 0);
     // Once the transmitter takes one, there is room again.
-    EXPECT_EQ(rig.buffer.txBuffer(0, TXB_TAKE_RAW), 'R');
-    EXPECT_EQ(rig.buffer.txBuffer('Y', TXB_ADD), 0);
+    EXPECT_EQ(rig.buffer.takeRaw(), 'R');
+    EXPECT_TRUE(rig.buffer.add('Y'));
     EXPECT_EQ(taken(rig.buffer), std::string(kTxRingSize - 2, 'R') + "Y");
 }
 
@@ -280,7 +283,7 @@ TEST(TxBuffer, ConcurrentWritersAndSenderLoseNothing) {
     int sent = 0;
     std::thread sender([&] {
         while (sent < 4 * kPerWriter)
-            if (rig.buffer.txBuffer(0, TXB_NEXT_CODE) != kBaudotLtrs) ++sent;
+            if (rig.buffer.nextCode() != kBaudotLtrs) ++sent;
     });
     for (auto& w : writers) w.join();
     sender.join();
