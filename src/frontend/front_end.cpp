@@ -9,7 +9,9 @@ void FrontEnd::processSample(double x) {
     spectrum.spectrumStep(x);
     if (batchCount < kBatchLength) return;
 
-    // The AFC sees every sample twice: once on arrival, once with its batch.
+    // The AFC sees every sample twice, once on arrival and once with its batch: how fast it
+    // follows a drifting signal and where its character clock falls were settled on that
+    // doubled stream, and the transmitter's Net follows what it finds.
     for (double b : batch) afc.afcStep(b);
     for (double b : batch) tones.toneFront(b);
     batchCount = 0;
