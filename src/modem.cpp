@@ -234,7 +234,7 @@ void Modem::startPauseThread() {
     workers_.restart(Workers::pause, [this] {
         waitForLiveBuffer(capture);
         pauseThread(
-            state, receiveChain.frontEnd().pauseHistory,
+            state, receiveChain.frontEnd().pauseHistory(),
             [this](double x) { receiveChain.processSample(x); },
             [this](char16_t c) { receiveChain.emitReceivedChar(c); }, ports.clock);
     });

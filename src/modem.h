@@ -133,7 +133,7 @@ class Modem {
     void spectrumRightClick();
     // The spectrum trace, as the receive side last drew it.
     const std::array<SpectrumPoint, kSpectrumPoints>& spectrumTrace() {
-        return receiveChain.frontEnd().spectrum.spectrumPoints;
+        return receiveChain.frontEnd().spectrumTrace();
     }
 
     // The dialogs: made (their fields filled) and a button pressed. A port dialog is told

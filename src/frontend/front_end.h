@@ -16,27 +16,35 @@ namespace kestrel {
 
 constexpr int kBatchLength = 2048;
 
-struct FrontEnd {
+class FrontEnd {
+  public:
     FrontEnd(ModemState& state, ReceiveMeasurements& measurements)
-        : state(state), tones(state), afc(state, measurements), spectrum(state, measurements) {}
+        : state_(state), tones_(state), afc_(state, measurements), spectrum_(state, measurements) {}
 
     // Where the tone filters hand each new decimated sample (the decoders).
-    void setDecodeSink(DecodeDispatchSink* sink) { tones.sink = sink; }
+    void setDecodeSink(DecodeDispatchSink* sink) { tones_.sink = sink; }
 
     // The low-pass live audio passes before processSample.
-    double inputLowPass(double x) { return input.inputLowPass(x); }
+    double inputLowPass(double x) { return input_.inputLowPass(x); }
 
     // One sample at sampleRate, from the capture thread, the WAV player or the pause replay.
     void processSample(double x);
 
-    ModemState& state;
-    InputLowPass input;
-    PauseHistory pauseHistory;
-    std::array<double, kBatchLength> batch{};
-    int batchCount = 0;
-    ToneFront tones;
-    Afc afc;
-    Spectrum spectrum;
+    // The spectrum trace as last drawn, and the recent audio the pause replays.
+    const std::array<SpectrumPoint, kSpectrumPoints>& spectrumTrace() const {
+        return spectrum_.spectrumPoints;
+    }
+    PauseHistory& pauseHistory() { return pauseHistory_; }
+
+  private:
+    ModemState& state_;
+    InputLowPass input_;
+    PauseHistory pauseHistory_;
+    std::array<double, kBatchLength> batch_{};
+    int batchCount_ = 0;
+    ToneFront tones_;
+    Afc afc_;
+    Spectrum spectrum_;
 };
 
 }  // namespace kestrel
