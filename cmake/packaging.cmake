@@ -18,25 +18,28 @@ file(WRITE "${kestrel_notices}"
 
 set(CPACK_PACKAGE_VERSION "${KESTREL_RELEASE}")
 set(CPACK_PACKAGE_VENDOR "The Kestrel developers")
-set(CPACK_PACKAGE_CONTACT "The Kestrel developers <kestrel@localhost>")
+# The project has no mail address: the maintainer is the project, found at its repository.
+set(CPACK_PACKAGE_CONTACT "The Kestrel project, at the Kestrel source repository")
 set(CPACK_RESOURCE_FILE_LICENSE "${PROJECT_SOURCE_DIR}/LICENSE")
 # scripts/package builds what the packages hold; CPack need not build everything else.
 set(CMAKE_SKIP_INSTALL_ALL_DEPENDENCY ON)
 set(CPACK_STRIP_FILES ON)
 
+# Both packages carry the manual: the man page refers to it.
+set(KESTREL_MANUAL_PDF "${CMAKE_BINARY_DIR}/Kestrel.pdf")
+file(GLOB_RECURSE kestrel_manual_sources CONFIGURE_DEPENDS "${PROJECT_SOURCE_DIR}/docs/manual/*")
+add_custom_command(OUTPUT "${KESTREL_MANUAL_PDF}"
+    COMMAND bash "${PROJECT_SOURCE_DIR}/docs/manual/render" "${KESTREL_MANUAL_PDF}"
+    DEPENDS ${kestrel_manual_sources} "${PROJECT_SOURCE_DIR}/docs/benchmarks.md"
+    COMMENT "Rendering the manual, Kestrel.pdf")
+add_custom_target(manual DEPENDS "${KESTREL_MANUAL_PDF}")
+
 if(WIN32)
     set(CPACK_GENERATOR ZIP)
     set(CPACK_PACKAGE_FILE_NAME "Kestrel-${KESTREL_RELEASE}-win64")
     set(CPACK_INCLUDE_TOPLEVEL_DIRECTORY OFF)
-    set(KESTREL_MANUAL_PDF "${CMAKE_BINARY_DIR}/Kestrel.pdf")
-    file(GLOB_RECURSE kestrel_manual_sources CONFIGURE_DEPENDS
-         "${PROJECT_SOURCE_DIR}/docs/manual/*")
-    add_custom_command(OUTPUT "${KESTREL_MANUAL_PDF}"
-        COMMAND bash "${PROJECT_SOURCE_DIR}/docs/manual/render" "${KESTREL_MANUAL_PDF}"
-        DEPENDS ${kestrel_manual_sources} "${PROJECT_SOURCE_DIR}/docs/benchmarks.md"
-        COMMENT "Rendering the manual, Kestrel.pdf")
-    add_custom_target(manual DEPENDS "${KESTREL_MANUAL_PDF}")
-    install(TARGETS Kestrel loggersim RUNTIME DESTINATION .)
+    # kestrel-cli.exe too: the same receive and transmit code for scripts on Windows.
+    install(TARGETS Kestrel loggersim kestrel-cli RUNTIME DESTINATION .)
     install(FILES "${KESTREL_MANUAL_PDF}" "${PROJECT_SOURCE_DIR}/docs/package/README.txt"
                   "${kestrel_notices}" DESTINATION .)
     install(FILES "${PROJECT_SOURCE_DIR}/LICENSE" DESTINATION . RENAME LICENSE.txt)
@@ -66,8 +69,23 @@ else()
     set(kestrel_copyright "${CMAKE_BINARY_DIR}/package/copyright")
     file(READ "${PROJECT_SOURCE_DIR}/docs/package/copyright.in" kestrel_copyright_head)
     file(WRITE "${kestrel_copyright}" "${kestrel_copyright_head}\n${kiss_copying}\n${kiss_licence}")
+    # The changelog names the version it describes first; a release without its entry
+    # stops here rather than ship an old one.
+    set(kestrel_changelog_source "${PROJECT_SOURCE_DIR}/docs/package/changelog")
+    file(STRINGS "${kestrel_changelog_source}" kestrel_changelog_head LIMIT_COUNT 1)
+    if(NOT kestrel_changelog_head MATCHES "\\(${KESTREL_RELEASE}\\)")
+        message(FATAL_ERROR "packaging: docs/package/changelog does not begin with ${KESTREL_RELEASE}")
+    endif()
+    set(kestrel_changelog "${CMAKE_BINARY_DIR}/package/changelog.gz")
+    add_custom_command(OUTPUT "${kestrel_changelog}"
+        COMMAND gzip -9n -c "${kestrel_changelog_source}" > "${kestrel_changelog}"
+        DEPENDS "${kestrel_changelog_source}")
+    add_custom_target(kestrel-cli-changelog ALL DEPENDS "${kestrel_changelog}")
     install(TARGETS kestrel-cli RUNTIME DESTINATION bin)
     install(FILES "${kestrel_man}" DESTINATION share/man/man1)
-    install(FILES "${kestrel_copyright}" DESTINATION share/doc/kestrel-cli)
+    install(FILES "${kestrel_copyright}" "${kestrel_changelog}" "${KESTREL_MANUAL_PDF}"
+                  "${PROJECT_SOURCE_DIR}/samples/sample.wav"
+                  "${PROJECT_SOURCE_DIR}/samples/sample.txt"
+            DESTINATION share/doc/kestrel-cli)
 endif()
 include(CPack)

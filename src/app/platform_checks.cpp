@@ -9,4 +9,10 @@ const char* platformCheckMessage(const PlatformFacts& facts) {
     return nullptr;
 }
 
+bool platformAccepted(PlatformFactsPort& platform, UiPort& ui) {
+    const char* missing = platformCheckMessage(platform.probePlatform());
+    if (missing) ui.messageBox(missing, kInfoCaption, kMbOk | kMbTopMost);
+    return missing == nullptr;
+}
+
 }  // namespace kestrel

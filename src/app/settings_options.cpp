@@ -5,6 +5,7 @@
 #include <cmath>
 #include <cstdio>
 #include <optional>
+#include <string>
 #include <string_view>
 
 #include "modem_state.h"
@@ -17,7 +18,6 @@ namespace {
 
 constexpr std::array<std::string_view, 4> kOptions = {"--settings", "--baud", "--mark", "--space"};
 constexpr std::array<std::string_view, 3> kBaudRates = {"45.45", "50", "75"};  // by baud index
-constexpr double kHighestCommandLineTone = 2999;
 // The tone filters pass about one baud either side of their tone: tones closer than this
 // many bauds run into each other's filter and decode as garbage.
 constexpr double kNarrowestShiftInBauds = 1.1;
@@ -70,13 +70,14 @@ std::optional<double> toneOf(std::string_view text) {
     double hz = 0;
     const auto [end, ec] = std::from_chars(text.data(), text.data() + text.size(), hz);
     if (ec != std::errc() || end != text.data() + text.size()) return std::nullopt;
-    if (!(hz >= kLowestTone && hz <= kHighestCommandLineTone)) return std::nullopt;
+    if (!(hz >= kLowestTone && hz <= kHighestTone)) return std::nullopt;
     return hz;
 }
 
 std::string toneError(std::string_view option, std::string_view text) {
     return std::string(option) + ": '" + std::string(text) +
-           "' is not a tone; give a frequency in Hz from 250 to 2999";
+           "' is not a tone; give a frequency in Hz from " + std::to_string(kLowestTone) +
+           " to " + std::to_string(kHighestTone);
 }
 
 // Tones the decoders can tell apart at the speed of sampleRate: empty, or what is wrong.

@@ -1,6 +1,7 @@
 #include "audio_in/wav_file.h"
 
 #include <algorithm>
+#include <cstdio>
 #include <cstring>
 #include <fstream>
 
@@ -68,7 +69,7 @@ class FileByteSource final : public ByteSource {
 
 // Checks the "fmt " chunk whose body starts at offset and is size bytes long.
 WavVerdict checkFormat(ByteSource& source, std::uint64_t offset, std::uint32_t size,
-                       WavLayout& layout) {
+                       WavLayout& layout, int mostChannels) {
     std::array<std::uint8_t, kExtensibleFormatBytes> f{};
     const std::size_t wanted =
         size >= kExtensibleFormatBytes ? kExtensibleFormatBytes : kFormatBytes;
@@ -78,7 +79,8 @@ WavVerdict checkFormat(ByteSource& source, std::uint64_t offset, std::uint32_t s
     layout.channels = get16(&f[2]);
     layout.sampleRate = static_cast<std::int32_t>(get32(&f[4]));
     const std::uint16_t bits = get16(&f[14]);
-    if (layout.sampleRate < kRecordingSampleRate || layout.channels != 1)
+    if (layout.sampleRate < kRecordingSampleRate || layout.channels < 1 ||
+        layout.channels > mostChannels)
         return WavVerdict::wrongFormat;
     // An extensible format is PCM when its sub-format GUID begins with the PCM tag.
     const bool pcm =
@@ -114,20 +116,33 @@ namespace {
 
 enum class WriteResult { written, openFailed, writeFailed };
 
+// The header and the samples, little-endian whatever the machine, a block at a time
+// through put(bytes, count), which returns false when the write failed.
+template <class Put>
+bool putWav(Put&& put, std::span<const std::int16_t> samples, std::uint32_t sampleRate,
+            int channels) {
+    const auto header = wavHeader(static_cast<std::uint32_t>(samples.size()), sampleRate, channels);
+    bool good = put(header.data(), header.size());
+    std::array<std::uint8_t, 4096> block{};
+    for (std::size_t i = 0; i < samples.size() && good;) {
+        std::size_t n = 0;
+        for (; n < block.size() && i < samples.size(); n += 2, ++i)
+            put16(&block[n], static_cast<std::uint16_t>(samples[i]));
+        good = put(block.data(), n);
+    }
+    return good;
+}
+
 WriteResult writeWav(const std::filesystem::path& path, std::span<const std::int16_t> samples,
                      std::uint32_t sampleRate, int channels) {
     std::ofstream out(path, std::ios::binary | std::ios::trunc);
     if (!out.is_open()) return WriteResult::openFailed;
-    const auto header = wavHeader(static_cast<std::uint32_t>(samples.size()), sampleRate, channels);
-    out.write(reinterpret_cast<const char*>(header.data()), header.size());
-    // Samples go out little-endian whatever the machine, a block at a time.
-    std::array<std::uint8_t, 4096> block{};
-    for (std::size_t i = 0; i < samples.size() && out.good();) {
-        std::size_t n = 0;
-        for (; n < block.size() && i < samples.size(); n += 2, ++i)
-            put16(&block[n], static_cast<std::uint16_t>(samples[i]));
-        out.write(reinterpret_cast<const char*>(block.data()), static_cast<std::streamsize>(n));
-    }
+    putWav(
+        [&](const std::uint8_t* bytes, std::size_t n) {
+            out.write(reinterpret_cast<const char*>(bytes), static_cast<std::streamsize>(n));
+            return out.good();
+        },
+        samples, sampleRate, channels);
     out.flush();
     return out.good() ? WriteResult::written : WriteResult::writeFailed;
 }
@@ -137,6 +152,16 @@ WriteResult writeWav(const std::filesystem::path& path, std::span<const std::int
 bool writeWavFile(const std::filesystem::path& path, std::span<const std::int16_t> samples,
                   std::uint32_t sampleRate, int channels) {
     return writeWav(path, samples, sampleRate, channels) == WriteResult::written;
+}
+
+bool writeWavStream(std::FILE* out, std::span<const std::int16_t> samples,
+                    std::uint32_t sampleRate, int channels) {
+    const bool put = putWav(
+        [&](const std::uint8_t* bytes, std::size_t n) {
+            return std::fwrite(bytes, 1, n, out) == n;
+        },
+        samples, sampleRate, channels);
+    return put && std::fflush(out) == 0;
 }
 
 bool writeWavFile(const std::filesystem::path& path, std::span<const std::int16_t> samples,
@@ -165,7 +190,7 @@ const char* wavVerdictMessage(WavVerdict verdict) {
     return kWavNoData;
 }
 
-WavVerdict inspectWav(ByteSource& source, WavLayout& layout) {
+WavVerdict inspectWav(ByteSource& source, WavLayout& layout, int mostChannels) {
     layout = WavLayout{};
     std::array<std::uint8_t, 12> riff{};
     if (source.readAt(0, riff) < riff.size() || !tagIs(&riff[0], "RIFF") ||
@@ -181,14 +206,16 @@ WavVerdict inspectWav(ByteSource& source, WavLayout& layout) {
         const std::uint32_t size = get32(&chunk[4]);
         const std::uint64_t body = offset + kChunkHeaderBytes;
         if (tagIs(&chunk[0], "fmt ")) {
-            const WavVerdict v = checkFormat(source, body, size, layout);
+            const WavVerdict v = checkFormat(source, body, size, layout, mostChannels);
             if (v != WavVerdict::playable) return v;
             haveFormat = true;
         } else if (tagIs(&chunk[0], "data")) {
             if (!haveFormat) return WavVerdict::unknownVersion;
             // A data size that runs past the end of the file plays what the file holds.
+            const bool toTheEnd = size == 0 || size == 0xFFFFFFFFu;
             layout.dataOffset = body;
-            layout.sampleCount = std::min<std::uint64_t>(size, fileSize - body) / 2;
+            layout.sampleCount =
+                (toTheEnd ? fileSize - body : std::min<std::uint64_t>(size, fileSize - body)) / 2;
             return layout.sampleCount > 0 ? WavVerdict::playable : WavVerdict::noData;
         }
         offset = body + size + (size & 1u);
@@ -196,10 +223,14 @@ WavVerdict inspectWav(ByteSource& source, WavLayout& layout) {
     return haveFormat ? WavVerdict::noData : WavVerdict::unknownVersion;
 }
 
-const char* openWavToPlay(const std::filesystem::path& path, WavToPlay& file) {
+const char* openWavToPlay(const std::filesystem::path& path, WavToPlay& file, int mostChannels) {
     auto source = std::make_unique<FileByteSource>(path);
     if (!source->isOpen()) return kWavOpenFailed;
-    const WavVerdict verdict = inspectWav(*source, file.layout);
+    return openWavToPlay(std::move(source), file, mostChannels);
+}
+
+const char* openWavToPlay(std::unique_ptr<ByteSource> source, WavToPlay& file, int mostChannels) {
+    const WavVerdict verdict = inspectWav(*source, file.layout, mostChannels);
     if (verdict != WavVerdict::playable) return wavVerdictMessage(verdict);
     file.source = std::move(source);
     return nullptr;

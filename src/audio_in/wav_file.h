@@ -7,6 +7,7 @@
 // larger format chunk plays its audio and nothing else.
 #include <array>
 #include <cstddef>
+#include <cstdio>
 #include <cstdint>
 #include <filesystem>
 #include <memory>
@@ -48,6 +49,10 @@ std::array<std::uint8_t, kWavHeaderBytes> wavHeader(std::uint32_t sampleCount,
 bool writeWavFile(const std::filesystem::path& path, std::span<const std::int16_t> samples,
                   std::uint32_t sampleRate, int channels);
 
+// The same to a stream already open (standard output), which is left open.
+bool writeWavStream(std::FILE* out, std::span<const std::int16_t> samples,
+                    std::uint32_t sampleRate, int channels);
+
 // Writes a contact recording (mono, 8000 samples/s). Failures are shown through ui
 // (topmost, no caption); a failed write leaves the header and whatever samples were
 // written. Returns true when everything was written.
@@ -57,6 +62,9 @@ bool writeWavFile(const std::filesystem::path& path, std::span<const std::int16_
 // The bytes of a file to be played, read at any offset.
 class ByteSource {
   public:
+    // The size of a stream (a pipe), whose end is found only by reading to it.
+    static constexpr std::uint64_t kStreamSize = std::uint64_t{1} << 62;
+
     virtual ~ByteSource() = default;
     virtual std::uint64_t size() const = 0;
     // Copies up to out.size() bytes from offset; returns how many were copied (fewer, or 0,
@@ -77,17 +85,24 @@ enum class WavVerdict { playable, notWav, unknownVersion, wrongFormat, notPcm16,
 // The message for a rejected file; nullptr when it is playable.
 const char* wavVerdictMessage(WavVerdict verdict);
 
-// Walks the chunk list of source and fills layout when the file is playable.
-WavVerdict inspectWav(ByteSource& source, WavLayout& layout);
+// Walks the chunk list of source and fills layout when the file is playable: mono, or up
+// to mostChannels interleaved channels. A data size of 0 or 0xFFFFFFFF, which programs
+// writing to a pipe leave in the header, means the data runs to the end.
+WavVerdict inspectWav(ByteSource& source, WavLayout& layout, int mostChannels = 1);
 
 // A file opened and checked for playing.
 struct WavToPlay {
     std::unique_ptr<ByteSource> source;
     WavLayout layout;
+    int channel = 0;  // of several interleaved channels, the one that plays (0 the first)
 };
 
 // Opens path (read-only) and checks it. Returns nullptr and fills file when it can be
 // played, else the message to show (caption "Kestrel Error"); the file is then closed.
-const char* openWavToPlay(const std::filesystem::path& path, WavToPlay& file);
+const char* openWavToPlay(const std::filesystem::path& path, WavToPlay& file,
+                          int mostChannels = 1);
+// The same for bytes from elsewhere (standard input).
+const char* openWavToPlay(std::unique_ptr<ByteSource> source, WavToPlay& file,
+                          int mostChannels = 1);
 
 }  // namespace kestrel

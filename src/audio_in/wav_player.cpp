@@ -34,16 +34,21 @@ std::uint64_t wavPlayer(WavToPlay& file, ModemState& state, SampleSink processSa
     double accumulator = 0.0;
     std::uint64_t played = 0;
     const WavLayout& layout = file.layout;
+    const auto channels = static_cast<std::size_t>(std::max(layout.channels, 1));
     while (played < layout.sampleCount && state.wavPlaying.load() == 1) {
         const std::size_t wanted = static_cast<std::size_t>(
             std::min<std::uint64_t>(kWavChunkSamples, layout.sampleCount - played));
-        const std::size_t got = file.source->readAt(layout.dataOffset + 2 * played,
-                                                    std::span(bytes).first(2 * wanted)) /
-                                2;
-        if (got == 0) break;  // the file shrank while playing
-        for (std::size_t k = 0; k < got; ++k)
-            samples[k] = static_cast<std::int16_t>(bytes[2 * k] | (bytes[2 * k + 1] << 8));
-        feedWavSamples(accumulator, std::span(samples).first(got), layout.sampleRate,
+        std::size_t got = file.source->readAt(layout.dataOffset + 2 * played,
+                                              std::span(bytes).first(2 * wanted)) /
+                          2;
+        got -= got % channels;  // whole frames: a stream may end inside one
+        if (got == 0) break;    // the file shrank while playing, or the stream ended
+        const std::size_t frames = got / channels;
+        for (std::size_t k = 0; k < frames; ++k) {
+            const std::size_t at = 2 * (k * channels + static_cast<std::size_t>(file.channel));
+            samples[k] = static_cast<std::int16_t>(bytes[at] | (bytes[at + 1] << 8));
+        }
+        feedWavSamples(accumulator, std::span(samples).first(frames), layout.sampleRate,
                        state.sampleRate.load(), processSample);
         played += got;
     }

@@ -24,8 +24,8 @@ using CharSink = FunctionRef<void(char16_t)>;
 void feedWavSamples(double& accumulator, std::span<const std::int16_t> samples,
                     std::int32_t fileRate, int sampleRate, SampleSink processSample);
 
-// Plays a checked file: two line feeds to the receive text, the data chunk in chunks of up
-// to 48000 samples (stopping between chunks when state.wavPlaying is no longer 1),
+// Plays a checked file (of several channels, file.channel): two line feeds to the receive
+// text, the data chunk in chunks of up to 48000 samples (stopping between chunks when state.wavPlaying is no longer 1),
 // silenceAfter zero samples, two line feeds, then wavPlaying = 0. The caller sets
 // wavPlaying to 1 before. Returns the number of file samples played.
 //

@@ -15,22 +15,26 @@
 #include "audio_in/receive_chain.h"
 #include "audio_in/wav_player.h"
 #include "cli/commands.h"
+#include "cli/standard_streams.h"
 #include "cli/terminal.h"
 #include "link/logger_code_names.h"
 #include "platform/logger_codes.h"
+#include "text/jsonl.h"
 #include "text/wide_text.h"
 
 namespace kestrel::cli {
 namespace {
 
 constexpr const char* kUsage =
-    "usage: kestrel-cli decode [options] FILE.wav\n"
+    "usage: kestrel-cli decode [options] FILE.wav     (FILE.wav - reads standard input)\n"
     "Plays FILE.wav through Kestrel's receive chain and prints the received text.\n"
     "  --settings FILE.ini   read Kestrel.ini keys from FILE.ini first\n"
     "  --baud 45.45|50|75    --mark HZ    --space HZ\n"
     "  --mode flutter|selectiv|spread   (default selectiv)\n"
+    "  --channel left|right  the channel of a stereo file\n"
+    "  --format text|jsonl   (text)      jsonl: one JSON event per line, with its time\n"
     "  --afc on|off          (on)        --reverse\n"
-    "  --squelch on|off      (off)       --contest on|off      (on)\n"
+    "  --squelch on|off      (on)        --contest on|off      (on)\n"
     "  --newline on|off      (off)       new signal, new line\n"
     "  --repeat-match on|off (on)        --same-reject on|off  (on)\n"
     "  --events              every logger notification and status text to stderr\n"
@@ -39,6 +43,8 @@ constexpr const char* kUsage =
 struct DecodeArgs {
     std::string file;
     bool events = false;
+    bool jsonl = false;
+    int channel = -1;  // of a stereo file: 0 left, 1 right; -1 none chosen
     std::string tracePath;
 };
 
@@ -56,6 +62,8 @@ bool onOff(const std::string& value, std::atomic<int>& flag, bool onMeansZero, s
 bool parseArgs(std::vector<std::string> args, ModemState& state, DecodeArgs& out,
                std::string& error) {
     if (!applySettingsOptions(args, state, error)) return false;
+    // As under a logger, whose handshake turns the squelch on with its default switch word.
+    state.SquelchState = 1;
     const std::map<std::string, std::pair<std::atomic<int>*, bool>> switches = {
         {"--afc", {&state.afcOff, true}},
         {"--squelch", {&state.SquelchState, false}},
@@ -77,6 +85,14 @@ bool parseArgs(std::vector<std::string> args, ModemState& state, DecodeArgs& out
             if (mode < 0)
                 return error = "--mode takes flutter, selectiv or spread, not '" + m + "'", false;
             state.Decodemode = mode;
+        } else if (a == "--channel") {
+            const std::string c = hasValue ? args[++k] : "";
+            out.channel = c == "left" ? 0 : c == "right" ? 1 : -2;
+            if (out.channel < 0) return error = "--channel takes left or right", false;
+        } else if (a == "--format") {
+            const std::string f = hasValue ? args[++k] : "";
+            if (f != "text" && f != "jsonl") return error = "--format takes text or jsonl", false;
+            out.jsonl = f == "jsonl";
         } else if (a == "--reverse") {
             state.rxReverse = 1;
         } else if (a == "--events") {
@@ -84,7 +100,7 @@ bool parseArgs(std::vector<std::string> args, ModemState& state, DecodeArgs& out
         } else if (a == "--trace") {
             if (!hasValue) return error = "--trace needs a file name", false;
             out.tracePath = args[++k];
-        } else if (a.size() > 1 && a[0] == '-') {
+        } else if (a.size() > 1 && a[0] == '-') {  // "-" alone is standard input
             return error = "unknown option '" + a + "'", false;
         } else if (!out.file.empty()) {
             return error = "only one file, please ('" + out.file + "', '" + a + "')", false;
@@ -96,19 +112,24 @@ bool parseArgs(std::vector<std::string> args, ModemState& state, DecodeArgs& out
     return true;
 }
 
-// Where the chain's output goes: received characters to stdout as UTF-8; with --events
-// every notification and status text to stderr, stamped with the time of the sample being
-// processed.
-class CliPorts final : public LoggerPort, public WindowlessUi {
+// Where the chain's output goes: received characters to stdout as UTF-8, or as jsonl
+// events; with --events every notification and status text to stderr, stamped with the
+// time of the sample being processed.
+class CliPorts final : public LoggerPort, public WindowlessUi, public ReceiveMeasurements {
   public:
-    CliPorts(bool events, const ModemState& state) : events_(events), state_(state) {}
+    CliPorts(const DecodeArgs& options, const ModemState& state)
+        : events_(options.events), jsonl_(options.jsonl), state_(state), statusTexts_(*this, *this) {}
 
-    std::uint64_t samples = 0;  // samples handed to the chain so far
+    // Samples handed to the chain so far, the one being processed included.
+    std::uint64_t samples = 0;
 
     bool post(std::uint32_t code, std::int64_t value) override {
         if (code == TXM_CHAR) {
             const std::string text = utf8FromUnit(static_cast<char16_t>(value));
-            std::fwrite(text.data(), 1, text.size(), stdout);
+            if (jsonl_)
+                pendingText_ += text;
+            else
+                std::fwrite(text.data(), 1, text.size(), stdout);
         }
         if (events_) {
             std::fprintf(stderr, "%.6f %s %" PRId64, seconds(), mmttyCodeName(code).c_str(), value);
@@ -129,12 +150,65 @@ class CliPorts final : public LoggerPort, public WindowlessUi {
                          static_cast<int>(text.size()), text.data());
     }
 
+    // The measurements go to the status texts (shown with --events) and to jsonl.
+    // A measurement becomes an event when it changes: the chain repeats it after every
+    // character.
+    void tuningOffset(int hz) override {
+        statusTexts_.tuningOffset(hz);
+        changed("tuning", ",\"hz\":" + std::to_string(hz));
+    }
+    void bitLength(int ms) override {
+        statusTexts_.bitLength(ms);
+        changed("stop", ",\"ms\":" + std::to_string(ms));
+    }
+    void signalToNoise(std::optional<int> db) override {
+        statusTexts_.signalToNoise(db);
+        changed("snr", ",\"db\":" + (db ? std::to_string(*db) : std::string("null")));
+    }
+    // The logger hears the AFC's tones; jsonl gives them to the hertz.
+    void afcTones(double markHz, double spaceHz) override {
+        statusTexts_.afcTones(markHz, spaceHz);
+        char fields[64];
+        std::snprintf(fields, sizeof fields, ",\"mark_hz\":%.1f,\"space_hz\":%.1f", markHz,
+                      spaceHz);
+        changed("afc", fields);
+    }
+    void spectrumReady() override {}
+    void spectrumFailed() override { statusTexts_.spectrumFailed(); }
+
+    // The characters printed while one sample was processed make one text event. Written
+    // at once, so that a script reading a live stream sees them when Kestrel prints them.
+    void endOfSample() {
+        if (pendingText_.empty()) return;
+        std::string fields = ",\"text\":";
+        appendJsonString(fields, pendingText_);
+        pendingText_.clear();
+        event("text", fields);
+    }
+
   private:
     double seconds() const { return static_cast<double>(samples) / state_.sampleRate.load(); }
     static std::string visible(char16_t c) { return c == u'\n' ? "\\n" : utf8FromUnit(c); }
+    void event(std::string_view type, const std::string& fields) {
+        if (!jsonl_) return;
+        if (type != "text") endOfSample();  // keep the order things happened in
+        const std::string line = jsonlEvent(type, seconds(), fields);
+        std::fwrite(line.data(), 1, line.size(), stdout);
+        std::fflush(stdout);
+    }
 
-    bool events_;
+    void changed(const std::string& type, const std::string& fields) {
+        std::string& last = lastMeasurement_[type];
+        if (fields == last) return;
+        last = fields;
+        event(type, fields);
+    }
+
+    bool events_, jsonl_;
     const ModemState& state_;
+    StatusTexts statusTexts_;
+    std::string pendingText_;
+    std::map<std::string, std::string> lastMeasurement_;  // by event type
 };
 
 class CsvTrace final : public FramingTrace {
@@ -166,10 +240,23 @@ int decode(std::vector<std::string> args) {
         return 2;
     }
     WavToPlay file;
-    if (const char* message = openWavToPlay(options.file, file)) {
+    const bool fromStdin = options.file == kStandardStream;
+    if (fromStdin) makeBinary(stdin);
+    const char* message =
+        fromStdin ? openWavToPlay(std::make_unique<StreamByteSource>(stdin), file, 2)
+                  : openWavToPlay(options.file, file, 2);
+    if (message) {
         std::fprintf(stderr, "kestrel-cli decode: %s: %s\n", options.file.c_str(), message);
         return 1;
     }
+    if (file.layout.channels > 1 && options.channel < 0) {
+        std::fprintf(stderr,
+                     "kestrel-cli decode: %s is stereo: choose its channel with --channel left "
+                     "or --channel right\n",
+                     options.file.c_str());
+        return 2;
+    }
+    file.channel = file.layout.channels > 1 ? options.channel : 0;
     std::unique_ptr<std::FILE, int (*)(std::FILE*)> trace(nullptr, std::fclose);
     if (!options.tracePath.empty()) {
         // Opening the trace empties it: it must not be the recording under another name.
@@ -186,24 +273,29 @@ int decode(std::vector<std::string> args) {
             return 1;
         }
     }
-    CliPorts ports(options.events, state);
+    CliPorts ports(options, state);
     NoSaveTextFile noFile;
-    StatusTexts statusTexts(ports, ports);
-    ReceiveChain chain(state, ports, statusTexts, noFile);
+    ReceiveChain chain(state, ports, ports, noFile);
     std::optional<CsvTrace> csv;
     if (trace) chain.setTrace(&csv.emplace(trace.get()));
 
-    Progress progress(stderrIsTerminal(),
-                      static_cast<double>(file.layout.sampleCount) / file.layout.sampleRate);
+    // A stream's length is known only at its end.
+    Progress progress(stderrIsTerminal() && !fromStdin,
+                      static_cast<double>(file.layout.sampleCount / file.layout.channels) /
+                          file.layout.sampleRate);
     state.wavPlaying = 1;
     wavPlayer(
         file, state,
         [&](double x) {
+            ports.endOfSample();  // the player's opening line feeds, at 0
+            ++ports.samples;
             chain.processSample(x);
-            progress.show(static_cast<double>(++ports.samples) / state.sampleRate.load());
+            ports.endOfSample();
+            progress.show(static_cast<double>(ports.samples) / state.sampleRate.load());
         },
         [&](char16_t c) { chain.emitReceivedChar(c); },
         static_cast<std::uint64_t>(kWavTailSeconds * state.sampleRate.load()));
+    ports.endOfSample();  // the player's closing line feeds
     progress.finish();
     bool written = std::fflush(stdout) == 0 && !std::ferror(stdout);
     if (!written) std::fputs("kestrel-cli decode: cannot write the received text\n", stderr);

@@ -8,6 +8,7 @@
 #include "app/settings_options.h"
 #include "audio_in/wav_file.h"
 #include "cli/commands.h"
+#include "cli/standard_streams.h"
 #include "modem_state.h"
 #include "transmit/offline_transmitter.h"
 
@@ -15,7 +16,7 @@ namespace kestrel::cli {
 namespace {
 
 constexpr const char* kEncodeUsage =
-    "usage: kestrel-cli encode OUT.wav [options]\n"
+    "usage: kestrel-cli encode OUT.wav [options]     (OUT.wav - writes standard output)\n"
     "Writes the audio Kestrel sends for a text: both preamble frames, the characters with\n"
     "their shifts, the closing LTRS and the closing frame, as 16-bit PCM at the speed's\n"
     "sample rate (mono, or stereo when one channel is chosen).\n"
@@ -144,7 +145,10 @@ int encodeCommand(std::vector<std::string> args) {
         audio.resize(audio.size() / 2);
     }
     const auto rate = static_cast<std::uint32_t>(state.sampleRate.load());
-    if (!writeWavFile(options.outPath, audio, rate, mono ? 1 : 2)) {
+    const bool toStdout = options.outPath == kStandardStream;
+    if (toStdout) makeBinary(stdout);
+    if (!(toStdout ? writeWavStream(stdout, audio, rate, mono ? 1 : 2)
+                   : writeWavFile(options.outPath, audio, rate, mono ? 1 : 2))) {
         std::fprintf(stderr, "kestrel-cli encode: cannot write %s\n", options.outPath.c_str());
         return 1;
     }

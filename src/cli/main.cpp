@@ -4,6 +4,7 @@
 #include <string>
 #include <vector>
 
+#include "app/menu_commands.h"
 #include "cli/commands.h"
 
 namespace kestrel::cli {
@@ -22,7 +23,8 @@ const std::vector<Command>& registeredCommands() { return commandTable(); }
 namespace {
 
 void usage(std::FILE* out) {
-    std::fputs("usage: kestrel-cli COMMAND [arguments]   (kestrel-cli COMMAND --help for more)\n",
+    std::fputs("usage: kestrel-cli COMMAND [arguments]   (kestrel-cli COMMAND --help for more)\n"
+               "       kestrel-cli --version\n",
                out);
     for (const auto& c : kestrel::cli::registeredCommands())
         std::fprintf(out, "  %-8s %s\n", c.name, c.summary);
@@ -36,6 +38,10 @@ int main(int argc, char** argv) {
         return 2;
     }
     const std::string name = argv[1];
+    if (name == "--version") {  // the version Kestrel.exe's About box shows
+        std::printf("kestrel-cli %s\n", kestrel::kVersionText);
+        return 0;
+    }
     if (name == "--help" || name == "-h" || name == "help") {
         usage(stdout);
         return 0;

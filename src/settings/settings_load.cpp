@@ -3,14 +3,16 @@
 #include <cstdint>
 #include <string>
 
+#include "modem_state.h"
 #include "settings/sound_device_lookup.h"
 
 namespace kestrel {
 namespace {
 
-// Tones outside 250..2999 Hz fall back to the standard pair.
+// A tone the Settings dialog or the logger could not have set falls back to the standard
+// pair; the limits are theirs, so that every tone they accept survives a restart.
 double toneOrDefault(std::int32_t hz, std::int32_t fallback) {
-    return hz < 250 || hz > 2999 ? fallback : hz;
+    return hz < kLowestTone || hz > kHighestTone ? fallback : hz;
 }
 
 // A negative value counts as a very large one.

@@ -18,6 +18,13 @@ namespace {
 
 constexpr int kStringChars = 256;
 
+// Before the main window exists a message box has no owner.
+struct OwnerlessMessageBoxes final : WindowlessUi {
+    int messageBox(std::string_view text, std::string_view caption, unsigned flags) override {
+        return MessageBoxW(nullptr, widen(text).c_str(), widen(caption).c_str(), flags);
+    }
+};
+
 std::string executablePath() {
     wchar_t path[MAX_PATH] = {};
     GetModuleFileNameW(nullptr, path, MAX_PATH);
@@ -113,10 +120,10 @@ int messageLoop(Shell& s) {
 
 int run(HINSTANCE instance, const wchar_t* commandText, int show) {
     const CommandLine commandLine = parseCommandLine(commandText ? commandText : L"");
-    if (const char* missing = platformCheckMessage(probePlatform())) {
-        MessageBoxW(nullptr, widen(missing).c_str(), widen(kInfoCaption).c_str(),
-                    MB_OK | MB_TOPMOST);
-        return 0;
+    {
+        Win32PlatformFacts platform;
+        OwnerlessMessageBoxes ui;
+        if (!platformAccepted(platform, ui)) return kRefusedExitCode;
     }
     initCommonControls();
 
@@ -132,9 +139,9 @@ int run(HINSTANCE instance, const wchar_t* commandText, int show) {
     const HWND window =
         CreateWindowExW(0, classNames().main, title, WS_OVERLAPPED, stored.x, stored.y,
                         stored.width, stored.height, nullptr, nullptr, instance, nullptr);
-    if (window == nullptr) {
+    if (window == nullptr) {  // no logger: the creation message has said so
         s.modem.closeSoundDevices();
-        return 0;
+        return kRefusedExitCode;
     }
 
     keepOnAMonitor(window);

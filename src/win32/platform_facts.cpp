@@ -36,7 +36,7 @@ bool processorHasAvx() {
 
 }  // namespace
 
-PlatformFacts probePlatform() {
+PlatformFacts Win32PlatformFacts::probePlatform() {
     return {windows8OrLater(), system64Bit(), processorHasAvx()};
 }
 

@@ -1,6 +1,8 @@
 #!/usr/bin/env bash
 # The Debian package as a user gets it: installed with dpkg -i, its kestrel-cli decodes
-# the bundled sample from an empty folder; it holds its man page and copyright. Runs as
+# the sample recording it carries from an empty folder; it holds its man page, and the
+# manual, changelog and copyright in its documentation folder; its maintainer is the
+# project, with no invented address. Runs as
 # root (CI) or with sudo; the package is removed again unless it was installed before.
 #
 #   tests/package/deb_test.sh kestrel-cli_VERSION_amd64.deb
@@ -31,7 +33,11 @@ cleanup() {
 trap cleanup EXIT
 
 dpkg_retry dpkg -i "$deb" >/dev/null || fail "dpkg -i $deb"
-cp "$samples/sample.wav" "$work/"
+# Read from the package itself: minimal systems (containers) leave /usr/share/man and
+# /usr/share/doc out when installing.
+doc=./usr/share/doc/kestrel-cli
+dpkg-deb --fsys-tarfile "$deb" | tar -xO "$doc/sample.wav" >"$work/sample.wav" ||
+    fail "no sample recording in $doc"
 # The sample is an exchange in fading and noise: the noise before it prints a few
 # letters, and Repeat Match would add braces; every line sent must arrive whole.
 got=$(cd "$work" && env -i PATH=/usr/bin:/bin kestrel-cli decode --repeat-match off sample.wav) ||
@@ -41,10 +47,14 @@ while read -r line; do
     [ -z "$line" ] || grep -qxF -- "$line" <<<"$got" || fail "'$line' not received; got:
 $got"
 done <"$samples/sample.txt"
-# Read from the package itself: minimal systems (containers) leave /usr/share/man and
-# /usr/share/doc out when installing.
 man=$(dpkg-deb --fsys-tarfile "$deb" | tar -xO ./usr/share/man/man1/kestrel-cli.1.gz | zcat |
     groff -man -Tutf8 -P-cbou 2>/dev/null)
 grep -q 'kestrel-cli decode' <<<"$man" || fail "no man page that renders"
-grep -q '/usr/share/doc/kestrel-cli/copyright$' <<<"$(dpkg-deb -c "$deb")" || fail "no copyright file"
+contents=$(dpkg-deb -c "$deb")
+for f in copyright changelog.gz Kestrel.pdf; do
+    grep -q "${doc#.}/$f\$" <<<"$contents" || fail "no $f in $doc"
+done
+maintainer=$(dpkg-deb -f "$deb" Maintainer)
+[[ $maintainer == *Kestrel*repository* && $maintainer != *@* ]] ||
+    fail "the maintainer field reads '$maintainer'"
 echo "PASS: $(basename "$deb") installs and decodes the sample"

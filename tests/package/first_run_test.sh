@@ -3,7 +3,9 @@
 # Wine prefix, loggersim started from that folder starts Kestrel.exe, which writes its
 # default settings; the bundled sample.wav, played from the menu, reaches the logger as
 # text, and the logger's text is sent back on air. Then loggersim started with no
-# arguments, as by a double click, starts the Kestrel.exe beside it.
+# arguments, as by a double click, starts the Kestrel.exe beside it. Last, the zip's
+# kestrel-cli.exe passes a recording through a pipe, which only binary standard streams
+# carry whole.
 #
 #   tests/package/first_run_test.sh Kestrel-VERSION-win64.zip kestrel-automate.exe
 # (kestrel-automate.exe, the tests' hands on the menu, is kept outside the folder.)
@@ -28,7 +30,7 @@ folder=$rig/drive/Kestrel
 mkdir -p "$folder" "$rig/tools"
 (cd "$folder" && cmake -E tar xf "$zip")
 ls "$folder"
-for f in Kestrel.exe loggersim.exe Kestrel.pdf README.txt LICENSE.txt THIRD-PARTY.txt sample.wav; do
+for f in Kestrel.exe loggersim.exe kestrel-cli.exe Kestrel.pdf README.txt LICENSE.txt THIRD-PARTY.txt sample.wav; do
     [ -s "$folder/$f" ] || fail "the zip lacks $f"
 done
 cp "$automate_exe" "$rig/tools/automate.exe"
@@ -74,4 +76,9 @@ wait_exit "$loggersim_pid" 20
 loggersim_pid=
 [ "$exit_status" = 0 ] || fail "loggersim ended with $exit_status"
 until_ok 10 shows 0 "$automate" count-windows KESTREL || fail "Kestrel outlived loggersim"
+cli=$folder/kestrel-cli.exe
+got=$("$WINE" "$cli" encode - --text "CQ TEST DE K1ABC" 2>/dev/null </dev/null |
+    "$WINE" "$cli" decode --repeat-match off - 2>&1 | tr -d '\r')
+grep -qF "CQ TEST DE K1ABC" <<<"$got" || fail "kestrel-cli.exe through a pipe printed:
+$got"
 echo "PASS: first run from $(basename "$zip")"

@@ -35,6 +35,7 @@ TEST(CliDecode, PrintsWhatThePlayerGivesTheLoggerWithTheGivenSettings) {
     s.mark = 1275.0;
     s.space = 1445.0;
     s.contest = false;
+    s.squelch = true;  // by default, as under a logger
     const std::string file = " --contest off --repeat-match off '" + path.string() + "'";
     const CliRun run = cli("decode --baud 75 --mark 1275 --space 1445 --mode spread" + file);
     EXPECT_EQ(run.status, 0) << run.err;
@@ -76,8 +77,81 @@ TEST(CliDecode, EventsAndTrace) {
         EXPECT_TRUE(rows > 0 || line.starts_with("0,")) << line;
     }
     EXPECT_GT(rows, 0);
+    // jsonl: JSON on every line, in time order, the text events making the text printed,
+    // each at its place in the input: two more seconds of silence before the signal put
+    // its first letter two seconds later (within one of the chain's 2048-sample blocks).
+    const char* readJsonl =
+        "import json, sys\n"
+        "last, text, first = 0, \"\", None\n"
+        "for line in sys.stdin:\n"
+        "    e = json.loads(line)\n"
+        "    assert e[\"time\"] >= last, line\n"
+        "    last = e[\"time\"]\n"
+        "    if e[\"type\"] == \"text\":\n"
+        "        text += e[\"text\"]\n"
+        "        if first is None and any(c.isalpha() for c in e[\"text\"]): first = last\n"
+        "print(first)\n"
+        "sys.stdout.write(text)\n";
+    double firstLetter[2] = {};
+    for (const double before : {0.5, 2.5}) {
+        writeWav(path, transmit(kShortText, 45.45, 12000, {}, before, 1.0).audio);
+        const std::string file = " --mode flutter '" + path.string() + "'";
+        const CliRun events = cli("decode --format jsonl" + file + " | python3 -c '" + readJsonl +
+                                  "'");
+        ASSERT_EQ(events.status, 0) << events.err;
+        const std::size_t firstLine = events.out.find('\n');
+        EXPECT_EQ(events.out.substr(firstLine + 1), cli("decode" + file).out);
+        firstLetter[before > 1.0] = std::atof(events.out.c_str());
+    }
+    EXPECT_GT(firstLetter[0], 0.5);
+    EXPECT_NEAR(firstLetter[1] - firstLetter[0], 2.0, 2048 / 12000.0);
     std::filesystem::remove(path);
     std::filesystem::remove(trace);
+}
+
+// What a script does with kestrel-cli: pipes a recording through it, whatever header the
+// writer left for a length it did not know; picks a channel of a stereo file, and is told
+// to when it has not; asks for the version.
+TEST(CliDecode, PipesStereoFilesAndTheVersion) {
+    const std::string text = "RYRY DE K1ABC K1ABC", program = "'" + cliProgram() + "'";
+    std::vector<std::filesystem::path> files = {tempWavPath("mono"), tempWavPath("stereo")};
+    ASSERT_EQ(cli("encode '" + files[0].string() + "' --text '" + text + "'").status, 0);
+    ASSERT_EQ(cli("encode '" + files[1].string() + "' --channel right --text '" + text + "'")
+                  .status,
+              0);
+    // A stream's header: its data size written as 0 or 0xFFFFFFFF.
+    const std::string wav = slurp(files[0]);
+    const auto piped = [&](std::string dataSize) {
+        files.push_back(tempWavPath("piped"));
+        std::ofstream(files.back(), std::ios::binary)
+            << wav.substr(0, 40) << dataSize << wav.substr(44);
+        return "cat '" + files.back().string() + "' | " + program + " decode -";
+    };
+    const struct {
+        std::string command;
+        int status;
+        std::string holds;  // standard output and error together
+    } cases[] = {
+        {program + " encode - --text '" + text + "' 2>/dev/null | " + program + " decode -", 0,
+         text},
+        {piped(std::string(4, '\0')), 0, text},
+        {piped(std::string(4, '\xff')), 0, text},
+        {program + " decode --channel right '" + files[1].string() + "'", 0, text},
+        {program + " decode '" + files[1].string() + "'", 2, "--channel left or --channel right"},
+        {program + " --version", 0, "kestrel-cli 2"},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.command);
+        std::string out;
+        std::FILE* pipe = popen((c.command + " 2>&1").c_str(), "r");
+        ASSERT_NE(pipe, nullptr);
+        char buffer[4096];
+        for (std::size_t n; (n = std::fread(buffer, 1, sizeof buffer, pipe)) > 0;)
+            out.append(buffer, n);
+        EXPECT_EQ(WEXITSTATUS(pclose(pipe)), c.status);
+        EXPECT_NE(out.find(c.holds), std::string::npos) << out;
+    }
+    for (const auto& path : files) std::filesystem::remove(path);
 }
 
 // A mistake on the command line is status 2, a file that cannot be read or written 1. A

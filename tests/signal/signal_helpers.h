@@ -71,13 +71,16 @@ struct CliRun {
     int status = -1;
     std::string out, err;
 };
-inline CliRun cli(const std::string& arguments, const std::string& input = "") {
+inline std::string cliProgram() {
     const char* fromEnvironment = std::getenv("KESTREL_CLI");
 #ifdef KESTREL_CLI_PATH
-    const std::string program = fromEnvironment ? fromEnvironment : KESTREL_CLI_PATH;
+    return fromEnvironment ? fromEnvironment : KESTREL_CLI_PATH;
 #else
-    const std::string program = fromEnvironment ? fromEnvironment : "kestrel-cli";
+    return fromEnvironment ? fromEnvironment : "kestrel-cli";
 #endif
+}
+inline CliRun cli(const std::string& arguments, const std::string& input = "") {
+    const std::string program = cliProgram();
     const auto errPath = tempWavPath("cli").replace_extension(".err");
     std::string command = "'" + program + "' " + arguments + " 2>'" + errPath.string() + "'";
     if (!input.empty()) command = "printf '%s' '" + input + "' | " + command;

@@ -8,6 +8,7 @@
 #include "app/app_ports.h"
 #include "app/command_line.h"
 #include "app/menu_commands.h"
+#include "app/platform_checks.h"
 #include "app/port_dialogs.h"
 #include "app/settings_dialog.h"
 #include "fakes/fakes.h"
@@ -287,6 +288,34 @@ TEST(CommandLine, SwitchesAreCountedAndTheLastHandleIsTaken) {
         const CommandLine cl = parseCommandLine(c.line);
         EXPECT_EQ(cl.startSwitchCount, c.switches);
         EXPECT_EQ(cl.loggerWindow, c.window);
+    }
+}
+
+// Computers Kestrel cannot meet under Wine, which reports the host's: each refusal names
+// the requirement missed (the first of them) and points to no other Kestrel.
+TEST(PlatformChecks, ARefusalNamesWhatTheComputerLacks) {
+    struct Facts final : PlatformFactsPort {
+        PlatformFacts facts;
+        PlatformFacts probePlatform() override { return facts; }
+    };
+    const struct {
+        PlatformFacts facts;
+        const char* names;  // nullptr: accepted
+    } cases[] = {{{true, true, true}, nullptr},
+                 {{false, false, false}, "Windows 8"},
+                 {{true, false, false}, "64bit"},
+                 {{true, true, false}, "AVX"}};
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.names ? c.names : "accepted");
+        Facts platform;
+        platform.facts = c.facts;
+        RecordingUi ui;
+        EXPECT_EQ(platformAccepted(platform, ui), c.names == nullptr);
+        const auto texts = ui.boxTexts();
+        ASSERT_EQ(texts.size(), c.names ? 1u : 0u);
+        if (!c.names) continue;
+        EXPECT_NE(texts[0].find(c.names), std::string::npos) << texts[0];
+        EXPECT_EQ(texts[0].find("version"), std::string::npos) << texts[0];
     }
 }
 

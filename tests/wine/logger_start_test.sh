@@ -1,6 +1,7 @@
 #!/usr/bin/env bash
 # Started by loggersim, which owns the shared block "MMTTY", Kestrel does not call itself
-# standalone; started by loggersim without the block, it does, and loggersim reports it.
+# standalone; started by loggersim without the block, it does, loggersim reports it, and
+# Kestrel ends with a code that says it did not run.
 rig=$1 kestrel=$2 loggersim=$4
 source "$(dirname "$0")/lib.sh"
 
@@ -25,7 +26,9 @@ cat "$work/without.out"
 [ "$rc" = 1 ] || fail "without the shared block loggersim ended with $rc"
 grep -qF 'FAIL line 2: expect-no-msgbox "Kestrel Error" for 5000: message box "Kestrel Error" "Kestrel does not work standalone\nUse with a logging program like\n        N1MM+ or Logger32" appeared (answered with OK)' \
     "$work/without.out" || fail "the standalone message was not reported"
-grep -q 'Kestrel ended with exit code 0' "$work/without.out" || fail "Kestrel did not end after OK"
+# A refusal to start is not a success to whoever started Kestrel.
+grep -q 'Kestrel ended with exit code 1' "$work/without.out" ||
+    fail "Kestrel did not end after OK with exit code 1"
 [ "$(wine_out "$3" count-windows KESTREL)" = 0 ] || fail "a Kestrel window remains"
 rm -rf "$work"
 echo "PASS"
