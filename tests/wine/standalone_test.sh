@@ -1,6 +1,6 @@
 #!/usr/bin/env bash
 # Started without the logger's shared block, Kestrel shows its standalone message and
-# ends with no window left.
+# ends with no window left, with a code a script reads as a refusal.
 rig=$1 kestrel=$2 automate=$3
 source "$(dirname "$0")/lib.sh"
 
@@ -18,7 +18,7 @@ text: Kestrel does not work standalone\nUse with a logging program like\n       
 echo "message box after $(( (t1 - t0) / 1000000 )) ms"
 
 wait_exit "$pid" 60
-[ "$exit_status" = 0 ] || fail "Kestrel.exe did not end cleanly after OK (exit: $exit_status)"
+[ "$exit_status" = 1 ] || fail "Kestrel.exe did not end with exit code 1 after OK (exit: $exit_status)"
 [ "$(wine_out "$automate" count-windows KESTREL)" = 0 ] || fail "a Kestrel window remains"
 [ ! -e "$work/Kestrel.ini" ] || fail "the standalone start wrote settings"
 rm -rf "$work"
