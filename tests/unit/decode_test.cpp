@@ -86,14 +86,16 @@ TEST_F(RepeatMatchTest, ACodeNeitherCopyHadPrintsInLowerCase) {
     EXPECT_EQ(printed(), " { K1aBC } ");
 }
 
-// Squelch holds back a repeat found while no signal is judged present; without squelch
-// it prints.
-TEST_F(RepeatMatchTest, SquelchHoldsBackARepeatFoundWithoutASignal) {
+// A repeat found while no signal is judged present never prints, squelch on or off; the
+// same repeat heard with a signal does.
+TEST_F(RepeatMatchTest, ARepeatPrintsOnlyWhileASignalIsPresent) {
     signalPresent = false;
-    state.SquelchState = 1;
-    sendText(" K1ABC K1ABC ", {{5, 0b11111}});
+    for (const int squelch : {1, 0}) {
+        state.SquelchState = squelch;
+        sendText(" DL5XYZ DL5XYZ ", {{2, 0b11111}});
+    }
     EXPECT_EQ(printed(), "");
-    state.SquelchState = 0;
+    signalPresent = true;
     sendText(" DL5XYZ DL5XYZ ", {{2, 0b11111}});
     EXPECT_EQ(printed(), " { DL5XYZ } ");
 }
