@@ -90,10 +90,10 @@ TEST_F(RepeatMatchTest, ACodeNeitherCopyHadPrintsInLowerCase) {
 // same repeat heard with a signal does.
 TEST_F(RepeatMatchTest, ARepeatPrintsOnlyWhileASignalIsPresent) {
     signalPresent = false;
-    for (const int squelch : {1, 0}) {
-        state.SquelchState = squelch;
-        sendText(" DL5XYZ DL5XYZ ", {{2, 0b11111}});
-    }
+    state.SquelchState = 1;
+    sendText(" K1ABC K1ABC ", {{5, 0b11111}});
+    state.SquelchState = 0;
+    sendText(" W1AW W1AW ", {{1, 0b11111}});
     EXPECT_EQ(printed(), "");
     signalPresent = true;
     sendText(" DL5XYZ DL5XYZ ", {{2, 0b11111}});
