@@ -154,6 +154,7 @@ void RepeatMatch::repeatMatchCharacter(int code, bool signalPresent) {
     ring[current].code = static_cast<std::uint8_t>(code & 31);
     ring[current].signalPresent = signalPresent;
     search();
+    releaseAtWordEnd();
     current = (current + 1) % kRepeatRing;
 }
 
@@ -179,7 +180,24 @@ void RepeatMatch::search() {
         repairShifts(std::span(sequence.data(), static_cast<std::size_t>(sequenceLength)));
     }
     RepeatText text = spell();
-    if (plausible(text) && heardWithSignal(bestLength) && atWordEnd()) print(text);
+    if (!plausible(text) || !heardWithSignal(bestLength)) return;
+    waiting = text;
+    waitingFor = kLongestRepeat;
+}
+
+// A brace found while a word is still being printed (its copies say the word has ended
+// where the newest copy has a damaged space) waits for the end of that word: printed at
+// once it would split the word, and the contest word filter's view of it. It is dropped
+// when the signal goes, or when no word ends within the longest repeat.
+void RepeatMatch::releaseAtWordEnd() {
+    if (waiting.length == 0) return;
+    if (!earlier(0).signalPresent || --waitingFor < 0) {
+        waiting.length = 0;
+        return;
+    }
+    if (!atWordEnd()) return;
+    print(waiting);
+    waiting.length = 0;
 }
 
 // Both copies, and the characters before them, were received while the framing judged
@@ -191,8 +209,7 @@ bool RepeatMatch::heardWithSignal(int length) const {
     return true;
 }
 
-// The character just printed ends a word: a word break, or shifts after one. A brace
-// anywhere else would split the word being printed.
+// The character just printed ends a word: a word break, or shifts after one.
 bool RepeatMatch::atWordEnd() const {
     for (int back = 0; back < kRepeatRing; ++back) {
         const std::uint8_t code = earlier(back).code;

@@ -5,9 +5,9 @@
 // combined bit by bit into one corrected copy. If that reads as a single word it is
 // printed in braces, " { K1abc } ", with the characters that neither copy had in lower
 // case. A brace is printed only where it can have mended something: both copies heard
-// while a signal was present, after a word has ended, and not where the copies were
-// both received clearly yet differ (that is two words, such as "599 609", not one word
-// damaged).
+// while a signal was present, and not where the copies were both received clearly yet
+// differ (that is two words, such as "599 609", not one word damaged); and it is printed
+// after a word, never inside one.
 #include <array>
 #include <cstdint>
 #include <span>
@@ -103,6 +103,8 @@ struct RepeatMatch : RepeatMatchSink {
     int sequenceLength = 0;
     RepeatText lastPrinted;
     std::int32_t holdOff = 0;
+    RepeatText waiting;   // found while a word was being printed, to print at its end
+    int waitingFor = 0;   // characters it may still wait
     RepeatDisplay display;
 
   private:
@@ -112,6 +114,7 @@ struct RepeatMatch : RepeatMatchSink {
     RepeatScore scoreLength(int length) const;
     bool heardWithSignal(int length) const;
     bool atWordEnd() const;
+    void releaseAtWordEnd();
     void combine(int length);
     std::uint8_t combineCodes(const RepeatRecord& a, const RepeatRecord& b) const;
     RepeatText spell();

@@ -58,7 +58,8 @@ TEST(RepeatMatchSignal, ACharacterDestroyedByABurstIsRestoredFromTheOtherCopy) {
 // Selectiv prints the noise before the call-up, and a chance repeat there is not the line's.
 // "Same reject on" hides a copy repeated unchanged, also one ending the line, as contest
 // macros send it. Two words sent twice never print; the hold-off of " 014 " lasts five
-// characters with a repeat: a third copy falls within it, a fourth does not.
+// characters with a repeat: a third copy falls within it, a fourth does not. Two different
+// numbers heard clearly are not one number damaged: "599 609" mends nothing.
 TEST(RepeatMatchSignal, WhatARepeatedLinePrints) {
     struct Case {
         std::string line;
@@ -75,6 +76,8 @@ TEST(RepeatMatchSignal, WhatARepeatedLinePrints) {
         {"K1ABC 599 014 014 014 K1ABC", 22, false, "K1ABC 599 014 014 { 014 } 014 K1ABC\n"},
         {"K1ABC 599 014 014 014 014 K1ABC", 23, false,
          "K1ABC 599 014 014 { 014 } 014 014 { 014 } K1ABC\n"},
+        {"G5JZR 599 609 609", 26, true, "G5JZR 599 609 609\n"},
+        {"NO2KT 599 597 597", 29, true, "NO2KT 599 597 597\n"},
     };
     for (const Case& c : cases) {
         SCOPED_TRACE(c.line + (c.sameReject ? ", same reject" : ""));
@@ -88,6 +91,30 @@ TEST(RepeatMatchSignal, WhatARepeatedLinePrints) {
                   std::count(c.printed.begin(), c.printed.end(), '{'))
             << text;
     }
+}
+
+// Kestrel's own transmissions, clean, through kestrel-cli: nothing to mend, so no brace,
+// whether the text starts the file, ends it in the middle of a word or repeats unchanged.
+TEST(RepeatMatchSignal, OurOwnCleanTransmissionsPrintNoBrace) {
+    struct Case {
+        std::string encode, decode, text;
+    };
+    const Case cases[] = {
+        {"--mode afsk", "", "DE K1ABC K1ABC"},
+        {"", "", "CQ TEST"},
+        {"--baud 50", "--baud 50", "CQ CQ"},
+        {"--baud 75", "--baud 75 --mode flutter", "CQ"},
+    };
+    const auto path = tempWavPath("repeat");
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.encode + " " + c.text);
+        const std::string file = " '" + path.string() + "' ";
+        ASSERT_EQ(cli("encode" + file + c.encode + " --text '" + c.text + "'").status, 0);
+        const CliRun run = cli("decode" + file + c.decode);
+        EXPECT_NE(run.out.find(c.text.substr(0, 2)), std::string::npos) << run.out;
+        EXPECT_EQ(run.out.find('{'), std::string::npos) << run.out;
+    }
+    std::filesystem::remove(path);
 }
 
 }  // namespace

@@ -86,6 +86,15 @@ TEST_F(RepeatMatchTest, ACodeNeitherCopyHadPrintsInLowerCase) {
     EXPECT_EQ(printed(), " { K1aBC } ");
 }
 
+// Where the newer copy's closing space was received as E, the copies still say the word
+// ended there: the brace waits for the end of the word the receiver is printing.
+TEST_F(RepeatMatchTest, ARepeatFoundInsideAWordPrintsAtItsEnd) {
+    sendText(" K1ABC K1ABC ", {{5, 0b00100}, {16, 0b00101}});
+    EXPECT_EQ(printed(), "");
+    sendText(" ");
+    EXPECT_EQ(printed(), " { K1ABC } ");
+}
+
 // A repeat found while no signal is judged present never prints, squelch on or off; the
 // same repeat heard with a signal does.
 TEST_F(RepeatMatchTest, ARepeatPrintsOnlyWhileASignalIsPresent) {
