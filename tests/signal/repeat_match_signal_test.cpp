@@ -93,9 +93,10 @@ TEST(RepeatMatchSignal, WhatARepeatedLinePrints) {
     }
 }
 
-// Kestrel's own transmissions, clean, through kestrel-cli: nothing to mend, so no brace,
-// whether the text starts the file, ends it in the middle of a word or repeats unchanged.
-TEST(RepeatMatchSignal, OurOwnCleanTransmissionsPrintNoBrace) {
+// Through kestrel-cli, where there is nothing to mend no brace prints: Kestrel's own clean
+// transmissions, whether a word starts the file, ends it or is sent twice unchanged, and a
+// minute of white noise with the squelch off.
+TEST(RepeatMatchSignal, NothingToMendPrintsNoBrace) {
     struct Case {
         std::string encode, decode, text;
     };
@@ -104,12 +105,19 @@ TEST(RepeatMatchSignal, OurOwnCleanTransmissionsPrintNoBrace) {
         {"", "", "CQ TEST"},
         {"--baud 50", "--baud 50", "CQ CQ"},
         {"--baud 75", "--baud 75 --mode flutter", "CQ"},
+        {"", "--squelch off --mode flutter", ""},  // a minute of white noise
     };
     const auto path = tempWavPath("repeat");
     for (const Case& c : cases) {
         SCOPED_TRACE(c.encode + " " + c.text);
         const std::string file = " '" + path.string() + "' ";
-        ASSERT_EQ(cli("encode" + file + c.encode + " --text '" + c.text + "'").status, 0);
+        if (c.text.empty()) {
+            Audio noise{12000, std::vector<double>(60 * 12000)};
+            addNoise(noise, kSignalRms * kSignalRms, 0.0, 1);
+            writeWav(path, limitedToPeak(noise, 32000.0));
+        } else {
+            ASSERT_EQ(cli("encode" + file + c.encode + " --text '" + c.text + "'").status, 0);
+        }
         const CliRun run = cli("decode" + file + c.decode);
         EXPECT_NE(run.out.find(c.text.substr(0, 2)), std::string::npos) << run.out;
         EXPECT_EQ(run.out.find('{'), std::string::npos) << run.out;
