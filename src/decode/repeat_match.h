@@ -99,12 +99,12 @@ struct RepeatMatch : RepeatMatchSink {
     std::array<std::uint8_t, kRepeatSequence> sequence{};  // the corrected copy
     std::array<bool, kRepeatSequence> corrected{};         // neither copy had this code
     std::array<bool, kRepeatSequence> differed{};          // the copies had different codes
-    std::array<bool, kRepeatSequence> clashed{};  // ... with a bit clearly different
+    std::array<bool, kRepeatSequence> clashed{};           // ... with a bit clearly different
     int sequenceLength = 0;
     RepeatText lastPrinted;
     std::int32_t holdOff = 0;
-    RepeatText waiting;   // found while a word was being printed, to print at its end
-    int waitingFor = 0;   // characters it may still wait
+    RepeatText waiting;  // found while a word was being printed, to print at its end
+    int waitingFor = 0;  // characters it may still wait
     RepeatDisplay display;
 
   private:
