@@ -95,16 +95,18 @@ TEST_F(RepeatMatchTest, ARepeatFoundInsideAWordPrintsAtItsEnd) {
     EXPECT_EQ(printed(), " { K1ABC } ");
 }
 
-// A repeat found while no signal is judged present never prints, squelch on or off; the
-// same repeat heard with a signal does.
+// A repeat found while no signal is judged present never prints, squelch on or off, nor
+// one whose older copy was heard without a signal; a repeat heard with a signal does.
 TEST_F(RepeatMatchTest, ARepeatPrintsOnlyWhileASignalIsPresent) {
     signalPresent = false;
     state.SquelchState = 1;
     sendText(" K1ABC K1ABC ", {{5, 0b11111}});
     state.SquelchState = 0;
     sendText(" W1AW W1AW ", {{1, 0b11111}});
-    EXPECT_EQ(printed(), "");
+    sendText(" VE3ABC");
     signalPresent = true;
+    sendText(" VE3ABC ", {{1, 0b11111}});
+    EXPECT_EQ(printed(), "");
     sendText(" DL5XYZ DL5XYZ ", {{2, 0b11111}});
     EXPECT_EQ(printed(), " { DL5XYZ } ");
 }
