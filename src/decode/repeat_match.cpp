@@ -33,6 +33,23 @@ double bitVote(const RepeatRecord& r, int j) {
            vote(r.spaceExcess[j], r.spaceThreshold[j], r.spaceFloor[j]);
 }
 
+// The tones' envelopes at the middle of bit j (excess plus threshold) differ by a margin
+// that the noise floors cannot explain.
+bool receivedClearly(const RepeatRecord& r, int j) {
+    const double mark = r.markExcess[j] + r.markThreshold[j];
+    const double space = r.spaceExcess[j] + r.spaceThreshold[j];
+    return std::abs(mark - space) >= kClearMargin * (r.markFloor[j] + r.spaceFloor[j]);
+}
+
+// Some bit in which the two records differ was received clearly by both.
+bool clash(const RepeatRecord& a, const RepeatRecord& b) {
+    for (int j = 0; j < 5; ++j) {
+        const bool differs = ((a.code ^ b.code) >> j & 1) != 0;
+        if (differs && receivedClearly(a, j) && receivedClearly(b, j)) return true;
+    }
+    return false;
+}
+
 // A space or a line break: what stands between words, never part of a printed one.
 bool isWordBreak(std::uint8_t code) {
     return code == kSpaceCode || code == kCarriageReturnCode || code == kLineFeedCode;
@@ -57,6 +74,7 @@ char16_t toLowerCase(char16_t c) {
 
 void RepeatText::dropFront(int n) {
     std::copy(chars.begin() + n, chars.begin() + length, chars.begin());
+    std::copy(from.begin() + n, from.begin() + length, from.begin());
     length -= n;
 }
 
@@ -134,7 +152,9 @@ void RepeatMatch::repeatMatchFeed(int kind, int n, double value, double threshol
 void RepeatMatch::repeatMatchCharacter(int code, bool signalPresent) {
     if (state_.CorrelateState.load(std::memory_order_relaxed) == 0) return;
     ring[current].code = static_cast<std::uint8_t>(code & 31);
-    search(signalPresent);
+    ring[current].signalPresent = signalPresent;
+    search();
+    releaseAtWordEnd();
     current = (current + 1) % kRepeatRing;
 }
 
@@ -142,7 +162,7 @@ const RepeatRecord& RepeatMatch::earlier(int back) const {
     return ring[((current - back) % kRepeatRing + kRepeatRing) % kRepeatRing];
 }
 
-void RepeatMatch::search(bool signalPresent) {
+void RepeatMatch::search() {
     bestLength = 0;
     bestScore = -2.0;  // below any correlation
     for (int length = kShortestRepeat; length <= kLongestRepeat; ++length) {
@@ -160,8 +180,42 @@ void RepeatMatch::search(bool signalPresent) {
         repairShifts(std::span(sequence.data(), static_cast<std::size_t>(sequenceLength)));
     }
     RepeatText text = spell();
-    if (plausible(text, signalPresent)) print(text);
-    copiesDiffered = false;
+    if (!plausible(text) || !heardWithSignal(bestLength)) return;
+    waiting = text;
+    waitingFor = kLongestRepeat;
+}
+
+// A brace found while a word is still being printed (its copies say the word has ended
+// where the newest copy has a damaged space) waits for the end of that word: printed at
+// once it would split the word, and the contest word filter's view of it. It is dropped
+// when the signal goes, or when no word ends within the longest repeat.
+void RepeatMatch::releaseAtWordEnd() {
+    if (waiting.length == 0) return;
+    if (!earlier(0).signalPresent || --waitingFor < 0) {
+        waiting.length = 0;
+        return;
+    }
+    if (!atWordEnd()) return;
+    print(waiting);
+    waiting.length = 0;
+}
+
+// Both copies, and the characters before them, were received while the framing judged
+// a signal present: a copy made of noise, or of records never filled, mends nothing.
+bool RepeatMatch::heardWithSignal(int length) const {
+    for (int back = 0; back <= 2 * length; ++back) {
+        if (!earlier(back).signalPresent) return false;
+    }
+    return true;
+}
+
+// The character just printed ends a word: a word break, or shifts after one.
+bool RepeatMatch::atWordEnd() const {
+    for (int back = 0; back < kRepeatRing; ++back) {
+        const std::uint8_t code = earlier(back).code;
+        if (code != kFigsCode && code != kLtrsCode) return isWordBreak(code);
+    }
+    return false;
 }
 
 // Block A is the newest `length` records, block B the `length` records before them;
@@ -210,13 +264,12 @@ void RepeatMatch::combine(int length) {
         const RepeatRecord& newer = earlier(length - k);
         const RepeatRecord& older = earlier(2 * length - k);
         corrected[k] = false;
-        if (newer.code == older.code) {
+        differed[k] = newer.code != older.code;
+        clashed[k] = clash(newer, older);
+        if (!differed[k]) {
             sequence[k] = newer.code;
             continue;
         }
-        // An exchange that ends its line is followed by a line break where the space was
-        // before the first copy: the copies of the word are the same all the same.
-        if (!isWordBreak(newer.code) || !isWordBreak(older.code)) copiesDiffered = true;
         sequence[k] = combineCodes(newer, older);
         corrected[k] = sequence[k] != newer.code && sequence[k] != older.code;
     }
@@ -235,20 +288,23 @@ RepeatText RepeatMatch::spell() {
     for (int k = 0; k < sequenceLength; ++k) {
         const char16_t c = display.displayDecode(sequence[k]);
         if (c == 0) continue;
-        text.append(corrected[k] ? toLowerCase(c) : c);
+        text.append(corrected[k] ? toLowerCase(c) : c, k);
     }
     return text;
 }
 
-// A single word between spaces, mostly as received, and not the one just printed.
-// Trims the spaces around the word.
-bool RepeatMatch::plausible(RepeatText& text, bool signalPresent) const {
+// A single word between spaces, mostly as received, not two different words, and not the
+// one just printed. Trims the spaces around the word.
+bool RepeatMatch::plausible(RepeatText& text) const {
     if (text.length < 3 || text.chars[0] != u' ') return false;
     int lead = 0;
     while (lead < text.length && text.chars[lead] == u' ') ++lead;
     text.dropFront(lead);
     if (text.length >= 2 && text.back() == kLtrsMarker && text.chars[text.length - 2] == u' ') {
+        // The LTRS followed the word's space: it is kept as a marker, but it is no part of
+        // the word, and copies that differ there differ between words.
         text.chars[text.length - 2] = kLtrsMarker;
+        text.from[text.length - 2] = -1;
         text.chars[text.length - 1] = u' ';
     }
     if (text.length == 0 || text.back() != u' ') return false;
@@ -257,10 +313,16 @@ bool RepeatMatch::plausible(RepeatText& text, bool signalPresent) const {
 
     const int shown = text.length - text.count(kFigsMarker) - text.count(kLtrsMarker);
     if (text.lowerCaseCount() >= shown / 2) return false;
-    if (state_.SquelchState.load(std::memory_order_relaxed) == 1 && !signalPresent) {
-        return false;
+    // Only the word's own characters count: copies that end in a space and a line break,
+    // or in the space and the closing LTRS of a transmission, are the same word.
+    bool wordDiffered = false;
+    for (int i = 0; i < text.length; ++i) {
+        const int k = text.from[i];
+        if (k < 0) continue;
+        if (clashed[k]) return false;
+        wordDiffered = wordDiffered || differed[k];
     }
-    if (state_.CorrelateStateSame.load(std::memory_order_relaxed) == 1 && !copiesDiffered) {
+    if (state_.CorrelateStateSame.load(std::memory_order_relaxed) == 1 && !wordDiffered) {
         return false;
     }
     return holdOff == 0 || !(text == lastPrinted);

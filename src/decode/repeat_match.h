@@ -4,7 +4,10 @@
 // compared with the L before them, and when the two copies correlate well they are
 // combined bit by bit into one corrected copy. If that reads as a single word it is
 // printed in braces, " { K1abc } ", with the characters that neither copy had in lower
-// case.
+// case. A brace is printed only where it can have mended something: both copies heard
+// while a signal was present, and not where the copies were both received clearly yet
+// differ (that is two words, such as "599 609", not one word damaged); and it is printed
+// after a word, never inside one.
 #include <array>
 #include <cstdint>
 #include <span>
@@ -22,6 +25,12 @@ constexpr int kShortestRepeat = 3;
 constexpr int kLongestRepeat = 20;
 constexpr double kRepeatMatchScore = 0.57;  // a best score this high or higher is a repeat
 constexpr int kRepeatSequence = 30;
+// A bit is received clearly when its two tones' envelopes differ by at least this many
+// times the sum of their noise floors: noise rarely turns a bit decided by that much, so
+// two copies that each have such a bit, one as mark and one as space, were sent
+// differently. Chosen on weak signals: at -8 dB a damaged bit of a repeated word stays
+// below it, while two different numbers heard at -4 dB mostly clear it.
+constexpr double kClearMargin = 2.0;
 
 using BitValues = std::array<double, 5>;
 
@@ -35,6 +44,7 @@ struct RepeatRecord {
     BitValues markFloor{};
     BitValues spaceFloor{};
     std::uint8_t code = 0;
+    bool signalPresent = false;  // as the framing judged it when the character ended
 };
 
 // How well the newest L characters (block A) repeat the L before them (block B).
@@ -48,13 +58,17 @@ struct RepeatScore {
     double score = 0.0;  // the larger correlation
 };
 
-// A corrected repeat as text, with FIGS and LTRS shown as markers.
+// A corrected repeat as text, with FIGS and LTRS shown as markers, and for each character
+// its position in the corrected sequence (-1 for none).
 struct RepeatText {
     std::array<char16_t, kRepeatSequence> chars{};
+    std::array<std::int8_t, kRepeatSequence> from{};
     int length = 0;
 
-    void append(char16_t c) {
-        if (length < kRepeatSequence) chars[length++] = c;
+    void append(char16_t c, int position) {
+        if (length == kRepeatSequence) return;
+        chars[length] = c;
+        from[length++] = static_cast<std::int8_t>(position);
     }
     char16_t back() const { return chars[length - 1]; }
     void dropFront(int count);
@@ -73,8 +87,8 @@ struct RepeatMatch : RepeatMatchSink {
     // Kind 0 and 1 store the mark or space channel's excess, threshold and floor of bit
     // n of the current character. Nothing happens while Repeat Match is off.
     void repeatMatchFeed(int kind, int n, double value, double threshold, double floor) override;
-    // Stores the character's code, runs the search (the signal flag is for the squelch
-    // check) and moves on to the next record. Nothing happens while Repeat Match is off.
+    // Stores the character's code and whether a signal was present, runs the search and
+    // moves on to the next record. Nothing happens while Repeat Match is off.
     void repeatMatchCharacter(int code, bool signalPresent) override;
 
     std::array<RepeatRecord, kRepeatRing> ring{};
@@ -84,21 +98,27 @@ struct RepeatMatch : RepeatMatchSink {
     double bestScore = 0.0;
     std::array<std::uint8_t, kRepeatSequence> sequence{};  // the corrected copy
     std::array<bool, kRepeatSequence> corrected{};         // neither copy had this code
+    std::array<bool, kRepeatSequence> differed{};          // the copies had different codes
+    std::array<bool, kRepeatSequence> clashed{};           // ... with a bit clearly different
     int sequenceLength = 0;
-    bool copiesDiffered = false;
     RepeatText lastPrinted;
     std::int32_t holdOff = 0;
+    RepeatText waiting;  // found while a word was being printed, to print at its end
+    int waitingFor = 0;  // characters it may still wait
     RepeatDisplay display;
 
   private:
     // The record `back` characters before the current one.
     const RepeatRecord& earlier(int back) const;
-    void search(bool signalPresent);
+    void search();
     RepeatScore scoreLength(int length) const;
+    bool heardWithSignal(int length) const;
+    bool atWordEnd() const;
+    void releaseAtWordEnd();
     void combine(int length);
     std::uint8_t combineCodes(const RepeatRecord& a, const RepeatRecord& b) const;
     RepeatText spell();
-    bool plausible(RepeatText& text, bool signalPresent) const;
+    bool plausible(RepeatText& text) const;
     void print(const RepeatText& text);
 
     const ModemState& state_;

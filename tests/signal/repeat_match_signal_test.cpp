@@ -58,7 +58,8 @@ TEST(RepeatMatchSignal, ACharacterDestroyedByABurstIsRestoredFromTheOtherCopy) {
 // Selectiv prints the noise before the call-up, and a chance repeat there is not the line's.
 // "Same reject on" hides a copy repeated unchanged, also one ending the line, as contest
 // macros send it. Two words sent twice never print; the hold-off of " 014 " lasts five
-// characters with a repeat: a third copy falls within it, a fourth does not.
+// characters with a repeat: a third copy falls within it, a fourth does not. Two different
+// numbers heard clearly are not one number damaged: "599 609" mends nothing.
 TEST(RepeatMatchSignal, WhatARepeatedLinePrints) {
     struct Case {
         std::string line;
@@ -75,6 +76,8 @@ TEST(RepeatMatchSignal, WhatARepeatedLinePrints) {
         {"K1ABC 599 014 014 014 K1ABC", 22, false, "K1ABC 599 014 014 { 014 } 014 K1ABC\n"},
         {"K1ABC 599 014 014 014 014 K1ABC", 23, false,
          "K1ABC 599 014 014 { 014 } 014 014 { 014 } K1ABC\n"},
+        {"G5JZR 599 609 609", 26, true, "G5JZR 599 609 609\n"},
+        {"NO2KT 599 597 597", 29, true, "NO2KT 599 597 597\n"},
     };
     for (const Case& c : cases) {
         SCOPED_TRACE(c.line + (c.sameReject ? ", same reject" : ""));
@@ -88,6 +91,38 @@ TEST(RepeatMatchSignal, WhatARepeatedLinePrints) {
                   std::count(c.printed.begin(), c.printed.end(), '{'))
             << text;
     }
+}
+
+// Through kestrel-cli, where there is nothing to mend no brace prints: Kestrel's own clean
+// transmissions, whether a word starts the file, ends it or is sent twice unchanged, and a
+// minute of white noise with the squelch off.
+TEST(RepeatMatchSignal, NothingToMendPrintsNoBrace) {
+    struct Case {
+        std::string encode, decode, text;
+    };
+    const Case cases[] = {
+        {"--mode afsk", "", "DE K1ABC K1ABC"},
+        {"", "", "CQ TEST"},
+        {"--baud 50", "--baud 50", "CQ CQ"},
+        {"--baud 75", "--baud 75 --mode flutter", "CQ"},
+        {"", "--squelch off --mode flutter", ""},  // a minute of white noise
+    };
+    const auto path = tempWavPath("repeat");
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.encode + " " + c.text);
+        const std::string file = " '" + path.string() + "' ";
+        if (c.text.empty()) {
+            Audio noise{12000, std::vector<double>(60 * 12000)};
+            addNoise(noise, kSignalRms * kSignalRms, 0.0, 1);
+            writeWav(path, limitedToPeak(noise, 32000.0));
+        } else {
+            ASSERT_EQ(cli("encode" + file + c.encode + " --text '" + c.text + "'").status, 0);
+        }
+        const CliRun run = cli("decode" + file + c.decode);
+        EXPECT_NE(run.out.find(c.text.substr(0, 2)), std::string::npos) << run.out;
+        EXPECT_EQ(run.out.find('{'), std::string::npos) << run.out;
+    }
+    std::filesystem::remove(path);
 }
 
 }  // namespace

@@ -86,14 +86,27 @@ TEST_F(RepeatMatchTest, ACodeNeitherCopyHadPrintsInLowerCase) {
     EXPECT_EQ(printed(), " { K1aBC } ");
 }
 
-// Squelch holds back a repeat found while no signal is judged present; without squelch
-// it prints.
-TEST_F(RepeatMatchTest, SquelchHoldsBackARepeatFoundWithoutASignal) {
+// Where the newer copy's closing space was received as E, the copies still say the word
+// ended there: the brace waits for the end of the word the receiver is printing.
+TEST_F(RepeatMatchTest, ARepeatFoundInsideAWordPrintsAtItsEnd) {
+    sendText(" K1ABC K1ABC ", {{5, 0b00100}, {16, 0b00101}});
+    EXPECT_EQ(printed(), "");
+    sendText(" ");
+    EXPECT_EQ(printed(), " { K1ABC } ");
+}
+
+// A repeat found while no signal is judged present never prints, squelch on or off, nor
+// one whose older copy was heard without a signal; a repeat heard with a signal does.
+TEST_F(RepeatMatchTest, ARepeatPrintsOnlyWhileASignalIsPresent) {
     signalPresent = false;
     state.SquelchState = 1;
     sendText(" K1ABC K1ABC ", {{5, 0b11111}});
-    EXPECT_EQ(printed(), "");
     state.SquelchState = 0;
+    sendText(" W1AW W1AW ", {{1, 0b11111}});
+    sendText(" VE3ABC");
+    signalPresent = true;
+    sendText(" VE3ABC ", {{1, 0b11111}});
+    EXPECT_EQ(printed(), "");
     sendText(" DL5XYZ DL5XYZ ", {{2, 0b11111}});
     EXPECT_EQ(printed(), " { DL5XYZ } ");
 }
