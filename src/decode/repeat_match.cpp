@@ -1,6 +1,7 @@
 #include "decode/repeat_match.h"
 
 #include <algorithm>
+#include <bit>
 #include <cmath>
 #include <string_view>
 
@@ -11,14 +12,11 @@ namespace {
 
 constexpr int kRepairFrom = 5;  // positions in a sequence before its shifts are checked
 
-// Codes one bit away from FIGS, and from LTRS.
-constexpr std::array<std::uint8_t, 5> kNearFigs{11, 19, 25, 26, 31};
-constexpr std::array<std::uint8_t, 5> kNearLtrs{15, 23, 27, 29, 30};
-
 using Channel = BitValues RepeatRecord::*;
 
-bool isOneOf(std::uint8_t code, const std::array<std::uint8_t, 5>& set) {
-    return std::find(set.begin(), set.end(), code) != set.end();
+// A shift received with one bit wrong.
+bool isOneBitFrom(std::uint8_t code, std::uint8_t shift) {
+    return std::popcount(static_cast<unsigned>(code ^ shift)) == 1;
 }
 
 // A bit's vote: its excess squared with its sign, weighted by threshold over floor. A
@@ -111,7 +109,7 @@ void repairShifts(std::span<std::uint8_t> codes) {
         }
         case 1: {  // a lost FIGS just before the digits that end at the first LTRS
             const int p = indexOfNth(codes, kLtrsCode, 1);
-            if (p >= 2 && hasFiguresDigit(codes[p - 1]) && isOneOf(codes[p - 2], kNearFigs)) {
+            if (p >= 2 && hasFiguresDigit(codes[p - 1]) && isOneBitFrom(codes[p - 2], kFigsCode)) {
                 codes[p - 2] = kFigsCode;
             }
             return;
@@ -120,7 +118,7 @@ void repairShifts(std::span<std::uint8_t> codes) {
             if (codes[size - 1] == kSpaceCode) return;
             const int p = indexOfNth(codes, kFigsCode, 1);
             if (p >= 0 && p + 2 < size && hasFiguresDigit(codes[p + 1]) &&
-                isOneOf(codes[p + 2], kNearLtrs)) {
+                isOneBitFrom(codes[p + 2], kLtrsCode)) {
                 codes[p + 2] = kLtrsCode;
             }
             return;
