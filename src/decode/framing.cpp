@@ -43,10 +43,9 @@ constexpr int kSnrSignalLost = -1000;
 // kAudible no receiver's noise reaches (envelope units: a tone of A file steps gives
 // A / (2 * 3726); white noise of about 6 steps RMS over the whole band has this RMS
 // envelope), while a muted or unplugged input's dither peaks 12 dB under it. Below
-// kRinging of the loudest envelope within kRingSpan samples either side, where silence
-// lies within that span too, the envelope is the tone filters' ringing into the silence
-// before or after a signal (they are 1024 taps long at the envelope rate): a signal
-// itself keeps one channel within 26 dB of its level throughout.
+// kRinging of the loudest envelope within kRingSpan samples either side, the envelope is
+// the tone filters' ringing before or after that signal (they are 1024 taps long at the
+// envelope rate): a signal itself keeps one channel within 26 dB of its level throughout.
 // Both channels must stay that quiet for a quarter bit either side: noise dips to nothing
 // for a moment now and then, ringing and silence do not come back up.
 constexpr double kAudible = 1e-4;
@@ -172,11 +171,9 @@ bool Framing::isSilent(const DecoderFrame& f) {
     tiledIndex_ = i;
     const int first = std::max(0, i - kRingSpan) / kTile;
     const int last = std::min(kEnvelopeWindow - 1, i + kRingSpan) / kTile;
-    const auto [softest, loudest] =
-        std::minmax_element(tileLoudest_.begin() + first, tileLoudest_.begin() + last + 1);
-    // Ringing is told from noise by the silence it rings into: with noise on both sides
-    // of a signal, the noise is what is heard there, as it always was.
-    const double quiet = *softest < kAudible ? std::max(kAudible, kRinging * *loudest) : kAudible;
+    const double nearby =
+        *std::max_element(tileLoudest_.begin() + first, tileLoudest_.begin() + last + 1);
+    const double quiet = std::max(kAudible, kRinging * nearby);
     for (int k = std::max(0, i - kQuietSpan); k <= std::min(kEnvelopeWindow - 1, i + kQuietSpan);
          ++k)
         if (std::abs(f.markEnv[k]) >= quiet || std::abs(f.spaceEnv[k]) >= quiet) return false;
