@@ -35,8 +35,23 @@ constexpr int kIdleStop = 98;
 constexpr double kPresentAbove = 2.5;  // dB, averaged over both channels
 constexpr double kAbsentBelow = 1.2;
 constexpr double kNewSignalSnr = 10.0;
+constexpr int kSquelchOpensBelow = 5;  // framing errors
 constexpr double kSnrOffset = 8.0;
 constexpr int kSnrSignalLost = -1000;
+
+// Silence, for the framing: a sample where neither channel carries anything. Below
+// kAudible no receiver's noise reaches (envelope units: a tone of A file steps gives
+// A / (2 * 3726); white noise of about 6 steps RMS over the whole band has this RMS
+// envelope), while a muted or unplugged input's dither peaks 12 dB under it. Below
+// kRinging of the loudest envelope within kRingSpan samples either side, the envelope is
+// the tone filters' ringing before or after that signal (they are 1024 taps long at the
+// envelope rate): a signal itself keeps one channel within 26 dB of its level throughout.
+// Both channels must stay that quiet for a quarter bit either side: noise dips to nothing
+// for a moment now and then, ringing and silence do not come back up.
+constexpr double kAudible = 1e-4;
+constexpr double kRinging = 0.05;
+constexpr int kRingSpan = 512;
+constexpr int kQuietSpan = 16;
 
 double square(double x) {
     return x * x;
@@ -123,8 +138,12 @@ NoiseMeasurement Framing::frameSample(const DecoderFrame& f) {
         ++bitClock;
         if (bitClock < kStartMiddle && decidedSpace == 0) ++framingErrors;
     }
+    silent_ = isSilent(f);
     watchIdle(f);
-    if (decidedSpace == 0) {
+    // Silence is not the mark before a start bit: a start needs 32 samples of heard mark.
+    if (silent_) {
+        markRun = 0;
+    } else if (decidedSpace == 0) {
         ++markRun;
     } else if (bitClock >= 1 && bitClock <= kStopMiddle) {
         markRun = 0;
@@ -132,6 +151,33 @@ NoiseMeasurement Framing::frameSample(const DecoderFrame& f) {
     NoiseMeasurement noise;
     clockCharacter(f, p, noise);
     return noise;
+}
+
+// Whether both channels are quiet around sample i (see kAudible and kRinging). The loudest
+// envelope near i comes from the loudest of each 64-sample tile of the windows, taken
+// again whenever a new block (or the other decoder's frame) comes: the windows stay put
+// within a block.
+bool Framing::isSilent(const DecoderFrame& f) {
+    const int i = f.sampleIndex;
+    if (&f != tiledFrame_ || i <= tiledIndex_) {
+        tiledFrame_ = &f;
+        for (int t = 0; t < kTiles; ++t) {
+            double loudest = 0.0;
+            for (int k = t * kTile; k < (t + 1) * kTile; ++k)
+                loudest = std::max({loudest, std::abs(f.markEnv[k]), std::abs(f.spaceEnv[k])});
+            tileLoudest_[t] = loudest;
+        }
+    }
+    tiledIndex_ = i;
+    const int first = std::max(0, i - kRingSpan) / kTile;
+    const int last = std::min(kEnvelopeWindow - 1, i + kRingSpan) / kTile;
+    const double nearby =
+        *std::max_element(tileLoudest_.begin() + first, tileLoudest_.begin() + last + 1);
+    const double quiet = std::max(kAudible, kRinging * nearby);
+    for (int k = std::max(0, i - kQuietSpan); k <= std::min(kEnvelopeWindow - 1, i + kQuietSpan);
+         ++k)
+        if (std::abs(f.markEnv[k]) >= quiet || std::abs(f.spaceEnv[k]) >= quiet) return false;
+    return true;
 }
 
 // While framing is steady the same bit position one character earlier and one later
@@ -229,6 +275,7 @@ void Framing::hunt() {
     bitClock = 1;
     markRun = 0;
     charBits = 0;
+    charSilent = false;
     framingErrors = std::min(framingErrors, kErrorCapAtStart);
     startDetected();
 }
@@ -277,6 +324,7 @@ void Framing::feedRepeatMatch(const DecoderFrame& f, int bitNumber) {
 
 void Framing::recordBit(const DecoderFrame& f, bool space, int weight) {
     const int i = f.sampleIndex;
+    if (silent_) charSilent = true;
     if (space) {
         spaceSignal.append(f.spaceEnv[i]);
         markNoiseList.append(smallestAround(f.markEnv, i));
@@ -287,7 +335,11 @@ void Framing::recordBit(const DecoderFrame& f, bool space, int weight) {
     spaceNoiseList.append(smallestAround(f.spaceEnv, i));
 }
 
+// A character with a bit taken from silence is the edge of a signal (its start heard in
+// the filters' ringing as the signal went, or the ringing before it came), not a
+// character: it prints nothing and moves neither the shift nor Repeat Match.
 void Framing::finishCharacter() {
+    if (charSilent) return;
     char16_t c = baudot.baudotDecode(static_cast<std::uint8_t>(charBits));
     if (c != 0 && state_.saveTextActive.load(std::memory_order_relaxed) == 1) {
         const char narrow = static_cast<char>(c);
@@ -296,13 +348,20 @@ void Framing::finishCharacter() {
     }
     holdOrRelease(c);
     if (c != 0) emitter_.emitReceivedChar(c);
-    if (repeatMatch != nullptr) repeatMatch->repeatMatchCharacter(charBits, signalPresent != 0);
+    if (repeatMatch != nullptr) repeatMatch->repeatMatchCharacter(charBits, squelchOpen);
 }
 
 // While the squelch is closed characters go into the hold and nothing is shown. Once it
-// opens, a full hold is shown before the new character; a part-full one stays.
+// opens, what the hold has is shown before the new character, full or not: a part-full
+// hold would otherwise keep a signal's first characters (all that a signal after
+// silence puts there) and print them later, out of place.
 void Framing::holdOrRelease(char16_t& c) {
-    if (signalPresent == 0 && state_.SquelchState.load(std::memory_order_relaxed) == 1) {
+    // Noise alone lifts the S/N figure over its mark now and then, but seldom while the
+    // character framing is steady, as it is within a few characters of any signal. Once
+    // open, the squelch follows the S/N alone, so that a burst of framing trouble inside
+    // a message does not close it.
+    squelchOpen = signalPresent != 0 && (squelchOpen || framingErrors < kSquelchOpensBelow);
+    if (!squelchOpen && state_.SquelchState.load(std::memory_order_relaxed) == 1) {
         if (c != 0 && c != u'\n') {
             std::copy(squelchHold.begin() + 1, squelchHold.end(), squelchHold.begin());
             squelchHold.back() = c;
@@ -310,7 +369,6 @@ void Framing::holdOrRelease(char16_t& c) {
         c = 0;
         return;
     }
-    if (squelchHold.front() == 0) return;
     for (char16_t held : squelchHold) {
         if (held != 0) emitter_.emitReceivedChar(held);
     }

@@ -68,6 +68,7 @@ struct Framing {
     std::int32_t markRun = 0;
     std::int32_t idleRun = 0;
     std::int32_t charBits = 0;
+    bool charSilent = false;  // a bit of the current character was taken from silence
     std::array<std::int32_t, kStopSlots> stopSlots{};
     std::int32_t stopSlotIndex = 0;
     std::int32_t stopEstimate = 99;
@@ -79,6 +80,7 @@ struct Framing {
     double spaceNoise = 0.0;
     SnrRing markSnr, spaceSnr;
     std::int32_t signalPresent = 0;
+    bool squelchOpen = false;  // a signal by the S/N, framed steadily when it opened
     double snrFigure = 0.0;
     std::array<char16_t, kSquelchHold> squelchHold{};  // oldest first
     std::int64_t samplesFramed = 0;
@@ -102,6 +104,14 @@ struct Framing {
     void measureSignal(NoiseMeasurement& noise);
     void addToStopSlot(int limit);
     void newSignal();
+    bool isSilent(const DecoderFrame& f);
+
+    static constexpr int kTile = 64;
+    static constexpr int kTiles = kEnvelopeWindow / kTile;
+    std::array<double, kTiles> tileLoudest_{};
+    const DecoderFrame* tiledFrame_ = nullptr;
+    int tiledIndex_ = 0;
+    bool silent_ = false;
 
     const ModemState& state_;
     ReceivedCharEmitter& emitter_;

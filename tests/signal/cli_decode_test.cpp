@@ -2,8 +2,10 @@
 #include <gtest/gtest.h>
 
 #include <algorithm>
+#include <cmath>
 #include <cstdlib>
 #include <fstream>
+#include <map>
 #include <sstream>
 #include <string>
 
@@ -44,7 +46,10 @@ TEST(CliDecode, PrintsWhatThePlayerGivesTheLoggerWithTheGivenSettings) {
     std::string played = kestrelDecode(audio, s).text;
     while (!played.empty() && played.back() == '\n') played.pop_back();
     EXPECT_EQ(run.out.substr(0, played.size()), played);
-    EXPECT_EQ(messageErrors(kShortText, run.out), 0u) << run.out;
+    // The noise before it may leave the receiver in figures case (a line break does not
+    // change case), so the message's first word is not scored.
+    const std::string message = normaliseText(kShortText);
+    EXPECT_EQ(messageErrors(message.substr(message.find(' ')), run.out), 0u) << run.out;
     // The same tones and speed from a settings file, as Kestrel.ini holds them.
     const auto ini = tempWavPath("settings").replace_extension(".ini");
     std::ofstream(ini) << "[Kestrel Modem]\nMarkfrequency=1275\nSpacefrequency=1445\nBaud Rate=2\n"
@@ -152,6 +157,43 @@ TEST(CliDecode, PipesStereoFilesAndTheVersion) {
         EXPECT_NE(out.find(c.holds), std::string::npos) << out;
     }
     for (const auto& path : files) std::filesystem::remove(path);
+}
+
+// The edges of a signal print nothing, in every mode, squelch on or off: a muted input
+// (1-LSB dither) at every speed, the end of our own transmission, and a peer's line that
+// begins at the file's first sample, whose first word comes in letters.
+TEST(CliDecode, EdgesOfASignalPrintNothing) {
+    Audio dither{12000, std::vector<double>(5 * 12000, 0.0)};
+    Gaussian g(5);
+    for (double& x : dither.samples) x = std::round(0.5 * g.next());
+    const auto own = tempWavPath("own");
+    ASSERT_EQ(cli("encode '" + own.string() + "' --text 'AB CD EF'").status, 0);
+    struct Case {
+        const char* name;
+        std::string options;
+        std::string expected;
+    };
+    std::vector<Case> cases;
+    for (const char* baud : {"45.45", "50", "75"})
+        cases.push_back({"dither", "--baud " + std::string(baud), ""});
+    cases.push_back({"peer", "", "DE K1ABC"});
+    cases.push_back({"own", "", "AB CD EF"});
+    const std::map<std::string, Audio> audio = {
+        {"dither", dither}, {"peer", minimodemTransmit("DE K1ABC", 45.45, 12000)}};
+    for (const Case& c : cases) {
+        std::filesystem::path path = own;
+        if (audio.count(c.name)) writeWav(path = tempWavPath("edge"), audio.at(c.name));
+        for (const char* mode : {"flutter", "selectiv", "spread"}) {
+            for (const char* squelch : {"off", "on"}) {
+                const std::string arguments = c.options + " --mode " + mode + " --squelch " +
+                                              squelch + " '" + path.string() + "'";
+                SCOPED_TRACE(std::string(c.name) + ": " + arguments);
+                EXPECT_EQ(normaliseText(cli("decode " + arguments).out), c.expected);
+            }
+        }
+        if (path != own) std::filesystem::remove(path);
+    }
+    std::filesystem::remove(own);
 }
 
 // A mistake on the command line is status 2, a file that cannot be read or written 1. A

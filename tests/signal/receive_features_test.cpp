@@ -65,17 +65,22 @@ TEST(ContestMode, FiguresAndWordsAsTheLoggerWantsThem) {
     EXPECT_NE(plain.find("\nQRZ? TU? 599 001. 73. $5\n"), std::string::npos) << plain;
 }
 
-TEST(Squelch, HoldsWhatComesBeforeTheSignalAndLosesNothingOfIt) {
-    // Three seconds of noise alone, then the signal. Squelched characters are held, and
-    // the seven newest are let through when the signal is judged present, so squelch
-    // takes characters from the noise but never from the message.
-    const Transmission t = transmit(kShortText, 45.45, 12000, {}, 3.0, 1.5);
-    const Audio audio = withNoise(t, 12.0, 21);
-    for (const DecodeMode mode : {kDecodeFlutter, kDecodeSelectiv}) {
+TEST(Squelch, QuietOnNoiseAloneAndACallAfterNoiseIsCopiedFromItsFirstWord) {
+    // A minute of noise alone prints at most five characters. A call with no lead-in after
+    // ten seconds of noise: squelched characters are held, and those the hold has are let
+    // through when the signal opens the squelch, so squelch takes characters from the
+    // noise but never from the message, not even its first word.
+    Audio noise{12000, std::vector<double>(60 * 12000, 0.0)};
+    addNoise(noise, kSignalRms * kSignalRms, 0.0, 4242);
+    const Transmission t = transmit(kShortText, 45.45, 12000, {}, 10.0, 1.5);
+    const Audio call = withNoise(t, 12.0, 21);
+    for (const DecodeMode mode : {kDecodeFlutter, kDecodeSelectiv, kDecodeSpread}) {
         KestrelSettings s = settingsFor(mode);
-        const std::string open = kestrelDecode(audio, s).text;
+        const std::string open = kestrelDecode(call, s).text;
         s.squelch = true;
-        const std::string squelched = kestrelDecode(audio, s).text;
+        SCOPED_TRACE(decodeModeText(mode));
+        EXPECT_LE(printingCharacters(kestrelDecode(limitedToPeak(noise, 32000.0), s).text), 5u);
+        const std::string squelched = kestrelDecode(call, s).text;
         EXPECT_LE(messageErrors(kShortText, squelched), messageErrors(kShortText, open))
             << squelched;
         EXPECT_NE(squelched.find(loggerLines(kShortText)), std::string::npos) << squelched;
