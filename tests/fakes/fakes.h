@@ -780,7 +780,7 @@ class RecordingUi : public UiPort {
     }
     void checkMenuItem(int itemId, bool checked) override { menuChecks_.add({itemId, checked}); }
     void enableMenuItem(int, bool) override {}
-    void setWindowTitle(std::string_view title) override { titles_.add(std::string(title)); }
+    void setWindowTitle(std::string_view) override {}
     void requestSpectrumRepaint() override {}
 
     std::atomic<int> answer{kIdOk};
@@ -794,7 +794,6 @@ class RecordingUi : public UiPort {
     }
     std::vector<UiItemText> captions() const { return captions_.items(); }
     std::vector<UiItemFlag> menuChecks() const { return menuChecks_.items(); }
-    std::vector<std::string> titles() const { return titles_.items(); }
 
     // The text a status part shows now, if anything was written to it.
     std::optional<std::string> statusText(int part) const {
@@ -809,7 +808,6 @@ class RecordingUi : public UiPort {
         statusTexts_.clear();
         captions_.clear();
         menuChecks_.clear();
-        titles_.clear();
     }
 
   private:
@@ -817,28 +815,13 @@ class RecordingUi : public UiPort {
     Journal<UiItemText> statusTexts_;
     Journal<UiItemText> captions_;
     Journal<UiItemFlag> menuChecks_;
-    Journal<std::string> titles_;
 };
 
-// A small window tree: parents and titles set by the test. Titles can be set to change
-// after a number of reads, as a logger's window gets its title late.
+// A window tree without parents or titles.
 class FakeWindowTitles : public WindowTitlePort {
   public:
-    std::map<std::int64_t, std::int64_t> parents;
-    std::map<std::int64_t, std::u16string> titles;
-    std::map<std::int64_t, int> reads;
-    std::map<std::int64_t, int> titleLateBy;  // reads that find no title yet
-
-    std::int64_t parentWindow(std::int64_t window) override {
-        const auto it = parents.find(window);
-        return it == parents.end() ? 0 : it->second;
-    }
-    std::u16string windowTitle(std::int64_t window) override {
-        const int read = reads[window]++;
-        if (read < titleLateBy[window]) return {};
-        const auto it = titles.find(window);
-        return it == titles.end() ? std::u16string() : it->second;
-    }
+    std::int64_t parentWindow(std::int64_t) override { return 0; }
+    std::u16string windowTitle(std::int64_t) override { return {}; }
 };
 
 // A ByteSource over bytes in memory, for WAV tests: it counts reads and notes any read that
