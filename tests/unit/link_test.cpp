@@ -18,12 +18,12 @@ class LoggerLinkTest : public ::testing::Test, protected LinkRig {};
 
 TEST_F(LoggerLinkTest, HamReloadsStoredTonesInRangeAndRestartsOnlyTheAverage) {
     settings.set("Markfrequency", "0100");  // out of range: the tone stays
-    settings.set("Spacefrequency", "1445");
+    settings.set("Spacefrequency", "3000");  // the top of the range: taken
     state.markOffset = 11.5;
     state.averageOffset = 2.25;
     link.handleLoggerCommand(RXM_SETHAM, 0);
     EXPECT_EQ(state.markFrequency, 2125.0);
-    EXPECT_EQ(state.spaceFrequency, 1445.0);
+    EXPECT_EQ(state.spaceFrequency, 3000.0);
     EXPECT_EQ(state.averageOffset, 0.0);
     EXPECT_EQ(state.markOffset, 11.5);
     EXPECT_TRUE(logger.posts().empty());
