@@ -270,6 +270,13 @@ TEST_F(MenuCommandsTest, SaveTextCancelledOrToAFileThatCannotBeOpenedStaysOff) {
     EXPECT_TRUE(ui.menuChecks().empty());
 }
 
+// Top Most goes on and off and on again: the window is placed each time.
+TEST_F(MenuCommandsTest, TopMostTogglesEveryTime) {
+    for (const MenuFollowUp want : {MenuFollowUp::placeTopMost, MenuFollowUp::placeNotTopMost,
+                                    MenuFollowUp::placeTopMost})
+        EXPECT_EQ(menu.menuCommand(IDM_TOP_MOST), want);
+}
+
 // Every "-r" and "-h" counts, also inside a value; the handle is the last one's hex digits
 // up to the first other character, at most 13 of them, saturated at 32 bits.
 TEST(CommandLine, SwitchesAreCountedAndTheLastHandleIsTaken) {
