@@ -37,11 +37,9 @@ wine_out "$automate" command KESTREL 114 >/dev/null
 await "$work/wav.out" 'line 8: expect-exit'
 echo "sample decoded after $(( ($(date +%s%N) - t0) / 1000000 )) ms"
 wine_out "$automate" command KESTREL 106 >/dev/null
-wait_exit "$pid" 60
-verdict "$work/wav.out" "$exit_status" "the scenario"
+finish "$work/wav.out" "the scenario"
 echo "received: $(grep -E '< TXM_CHAR' "$work/wav.out" | wc -l) characters"
 tr -d '\r' <"$work/Kestrel.ini" | grep -qxF "RXopenwav=$w\\sample.wav" ||
     fail "the file played was not remembered"
 grep -qF "VE3ABC 599 14 14 DL5XYZ" "$work/saved.txt" || fail "Save Text kept: $(cat "$work/saved.txt")"
-rm -rf "$work"
-echo "PASS"
+passed

@@ -27,5 +27,4 @@ grep -qF 'FAIL line 2: expect-no-msgbox "Kestrel Error" for 5000: message box "K
     "$work/without.out" || fail "the standalone message was not reported"
 grep -q 'Kestrel ended with exit code 0' "$work/without.out" || fail "Kestrel did not end after OK"
 [ "$(wine_out "$3" count-windows KESTREL)" = 0 ] || fail "a Kestrel window remains"
-rm -rf "$work"
-echo "PASS"
+passed
