@@ -16,15 +16,18 @@ using Posts = std::vector<LoggerPost>;
 
 class LoggerLinkTest : public ::testing::Test, protected LinkRig {};
 
+// Both ends of the range are taken; beyond them the tone stays.
 TEST_F(LoggerLinkTest, HamReloadsStoredTonesInRangeAndRestartsOnlyTheAverage) {
-    settings.set("Markfrequency", "0100");  // out of range: the tone stays
-    settings.set("Spacefrequency", "3000");  // the top of the range: taken
     state.markOffset = 11.5;
-    state.averageOffset = 2.25;
-    link.handleLoggerCommand(RXM_SETHAM, 0);
-    EXPECT_EQ(state.markFrequency, 2125.0);
-    EXPECT_EQ(state.spaceFrequency, 3000.0);
-    EXPECT_EQ(state.averageOffset, 0.0);
+    for (const auto& [mark, space] : {std::pair{"0250", "3000"}, {"0249", "3001"}}) {
+        settings.set("Markfrequency", mark);
+        settings.set("Spacefrequency", space);
+        state.averageOffset = 2.25;
+        link.handleLoggerCommand(RXM_SETHAM, 0);
+        EXPECT_EQ(state.markFrequency, 250.0);
+        EXPECT_EQ(state.spaceFrequency, 3000.0);
+        EXPECT_EQ(state.averageOffset, 0.0);
+    }
     EXPECT_EQ(state.markOffset, 11.5);
     EXPECT_TRUE(logger.posts().empty());
 }
