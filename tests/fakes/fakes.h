@@ -47,6 +47,28 @@
 
 namespace kestrel {
 
+// What a fake was asked, in order; safe to add to from several threads, read as a copy.
+template <typename T>
+class Journal {
+  public:
+    void add(T item) {
+        std::lock_guard lock(mutex_);
+        items_.push_back(std::move(item));
+    }
+    std::vector<T> items() const {
+        std::lock_guard lock(mutex_);
+        return items_;
+    }
+    void clear() {
+        std::lock_guard lock(mutex_);
+        items_.clear();
+    }
+
+  private:
+    mutable std::mutex mutex_;
+    std::vector<T> items_;
+};
+
 // Sound devices for tests: fixed lists of product names in device-number order.
 class FakeAudioDevicesPort : public AudioDevicesPort {
   public:
@@ -245,16 +267,10 @@ class FakeDialog : public DialogPort {
     int ended = -1;
 };
 
-// A document viewer that knows a fixed set of documents and records what it was asked.
+// A document viewer that finds no document.
 class FakeDocumentViewer : public DocumentViewerPort {
   public:
-    std::set<std::string> existing;
-    std::vector<std::string> asked;
-
-    bool openDocument(const std::string& path) override {
-        asked.push_back(path);
-        return existing.count(path) != 0;
-    }
+    bool openDocument(const std::string&) override { return false; }
 };
 
 // File dialogs that answer with a prepared result and record what they were shown.
@@ -292,20 +308,14 @@ struct LoggerPost {
 class RecordingLogger : public LoggerPort {
   public:
     bool post(std::uint32_t code, std::int64_t value) override {
-        {
-            std::lock_guard lock(mutex_);
-            posts_.push_back({code, value});
-        }
+        posts_.add({code, value});
         if (onPost) onPost(code, value);
         return true;
     }
     // Called after each post, on the posting thread: to interleave with other journals.
     std::function<void(std::uint32_t, std::int64_t)> onPost;
 
-    std::vector<LoggerPost> posts() const {
-        std::lock_guard lock(mutex_);
-        return posts_;
-    }
+    std::vector<LoggerPost> posts() const { return posts_.items(); }
     // The values posted with one code, in order; textOf: as text, one character a post.
     std::vector<std::int64_t> values(std::uint32_t code) const {
         std::vector<std::int64_t> out;
@@ -319,20 +329,18 @@ class RecordingLogger : public LoggerPort {
     }
 
   private:
-    mutable std::mutex mutex_;
-    std::vector<LoggerPost> posts_;
+    Journal<LoggerPost> posts_;
 };
 
 // Records what the core posts to the main window and the transmit window.
 class FakeMainWindow : public MainWindowPort {
   public:
-    int quits = 0;
     std::vector<std::int64_t> txChars;
 
     std::int64_t mainWindowHandle() override { return 0x5150; }
     std::uint32_t uiThreadId() override { return 4321; }
     void postClose() override {}
-    void postQuit() override { ++quits; }
+    void postQuit() override {}
     void postTxChar(std::int64_t character) override { txChars.push_back(character); }
     void postMenuCommand(int) override {}
     void postSize() override {}
@@ -370,10 +378,7 @@ class FakePlaybackDevice : public PlaybackDevicePort {
         return result;
     }
 
-    std::vector<std::string> journal() const {
-        std::lock_guard lock(mutex_);
-        return journal_;
-    }
+    std::vector<std::string> journal() const { return journal_.items(); }
     // The buffers written, in order.
     std::vector<int> writtenIndices() const {
         std::vector<int> out;
@@ -389,15 +394,11 @@ class FakePlaybackDevice : public PlaybackDevicePort {
 
   private:
     int step(const std::string& what) {
-        {
-            std::lock_guard lock(mutex_);
-            journal_.push_back(what);
-        }
+        journal_.add(what);
         if (onStep) onStep(what);
         return 0;
     }
-    mutable std::mutex mutex_;
-    std::vector<std::string> journal_;
+    Journal<std::string> journal_;
     PlaybackEventSink events_;
 };
 
@@ -413,46 +414,31 @@ class FakePriorityPort : public PriorityPort {
     }
     bool raiseAudioThread() override { return record("audio thread"); }
 
-    std::vector<std::string> calls() const {
-        std::lock_guard lock(mutex_);
-        return calls_;
-    }
+    std::vector<std::string> calls() const { return calls_.items(); }
 
     std::function<void(const std::string&)> onCall;  // to interleave with other journals
 
   private:
     bool record(const std::string& what) {
-        {
-            std::lock_guard lock(mutex_);
-            calls_.push_back(what);
-        }
+        calls_.add(what);
         if (onCall) onCall(what);
         return true;
     }
-
-    mutable std::mutex mutex_;
-    std::vector<std::string> calls_;
+    Journal<std::string> calls_;
 };
 
 // Records every push-to-talk change.
 class FakePttSwitch : public PttSwitch {
   public:
-    void setPtt(bool on) override {
-        std::lock_guard lock(mutex_);
-        calls_.push_back(on);
-    }
-    std::vector<bool> calls() const {
-        std::lock_guard lock(mutex_);
-        return calls_;
-    }
+    void setPtt(bool on) override { calls_.add(on); }
+    std::vector<bool> calls() const { return calls_.items(); }
 
   private:
-    mutable std::mutex mutex_;
-    std::vector<bool> calls_;
+    Journal<bool> calls_;
 };
 
 // The received-text file in memory: open or not and which path (opening can be made to
-// fail), what is written to it and where it was flushed.
+// fail), and what is written to it.
 class FakeSaveTextFile : public SaveTextFilePort {
   public:
     bool opens = true;  // false: every open fails
@@ -460,7 +446,6 @@ class FakeSaveTextFile : public SaveTextFilePort {
     std::vector<std::string> openedPaths;
     int closes = 0;
     std::string written;
-    std::vector<std::size_t> flushedAt;  // length of written at each flush
 
     bool openSaveTextFile(const std::string& path) override {
         openedPaths.push_back(path);
@@ -472,7 +457,7 @@ class FakeSaveTextFile : public SaveTextFilePort {
         ++closes;
     }
     void writeText(std::string_view text) override { written += text; }
-    void flush() override { flushedAt.push_back(written.size()); }
+    void flush() override {}
 };
 
 // Scripted serial ports. FakeSerialPorts is the system: which devices exist, which opens
@@ -724,10 +709,7 @@ class FakeUdpPort : public UdpPort {
     }
     // A failing receive, delivered in turn with the datagrams.
     void failNextReceive(int error) { deliver(std::string("\0fail", 5) + std::to_string(error)); }
-    std::vector<std::string> journal() const {
-        std::lock_guard lock(mutex_);
-        return journal_;
-    }
+    std::vector<std::string> journal() const { return journal_.items(); }
     bool drained() const {
         std::lock_guard lock(mutex_);
         return datagrams_.empty();
@@ -758,18 +740,14 @@ class FakeUdpPort : public UdpPort {
     void cleanup() override { note("cleanup"); }
 
   private:
-    void note(std::string step) {
-        std::lock_guard lock(mutex_);
-        journal_.push_back(std::move(step));
-    }
+    void note(std::string step) { journal_.add(std::move(step)); }
     mutable std::mutex mutex_;
     std::deque<std::string> datagrams_;
-    std::vector<std::string> journal_;
+    Journal<std::string> journal_;
 };
 
 // Records what the core asks of the user interface. Message boxes answer `answer` (OK
-// unless a test says otherwise). Safe to call from several threads; read the records
-// through the accessors.
+// unless a test says otherwise).
 struct UiMessageBox {
     std::string text;
     std::string caption;
@@ -790,92 +768,60 @@ struct UiItemFlag {
 class RecordingUi : public UiPort {
   public:
     int messageBox(std::string_view text, std::string_view caption, unsigned flags) override {
-        record(messageBoxes_, UiMessageBox{std::string(text), std::string(caption), flags});
+        messageBoxes_.add({std::string(text), std::string(caption), flags});
         if (whileBoxShows) whileBoxShows();  // what a box's own message loop may dispatch
         return answer;
     }
     void setStatusText(int part, std::string_view text) override {
-        record(statusTexts_, UiItemText{part, std::string(text)});
+        statusTexts_.add({part, std::string(text)});
     }
     void setControlCaption(int controlId, std::string_view text) override {
-        record(captions_, UiItemText{controlId, std::string(text)});
+        captions_.add({controlId, std::string(text)});
     }
-    void checkMenuItem(int itemId, bool checked) override {
-        record(menuChecks_, UiItemFlag{itemId, checked});
-    }
+    void checkMenuItem(int itemId, bool checked) override { menuChecks_.add({itemId, checked}); }
     void enableMenuItem(int, bool) override {}
-    void setWindowTitle(std::string_view title) override { record(titles_, std::string(title)); }
+    void setWindowTitle(std::string_view) override {}
     void requestSpectrumRepaint() override {}
 
     std::atomic<int> answer{kIdOk};
     std::function<void()> whileBoxShows;
 
-    std::vector<UiMessageBox> messageBoxes() const { return copy(messageBoxes_); }
+    std::vector<UiMessageBox> messageBoxes() const { return messageBoxes_.items(); }
     std::vector<std::string> boxTexts() const {
         std::vector<std::string> out;
         for (const auto& box : messageBoxes()) out.push_back(box.text);
         return out;
     }
-    std::vector<UiItemText> captions() const { return copy(captions_); }
-    std::vector<UiItemFlag> menuChecks() const { return copy(menuChecks_); }
-    std::vector<std::string> titles() const { return copy(titles_); }
+    std::vector<UiItemText> captions() const { return captions_.items(); }
+    std::vector<UiItemFlag> menuChecks() const { return menuChecks_.items(); }
 
     // The text a status part shows now, if anything was written to it.
     std::optional<std::string> statusText(int part) const {
         std::optional<std::string> now;
-        for (const auto& t : copy(statusTexts_))
+        for (const auto& t : statusTexts_.items())
             if (t.id == part) now = t.text;
         return now;
     }
 
     void clear() {
-        std::lock_guard lock(mutex_);
         messageBoxes_.clear();
         statusTexts_.clear();
         captions_.clear();
         menuChecks_.clear();
-        titles_.clear();
     }
 
   private:
-    template <typename T>
-    void record(std::vector<T>& records, T item) {
-        std::lock_guard lock(mutex_);
-        records.push_back(std::move(item));
-    }
-    template <typename T>
-    T copy(const T& records) const {
-        std::lock_guard lock(mutex_);
-        return records;
-    }
-
-    mutable std::mutex mutex_;
-    std::vector<UiMessageBox> messageBoxes_;
-    std::vector<UiItemText> statusTexts_;
-    std::vector<UiItemText> captions_;
-    std::vector<UiItemFlag> menuChecks_;
-    std::vector<std::string> titles_;
+    Journal<UiMessageBox> messageBoxes_;
+    Journal<UiItemText> statusTexts_;
+    Journal<UiItemText> captions_;
+    Journal<UiItemFlag> menuChecks_;
 };
 
-// A small window tree: parents and titles set by the test. Titles can be set to change
-// after a number of reads, as a logger's window gets its title late.
+// A window tree without parents or titles.
 class FakeWindowTitles : public WindowTitlePort {
   public:
-    std::map<std::int64_t, std::int64_t> parents;
-    std::map<std::int64_t, std::u16string> titles;
-    std::map<std::int64_t, int> reads;
-    std::map<std::int64_t, int> titleLateBy;  // reads that find no title yet
-
-    std::int64_t parentWindow(std::int64_t window) override {
-        const auto it = parents.find(window);
-        return it == parents.end() ? 0 : it->second;
-    }
-    std::u16string windowTitle(std::int64_t window) override {
-        const int read = reads[window]++;
-        if (read < titleLateBy[window]) return {};
-        const auto it = titles.find(window);
-        return it == titles.end() ? std::u16string() : it->second;
-    }
+    std::int64_t parentWindow(std::int64_t) override { return 0; }
+    std::u16string windowTitle(std::int64_t) override { return {}; }
 };
 
 // A ByteSource over bytes in memory, for WAV tests: it counts reads and notes any read that

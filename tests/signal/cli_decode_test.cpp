@@ -71,6 +71,8 @@ TEST(CliDecode, EventsAndTrace) {
     EXPECT_NE(run.err.find(" TXM_CHAR 67 'C'\n"), std::string::npos) << run.err;
     EXPECT_NE(run.err.find(" TXM_MARK "), std::string::npos) << run.err;
     EXPECT_NE(run.err.find(" status 1 \""), std::string::npos) << run.err;
+    // The stop element's length as framing measures it: 1.5 bits at 45.45 baud.
+    EXPECT_NE(run.err.find(" status 3 \"33mS \"\n"), std::string::npos) << run.err;
     // One row of eleven fields per decided envelope sample, from the first on.
     std::istringstream csv(slurp(trace));
     std::string line;

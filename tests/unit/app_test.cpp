@@ -198,17 +198,20 @@ struct PortRig {
     FakeDialog dialog;
 };
 
-// The PTT dialog lists from COM0, the keyer dialogs from COM1.
+// The PTT dialog lists from COM0, the keyer dialogs from COM1; the FSK dialog shows the
+// stored keying sense.
 TEST(PortDialogs, EachListsItsRangeOfPortsAndPreselectsTheStoredOne) {
     for (const int templateId : {IDD_PTT_SETUP, IDD_FSK_SETUP, IDD_TINY_PORT}) {
         PortRig rig;
         rig.strings.pttPortName = "COM12";
         rig.strings.fskPortName = "COM9";  // gone
+        rig.state.fskInvert = 1;
         rig.dialogs.open(rig.dialog, templateId);
         const bool ptt = templateId == IDD_PTT_SETUP;
         EXPECT_EQ(rig.dialog.lists[IDC_PORT_LIST].front(), ptt ? "COM0" : "COM3");
         EXPECT_EQ(rig.dialog.lists[IDC_PORT_LIST].back(), "COM12");
         EXPECT_EQ(rig.dialog.selectedListItem(IDC_PORT_LIST), ptt ? 2 : kNoListItem);
+        EXPECT_EQ(rig.dialog.marked[IDC_NORMAL], templateId == IDD_FSK_SETUP ? IDC_INVERT : 0);
     }
 }
 
@@ -266,6 +269,13 @@ TEST_F(MenuCommandsTest, SaveTextCancelledOrToAFileThatCannotBeOpenedStaysOff) {
     EXPECT_TRUE(settings.writes.empty());
     EXPECT_EQ(state.saveTextActive, 0);
     EXPECT_TRUE(ui.menuChecks().empty());
+}
+
+// Top Most goes on and off and on again: the window is placed each time.
+TEST_F(MenuCommandsTest, TopMostTogglesEveryTime) {
+    for (const MenuFollowUp want : {MenuFollowUp::placeTopMost, MenuFollowUp::placeNotTopMost,
+                                    MenuFollowUp::placeTopMost})
+        EXPECT_EQ(menu.menuCommand(IDM_TOP_MOST), want);
 }
 
 // Every "-r" and "-h" counts, also inside a value; the handle is the last one's hex digits

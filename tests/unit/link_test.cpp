@@ -5,7 +5,6 @@
 #include <vector>
 
 #include "fakes/fakes.h"
-#include "link/ident.h"
 #include "link/logger_link.h"
 #include "platform/logger_codes.h"
 #include "unit/link_rig.h"
@@ -17,15 +16,18 @@ using Posts = std::vector<LoggerPost>;
 
 class LoggerLinkTest : public ::testing::Test, protected LinkRig {};
 
+// Both ends of the range are taken; beyond them the tone stays.
 TEST_F(LoggerLinkTest, HamReloadsStoredTonesInRangeAndRestartsOnlyTheAverage) {
-    settings.set("Markfrequency", "0100");  // out of range: the tone stays
-    settings.set("Spacefrequency", "1445");
     state.markOffset = 11.5;
-    state.averageOffset = 2.25;
-    link.handleLoggerCommand(RXM_SETHAM, 0);
-    EXPECT_EQ(state.markFrequency, 2125.0);
-    EXPECT_EQ(state.spaceFrequency, 1445.0);
-    EXPECT_EQ(state.averageOffset, 0.0);
+    for (const auto& [mark, space] : {std::pair{"0250", "3000"}, {"0249", "3001"}}) {
+        settings.set("Markfrequency", mark);
+        settings.set("Spacefrequency", space);
+        state.averageOffset = 2.25;
+        link.handleLoggerCommand(RXM_SETHAM, 0);
+        EXPECT_EQ(state.markFrequency, 250.0);
+        EXPECT_EQ(state.spaceFrequency, 3000.0);
+        EXPECT_EQ(state.averageOffset, 0.0);
+    }
     EXPECT_EQ(state.markOffset, 11.5);
     EXPECT_TRUE(logger.posts().empty());
 }
@@ -130,44 +132,6 @@ TEST(LoggerLinkSmallBlock, ABlockSmallerThanExpectedIsFilledAsFarAsItGoes) {
     EXPECT_EQ(rig.block.bytes[149], std::byte{0});
     rig.link.levelHeartbeatTick();  // offset 152 lies outside: nothing is written
     EXPECT_EQ(rig.block.bytes.size(), 150u);
-}
-
-constexpr std::int64_t kParent = 0x200;
-constexpr std::int64_t kGrandparent = 0x300;
-
-// The parent's title, or the grandparent's, polled every 53 ms, then 503 ms to settle.
-TEST(IdentThread, TitlesAreReadUntilOneQualifiesOrTheThirtyFirstPoll) {
-    struct Case {
-        std::u16string parent;
-        int lateBy;  // parent reads that find no title yet
-        int diNumber;
-        std::vector<std::string> titles;
-        int switchesLocked, polls;
-    };
-    const Case cases[] = {
-        {u"N1MM DI3", 0, 3, {"DI3 XX9XX Kestrel "}, 0, 1},  // found inside
-        // A receiver title keeps the dash; positions past the end hold nothing.
-        {u"DI-5 X", 0, 5, {"DI- RX XX9XX Kestrel"}, 1, 1},
-        {u"D", 0, 0, {}, 0, 31},          // a lone "D" never qualifies
-        {u"DI1 RTTY", 30, 0, {}, 0, 31},  // first seen on the last poll: too late
-        {u"DI1 RTTY", 29, 1, {"DI1 XX9XX Kestrel "}, 0, 30},
-    };
-    for (const Case& c : cases) {
-        SCOPED_TRACE(testing::Message() << c.diNumber << " late by " << c.lateBy);
-        LinkRig rig;
-        FakeWindowTitles windows;
-        windows.parents = {{LinkRig::kLoggerWindow, kParent}, {kParent, kGrandparent}};
-        windows.titles = {{kParent, c.parent}, {kGrandparent, u""}};
-        windows.titleLateBy[kParent] = c.lateBy;
-        std::atomic<bool> stop{false};
-        identThread(rig.link, windows, stop);
-        EXPECT_EQ(rig.state.diNumber, c.diNumber);
-        EXPECT_EQ(rig.ui.titles(), c.titles);
-        EXPECT_EQ(rig.state.switchesLocked, c.switchesLocked);
-        std::vector<std::uint32_t> sleeps(c.polls, 53);
-        if (!c.titles.empty()) sleeps.push_back(503);
-        EXPECT_EQ(rig.clock.sleeps, sleeps);
-    }
 }
 
 }  // namespace

@@ -238,43 +238,6 @@ TEST_F(ModemSoundTest, ATransmissionStartedDuringAReopenGoesOutOnTheNewDevice) {
     expectEnded(modem);
 }
 
-// A device that stops handing buffers back: the watchdog ends the transmission as Escape
-// does, after two seconds, says why, and reopens the device; once the logger has asked
-// for the end (RX), half a second without progress is enough. The message waits for the
-// operator without holding up the watchdog, and shows once at a time.
-TEST_F(ModemSoundTest, AStalledOutputEndsTheTransmissionAndIsReopened) {
-    Modem& modem = startSound();
-    std::atomic<bool> answered{false};
-    ui_.whileBoxShows = [&] {
-        while (!answered) std::this_thread::sleep_for(std::chrono::milliseconds(1));
-    };
-    const auto opens = [&] { return std::ranges::count(playback_.journal(), "open 1 12000"); };
-    const auto endsWithin = [&](double least, double most, std::ptrdiff_t stalls) {
-        const auto began = std::chrono::steady_clock::now();
-        EXPECT_TRUE(eventually([&] { return inside(modem).state.txState == kTxIdle; }));
-        const std::chrono::duration<double> took = std::chrono::steady_clock::now() - began;
-        EXPECT_GE(took.count(), least);
-        EXPECT_LT(took.count(), most);
-        expectEnded(modem);
-        EXPECT_TRUE(eventually([&] { return opens() == stalls + 1; }));  // opened anew
-        awaitReopen(modem);
-    };
-    const auto messages = [&] {
-        return std::ranges::count(ui_.boxTexts(), std::string(kPlaybackStalledMessage));
-    };
-    transmit(modem);
-    endsWithin(1.8, 2.5, 1);
-    EXPECT_TRUE(eventually([&] { return messages() == 1; }));
-    EXPECT_EQ(ui_.statusText(kNoticeStatusPart), kPlaybackStalledStatus);
-
-    transmit(modem);
-    inside(modem).txWindow.handleCharacter(kCtrlT);  // the logger's RX: end after the text
-    endsWithin(0.2, 0.8, 2);
-    EXPECT_EQ(messages(), 1);  // the first still shows
-    answered = true;
-    modem_.reset();  // its threads end while `answered` lives
-}
-
 // Play WAV: a chosen file plays into the receive chain and is unchecked at its end;
 // choosing while one plays stops it.
 TEST_F(ModemTest, PlayWavPlaysAChosenFileAndStopsAPlayingOne) {

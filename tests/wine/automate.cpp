@@ -65,14 +65,7 @@ std::string utf8(const std::wstring& w) {
 
 std::string escaped(const std::string& s) {
     std::string out;
-    for (char c : s) {
-        if (c == '\n')
-            out += "\\n";
-        else if (c == '\r')
-            out += "\\r";
-        else
-            out += c;
-    }
+    for (char c : s) out += c == '\n' ? "\\n" : c == '\r' ? "\\r" : std::string(1, c);
     return out;
 }
 
@@ -102,11 +95,8 @@ BOOL CALLBACK visit(HWND w, LPARAM p) {
 }
 
 int buttonId(const wchar_t* name) {
-    if (!name || !wcscmp(name, L"ok")) return IDOK;
-    if (!wcscmp(name, L"cancel")) return IDCANCEL;
-    if (!wcscmp(name, L"yes")) return IDYES;
-    if (!wcscmp(name, L"no")) return IDNO;
-    return IDOK;
+    const std::wstring n = name ? name : L"ok";
+    return n == L"cancel" ? IDCANCEL : n == L"yes" ? IDYES : n == L"no" ? IDNO : IDOK;
 }
 
 int msgbox(const wchar_t* caption, double seconds, const wchar_t* button) {
@@ -147,9 +137,7 @@ Search windowsNamed(const wchar_t* name) {
     return s;
 }
 
-HWND firstWindow(const wchar_t* name) {
-    return windowsNamed(name).found;
-}
+HWND firstWindow(const wchar_t* name) { return windowsNamed(name).found; }
 
 bool isCombo(HWND item) {
     wchar_t cls[32] = {};
@@ -288,83 +276,51 @@ int processStats(HWND window) {
 }  // namespace
 
 int wmain(int argc, wchar_t** argv) {
-    if (argc >= 3 && !wcscmp(argv[1], L"msgbox"))
+    const std::wstring verb = argc >= 2 ? argv[1] : L"";
+    const auto is = [&](std::initializer_list<const wchar_t*> names, int least) {
+        if (argc < least) return false;
+        for (const wchar_t* name : names)
+            if (verb == name) return true;
+        return false;
+    };
+    if (is({L"msgbox"}, 3))
         return msgbox(argv[2], argc >= 4 ? _wtof(argv[3]) : 10.0, argc >= 5 ? argv[4] : nullptr);
-    if (argc >= 3 && !wcscmp(argv[1], L"count-windows")) {
+    if (is({L"count-windows"}, 3)) {
         std::printf("%d\n", windowsNamed(argv[2]).count);
         return 0;
     }
-    if (argc >= 5 && (!wcscmp(argv[1], L"set-text") || !wcscmp(argv[1], L"select")))
-        return onControl(argv[1], argv[2], _wtoi(argv[3]), argv[4]);
-    if (argc >= 4 &&
-        (!wcscmp(argv[1], L"get-text") || !wcscmp(argv[1], L"click") || !wcscmp(argv[1], L"list") ||
-         !wcscmp(argv[1], L"checked") || !wcscmp(argv[1], L"enabled")))
+    if (is({L"set-text", L"select"}, 5)) return onControl(argv[1], argv[2], _wtoi(argv[3]), argv[4]);
+    if (is({L"get-text", L"click", L"list", L"checked", L"enabled"}, 4))
         return onControl(argv[1], argv[2], _wtoi(argv[3]), nullptr);
-    if (argc >= 4 && !wcscmp(argv[1], L"command")) {
-        const HWND window = firstWindow(argv[2]);
-        if (window) PostMessageW(window, WM_COMMAND, _wtoi(argv[3]), 0);
-        return window ? 0 : 1;
-    }
-    if (argc >= 6 && !wcscmp(argv[1], L"post")) {
-        const HWND window = firstWindow(argv[2]);
-        if (window) PostMessageW(window, _wtoi(argv[3]), _wtoi(argv[4]), _wtoi(argv[5]));
-        return window ? 0 : 1;
-    }
-    if (argc >= 3 && !wcscmp(argv[1], L"topmost")) {
-        const HWND window = firstWindow(argv[2]);
-        if (!window) return 1;
+    // The rest act on the first top-level window of the class.
+    const HWND window = argc >= 3 ? firstWindow(argv[2]) : nullptr;
+    const auto arg = [&](int i) { return _wtoi(argv[i]); };
+    RECT r{};
+    if (!window) {
+        // No such window: exit 1, as for a control.
+    } else if (is({L"command"}, 4)) {
+        PostMessageW(window, WM_COMMAND, arg(3), 0);
+    } else if (is({L"post"}, 6)) {
+        PostMessageW(window, arg(3), arg(4), arg(5));
+    } else if (is({L"topmost"}, 3)) {
         std::printf("%d\n", (GetWindowLongW(window, GWL_EXSTYLE) & WS_EX_TOPMOST) ? 1 : 0);
-        return 0;
-    }
-    if (argc >= 4 && (!wcscmp(argv[1], L"type") || !wcscmp(argv[1], L"char"))) {
-        const HWND window = firstWindow(argv[2]);
-        if (!window) return 1;
-        if (!wcscmp(argv[1], L"char")) {
-            PostMessageW(window, WM_CHAR, _wtoi(argv[3]), 1);
-            return 0;
-        }
+    } else if (is({L"char"}, 4)) {
+        PostMessageW(window, WM_CHAR, arg(3), 1);
+    } else if (is({L"type"}, 4)) {
         for (const wchar_t* c = argv[3]; *c; ++c) PostMessageW(window, WM_CHAR, *c, 1);
-        return 0;
-    }
-    if (argc >= 3 && !wcscmp(argv[1], L"rect")) {
-        const HWND window = firstWindow(argv[2]);
-        RECT r{};
-        if (!window || !GetWindowRect(window, &r)) return 1;
+    } else if (is({L"rect"}, 3)) {
+        if (!GetWindowRect(window, &r)) return 1;
         std::printf("%ld %ld %ld %ld\n", r.left, r.top, r.right, r.bottom);
-        return 0;
-    }
-    if (argc >= 5 && !wcscmp(argv[1], L"move")) {
-        const HWND window = firstWindow(argv[2]);
-        if (!window) return 1;
-        SetWindowPos(window, nullptr, _wtoi(argv[3]), _wtoi(argv[4]), 0, 0,
+    } else if (is({L"move"}, 5)) {
+        SetWindowPos(window, nullptr, arg(3), arg(4), 0, 0,
                      SWP_NOSIZE | SWP_NOZORDER | SWP_NOACTIVATE);
-        return 0;
+    } else if (is({L"process"}, 3)) {
+        return processStats(window);
+    } else if (is({L"close"}, 3)) {
+        PostMessageW(window, WM_CLOSE, 0, 0);
+    } else {
+        std::fprintf(stderr, "usage: see the commands at the top of automate.cpp\n");
+        return 2;
     }
-    if (argc >= 3 && !wcscmp(argv[1], L"process")) {
-        const HWND window = firstWindow(argv[2]);
-        return window ? processStats(window) : 1;
-    }
-    if (argc >= 3 && !wcscmp(argv[1], L"close")) {
-        const HWND window = firstWindow(argv[2]);
-        if (window) PostMessageW(window, WM_CLOSE, 0, 0);
-        return window ? 0 : 1;
-    }
-    std::fprintf(stderr,
-                 "usage: kestrel-automate msgbox CAPTION [SECONDS] [BUTTON]\n"
-                 "       kestrel-automate count-windows CLASS\n"
-                 "       kestrel-automate set-text CLASS ID TEXT\n"
-                 "       kestrel-automate get-text CLASS ID\n"
-                 "       kestrel-automate click CLASS ID\n"
-                 "       kestrel-automate command CLASS ID\n"
-                 "       kestrel-automate post CLASS MESSAGE WPARAM LPARAM\n"
-                 "       kestrel-automate topmost CLASS\n"
-                 "       kestrel-automate type CLASS TEXT\n"
-                 "       kestrel-automate char CLASS CODE\n"
-                 "       kestrel-automate rect CLASS\n"
-                 "       kestrel-automate move CLASS X Y\n"
-                 "       kestrel-automate list|checked|enabled CLASS ID\n"
-                 "       kestrel-automate select CLASS ID TEXT\n"
-                 "       kestrel-automate close CLASS\n"
-                 "       kestrel-automate process CLASS\n");
-    return 2;
+    return window ? 0 : 1;
 }

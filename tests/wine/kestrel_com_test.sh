@@ -168,7 +168,5 @@ await "$work/out" 'line 29: expect-exit' 40
 echo "keyer heard: $(cat "$work/keyer.log")"
 grep -qF '[RYRY' "$work/keyer.log" || fail "the keyer was not sent the text"
 until_ok 10 auto command KESTREL 106 >/dev/null || fail "no main window"
-wait_exit "$pid" 60
-verdict "$work/out" "$exit_status" "the scenario"
-rm -rf "$work"
-echo "PASS"
+finish "$work/out" "the scenario"
+passed

@@ -30,8 +30,6 @@ printf '%%PDF-1.4\n' >"$work/Kestrel.pdf"
 wine_out "$automate" command KESTREL 104 >/dev/null
 until_ok 15 test -s "$work/opened.txt" || fail "the .pdf handler was never started"
 opened=$(tr -d '\r"' <"$work/opened.txt" | sed 's/ *$//')
-wait_exit "$pid" 60
-verdict "$work/help.out" "$exit_status" "the scenario"
+finish "$work/help.out" "the scenario"
 [ "${opened,,}" = "${w,,}\\kestrel.pdf" ] || fail "the handler was asked to open '$opened'"
-rm -rf "$work"
-echo "PASS"
+passed

@@ -9,11 +9,8 @@ with_loggersim "$kestrel" "$loggersim"
 
 # run NAME LOGGERSIM-OPTIONS...: runs the scenario NAME.scn; its output goes to NAME.out.
 run() {
-    local name=$1 rc=0
-    shift
-    "$WINE" "$work/loggersim.exe" "$@" "$w\\Kestrel.exe" "$w\\$name.scn" </dev/null \
-        >"$work/$name.out" 2>/dev/null || rc=$?
-    verdict "$work/$name.out" "$rc" "$name"
+    start_scenario "$1" "$work/$1.out" "${@:2}"
+    finish "$work/$1.out" "$1"
 }
 
 cat >"$work/di1.scn" <<'SCN'
@@ -52,8 +49,6 @@ start_scenario rx "$work/rx.out" --parent-title "DI3 RX2 N1MM Logger+"
 # Once the lock has been checked, while loggersim waits.
 await "$work/rx.out" 'line 7: wait' 20
 c=$(wine_out "$automate" get-text KESTREL 40031 || true)
-wait_exit "$pid" 60
-verdict "$work/rx.out" "$exit_status" rx
+finish "$work/rx.out" rx
 [ "$c" = "AFC on" ] || fail "the receiver window left the AFC button at '$c'"
-rm -rf "$work"
-echo "PASS"
+passed

@@ -122,5 +122,4 @@ echo "heartbeat: $count beats, one every $period ms"
 ini=$(tr -d '\r' <"$work/Kestrel.ini")
 grep -qx 'N1MM_SWITCH=4' <<<"$ini" || fail "RXM_SETSWITCH 4 not stored: $ini"
 grep -qx 'SquelchState=0' <<<"$ini" || fail "squelch not stored off: $ini"
-rm -rf "$work"
-echo "PASS"
+passed

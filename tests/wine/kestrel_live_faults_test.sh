@@ -84,11 +84,9 @@ auto command KESTREL 114 >/dev/null
 tail_arrived() { [[ "$(received "$work/out")" == *"DE W9TAIL TU"* ]]; }
 until_ok 30 tail_arrived || fail "the file's last characters went astray: $(received "$work/out")"
 auto command KESTREL 106 >/dev/null    # Exit
-wait_exit "$pid" 60
-verdict "$work/out" "$exit_status" "the scenario"
+finish "$work/out" "the scenario"
 pid=
 got=$(received "$work/out")
 [[ "$got" != *LIVE* ]] || fail "live audio came through while the file played: $got"
 echo "received: $got"
-rm -rf "$work"
-echo "PASS"
+passed

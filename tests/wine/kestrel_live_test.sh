@@ -23,8 +23,7 @@ SCN
     await "$work/live.out" '< TXM_START 0'
     capture_open
     feed_until "$work/live.out" '# line 3:' "$3" "${5:-3}" || true
-    wait_exit "$pid" 60
-    verdict "$work/live.out" "$exit_status" "$3: the scenario"
+    finish "$work/live.out" "$3: the scenario"
     pid=
     echo "$(basename "$3") RXChannel=$2: received '$(received "$work/live.out")'"
 }
@@ -39,5 +38,4 @@ done
 sox -q "$work/rtty45.45.wav" "$work/right.wav" remix 0 1
 live 0 2 "$work/right.wav" "expect-text \"$text\" within 90000"
 live 0 1 "$work/right.wav" "expect-none TXM_CHAR * for 12000" 1
-rm -rf "$work"
-echo "PASS"
+passed

@@ -43,8 +43,7 @@ wine_out "$automate" msgbox "About Kestrel Modem" 5 >/dev/null || fail "no About
 do_menu 115
 await "$work/menu.out" '# line 7: expect-exit'
 do_menu 106
-wait_exit "$pid" 60
-verdict "$work/menu.out" "$exit_status" "the scenario"
+finish "$work/menu.out" "the scenario"
 
 ini=$(tr -d '\r' <"$work/Kestrel.ini")
 echo "$ini"
@@ -64,10 +63,8 @@ await "$work/again.out" 'line 2: wait' 15
 top=$(wine_out "$automate" topmost KESTREL || true)
 afc=$(wine_out "$automate" get-text KESTREL 40031 || true)
 mode=$(wine_out "$automate" get-text KESTREL 40043 || true)
-wait_exit "$pid" 60
-verdict "$work/again.out" "$exit_status" "the second start"
+finish "$work/again.out" "the second start"
 [ "$top" = 1 ] || fail "the window did not start top-most"
 [ "$afc" = "AFC off" ] || fail "the AFC button shows '$afc'"
 [ "$mode" = "Spread" ] || fail "the mode button shows '$mode'"
-rm -rf "$work"
-echo "PASS"
+passed

@@ -160,5 +160,4 @@ awaits_ini RXwavsave=0
 
 wine_out "$automate" close KESTREL >/dev/null || true
 wait_exit "$pid" 60
-rm -rf "$work"
-echo "PASS"
+passed

@@ -157,7 +157,5 @@ click "$settings" 1
 awaits_ini TXnameid=Speakers Markfrequency=1275 Spacefrequency=1445 TXmode=0
 grep -qxF "RXnameid=Old Card" <<<"$(ini)" && fail "the input list had a selection but Old Card was kept"
 until_ok 10 auto command KESTREL 106 >/dev/null || fail "no main window"
-wait_exit "$pid" 60
-verdict "$work/out" "$exit_status" "the start with gone devices"
-rm -rf "$work"
-echo "PASS"
+finish "$work/out" "the start with gone devices"
+passed

@@ -94,5 +94,4 @@ echo "minimodem heard: $heard"
 # The RYRYRY in front lets a receiver settle; the first moments of a sound stream can be
 # lost, so only what follows it must decode.
 grep -q 'CQ TEST DE K1ABC K1ABC' <<<"$heard" || fail "the air audio does not decode"
-rm -rf "$work"
-echo "PASS"
+passed

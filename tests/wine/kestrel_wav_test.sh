@@ -1,7 +1,7 @@
 #!/usr/bin/env bash
 # "Play WAV file" under loggersim: a file that is not WAV is refused with its message; the
-# bundled sample plays through the receive chain and its text reaches the logger; the
-# check mark comes and goes with the playing and the file is remembered.
+# bundled sample plays through the receive chain and its text reaches the logger and the
+# Save Text file; the check mark comes and goes with the playing and the file is remembered.
 rig=$1 kestrel=$2 automate=$3 loggersim=$4
 source "$(dirname "$0")/lib.sh"
 samples=$(cd "$(dirname "$0")/../../samples" && pwd)
@@ -19,6 +19,7 @@ cat >"$work/wav.scn" <<SCN
 expect TXM_START 0 within 15000
 open-file "$quoted\\\\notes.wav" within 15000
 expect-msgbox "Kestrel Error" "Sorry not a .wav file"
+open-file "$quoted\\\\saved.txt" within 15000
 open-file "$quoted\\\\sample.wav" within 15000
 expect-text "W1AW 599 14 14 DL5XYZ" within 30000
 expect-text "VE3ABC 599 14 14 DL5XYZ" within 30000
@@ -29,15 +30,16 @@ start_scenario wav "$work/wav.out"
 await "$work/wav.out" '< TXM_START 0'
 until_ok 10 wine_out "$automate" command KESTREL 114 >/dev/null || fail "no Kestrel window"
 await "$work/wav.out" 'message box "Kestrel Error" answered'
+wine_out "$automate" command KESTREL 115 >/dev/null   # Save Text
+await "$work/wav.out" '# line 5: open-file'
 t0=$(date +%s%N)
 wine_out "$automate" command KESTREL 114 >/dev/null
-await "$work/wav.out" 'line 7: expect-exit'
+await "$work/wav.out" 'line 8: expect-exit'
 echo "sample decoded after $(( ($(date +%s%N) - t0) / 1000000 )) ms"
 wine_out "$automate" command KESTREL 106 >/dev/null
-wait_exit "$pid" 60
-verdict "$work/wav.out" "$exit_status" "the scenario"
+finish "$work/wav.out" "the scenario"
 echo "received: $(grep -E '< TXM_CHAR' "$work/wav.out" | wc -l) characters"
 tr -d '\r' <"$work/Kestrel.ini" | grep -qxF "RXopenwav=$w\\sample.wav" ||
     fail "the file played was not remembered"
-rm -rf "$work"
-echo "PASS"
+grep -qF "VE3ABC 599 14 14 DL5XYZ" "$work/saved.txt" || fail "Save Text kept: $(cat "$work/saved.txt")"
+passed

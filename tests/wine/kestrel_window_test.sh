@@ -31,7 +31,5 @@ until_ok 10 saved_at "00300 00200" || fail "move saved $(setting left),$(setting
 [ "$(setting right)" = "$(printf '%05d' $((right - left)))" ] || fail "move saved width $(setting right)"
 
 wine_out "$automate" close KESTREL
-wait_exit "$pid" 60
-verdict "$work/out" "$exit_status" loggersim
-rm -rf "$work"
-echo "PASS"
+finish "$work/out" loggersim
+passed

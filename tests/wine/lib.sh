@@ -91,6 +91,18 @@ start_scenario() {
     pid=$!
 }
 
+# finish OUT WHAT: waits for loggersim ($pid) to end, then its verdict (see verdict).
+finish() {
+    wait_exit "$pid" 60
+    verdict "$1" "$exit_status" "$2"
+}
+
+# passed: the test's folder goes, and the test passes.
+passed() {
+    rm -rf "$work"
+    echo "PASS"
+}
+
 leave_nothing_behind() {
     [ -n "$pid" ] || return 0
     # Kestrel may outlive a scenario that timed out.

@@ -30,5 +30,4 @@ grep -qF 'FAIL line 2: expect-no-msgbox "Kestrel Error" for 5000: message box "K
 grep -q 'Kestrel ended with exit code 1' "$work/without.out" ||
     fail "Kestrel did not end after OK with exit code 1"
 [ "$(wine_out "$3" count-windows KESTREL)" = 0 ] || fail "a Kestrel window remains"
-rm -rf "$work"
-echo "PASS"
+passed

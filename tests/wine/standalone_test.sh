@@ -21,5 +21,4 @@ wait_exit "$pid" 60
 [ "$exit_status" = 1 ] || fail "Kestrel.exe did not end with exit code 1 after OK (exit: $exit_status)"
 [ "$(wine_out "$automate" count-windows KESTREL)" = 0 ] || fail "a Kestrel window remains"
 [ ! -e "$work/Kestrel.ini" ] || fail "the standalone start wrote settings"
-rm -rf "$work"
-echo "PASS"
+passed
