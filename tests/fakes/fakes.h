@@ -251,9 +251,9 @@ class FakeDocumentViewer : public DocumentViewerPort {
     std::set<std::string> existing;
     std::vector<std::string> asked;
 
-    bool openDocument(const std::string& path) override {
+    DocumentOpening openDocument(const std::string& path) override {
         asked.push_back(path);
-        return existing.count(path) != 0;
+        return existing.count(path) != 0 ? DocumentOpening::opened : DocumentOpening::missing;
     }
 };
 
