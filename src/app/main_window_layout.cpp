@@ -2,8 +2,12 @@
 
 #include <algorithm>
 
+#include "app/status_texts.h"
+#include "audio_in/contact_recorder.h"
+#include "frontend/afc.h"
 #include "settings/settings_store.h"
 #include "text/captions.h"
+#include "transmit/playback_supervisor.h"
 
 namespace kestrel {
 namespace {
@@ -15,15 +19,36 @@ constexpr int kHeightExtra = 42;  // the borders and the status bar
 constexpr int kMinimisedLeft = -2000;
 constexpr int kMinimisedTop = -200;
 constexpr int kStatusBarMinWidth = 550;
+// The widest measurements: two digits fill the formats, and the AFC's offset is negative.
+constexpr int kWidestTwoDigits = 99;
+
+// The fixed layout's edges of the first five parts; the sixth runs to the bar's end.
+std::array<int, kStatusParts - 1> fixedEdges(int fftDisplay) {
+    return {38, 96, 146, 183, fftDisplay + 61};
+}
+
+// The five edges, each part as wide as the fixed layout or its texts make it.
+std::array<int, kStatusParts - 1> grownEdges(int fftDisplay, const StatusTextWidths& needed) {
+    const auto fixed = fixedEdges(fftDisplay);
+    std::array<int, kStatusParts - 1> edges{};
+    int fixedLeft = 0, left = 0;
+    for (std::size_t part = 0; part < edges.size(); ++part) {
+        left += std::max({fixed[part] - fixedLeft, needed[part], 0});
+        fixedLeft = fixed[part];
+        edges[part] = left;
+    }
+    return edges;
+}
 
 }  // namespace
 
 MainLayout mainLayout(int panelWidth, int panelHeight, int fftDisplay, int windowLeft,
-                      int windowTop, int menuHeight, int captionHeight) {
+                      int windowTop, int menuHeight, int captionHeight, int minWidth) {
     MainLayout layout;
     layout.panel = {0, 0, panelWidth + kPanelMargin, panelHeight + kPanelMargin};
     layout.spectrum = {panelWidth + kSpectrumGap, 0, fftDisplay, kSpectrumHeight};
-    layout.window = {windowLeft, windowTop, panelWidth + fftDisplay + kWidthExtra,
+    layout.window = {windowLeft, windowTop,
+                     std::max(panelWidth + fftDisplay + kWidthExtra, minWidth),
                      panelHeight + menuHeight + captionHeight + kHeightExtra};
     return layout;
 }
@@ -49,8 +74,30 @@ Placement centredInWorkArea(const WindowRect& window, const WindowRect& workArea
             window.height()};
 }
 
-std::array<int, kStatusParts> statusBarEdges(int fftDisplay, int clientWidth) {
-    return {38, 96, 146, 183, fftDisplay + 61, std::max(kStatusBarMinWidth, clientWidth)};
+std::array<std::vector<std::string>, kStatusParts> statusBarWidestTexts() {
+    const int offset = static_cast<int>(kAfcOffsetLimit);
+    return {{
+        {tuningOffsetText(-offset), tuningOffsetText(offset)},
+        {signalToNoiseText(std::nullopt), signalToNoiseText(kWidestTwoDigits)},
+        {kNetOnStatus, kNetOffStatus, kFskStatus},
+        {bitLengthText(kWidestTwoDigits)},
+        {},
+        {bookingMessage(Booking::noFreeSlot), bookingMessage(Booking::pathTooLong),
+         bookingMessage(Booking::outOfTime), kPlaybackStalledStatus},
+    }};
+}
+
+std::array<int, kStatusParts> statusBarEdges(int fftDisplay, int clientWidth,
+                                             const StatusTextWidths& needed) {
+    const auto edges = grownEdges(fftDisplay, needed);
+    std::array<int, kStatusParts> all{};
+    std::copy(edges.begin(), edges.end(), all.begin());
+    all.back() = std::max({kStatusBarMinWidth, clientWidth, edges.back() + needed.back()});
+    return all;
+}
+
+int statusBarTextsWidth(int fftDisplay, const StatusTextWidths& needed) {
+    return grownEdges(fftDisplay, needed)[kBitLengthStatusPart];
 }
 
 std::array<std::string, kStatusParts> initialStatusTexts(const ModemState& state) {

@@ -4,6 +4,7 @@
 // window size that follows from them (the user cannot resize it).
 #include <array>
 #include <string>
+#include <vector>
 
 #include "frontend/spectrum.h"
 #include "modem_state.h"
@@ -36,9 +37,10 @@ struct MainLayout {
 };
 
 // panelWidth, panelHeight: the panel's 30 x 66 dialog units in pixels. The window keeps
-// its left and top; menuHeight and captionHeight are the system's metrics.
+// its left and top; menuHeight and captionHeight are the system's metrics. The window is
+// never narrower than minWidth, which lets the status bar show its texts.
 MainLayout mainLayout(int panelWidth, int panelHeight, int fftDisplay, int windowLeft,
-                      int windowTop, int menuHeight, int captionHeight);
+                      int windowTop, int menuHeight, int captionHeight, int minWidth);
 
 // Where the window's position is saved from, and so how it is written.
 enum class PositionSource {
@@ -58,8 +60,23 @@ Placement storedWindowPlacement(SettingsAccess& settings);
 // area, keeping its size.
 Placement centredInWorkArea(const WindowRect& window, const WindowRect& workArea);
 
-// The right edges of the six status-bar parts.
-std::array<int, kStatusParts> statusBarEdges(int fftDisplay, int clientWidth);
+// The widest texts each status-bar part holds, for the shell to measure in the bar's font:
+// the measurements at the ends of their ranges, the Net captions and the notices.
+std::array<std::vector<std::string>, kStatusParts> statusBarWidestTexts();
+
+// Pixels, part by part: the widest text in the bar's font with the part's borders.
+using StatusTextWidths = std::array<int, kStatusParts>;
+
+// The right edges of the six status-bar parts. Each part is as wide as the fixed layout
+// makes it (edges 38, 96, 146, 183 and fftDisplay + 61, the last to the larger of 550
+// and the client width), or as its texts need, whichever is wider.
+std::array<int, kStatusParts> statusBarEdges(int fftDisplay, int clientWidth,
+                                             const StatusTextWidths& needed);
+
+// How wide the status bar must be for the measurements and the Net state to show whole.
+// The notices, which are rare, get what the window leaves of the last part: widening the
+// small window for them would double it at the default spectrum width.
+int statusBarTextsWidth(int fftDisplay, const StatusTextWidths& needed);
 
 // The texts the status bar starts with, part by part. The Net field shows the state the
 // logger handshake has just set from the switch word (the bar did not exist to be told).

@@ -163,9 +163,25 @@ void MenuCommands::saveText() {
     app.ui.checkMenuItem(IDM_SAVE_TEXT, true);
 }
 
+// A document that exists but opens in nothing is named with its full path, so that the
+// user can open it another way.
 void MenuCommands::helpPdf() {
-    if (documents.openDocument(helpDocumentPath(exePath))) return;
-    app.ui.messageBox(kHelpMissingMessage, kRequestCaption, kMbOk | kMbTopMost);
+    const std::string path = helpDocumentPath(exePath);
+    std::string message;
+    switch (documents.openDocument(path)) {
+        case DocumentOpening::opened:
+            return;
+        case DocumentOpening::missing:
+            message = kHelpMissingMessage;
+            break;
+        case DocumentOpening::noViewer:
+            message = kHelpNoViewerMessage + path;
+            break;
+        case DocumentOpening::failed:
+            message = kHelpFailedMessage + path;
+            break;
+    }
+    app.ui.messageBox(message, kRequestCaption, kMbOk | kMbTopMost);
 }
 
 }  // namespace kestrel

@@ -16,6 +16,10 @@ namespace kestrel {
 inline constexpr const char* kVersionText = "2026.01a";
 inline constexpr const char* kHelpMissingMessage =
     "pdf file not in Kestrel folder\n Copy Kestrel.pdf to Kestrel.exe folder";
+// Followed by the document's full path.
+inline constexpr const char* kHelpNoViewerMessage =
+    "No program on this computer opens .pdf files.\nThe manual is ";
+inline constexpr const char* kHelpFailedMessage = "Windows could not open the manual.\nIt is ";
 inline constexpr const char* kSaveTextTitle = "Save Text to File";
 inline constexpr const char* kSaveTextOpenFailed = "Could not open file specified";
 inline constexpr const char* kDefaultSaveTextName = "decodedtext.txt";

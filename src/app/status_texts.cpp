@@ -8,10 +8,27 @@
 
 namespace kestrel {
 
-void StatusTexts::tuningOffset(int hz) {
+std::string tuningOffsetText(int hz) {
     char text[32];
     std::snprintf(text, sizeof text, " %3.2dHz", hz);
-    ui_.setStatusText(kOffsetStatusPart, text);
+    return text;
+}
+
+std::string signalToNoiseText(std::optional<int> db) {
+    if (!db) return "Sig to Noise";
+    char text[32];
+    std::snprintf(text, sizeof text, "%2.2d dB S/N", *db);
+    return text;
+}
+
+std::string bitLengthText(int ms) {
+    char text[32];
+    std::snprintf(text, sizeof text, "%2.2dmS ", ms);
+    return text;
+}
+
+void StatusTexts::tuningOffset(int hz) {
+    ui_.setStatusText(kOffsetStatusPart, tuningOffsetText(hz));
 }
 
 // The logger shows the tones in whole hertz, cut toward zero.
@@ -29,19 +46,11 @@ void StatusTexts::spectrumFailed() {
 }
 
 void StatusTexts::bitLength(int ms) {
-    char text[32];
-    std::snprintf(text, sizeof text, "%2.2dmS ", ms);
-    ui_.setStatusText(kBitLengthStatusPart, text);
+    ui_.setStatusText(kBitLengthStatusPart, bitLengthText(ms));
 }
 
 void StatusTexts::signalToNoise(std::optional<int> db) {
-    if (!db) {
-        ui_.setStatusText(kSignalToNoiseStatusPart, "Sig to Noise");
-        return;
-    }
-    char text[32];
-    std::snprintf(text, sizeof text, "%2.2d dB S/N", *db);
-    ui_.setStatusText(kSignalToNoiseStatusPart, text);
+    ui_.setStatusText(kSignalToNoiseStatusPart, signalToNoiseText(db));
 }
 
 }  // namespace kestrel

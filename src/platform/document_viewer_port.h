@@ -4,11 +4,17 @@
 
 namespace kestrel {
 
+enum class DocumentOpening {
+    opened,
+    missing,   // no such file
+    noViewer,  // no program is associated with its kind of file
+    failed,    // any other refusal
+};
+
 class DocumentViewerPort {
   public:
     virtual ~DocumentViewerPort() = default;
-    // False when the document could not be opened (missing, or no viewer).
-    virtual bool openDocument(const std::string& path) = 0;
+    virtual DocumentOpening openDocument(const std::string& path) = 0;
 };
 
 }  // namespace kestrel

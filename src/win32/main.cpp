@@ -90,7 +90,8 @@ void createStatusBar(Shell& s, HWND window) {
     s.windows.statusBar = bar;
     RECT client;
     GetClientRect(window, &client);
-    const auto edges = statusBarEdges(s.modem.fftDisplay(), client.right - client.left);
+    const auto edges =
+        statusBarEdges(s.modem.fftDisplay(), client.right - client.left, statusTextWidths(bar));
     SendMessageW(bar, SB_SETPARTS, edges.size(), reinterpret_cast<LPARAM>(edges.data()));
     const auto texts = s.modem.statusTextsAtStart();
     for (int part = 0; part < kStatusParts; ++part) {

@@ -2,11 +2,17 @@
 // and the control panel's wishes arrive here and go to the Modem; what comes back is
 // window work.
 #include <windows.h>
+// after windows.h, which it needs
+#include <commctrl.h>
+
+#include <algorithm>
+#include <string>
 
 #include "app/main_window_layout.h"
 #include "app/menu_commands.h"
 #include "resource.h"
 #include "shell.h"
+#include "text.h"
 #include "text/captions.h"
 #include "text/ui_ids.h"
 
@@ -56,17 +62,27 @@ void savePositionOnMove(HWND window) {
     shell().modem.windowPlaced(windowRectOf(r), PositionSource::move);
 }
 
+// The window's width beyond its client area: its borders.
+int frameWidth(HWND window, const RECT& outer) {
+    RECT client{};
+    GetClientRect(window, &client);
+    return (outer.right - outer.left) - (client.right - client.left);
+}
+
 // The fixed layout: panel, spectrum and window size follow from the panel's dialog
-// units and the spectrum width.
+// units and the spectrum width, the window widened where the status bar's texts need it.
 void layOut(HWND window) {
     Shell& s = shell();
     RECT r{};
     GetWindowRect(window, &r);
     RECT panelUnits{0, 0, kPanelDialogWidth, kPanelDialogHeight};
     MapDialogRect(s.windows.controlPanel, &panelUnits);
+    const int fftDisplay = s.modem.fftDisplay();
+    const int statusWidth = statusBarTextsWidth(fftDisplay, statusTextWidths(s.windows.statusBar)) +
+                            frameWidth(window, r);
     const MainLayout layout =
-        mainLayout(panelUnits.right, panelUnits.bottom, s.modem.fftDisplay(), r.left, r.top,
-                   GetSystemMetrics(SM_CYMENU), GetSystemMetrics(SM_CYCAPTION));
+        mainLayout(panelUnits.right, panelUnits.bottom, fftDisplay, r.left, r.top,
+                   GetSystemMetrics(SM_CYMENU), GetSystemMetrics(SM_CYCAPTION), statusWidth);
     const auto move = [](HWND w, const Placement& p) {
         MoveWindow(w, p.x, p.y, p.width, p.height, TRUE);
     };
@@ -115,6 +131,33 @@ LRESULT menuCommand(HWND window, UINT message, WPARAM wParam, LPARAM lParam) {
 }
 
 }  // namespace
+
+// Each part's text sits inside the part's sunken edges, set in from the left one blank's
+// width, and the control leaves a gap before the next part.
+StatusTextWidths statusTextWidths(HWND bar) {
+    StatusTextWidths widths{};
+    if (bar == nullptr) return widths;
+    auto font = reinterpret_cast<HFONT>(SendMessageW(bar, WM_GETFONT, 0, 0));
+    if (font == nullptr) font = static_cast<HFONT>(GetStockObject(DEFAULT_GUI_FONT));
+    const HDC dc = GetDC(bar);
+    const HGDIOBJ before = SelectObject(dc, font);
+    const auto extent = [dc](const std::wstring& text) {
+        SIZE size{};
+        GetTextExtentPoint32W(dc, text.c_str(), static_cast<int>(text.size()), &size);
+        return static_cast<int>(size.cx);
+    };
+    int borders[3] = {};  // horizontal, vertical, between parts
+    SendMessageW(bar, SB_GETBORDERS, 0, reinterpret_cast<LPARAM>(borders));
+    const int around = 2 * GetSystemMetrics(SM_CXEDGE) + extent(L" ") + borders[2];
+    const auto texts = statusBarWidestTexts();
+    for (std::size_t part = 0; part < texts.size(); ++part) {
+        for (const std::string& text : texts[part])
+            widths[part] = std::max(widths[part], extent(widen(text)) + around);
+    }
+    SelectObject(dc, before);
+    ReleaseDC(bar, dc);
+    return widths;
+}
 
 LRESULT CALLBACK mainWindowProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam) {
     Shell& s = shell();

@@ -5,6 +5,7 @@
 #include <windows.h>
 
 #include "app/command_line.h"
+#include "app/main_window_layout.h"
 #include "modem.h"
 #include "shell_windows.h"
 #include "win32_audio_devices_port.h"
@@ -60,6 +61,9 @@ INT_PTR CALLBACK controlPanelProc(HWND dialog, UINT message, WPARAM wParam, LPAR
 INT_PTR CALLBACK aboutProc(HWND dialog, UINT message, WPARAM wParam, LPARAM lParam);
 INT_PTR CALLBACK recordingDialogProc(HWND dialog, UINT message, WPARAM wParam, LPARAM lParam);
 INT_PTR CALLBACK settingsProc(HWND dialog, UINT message, WPARAM wParam, LPARAM lParam);
+
+// The status bar's widest texts, part by part, measured in the bar's font.
+StatusTextWidths statusTextWidths(HWND bar);
 
 // Window class names, loaded from the string table at start-up.
 struct ClassNames {

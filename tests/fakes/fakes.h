@@ -270,7 +270,7 @@ class FakeDialog : public DialogPort {
 // A document viewer that finds no document.
 class FakeDocumentViewer : public DocumentViewerPort {
   public:
-    bool openDocument(const std::string&) override { return false; }
+    DocumentOpening openDocument(const std::string&) override { return DocumentOpening::missing; }
 };
 
 // File dialogs that answer with a prepared result and record what they were shown.

@@ -27,6 +27,9 @@
 //       prints the window's left, top, right and bottom edges.
 //   kestrel-automate move CLASS X Y
 //       moves the window, keeping its size.
+//   kestrel-automate status-bar CLASS ID
+//       prints the width of that status bar, then a line per part: its left and right
+//       edges, the width its text takes in the status-bar font, and the text.
 //   kestrel-automate close CLASS
 //       asks the first top-level window of that class to close.
 //   kestrel-automate process CLASS
@@ -44,6 +47,7 @@
 //   These exit 1 when there is no such window or control.
 #include <windows.h>
 // After windows.h: these need its types.
+#include <commctrl.h>
 #include <psapi.h>
 #include <tlhelp32.h>
 
@@ -273,6 +277,46 @@ int processStats(HWND window) {
     return 0;
 }
 
+// A status bar's messages take pointers, which must lie in the bar's own process.
+int statusBar(HWND bar) {
+    DWORD pid = 0;
+    GetWindowThreadProcessId(bar, &pid);
+    const HANDLE process =
+        OpenProcess(PROCESS_VM_OPERATION | PROCESS_VM_READ | PROCESS_VM_WRITE, FALSE, pid);
+    if (!process) return 1;
+    constexpr SIZE_T kBytes = 4096;
+    void* remote = VirtualAllocEx(process, nullptr, kBytes, MEM_COMMIT, PAGE_READWRITE);
+    NONCLIENTMETRICSW metrics{};
+    metrics.cbSize = sizeof metrics;
+    SystemParametersInfoW(SPI_GETNONCLIENTMETRICS, sizeof metrics, &metrics, 0);
+    const HFONT font = CreateFontIndirectW(&metrics.lfStatusFont);
+    const HDC dc = GetDC(nullptr);
+    SelectObject(dc, font);
+    RECT client{};
+    GetClientRect(bar, &client);
+    std::printf("%ld\n", client.right - client.left);
+    const int parts = static_cast<int>(SendMessageW(bar, SB_GETPARTS, 0, 0));
+    for (int part = 0; part < parts; ++part) {
+        RECT r{};
+        wchar_t text[256] = {};
+        SendMessageW(bar, SB_GETRECT, part, reinterpret_cast<LPARAM>(remote));
+        ReadProcessMemory(process, remote, &r, sizeof r, nullptr);
+        const int length = LOWORD(SendMessageW(bar, SB_GETTEXTLENGTHW, part, 0));
+        if (length > 0 && length < 256) {
+            SendMessageW(bar, SB_GETTEXTW, part, reinterpret_cast<LPARAM>(remote));
+            ReadProcessMemory(process, remote, text, (length + 1) * sizeof(wchar_t), nullptr);
+        }
+        SIZE size{};
+        GetTextExtentPoint32W(dc, text, length, &size);
+        std::printf("%ld %ld %ld %s\n", r.left, r.right, size.cx, utf8(text).c_str());
+    }
+    ReleaseDC(nullptr, dc);
+    DeleteObject(font);
+    VirtualFreeEx(process, remote, 0, MEM_RELEASE);
+    CloseHandle(process);
+    return 0;
+}
+
 }  // namespace
 
 int wmain(int argc, wchar_t** argv) {
@@ -316,6 +360,9 @@ int wmain(int argc, wchar_t** argv) {
                      SWP_NOSIZE | SWP_NOZORDER | SWP_NOACTIVATE);
     } else if (is({L"process"}, 3)) {
         return processStats(window);
+    } else if (is({L"status-bar"}, 4)) {
+        const HWND bar = findControl(window, arg(3));
+        return bar ? statusBar(bar) : 1;
     } else if (is({L"close"}, 3)) {
         PostMessageW(window, WM_CLOSE, 0, 0);
     } else {

@@ -2,6 +2,7 @@
 # "Play WAV file" under loggersim: a file that is not WAV is refused with its message; the
 # bundled sample plays through the receive chain and its text reaches the logger and the
 # Save Text file; the check mark comes and goes with the playing and the file is remembered.
+# At the default window size the status bar then shows each of its texts whole.
 rig=$1 kestrel=$2 automate=$3 loggersim=$4
 source "$(dirname "$0")/lib.sh"
 samples=$(cd "$(dirname "$0")/../../samples" && pwd)
@@ -36,6 +37,13 @@ t0=$(date +%s%N)
 wine_out "$automate" command KESTREL 114 >/dev/null
 await "$work/wav.out" 'line 8: expect-exit'
 echo "sample decoded after $(( ($(date +%s%N) - t0) / 1000000 )) ms"
+# The bar's width, then each part: left, right, the width its text takes, the text. Wine's
+# control draws a text 4 pixels in from the part's left edge and 1 from its right.
+bar=$(auto status-bar KESTREL 2333)
+echo "status bar: $(tr '\n' '|' <<<"$bar")"
+grep -q 'S/N' <<<"$bar" || fail "no signal-to-noise figure shown"
+awk 'NR == 1 {w = $1; next} NF > 3 && ($2 > w || $2 - $1 < $3 + 5) {bad = 1} END {exit bad}' \
+    <<<"$bar" || fail "the status bar cuts a text"
 wine_out "$automate" command KESTREL 106 >/dev/null
 finish "$work/wav.out" "the scenario"
 echo "received: $(grep -E '< TXM_CHAR' "$work/wav.out" | wc -l) characters"
