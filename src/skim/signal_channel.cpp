@@ -1,0 +1,223 @@
+#include "skim/signal_channel.h"
+
+#include <algorithm>
+#include <cmath>
+#include <numbers>
+
+#include "frontend/fir.h"
+#include "frontend/mixer_phase.h"
+#include "text/wide_text.h"
+
+namespace kestrel::skim {
+namespace {
+
+constexpr double kLeastChannelRate = 3000.0;
+constexpr double kSignalHalfWidthHz = 300.0;  // either side of the centre, AFC room included
+constexpr double kAfcBlockSeconds = 0.1;
+constexpr double kAfcGain = 0.3;
+constexpr double kAfcCoherence = 0.5;  // of the tones' energy, to be followed at all
+constexpr double kRetuneHz = 30.0;     // the fine mixer hands over to the coarse one
+constexpr double kSpeedToggle = 2.0;   // one tone over the other to call a change
+constexpr std::size_t kRunsToChoose = 60;
+constexpr double kHoldSeconds = 8.0;   // at most, while the speed is measured
+constexpr double kHalfBitTolerance = 0.15;
+constexpr std::size_t kLongestLine = 80;
+
+double wrapped(double cycles) {
+    return cycles - std::floor(cycles);
+}
+
+std::complex<double> turnOf(double cycles) {
+    const Phasor p = phasorOfCycles(wrapped(cycles));
+    return {p.cos, p.sin};
+}
+
+// How well run lengths (in samples) fit whole half bits, a bit at least, at a speed.
+double speedFit(const std::vector<int>& runs, double bitSamples) {
+    int fitting = 0, counted = 0;
+    for (const int r : runs) {
+        if (r > 8 * bitSamples) continue;  // idle, or a pause
+        ++counted;
+        const double halves = 2.0 * r / bitSamples;
+        const double nearest = std::round(halves);
+        if (nearest >= 2 && std::abs(halves - nearest) < kHalfBitTolerance) ++fitting;
+    }
+    return counted == 0 ? 0 : static_cast<double>(fitting) / counted;
+}
+
+}  // namespace
+
+ChannelPlan channelPlan(int inputRate, double shiftHz, std::vector<double> bauds,
+                        DecoderKind decoder) {
+    ChannelPlan plan;
+    plan.inputRate = inputRate;
+    plan.decimation = std::max(1, static_cast<int>(inputRate / kLeastChannelRate));
+    plan.shiftHz = shiftHz;
+    plan.bauds = std::move(bauds);
+    plan.decoder = std::move(decoder);
+    // A Blackman-windowed sinc cut off at half the channel rate, its transition band
+    // reaching from the signal's edge to where the next fold begins.
+    const double channelRate = plan.channelRate();
+    const double transition = std::max(channelRate - 2 * kSignalHalfWidthHz, channelRate / 4);
+    int n = static_cast<int>(std::ceil(5.5 * inputRate / transition));
+    n = std::max(8, (n + 7) / 8 * 8);
+    plan.lowPass.resize(static_cast<std::size_t>(n));
+    const double cutoff = 0.5 * channelRate / inputRate;  // cycles per sample
+    double sum = 0;
+    for (int i = 0; i < n; ++i) {
+        const double m = i - (n - 1) / 2.0;
+        const double x = 2 * std::numbers::pi * cutoff * m;
+        const double sinc = m == 0 ? 1.0 : std::sin(x) / x;
+        const double a = 2 * std::numbers::pi * i / (n - 1);
+        const double blackman = 0.42 - 0.5 * std::cos(a) + 0.08 * std::cos(2 * a);
+        plan.lowPass[i] = sinc * blackman;
+        sum += plan.lowPass[i];
+    }
+    for (double& t : plan.lowPass) t /= sum;
+    return plan;
+}
+
+SignalChannel::SignalChannel(const ChannelPlan& plan, double markHz) : plan_(plan) {
+    const int box = std::max(1, static_cast<int>(std::lround(plan.channelRate() / plan.shiftHz)));
+    markBox_.assign(static_cast<std::size_t>(box), {});
+    spaceBox_.assign(static_cast<std::size_t>(box), {});
+    retune(markHz + plan.shiftHz / 2);
+    if (plan.bauds.size() == 1) chooseSpeed(plan.bauds.front());
+}
+
+void SignalChannel::retune(double centreHz) {
+    centreHz_ = centreHz;
+    const std::size_t n = plan_.lowPass.size();
+    tapsRe_.resize(n);
+    tapsIm_.resize(n);
+    for (std::size_t i = 0; i < n; ++i) {
+        // Tap i meets the sample n - 1 - i samples before the newest.
+        const auto t = turnOf(centreHz * static_cast<double>(n - 1 - i) / plan_.inputRate);
+        tapsRe_[i] = plan_.lowPass[i] * t.real();
+        tapsIm_[i] = plan_.lowPass[i] * t.imag();
+    }
+}
+
+void SignalChannel::decimated(const double* window, std::int64_t newest) {
+    now_ = static_cast<double>(newest) / plan_.inputRate;
+    const int n = static_cast<int>(tapsRe_.size());
+    const std::complex<double> band(firDot(tapsRe_.data(), window, n),
+                                    firDot(tapsIm_.data(), window, n));
+    // The low-pass was turned up to the centre; turning its output down by the centre's
+    // phase at the newest sample brings the centre to 0 Hz. The fine mixer follows.
+    const double cycles = std::fmod(centreHz_ * static_cast<double>(newest), plan_.inputRate) /
+                          plan_.inputRate;
+    afcPhase_ = wrapped(afcPhase_ + afcHz_ / plan_.channelRate());
+    follow(band * std::conj(turnOf(cycles + afcPhase_)));
+}
+
+void SignalChannel::follow(std::complex<double> z) {
+    tonePhase_ = wrapped(tonePhase_ + plan_.shiftHz / 2 / plan_.channelRate());
+    const auto up = turnOf(tonePhase_);
+    const std::complex<double> m = z * up, s = z * std::conj(up);
+    markSum_ += m - markBox_[box_];
+    spaceSum_ += s - spaceBox_[box_];
+    markBox_[box_] = m;
+    spaceBox_[box_] = s;
+    box_ = (box_ + 1) % static_cast<int>(markBox_.size());
+
+    // Each tone turns from one sample to the next by its distance from where it should be.
+    turn_ += markSum_ * std::conj(lastMark_) + spaceSum_ * std::conj(lastSpace_);
+    energy_ += std::norm(markSum_) + std::norm(spaceSum_);
+    lastMark_ = markSum_;
+    lastSpace_ = spaceSum_;
+    if (++blockCount_ >= static_cast<int>(kAfcBlockSeconds * plan_.channelRate())) {
+        if (std::abs(turn_) > kAfcCoherence * energy_) {
+            afcHz_ += kAfcGain * std::arg(turn_) * plan_.channelRate() / (2 * std::numbers::pi);
+            if (std::abs(afcHz_) > kRetuneHz) {
+                retune(centreHz_ + afcHz_);
+                afcHz_ = 0;
+            }
+        }
+        turn_ = {};
+        energy_ = 0;
+        blockCount_ = 0;
+    }
+
+    if (baud_ == 0) {
+        measureSpeed(markSum_, spaceSum_);
+        held_.push_back(z);
+    } else {
+        resample(z);
+    }
+}
+
+void SignalChannel::measureSpeed(std::complex<double> mark, std::complex<double> space) {
+    ++run_;
+    const double m = std::norm(mark), s = std::norm(space);
+    if (inSpace_ ? m > kSpeedToggle * s : s > kSpeedToggle * m) {
+        runs_.push_back(run_);
+        run_ = 0;
+        inSpace_ = !inSpace_;
+    }
+    const bool full = static_cast<double>(held_.size()) >= kHoldSeconds * plan_.channelRate();
+    if (runs_.size() < kRunsToChoose && !full) return;
+    double best = plan_.bauds.front(), bestFit = -1;
+    for (const double b : plan_.bauds) {
+        const double fit = speedFit(runs_, plan_.channelRate() / b);
+        if (fit > bestFit) best = b, bestFit = fit;
+    }
+    chooseSpeed(best);
+}
+
+void SignalChannel::chooseSpeed(double baud) {
+    baud_ = baud;
+    SignalFormat format{baud, plan_.shiftHz, plan_.decoder.sampleRate(baud)};
+    step_ = plan_.channelRate() / format.sampleRate;
+    position_ = 2;
+    decoder_ = plan_.decoder.make(format, *this);
+    std::vector<std::complex<double>> held;
+    held.swap(held_);
+    std::vector<int>().swap(runs_);
+    for (const auto z : held) resample(z);
+}
+
+void SignalChannel::resample(std::complex<double> z) {
+    last_[0] = last_[1];
+    last_[1] = last_[2];
+    last_[2] = last_[3];
+    last_[3] = z;
+    position_ -= 1;
+    // Catmull-Rom between last_[1] and last_[2]: the signal is oversampled tenfold.
+    while (position_ < 1) {
+        const double t = position_;
+        const auto &p0 = last_[0], &p1 = last_[1], &p2 = last_[2], &p3 = last_[3];
+        out_.push_back(0.5 * (2.0 * p1 + (p2 - p0) * t + (2.0 * p0 - 5.0 * p1 + 4.0 * p2 - p3) * t * t +
+                              (3.0 * (p1 - p2) + p3 - p0) * t * t * t));
+        position_ += step_;
+    }
+    decoder_->process(out_);
+    out_.clear();
+}
+
+void SignalChannel::character(char16_t c) {
+    if (c == u'\r' || c == u'\n') {
+        end();
+        return;
+    }
+    if (line_.empty()) {
+        if (c == u' ') return;
+        lineTime_ = now_;
+    }
+    line_ += utf8FromUnit(c);
+    if (line_.size() >= kLongestLine) end();
+}
+
+void SignalChannel::end() {
+    while (!line_.empty() && line_.back() == ' ') line_.pop_back();
+    if (!line_.empty()) lines_.push_back({lineTime_, std::move(line_)});
+    line_.clear();
+}
+
+std::vector<DecodedLine> SignalChannel::takeLines() {
+    std::vector<DecodedLine> taken;
+    taken.swap(lines_);
+    return taken;
+}
+
+}  // namespace kestrel::skim
