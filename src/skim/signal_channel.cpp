@@ -14,9 +14,10 @@ namespace {
 constexpr double kLeastChannelRate = 3000.0;
 constexpr double kSignalHalfWidthHz = 300.0;  // either side of the centre, AFC room included
 constexpr double kAfcBlockSeconds = 0.1;
-constexpr double kAfcGain = 0.3;
+constexpr double kAfcGain = 0.15;
 constexpr double kAfcCoherence = 0.5;  // of the tones' energy, to be followed at all
 constexpr double kRetuneHz = 30.0;     // the fine mixer hands over to the coarse one
+constexpr double kMostDriftHz = 40.0;  // from where the signal was found
 constexpr double kSpeedToggle = 2.0;   // one tone over the other to call a change
 constexpr std::size_t kRunsToChoose = 60;
 constexpr double kHoldSeconds = 8.0;   // at most, while the speed is measured
@@ -77,7 +78,8 @@ ChannelPlan channelPlan(int inputRate, double shiftHz, std::vector<double> bauds
     return plan;
 }
 
-SignalChannel::SignalChannel(const ChannelPlan& plan, double markHz) : plan_(plan) {
+SignalChannel::SignalChannel(const ChannelPlan& plan, double markHz)
+    : plan_(plan), foundHz_(markHz + plan.shiftHz / 2) {
     const int box = std::max(1, static_cast<int>(std::lround(plan.channelRate() / plan.shiftHz)));
     markBox_.assign(static_cast<std::size_t>(box), {});
     spaceBox_.assign(static_cast<std::size_t>(box), {});
@@ -129,6 +131,8 @@ void SignalChannel::follow(std::complex<double> z) {
     if (++blockCount_ >= static_cast<int>(kAfcBlockSeconds * plan_.channelRate())) {
         if (std::abs(turn_) > kAfcCoherence * energy_) {
             afcHz_ += kAfcGain * std::arg(turn_) * plan_.channelRate() / (2 * std::numbers::pi);
+            afcHz_ = std::clamp(afcHz_, foundHz_ - kMostDriftHz - centreHz_,
+                                foundHz_ + kMostDriftHz - centreHz_);
             if (std::abs(afcHz_) > kRetuneHz) {
                 retune(centreHz_ + afcHz_);
                 afcHz_ = 0;

@@ -65,6 +65,7 @@ class SignalChannel final : private DecodedText {
     void retune(double centreHz);
 
     const ChannelPlan& plan_;
+    double foundHz_;  // the centre where the signal was found
     double centreHz_;
     std::vector<double> tapsRe_, tapsIm_;  // the low-pass turned up to the centre
     double now_ = 0;                       // seconds, of the sample being processed
