@@ -13,6 +13,8 @@ namespace {
 
 constexpr double kLeastChannelRate = 3000.0;
 constexpr double kSignalHalfWidthHz = 300.0;  // either side of the centre, AFC room included
+constexpr double kAfcRoomHz = 20.0;           // how far the AFC may lag a drifting signal
+constexpr double kLeastTransitionHz = 100.0;
 constexpr double kAfcBlockSeconds = 0.1;
 constexpr double kAfcGain = 0.15;
 constexpr double kAfcCoherence = 0.5;  // of the tones' energy, to be followed at all
@@ -46,6 +48,30 @@ double speedFit(const std::vector<int>& runs, double bitSamples) {
     return counted == 0 ? 0 : static_cast<double>(fitting) / counted;
 }
 
+
+// A Blackman-windowed sinc of n taps cut off at `cutoff` cycles per sample, unity at 0 Hz;
+// about 74 dB down past a transition band 5.5 / n wide.
+std::vector<double> lowPass(int n, double cutoff) {
+    std::vector<double> taps(static_cast<std::size_t>(n));
+    double sum = 0;
+    for (int i = 0; i < n; ++i) {
+        const double m = i - (n - 1) / 2.0;
+        const double x = 2 * std::numbers::pi * cutoff * m;
+        const double sinc = m == 0 ? 1.0 : std::sin(x) / x;
+        const double a = 2 * std::numbers::pi * i / (n - 1);
+        const double blackman = 0.42 - 0.5 * std::cos(a) + 0.08 * std::cos(2 * a);
+        taps[static_cast<std::size_t>(i)] = sinc * blackman;
+        sum += sinc * blackman;
+    }
+    for (double& t : taps) t /= sum;
+    return taps;
+}
+
+int tapsFor(double transitionHz, double rate) {
+    const int n = static_cast<int>(std::ceil(5.5 * rate / transitionHz));
+    return std::max(8, (n + 7) / 8 * 8);
+}
+
 }  // namespace
 
 ChannelPlan channelPlan(int inputRate, double shiftHz, std::vector<double> bauds,
@@ -56,33 +82,34 @@ ChannelPlan channelPlan(int inputRate, double shiftHz, std::vector<double> bauds
     plan.shiftHz = shiftHz;
     plan.bauds = std::move(bauds);
     plan.decoder = std::move(decoder);
-    // A Blackman-windowed sinc cut off at half the channel rate, its transition band
-    // reaching from the signal's edge to where the next fold begins.
+    // The first low-pass cuts off at half the channel rate, its transition band reaching
+    // from the signal's edge to where the next fold begins.
     const double channelRate = plan.channelRate();
     const double transition = std::max(channelRate - 2 * kSignalHalfWidthHz, channelRate / 4);
-    int n = static_cast<int>(std::ceil(5.5 * inputRate / transition));
-    n = std::max(8, (n + 7) / 8 * 8);
-    plan.lowPass.resize(static_cast<std::size_t>(n));
-    const double cutoff = 0.5 * channelRate / inputRate;  // cycles per sample
-    double sum = 0;
-    for (int i = 0; i < n; ++i) {
-        const double m = i - (n - 1) / 2.0;
-        const double x = 2 * std::numbers::pi * cutoff * m;
-        const double sinc = m == 0 ? 1.0 : std::sin(x) / x;
-        const double a = 2 * std::numbers::pi * i / (n - 1);
-        const double blackman = 0.42 - 0.5 * std::cos(a) + 0.08 * std::cos(2 * a);
-        plan.lowPass[i] = sinc * blackman;
-        sum += plan.lowPass[i];
+    plan.lowPass = lowPass(tapsFor(transition, inputRate), 0.5 * channelRate / inputRate);
+    // The second, at the channel rate, keeps the signal and its AFC room and stops what
+    // would fold onto the signal where the decoder's rate is lower (and what would pull
+    // the AFC): flat to the keyed tones' edge, stopped from the decoder's rate less the
+    // signal's half width.
+    double widest = 0, stop = channelRate / 2;
+    for (const double b : plan.bauds) {
+        const double halfWidth = shiftHz / 2 + b;
+        widest = std::max(widest, halfWidth + kAfcRoomHz);
+        stop = std::min(stop, plan.decoder.sampleRate(b) - halfWidth);
     }
-    for (double& t : plan.lowPass) t /= sum;
+    stop = std::max(stop, widest + kLeastTransitionHz);
+    plan.signalLowPass =
+        lowPass(tapsFor(stop - widest, channelRate), 0.5 * (stop + widest) / channelRate);
     return plan;
 }
 
 SignalChannel::SignalChannel(const ChannelPlan& plan, double markHz)
     : plan_(plan), foundHz_(markHz + plan.shiftHz / 2) {
     const int box = std::max(1, static_cast<int>(std::lround(plan.channelRate() / plan.shiftHz)));
-    markBox_.assign(static_cast<std::size_t>(box), {});
-    spaceBox_.assign(static_cast<std::size_t>(box), {});
+    for (auto& b : markBox_) b.assign(static_cast<std::size_t>(box), {});
+    for (auto& b : spaceBox_) b.assign(static_cast<std::size_t>(box), {});
+    narrowRe_.assign(2 * plan.signalLowPass.size(), 0.0);
+    narrowIm_.assign(2 * plan.signalLowPass.size(), 0.0);
     retune(markHz + plan.shiftHz / 2);
     if (plan.bauds.size() == 1) chooseSpeed(plan.bauds.front());
 }
@@ -110,24 +137,40 @@ void SignalChannel::decimated(const double* window, std::int64_t newest) {
     const double cycles = std::fmod(centreHz_ * static_cast<double>(newest), plan_.inputRate) /
                           plan_.inputRate;
     afcPhase_ = wrapped(afcPhase_ + afcHz_ / plan_.channelRate());
-    follow(band * std::conj(turnOf(cycles + afcPhase_)));
+    const std::complex<double> z = band * std::conj(turnOf(cycles + afcPhase_));
+    // The second low-pass, over a ring kept twice so that its window is contiguous.
+    const int m = static_cast<int>(plan_.signalLowPass.size());
+    narrowRe_[narrowAt_] = narrowRe_[narrowAt_ + m] = z.real();
+    narrowIm_[narrowAt_] = narrowIm_[narrowAt_ + m] = z.imag();
+    narrowAt_ = (narrowAt_ + 1) % m;
+    follow({firDot(plan_.signalLowPass.data(), narrowRe_.data() + narrowAt_, m),
+            firDot(plan_.signalLowPass.data(), narrowIm_.data() + narrowAt_, m)});
 }
 
 void SignalChannel::follow(std::complex<double> z) {
     tonePhase_ = wrapped(tonePhase_ + plan_.shiftHz / 2 / plan_.channelRate());
     const auto up = turnOf(tonePhase_);
     const std::complex<double> m = z * up, s = z * std::conj(up);
-    markSum_ += m - markBox_[box_];
-    spaceSum_ += s - spaceBox_[box_];
-    markBox_[box_] = m;
-    spaceBox_[box_] = s;
-    box_ = (box_ + 1) % static_cast<int>(markBox_.size());
+    // Each tone through a box one over the shift long, whose nulls fall on the other tone,
+    // then twice more for the AFC: a strong neighbour in the boxes' sidelobes, turning
+    // fast, would pull it far more than its power there suggests.
+    const int length = static_cast<int>(markBox_[0].size());
+    for (int k = 0; k < kBoxes; ++k) {
+        const std::complex<double> mIn = k == 0 ? m : markSum_[k - 1];
+        const std::complex<double> sIn = k == 0 ? s : spaceSum_[k - 1];
+        markSum_[k] += mIn - markBox_[k][box_];
+        spaceSum_[k] += sIn - spaceBox_[k][box_];
+        markBox_[k][box_] = mIn;
+        spaceBox_[k][box_] = sIn;
+    }
+    box_ = (box_ + 1) % length;
 
     // Each tone turns from one sample to the next by its distance from where it should be.
-    turn_ += markSum_ * std::conj(lastMark_) + spaceSum_ * std::conj(lastSpace_);
-    energy_ += std::norm(markSum_) + std::norm(spaceSum_);
-    lastMark_ = markSum_;
-    lastSpace_ = spaceSum_;
+    const std::complex<double> mark = markSum_[kBoxes - 1], space = spaceSum_[kBoxes - 1];
+    turn_ += mark * std::conj(lastMark_) + space * std::conj(lastSpace_);
+    energy_ += std::norm(mark) + std::norm(space);
+    lastMark_ = mark;
+    lastSpace_ = space;
     if (++blockCount_ >= static_cast<int>(kAfcBlockSeconds * plan_.channelRate())) {
         if (std::abs(turn_) > kAfcCoherence * energy_) {
             afcHz_ += kAfcGain * std::arg(turn_) * plan_.channelRate() / (2 * std::numbers::pi);
@@ -144,7 +187,7 @@ void SignalChannel::follow(std::complex<double> z) {
     }
 
     if (baud_ == 0) {
-        measureSpeed(markSum_, spaceSum_);
+        measureSpeed(markSum_[0], spaceSum_[0]);
         held_.push_back(z);
     } else {
         resample(z);

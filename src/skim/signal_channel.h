@@ -19,6 +19,7 @@ struct ChannelPlan {
     int inputRate = 48000;
     int decimation = 16;         // input samples per channel sample
     std::vector<double> lowPass;  // the anti-alias low-pass at inputRate, a multiple of 8 long
+    std::vector<double> signalLowPass;  // the signal's own low-pass, at the channel rate
     double shiftHz = 170;
     std::vector<double> bauds;   // the speeds a signal may have; one means no search
     DecoderKind decoder;
@@ -27,7 +28,9 @@ struct ChannelPlan {
 };
 
 // The plan for an input rate: the decimation to a little above 3000 samples/s and its
-// low-pass, flat over the signal, down by about 74 dB where it would fold back onto it.
+// low-pass, flat over the signal, down by about 74 dB where it would fold back onto it;
+// then a narrower low-pass around the signal, which leaves the AFC and the resampler to
+// the decoder's rate nothing from outside the signal.
 ChannelPlan channelPlan(int inputRate, double shiftHz, std::vector<double> bauds,
                         DecoderKind decoder);
 
@@ -69,12 +72,15 @@ class SignalChannel final : private DecodedText {
     double centreHz_;
     std::vector<double> tapsRe_, tapsIm_;  // the low-pass turned up to the centre
     double now_ = 0;                       // seconds, of the sample being processed
+    std::vector<double> narrowRe_, narrowIm_;  // the second low-pass's input, twice over
+    int narrowAt_ = 0;
 
-    // The AFC: the fine mixer, and each tone through a box filter one over the shift
-    // long, whose first null falls on the other tone.
+    // The AFC: the fine mixer, and each tone through box filters one over the shift
+    // long, whose nulls fall on the other tone: one for the speed, three for the AFC.
+    static constexpr int kBoxes = 3;
     double afcHz_ = 0, afcPhase_ = 0, tonePhase_ = 0;
-    std::vector<std::complex<double>> markBox_, spaceBox_;
-    std::complex<double> markSum_, spaceSum_, lastMark_, lastSpace_;
+    std::vector<std::complex<double>> markBox_[kBoxes], spaceBox_[kBoxes];
+    std::complex<double> markSum_[kBoxes], spaceSum_[kBoxes], lastMark_, lastSpace_;
     int box_ = 0;
     std::complex<double> turn_;
     double energy_ = 0;
