@@ -187,7 +187,7 @@ void SignalChannel::follow(std::complex<double> z) {
     }
 
     if (baud_ == 0) {
-        measureSpeed(markSum_[0], spaceSum_[0]);
+        measureSpeed(markSum_[kBoxes - 1], spaceSum_[kBoxes - 1]);
         held_.push_back(z);
     } else {
         resample(z);
