@@ -87,9 +87,13 @@ Band makeBand(int rate, int count, double seconds, std::uint64_t seed, bool inte
         band.stations.push_back(std::move(s));
     }
     if (interferers) {
-        // Between stations: CW, BPSK31 and a carrier.
+        // Between stations, halfway from one's space to the next one's mark (on a tone,
+        // no receiver could copy the station): CW, BPSK31 and a carrier.
         for (int kind = 0; kind < 3; ++kind) {
-            const double hz = low + spacing * (kind + 0.9);
+            const auto& s = band.stations;
+            const double hz = kind + 1 < count
+                                  ? 0.5 * (s[kind].markHz + 170 + s[kind + 1].markHz)
+                                  : low + spacing * (kind + 0.9);
             addAt(band.audio,
                   interferer(kind, hz, seconds, rate, powerFor(kInterfererSnrDb, variance, rate), g),
                   0);
