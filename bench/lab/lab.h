@@ -211,3 +211,54 @@ inline constexpr const char* kSerialText =
     "G4ABC 599 0789 0789 BK\r\n";
 
 }  // namespace kestrel::lab
+
+namespace kestrel::lab {
+
+// A synthetic contest band for the skimmer: stations sent by minimodem at their own tones,
+// speeds and SNRs, some through fading, each starting at its own time, with a CW signal,
+// a BPSK31 signal and a steady carrier among them, over one white noise.
+struct BandStation {
+    std::string call;
+    double markHz;
+    double baud;
+    double snrDb;  // against the noise in 3000 Hz
+    bool faded;
+    std::string text;  // what it sends: CQs
+    Audio audio;       // its signal alone, at its level, before the noise
+};
+
+struct Band {
+    Audio audio;  // everything, with the noise
+    Audio noise;  // the noise alone
+    std::vector<BandStation> stations;
+};
+
+// count stations spread over 300 Hz to 0.42 of rate, cycling through the speeds, the
+// SNRs {0, 6, 12, 20} dB and fading on every third; seconds long; all from seed.
+Band makeBand(int rate, int count, double seconds, std::uint64_t seed, bool interferers = true);
+
+// Station k's signal and the band's noise, nothing else.
+Audio aloneInNoise(const Band& band, std::size_t k);
+
+struct SkimResult {
+    struct Line {
+        double time, markHz, baud;
+        std::string text;
+    };
+    struct SpotSeen {
+        std::string call;
+        double markHz;
+    };
+    std::vector<Line> lines;
+    std::vector<SpotSeen> spots;
+    double cpuSeconds = 0;
+    std::size_t mostSignals = 0;  // channels open at once, at most
+
+    // What the skimmer decoded within 30 Hz of markHz, lines joined by line feeds.
+    std::string textNear(double markHz) const;
+};
+
+// The skimmer in-process on audio (Selectiv, every speed, 170 Hz shift).
+SkimResult skim(const Audio& audio, int mostSignals = 100);
+
+}  // namespace kestrel::lab

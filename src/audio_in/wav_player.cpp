@@ -26,16 +26,14 @@ void feedWavSamples(double& accumulator, std::span<const std::int16_t> samples,
     }
 }
 
-std::uint64_t wavPlayer(WavToPlay& file, ModemState& state, SampleSink processSample,
-                        CharSink emitReceivedChar, std::uint64_t silenceAfter) {
-    lineFeeds(emitReceivedChar);
-    std::vector<std::uint8_t> bytes(2 * kWavChunkSamples);  // one buffer per file played
+std::uint64_t readWavChannel(WavToPlay& file,
+                             FunctionRef<bool(std::span<const std::int16_t>)> chunk) {
+    std::vector<std::uint8_t> bytes(2 * kWavChunkSamples);  // one buffer per file read
     std::vector<std::int16_t> samples(kWavChunkSamples);
-    double accumulator = 0.0;
     std::uint64_t played = 0;
     const WavLayout& layout = file.layout;
     const auto channels = static_cast<std::size_t>(std::max(layout.channels, 1));
-    while (played < layout.sampleCount && state.wavPlaying.load() == 1) {
+    while (played < layout.sampleCount) {
         const std::size_t wanted = static_cast<std::size_t>(
             std::min<std::uint64_t>(kWavChunkSamples, layout.sampleCount - played));
         std::size_t got = file.source->readAt(layout.dataOffset + 2 * played,
@@ -48,10 +46,23 @@ std::uint64_t wavPlayer(WavToPlay& file, ModemState& state, SampleSink processSa
             const std::size_t at = 2 * (k * channels + static_cast<std::size_t>(file.channel));
             samples[k] = static_cast<std::int16_t>(bytes[at] | (bytes[at + 1] << 8));
         }
-        feedWavSamples(accumulator, std::span(samples).first(frames), layout.sampleRate,
-                       state.sampleRate.load(), processSample);
         played += got;
+        if (!chunk(std::span(samples).first(frames))) break;
     }
+    return played;
+}
+
+std::uint64_t wavPlayer(WavToPlay& file, ModemState& state, SampleSink processSample,
+                        CharSink emitReceivedChar, std::uint64_t silenceAfter) {
+    lineFeeds(emitReceivedChar);
+    double accumulator = 0.0;
+    std::uint64_t played = 0;
+    if (state.wavPlaying.load() == 1)
+        played = readWavChannel(file, [&](std::span<const std::int16_t> samples) {
+            feedWavSamples(accumulator, samples, file.layout.sampleRate, state.sampleRate.load(),
+                           processSample);
+            return state.wavPlaying.load() == 1;
+        });
     for (std::uint64_t n = 0; n < silenceAfter && state.wavPlaying.load() == 1; ++n)
         processSample(0.0);
     state.wavPlaying.store(0);

@@ -24,6 +24,12 @@ using CharSink = FunctionRef<void(char16_t)>;
 void feedWavSamples(double& accumulator, std::span<const std::int16_t> samples,
                     std::int32_t fileRate, int sampleRate, SampleSink processSample);
 
+// Reads the samples of a checked file's channel (file.channel of several interleaved ones)
+// in chunks of up to 48000, handing each to chunk until the data ends or chunk returns
+// false. Returns the number of file samples read (all channels).
+std::uint64_t readWavChannel(WavToPlay& file,
+                             FunctionRef<bool(std::span<const std::int16_t>)> chunk);
+
 // Plays a checked file (of several channels, file.channel): two line feeds to the receive
 // text, the data chunk in chunks of up to 48000 samples (stopping between chunks when state.wavPlaying is no longer 1),
 // silenceAfter zero samples, two line feeds, then wavPlaying = 0. The caller sets

@@ -15,6 +15,7 @@
 #include "audio_in/receive_chain.h"
 #include "audio_in/wav_player.h"
 #include "cli/commands.h"
+#include "cli/recording_input.h"
 #include "cli/standard_streams.h"
 #include "cli/terminal.h"
 #include "link/logger_code_names.h"
@@ -87,7 +88,7 @@ bool parseArgs(std::vector<std::string> args, ModemState& state, DecodeArgs& out
             state.Decodemode = mode;
         } else if (a == "--channel") {
             const std::string c = hasValue ? args[++k] : "";
-            out.channel = c == "left" ? 0 : c == "right" ? 1 : -2;
+            out.channel = channelNamed(c);
             if (out.channel < 0) return error = "--channel takes left or right", false;
         } else if (a == "--format") {
             const std::string f = hasValue ? args[++k] : "";
@@ -241,22 +242,8 @@ int decode(std::vector<std::string> args) {
     }
     WavToPlay file;
     const bool fromStdin = options.file == kStandardStream;
-    if (fromStdin) makeBinary(stdin);
-    const char* message =
-        fromStdin ? openWavToPlay(std::make_unique<StreamByteSource>(stdin), file, 2)
-                  : openWavToPlay(options.file, file, 2);
-    if (message) {
-        std::fprintf(stderr, "kestrel-cli decode: %s: %s\n", options.file.c_str(), message);
-        return 1;
-    }
-    if (file.layout.channels > 1 && options.channel < 0) {
-        std::fprintf(stderr,
-                     "kestrel-cli decode: %s is stereo: choose its channel with --channel left "
-                     "or --channel right\n",
-                     options.file.c_str());
-        return 2;
-    }
-    file.channel = file.layout.channels > 1 ? options.channel : 0;
+    if (const int failed = openRecording("decode", options.file, options.channel, file))
+        return failed;
     std::unique_ptr<std::FILE, int (*)(std::FILE*)> trace(nullptr, std::fclose);
     if (!options.tracePath.empty()) {
         // Opening the trace empties it: it must not be the recording under another name.

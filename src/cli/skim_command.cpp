@@ -1,0 +1,209 @@
+// kestrel-cli skim FILE.wav: every RTTY signal in the recording's passband decoded at once,
+// one line per signal and decoded line, and the stations calling CQ spotted.
+#include <csignal>
+#include <cstdio>
+#include <cstdlib>
+#include <string>
+#include <vector>
+
+#include "audio_in/wav_player.h"
+#include "cli/commands.h"
+#include "cli/recording_input.h"
+#include "skim/skimmer.h"
+#include "skim/tone_decoder.h"
+#include "text/jsonl.h"
+
+namespace kestrel::cli {
+namespace {
+
+constexpr const char* kUsage =
+    "usage: kestrel-cli skim [options] FILE.wav     (FILE.wav - reads standard input)\n"
+    "Decodes every RTTY signal in FILE.wav and spots the stations calling CQ.\n"
+    "  --channel left|right  the channel of a stereo file\n"
+    "  --format text|jsonl   (text)      jsonl: one JSON event per line\n"
+    "  --dial KHZ            the receiver's dial: frequencies as RF in kHz\n"
+    "  --sideband lsb|usb    (lsb)       RF of the mark: dial - tone, or dial + tone\n"
+    "  --shift HZ            (170)       --baud 45.45|50|75  (every one of them)\n"
+    "  --mode flutter|selectiv|spread   (selectiv)\n"
+    "  --max-signals N       (100)       signals decoded at once\n";
+
+volatile std::sig_atomic_t stopRequested = 0;
+
+extern "C" void requestStop(int) {
+    stopRequested = 1;
+}
+
+struct SkimArgs {
+    std::string file;
+    int channel = -1;
+    bool jsonl = false;
+    skim::SkimSettings settings;
+    DecodeMode mode = kDecodeSelectiv;
+};
+
+bool number(const std::string& text, double& out) {
+    char* end = nullptr;
+    out = std::strtod(text.c_str(), &end);
+    return !text.empty() && end && *end == '\0';
+}
+
+bool parseArgs(const std::vector<std::string>& args, SkimArgs& out, std::string& error) {
+    for (std::size_t k = 0; k < args.size(); ++k) {
+        const std::string& a = args[k];
+        const std::string value = k + 1 < args.size() ? args[k + 1] : "";
+        const bool takesValue = a.size() > 2 && a.rfind("--", 0) == 0;
+        if (takesValue) ++k;
+        double v = 0;
+        if (a == "--channel") {
+            if ((out.channel = channelNamed(value)) < 0)
+                return error = "--channel takes left or right", false;
+        } else if (a == "--format") {
+            if (value != "text" && value != "jsonl") return error = "--format takes text or jsonl", false;
+            out.jsonl = value == "jsonl";
+        } else if (a == "--dial") {
+            if (!number(value, v) || v <= 0) return error = "--dial takes a frequency in kHz", false;
+            out.settings.dial.khz = v;
+        } else if (a == "--sideband") {
+            if (value != "lsb" && value != "usb") return error = "--sideband takes lsb or usb", false;
+            out.settings.dial.upperSideband = value == "usb";
+        } else if (a == "--shift") {
+            if (!number(value, v) || v < 50 || v > 1000)
+                return error = "--shift takes a shift in Hz, 50 to 1000", false;
+            out.settings.shiftHz = v;
+        } else if (a == "--baud") {
+            if (value != "45.45" && value != "45" && value != "50" && value != "75")
+                return error = "--baud takes 45.45, 50 or 75", false;
+            out.settings.bauds = {value == "50" ? 50.0 : value == "75" ? 75.0 : 45.45};
+        } else if (a == "--mode") {
+            const int mode = value == "flutter" ? kDecodeFlutter : value == "selectiv" ? kDecodeSelectiv
+                             : value == "spread" ? kDecodeSpread : -1;
+            if (mode < 0) return error = "--mode takes flutter, selectiv or spread", false;
+            out.mode = static_cast<DecodeMode>(mode);
+        } else if (a == "--max-signals") {
+            if (!number(value, v) || v < 1 || v > 1000)
+                return error = "--max-signals takes a number from 1 to 1000", false;
+            out.settings.mostSignals = static_cast<int>(v);
+        } else if (takesValue || (a.size() > 1 && a[0] == '-')) {
+            return error = "unknown option '" + a + "'", false;
+        } else if (!out.file.empty()) {
+            return error = "only one file, please ('" + out.file + "', '" + a + "')", false;
+        } else {
+            out.file = a;
+        }
+    }
+    if (out.file.empty()) return error = "no FILE.wav given", false;
+    return true;
+}
+
+std::string clock(double seconds) {
+    const long s = static_cast<long>(seconds);
+    char text[32];
+    std::snprintf(text, sizeof text, "%02ld:%02ld:%02ld", s / 3600, s / 60 % 60, s % 60);
+    return text;
+}
+
+// The decoded lines and spots on standard output, as text or as JSON lines.
+class Printer final : public skim::LineSink, public skim::SpotSink {
+  public:
+    Printer(bool jsonl, skim::Dial dial) : jsonl_(jsonl), dial_(dial) {}
+
+    void line(const skim::SkimLine& l) override {
+        if (jsonl_) {
+            char fields[96];
+            std::snprintf(fields, sizeof fields, ",\"mark_hz\":%.1f,\"baud\":%d,\"text\":",
+                          l.markHz, static_cast<int>(l.baud));
+            std::string f = fields;
+            appendJsonString(f, l.text);
+            write(jsonlEvent("text", l.time, f));
+        } else {
+            write(lead(l.time, l.markHz, l.baud, l.snrDb) + l.text + "\n");
+        }
+    }
+
+    void spot(const skim::Spot& s) override {
+        if (jsonl_) {
+            char fields[160];
+            int n = std::snprintf(fields, sizeof fields, ",\"mark_hz\":%.1f", s.markHz);
+            if (s.freqKhz)
+                n += std::snprintf(fields + n, sizeof fields - n, ",\"freq_khz\":%.1f", *s.freqKhz);
+            std::string f(fields, static_cast<std::size_t>(n));
+            f += ",\"call\":";
+            appendJsonString(f, s.call);
+            std::snprintf(fields, sizeof fields, ",\"snr_db\":%d,\"baud\":%d,\"kind\":", s.snrDb,
+                          s.baud);
+            f += fields;
+            appendJsonString(f, s.kind);
+            write(jsonlEvent("spot", s.time, f));
+        } else {
+            write(lead(s.time, s.markHz, s.baud, s.snrDb) + "spot " + s.call + " " + s.kind + "\n");
+        }
+    }
+
+  private:
+    std::string lead(double time, double markHz, double baud, int snrDb) const {
+        char text[96];
+        if (dial_.khz)
+            std::snprintf(text, sizeof text, "%s  %.1f kHz  %2d Bd  %+3d dB  ", clock(time).c_str(),
+                          *dial_.khz + (dial_.upperSideband ? markHz : -markHz) / 1000.0,
+                          static_cast<int>(baud), snrDb);
+        else
+            std::snprintf(text, sizeof text, "%s  %6.1f Hz  %2d Bd  %+3d dB  ", clock(time).c_str(),
+                          markHz, static_cast<int>(baud), snrDb);
+        return text;
+    }
+    static void write(const std::string& text) {
+        std::fwrite(text.data(), 1, text.size(), stdout);
+        std::fflush(stdout);
+    }
+
+    bool jsonl_;
+    skim::Dial dial_;
+};
+
+int skimCommand(std::vector<std::string> args) {
+    for (const auto& a : args)
+        if (a == "--help" || a == "-h") return std::fputs(kUsage, stdout), 0;
+    SkimArgs options;
+    std::string error;
+    if (!parseArgs(args, options, error)) {
+        std::fprintf(stderr, "kestrel-cli skim: %s\n%s", error.c_str(), kUsage);
+        return 2;
+    }
+    WavToPlay file;
+    if (const int failed = openRecording("skim", options.file, options.channel, file))
+        return failed;
+    options.settings.sampleRate = file.layout.sampleRate;
+    if (file.layout.sampleRate > 192000) {
+        std::fprintf(stderr, "kestrel-cli skim: %s: rates above 192000 samples/s are not skimmed\n",
+                     options.file.c_str());
+        return 1;
+    }
+    options.settings.decoder = skim::toneDecoderKind(options.mode);
+
+    Printer printer(options.jsonl, options.settings.dial);
+    skim::Skimmer skimmer(options.settings, printer, printer);
+    std::signal(SIGINT, requestStop);
+    std::signal(SIGTERM, requestStop);
+    std::vector<double> samples;
+    readWavChannel(file, [&](std::span<const std::int16_t> chunk) {
+        samples.resize(chunk.size());
+        for (std::size_t k = 0; k < chunk.size(); ++k) samples[k] = chunk[k] / kWavSampleScale;
+        skimmer.process(samples);
+        return stopRequested == 0;
+    });
+    // A second of silence carries the last characters through the filters.
+    if (stopRequested == 0) {
+        samples.assign(static_cast<std::size_t>(file.layout.sampleRate), 0.0);
+        skimmer.process(samples);
+    }
+    skimmer.finish();
+    const bool written = std::fflush(stdout) == 0 && !std::ferror(stdout);
+    if (!written) std::fputs("kestrel-cli skim: cannot write the output\n", stderr);
+    return written ? 0 : 1;
+}
+
+const CommandRegistration registration({"skim", "decode every RTTY signal in FILE.wav, spot CQs",
+                                        skimCommand});
+
+}  // namespace
+}  // namespace kestrel::cli

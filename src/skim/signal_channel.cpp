@@ -1,0 +1,270 @@
+#include "skim/signal_channel.h"
+
+#include <algorithm>
+#include <cmath>
+#include <numbers>
+
+#include "frontend/fir.h"
+#include "frontend/mixer_phase.h"
+#include "text/wide_text.h"
+
+namespace kestrel::skim {
+namespace {
+
+constexpr double kLeastChannelRate = 3000.0;
+constexpr double kSignalHalfWidthHz = 300.0;  // either side of the centre, AFC room included
+constexpr double kAfcRoomHz = 20.0;           // how far the AFC may lag a drifting signal
+constexpr double kLeastTransitionHz = 100.0;
+constexpr double kAfcBlockSeconds = 0.1;
+constexpr double kAfcGain = 0.15;
+constexpr double kAfcCoherence = 0.5;  // of the tones' energy, to be followed at all
+constexpr double kRetuneHz = 30.0;     // the fine mixer hands over to the coarse one
+constexpr double kMostDriftHz = 40.0;  // from where the signal was found
+constexpr double kSpeedToggle = 2.0;   // one tone over the other to call a change
+constexpr std::size_t kRunsToChoose = 60;
+constexpr double kHoldSeconds = 8.0;   // at most, while the speed is measured
+constexpr double kHalfBitTolerance = 0.15;
+constexpr std::size_t kLongestLine = 80;
+
+double wrapped(double cycles) {
+    return cycles - std::floor(cycles);
+}
+
+std::complex<double> turnOf(double cycles) {
+    const Phasor p = phasorOfCycles(wrapped(cycles));
+    return {p.cos, p.sin};
+}
+
+// How well run lengths (in samples) fit whole half bits, a bit at least, at a speed.
+double speedFit(const std::vector<int>& runs, double bitSamples) {
+    int fitting = 0, counted = 0;
+    for (const int r : runs) {
+        if (r > 8 * bitSamples) continue;  // idle, or a pause
+        ++counted;
+        const double halves = 2.0 * r / bitSamples;
+        const double nearest = std::round(halves);
+        if (nearest >= 2 && std::abs(halves - nearest) < kHalfBitTolerance) ++fitting;
+    }
+    return counted == 0 ? 0 : static_cast<double>(fitting) / counted;
+}
+
+
+// A Blackman-windowed sinc of n taps cut off at `cutoff` cycles per sample, unity at 0 Hz;
+// about 74 dB down past a transition band 5.5 / n wide.
+std::vector<double> lowPass(int n, double cutoff) {
+    std::vector<double> taps(static_cast<std::size_t>(n));
+    double sum = 0;
+    for (int i = 0; i < n; ++i) {
+        const double m = i - (n - 1) / 2.0;
+        const double x = 2 * std::numbers::pi * cutoff * m;
+        const double sinc = m == 0 ? 1.0 : std::sin(x) / x;
+        const double a = 2 * std::numbers::pi * i / (n - 1);
+        const double blackman = 0.42 - 0.5 * std::cos(a) + 0.08 * std::cos(2 * a);
+        taps[static_cast<std::size_t>(i)] = sinc * blackman;
+        sum += sinc * blackman;
+    }
+    for (double& t : taps) t /= sum;
+    return taps;
+}
+
+int tapsFor(double transitionHz, double rate) {
+    const int n = static_cast<int>(std::ceil(5.5 * rate / transitionHz));
+    return std::max(8, (n + 7) / 8 * 8);
+}
+
+}  // namespace
+
+ChannelPlan channelPlan(int inputRate, double shiftHz, std::vector<double> bauds,
+                        DecoderKind decoder) {
+    ChannelPlan plan;
+    plan.inputRate = inputRate;
+    plan.decimation = std::max(1, static_cast<int>(inputRate / kLeastChannelRate));
+    plan.shiftHz = shiftHz;
+    plan.bauds = std::move(bauds);
+    plan.decoder = std::move(decoder);
+    // The first low-pass cuts off at half the channel rate, its transition band reaching
+    // from the signal's edge to where the next fold begins.
+    const double channelRate = plan.channelRate();
+    const double transition = std::max(channelRate - 2 * kSignalHalfWidthHz, channelRate / 4);
+    plan.lowPass = lowPass(tapsFor(transition, inputRate), 0.5 * channelRate / inputRate);
+    // The second, at the channel rate, keeps the signal and its AFC room and stops what
+    // would fold onto the signal where the decoder's rate is lower (and what would pull
+    // the AFC): flat to the keyed tones' edge, stopped from the decoder's rate less the
+    // signal's half width.
+    double widest = 0, stop = channelRate / 2;
+    for (const double b : plan.bauds) {
+        const double halfWidth = shiftHz / 2 + b;
+        widest = std::max(widest, halfWidth + kAfcRoomHz);
+        stop = std::min(stop, plan.decoder.sampleRate(b) - halfWidth);
+    }
+    stop = std::max(stop, widest + kLeastTransitionHz);
+    plan.signalLowPass =
+        lowPass(tapsFor(stop - widest, channelRate), 0.5 * (stop + widest) / channelRate);
+    return plan;
+}
+
+SignalChannel::SignalChannel(const ChannelPlan& plan, double markHz)
+    : plan_(plan), foundHz_(markHz + plan.shiftHz / 2) {
+    const int box = std::max(1, static_cast<int>(std::lround(plan.channelRate() / plan.shiftHz)));
+    for (auto& b : markBox_) b.assign(static_cast<std::size_t>(box), {});
+    for (auto& b : spaceBox_) b.assign(static_cast<std::size_t>(box), {});
+    narrowRe_.assign(2 * plan.signalLowPass.size(), 0.0);
+    narrowIm_.assign(2 * plan.signalLowPass.size(), 0.0);
+    retune(markHz + plan.shiftHz / 2);
+    if (plan.bauds.size() == 1) chooseSpeed(plan.bauds.front());
+}
+
+void SignalChannel::retune(double centreHz) {
+    centreHz_ = centreHz;
+    const std::size_t n = plan_.lowPass.size();
+    tapsRe_.resize(n);
+    tapsIm_.resize(n);
+    for (std::size_t i = 0; i < n; ++i) {
+        // Tap i meets the sample n - 1 - i samples before the newest.
+        const auto t = turnOf(centreHz * static_cast<double>(n - 1 - i) / plan_.inputRate);
+        tapsRe_[i] = plan_.lowPass[i] * t.real();
+        tapsIm_[i] = plan_.lowPass[i] * t.imag();
+    }
+}
+
+void SignalChannel::decimated(const double* window, std::int64_t newest) {
+    now_ = static_cast<double>(newest) / plan_.inputRate;
+    const int n = static_cast<int>(tapsRe_.size());
+    const std::complex<double> band(firDot(tapsRe_.data(), window, n),
+                                    firDot(tapsIm_.data(), window, n));
+    // The low-pass was turned up to the centre; turning its output down by the centre's
+    // phase at the newest sample brings the centre to 0 Hz. The fine mixer follows.
+    const double cycles = std::fmod(centreHz_ * static_cast<double>(newest), plan_.inputRate) /
+                          plan_.inputRate;
+    afcPhase_ = wrapped(afcPhase_ + afcHz_ / plan_.channelRate());
+    const std::complex<double> z = band * std::conj(turnOf(cycles + afcPhase_));
+    // The second low-pass, over a ring kept twice so that its window is contiguous.
+    const int m = static_cast<int>(plan_.signalLowPass.size());
+    narrowRe_[narrowAt_] = narrowRe_[narrowAt_ + m] = z.real();
+    narrowIm_[narrowAt_] = narrowIm_[narrowAt_ + m] = z.imag();
+    narrowAt_ = (narrowAt_ + 1) % m;
+    follow({firDot(plan_.signalLowPass.data(), narrowRe_.data() + narrowAt_, m),
+            firDot(plan_.signalLowPass.data(), narrowIm_.data() + narrowAt_, m)});
+}
+
+void SignalChannel::follow(std::complex<double> z) {
+    tonePhase_ = wrapped(tonePhase_ + plan_.shiftHz / 2 / plan_.channelRate());
+    const auto up = turnOf(tonePhase_);
+    const std::complex<double> m = z * up, s = z * std::conj(up);
+    // Each tone through a box one over the shift long, whose nulls fall on the other tone,
+    // then twice more for the AFC: a strong neighbour in the boxes' sidelobes, turning
+    // fast, would pull it far more than its power there suggests.
+    const int length = static_cast<int>(markBox_[0].size());
+    for (int k = 0; k < kBoxes; ++k) {
+        const std::complex<double> mIn = k == 0 ? m : markSum_[k - 1];
+        const std::complex<double> sIn = k == 0 ? s : spaceSum_[k - 1];
+        markSum_[k] += mIn - markBox_[k][box_];
+        spaceSum_[k] += sIn - spaceBox_[k][box_];
+        markBox_[k][box_] = mIn;
+        spaceBox_[k][box_] = sIn;
+    }
+    box_ = (box_ + 1) % length;
+
+    // Each tone turns from one sample to the next by its distance from where it should be.
+    const std::complex<double> mark = markSum_[kBoxes - 1], space = spaceSum_[kBoxes - 1];
+    turn_ += mark * std::conj(lastMark_) + space * std::conj(lastSpace_);
+    energy_ += std::norm(mark) + std::norm(space);
+    lastMark_ = mark;
+    lastSpace_ = space;
+    if (++blockCount_ >= static_cast<int>(kAfcBlockSeconds * plan_.channelRate())) {
+        if (std::abs(turn_) > kAfcCoherence * energy_) {
+            afcHz_ += kAfcGain * std::arg(turn_) * plan_.channelRate() / (2 * std::numbers::pi);
+            afcHz_ = std::clamp(afcHz_, foundHz_ - kMostDriftHz - centreHz_,
+                                foundHz_ + kMostDriftHz - centreHz_);
+            if (std::abs(afcHz_) > kRetuneHz) {
+                retune(centreHz_ + afcHz_);
+                afcHz_ = 0;
+            }
+        }
+        turn_ = {};
+        energy_ = 0;
+        blockCount_ = 0;
+    }
+
+    if (baud_ == 0) {
+        measureSpeed(markSum_[kBoxes - 1], spaceSum_[kBoxes - 1]);
+        held_.push_back(z);
+    } else {
+        resample(z);
+    }
+}
+
+void SignalChannel::measureSpeed(std::complex<double> mark, std::complex<double> space) {
+    ++run_;
+    const double m = std::norm(mark), s = std::norm(space);
+    if (inSpace_ ? m > kSpeedToggle * s : s > kSpeedToggle * m) {
+        runs_.push_back(run_);
+        run_ = 0;
+        inSpace_ = !inSpace_;
+    }
+    const bool full = static_cast<double>(held_.size()) >= kHoldSeconds * plan_.channelRate();
+    if (runs_.size() < kRunsToChoose && !full) return;
+    double best = plan_.bauds.front(), bestFit = -1;
+    for (const double b : plan_.bauds) {
+        const double fit = speedFit(runs_, plan_.channelRate() / b);
+        if (fit > bestFit) best = b, bestFit = fit;
+    }
+    chooseSpeed(best);
+}
+
+void SignalChannel::chooseSpeed(double baud) {
+    baud_ = baud;
+    SignalFormat format{baud, plan_.shiftHz, plan_.decoder.sampleRate(baud)};
+    step_ = plan_.channelRate() / format.sampleRate;
+    position_ = 2;
+    decoder_ = plan_.decoder.make(format, *this);
+    std::vector<std::complex<double>> held;
+    held.swap(held_);
+    std::vector<int>().swap(runs_);
+    for (const auto z : held) resample(z);
+}
+
+void SignalChannel::resample(std::complex<double> z) {
+    last_[0] = last_[1];
+    last_[1] = last_[2];
+    last_[2] = last_[3];
+    last_[3] = z;
+    position_ -= 1;
+    // Catmull-Rom between last_[1] and last_[2]: the signal is oversampled tenfold.
+    while (position_ < 1) {
+        const double t = position_;
+        const auto &p0 = last_[0], &p1 = last_[1], &p2 = last_[2], &p3 = last_[3];
+        out_.push_back(0.5 * (2.0 * p1 + (p2 - p0) * t + (2.0 * p0 - 5.0 * p1 + 4.0 * p2 - p3) * t * t +
+                              (3.0 * (p1 - p2) + p3 - p0) * t * t * t));
+        position_ += step_;
+    }
+    decoder_->process(out_);
+    out_.clear();
+}
+
+void SignalChannel::character(char16_t c) {
+    if (c == u'\r' || c == u'\n') {
+        end();
+        return;
+    }
+    if (line_.empty()) {
+        if (c == u' ') return;
+        lineTime_ = now_;
+    }
+    line_ += utf8FromUnit(c);
+    if (line_.size() >= kLongestLine) end();
+}
+
+void SignalChannel::end() {
+    while (!line_.empty() && line_.back() == ' ') line_.pop_back();
+    if (!line_.empty()) lines_.push_back({lineTime_, std::move(line_)});
+    line_.clear();
+}
+
+std::vector<DecodedLine> SignalChannel::takeLines() {
+    std::vector<DecodedLine> taken;
+    taken.swap(lines_);
+    return taken;
+}
+
+}  // namespace kestrel::skim

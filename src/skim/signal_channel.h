@@ -1,0 +1,107 @@
+// One signal of the skimmer, from the shared input to text: a decimating mixer that
+// brings the signal's centre to 0 Hz (a low-pass against aliasing, computed only at the
+// decimated instants), the AFC that follows it, the speed it is found to have, a
+// resampler to the rate its decoder wants, and the decoder.
+#pragma once
+
+#include <complex>
+#include <cstdint>
+#include <memory>
+#include <string>
+#include <vector>
+
+#include "skim/signal_decoder.h"
+
+namespace kestrel::skim {
+
+// What every channel of one skim shares.
+struct ChannelPlan {
+    int inputRate = 48000;
+    int decimation = 16;         // input samples per channel sample
+    std::vector<double> lowPass;  // the anti-alias low-pass at inputRate, a multiple of 8 long
+    std::vector<double> signalLowPass;  // the signal's own low-pass, at the channel rate
+    double shiftHz = 170;
+    std::vector<double> bauds;   // the speeds a signal may have; one means no search
+    DecoderKind decoder;
+
+    double channelRate() const { return static_cast<double>(inputRate) / decimation; }
+};
+
+// The plan for an input rate: the decimation to a little above 3000 samples/s and its
+// low-pass, flat over the signal, down by about 74 dB where it would fold back onto it;
+// then a narrower low-pass around the signal, which leaves the AFC and the resampler to
+// the decoder's rate nothing from outside the signal.
+ChannelPlan channelPlan(int inputRate, double shiftHz, std::vector<double> bauds,
+                        DecoderKind decoder);
+
+// A decoded line, as the channel ends it.
+struct DecodedLine {
+    double time = 0;  // seconds from the input's start, at its first character
+    std::string text;
+};
+
+class SignalChannel final : private DecodedText {
+  public:
+    SignalChannel(const ChannelPlan& plan, double markHz);
+    SignalChannel(const SignalChannel&) = delete;
+    SignalChannel& operator=(const SignalChannel&) = delete;
+
+    // At input sample `newest` (counted from the input's start) with every decimation-th
+    // sample: the plan's low-pass length of input ending there, oldest first.
+    void decimated(const double* window, std::int64_t newest);
+
+    // The mark tone where the AFC has followed it.
+    double markHz() const { return centreHz_ + afcHz_ - plan_.shiftHz / 2; }
+    // The speed found; 0 while it is still being measured.
+    double baud() const { return baud_; }
+
+    // Lines ended since the last call; end() ends the open one too.
+    std::vector<DecodedLine> takeLines();
+    void end();
+
+  private:
+    void character(char16_t c) override;
+    void follow(std::complex<double> z);
+    void measureSpeed(std::complex<double> mark, std::complex<double> space);
+    void chooseSpeed(double baud);
+    void resample(std::complex<double> z);
+    void retune(double centreHz);
+
+    const ChannelPlan& plan_;
+    double foundHz_;  // the centre where the signal was found
+    double centreHz_;
+    std::vector<double> tapsRe_, tapsIm_;  // the low-pass turned up to the centre
+    double now_ = 0;                       // seconds, of the sample being processed
+    std::vector<double> narrowRe_, narrowIm_;  // the second low-pass's input, twice over
+    int narrowAt_ = 0;
+
+    // The AFC: the fine mixer, and each tone through box filters one over the shift
+    // long, whose nulls fall on the other tone: one for the speed, three for the AFC.
+    static constexpr int kBoxes = 3;
+    double afcHz_ = 0, afcPhase_ = 0, tonePhase_ = 0;
+    std::vector<std::complex<double>> markBox_[kBoxes], spaceBox_[kBoxes];
+    std::complex<double> markSum_[kBoxes], spaceSum_[kBoxes], lastMark_, lastSpace_;
+    int box_ = 0;
+    std::complex<double> turn_;
+    double energy_ = 0;
+    int blockCount_ = 0;
+
+    // The speed: run lengths of the tone decisions until one speed fits them.
+    double baud_ = 0;
+    bool inSpace_ = false;
+    int run_ = 0;
+    std::vector<int> runs_;
+    std::vector<std::complex<double>> held_;  // the signal while its speed is measured
+
+    // The resampler to the decoder's rate: the last four samples and the position.
+    double step_ = 1, position_ = 0;
+    std::complex<double> last_[4]{};
+    std::vector<std::complex<double>> out_;
+    std::unique_ptr<SignalDecoder> decoder_;
+
+    std::string line_;
+    double lineTime_ = 0;
+    std::vector<DecodedLine> lines_;
+};
+
+}  // namespace kestrel::skim
