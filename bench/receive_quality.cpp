@@ -1,5 +1,6 @@
 // Character error rate against SNR for each decode mode, beside minimodem on the very same
-// files and beside the ideal non-coherent FSK receiver, on white noise and on CCIR
+// files and beside the ideal non-coherent FSK receiver (its text printed and scored as the
+// decoders' are, and its share of codes received wrong), on white noise and on CCIR
 // moderate and poor fading. Prints Markdown for docs/benchmarks.md. The files are those of
 // lab/measure.h: a lead-in, then the scored message (steady reception).
 //
@@ -18,6 +19,7 @@
 #include <string>
 #include <vector>
 
+#include "frontend/spectrum_view.h"
 #include "lab/lab.h"
 #include "lab/theory.h"
 
@@ -26,7 +28,7 @@ using namespace kestrel::lab;
 
 namespace {
 
-constexpr int kDecoders = 4;  // Flutter, Selectiv, Spread, minimodem
+constexpr int kDecoders = kDecodeModes + 2;  // the modes, minimodem, the ideal printed
 
 struct Channel {
     const char* name;
@@ -48,8 +50,10 @@ double ideal(const Channel& channel, double snr) {
 Point measure(const Channel& channel, double snr, int runs) {
     const std::vector<Audio> files = measuringFiles(channel.fading, snr, runs);
     Point p{snr, {}, ideal(channel, snr)};
-    for (int d = 0; d < 3; ++d) p.cer[d] = kestrelErrorRate(files, static_cast<DecodeMode>(d));
-    p.cer[3] = minimodemErrorRate(files);
+    for (int d = 0; d < kDecodeModes; ++d)
+        p.cer[d] = kestrelErrorRate(files, static_cast<DecodeMode>(d));
+    p.cer[kDecodeModes] = minimodemErrorRate(files);
+    p.cer[kDecodeModes + 1] = idealErrorRate(channel.fading, snr, runs);
     return p;
 }
 
@@ -73,14 +77,18 @@ std::string snrFor(const std::vector<Point>& points, const std::function<double(
 void report(const Channel& channel, int runs, double step) {
     std::printf("\n### %s (%d files of %zu scored characters per point)\n\n", channel.name, runs,
                 normaliseText(measuredMessage()).size());
-    std::printf("| SNR dB | Flutter | Selectiv | Spread | minimodem | ideal FSK |\n");
-    std::printf("|---:|---:|---:|---:|---:|---:|\n");
+    std::printf("| SNR dB |");
+    for (int d = 0; d < kDecodeModes; ++d) std::printf(" %s |", decodeModeText(d).data());
+    std::printf(" minimodem | ideal, printed | ideal FSK, codes |\n|---:|");
+    for (int d = 0; d < kDecoders + 1; ++d) std::printf("---:|");
+    std::printf("\n");
     std::vector<Point> points;
     for (double snr = channel.lowDb; snr <= channel.highDb + 1e-9; snr += step) {
         points.push_back(measure(channel, snr, runs));
         const Point& p = points.back();
-        std::printf("| %+.0f | %.2f%% | %.2f%% | %.2f%% | %.2f%% | %.2f%% |\n", p.snr,
-                    100 * p.cer[0], 100 * p.cer[1], 100 * p.cer[2], 100 * p.cer[3], 100 * p.theory);
+        std::printf("| %+.0f |", p.snr);
+        for (const double cer : p.cer) std::printf(" %.2f%% |", 100 * cer);
+        std::printf(" %.2f%% |\n", 100 * p.theory);
         std::fflush(stdout);
     }
     for (const double target : {0.01, 0.05}) {
