@@ -2,6 +2,7 @@
 
 #include "app/status_texts.h"
 #include "decode/decoder_dispatch.h"
+#include "decode/deep_decoder.h"
 #include "decode/framing.h"
 #include "decode/received_char_emitter.h"
 #include "decode/repeat_match.h"
@@ -19,9 +20,11 @@ struct ReceiveChain::Stages {
           framing(state, emitter, statusTexts, textFile),
           repeatMatch(state, emitter, textFile),
           dispatch(state, framing, designEqualisedRaisedCosine),
+          deep(state, emitter),
           front(state, logger, ui, statusTexts) {
         framing.repeatMatch = &repeatMatch;
         front.setDecodeSink(&dispatch);
+        front.setDeepSink(&deep);
     }
 
     ReceivedCharEmitter emitter;
@@ -29,6 +32,7 @@ struct ReceiveChain::Stages {
     Framing framing;
     RepeatMatch repeatMatch;
     DecoderDispatch dispatch;
+    DeepDecoder deep;
     FrontEnd front;
 };
 

@@ -7,11 +7,14 @@ void FrontEnd::processSample(double x) {
     batch[batchCount++] = x;
     afc.afcStep(x);
     spectrum.spectrumStep(x);
+    const bool deepMode = state.Decodemode.load() == kDecodeDeep && deep != nullptr;
+    if (deepMode) deep->takeSample(x);
     if (batchCount < kBatchLength) return;
 
     // The AFC sees every sample twice: once on arrival, once with its batch.
     for (double b : batch) afc.afcStep(b);
-    for (double b : batch) tones.toneFront(b);
+    if (!deepMode)
+        for (double b : batch) tones.toneFront(b);
     batchCount = 0;
 }
 

@@ -18,12 +18,21 @@ namespace kestrel {
 
 constexpr int kBatchLength = 2048;
 
+// What the front end hands each sample to, as it arrives, while Deep is the decode mode.
+class DeepSampleSink {
+  public:
+    virtual ~DeepSampleSink() = default;
+    virtual void takeSample(double x) = 0;
+};
+
 struct FrontEnd {
     FrontEnd(ModemState& state, LoggerPort& logger, UiPort& ui, ReceiveMeasurements& measurements)
         : state(state), tones(state), afc(state, logger, measurements), spectrum(state, ui) {}
 
     // Where the tone filters hand each new decimated sample (the decoders).
     void setDecodeSink(DecodeDispatchSink* sink) { tones.sink = sink; }
+    // Where each sample goes while Deep decodes (it needs no tone filters).
+    void setDeepSink(DeepSampleSink* sink) { deep = sink; }
 
     // The low-pass live audio passes before processSample.
     double inputLowPass(double x) { return input.inputLowPass(x); }
@@ -39,6 +48,7 @@ struct FrontEnd {
     ToneFront tones;
     Afc afc;
     Spectrum spectrum;
+    DeepSampleSink* deep = nullptr;
 };
 
 }  // namespace kestrel

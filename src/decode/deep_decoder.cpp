@@ -1,0 +1,290 @@
+#include "decode/deep_decoder.h"
+
+#include <algorithm>
+#include <cmath>
+#include <numbers>
+#include <cstdio>
+#include <cstdlib>
+
+namespace kestrel {
+namespace {
+
+constexpr std::int64_t kMask = DeepDecoder::kHistory - 1;
+
+// Signal levels follow a fade: a tone's mean square while on is averaged over about six of
+// its elements (CCIR poor fades over some 300 ms, fourteen elements at 45.45 baud). The
+// noise is steady and averaged over about forty, so it does not tilt the decision.
+constexpr double kSignalWeight = 1.0 / 6.0;
+constexpr double kNoiseWeight = 1.0 / 40.0;
+
+// How strongly the previous character's clock holds the next start: a start a quarter
+// element from where it is expected costs kClockWeight / 16 elements' worth of signal.
+constexpr double kClockWeight = 4.0;
+// How far a character's own best start moves the clock, and the stop length it expects.
+constexpr double kClockGain = 0.25;
+constexpr double kPeriodGain = 0.03;
+
+double baudFor(int baudIndex) {
+    return baudIndex == 1 ? 50.0 : baudIndex == 2 ? 75.0 : 45.45;
+}
+
+// ln I0(x), the modified Bessel function of order zero (Abramowitz and Stegun 9.8.1-2).
+double logBesselI0(double x) {
+    if (x < 3.75) {
+        const double t = (x / 3.75) * (x / 3.75);
+        return std::log(1.0 + t * (3.5156229 + t * (3.0899424 + t * (1.2067492 +
+                        t * (0.2659732 + t * (0.0360768 + t * 0.0045813))))));
+    }
+    const double t = 3.75 / x;
+    const double p = 0.39894228 + t * (0.01328592 + t * (0.00225319 + t * (-0.00157565 +
+                     t * (0.00916281 + t * (-0.02057706 + t * (0.02635537 +
+                     t * (-0.01647633 + t * 0.00392377)))))));
+    return x - 0.5 * std::log(x) + std::log(p);
+}
+
+// The log-likelihood of a tone's element sum of magnitude r against noise alone, for a
+// tone of amplitude a in noise of mean square n (a Rice over a Rayleigh density).
+double toneLikelihood(double r, double a, double n) {
+    return logBesselI0(2.0 * a * r / n) - a * a / n;
+}
+
+// The clock's penalty for a start u elements away from where it expects it: quadratic
+// near, linear far, so a long stop element costs a bounded amount.
+double clockPenalty(double u) {
+    const double m = std::abs(u);
+    return m <= 0.5 ? m * m : m - 0.25;
+}
+
+void average(double& mean, double value, int& count, double floorWeight) {
+    ++count;
+    mean += std::max(1.0 / count, floorWeight) * (value - mean);
+}
+
+}  // namespace
+
+double DeepDecoder::ToneLevel::noiseFloor() const {
+    const double n = offCount > 0 ? noise : onCount > 0 ? signal : 1.0;
+    return std::max(n, 1e-12 * (signal + 1.0));
+}
+
+double DeepDecoder::ToneLevel::amplitude() const {
+    if (onCount == 0) return 1.0;
+    // What is left of the mean square on after the noise, never quite nothing: a tone in a
+    // deep fade still says a little.
+    return std::sqrt(std::max(signal - noiseFloor(), 0.02 * signal));
+}
+
+DeepDecoder::DeepDecoder(const ModemState& state, ReceivedCharEmitter& emitter)
+    : baudot(state), state_(state), emitter_(emitter) {}
+
+void DeepDecoder::restart() {
+    rate_ = state_.sampleRate.load(std::memory_order_relaxed);
+    baud_ = baudFor(state_.baudIndex.load(std::memory_order_relaxed));
+    elementSteps_ = std::max(4, static_cast<int>(std::lround(rate_ / baud_ / kStep)));
+    markPhasor_ = spacePhasor_ = {1.0, 0.0};
+    markPart_ = spacePart_ = markSum_ = spaceSum_ = {};
+    inStep_ = 0;
+    markParts_.fill({});
+    spaceParts_.fill({});
+    markMagnitude_.fill(0.0);
+    spaceMagnitude_.fill(0.0);
+    steps_ = 0;
+    mark_ = space_ = ToneLevel{};
+    phase_ = Phase::hunt;
+    huntAt_ = elementSteps_;
+    period_ = 7.5 * elementSteps_;
+    framingMisses_ = 0;
+}
+
+void DeepDecoder::takeSample(double x) {
+    if (state_.txState.load(std::memory_order_relaxed) >= kTxSending) {
+        rate_ = 0;  // deaf while sending; start afresh afterwards
+        return;
+    }
+    if (rate_ != state_.sampleRate.load(std::memory_order_relaxed) ||
+        baud_ != baudFor(state_.baudIndex.load(std::memory_order_relaxed)))
+        restart();
+    if (inStep_ == 0) {
+        // The tones as the other modes hear them: with the AFC's corrections and reversal.
+        const bool afcOn = state_.afcOff.load(std::memory_order_relaxed) != 1;
+        double mark = state_.markFrequency.load(std::memory_order_relaxed) -
+                      (afcOn ? state_.markOffset.load(std::memory_order_relaxed) : 0.0);
+        double space = state_.spaceFrequency.load(std::memory_order_relaxed) -
+                       (afcOn ? state_.spaceOffset.load(std::memory_order_relaxed) : 0.0);
+        if (state_.rxReverse.load(std::memory_order_relaxed) == 1) std::swap(mark, space);
+        markRotation_ = std::polar(1.0, -2.0 * std::numbers::pi * mark / rate_);
+        spaceRotation_ = std::polar(1.0, -2.0 * std::numbers::pi * space / rate_);
+    }
+    markPart_ += x * markPhasor_;
+    spacePart_ += x * spacePhasor_;
+    markPhasor_ *= markRotation_;
+    spacePhasor_ *= spaceRotation_;
+    if (++inStep_ == kStep) step();
+}
+
+void DeepDecoder::step() {
+    inStep_ = 0;
+    // Unit phasors stay unit: rounding would otherwise let them drift over hours.
+    markPhasor_ /= std::abs(markPhasor_);
+    spacePhasor_ /= std::abs(spacePhasor_);
+
+    const std::int64_t now = steps_ & kMask;
+    const std::int64_t leaving = (steps_ - elementSteps_) & kMask;
+    markSum_ += markPart_ - markParts_[leaving];
+    spaceSum_ += spacePart_ - spaceParts_[leaving];
+    markParts_[now] = markPart_;
+    spaceParts_[now] = spacePart_;
+    markPart_ = spacePart_ = {};
+    if ((steps_ & kMask) == 0) {
+        // Sum afresh now and then, so the running sums carry no rounding from long ago.
+        markSum_ = spaceSum_ = {};
+        for (int k = 0; k < elementSteps_; ++k) {
+            markSum_ += markParts_[(steps_ - k) & kMask];
+            spaceSum_ += spaceParts_[(steps_ - k) & kMask];
+        }
+    }
+    markMagnitude_[now] = std::abs(markSum_);
+    spaceMagnitude_[now] = std::abs(spaceSum_);
+    if (std::getenv("DEEP_NOISE")) { static double sm=0, ss=0; static long c=0; sm+=std::norm(markSum_); ss+=std::norm(spaceSum_); if(++c%5000==0) std::fprintf(stderr,"mean sq m=%.4g s=%.4g\n", sm/c, ss/c);}
+    ++steps_;
+    advance();
+}
+
+double DeepDecoder::llr(std::int64_t end) const {
+    const double am = mark_.amplitude(), nm = mark_.noiseFloor();
+    const double as = space_.amplitude(), ns = space_.noiseFloor();
+    return toneLikelihood(markMagnitude_[end & kMask], am, nm) -
+           toneLikelihood(spaceMagnitude_[end & kMask], as, ns);
+}
+
+// How well a character starting at step t0 fits: mark before it, a space start element,
+// five data elements each as sure as it is, a mark stop element.
+double DeepDecoder::frameScore(std::int64_t t0) const {
+    const int n = elementSteps_;
+    double score = llr(t0 - 1) - llr(t0 + n - 1) + llr(t0 + 7 * n - 1);
+    for (int k = 1; k <= 5; ++k) score += std::abs(llr(t0 + (k + 1) * n - 1));
+    return score;
+}
+
+void DeepDecoder::advance() {
+    const int n = elementSteps_;
+    for (;;) {
+        if (phase_ == Phase::hunt) {
+            huntAt_ = std::max(huntAt_, steps_ - kHistory + 2 * n);
+            // A start: the element from here on is more space than mark, the one before
+            // is mark. The edge lies within the next element, where the frame is sought.
+            for (; huntAt_ + n <= steps_; ++huntAt_) {
+                if (llr(huntAt_ + n - 1) < 0.0 && llr(huntAt_ - 1) > 0.0) break;
+            }
+            if (huntAt_ + n > steps_) return;
+            windowLow_ = huntAt_;
+            windowHigh_ = huntAt_ + n;
+            prior_ = false;
+            phase_ = Phase::frame;
+        }
+        if (windowHigh_ + 7 * n > steps_) return;
+        decideFrame();
+    }
+}
+
+void DeepDecoder::decideFrame() {
+    const int n = elementSteps_;
+    std::int64_t found = windowLow_;
+    double best = -1e300;
+    const double scale = elementSnr();
+    for (std::int64_t t = windowLow_; t <= windowHigh_; ++t) {
+        double score = frameScore(t);
+        if (prior_) score -= kClockWeight * scale * clockPenalty((t - expected_) / n);
+        if (score > best) best = score, found = t;
+    }
+
+    // Back-to-back text keeps its clock: a start near where it is expected moves the clock
+    // only part of the way, so the timing stands on many characters rather than on one
+    // character's noise, and the clock learns the sender's character period. A start far
+    // from it (a long stop, a sender with another stop length) sets the clock afresh.
+    double start = static_cast<double>(found);
+    if (prior_) {
+        const double error = start - expected_;
+        if (std::abs(error) <= 0.5 * n) {
+            start = expected_ + kClockGain * error;
+            period_ += kPeriodGain * error;
+        } else {
+            period_ += 0.5 * (start - clock_ - period_);
+        }
+        period_ = std::clamp(period_, 7.0 * n, 8.0 * n);
+    }
+    const auto t0 = static_cast<std::int64_t>(std::lround(start));
+
+    const double startValue = llr(t0 + n - 1), stopValue = llr(t0 + 7 * n - 1);
+    if (startValue >= 0.0 || (!prior_ && stopValue <= 0.0)) {
+        if (std::getenv("DEEP_DEBUG")) std::fprintf(stderr, "reject t0=%lld prior=%d start=%.1f stop=%.1f\n", (long long)t0, prior_, startValue, stopValue);
+        // No start here: idle mark after a character, or a false start while hunting.
+        phase_ = Phase::hunt;
+        huntAt_ = prior_ ? windowLow_ : windowLow_ + n / 2;
+        framingMisses_ = 0;
+        return;
+    }
+    if (std::getenv("DEEP_DEBUG")) std::fprintf(stderr, "t0=%lld prior=%d gap=%lld found=%lld start=%.1f stop=%.1f am=%.3g as=%.3g nm=%.3g ns=%.3g\n", (long long)t0, prior_, (long long)(t0-lastStart_), (long long)(found-lastStart_), startValue, stopValue, mark_.amplitude(), space_.amplitude(), mark_.noiseFloor(), space_.noiseFloor());
+
+    DeepCharacter c;
+    c.reliability = 1e300;
+    for (int k = 0; k < 5; ++k) {
+        const double v = llr(t0 + (k + 2) * n - 1);
+        if (v > 0.0) c.code |= static_cast<std::uint8_t>(1u << k);
+        c.reliability = std::min(c.reliability, std::abs(v));
+    }
+    c.framed = stopValue > 0.0;
+    print(c);
+    learnLevels(t0, c.code);
+
+    lastStart_ = t0;
+    framingMisses_ = c.framed ? 0 : framingMisses_ + 1;
+    if (framingMisses_ >= 2) {
+        // Two stop elements in a row found space: the clock is wrong, hunt afresh.
+        phase_ = Phase::hunt;
+        huntAt_ = t0 + n;
+        framingMisses_ = 0;
+        return;
+    }
+    // The next character may follow at once: its start comes after at least one stop
+    // element, and up to three (twice 1.5, as some keyers send) are looked through.
+    prior_ = true;
+    clock_ = start;
+    expected_ = start + period_;
+    windowLow_ = t0 + 7 * n - 2;
+    windowHigh_ = t0 + 9 * n;
+    phase_ = Phase::frame;
+}
+
+// The signal-to-noise ratio of one element, as the levels stand: the scale of the
+// log-likelihood ratios, by which the clock's prior is weighed.
+double DeepDecoder::elementSnr() const {
+    const double am = mark_.amplitude(), as = space_.amplitude();
+    return 0.5 * (am * am / mark_.noiseFloor() + as * as / space_.noiseFloor());
+}
+
+void DeepDecoder::learnLevels(std::int64_t t0, std::uint8_t code) {
+    const int n = elementSteps_;
+    auto learn = [&](std::int64_t end, bool markOn) {
+        const double m = markMagnitude_[end & kMask], s = spaceMagnitude_[end & kMask];
+        ToneLevel& on = markOn ? mark_ : space_;
+        ToneLevel& off = markOn ? space_ : mark_;
+        average(on.signal, (markOn ? m : s) * (markOn ? m : s), on.onCount, kSignalWeight);
+        average(off.noise, (markOn ? s : m) * (markOn ? s : m), off.offCount, kNoiseWeight);
+    };
+    if (std::getenv("DEEP_EL")) {
+        static double acc[8][2]; static long cnt[8];
+        for (int k = 0; k < 8; ++k) { std::int64_t e = k==0 ? t0-1 : t0 + k*n - 1; bool on = k==0||k==7 ? true : k==1 ? false : ((code>>(k-2))&1); if(!on) continue; acc[k][0]+= markMagnitude_[e&kMask]*markMagnitude_[e&kMask]; acc[k][1]+=spaceMagnitude_[e&kMask]*spaceMagnitude_[e&kMask]; cnt[k]++; }
+        static long calls=0; if (++calls%300==0) { for(int k=0;k<8;++k) std::fprintf(stderr,"el%d on=%.0f off=%.0f | ", k, acc[k][0]/cnt[k], acc[k][1]/cnt[k]); std::fprintf(stderr,"\n"); }
+    }
+    learn(t0 - 1, true);
+    learn(t0 + n - 1, false);
+    for (int k = 0; k < 5; ++k) learn(t0 + (k + 2) * n - 1, ((code >> k) & 1) != 0);
+    learn(t0 + 7 * n - 1, true);
+}
+
+void DeepDecoder::print(const DeepCharacter& c) {
+    if (const char16_t ch = baudot.baudotDecode(c.code)) emitter_.emitReceivedChar(ch);
+}
+
+}  // namespace kestrel
