@@ -14,7 +14,7 @@ constexpr std::int64_t kMask = DeepDecoder::kHistory - 1;
 // Signal levels follow a fade: a tone's mean square while on is averaged over about six of
 // its elements (CCIR poor fades over some 300 ms, fourteen elements at 45.45 baud). The
 // noise is steady and averaged over about forty, so it does not tilt the decision.
-constexpr double kSignalWeight = 1.0 / 6.0;
+static const double kSignalWeight = std::getenv("DEEP_SW") ? std::atof(std::getenv("DEEP_SW")) : 1.0 / 6.0;
 constexpr double kNoiseWeight = 1.0 / 40.0;
 
 // How strongly the previous character's clock holds the next start: a start a quarter
@@ -23,6 +23,9 @@ constexpr double kClockWeight = 4.0;
 // How far a character's own best start moves the clock, and the stop length it expects.
 constexpr double kClockGain = 0.25;
 constexpr double kPeriodGain = 0.03;
+// How much likelier than a character idle mark must look to end the clock, in elements'
+// worth of signal.
+constexpr double kIdleMargin = 1.0;
 
 double baudFor(int baudIndex) {
     return baudIndex == 1 ? 50.0 : baudIndex == 2 ? 75.0 : 45.45;
@@ -46,6 +49,14 @@ double logBesselI0(double x) {
 // tone of amplitude a in noise of mean square n (a Rice over a Rayleigh density).
 double toneLikelihood(double r, double a, double n) {
     return logBesselI0(2.0 * a * r / n) - a * a / n;
+}
+
+// The same for a tone whose amplitude is not known but Rayleigh-distributed around mean
+// square p: the element sum is then complex Gaussian of mean square p + n, so the
+// likelihood depends on the energy e alone. A fade deeper or shallower than the levels
+// expect costs in proportion rather than in the square of the amplitude's error.
+double fadingLikelihood(double e, double p, double n) {
+    return e * p / (n * (p + n)) - std::log1p(p / n);
 }
 
 // The clock's penalty for a start u elements away from where it expects it: quadratic
@@ -150,11 +161,77 @@ void DeepDecoder::step() {
     advance();
 }
 
-double DeepDecoder::llr(std::int64_t end) const {
-    const double am = mark_.amplitude(), nm = mark_.noiseFloor();
-    const double as = space_.amplitude(), ns = space_.noiseFloor();
-    return toneLikelihood(markMagnitude_[end & kMask], am, nm) -
-           toneLikelihood(spaceMagnitude_[end & kMask], as, ns);
+DeepDecoder::Levels DeepDecoder::runningLevels() const {
+    Levels l{mark_.amplitude(), mark_.noiseFloor(), space_.amplitude(), space_.noiseFloor()};
+    static const bool equal = std::getenv("DEEP_EQUAL") != nullptr;
+    if (equal) {
+        l.markAmplitude = l.spaceAmplitude = 0.5 * (l.markAmplitude + l.spaceAmplitude);
+        l.markNoise = l.spaceNoise = 0.5 * (l.markNoise + l.spaceNoise);
+    }
+    return l;
+}
+
+double DeepDecoder::llr(std::int64_t end, const Levels& l) const {
+    static const bool rice = std::getenv("DEEP_RICE") != nullptr;
+    const double m = markMagnitude_[end & kMask], s = spaceMagnitude_[end & kMask];
+    if (rice)
+        return toneLikelihood(m, l.markAmplitude, l.markNoise) -
+               toneLikelihood(s, l.spaceAmplitude, l.spaceNoise);
+    return fadingLikelihood(m * m, l.markAmplitude * l.markAmplitude, l.markNoise) -
+           fadingLikelihood(s * s, l.spaceAmplitude * l.spaceAmplitude, l.spaceNoise);
+}
+
+void DeepDecoder::frameElements(std::int64_t t0, std::uint8_t code,
+                                std::array<Element, 8>& out) const {
+    const int n = elementSteps_;
+    for (int k = 0; k < 8; ++k) {
+        // Mark before the start, the start, the five data elements, the stop.
+        const std::int64_t end = k == 0 ? t0 - 1 : t0 + k * n - 1;
+        const bool markOn = k == 0 || k == 7 || (k >= 2 && ((code >> (k - 2)) & 1) != 0);
+        const double m = markMagnitude_[end & kMask], s = spaceMagnitude_[end & kMask];
+        out[k] = {end, m * m, s * s, markOn};
+    }
+}
+
+// Each tone's level around a character, from its own elements as first decided and the
+// elements before it, the nearer weighing more: a fade of one tone over a few elements
+// shows here long before the running level follows it.
+DeepDecoder::Levels DeepDecoder::levelsAround(std::int64_t t0, std::uint8_t code) const {
+    static const double tau = std::getenv("DEEP_TAU") ? std::atof(std::getenv("DEEP_TAU")) : 4.0;
+    static const double w0 = std::getenv("DEEP_W0") ? std::atof(std::getenv("DEEP_W0")) : 1.0;
+    const int n = elementSteps_;
+    const double centre = static_cast<double>(t0) + 3.5 * n;
+    double sum[2] = {w0 * mark_.signal, w0 * space_.signal}, weight[2] = {w0, w0};
+    auto add = [&](const Element& e) {
+        const double w = std::exp(-std::abs(static_cast<double>(e.end) - centre) / (tau * n));
+        const int tone = e.markOn ? 0 : 1;
+        sum[tone] += w * (e.markOn ? e.mark2 : e.space2);
+        weight[tone] += w;
+    };
+    std::array<Element, 8> own;
+    frameElements(t0, code, own);
+    for (const Element& e : own) add(e);
+    const int kept = std::min(historyCount_, kElementHistory);
+    for (int k = 0; k < kept; ++k) {
+        const Element& e = history_[(historyCount_ - 1 - k) % kElementHistory];
+        if (e.end < t0 - 1) add(e);
+    }
+    const double nm = mark_.noiseFloor(), ns = space_.noiseFloor();
+    const double m2 = sum[0] / weight[0], s2 = sum[1] / weight[1];
+    return {std::sqrt(std::max(m2 - nm, 0.02 * m2)), nm, std::sqrt(std::max(s2 - ns, 0.02 * s2)),
+            ns};
+}
+
+std::uint8_t DeepDecoder::decideCode(std::int64_t t0, const Levels& l, double& reliability) const {
+    const int n = elementSteps_;
+    std::uint8_t code = 0;
+    reliability = 1e300;
+    for (int k = 0; k < 5; ++k) {
+        const double v = llr(t0 + (k + 2) * n - 1, l);
+        if (v > 0.0) code |= static_cast<std::uint8_t>(1u << k);
+        reliability = std::min(reliability, std::abs(v));
+    }
+    return code;
 }
 
 // How well a character starting at step t0 fits: mark before it, a space start element,
@@ -216,7 +293,13 @@ void DeepDecoder::decideFrame() {
     const auto t0 = static_cast<std::int64_t>(std::lround(start));
 
     const double startValue = llr(t0 + n - 1), stopValue = llr(t0 + 7 * n - 1);
-    if (startValue >= 0.0 || (!prior_ && stopValue <= 0.0)) {
+    // While the clock runs, a character is far likelier than idle mark: one start element
+    // read as mark in the noise must not lose the character. Idle is taken only when the
+    // start and the data elements together speak for mark by more than an element's worth.
+    double spaceInData = 0.0;
+    for (int k = 0; k < 5; ++k) spaceInData += std::max(0.0, -llr(t0 + (k + 2) * n - 1));
+    const bool idle = prior_ ? startValue - spaceInData > kIdleMargin * scale : startValue >= 0.0;
+    if (idle || (!prior_ && stopValue <= 0.0)) {
         if (std::getenv("DEEP_DEBUG")) std::fprintf(stderr, "reject t0=%lld prior=%d start=%.1f stop=%.1f\n", (long long)t0, prior_, startValue, stopValue);
         // No start here: idle mark after a character, or a false start while hunting.
         phase_ = Phase::hunt;
@@ -227,12 +310,9 @@ void DeepDecoder::decideFrame() {
     if (std::getenv("DEEP_DEBUG")) std::fprintf(stderr, "t0=%lld prior=%d gap=%lld found=%lld start=%.1f stop=%.1f am=%.3g as=%.3g nm=%.3g ns=%.3g\n", (long long)t0, prior_, (long long)(t0-lastStart_), (long long)(found-lastStart_), startValue, stopValue, mark_.amplitude(), space_.amplitude(), mark_.noiseFloor(), space_.noiseFloor());
 
     DeepCharacter c;
-    c.reliability = 1e300;
-    for (int k = 0; k < 5; ++k) {
-        const double v = llr(t0 + (k + 2) * n - 1);
-        if (v > 0.0) c.code |= static_cast<std::uint8_t>(1u << k);
-        c.reliability = std::min(c.reliability, std::abs(v));
-    }
+    c.code = decideCode(t0, runningLevels(), c.reliability);
+    static const bool local = std::getenv("DEEP_NOLOCAL") == nullptr;
+    if (local) c.code = decideCode(t0, levelsAround(t0, c.code), c.reliability);
     c.framed = stopValue > 0.0;
     print(c);
     learnLevels(t0, c.code);
@@ -264,23 +344,17 @@ double DeepDecoder::elementSnr() const {
 }
 
 void DeepDecoder::learnLevels(std::int64_t t0, std::uint8_t code) {
-    const int n = elementSteps_;
-    auto learn = [&](std::int64_t end, bool markOn) {
-        const double m = markMagnitude_[end & kMask], s = spaceMagnitude_[end & kMask];
-        ToneLevel& on = markOn ? mark_ : space_;
-        ToneLevel& off = markOn ? space_ : mark_;
-        average(on.signal, (markOn ? m : s) * (markOn ? m : s), on.onCount, kSignalWeight);
-        average(off.noise, (markOn ? s : m) * (markOn ? s : m), off.offCount, kNoiseWeight);
-    };
-    if (std::getenv("DEEP_EL")) {
-        static double acc[8][2]; static long cnt[8];
-        for (int k = 0; k < 8; ++k) { std::int64_t e = k==0 ? t0-1 : t0 + k*n - 1; bool on = k==0||k==7 ? true : k==1 ? false : ((code>>(k-2))&1); if(!on) continue; acc[k][0]+= markMagnitude_[e&kMask]*markMagnitude_[e&kMask]; acc[k][1]+=spaceMagnitude_[e&kMask]*spaceMagnitude_[e&kMask]; cnt[k]++; }
-        static long calls=0; if (++calls%300==0) { for(int k=0;k<8;++k) std::fprintf(stderr,"el%d on=%.0f off=%.0f | ", k, acc[k][0]/cnt[k], acc[k][1]/cnt[k]); std::fprintf(stderr,"\n"); }
+    std::array<Element, 8> own;
+    frameElements(t0, code, own);
+    for (const Element& e : own) {
+        ToneLevel& on = e.markOn ? mark_ : space_;
+        ToneLevel& off = e.markOn ? space_ : mark_;
+        average(on.signal, e.markOn ? e.mark2 : e.space2, on.onCount, kSignalWeight);
+        average(off.noise, e.markOn ? e.space2 : e.mark2, off.offCount, kNoiseWeight);
+        if (historyCount_ > 0 && e.end <= history_[(historyCount_ - 1) % kElementHistory].end)
+            continue;  // the mark before a start is often the last stop, already kept
+        history_[historyCount_++ % kElementHistory] = e;
     }
-    learn(t0 - 1, true);
-    learn(t0 + n - 1, false);
-    for (int k = 0; k < 5; ++k) learn(t0 + (k + 2) * n - 1, ((code >> k) & 1) != 0);
-    learn(t0 + 7 * n - 1, true);
 }
 
 void DeepDecoder::print(const DeepCharacter& c) {

@@ -49,11 +49,27 @@ class DeepDecoder final : public DeepSampleSink {
         double noiseFloor() const;
     };
     enum class Phase { hunt, frame };
+    // The levels a decision is weighed by: each tone's amplitude and noise mean square.
+    struct Levels {
+        double markAmplitude, markNoise, spaceAmplitude, spaceNoise;
+    };
+    // A decided element, kept so the levels around a character can be measured.
+    struct Element {
+        std::int64_t end;
+        double mark2, space2;  // squared element sums
+        bool markOn;
+    };
+    static constexpr int kElementHistory = 32;
 
     void restart();
     void step();
     void advance();
-    double llr(std::int64_t end) const;  // element ending at step `end`: > 0 mark
+    Levels runningLevels() const;
+    Levels levelsAround(std::int64_t t0, std::uint8_t code) const;
+    double llr(std::int64_t end) const { return llr(end, runningLevels()); }
+    double llr(std::int64_t end, const Levels& l) const;  // element ending at `end`: > 0 mark
+    std::uint8_t decideCode(std::int64_t t0, const Levels& l, double& reliability) const;
+    void frameElements(std::int64_t t0, std::uint8_t code, std::array<Element, 8>& out) const;
     double frameScore(std::int64_t t0) const;
     double elementSnr() const;
     void decideFrame();
@@ -79,6 +95,8 @@ class DeepDecoder final : public DeepSampleSink {
     std::int64_t steps_ = 0;  // steps completed; the newest is steps_ - 1
 
     ToneLevel mark_, space_;
+    std::array<Element, kElementHistory> history_{};
+    int historyCount_ = 0;  // elements ever kept (the ring holds the newest)
 
     Phase phase_ = Phase::hunt;
     std::int64_t huntAt_ = 0;
