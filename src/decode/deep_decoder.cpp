@@ -59,6 +59,13 @@ double fadingLikelihood(double e, double p, double n) {
     return e * p / (n * (p + n)) - std::log1p(p / n);
 }
 
+// Between the two: a share `diffuse` of the tone's mean square p is Rayleigh, the rest a
+// steady amplitude.
+double ricianLikelihood(double r, double p, double n, double diffuse) {
+    const double v = diffuse * p, a = std::sqrt((1.0 - diffuse) * p), w = n + v;
+    return logBesselI0(2.0 * a * r / w) - a * a / w - std::log1p(v / n) + r * r * (1.0 / n - 1.0 / w);
+}
+
 // The clock's penalty for a start u elements away from where it expects it: quadratic
 // near, linear far, so a long stop element costs a bounded amount.
 double clockPenalty(double u) {
@@ -177,6 +184,10 @@ double DeepDecoder::llr(std::int64_t end, const Levels& l) const {
     if (rice)
         return toneLikelihood(m, l.markAmplitude, l.markNoise) -
                toneLikelihood(s, l.spaceAmplitude, l.spaceNoise);
+    static const double beta = std::getenv("DEEP_BETA") ? std::atof(std::getenv("DEEP_BETA")) : 1.0;
+    if (beta < 1.0)
+        return ricianLikelihood(m, l.markAmplitude * l.markAmplitude, l.markNoise, beta) -
+               ricianLikelihood(s, l.spaceAmplitude * l.spaceAmplitude, l.spaceNoise, beta);
     return fadingLikelihood(m * m, l.markAmplitude * l.markAmplitude, l.markNoise) -
            fadingLikelihood(s * s, l.spaceAmplitude * l.spaceAmplitude, l.spaceNoise);
 }
@@ -196,11 +207,10 @@ void DeepDecoder::frameElements(std::int64_t t0, std::uint8_t code,
 // Each tone's level around a character, from its own elements as first decided and the
 // elements before it, the nearer weighing more: a fade of one tone over a few elements
 // shows here long before the running level follows it.
-DeepDecoder::Levels DeepDecoder::levelsAround(std::int64_t t0, std::uint8_t code) const {
+DeepDecoder::Levels DeepDecoder::levelsAround(std::int64_t t0, std::uint8_t code, double centre) const {
     static const double tau = std::getenv("DEEP_TAU") ? std::atof(std::getenv("DEEP_TAU")) : 4.0;
     static const double w0 = std::getenv("DEEP_W0") ? std::atof(std::getenv("DEEP_W0")) : 1.0;
     const int n = elementSteps_;
-    const double centre = static_cast<double>(t0) + 3.5 * n;
     double sum[2] = {w0 * mark_.signal, w0 * space_.signal}, weight[2] = {w0, w0};
     auto add = [&](const Element& e) {
         const double w = std::exp(-std::abs(static_cast<double>(e.end) - centre) / (tau * n));
@@ -222,12 +232,16 @@ DeepDecoder::Levels DeepDecoder::levelsAround(std::int64_t t0, std::uint8_t code
             ns};
 }
 
-std::uint8_t DeepDecoder::decideCode(std::int64_t t0, const Levels& l, double& reliability) const {
+std::uint8_t DeepDecoder::decideCode(std::int64_t t0, const Levels& l, double& reliability,
+                                     const std::uint8_t* first) const {
     const int n = elementSteps_;
     std::uint8_t code = 0;
     reliability = 1e300;
+    static const bool perElement = std::getenv("DEEP_PERELEM") != nullptr;
     for (int k = 0; k < 5; ++k) {
-        const double v = llr(t0 + (k + 2) * n - 1, l);
+        const std::int64_t end = t0 + (k + 2) * n - 1;
+        const double v = first && perElement ? llr(end, levelsAround(t0, *first, end - 0.5 * n))
+                                             : llr(end, l);
         if (v > 0.0) code |= static_cast<std::uint8_t>(1u << k);
         reliability = std::min(reliability, std::abs(v));
     }
@@ -312,7 +326,16 @@ void DeepDecoder::decideFrame() {
     DeepCharacter c;
     c.code = decideCode(t0, runningLevels(), c.reliability);
     static const bool local = std::getenv("DEEP_NOLOCAL") == nullptr;
-    if (local) c.code = decideCode(t0, levelsAround(t0, c.code), c.reliability);
+    if (local) {
+        const std::uint8_t first = c.code;
+        c.code = decideCode(t0, levelsAround(t0, first, t0 + 3.5 * n), c.reliability, &first);
+        if (std::getenv("DEEP_LV")) {
+            const Levels l = levelsAround(t0, first, t0 + 3.5 * n);
+            std::fprintf(stderr, "t0=%lld code=%2d gm=%6.1f gs=%6.1f |", (long long)t0, c.code, l.markAmplitude*l.markAmplitude/l.markNoise, l.spaceAmplitude*l.spaceAmplitude/l.spaceNoise);
+            for (int k = 0; k < 8; ++k) { std::int64_t e = k == 0 ? t0 - 1 : t0 + k * n - 1; std::fprintf(stderr, " %5.0f/%-5.0f", markMagnitude_[e&kMask]*markMagnitude_[e&kMask]/l.markNoise, spaceMagnitude_[e&kMask]*spaceMagnitude_[e&kMask]/l.spaceNoise); }
+            std::fprintf(stderr, "\n");
+        }
+    }
     c.framed = stopValue > 0.0;
     print(c);
     learnLevels(t0, c.code);

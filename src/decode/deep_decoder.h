@@ -65,10 +65,11 @@ class DeepDecoder final : public DeepSampleSink {
     void step();
     void advance();
     Levels runningLevels() const;
-    Levels levelsAround(std::int64_t t0, std::uint8_t code) const;
+    Levels levelsAround(std::int64_t t0, std::uint8_t code, double centre) const;
     double llr(std::int64_t end) const { return llr(end, runningLevels()); }
     double llr(std::int64_t end, const Levels& l) const;  // element ending at `end`: > 0 mark
-    std::uint8_t decideCode(std::int64_t t0, const Levels& l, double& reliability) const;
+    std::uint8_t decideCode(std::int64_t t0, const Levels& l, double& reliability,
+                            const std::uint8_t* first = nullptr) const;
     void frameElements(std::int64_t t0, std::uint8_t code, std::array<Element, 8>& out) const;
     double frameScore(std::int64_t t0) const;
     double elementSnr() const;
