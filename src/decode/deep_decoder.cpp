@@ -26,6 +26,8 @@ constexpr double kPeriodGain = 0.03;
 // How much likelier than a character idle mark must look to end the clock, in elements'
 // worth of signal.
 constexpr double kIdleMargin = 1.0;
+// An element counts as clearly space when its ratio says so by half an element's worth.
+constexpr double kSureStart = 0.5;
 
 double baudFor(int baudIndex) {
     return baudIndex == 1 ? 50.0 : baudIndex == 2 ? 75.0 : 45.45;
@@ -112,6 +114,7 @@ void DeepDecoder::restart() {
     huntAt_ = elementSteps_;
     period_ = 7.5 * elementSteps_;
     framingMisses_ = 0;
+    tracking_ = false;
 }
 
 void DeepDecoder::takeSample(double x) {
@@ -123,12 +126,16 @@ void DeepDecoder::takeSample(double x) {
         baud_ != baudFor(state_.baudIndex.load(std::memory_order_relaxed)))
         restart();
     if (inStep_ == 0) {
-        // The tones as the other modes hear them: with the AFC's corrections and reversal.
+        // While it hunts, Deep hears the tones where the AFC puts them (it acquires from
+        // far off); once the clock runs, Deep follows the signal on its own, from its
+        // decided elements, steadier than the AFC is in noise and fading.
         const bool afcOn = state_.afcOff.load(std::memory_order_relaxed) != 1;
-        double mark = state_.markFrequency.load(std::memory_order_relaxed) -
-                      (afcOn ? state_.markOffset.load(std::memory_order_relaxed) : 0.0);
-        double space = state_.spaceFrequency.load(std::memory_order_relaxed) -
-                       (afcOn ? state_.spaceOffset.load(std::memory_order_relaxed) : 0.0);
+        if (!tracking_) {
+            markOffset_ = afcOn ? state_.markOffset.load(std::memory_order_relaxed) : 0.0;
+            spaceOffset_ = afcOn ? state_.spaceOffset.load(std::memory_order_relaxed) : 0.0;
+        }
+        double mark = state_.markFrequency.load(std::memory_order_relaxed) - markOffset_;
+        double space = state_.spaceFrequency.load(std::memory_order_relaxed) - spaceOffset_;
         if (state_.rxReverse.load(std::memory_order_relaxed) == 1) std::swap(mark, space);
         markRotation_ = std::polar(1.0, -2.0 * std::numbers::pi * mark / rate_);
         spaceRotation_ = std::polar(1.0, -2.0 * std::numbers::pi * space / rate_);
@@ -296,13 +303,15 @@ void DeepDecoder::decideFrame() {
     double start = static_cast<double>(found);
     if (prior_) {
         const double error = start - expected_;
-        if (std::abs(error) <= 0.5 * n) {
+        if (std::abs(error) <= 0.6 * n) {
             start = expected_ + kClockGain * error;
-            period_ += kPeriodGain * error;
-        } else {
-            period_ += 0.5 * (start - clock_ - period_);
+            period_ = std::clamp(period_ + kPeriodGain * error, 7.0 * n, 8.0 * n);
+        } else if (llr(found + n - 1) > -kSureStart * scale) {
+            // Far from the clock and not clearly a start: a fade, where the clock knows
+            // better than the noise. (A clear one is a long stop: the clock follows it,
+            // and the period stays, as a long stop is the sender's pause, not its rhythm.)
+            start = expected_;
         }
-        period_ = std::clamp(period_, 7.0 * n, 8.0 * n);
     }
     const auto t0 = static_cast<std::int64_t>(std::lround(start));
 
@@ -317,6 +326,7 @@ void DeepDecoder::decideFrame() {
         if (std::getenv("DEEP_DEBUG")) std::fprintf(stderr, "reject t0=%lld prior=%d start=%.1f stop=%.1f\n", (long long)t0, prior_, startValue, stopValue);
         // No start here: idle mark after a character, or a false start while hunting.
         phase_ = Phase::hunt;
+        tracking_ = false;
         huntAt_ = prior_ ? windowLow_ : windowLow_ + n / 2;
         framingMisses_ = 0;
         return;
@@ -341,10 +351,13 @@ void DeepDecoder::decideFrame() {
     learnLevels(t0, c.code);
 
     lastStart_ = t0;
-    framingMisses_ = c.framed ? 0 : framingMisses_ + 1;
+    // Only a stop element clearly space counts against the clock: in a fade of both tones
+    // the stop says nothing, and the clock should carry on through it.
+    framingMisses_ = stopValue < -kSureStart * scale ? framingMisses_ + 1 : 0;
     if (framingMisses_ >= 2) {
         // Two stop elements in a row found space: the clock is wrong, hunt afresh.
         phase_ = Phase::hunt;
+        tracking_ = false;
         huntAt_ = t0 + n;
         framingMisses_ = 0;
         return;
@@ -352,6 +365,7 @@ void DeepDecoder::decideFrame() {
     // The next character may follow at once: its start comes after at least one stop
     // element, and up to three (twice 1.5, as some keyers send) are looked through.
     prior_ = true;
+    tracking_ = c.framed;
     clock_ = start;
     expected_ = start + period_;
     windowLow_ = t0 + 7 * n - 2;
@@ -366,9 +380,35 @@ double DeepDecoder::elementSnr() const {
     return 0.5 * (am * am / mark_.noiseFloor() + as * as / space_.noiseFloor());
 }
 
+// The tones' common frequency error over a character's elements: each element's sum over
+// its quarters turns by the error from quarter to quarter. Both tones move together when
+// a radio is off tune, so one correction serves both.
+void DeepDecoder::followTones(const std::array<Element, 8>& own) {
+    const int quarter = elementSteps_ / 4;
+    std::complex<double> turn;
+    for (const Element& e : own) {
+        const auto& parts = e.markOn ? markParts_ : spaceParts_;
+        std::complex<double> previous;
+        for (int q = 0; q < 4; ++q) {
+            std::complex<double> sum;
+            for (int k = 0; k < quarter; ++k)
+                sum += parts[(e.end - (3 - q) * quarter - k) & kMask];
+            if (q > 0) turn += sum * std::conj(previous);
+            previous = sum;
+        }
+    }
+    const double hz = std::arg(turn) * rate_ / (2.0 * std::numbers::pi * quarter * kStep);
+    static const double gain = std::getenv("DEEP_FG") ? std::atof(std::getenv("DEEP_FG")) : 0.1;
+    if (std::getenv("DEEP_FDBG")) std::fprintf(stderr, "off=%.1f afc=%.1f/%.1f err=%.1f\n", markOffset_, state_.markOffset.load(), state_.spaceOffset.load(), hz);
+    markOffset_ -= gain * hz;
+    spaceOffset_ -= gain * hz;
+}
+
 void DeepDecoder::learnLevels(std::int64_t t0, std::uint8_t code) {
     std::array<Element, 8> own;
     frameElements(t0, code, own);
+    static const bool follow = std::getenv("DEEP_NOFOLLOW") == nullptr;
+    if (follow && tracking_) followTones(own);
     for (const Element& e : own) {
         ToneLevel& on = e.markOn ? mark_ : space_;
         ToneLevel& off = e.markOn ? space_ : mark_;

@@ -75,6 +75,7 @@ class DeepDecoder final : public DeepSampleSink {
     double elementSnr() const;
     void decideFrame();
     void learnLevels(std::int64_t t0, std::uint8_t code);
+    void followTones(const std::array<Element, 8>& own);
     void print(const DeepCharacter& c);
 
     const ModemState& state_;
@@ -88,6 +89,8 @@ class DeepDecoder final : public DeepSampleSink {
     std::complex<double> markRotation_, spaceRotation_;
     std::complex<double> markPart_, spacePart_;
     int inStep_ = 0;
+    double markOffset_ = 0.0, spaceOffset_ = 0.0;  // Hz below the set tones
+    bool tracking_ = false;  // Deep follows the tones itself (else the AFC's offsets)
 
     // Per step: the partial sums and the magnitude of the element ending there.
     std::array<std::complex<double>, kHistory> markParts_{}, spaceParts_{};
