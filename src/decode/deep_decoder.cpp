@@ -3,31 +3,44 @@
 #include <algorithm>
 #include <cmath>
 #include <numbers>
-#include <cstdio>
-#include <cstdlib>
 
 namespace kestrel {
 namespace {
 
 constexpr std::int64_t kMask = DeepDecoder::kHistory - 1;
 
-// Signal levels follow a fade: a tone's mean square while on is averaged over about six of
-// its elements (CCIR poor fades over some 300 ms, fourteen elements at 45.45 baud). The
-// noise is steady and averaged over about forty, so it does not tilt the decision.
-static const double kSignalWeight = std::getenv("DEEP_SW") ? std::atof(std::getenv("DEEP_SW")) : 1.0 / 6.0;
+// The long averages of each tone: its mean square while on (and the mean of that square,
+// for how much the level moves) over about thirty of its elements, the noise while off
+// over about forty. What a fade does within a few elements, levelsAround sees.
+constexpr double kSignalWeight = 1.0 / 30.0;
 constexpr double kNoiseWeight = 1.0 / 40.0;
+
+// The elements around a decision that measure its levels, weighed down by e^(-d / 2) at d
+// elements away: CCIR poor fades over some 300 ms, fourteen elements at 45.45 baud.
+constexpr double kLocalElements = 2.0;
+
+// The share of a tone's mean square that is taken as Rayleigh around its measured level:
+// the level is known from elements nearby, but not to the element. 0 trusts it fully (a
+// fade deeper than measured then reads as the other tone), 1 not at all (a steady tone's
+// absence then counts for little). Measured between: 0.3.
+constexpr double kDiffuseShare = 0.3;
 
 // How strongly the previous character's clock holds the next start: a start a quarter
 // element from where it is expected costs kClockWeight / 16 elements' worth of signal.
-constexpr double kClockWeight = 4.0;
+constexpr double kClockWeight = 16.0;
 // How far a character's own best start moves the clock, and the stop length it expects.
-constexpr double kClockGain = 0.25;
+constexpr double kClockGain = 0.1;
 constexpr double kPeriodGain = 0.03;
 // How much likelier than a character idle mark must look to end the clock, in elements'
 // worth of signal.
 constexpr double kIdleMargin = 1.0;
 // An element counts as clearly space when its ratio says so by half an element's worth.
 constexpr double kSureStart = 0.5;
+// How far one character's measured frequency error moves the tones Deep follows.
+constexpr double kToneGain = 0.1;
+// The squelch opens at an element signal-to-noise ratio of 4 dB: a signal at -10 dB in
+// 3000 Hz has 8 dB at 45.45 baud, white noise alone about 0 dB.
+constexpr double kSquelchSnr = 2.5;
 
 double baudFor(int baudIndex) {
     return baudIndex == 1 ? 50.0 : baudIndex == 2 ? 75.0 : 45.45;
@@ -47,25 +60,14 @@ double logBesselI0(double x) {
     return x - 0.5 * std::log(x) + std::log(p);
 }
 
-// The log-likelihood of a tone's element sum of magnitude r against noise alone, for a
-// tone of amplitude a in noise of mean square n (a Rice over a Rayleigh density).
-double toneLikelihood(double r, double a, double n) {
-    return logBesselI0(2.0 * a * r / n) - a * a / n;
-}
-
-// The same for a tone whose amplitude is not known but Rayleigh-distributed around mean
-// square p: the element sum is then complex Gaussian of mean square p + n, so the
-// likelihood depends on the energy e alone. A fade deeper or shallower than the levels
-// expect costs in proportion rather than in the square of the amplitude's error.
-double fadingLikelihood(double e, double p, double n) {
-    return e * p / (n * (p + n)) - std::log1p(p / n);
-}
-
-// Between the two: a share `diffuse` of the tone's mean square p is Rayleigh, the rest a
-// steady amplitude.
+// The log-likelihood of a tone's element sum of magnitude r against noise alone, noise of
+// mean square n, for a tone whose mean square p is partly steady and a share `diffuse`
+// Rayleigh: a Rice density over a Rayleigh one, the Rice part broadened by the diffuse
+// share.
 double ricianLikelihood(double r, double p, double n, double diffuse) {
     const double v = diffuse * p, a = std::sqrt((1.0 - diffuse) * p), w = n + v;
-    return logBesselI0(2.0 * a * r / w) - a * a / w - std::log1p(v / n) + r * r * (1.0 / n - 1.0 / w);
+    return logBesselI0(2.0 * a * r / w) - a * a / w - std::log1p(v / n) +
+           r * r * (1.0 / n - 1.0 / w);
 }
 
 // The clock's penalty for a start u elements away from where it expects it: quadratic
@@ -170,33 +172,18 @@ void DeepDecoder::step() {
     }
     markMagnitude_[now] = std::abs(markSum_);
     spaceMagnitude_[now] = std::abs(spaceSum_);
-    if (std::getenv("DEEP_NOISE")) { static double sm=0, ss=0; static long c=0; sm+=std::norm(markSum_); ss+=std::norm(spaceSum_); if(++c%5000==0) std::fprintf(stderr,"mean sq m=%.4g s=%.4g\n", sm/c, ss/c);}
     ++steps_;
     advance();
 }
 
 DeepDecoder::Levels DeepDecoder::runningLevels() const {
-    Levels l{mark_.amplitude(), mark_.noiseFloor(), space_.amplitude(), space_.noiseFloor()};
-    static const bool equal = std::getenv("DEEP_EQUAL") != nullptr;
-    if (equal) {
-        l.markAmplitude = l.spaceAmplitude = 0.5 * (l.markAmplitude + l.spaceAmplitude);
-        l.markNoise = l.spaceNoise = 0.5 * (l.markNoise + l.spaceNoise);
-    }
-    return l;
+    return {mark_.amplitude(), mark_.noiseFloor(), space_.amplitude(), space_.noiseFloor()};
 }
 
 double DeepDecoder::llr(std::int64_t end, const Levels& l) const {
-    static const bool rice = std::getenv("DEEP_RICE") != nullptr;
     const double m = markMagnitude_[end & kMask], s = spaceMagnitude_[end & kMask];
-    if (rice)
-        return toneLikelihood(m, l.markAmplitude, l.markNoise) -
-               toneLikelihood(s, l.spaceAmplitude, l.spaceNoise);
-    static const double beta = std::getenv("DEEP_BETA") ? std::atof(std::getenv("DEEP_BETA")) : 1.0;
-    if (beta < 1.0)
-        return ricianLikelihood(m, l.markAmplitude * l.markAmplitude, l.markNoise, beta) -
-               ricianLikelihood(s, l.spaceAmplitude * l.spaceAmplitude, l.spaceNoise, beta);
-    return fadingLikelihood(m * m, l.markAmplitude * l.markAmplitude, l.markNoise) -
-           fadingLikelihood(s * s, l.spaceAmplitude * l.spaceAmplitude, l.spaceNoise);
+    return ricianLikelihood(m, l.markAmplitude * l.markAmplitude, l.markNoise, kDiffuseShare) -
+           ricianLikelihood(s, l.spaceAmplitude * l.spaceAmplitude, l.spaceNoise, kDiffuseShare);
 }
 
 void DeepDecoder::frameElements(std::int64_t t0, std::uint8_t code,
@@ -215,15 +202,14 @@ void DeepDecoder::frameElements(std::int64_t t0, std::uint8_t code,
 // elements before it, the nearer weighing more: a fade of one tone over a few elements
 // shows here long before the running level follows it.
 DeepDecoder::Levels DeepDecoder::levelsAround(std::int64_t t0, std::uint8_t code, double centre) const {
-    static const double tau = std::getenv("DEEP_TAU") ? std::atof(std::getenv("DEEP_TAU")) : 4.0;
-    static const double w0 = std::getenv("DEEP_W0") ? std::atof(std::getenv("DEEP_W0")) : 1.0;
     const int n = elementSteps_;
-    double sum[2] = {w0 * mark_.signal, w0 * space_.signal}, weight[2] = {w0, w0};
+    double sum[2] = {}, weight[2] = {}, weight2[2] = {};
     auto add = [&](const Element& e) {
-        const double w = std::exp(-std::abs(static_cast<double>(e.end) - centre) / (tau * n));
+        const double w = std::exp(-std::abs(static_cast<double>(e.end) - centre) / (kLocalElements * n));
         const int tone = e.markOn ? 0 : 1;
         sum[tone] += w * (e.markOn ? e.mark2 : e.space2);
         weight[tone] += w;
+        weight2[tone] += w * w;
     };
     std::array<Element, 8> own;
     frameElements(t0, code, own);
@@ -233,26 +219,49 @@ DeepDecoder::Levels DeepDecoder::levelsAround(std::int64_t t0, std::uint8_t code
         const Element& e = history_[(historyCount_ - 1 - k) % kElementHistory];
         if (e.end < t0 - 1) add(e);
     }
-    const double nm = mark_.noiseFloor(), ns = space_.noiseFloor();
-    const double m2 = sum[0] / weight[0], s2 = sum[1] / weight[1];
-    return {std::sqrt(std::max(m2 - nm, 0.02 * m2)), nm, std::sqrt(std::max(s2 - ns, 0.02 * s2)),
-            ns};
+    Levels l{};
+    const ToneLevel* tones[2] = {&mark_, &space_};
+    for (int t = 0; t < 2; ++t) {
+        const ToneLevel& tone = *tones[t];
+        const double noise = tone.noiseFloor();
+        const double steady = tone.signal;
+        double on = steady;
+        if (weight[t] > 0.0) {
+            const double local = sum[t] / weight[t];
+            // How far to trust the elements nearby over the long average: as far as the
+            // level really moves (a fade) against how much noise alone moves a mean over so
+            // few elements. In white noise this keeps the long average, which does not
+            // tilt the decision between the tones.
+            const double p = std::max(steady - noise, 0.0);
+            const double noiseVariance = 2.0 * p * noise + noise * noise;
+            const double moves = std::max(tone.square - steady * steady - noiseVariance, 0.0);
+            const double spread = noiseVariance * weight2[t] / (weight[t] * weight[t]);
+            on = steady + moves / (moves + spread + 1e-300) * (local - steady);
+        }
+        const double amplitude = std::sqrt(std::max(on - noise, 0.02 * on));
+        (t == 0 ? l.markAmplitude : l.spaceAmplitude) = amplitude;
+        (t == 0 ? l.markNoise : l.spaceNoise) = noise;
+    }
+    return l;
 }
 
-std::uint8_t DeepDecoder::decideCode(std::int64_t t0, const Levels& l, double& reliability,
-                                     const std::uint8_t* first) const {
+// The five data elements: first on the long levels, then each again on the levels around
+// it, measured with the first decisions (a fade of one tone shows in its neighbours).
+DeepCharacter DeepDecoder::decideCharacter(std::int64_t t0) const {
     const int n = elementSteps_;
-    std::uint8_t code = 0;
-    reliability = 1e300;
-    static const bool perElement = std::getenv("DEEP_PERELEM") != nullptr;
+    std::uint8_t first = 0;
+    const Levels running = runningLevels();
+    for (int k = 0; k < 5; ++k)
+        if (llr(t0 + (k + 2) * n - 1, running) > 0.0) first |= static_cast<std::uint8_t>(1u << k);
+    DeepCharacter c;
+    c.reliability = 1e300;
     for (int k = 0; k < 5; ++k) {
         const std::int64_t end = t0 + (k + 2) * n - 1;
-        const double v = first && perElement ? llr(end, levelsAround(t0, *first, end - 0.5 * n))
-                                             : llr(end, l);
-        if (v > 0.0) code |= static_cast<std::uint8_t>(1u << k);
-        reliability = std::min(reliability, std::abs(v));
+        const double v = llr(end, levelsAround(t0, first, static_cast<double>(end) - 0.5 * n));
+        if (v > 0.0) c.code |= static_cast<std::uint8_t>(1u << k);
+        c.reliability = std::min(c.reliability, std::abs(v));
     }
-    return code;
+    return c;
 }
 
 // How well a character starting at step t0 fits: mark before it, a space start element,
@@ -323,7 +332,6 @@ void DeepDecoder::decideFrame() {
     for (int k = 0; k < 5; ++k) spaceInData += std::max(0.0, -llr(t0 + (k + 2) * n - 1));
     const bool idle = prior_ ? startValue - spaceInData > kIdleMargin * scale : startValue >= 0.0;
     if (idle || (!prior_ && stopValue <= 0.0)) {
-        if (std::getenv("DEEP_DEBUG")) std::fprintf(stderr, "reject t0=%lld prior=%d start=%.1f stop=%.1f\n", (long long)t0, prior_, startValue, stopValue);
         // No start here: idle mark after a character, or a false start while hunting.
         phase_ = Phase::hunt;
         tracking_ = false;
@@ -331,26 +339,11 @@ void DeepDecoder::decideFrame() {
         framingMisses_ = 0;
         return;
     }
-    if (std::getenv("DEEP_DEBUG")) std::fprintf(stderr, "t0=%lld prior=%d gap=%lld found=%lld start=%.1f stop=%.1f am=%.3g as=%.3g nm=%.3g ns=%.3g\n", (long long)t0, prior_, (long long)(t0-lastStart_), (long long)(found-lastStart_), startValue, stopValue, mark_.amplitude(), space_.amplitude(), mark_.noiseFloor(), space_.noiseFloor());
-
-    DeepCharacter c;
-    c.code = decideCode(t0, runningLevels(), c.reliability);
-    static const bool local = std::getenv("DEEP_NOLOCAL") == nullptr;
-    if (local) {
-        const std::uint8_t first = c.code;
-        c.code = decideCode(t0, levelsAround(t0, first, t0 + 3.5 * n), c.reliability, &first);
-        if (std::getenv("DEEP_LV")) {
-            const Levels l = levelsAround(t0, first, t0 + 3.5 * n);
-            std::fprintf(stderr, "t0=%lld code=%2d gm=%6.1f gs=%6.1f |", (long long)t0, c.code, l.markAmplitude*l.markAmplitude/l.markNoise, l.spaceAmplitude*l.spaceAmplitude/l.spaceNoise);
-            for (int k = 0; k < 8; ++k) { std::int64_t e = k == 0 ? t0 - 1 : t0 + k * n - 1; std::fprintf(stderr, " %5.0f/%-5.0f", markMagnitude_[e&kMask]*markMagnitude_[e&kMask]/l.markNoise, spaceMagnitude_[e&kMask]*spaceMagnitude_[e&kMask]/l.spaceNoise); }
-            std::fprintf(stderr, "\n");
-        }
-    }
+    DeepCharacter c = decideCharacter(t0);
     c.framed = stopValue > 0.0;
     print(c);
     learnLevels(t0, c.code);
 
-    lastStart_ = t0;
     // Only a stop element clearly space counts against the clock: in a fade of both tones
     // the stop says nothing, and the clock should carry on through it.
     framingMisses_ = stopValue < -kSureStart * scale ? framingMisses_ + 1 : 0;
@@ -398,21 +391,21 @@ void DeepDecoder::followTones(const std::array<Element, 8>& own) {
         }
     }
     const double hz = std::arg(turn) * rate_ / (2.0 * std::numbers::pi * quarter * kStep);
-    static const double gain = std::getenv("DEEP_FG") ? std::atof(std::getenv("DEEP_FG")) : 0.1;
-    if (std::getenv("DEEP_FDBG")) std::fprintf(stderr, "off=%.1f afc=%.1f/%.1f err=%.1f\n", markOffset_, state_.markOffset.load(), state_.spaceOffset.load(), hz);
-    markOffset_ -= gain * hz;
-    spaceOffset_ -= gain * hz;
+    markOffset_ -= kToneGain * hz;
+    spaceOffset_ -= kToneGain * hz;
 }
 
 void DeepDecoder::learnLevels(std::int64_t t0, std::uint8_t code) {
     std::array<Element, 8> own;
     frameElements(t0, code, own);
-    static const bool follow = std::getenv("DEEP_NOFOLLOW") == nullptr;
-    if (follow && tracking_) followTones(own);
+    if (tracking_) followTones(own);
     for (const Element& e : own) {
         ToneLevel& on = e.markOn ? mark_ : space_;
         ToneLevel& off = e.markOn ? space_ : mark_;
-        average(on.signal, e.markOn ? e.mark2 : e.space2, on.onCount, kSignalWeight);
+        const double e2 = e.markOn ? e.mark2 : e.space2;
+        int count = on.onCount;
+        average(on.square, e2 * e2, count, kSignalWeight);
+        average(on.signal, e2, on.onCount, kSignalWeight);
         average(off.noise, e.markOn ? e.space2 : e.mark2, off.offCount, kNoiseWeight);
         if (historyCount_ > 0 && e.end <= history_[(historyCount_ - 1) % kElementHistory].end)
             continue;  // the mark before a start is often the last stop, already kept
@@ -420,8 +413,24 @@ void DeepDecoder::learnLevels(std::int64_t t0, std::uint8_t code) {
     }
 }
 
+// With squelch on, a character prints only while the signal's levels stand clearly above
+// the noise. Characters decided while it is closed are held (the newest few), and shown
+// when it opens: the first characters of a signal come before its levels are measured.
 void DeepDecoder::print(const DeepCharacter& c) {
-    if (const char16_t ch = baudot.baudotDecode(c.code)) emitter_.emitReceivedChar(ch);
+    const char16_t ch = baudot.baudotDecode(c.code);
+    const bool squelch = state_.SquelchState.load(std::memory_order_relaxed) == 1;
+    if (squelch && elementSnr() < kSquelchSnr) {
+        if (ch != 0 && ch != u'\n') {
+            std::copy(held_.begin() + 1, held_.end(), held_.begin());
+            held_.back() = ch;
+        }
+        return;
+    }
+    for (char16_t& h : held_) {
+        if (h != 0) emitter_.emitReceivedChar(h);
+        h = 0;
+    }
+    if (ch != 0) emitter_.emitReceivedChar(ch);
 }
 
 }  // namespace kestrel

@@ -43,6 +43,7 @@ class DeepDecoder final : public DeepSampleSink {
   private:
     struct ToneLevel {
         double signal = 0.0;  // mean square of the element sum while the tone is on
+        double square = 0.0;  // mean of its square, for how much the level moves
         double noise = 0.0;   // mean square while it is off
         int onCount = 0, offCount = 0;
         double amplitude() const;
@@ -68,8 +69,7 @@ class DeepDecoder final : public DeepSampleSink {
     Levels levelsAround(std::int64_t t0, std::uint8_t code, double centre) const;
     double llr(std::int64_t end) const { return llr(end, runningLevels()); }
     double llr(std::int64_t end, const Levels& l) const;  // element ending at `end`: > 0 mark
-    std::uint8_t decideCode(std::int64_t t0, const Levels& l, double& reliability,
-                            const std::uint8_t* first = nullptr) const;
+    DeepCharacter decideCharacter(std::int64_t t0) const;
     void frameElements(std::int64_t t0, std::uint8_t code, std::array<Element, 8>& out) const;
     double frameScore(std::int64_t t0) const;
     double elementSnr() const;
@@ -109,8 +109,8 @@ class DeepDecoder final : public DeepSampleSink {
     double clock_ = 0.0;     // the last character's start as the clock has it, in steps
     double period_ = 0.0;    // the character period the clock has learned
     double expected_ = 0.0;  // where the clock puts the next start
-    std::int64_t lastStart_ = 0;
     int framingMisses_ = 0;
+    std::array<char16_t, 7> held_{};  // held by the squelch, oldest first
 };
 
 }  // namespace kestrel
