@@ -112,35 +112,40 @@ KestrelSettings withSquelch(DecodeMode mode, bool squelch) {
 }
 
 void reportSquelch(int runs) {
-    constexpr DecodeMode kModes[] = {kDecodeFlutter, kDecodeSelectiv, kDecodeSpread};
-    std::printf("\n### Squelch: the message, white noise (%d files per point)\n\n", runs);
-    std::printf(
-        "| SNR dB | Flutter off | Flutter on | Selectiv off | Selectiv on |"
-        " Spread off | Spread on |\n");
-    std::printf("|---:|---:|---:|---:|---:|---:|---:|\n");
+    std::printf("\n### Squelch: the message, white noise (%d files per point)\n\n| SNR dB |", runs);
+    for (int d = 0; d < kDecodeModes; ++d)
+        std::printf(" %s off | %s on |", decodeModeText(d).data(), decodeModeText(d).data());
+    std::printf("\n|---:|");
+    for (int d = 0; d < kDecodeModes; ++d) std::printf("---:|---:|");
+    std::printf("\n");
     for (const double snr : {-9.0, -6.0, -3.0, 0.0, 3.0, 10.0}) {
         const std::vector<Audio> files = measuringFiles(nullptr, snr, runs);
         std::printf("| %+.0f |", snr);
-        for (const DecodeMode mode : kModes) {
+        for (int d = 0; d < kDecodeModes; ++d) {
             for (const bool squelch : {false, true})
-                std::printf(" %.2f%% |", 100 * kestrelErrorRate(files, withSquelch(mode, squelch)));
+                std::printf(" %.2f%% |", 100 * kestrelErrorRate(files, withSquelch(
+                                                                           static_cast<DecodeMode>(d), squelch)));
         }
         std::printf("\n");
         std::fflush(stdout);
     }
 
     constexpr int kMinutes = 2;
-    std::printf("\n### Squelch: white noise alone (%d minutes, characters per minute)\n\n",
+    std::printf("\n### Squelch: white noise alone (%d minutes, characters per minute)\n\n|",
                 kMinutes);
-    std::printf("| | Flutter | Selectiv | Spread |\n|---|---:|---:|---:|\n");
+    for (int d = 0; d < kDecodeModes; ++d) std::printf(" | %s", decodeModeText(d).data());
+    std::printf(" |\n|---|");
+    for (int d = 0; d < kDecodeModes; ++d) std::printf("---:|");
+    std::printf("\n");
     Audio noise;
     noise.samples.assign(static_cast<std::size_t>(kMinutes * 60 * noise.rate), 0.0);
     addNoise(noise, kMeasureRms * kMeasureRms, 0.0, 4242);
     noise = limitedToPeak(noise, 32000.0);
     for (const bool squelch : {false, true}) {
         std::printf("| squelch %s |", squelch ? "on" : "off");
-        for (const DecodeMode mode : kModes) {
-            const std::string text = kestrelDecode(noise, withSquelch(mode, squelch)).text;
+        for (int d = 0; d < kDecodeModes; ++d) {
+            const std::string text =
+                kestrelDecode(noise, withSquelch(static_cast<DecodeMode>(d), squelch)).text;
             std::printf(" %.1f |", static_cast<double>(printingCharacters(text)) / kMinutes);
         }
         std::printf("\n");

@@ -38,9 +38,9 @@ constexpr double kIdleMargin = 1.0;
 constexpr double kSureStart = 0.5;
 // How far one character's measured frequency error moves the tones Deep follows.
 constexpr double kToneGain = 0.1;
-// The squelch opens at an element signal-to-noise ratio of 4 dB: a signal at -10 dB in
+// The squelch opens at an element signal-to-noise ratio of 5.4 dB: a signal at -10 dB in
 // 3000 Hz has 8 dB at 45.45 baud, white noise alone about 0 dB.
-constexpr double kSquelchSnr = 2.5;
+constexpr double kSquelchSnr = 3.5;
 
 double baudFor(int baudIndex) {
     return baudIndex == 1 ? 50.0 : baudIndex == 2 ? 75.0 : 45.45;
