@@ -30,7 +30,7 @@ TEST_P(CleanReception, EveryModePrintsTheMessage) {
 
     const std::string message = normaliseText(kShortText);
     const std::size_t firstWord = message.find(' ');
-    for (const DecodeMode mode : {kDecodeSelectiv, kDecodeSpread}) {
+    for (const DecodeMode mode : {kDecodeSelectiv, kDecodeSpread, kDecodeDeep}) {
         const std::string got = kestrelDecode(audio, settingsFor(mode, s.baud)).text;
         SCOPED_TRACE(std::string(decodeModeText(mode)) + ": " + got);
         EXPECT_EQ(messageErrors(message.substr(firstWord + 1), got), 0u);

@@ -71,7 +71,7 @@ TEST(Squelch, HoldsWhatComesBeforeTheSignalAndLosesNothingOfIt) {
     // takes characters from the noise but never from the message.
     const Transmission t = transmit(kShortText, 45.45, 12000, {}, 3.0, 1.5);
     const Audio audio = withNoise(t, 12.0, 21);
-    for (const DecodeMode mode : {kDecodeFlutter, kDecodeSelectiv}) {
+    for (const DecodeMode mode : {kDecodeFlutter, kDecodeSelectiv, kDecodeDeep}) {
         KestrelSettings s = settingsFor(mode);
         const std::string open = kestrelDecode(audio, s).text;
         s.squelch = true;
