@@ -123,8 +123,9 @@ void reportSquelch(int runs) {
         std::printf("| %+.0f |", snr);
         for (int d = 0; d < kDecodeModes; ++d) {
             for (const bool squelch : {false, true})
-                std::printf(" %.2f%% |", 100 * kestrelErrorRate(files, withSquelch(
-                                                                           static_cast<DecodeMode>(d), squelch)));
+                std::printf(" %.2f%% |",
+                            100 * kestrelErrorRate(
+                                      files, withSquelch(static_cast<DecodeMode>(d), squelch)));
         }
         std::printf("\n");
         std::fflush(stdout);

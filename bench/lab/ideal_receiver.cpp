@@ -63,7 +63,8 @@ const std::vector<std::uint8_t>& sentCodes() {
             std::uint8_t code = 0;
             for (int bit = 0; bit < 5; ++bit) {
                 const auto from = static_cast<std::size_t>(std::lround(edge + (bit + 1) * element));
-                if (toneEnergy(a, tones.mark, from, whole) > toneEnergy(a, tones.space, from, whole))
+                if (toneEnergy(a, tones.mark, from, whole) >
+                    toneEnergy(a, tones.space, from, whole))
                     code |= static_cast<std::uint8_t>(1u << bit);
             }
             out.push_back(code);
@@ -74,8 +75,8 @@ const std::vector<std::uint8_t>& sentCodes() {
     return codes;
 }
 
-std::string idealPrint(const std::vector<std::uint8_t>& codes, double bitError,
-                       std::uint64_t seed, const FadingProfile* fading, double snrDb) {
+std::string idealPrint(const std::vector<std::uint8_t>& codes, double bitError, std::uint64_t seed,
+                       const FadingProfile* fading, double snrDb) {
     ModemState state;
     state.Contest = 1;
     BaudotDecoder baudot(state);

@@ -178,9 +178,8 @@ double minimodemErrorRate(const std::vector<Audio>& files);
 // codes decoded with Kestrel's Baudot shift handling and text output in contest mode and
 // scored as the decoders are. Seeds follow from the run and the SNR, as for the files.
 const std::vector<std::uint8_t>& sentCodes();
-std::string idealPrint(const std::vector<std::uint8_t>& codes, double bitError,
-                       std::uint64_t seed, const FadingProfile* fading = nullptr,
-                       double snrDb = 0.0);
+std::string idealPrint(const std::vector<std::uint8_t>& codes, double bitError, std::uint64_t seed,
+                       const FadingProfile* fading = nullptr, double snrDb = 0.0);
 double idealErrorRate(const FadingProfile* fading, double snrDb, int runs);
 
 // Scoring received text against the message that was sent.

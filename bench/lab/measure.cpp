@@ -36,8 +36,8 @@ std::vector<Audio> measuringFiles(const FadingProfile* fading, double snrDb, int
     std::vector<Audio> files;
     for (int run = 0; run < runs; ++run) {
         const auto seed = static_cast<std::uint64_t>(1000 * run + std::lround(10 * (snrDb + 50)));
-        Audio audio = fading ? watterson(measuringTransmission(), *fading, seed)
-                             : measuringTransmission();
+        Audio audio =
+            fading ? watterson(measuringTransmission(), *fading, seed) : measuringTransmission();
         addNoise(audio, kMeasureRms * kMeasureRms, snrDb, seed + 7);
         files.push_back(limitedToPeak(audio, 32000.0));
     }

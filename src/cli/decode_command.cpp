@@ -78,8 +78,7 @@ bool parseArgs(std::vector<std::string> args, ModemState& state, DecodeArgs& out
                              : m == "deep"     ? kDecodeDeep
                                                : -1;
             if (mode < 0)
-                return error =
-                           "--mode takes flutter, selectiv, spread or deep, not '" + m + "'",
+                return error = "--mode takes flutter, selectiv, spread or deep, not '" + m + "'",
                        false;
             state.Decodemode = mode;
         } else if (a == "--reverse") {

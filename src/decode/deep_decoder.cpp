@@ -50,13 +50,20 @@ double baudFor(int baudIndex) {
 double logBesselI0(double x) {
     if (x < 3.75) {
         const double t = (x / 3.75) * (x / 3.75);
-        return std::log(1.0 + t * (3.5156229 + t * (3.0899424 + t * (1.2067492 +
-                        t * (0.2659732 + t * (0.0360768 + t * 0.0045813))))));
+        return std::log(
+            1.0 + t * (3.5156229 +
+                       t * (3.0899424 +
+                            t * (1.2067492 + t * (0.2659732 + t * (0.0360768 + t * 0.0045813))))));
     }
     const double t = 3.75 / x;
-    const double p = 0.39894228 + t * (0.01328592 + t * (0.00225319 + t * (-0.00157565 +
-                     t * (0.00916281 + t * (-0.02057706 + t * (0.02635537 +
-                     t * (-0.01647633 + t * 0.00392377)))))));
+    const double p =
+        0.39894228 +
+        t * (0.01328592 +
+             t * (0.00225319 +
+                  t * (-0.00157565 +
+                       t * (0.00916281 +
+                            t * (-0.02057706 +
+                                 t * (0.02635537 + t * (-0.01647633 + t * 0.00392377)))))));
     return x - 0.5 * std::log(x) + std::log(p);
 }
 
@@ -201,11 +208,13 @@ void DeepDecoder::frameElements(std::int64_t t0, std::uint8_t code,
 // Each tone's level around a character, from its own elements as first decided and the
 // elements before it, the nearer weighing more: a fade of one tone over a few elements
 // shows here long before the running level follows it.
-DeepDecoder::Levels DeepDecoder::levelsAround(std::int64_t t0, std::uint8_t code, double centre) const {
+DeepDecoder::Levels DeepDecoder::levelsAround(std::int64_t t0, std::uint8_t code,
+                                              double centre) const {
     const int n = elementSteps_;
     double sum[2] = {}, weight[2] = {}, weight2[2] = {};
     auto add = [&](const Element& e) {
-        const double w = std::exp(-std::abs(static_cast<double>(e.end) - centre) / (kLocalElements * n));
+        const double w =
+            std::exp(-std::abs(static_cast<double>(e.end) - centre) / (kLocalElements * n));
         const int tone = e.markOn ? 0 : 1;
         sum[tone] += w * (e.markOn ? e.mark2 : e.space2);
         weight[tone] += w;
@@ -384,8 +393,7 @@ void DeepDecoder::followTones(const std::array<Element, 8>& own) {
         std::complex<double> previous;
         for (int q = 0; q < 4; ++q) {
             std::complex<double> sum;
-            for (int k = 0; k < quarter; ++k)
-                sum += parts[(e.end - (3 - q) * quarter - k) & kMask];
+            for (int k = 0; k < quarter; ++k) sum += parts[(e.end - (3 - q) * quarter - k) & kMask];
             if (q > 0) turn += sum * std::conj(previous);
             previous = sum;
         }

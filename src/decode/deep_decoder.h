@@ -35,8 +35,8 @@ class DeepDecoder final : public DeepSampleSink {
 
     void takeSample(double x) override;
 
-    static constexpr int kStep = 8;         // samples per integration step
-    static constexpr int kHistory = 2048;   // steps kept, a power of two
+    static constexpr int kStep = 8;        // samples per integration step
+    static constexpr int kHistory = 2048;  // steps kept, a power of two
 
     BaudotDecoder baudot;
 

@@ -54,8 +54,9 @@ TEST(Deep, CopiesWeakAndFadingSignalsAtEverySpeed) {
                           Point{45.45, &kCcirPoor, 0.0, 0.08}, Point{50.0, nullptr, -7.0, 0.04},
                           Point{75.0, nullptr, -5.0, 0.04}, Point{75.0, &kCcirPoor, 3.0, 0.07}}) {
         const std::string text = std::string(kLeadIn) + kContestText;
-        const Audio clean = padded(
-            scaledToRms(minimodemTransmit(text, p.baud, sampleRateFor(p.baud)), kSignalRms), 1.0, 1.5);
+        const Audio clean =
+            padded(scaledToRms(minimodemTransmit(text, p.baud, sampleRateFor(p.baud)), kSignalRms),
+                   1.0, 1.5);
         std::size_t errors = 0, characters = 0;
         for (std::uint64_t seed = 1; seed <= 4; ++seed) {
             Audio audio = p.fading ? watterson(clean, *p.fading, seed) : clean;
