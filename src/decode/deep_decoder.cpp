@@ -205,14 +205,17 @@ void DeepDecoder::frameElements(std::int64_t t0, std::uint8_t code,
     }
 }
 
-// Each tone's level around a character, from its own elements as first decided and the
-// elements before it, the nearer weighing more: a fade of one tone over a few elements
-// shows here long before the running level follows it.
+// Each tone's level around the element ending at `element`, from the other elements of
+// its character as first decided and the elements before it, the nearer weighing more: a
+// fade of one tone over a few elements shows here long before the running level follows
+// it. The element itself is left out, or a first decision would confirm itself.
 DeepDecoder::Levels DeepDecoder::levelsAround(std::int64_t t0, std::uint8_t code,
-                                              double centre) const {
+                                              std::int64_t element) const {
     const int n = elementSteps_;
+    const double centre = static_cast<double>(element) - 0.5 * n;
     double sum[2] = {}, weight[2] = {}, weight2[2] = {};
     auto add = [&](const Element& e) {
+        if (e.end == element) return;  // an element is not judged by its own value
         const double w =
             std::exp(-std::abs(static_cast<double>(e.end) - centre) / (kLocalElements * n));
         const int tone = e.markOn ? 0 : 1;
@@ -266,7 +269,7 @@ DeepCharacter DeepDecoder::decideCharacter(std::int64_t t0) const {
     c.reliability = 1e300;
     for (int k = 0; k < 5; ++k) {
         const std::int64_t end = t0 + (k + 2) * n - 1;
-        const double v = llr(end, levelsAround(t0, first, static_cast<double>(end) - 0.5 * n));
+        const double v = llr(end, levelsAround(t0, first, end));
         if (v > 0.0) c.code |= static_cast<std::uint8_t>(1u << k);
         c.reliability = std::min(c.reliability, std::abs(v));
     }

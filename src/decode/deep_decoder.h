@@ -66,7 +66,7 @@ class DeepDecoder final : public DeepSampleSink {
     void step();
     void advance();
     Levels runningLevels() const;
-    Levels levelsAround(std::int64_t t0, std::uint8_t code, double centre) const;
+    Levels levelsAround(std::int64_t t0, std::uint8_t code, std::int64_t element) const;
     double llr(std::int64_t end) const { return llr(end, runningLevels()); }
     double llr(std::int64_t end, const Levels& l) const;  // element ending at `end`: > 0 mark
     DeepCharacter decideCharacter(std::int64_t t0) const;
