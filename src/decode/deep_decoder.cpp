@@ -435,6 +435,9 @@ void DeepDecoder::print(const DeepCharacter& c) {
             std::copy(held_.begin() + 1, held_.end(), held_.begin());
             held_.back() = ch;
         }
+        // A figures shift read in the noise must not put the signal's first word in
+        // figures: what the squelch holds back leaves the decoder in letters.
+        baudot.shift = kLettersShift;
         return;
     }
     for (char16_t& h : held_) {
