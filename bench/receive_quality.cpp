@@ -1,5 +1,6 @@
 // Character error rate against SNR for each decode mode, beside minimodem on the very same
-// files and beside the ideal non-coherent FSK receiver, on white noise and on CCIR
+// files and beside the ideal non-coherent FSK receiver (its text printed and scored as the
+// decoders' are, and its share of codes received wrong), on white noise and on CCIR
 // moderate and poor fading. Prints Markdown for docs/benchmarks.md. The files are those of
 // lab/measure.h: a lead-in, then the scored message (steady reception).
 //
@@ -19,6 +20,7 @@
 #include <string>
 #include <vector>
 
+#include "frontend/spectrum_view.h"
 #include "lab/lab.h"
 #include "lab/theory.h"
 
@@ -27,7 +29,7 @@ using namespace kestrel::lab;
 
 namespace {
 
-constexpr int kDecoders = 4;  // Flutter, Selectiv, Spread, minimodem
+constexpr int kDecoders = kDecodeModes + 2;  // the modes, minimodem, the ideal printed
 
 struct Channel {
     const char* name;
@@ -49,8 +51,10 @@ double ideal(const Channel& channel, double snr) {
 Point measure(const Channel& channel, double snr, int runs) {
     const std::vector<Audio> files = measuringFiles(channel.fading, snr, runs);
     Point p{snr, {}, ideal(channel, snr)};
-    for (int d = 0; d < 3; ++d) p.cer[d] = kestrelErrorRate(files, static_cast<DecodeMode>(d));
-    p.cer[3] = minimodemErrorRate(files);
+    for (int d = 0; d < kDecodeModes; ++d)
+        p.cer[d] = kestrelErrorRate(files, static_cast<DecodeMode>(d));
+    p.cer[kDecodeModes] = minimodemErrorRate(files);
+    p.cer[kDecodeModes + 1] = idealErrorRate(channel.fading, snr, runs);
     return p;
 }
 
@@ -74,14 +78,18 @@ std::string snrFor(const std::vector<Point>& points, const std::function<double(
 void report(const Channel& channel, int runs, double step) {
     std::printf("\n### %s (%d files of %zu scored characters per point)\n\n", channel.name, runs,
                 normaliseText(measuredMessage()).size());
-    std::printf("| SNR dB | Flutter | Selectiv | Spread | minimodem | ideal FSK |\n");
-    std::printf("|---:|---:|---:|---:|---:|---:|\n");
+    std::printf("| SNR dB |");
+    for (int d = 0; d < kDecodeModes; ++d) std::printf(" %s |", decodeModeText(d).data());
+    std::printf(" minimodem | ideal, printed | ideal FSK, codes |\n|---:|");
+    for (int d = 0; d < kDecoders + 1; ++d) std::printf("---:|");
+    std::printf("\n");
     std::vector<Point> points;
     for (double snr = channel.lowDb; snr <= channel.highDb + 1e-9; snr += step) {
         points.push_back(measure(channel, snr, runs));
         const Point& p = points.back();
-        std::printf("| %+.0f | %.2f%% | %.2f%% | %.2f%% | %.2f%% | %.2f%% |\n", p.snr,
-                    100 * p.cer[0], 100 * p.cer[1], 100 * p.cer[2], 100 * p.cer[3], 100 * p.theory);
+        std::printf("| %+.0f |", p.snr);
+        for (const double cer : p.cer) std::printf(" %.2f%% |", 100 * cer);
+        std::printf(" %.2f%% |\n", 100 * p.theory);
         std::fflush(stdout);
     }
     for (const double target : {0.01, 0.05}) {
@@ -105,35 +113,41 @@ KestrelSettings withSquelch(DecodeMode mode, bool squelch) {
 }
 
 void reportSquelch(int runs) {
-    constexpr DecodeMode kModes[] = {kDecodeFlutter, kDecodeSelectiv, kDecodeSpread};
-    std::printf("\n### Squelch: the message, white noise (%d files per point)\n\n", runs);
-    std::printf(
-        "| SNR dB | Flutter off | Flutter on | Selectiv off | Selectiv on |"
-        " Spread off | Spread on |\n");
-    std::printf("|---:|---:|---:|---:|---:|---:|---:|\n");
+    std::printf("\n### Squelch: the message, white noise (%d files per point)\n\n| SNR dB |", runs);
+    for (int d = 0; d < kDecodeModes; ++d)
+        std::printf(" %s off | %s on |", decodeModeText(d).data(), decodeModeText(d).data());
+    std::printf("\n|---:|");
+    for (int d = 0; d < kDecodeModes; ++d) std::printf("---:|---:|");
+    std::printf("\n");
     for (const double snr : {-9.0, -6.0, -3.0, 0.0, 3.0, 10.0}) {
         const std::vector<Audio> files = measuringFiles(nullptr, snr, runs);
         std::printf("| %+.0f |", snr);
-        for (const DecodeMode mode : kModes) {
+        for (int d = 0; d < kDecodeModes; ++d) {
             for (const bool squelch : {false, true})
-                std::printf(" %.2f%% |", 100 * kestrelErrorRate(files, withSquelch(mode, squelch)));
+                std::printf(" %.2f%% |",
+                            100 * kestrelErrorRate(
+                                      files, withSquelch(static_cast<DecodeMode>(d), squelch)));
         }
         std::printf("\n");
         std::fflush(stdout);
     }
 
     constexpr int kMinutes = 2;
-    std::printf("\n### Squelch: white noise alone (%d minutes, characters per minute)\n\n",
+    std::printf("\n### Squelch: white noise alone (%d minutes, characters per minute)\n\n|",
                 kMinutes);
-    std::printf("| | Flutter | Selectiv | Spread |\n|---|---:|---:|---:|\n");
+    for (int d = 0; d < kDecodeModes; ++d) std::printf(" | %s", decodeModeText(d).data());
+    std::printf(" |\n|---|");
+    for (int d = 0; d < kDecodeModes; ++d) std::printf("---:|");
+    std::printf("\n");
     Audio noise;
     noise.samples.assign(static_cast<std::size_t>(kMinutes * 60 * noise.rate), 0.0);
     addNoise(noise, kMeasureRms * kMeasureRms, 0.0, 4242);
     noise = limitedToPeak(noise, 32000.0);
     for (const bool squelch : {false, true}) {
         std::printf("| squelch %s |", squelch ? "on" : "off");
-        for (const DecodeMode mode : kModes) {
-            const std::string text = kestrelDecode(noise, withSquelch(mode, squelch)).text;
+        for (int d = 0; d < kDecodeModes; ++d) {
+            const std::string text =
+                kestrelDecode(noise, withSquelch(static_cast<DecodeMode>(d), squelch)).text;
             std::printf(" %.1f |", static_cast<double>(printingCharacters(text)) / kMinutes);
         }
         std::printf("\n");
@@ -144,22 +158,28 @@ void reportSquelch(int runs) {
     constexpr double kCallSnrs[] = {-6.0, 0.0, 6.0, 20.0};
     std::printf(
         "\n### Squelch: a call after 10 s of noise, no lead-in (%d calls per point, first word"
-        " copied)\n\n| SNR dB | Flutter off | Flutter on | Selectiv off | Selectiv on |"
-        " Spread off | Spread on |\n|---:|---:|---:|---:|---:|---:|---:|\n",
+        " copied)\n\n| SNR dB |",
         runs);
+    for (int d = 0; d < kDecodeModes; ++d)
+        std::printf(" %s off | %s on |", decodeModeText(d).data(), decodeModeText(d).data());
+    std::printf("\n|---:|");
+    for (int d = 0; d < kDecodeModes; ++d) std::printf("---:|---:|");
+    std::printf("\n");
     const std::string call = "\r\nCQ TEST DE W1AW W1AW K\r\n";
     const Audio clean =
         padded(scaledToRms(minimodemTransmit(call, kMeasureBaud, 12000), kMeasureRms), 10.0, 1.5);
     for (const double snr : kCallSnrs) {
         std::printf("| %+.0f |", snr);
-        for (const DecodeMode mode : kModes) {
+        for (int mode = 0; mode < kDecodeModes; ++mode) {
             for (const bool squelch : {false, true}) {
                 int copied = 0;
                 for (int run = 0; run < runs; ++run) {
                     Audio a = clean;
                     addNoise(a, kMeasureRms * kMeasureRms, snr, 77 + run);
                     const std::string text = normaliseText(
-                        kestrelDecode(limitedToPeak(a, 32000.0), withSquelch(mode, squelch)).text);
+                        kestrelDecode(limitedToPeak(a, 32000.0),
+                                      withSquelch(static_cast<DecodeMode>(mode), squelch))
+                            .text);
                     copied += text.find("CQ TEST") != std::string::npos;
                 }
                 std::printf(" %d |", copied);

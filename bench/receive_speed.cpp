@@ -63,7 +63,8 @@ int main(int argc, char** argv) {
             shell("minimodem --rx -q -b 5 --baudot --stopbits 1.5 -M 2125 -S 2295 -f '" +
                   path.string() + "' " + baudText + " >/dev/null 2>&1");
         });
-        for (const DecodeMode mode : {kDecodeFlutter, kDecodeSelectiv, kDecodeSpread}) {
+        for (int m = 0; m < kDecodeModes; ++m) {
+            const auto mode = static_cast<DecodeMode>(m);
             KestrelSettings s;
             s.baud = baud;
             s.mode = mode;

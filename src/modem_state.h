@@ -32,8 +32,9 @@ enum DecodeMode : int {
     kDecodeFlutter = 0,
     kDecodeSelectiv = 1,
     kDecodeSpread = 2,
+    kDecodeDeep = 3,
 };
-inline constexpr int kDecodeModes = 3;
+inline constexpr int kDecodeModes = 4;
 
 // txState: the phases of a transmission, walked in this order and back to idle. The
 // decoders rest from kTxSending on.

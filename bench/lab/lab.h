@@ -161,6 +161,9 @@ constexpr double kMeasureRms = 4000.0;
 // The scored message of every measuring file (a contest exchange and serial numbers).
 const std::string& measuredMessage();
 
+// The clean transmission the files are made from, before channel and noise.
+const Audio& measuringTransmission();
+
 // The files of a point; fading nullptr means white noise only.
 std::vector<Audio> measuringFiles(const FadingProfile* fading, double snrDb, int runs);
 
@@ -168,6 +171,16 @@ std::vector<Audio> measuringFiles(const FadingProfile* fading, double snrDb, int
 double kestrelErrorRate(const std::vector<Audio>& files, DecodeMode mode);
 double kestrelErrorRate(const std::vector<Audio>& files, const KestrelSettings& settings);
 double minimodemErrorRate(const std::vector<Audio>& files);
+
+// The ideal receiver, printed: perfect timing and tones, each data bit of the codes the
+// transmission carries (sentCodes) wrong with the ideal non-coherent probability at the
+// SNR (with fading, that probability over a flat Rayleigh fade drawn per character), the
+// codes decoded with Kestrel's Baudot shift handling and text output in contest mode and
+// scored as the decoders are. Seeds follow from the run and the SNR, as for the files.
+const std::vector<std::uint8_t>& sentCodes();
+std::string idealPrint(const std::vector<std::uint8_t>& codes, double bitError, std::uint64_t seed,
+                       const FadingProfile* fading = nullptr, double snrDb = 0.0);
+double idealErrorRate(const FadingProfile* fading, double snrDb, int runs);
 
 // Scoring received text against the message that was sent.
 // Upper case, every run of blanks, carriage returns and line feeds made one space, no

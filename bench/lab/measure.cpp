@@ -4,16 +4,16 @@
 
 namespace kestrel::lab {
 
-namespace {
-
 // The clean transmission, made once: minimodem is deterministic.
-const Audio& cleanTransmission() {
+const Audio& measuringTransmission() {
     static const Audio clean =
         padded(scaledToRms(minimodemTransmit(kLeadIn + measuredMessage(), kMeasureBaud, 12000),
                            kMeasureRms),
                1.0, 1.5);
     return clean;
 }
+
+namespace {
 
 template <typename Decode>
 double errorRate(const std::vector<Audio>& files, Decode decode) {
@@ -36,7 +36,8 @@ std::vector<Audio> measuringFiles(const FadingProfile* fading, double snrDb, int
     std::vector<Audio> files;
     for (int run = 0; run < runs; ++run) {
         const auto seed = static_cast<std::uint64_t>(1000 * run + std::lround(10 * (snrDb + 50)));
-        Audio audio = fading ? watterson(cleanTransmission(), *fading, seed) : cleanTransmission();
+        Audio audio =
+            fading ? watterson(measuringTransmission(), *fading, seed) : measuringTransmission();
         addNoise(audio, kMeasureRms * kMeasureRms, snrDb, seed + 7);
         files.push_back(limitedToPeak(audio, 32000.0));
     }

@@ -1,6 +1,7 @@
 #include "audio_in/receive_chain.h"
 
 #include "decode/decoder_dispatch.h"
+#include "decode/deep_decoder.h"
 #include "decode/framing.h"
 #include "decode/received_char_emitter.h"
 #include "decode/repeat_match.h"
@@ -18,15 +19,18 @@ struct ReceiveChain::Stages {
           framing(state, emitter, measurements, textFile),
           repeatMatch(state, emitter, textFile),
           dispatch(state, framing, designEqualisedRaisedCosine),
+          deep(state, emitter),
           front(state, measurements) {
         framing.repeatMatch = &repeatMatch;
         front.setDecodeSink(&dispatch);
+        front.setDeepSink(&deep);
     }
 
     ReceivedCharEmitter emitter;
     Framing framing;
     RepeatMatch repeatMatch;
     DecoderDispatch dispatch;
+    DeepDecoder deep;
     FrontEnd front;
 };
 

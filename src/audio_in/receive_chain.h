@@ -13,7 +13,7 @@
 
 namespace kestrel {
 
-struct FrontEnd;
+class FrontEnd;
 
 class ReceiveChain {
   public:

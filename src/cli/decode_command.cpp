@@ -31,7 +31,7 @@ constexpr const char* kUsage =
     "Plays FILE.wav through Kestrel's receive chain and prints the received text.\n"
     "  --settings FILE.ini   read Kestrel.ini keys from FILE.ini first\n"
     "  --baud 45.45|50|75    --mark HZ    --space HZ\n"
-    "  --mode flutter|selectiv|spread   (default selectiv)\n"
+    "  --mode flutter|selectiv|spread|deep   (default selectiv)\n"
     "  --channel left|right  the channel of a stereo file\n"
     "  --format text|jsonl   (text)      jsonl: one JSON event per line, with its time\n"
     "  --afc on|off          (on)        --reverse\n"
@@ -80,11 +80,16 @@ bool parseArgs(std::vector<std::string> args, ModemState& state, DecodeArgs& out
             if (!hasValue) return error = a + " needs on or off", false;
             if (!onOff(args[++k], *s->second.first, s->second.second, error, a)) return false;
         } else if (a == "--mode") {
-            if (!hasValue) return error = "--mode needs flutter, selectiv or spread", false;
+            if (!hasValue) return error = "--mode needs flutter, selectiv, spread or deep", false;
             const std::string& m = args[++k];
-            const int mode = m == "flutter" ? 0 : m == "selectiv" ? 1 : m == "spread" ? 2 : -1;
+            const int mode = m == "flutter"    ? kDecodeFlutter
+                             : m == "selectiv" ? kDecodeSelectiv
+                             : m == "spread"   ? kDecodeSpread
+                             : m == "deep"     ? kDecodeDeep
+                                               : -1;
             if (mode < 0)
-                return error = "--mode takes flutter, selectiv or spread, not '" + m + "'", false;
+                return error = "--mode takes flutter, selectiv, spread or deep, not '" + m + "'",
+                       false;
             state.Decodemode = mode;
         } else if (a == "--channel") {
             const std::string c = hasValue ? args[++k] : "";

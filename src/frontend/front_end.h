@@ -16,6 +16,13 @@ namespace kestrel {
 
 constexpr int kBatchLength = 2048;
 
+// What the front end hands each sample to, as it arrives, while Deep is the decode mode.
+class DeepSampleSink {
+  public:
+    virtual ~DeepSampleSink() = default;
+    virtual void takeSample(double x) = 0;
+};
+
 class FrontEnd {
   public:
     FrontEnd(ModemState& state, ReceiveMeasurements& measurements)
@@ -23,6 +30,8 @@ class FrontEnd {
 
     // Where the tone filters hand each new decimated sample (the decoders).
     void setDecodeSink(DecodeDispatchSink* sink) { tones_.sink = sink; }
+    // Where each sample goes while Deep decodes (it needs no tone filters).
+    void setDeepSink(DeepSampleSink* sink) { deep_ = sink; }
 
     // The low-pass live audio passes before processSample.
     double inputLowPass(double x) { return input_.inputLowPass(x); }
@@ -45,6 +54,7 @@ class FrontEnd {
     ToneFront tones_;
     Afc afc_;
     Spectrum spectrum_;
+    DeepSampleSink* deep_ = nullptr;
 };
 
 }  // namespace kestrel

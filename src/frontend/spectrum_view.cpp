@@ -53,6 +53,8 @@ std::string_view decodeModeText(int decodeMode) {
             return "Selectiv";
         case kDecodeSpread:
             return "Spread";
+        case kDecodeDeep:
+            return "Deep";
         default:
             return "";
     }

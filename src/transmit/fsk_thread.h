@@ -18,7 +18,7 @@
 
 namespace kestrel {
 
-struct TxBuffer;
+class TxBuffer;
 
 // What the keying thread works with; the program has one, tests make their own.
 struct FskKeyer {

@@ -16,7 +16,7 @@
 
 namespace kestrel {
 
-struct TxBuffer;
+class TxBuffer;
 
 // What the keyer's threads work with; the program has one, tests make their own.
 struct TinyFsk {

@@ -33,13 +33,13 @@ TEST(CliDecode, PrintsWhatThePlayerGivesTheLoggerWithTheGivenSettings) {
     const Audio audio = withNoise(t, 10.0, 5);
     const auto path = tempWavPath("cli");
     writeWav(path, audio);
-    KestrelSettings s = settingsFor(kDecodeSpread, 75.0);
+    KestrelSettings s = settingsFor(kDecodeDeep, 75.0);
     s.mark = 1275.0;
     s.space = 1445.0;
     s.contest = false;
     s.squelch = true;  // by default, as under a logger
     const std::string file = " --contest off --repeat-match off '" + path.string() + "'";
-    const CliRun run = cli("decode --baud 75 --mark 1275 --space 1445 --mode spread" + file);
+    const CliRun run = cli("decode --baud 75 --mark 1275 --space 1445 --mode deep" + file);
     EXPECT_EQ(run.status, 0) << run.err;
     // The command line goes on with silence after the file, which brings out what the
     // chain still holds: the player's text, then perhaps more.
@@ -53,7 +53,7 @@ TEST(CliDecode, PrintsWhatThePlayerGivesTheLoggerWithTheGivenSettings) {
     // The same tones and speed from a settings file, as Kestrel.ini holds them.
     const auto ini = tempWavPath("settings").replace_extension(".ini");
     std::ofstream(ini) << "[Kestrel Modem]\nMarkfrequency=1275\nSpacefrequency=1445\nBaud Rate=2\n"
-                          "Decodemode=2\n";
+                          "Decodemode=3\n";
     const CliRun fromFile = cli("decode --settings '" + ini.string() + "'" + file);
     EXPECT_EQ(fromFile.status, 0) << fromFile.err;
     EXPECT_EQ(fromFile.out, run.out);

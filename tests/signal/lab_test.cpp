@@ -100,5 +100,14 @@ TEST(LabScore, MessageIsFoundInsideNoiseAndCountedByEditDistance) {
     EXPECT_DOUBLE_EQ(characterErrorRate(sent, "EE CQ TEST W1AV EE"), 1.0 / 12.0);
 }
 
+TEST(LabIdeal, PrintsTheCodesSentAndLosesWhatItsBitErrorsCost) {
+    // Read back from the clean transmission: every character of the message, no more.
+    EXPECT_EQ(messageErrors(measuredMessage(), idealPrint(sentCodes(), 0.0, 1)), 0u);
+    // One bit in twenty wrong: a character in four, and the lost shifts on top of that.
+    const double cer = characterErrorRate(measuredMessage(), idealPrint(sentCodes(), 0.05, 1));
+    EXPECT_GT(cer, 1.0 - std::pow(0.95, 5));
+    EXPECT_LT(cer, 0.5);
+}
+
 }  // namespace
 }  // namespace kestrel::lab

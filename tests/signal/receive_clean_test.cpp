@@ -23,7 +23,7 @@ class CleanReception : public ::testing::TestWithParam<Speed> {};
 TEST_P(CleanReception, EveryModePrintsTheMessage) {
     const Speed s = GetParam();
     const Audio audio = transmit(kShortText, s.baud, s.fileRate).audio;
-    for (const DecodeMode mode : {kDecodeFlutter, kDecodeSelectiv, kDecodeSpread}) {
+    for (const DecodeMode mode : {kDecodeFlutter, kDecodeSelectiv, kDecodeSpread, kDecodeDeep}) {
         const std::string got = kestrelDecode(audio, settingsFor(mode, s.baud)).text;
         SCOPED_TRACE(std::string(decodeModeText(mode)) + ": " + got);
         EXPECT_NE(got.find('\n' + loggerLines(kShortText) + '\n'), std::string::npos);

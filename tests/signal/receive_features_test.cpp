@@ -74,7 +74,7 @@ TEST(Squelch, QuietOnNoiseAloneAndACallAfterNoiseIsCopiedFromItsFirstWord) {
     addNoise(noise, kSignalRms * kSignalRms, 0.0, 4242);
     const Transmission t = transmit(kShortText, 45.45, 12000, {}, 10.0, 1.5);
     const Audio call = withNoise(t, 12.0, 21);
-    for (const DecodeMode mode : {kDecodeFlutter, kDecodeSelectiv, kDecodeSpread}) {
+    for (const DecodeMode mode : {kDecodeFlutter, kDecodeSelectiv, kDecodeSpread, kDecodeDeep}) {
         KestrelSettings s = settingsFor(mode);
         const std::string open = kestrelDecode(call, s).text;
         s.squelch = true;

@@ -31,11 +31,14 @@ await "$work/menu.out" '< TXM_START 0'
 do_menu 112
 await "$work/menu.out" '< TXM_SWITCH 13350'
 until_ok 10 wine_out "$automate" click KESTREL 40031 >/dev/null || fail "no AFC button"
+# Two steps of the mode button from Selectiv: Spread, then Deep.
 until_ok 10 wine_out "$automate" click KESTREL 40043 >/dev/null || fail "no mode button"
+until_ok 10 shows Spread "$automate" get-text KESTREL 40043 || fail "mode caption"
+wine_out "$automate" click KESTREL 40043 >/dev/null || fail "no mode button"
 do_menu 110 119 120 121 122
 until_ok 10 shows 1 "$automate" topmost KESTREL || fail "Top Most did not raise the window"
 until_ok 10 shows "AFC off" "$automate" get-text KESTREL 40031 || fail "AFC caption"
-until_ok 10 shows Spread "$automate" get-text KESTREL 40043 || fail "mode caption"
+until_ok 10 shows Deep "$automate" get-text KESTREL 40043 || fail "mode caption"
 do_menu 105
 until_ok 10 shows 2026.01a "$automate" get-text '#32770' 1001 ||
     fail "the About box shows '$(wine_out "$automate" get-text '#32770' 1001)'"
@@ -47,7 +50,7 @@ finish "$work/menu.out" "the scenario"
 
 ini=$(tr -d '\r' <"$work/Kestrel.ini")
 echo "$ini"
-for line in Topmost=1 SquelchState=0 N1MM_SWITCH=13346 AFC_ON_OFF=1 Decodemode=2 \
+for line in Topmost=1 SquelchState=0 N1MM_SWITCH=13346 AFC_ON_OFF=1 Decodemode=3 \
     CorrelateState=0 CorrelateStateSame=0 Contest=0 NewsigNewline=1 "RXsavetext=$w\\saved.txt"; do
     grep -qxF "$line" <<<"$ini" || fail "Kestrel.ini lacks $line"
 done
@@ -66,5 +69,5 @@ mode=$(wine_out "$automate" get-text KESTREL 40043 || true)
 finish "$work/again.out" "the second start"
 [ "$top" = 1 ] || fail "the window did not start top-most"
 [ "$afc" = "AFC off" ] || fail "the AFC button shows '$afc'"
-[ "$mode" = "Spread" ] || fail "the mode button shows '$mode'"
+[ "$mode" = "Deep" ] || fail "the mode button shows '$mode'"
 passed

@@ -1,0 +1,450 @@
+#include "decode/deep_decoder.h"
+
+#include <algorithm>
+#include <cmath>
+#include <numbers>
+
+namespace kestrel {
+namespace {
+
+constexpr std::int64_t kMask = DeepDecoder::kHistory - 1;
+
+// The long averages of each tone: its mean square while on (and the mean of that square,
+// for how much the level moves) over about thirty of its elements, the noise while off
+// over about forty. What a fade does within a few elements, levelsAround sees.
+constexpr double kSignalWeight = 1.0 / 30.0;
+constexpr double kNoiseWeight = 1.0 / 40.0;
+
+// The elements around a decision that measure its levels, weighed down by e^(-d / 2) at d
+// elements away: CCIR poor fades over some 300 ms, fourteen elements at 45.45 baud.
+constexpr double kLocalElements = 2.0;
+
+// The share of a tone's mean square that is taken as Rayleigh around its measured level:
+// the level is known from elements nearby, but not to the element. 0 trusts it fully (a
+// fade deeper than measured then reads as the other tone), 1 not at all (a steady tone's
+// absence then counts for little). Measured between: 0.3.
+constexpr double kDiffuseShare = 0.3;
+
+// How strongly the previous character's clock holds the next start: a start a quarter
+// element from where it is expected costs kClockWeight / 16 elements' worth of signal.
+constexpr double kClockWeight = 16.0;
+// How far a character's own best start moves the clock, and the stop length it expects.
+constexpr double kClockGain = 0.1;
+constexpr double kPeriodGain = 0.03;
+// How much likelier than a character idle mark must look to end the clock, in elements'
+// worth of signal.
+constexpr double kIdleMargin = 1.0;
+// An element counts as clearly space when its ratio says so by half an element's worth.
+constexpr double kSureStart = 0.5;
+// How far one character's measured frequency error moves the tones Deep follows.
+constexpr double kToneGain = 0.1;
+// The squelch opens at an element signal-to-noise ratio of 5.4 dB: a signal at -10 dB in
+// 3000 Hz has 8 dB at 45.45 baud, white noise alone about 0 dB.
+constexpr double kSquelchSnr = 3.5;
+
+double baudFor(int baudIndex) {
+    return baudIndex == 1 ? 50.0 : baudIndex == 2 ? 75.0 : 45.45;
+}
+
+// ln I0(x), the modified Bessel function of order zero (Abramowitz and Stegun 9.8.1-2).
+double logBesselI0(double x) {
+    if (x < 3.75) {
+        const double t = (x / 3.75) * (x / 3.75);
+        return std::log(
+            1.0 + t * (3.5156229 +
+                       t * (3.0899424 +
+                            t * (1.2067492 + t * (0.2659732 + t * (0.0360768 + t * 0.0045813))))));
+    }
+    const double t = 3.75 / x;
+    const double p =
+        0.39894228 +
+        t * (0.01328592 +
+             t * (0.00225319 +
+                  t * (-0.00157565 +
+                       t * (0.00916281 +
+                            t * (-0.02057706 +
+                                 t * (0.02635537 + t * (-0.01647633 + t * 0.00392377)))))));
+    return x - 0.5 * std::log(x) + std::log(p);
+}
+
+// The log-likelihood of a tone's element sum of magnitude r against noise alone, noise of
+// mean square n, for a tone whose mean square p is partly steady and a share `diffuse`
+// Rayleigh: a Rice density over a Rayleigh one, the Rice part broadened by the diffuse
+// share.
+double ricianLikelihood(double r, double p, double n, double diffuse) {
+    const double v = diffuse * p, a = std::sqrt((1.0 - diffuse) * p), w = n + v;
+    return logBesselI0(2.0 * a * r / w) - a * a / w - std::log1p(v / n) +
+           r * r * (1.0 / n - 1.0 / w);
+}
+
+// The clock's penalty for a start u elements away from where it expects it: quadratic
+// near, linear far, so a long stop element costs a bounded amount.
+double clockPenalty(double u) {
+    const double m = std::abs(u);
+    return m <= 0.5 ? m * m : m - 0.25;
+}
+
+void average(double& mean, double value, int& count, double floorWeight) {
+    ++count;
+    mean += std::max(1.0 / count, floorWeight) * (value - mean);
+}
+
+}  // namespace
+
+double DeepDecoder::ToneLevel::noiseFloor() const {
+    const double n = offCount > 0 ? noise : onCount > 0 ? signal : 1.0;
+    return std::max(n, 1e-12 * (signal + 1.0));
+}
+
+double DeepDecoder::ToneLevel::amplitude() const {
+    if (onCount == 0) return 1.0;
+    // What is left of the mean square on after the noise, never quite nothing: a tone in a
+    // deep fade still says a little.
+    return std::sqrt(std::max(signal - noiseFloor(), 0.02 * signal));
+}
+
+DeepDecoder::DeepDecoder(const ModemState& state, ReceivedCharEmitter& emitter)
+    : baudot(state), state_(state), emitter_(emitter) {}
+
+void DeepDecoder::restart() {
+    rate_ = state_.sampleRate.load(std::memory_order_relaxed);
+    baud_ = baudFor(state_.baudIndex.load(std::memory_order_relaxed));
+    elementSteps_ = std::max(4, static_cast<int>(std::lround(rate_ / baud_ / kStep)));
+    markPhasor_ = spacePhasor_ = {1.0, 0.0};
+    markPart_ = spacePart_ = markSum_ = spaceSum_ = {};
+    inStep_ = 0;
+    markParts_.fill({});
+    spaceParts_.fill({});
+    markMagnitude_.fill(0.0);
+    spaceMagnitude_.fill(0.0);
+    steps_ = 0;
+    mark_ = space_ = ToneLevel{};
+    phase_ = Phase::hunt;
+    huntAt_ = elementSteps_;
+    period_ = 7.5 * elementSteps_;
+    framingMisses_ = 0;
+    tracking_ = false;
+}
+
+void DeepDecoder::takeSample(double x) {
+    if (state_.txState.load(std::memory_order_relaxed) >= kTxSending) {
+        rate_ = 0;  // deaf while sending; start afresh afterwards
+        return;
+    }
+    if (rate_ != state_.sampleRate.load(std::memory_order_relaxed) ||
+        baud_ != baudFor(state_.baudIndex.load(std::memory_order_relaxed)))
+        restart();
+    if (inStep_ == 0) {
+        // While it hunts, Deep hears the tones where the AFC puts them (it acquires from
+        // far off); once the clock runs, Deep follows the signal on its own, from its
+        // decided elements, steadier than the AFC is in noise and fading.
+        const bool afcOn = state_.afcOff.load(std::memory_order_relaxed) != 1;
+        if (!tracking_) {
+            markOffset_ = afcOn ? state_.markOffset.load(std::memory_order_relaxed) : 0.0;
+            spaceOffset_ = afcOn ? state_.spaceOffset.load(std::memory_order_relaxed) : 0.0;
+        }
+        double mark = state_.markFrequency.load(std::memory_order_relaxed) - markOffset_;
+        double space = state_.spaceFrequency.load(std::memory_order_relaxed) - spaceOffset_;
+        if (state_.rxReverse.load(std::memory_order_relaxed) == 1) std::swap(mark, space);
+        markRotation_ = std::polar(1.0, -2.0 * std::numbers::pi * mark / rate_);
+        spaceRotation_ = std::polar(1.0, -2.0 * std::numbers::pi * space / rate_);
+    }
+    markPart_ += x * markPhasor_;
+    spacePart_ += x * spacePhasor_;
+    markPhasor_ *= markRotation_;
+    spacePhasor_ *= spaceRotation_;
+    if (++inStep_ == kStep) step();
+}
+
+void DeepDecoder::step() {
+    inStep_ = 0;
+    // Unit phasors stay unit: rounding would otherwise let them drift over hours.
+    markPhasor_ /= std::abs(markPhasor_);
+    spacePhasor_ /= std::abs(spacePhasor_);
+
+    const std::int64_t now = steps_ & kMask;
+    const std::int64_t leaving = (steps_ - elementSteps_) & kMask;
+    markSum_ += markPart_ - markParts_[leaving];
+    spaceSum_ += spacePart_ - spaceParts_[leaving];
+    markParts_[now] = markPart_;
+    spaceParts_[now] = spacePart_;
+    markPart_ = spacePart_ = {};
+    if ((steps_ & kMask) == 0) {
+        // Sum afresh now and then, so the running sums carry no rounding from long ago.
+        markSum_ = spaceSum_ = {};
+        for (int k = 0; k < elementSteps_; ++k) {
+            markSum_ += markParts_[(steps_ - k) & kMask];
+            spaceSum_ += spaceParts_[(steps_ - k) & kMask];
+        }
+    }
+    markMagnitude_[now] = std::abs(markSum_);
+    spaceMagnitude_[now] = std::abs(spaceSum_);
+    ++steps_;
+    advance();
+}
+
+DeepDecoder::Levels DeepDecoder::runningLevels() const {
+    return {mark_.amplitude(), mark_.noiseFloor(), space_.amplitude(), space_.noiseFloor()};
+}
+
+double DeepDecoder::llr(std::int64_t end, const Levels& l) const {
+    const double m = markMagnitude_[end & kMask], s = spaceMagnitude_[end & kMask];
+    return ricianLikelihood(m, l.markAmplitude * l.markAmplitude, l.markNoise, kDiffuseShare) -
+           ricianLikelihood(s, l.spaceAmplitude * l.spaceAmplitude, l.spaceNoise, kDiffuseShare);
+}
+
+void DeepDecoder::frameElements(std::int64_t t0, std::uint8_t code,
+                                std::array<Element, 8>& out) const {
+    const int n = elementSteps_;
+    for (int k = 0; k < 8; ++k) {
+        // Mark before the start, the start, the five data elements, the stop.
+        const std::int64_t end = k == 0 ? t0 - 1 : t0 + k * n - 1;
+        const bool markOn = k == 0 || k == 7 || (k >= 2 && ((code >> (k - 2)) & 1) != 0);
+        const double m = markMagnitude_[end & kMask], s = spaceMagnitude_[end & kMask];
+        out[k] = {end, m * m, s * s, markOn};
+    }
+}
+
+// Each tone's level around the element ending at `element`, from the other elements of
+// its character as first decided and the elements before it, the nearer weighing more: a
+// fade of one tone over a few elements shows here long before the running level follows
+// it. The element itself is left out, or a first decision would confirm itself.
+DeepDecoder::Levels DeepDecoder::levelsAround(std::int64_t t0, std::uint8_t code,
+                                              std::int64_t element) const {
+    const int n = elementSteps_;
+    const double centre = static_cast<double>(element) - 0.5 * n;
+    double sum[2] = {}, weight[2] = {}, weight2[2] = {};
+    auto add = [&](const Element& e) {
+        if (e.end == element) return;  // an element is not judged by its own value
+        const double w =
+            std::exp(-std::abs(static_cast<double>(e.end) - centre) / (kLocalElements * n));
+        const int tone = e.markOn ? 0 : 1;
+        sum[tone] += w * (e.markOn ? e.mark2 : e.space2);
+        weight[tone] += w;
+        weight2[tone] += w * w;
+    };
+    std::array<Element, 8> own;
+    frameElements(t0, code, own);
+    for (const Element& e : own) add(e);
+    const int kept = std::min(historyCount_, kElementHistory);
+    for (int k = 0; k < kept; ++k) {
+        const Element& e = history_[(historyCount_ - 1 - k) % kElementHistory];
+        if (e.end < t0 - 1) add(e);
+    }
+    Levels l{};
+    const ToneLevel* tones[2] = {&mark_, &space_};
+    for (int t = 0; t < 2; ++t) {
+        const ToneLevel& tone = *tones[t];
+        const double noise = tone.noiseFloor();
+        const double steady = tone.signal;
+        double on = steady;
+        if (weight[t] > 0.0) {
+            const double local = sum[t] / weight[t];
+            // How far to trust the elements nearby over the long average: as far as the
+            // level really moves (a fade) against how much noise alone moves a mean over so
+            // few elements. In white noise this keeps the long average, which does not
+            // tilt the decision between the tones.
+            const double p = std::max(steady - noise, 0.0);
+            const double noiseVariance = 2.0 * p * noise + noise * noise;
+            const double moves = std::max(tone.square - steady * steady - noiseVariance, 0.0);
+            const double spread = noiseVariance * weight2[t] / (weight[t] * weight[t]);
+            on = steady + moves / (moves + spread + 1e-300) * (local - steady);
+        }
+        const double amplitude = std::sqrt(std::max(on - noise, 0.02 * on));
+        (t == 0 ? l.markAmplitude : l.spaceAmplitude) = amplitude;
+        (t == 0 ? l.markNoise : l.spaceNoise) = noise;
+    }
+    return l;
+}
+
+// The five data elements: first on the long levels, then each again on the levels around
+// it, measured with the first decisions (a fade of one tone shows in its neighbours).
+DeepCharacter DeepDecoder::decideCharacter(std::int64_t t0) const {
+    const int n = elementSteps_;
+    std::uint8_t first = 0;
+    const Levels running = runningLevels();
+    for (int k = 0; k < 5; ++k)
+        if (llr(t0 + (k + 2) * n - 1, running) > 0.0) first |= static_cast<std::uint8_t>(1u << k);
+    DeepCharacter c;
+    c.reliability = 1e300;
+    for (int k = 0; k < 5; ++k) {
+        const std::int64_t end = t0 + (k + 2) * n - 1;
+        const double v = llr(end, levelsAround(t0, first, end));
+        if (v > 0.0) c.code |= static_cast<std::uint8_t>(1u << k);
+        c.reliability = std::min(c.reliability, std::abs(v));
+    }
+    return c;
+}
+
+// How well a character starting at step t0 fits: mark before it, a space start element,
+// five data elements each as sure as it is, a mark stop element.
+double DeepDecoder::frameScore(std::int64_t t0) const {
+    const int n = elementSteps_;
+    double score = llr(t0 - 1) - llr(t0 + n - 1) + llr(t0 + 7 * n - 1);
+    for (int k = 1; k <= 5; ++k) score += std::abs(llr(t0 + (k + 1) * n - 1));
+    return score;
+}
+
+void DeepDecoder::advance() {
+    const int n = elementSteps_;
+    for (;;) {
+        if (phase_ == Phase::hunt) {
+            huntAt_ = std::max(huntAt_, steps_ - kHistory + 2 * n);
+            // A start: the element from here on is more space than mark, the one before
+            // is mark. The edge lies within the next element, where the frame is sought.
+            for (; huntAt_ + n <= steps_; ++huntAt_) {
+                if (llr(huntAt_ + n - 1) < 0.0 && llr(huntAt_ - 1) > 0.0) break;
+            }
+            if (huntAt_ + n > steps_) return;
+            windowLow_ = huntAt_;
+            windowHigh_ = huntAt_ + n;
+            prior_ = false;
+            phase_ = Phase::frame;
+        }
+        if (windowHigh_ + 7 * n > steps_) return;
+        decideFrame();
+    }
+}
+
+void DeepDecoder::decideFrame() {
+    const int n = elementSteps_;
+    std::int64_t found = windowLow_;
+    double best = -1e300;
+    const double scale = elementSnr();
+    for (std::int64_t t = windowLow_; t <= windowHigh_; ++t) {
+        double score = frameScore(t);
+        if (prior_) score -= kClockWeight * scale * clockPenalty((t - expected_) / n);
+        if (score > best) best = score, found = t;
+    }
+
+    // Back-to-back text keeps its clock: a start near where it is expected moves the clock
+    // only part of the way, so the timing stands on many characters rather than on one
+    // character's noise, and the clock learns the sender's character period. A start far
+    // from it (a long stop, a sender with another stop length) sets the clock afresh.
+    double start = static_cast<double>(found);
+    if (prior_) {
+        const double error = start - expected_;
+        if (std::abs(error) <= 0.6 * n) {
+            start = expected_ + kClockGain * error;
+            period_ = std::clamp(period_ + kPeriodGain * error, 7.0 * n, 8.0 * n);
+        } else if (llr(found + n - 1) > -kSureStart * scale) {
+            // Far from the clock and not clearly a start: a fade, where the clock knows
+            // better than the noise. (A clear one is a long stop: the clock follows it,
+            // and the period stays, as a long stop is the sender's pause, not its rhythm.)
+            start = expected_;
+        }
+    }
+    const auto t0 = static_cast<std::int64_t>(std::lround(start));
+
+    const double startValue = llr(t0 + n - 1), stopValue = llr(t0 + 7 * n - 1);
+    // While the clock runs, a character is far likelier than idle mark: one start element
+    // read as mark in the noise must not lose the character. Idle is taken only when the
+    // start and the data elements together speak for mark by more than an element's worth.
+    double spaceInData = 0.0;
+    for (int k = 0; k < 5; ++k) spaceInData += std::max(0.0, -llr(t0 + (k + 2) * n - 1));
+    const bool idle = prior_ ? startValue - spaceInData > kIdleMargin * scale : startValue >= 0.0;
+    if (idle || (!prior_ && stopValue <= 0.0)) {
+        // No start here: idle mark after a character, or a false start while hunting.
+        phase_ = Phase::hunt;
+        tracking_ = false;
+        huntAt_ = prior_ ? windowLow_ : windowLow_ + n / 2;
+        framingMisses_ = 0;
+        return;
+    }
+    DeepCharacter c = decideCharacter(t0);
+    c.framed = stopValue > 0.0;
+    print(c);
+    learnLevels(t0, c.code);
+
+    // Only a stop element clearly space counts against the clock: in a fade of both tones
+    // the stop says nothing, and the clock should carry on through it.
+    framingMisses_ = stopValue < -kSureStart * scale ? framingMisses_ + 1 : 0;
+    if (framingMisses_ >= 2) {
+        // Two stop elements in a row found space: the clock is wrong, hunt afresh.
+        phase_ = Phase::hunt;
+        tracking_ = false;
+        huntAt_ = t0 + n;
+        framingMisses_ = 0;
+        return;
+    }
+    // The next character may follow at once: its start comes after at least one stop
+    // element, and up to three (twice 1.5, as some keyers send) are looked through.
+    prior_ = true;
+    tracking_ = c.framed;
+    clock_ = start;
+    expected_ = start + period_;
+    windowLow_ = t0 + 7 * n - 2;
+    windowHigh_ = t0 + 9 * n;
+    phase_ = Phase::frame;
+}
+
+// The signal-to-noise ratio of one element, as the levels stand: the scale of the
+// log-likelihood ratios, by which the clock's prior is weighed.
+double DeepDecoder::elementSnr() const {
+    const double am = mark_.amplitude(), as = space_.amplitude();
+    return 0.5 * (am * am / mark_.noiseFloor() + as * as / space_.noiseFloor());
+}
+
+// The tones' common frequency error over a character's elements: each element's sum over
+// its quarters turns by the error from quarter to quarter. Both tones move together when
+// a radio is off tune, so one correction serves both.
+void DeepDecoder::followTones(const std::array<Element, 8>& own) {
+    const int quarter = elementSteps_ / 4;
+    std::complex<double> turn;
+    for (const Element& e : own) {
+        const auto& parts = e.markOn ? markParts_ : spaceParts_;
+        std::complex<double> previous;
+        for (int q = 0; q < 4; ++q) {
+            std::complex<double> sum;
+            for (int k = 0; k < quarter; ++k) sum += parts[(e.end - (3 - q) * quarter - k) & kMask];
+            if (q > 0) turn += sum * std::conj(previous);
+            previous = sum;
+        }
+    }
+    const double hz = std::arg(turn) * rate_ / (2.0 * std::numbers::pi * quarter * kStep);
+    markOffset_ -= kToneGain * hz;
+    spaceOffset_ -= kToneGain * hz;
+}
+
+void DeepDecoder::learnLevels(std::int64_t t0, std::uint8_t code) {
+    std::array<Element, 8> own;
+    frameElements(t0, code, own);
+    if (tracking_) followTones(own);
+    for (const Element& e : own) {
+        ToneLevel& on = e.markOn ? mark_ : space_;
+        ToneLevel& off = e.markOn ? space_ : mark_;
+        const double e2 = e.markOn ? e.mark2 : e.space2;
+        int count = on.onCount;
+        average(on.square, e2 * e2, count, kSignalWeight);
+        average(on.signal, e2, on.onCount, kSignalWeight);
+        average(off.noise, e.markOn ? e.space2 : e.mark2, off.offCount, kNoiseWeight);
+        if (historyCount_ > 0 && e.end <= history_[(historyCount_ - 1) % kElementHistory].end)
+            continue;  // the mark before a start is often the last stop, already kept
+        history_[historyCount_++ % kElementHistory] = e;
+    }
+}
+
+// With squelch on, a character prints only while the signal's levels stand clearly above
+// the noise. Characters decided while it is closed are held (the newest few), and shown
+// when it opens: the first characters of a signal come before its levels are measured.
+void DeepDecoder::print(const DeepCharacter& c) {
+    const char16_t ch = baudot.baudotDecode(c.code);
+    const bool squelch = state_.SquelchState.load(std::memory_order_relaxed) == 1;
+    if (squelch && elementSnr() < kSquelchSnr) {
+        if (ch != 0 && ch != u'\n') {
+            std::copy(held_.begin() + 1, held_.end(), held_.begin());
+            held_.back() = ch;
+        }
+        // A figures shift read in the noise must not put the signal's first word in
+        // figures: what the squelch holds back leaves the decoder in letters.
+        baudot.shift = kLettersShift;
+        return;
+    }
+    for (char16_t& h : held_) {
+        if (h != 0) emitter_.emitReceivedChar(h);
+        h = 0;
+    }
+    if (ch != 0) emitter_.emitReceivedChar(ch);
+}
+
+}  // namespace kestrel

@@ -1,0 +1,116 @@
+#pragma once
+// The Deep decoder: a receiver built to copy weak and fading signals, which takes the
+// samples as they come rather than in the blocks of the tone filters, so a character is
+// printed as soon as its stop element has been decided.
+//
+// Each tone is mixed to baseband and integrated over exactly one element (the filter
+// matched to a square element), sampled every kStep samples. Each element's value is the
+// log-likelihood ratio of mark against space, weighed by each tone's own signal and
+// noise levels, so a tone in a fade counts for less. A character is decided whole: its
+// start is the position that best fits a start, five data and a stop element and the
+// mark before it, with the previous character's clock as a prior while text runs back to
+// back, and a fresh hunt after idle.
+#include <array>
+#include <complex>
+#include <cstdint>
+
+#include "decode/baudot_decoder.h"
+#include "decode/received_char_emitter.h"
+#include "frontend/front_end.h"
+#include "modem_state.h"
+
+namespace kestrel {
+
+// One decided character with its reliability: the smallest magnitude among the
+// log-likelihood ratios of its five data elements.
+struct DeepCharacter {
+    std::uint8_t code = 0;
+    double reliability = 0.0;
+    bool framed = false;  // start element space and stop element mark
+};
+
+class DeepDecoder final : public DeepSampleSink {
+  public:
+    DeepDecoder(const ModemState& state, ReceivedCharEmitter& emitter);
+
+    void takeSample(double x) override;
+
+    static constexpr int kStep = 8;        // samples per integration step
+    static constexpr int kHistory = 2048;  // steps kept, a power of two
+
+    BaudotDecoder baudot;
+
+  private:
+    struct ToneLevel {
+        double signal = 0.0;  // mean square of the element sum while the tone is on
+        double square = 0.0;  // mean of its square, for how much the level moves
+        double noise = 0.0;   // mean square while it is off
+        int onCount = 0, offCount = 0;
+        double amplitude() const;
+        double noiseFloor() const;
+    };
+    enum class Phase { hunt, frame };
+    // The levels a decision is weighed by: each tone's amplitude and noise mean square.
+    struct Levels {
+        double markAmplitude, markNoise, spaceAmplitude, spaceNoise;
+    };
+    // A decided element, kept so the levels around a character can be measured.
+    struct Element {
+        std::int64_t end;
+        double mark2, space2;  // squared element sums
+        bool markOn;
+    };
+    static constexpr int kElementHistory = 32;
+
+    void restart();
+    void step();
+    void advance();
+    Levels runningLevels() const;
+    Levels levelsAround(std::int64_t t0, std::uint8_t code, std::int64_t element) const;
+    double llr(std::int64_t end) const { return llr(end, runningLevels()); }
+    double llr(std::int64_t end, const Levels& l) const;  // element ending at `end`: > 0 mark
+    DeepCharacter decideCharacter(std::int64_t t0) const;
+    void frameElements(std::int64_t t0, std::uint8_t code, std::array<Element, 8>& out) const;
+    double frameScore(std::int64_t t0) const;
+    double elementSnr() const;
+    void decideFrame();
+    void learnLevels(std::int64_t t0, std::uint8_t code);
+    void followTones(const std::array<Element, 8>& own);
+    void print(const DeepCharacter& c);
+
+    const ModemState& state_;
+    ReceivedCharEmitter& emitter_;
+
+    // Mixers and the integration of the current step.
+    int rate_ = 0;
+    double baud_ = 0.0;
+    int elementSteps_ = 33;
+    std::complex<double> markPhasor_{1.0, 0.0}, spacePhasor_{1.0, 0.0};
+    std::complex<double> markRotation_, spaceRotation_;
+    std::complex<double> markPart_, spacePart_;
+    int inStep_ = 0;
+    double markOffset_ = 0.0, spaceOffset_ = 0.0;  // Hz below the set tones
+    bool tracking_ = false;  // Deep follows the tones itself (else the AFC's offsets)
+
+    // Per step: the partial sums and the magnitude of the element ending there.
+    std::array<std::complex<double>, kHistory> markParts_{}, spaceParts_{};
+    std::array<double, kHistory> markMagnitude_{}, spaceMagnitude_{};
+    std::complex<double> markSum_, spaceSum_;
+    std::int64_t steps_ = 0;  // steps completed; the newest is steps_ - 1
+
+    ToneLevel mark_, space_;
+    std::array<Element, kElementHistory> history_{};
+    int historyCount_ = 0;  // elements ever kept (the ring holds the newest)
+
+    Phase phase_ = Phase::hunt;
+    std::int64_t huntAt_ = 0;
+    std::int64_t windowLow_ = 0, windowHigh_ = 0;
+    bool prior_ = false;
+    double clock_ = 0.0;     // the last character's start as the clock has it, in steps
+    double period_ = 0.0;    // the character period the clock has learned
+    double expected_ = 0.0;  // where the clock puts the next start
+    int framingMisses_ = 0;
+    std::array<char16_t, 7> held_{};  // held by the squelch, oldest first
+};
+
+}  // namespace kestrel
