@@ -60,7 +60,8 @@ else()
         "modem for contest loggers, without its window. 'kestrel-cli decode' plays a\n"
         "recording through the receive chain (45.45, 50 or 75 baud; three decoders,\n"
         "AFC, squelch, Repeat Match) and prints the text; 'kestrel-cli encode' writes\n"
-        "the AFSK, DOOK or PFSK audio Kestrel sends for a text.")
+        "the AFSK, DOOK or PFSK audio Kestrel sends for a text; 'kestrel-cli record'\n"
+        "keeps what a sound input (PulseAudio) hears.")
     set(kestrel_man "${CMAKE_BINARY_DIR}/kestrel-cli.1.gz")
     add_custom_command(OUTPUT "${kestrel_man}"
         COMMAND gzip -9n -c "${PROJECT_SOURCE_DIR}/docs/man/kestrel-cli.1" > "${kestrel_man}"

@@ -1,14 +1,19 @@
 // kestrel-cli skim FILE.wav: every RTTY signal in the recording's passband decoded at once,
 // one line per signal and decoded line, and the stations calling CQ spotted.
-#include <csignal>
 #include <cstdio>
 #include <cstdlib>
+#include <ctime>
+#include <memory>
 #include <string>
 #include <vector>
 
 #include "audio_in/wav_player.h"
 #include "cli/commands.h"
+#include "cli/live_input.h"
 #include "cli/recording_input.h"
+#include "platform/audio_input_port.h"
+#include "platform/interrupt.h"
+#include "skim/cluster_service.h"
 #include "skim/skimmer.h"
 #include "skim/tone_decoder.h"
 #include "text/jsonl.h"
@@ -18,20 +23,18 @@ namespace {
 
 constexpr const char* kUsage =
     "usage: kestrel-cli skim [options] FILE.wav     (FILE.wav - reads standard input)\n"
-    "Decodes every RTTY signal in FILE.wav and spots the stations calling CQ.\n"
+    "       kestrel-cli skim [options] --device NAME | --list-devices\n"
+    "Decodes every RTTY signal in FILE.wav or a sound input and spots the stations\n"
+    "calling CQ.\n"
     "  --channel left|right  the channel of a stereo file\n"
     "  --format text|jsonl   (text)      jsonl: one JSON event per line\n"
     "  --dial KHZ            the receiver's dial: frequencies as RF in kHz\n"
     "  --sideband lsb|usb    (lsb)       RF of the mark: dial - tone, or dial + tone\n"
     "  --shift HZ            (170)       --baud 45.45|50|75  (every one of them)\n"
     "  --mode flutter|selectiv|spread   (selectiv)\n"
-    "  --max-signals N       (100)       signals decoded at once\n";
-
-volatile std::sig_atomic_t stopRequested = 0;
-
-extern "C" void requestStop(int) {
-    stopRequested = 1;
-}
+    "  --max-signals N       (100)       signals decoded at once\n"
+    "  --telnet PORT         serve the spots as a DX cluster node (0: any free port)\n"
+    "  --listen ADDR         (127.0.0.1) --spotter CALL (KESTREL)\n";
 
 struct SkimArgs {
     std::string file;
@@ -58,13 +61,16 @@ bool parseArgs(const std::vector<std::string>& args, SkimArgs& out, std::string&
             if ((out.channel = channelNamed(value)) < 0)
                 return error = "--channel takes left or right", false;
         } else if (a == "--format") {
-            if (value != "text" && value != "jsonl") return error = "--format takes text or jsonl", false;
+            if (value != "text" && value != "jsonl")
+                return error = "--format takes text or jsonl", false;
             out.jsonl = value == "jsonl";
         } else if (a == "--dial") {
-            if (!number(value, v) || v <= 0) return error = "--dial takes a frequency in kHz", false;
+            if (!number(value, v) || v <= 0)
+                return error = "--dial takes a frequency in kHz", false;
             out.settings.dial.khz = v;
         } else if (a == "--sideband") {
-            if (value != "lsb" && value != "usb") return error = "--sideband takes lsb or usb", false;
+            if (value != "lsb" && value != "usb")
+                return error = "--sideband takes lsb or usb", false;
             out.settings.dial.upperSideband = value == "usb";
         } else if (a == "--shift") {
             if (!number(value, v) || v < 50 || v > 1000)
@@ -75,8 +81,10 @@ bool parseArgs(const std::vector<std::string>& args, SkimArgs& out, std::string&
                 return error = "--baud takes 45.45, 50 or 75", false;
             out.settings.bauds = {value == "50" ? 50.0 : value == "75" ? 75.0 : 45.45};
         } else if (a == "--mode") {
-            const int mode = value == "flutter" ? kDecodeFlutter : value == "selectiv" ? kDecodeSelectiv
-                             : value == "spread" ? kDecodeSpread : -1;
+            const int mode = value == "flutter"    ? kDecodeFlutter
+                             : value == "selectiv" ? kDecodeSelectiv
+                             : value == "spread"   ? kDecodeSpread
+                                                   : -1;
             if (mode < 0) return error = "--mode takes flutter, selectiv or spread", false;
             out.mode = static_cast<DecodeMode>(mode);
         } else if (a == "--max-signals") {
@@ -91,7 +99,6 @@ bool parseArgs(const std::vector<std::string>& args, SkimArgs& out, std::string&
             out.file = a;
         }
     }
-    if (out.file.empty()) return error = "no FILE.wav given", false;
     return true;
 }
 
@@ -102,6 +109,19 @@ std::string clock(double seconds) {
     return text;
 }
 
+// Every spot to each of the outputs that wants it.
+class SpotFanOut final : public skim::SpotSink {
+  public:
+    explicit SpotFanOut(std::vector<skim::SpotSink*> sinks) : sinks_(std::move(sinks)) {}
+    void spot(const skim::Spot& s) override {
+        for (skim::SpotSink* sink : sinks_)
+            if (sink) sink->spot(s);
+    }
+
+  private:
+    std::vector<skim::SpotSink*> sinks_;
+};
+
 // The decoded lines and spots on standard output, as text or as JSON lines.
 class Printer final : public skim::LineSink, public skim::SpotSink {
   public:
@@ -110,8 +130,9 @@ class Printer final : public skim::LineSink, public skim::SpotSink {
     void line(const skim::SkimLine& l) override {
         if (jsonl_) {
             char fields[96];
-            std::snprintf(fields, sizeof fields, ",\"mark_hz\":%.1f,\"baud\":%d,\"text\":",
-                          l.markHz, static_cast<int>(l.baud));
+            std::snprintf(fields, sizeof fields,
+                          ",\"mark_hz\":%.1f,\"baud\":%d,\"text\":", l.markHz,
+                          static_cast<int>(l.baud));
             std::string f = fields;
             appendJsonString(f, l.text);
             write(jsonlEvent("text", l.time, f));
@@ -164,41 +185,79 @@ int skimCommand(std::vector<std::string> args) {
     for (const auto& a : args)
         if (a == "--help" || a == "-h") return std::fputs(kUsage, stdout), 0;
     SkimArgs options;
+    LiveInputOptions live;
+    skim::ClusterOptions cluster;
     std::string error;
-    if (!parseArgs(args, options, error)) {
+    const bool parsed = takeLiveInputOptions(args, live, error) &&
+                        skim::takeClusterOptions(args, cluster, error) &&
+                        parseArgs(args, options, error);
+    if (parsed && live.listDevices) return listLiveInputs(stdout, "skim");
+    if (parsed && options.file.empty() == live.device.empty())
+        error = live.device.empty() ? "no FILE.wav given" : "a file or --device, not both";
+    if (!error.empty()) {
         std::fprintf(stderr, "kestrel-cli skim: %s\n%s", error.c_str(), kUsage);
         return 2;
     }
     WavToPlay file;
-    if (const int failed = openRecording("skim", options.file, options.channel, file))
-        return failed;
-    options.settings.sampleRate = file.layout.sampleRate;
-    if (file.layout.sampleRate > 192000) {
+    if (live.device.empty()) {
+        if (const int failed = openRecording("skim", options.file, options.channel, file))
+            return failed;
+        options.settings.sampleRate = file.layout.sampleRate;
+    } else {
+        options.settings.sampleRate = kLiveInputRate;
+    }
+    if (options.settings.sampleRate > 192000) {
         std::fprintf(stderr, "kestrel-cli skim: %s: rates above 192000 samples/s are not skimmed\n",
                      options.file.c_str());
         return 1;
     }
     options.settings.decoder = skim::toneDecoderKind(options.mode);
 
+    // Spot times count from the input's start: UTC for a live input, the file's own
+    // clock from 0000Z for a file.
+    std::unique_ptr<skim::ClusterService> service;
+    if (cluster.port >= 0) {
+        service = skim::startClusterService(
+            cluster, live.device.empty() ? 0 : static_cast<std::int64_t>(std::time(nullptr)),
+            stderr, error);
+        if (!service) {
+            std::fprintf(stderr, "kestrel-cli skim: %s\n", error.c_str());
+            return 1;
+        }
+    }
     Printer printer(options.jsonl, options.settings.dial);
-    skim::Skimmer skimmer(options.settings, printer, printer);
-    std::signal(SIGINT, requestStop);
-    std::signal(SIGTERM, requestStop);
+    SpotFanOut spots({&printer, service.get()});
+    skim::Skimmer skimmer(options.settings, printer, spots);
+    catchInterrupts();
     std::vector<double> samples;
-    readWavChannel(file, [&](std::span<const std::int16_t> chunk) {
+    std::uint64_t taken = 0;
+    const auto take = [&](std::span<const std::int16_t> chunk) {
         samples.resize(chunk.size());
         for (std::size_t k = 0; k < chunk.size(); ++k) samples[k] = chunk[k] / kWavSampleScale;
         skimmer.process(samples);
-        return stopRequested == 0;
-    });
+        taken += chunk.size();
+        if (service) service->inputTime(static_cast<double>(taken) / options.settings.sampleRate);
+        return !interruptRequested;
+    };
+    if (live.device.empty()) {
+        readWavChannel(file, take);
+    } else if (!readLiveInput(live.device, take, error)) {
+        std::fprintf(stderr, "kestrel-cli skim: %s\n", error.c_str());
+        return 1;
+    }
     // A second of silence carries the last characters through the filters.
-    if (stopRequested == 0) {
-        samples.assign(static_cast<std::size_t>(file.layout.sampleRate), 0.0);
+    if (!interruptRequested) {
+        samples.assign(static_cast<std::size_t>(options.settings.sampleRate), 0.0);
         skimmer.process(samples);
     }
     skimmer.finish();
     const bool written = std::fflush(stdout) == 0 && !std::ferror(stdout);
     if (!written) std::fputs("kestrel-cli skim: cannot write the output\n", stderr);
+    // The service outlives a file, so that a logger still finds its spots.
+    if (service) {
+        waitForInterrupt();
+        service->stop();
+    }
     return written ? 0 : 1;
 }
 

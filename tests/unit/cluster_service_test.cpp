@@ -1,0 +1,172 @@
+// The cluster service over real sockets on the loopback: what a logger's cluster window
+// sees, and clients that misbehave beside one that does not.
+#include "skim/cluster_service.h"
+
+#include <arpa/inet.h>
+#include <gtest/gtest.h>
+#include <netinet/in.h>
+#include <poll.h>
+#include <sys/socket.h>
+#include <unistd.h>
+
+#include <string>
+
+namespace kestrel::skim {
+namespace {
+
+using namespace std::string_literals;
+
+constexpr int kPatienceMs = 10000;
+
+// A logger's end of the connection.
+class Client {
+  public:
+    explicit Client(int port) : fd_(socket(AF_INET, SOCK_STREAM, 0)) {
+        sockaddr_in where{};
+        where.sin_family = AF_INET;
+        where.sin_port = htons(static_cast<std::uint16_t>(port));
+        where.sin_addr.s_addr = htonl(INADDR_LOOPBACK);
+        EXPECT_EQ(connect(fd_, reinterpret_cast<sockaddr*>(&where), sizeof where), 0);
+    }
+    ~Client() { close(fd_); }
+
+    void send(const std::string& bytes) {
+        ASSERT_EQ(::send(fd_, bytes.data(), bytes.size(), MSG_NOSIGNAL),
+                  static_cast<ssize_t>(bytes.size()));
+    }
+    // Reads until what came holds text; returns what came up to and with it, and keeps
+    // the rest. Empty when the connection ends first or nothing comes in time.
+    std::string until(const std::string& text) {
+        for (;;) {
+            if (const auto at = held_.find(text); at != std::string::npos) {
+                std::string got = held_.substr(0, at + text.size());
+                held_.erase(0, at + text.size());
+                return got;
+            }
+            if (!receive()) return {};
+        }
+    }
+    // True when the service ends the connection (everything before the end is read).
+    bool ended() {
+        while (receive()) held_.clear();
+        return closed_;
+    }
+    // The service reset the connection, while nothing of it has been read.
+    bool reset() const {
+        pollfd p{fd_, 0, 0};
+        return poll(&p, 1, 0) == 1 && (p.revents & (POLLERR | POLLHUP));
+    }
+    void login() {
+        ASSERT_NE(until(kCallPrompt), "");
+        send("n0call\r\n");
+        ASSERT_NE(until("skimmer.\r\n"), "");
+    }
+
+  private:
+    bool receive() {
+        pollfd p{fd_, POLLIN, 0};
+        char buffer[65536];
+        if (poll(&p, 1, kPatienceMs) != 1) return false;
+        const ssize_t n = recv(fd_, buffer, sizeof buffer, 0);
+        closed_ = n <= 0;
+        if (n > 0) held_.append(buffer, static_cast<std::size_t>(n));
+        return n > 0;
+    }
+    int fd_;
+    std::string held_;
+    bool closed_ = false;
+};
+
+Spot spotOf(const std::string& call, double time, std::optional<double> khz = 14083.4) {
+    Spot s;
+    s.time = time;
+    s.markHz = 2125;
+    s.freqKhz = khz;
+    s.call = call;
+    s.snrDb = 12;
+    s.kind = "CQ";
+    return s;
+}
+
+struct ClusterServiceTest : ::testing::Test {
+    void SetUp() override {
+        std::string error;
+        port = service.start(error);
+        ASSERT_GT(port, 0) << error;
+    }
+    // 15:16 UTC at 650 s into the input.
+    ClusterService service{{0, "127.0.0.1", "KESTREL"}, (15 * 60 + 16) * 60 - 650};
+    int port = 0;
+};
+
+TEST_F(ClusterServiceTest, LoggerSeesRecentSpotsThenNewOnesAndMayAsk) {
+    service.spot(spotOf("OLD1X", 10));  // gone by the time the client comes
+    service.spot(spotOf("K1ABC", 650));
+    service.spot(spotOf("DL2XYZ", 700, std::nullopt));
+    Client logger(port);
+    ASSERT_EQ(logger.until(kCallPrompt), kCallPrompt);
+    // Telnet options offered and asked for are refused, each once.
+    logger.send("\xff\xfd\x01\xff\xfb\x1f\xff\xfd\x01\xff\xfa\x1f\x00\x50\xff\xf0 n0call\r\n"s);
+    EXPECT_EQ(logger.until("\xff\xfc\x01\xff\xfe\x1f"), "\xff\xfc\x01\xff\xfe\x1f");
+    std::string welcome = logger.until("DL2XYZ");
+    welcome += logger.until("\r\n");
+    EXPECT_NE(welcome.find("Hello N0CALL"), std::string::npos) << welcome;
+    EXPECT_EQ(welcome.find("OLD1X"), std::string::npos) << welcome;
+    EXPECT_NE(
+        welcome.find(
+            "\r\nDX de KESTREL-#:  14083.4  K1ABC        RTTY  12 dB  45 BPS  CQ      1516Z\r\n"
+            "DX de KESTREL-#:    2.125  DL2XYZ       RTTY  12 dB  45 BPS  CQ      1516Z\r\n"),
+        std::string::npos)
+        << welcome;
+
+    logger.send("sh/dx/1\r\nset/skimmer\r\n");
+    EXPECT_NE(logger.until("\r\n").find("DL2XYZ"), std::string::npos);
+    EXPECT_EQ(logger.until("\r\n").substr(0, 5), "Sorry");
+    logger.send("SH/DX\r\n");
+    EXPECT_NE(logger.until("\r\n").find("K1ABC"), std::string::npos);
+    EXPECT_NE(logger.until("\r\n").find("DL2XYZ"), std::string::npos);
+    service.spot(spotOf("W1AW", 720));
+    EXPECT_NE(logger.until("\r\n").find("W1AW"), std::string::npos);
+    logger.send("bye\r\n");
+    EXPECT_NE(logger.until("\r\n").find("73"), std::string::npos);
+    EXPECT_TRUE(logger.ended());
+}
+
+TEST_F(ClusterServiceTest, ClientsThatMisbehaveAreDroppedAndTheOthersServed) {
+    Client good(port), garbage(port), stalled(port);
+    good.login();
+    stalled.login();
+    garbage.send(std::string("\x01\x80\xfe\x00garbage\x7f\x03", 12));
+    EXPECT_TRUE(garbage.ended());
+    // The stalled client never reads again: its queue and the sockets' buffers fill up,
+    // megabytes of spots, while the good one reads every spot.
+    std::size_t spots = 0, bytes = 0;
+    while (!stalled.reset() && bytes < (std::size_t{64} << 20)) {
+        for (int k = 0; k < 2000; ++k, ++spots) {
+            const Spot s = spotOf("K" + std::to_string(spots) + "X", 700);
+            bytes += clusterSpotLine(s, "KESTREL", 0).size() + 2;
+            service.spot(s);
+        }
+        ASSERT_NE(good.until(" K" + std::to_string(spots - 1) + "X "), "") << "after " << spots;
+    }
+    EXPECT_TRUE(stalled.reset());
+    EXPECT_GT(bytes, std::size_t{1} << 20) << "dropped after " << bytes << " bytes";
+}
+
+TEST(ClusterOptions, TakenFromTheCommandLine) {
+    std::vector<std::string> args{"in.wav", "--telnet", "0",    "--spotter",
+                                  "dl1abc", "--dial",   "14080"};
+    ClusterOptions options;
+    std::string error;
+    ASSERT_TRUE(takeClusterOptions(args, options, error)) << error;
+    EXPECT_EQ(args, (std::vector<std::string>{"in.wav", "--dial", "14080"}));
+    EXPECT_EQ(options.port, 0);
+    EXPECT_EQ(options.spotter, "DL1ABC");
+    for (std::vector<std::string> bad : {std::vector<std::string>{"--telnet", "70000"},
+                                         {"--telnet", "7300", "--spotter", "K1 ABC"},
+                                         {"--listen", "0.0.0.0"}})
+        EXPECT_FALSE(takeClusterOptions(bad, options = {}, error)) << bad[0];
+}
+
+}  // namespace
+}  // namespace kestrel::skim
