@@ -3,10 +3,13 @@
 // spots, and false spots on noise alone. Prints Markdown for docs/benchmarks.md.
 //
 //   skim_band [RATE] [STATIONS] [SECONDS] [NOISE_SECONDS]
+#include <cctype>
 #include <cmath>
 #include <cstdio>
 #include <cstdlib>
+#include <string>
 
+#include "frontend/spectrum_view.h"
 #include "lab/lab.h"
 
 using namespace kestrel::lab;
@@ -16,22 +19,32 @@ int main(int argc, char** argv) {
     const int count = argc > 2 ? std::atoi(argv[2]) : 20;
     const double seconds = argc > 3 ? std::atof(argv[3]) : 40;
     const double noiseSeconds = argc > 4 ? std::atof(argv[4]) : 0;
+    const std::string modeName = argc > 5 ? argv[5] : "deep";
+    kestrel::DecodeMode mode = kestrel::kDecodeDeep;
+    for (int m = 0; m < kestrel::kDecodeModes; ++m) {
+        std::string name(kestrel::decodeModeText(m));
+        for (char& c : name) c = static_cast<char>(std::tolower(static_cast<unsigned char>(c)));
+        if (name == modeName) mode = static_cast<kestrel::DecodeMode>(m);
+    }
 
     const Band band = makeBand(rate, count, seconds, 19);
-    const SkimResult all = skim(band.audio);
+    const SkimResult all = skim(band.audio, mode);
     std::printf("## %d stations at %d samples/s, %.0f s\n\n", count, rate, seconds);
-    std::printf("CPU %.2f s for %.0f s of audio: %.1f%% of one core, %.2f%% per station; "
-                "at most %zu channels open\n\n",
-                all.cpuSeconds, seconds, 100 * all.cpuSeconds / seconds,
-                100 * all.cpuSeconds / seconds / std::max(count, 1), all.mostSignals);
-    std::printf("| call | mark Hz | baud | SNR dB | faded | CER in band | CER alone | spotted |\n"
-                "|---|---|---|---|---|---|---|---|\n");
+    std::printf(
+        "CPU %.2f s for %.0f s of audio: %.1f%% of one core, %.2f%% per station; "
+        "at most %zu channels open\n\n",
+        all.cpuSeconds, seconds, 100 * all.cpuSeconds / seconds,
+        100 * all.cpuSeconds / seconds / std::max(count, 1), all.mostSignals);
+    std::printf(
+        "| call | mark Hz | baud | SNR dB | faded | CER in band | CER alone | spotted |\n"
+        "|---|---|---|---|---|---|---|---|\n");
     int wanted = 0, found = 0;
     double worst = 0;
     for (std::size_t k = 0; k < band.stations.size(); ++k) {
         const BandStation& s = band.stations[k];
         const double inBand = characterErrorRate(s.text, all.textNear(s.markHz));
-        const double alone = characterErrorRate(s.text, skim(aloneInNoise(band, k)).textNear(s.markHz));
+        const double alone =
+            characterErrorRate(s.text, skim(aloneInNoise(band, k), mode).textNear(s.markHz));
         worst = std::max(worst, inBand - alone);
         bool spotted = false;
         for (const auto& spot : all.spots)
@@ -52,12 +65,13 @@ int main(int argc, char** argv) {
             std::printf("\nfalse spot: %s at %.1f Hz", spot.call.c_str(), spot.markHz);
         }
     }
-    std::printf("\n\nspots: %d of %d stations at 0 dB or more; %d false; worst copy %.1f CER "
-                "points below alone\n",
-                found, wanted, falseSpots, 100 * worst);
+    std::printf(
+        "\n\nspots: %d of %d stations at 0 dB or more; %d false; worst copy %.1f CER "
+        "points below alone\n",
+        found, wanted, falseSpots, 100 * worst);
     if (noiseSeconds > 0) {
         const Band quiet = makeBand(rate, 0, noiseSeconds, 23, false);
-        const SkimResult noise = skim(quiet.audio);
+        const SkimResult noise = skim(quiet.audio, mode);
         std::printf("noise alone, %.0f s: %zu spots, %zu lines, CPU %.1f%%\n", noiseSeconds,
                     noise.spots.size(), noise.lines.size(), 100 * noise.cpuSeconds / noiseSeconds);
     }

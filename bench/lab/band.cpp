@@ -5,6 +5,7 @@
 
 #include "audio_in/wav_player.h"
 #include "lab/lab.h"
+#include "skim/deep_signal_decoder.h"
 #include "skim/skimmer.h"
 #include "skim/tone_decoder.h"
 
@@ -13,7 +14,7 @@ namespace {
 
 constexpr double kBauds[] = {45.45, 50, 75};
 constexpr double kSnrs[] = {0, 6, 12, 20};
-constexpr const char* kPrefixes[] = {"K1", "W2", "DL5", "G4", "JA1", "VE3", "OH2", "F5",
+constexpr const char* kPrefixes[] = {"K1", "W2",  "DL5", "G4",  "JA1", "VE3", "OH2", "F5",
                                      "I2", "SP9", "UA3", "PY2", "VK4", "ZS6", "EA7", "N0"};
 constexpr double kInterfererSnrDb = 12;
 
@@ -91,12 +92,12 @@ Band makeBand(int rate, int count, double seconds, std::uint64_t seed, bool inte
         // no receiver could copy the station): CW, BPSK31 and a carrier.
         for (int kind = 0; kind < 3; ++kind) {
             const auto& s = band.stations;
-            const double hz = kind + 1 < count
-                                  ? 0.5 * (s[kind].markHz + 170 + s[kind + 1].markHz)
-                                  : low + spacing * (kind + 0.9);
-            addAt(band.audio,
-                  interferer(kind, hz, seconds, rate, powerFor(kInterfererSnrDb, variance, rate), g),
-                  0);
+            const double hz = kind + 1 < count ? 0.5 * (s[kind].markHz + 170 + s[kind + 1].markHz)
+                                               : low + spacing * (kind + 0.9);
+            addAt(
+                band.audio,
+                interferer(kind, hz, seconds, rate, powerFor(kInterfererSnrDb, variance, rate), g),
+                0);
         }
     }
     return band;
@@ -129,15 +130,16 @@ struct Collector final : skim::LineSink, skim::SpotSink {
 
 }  // namespace
 
-SkimResult skim(const Audio& audio, int mostSignals) {
+SkimResult skim(const Audio& audio, DecodeMode mode, int mostSignals) {
     SkimResult result;
     Collector collector(result);
     skim::SkimSettings settings;
     settings.sampleRate = audio.rate;
-    settings.decoder = skim::toneDecoderKind(kDecodeSelectiv);
+    settings.decoder = mode == kDecodeDeep ? skim::deepDecoderKind() : skim::toneDecoderKind(mode);
     settings.mostSignals = mostSignals;
     std::vector<double> samples(audio.samples.size());
-    for (std::size_t n = 0; n < samples.size(); ++n) samples[n] = audio.samples[n] / kWavSampleScale;
+    for (std::size_t n = 0; n < samples.size(); ++n)
+        samples[n] = audio.samples[n] / kWavSampleScale;
     const std::clock_t start = std::clock();
     skim::Skimmer skimmer(settings, collector, collector);
     constexpr std::size_t kChunk = 4800;

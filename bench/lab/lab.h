@@ -271,7 +271,7 @@ struct SkimResult {
     std::string textNear(double markHz) const;
 };
 
-// The skimmer in-process on audio (Selectiv, every speed, 170 Hz shift).
-SkimResult skim(const Audio& audio, int mostSignals = 100);
+// The skimmer in-process on audio (every speed, 170 Hz shift), decoding in mode.
+SkimResult skim(const Audio& audio, DecodeMode mode = kDecodeDeep, int mostSignals = 100);
 
 }  // namespace kestrel::lab

@@ -14,6 +14,7 @@
 #include "platform/audio_input_port.h"
 #include "platform/interrupt.h"
 #include "skim/cluster_service.h"
+#include "skim/deep_signal_decoder.h"
 #include "skim/skimmer.h"
 #include "skim/tone_decoder.h"
 #include "text/jsonl.h"
@@ -31,7 +32,7 @@ constexpr const char* kUsage =
     "  --dial KHZ            the receiver's dial: frequencies as RF in kHz\n"
     "  --sideband lsb|usb    (lsb)       RF of the mark: dial - tone, or dial + tone\n"
     "  --shift HZ            (170)       --baud 45.45|50|75  (every one of them)\n"
-    "  --mode flutter|selectiv|spread   (selectiv)\n"
+    "  --mode flutter|selectiv|spread|deep   (deep)\n"
     "  --max-signals N       (100)       signals decoded at once\n"
     "  --telnet PORT         serve the spots as a DX cluster node (0: any free port)\n"
     "  --listen ADDR         (127.0.0.1) --spotter CALL (KESTREL)\n";
@@ -41,7 +42,7 @@ struct SkimArgs {
     int channel = -1;
     bool jsonl = false;
     skim::SkimSettings settings;
-    DecodeMode mode = kDecodeSelectiv;
+    DecodeMode mode = kDecodeDeep;
 };
 
 bool number(const std::string& text, double& out) {
@@ -84,8 +85,9 @@ bool parseArgs(const std::vector<std::string>& args, SkimArgs& out, std::string&
             const int mode = value == "flutter"    ? kDecodeFlutter
                              : value == "selectiv" ? kDecodeSelectiv
                              : value == "spread"   ? kDecodeSpread
+                             : value == "deep"     ? kDecodeDeep
                                                    : -1;
-            if (mode < 0) return error = "--mode takes flutter, selectiv or spread", false;
+            if (mode < 0) return error = "--mode takes flutter, selectiv, spread or deep", false;
             out.mode = static_cast<DecodeMode>(mode);
         } else if (a == "--max-signals") {
             if (!number(value, v) || v < 1 || v > 1000)
@@ -211,7 +213,8 @@ int skimCommand(std::vector<std::string> args) {
                      options.file.c_str());
         return 1;
     }
-    options.settings.decoder = skim::toneDecoderKind(options.mode);
+    options.settings.decoder =
+        options.mode == kDecodeDeep ? skim::deepDecoderKind() : skim::toneDecoderKind(options.mode);
 
     // Spot times count from the input's start: UTC for a live input, the file's own
     // clock from 0000Z for a file.
