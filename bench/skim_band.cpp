@@ -19,8 +19,8 @@ int main(int argc, char** argv) {
     const int count = argc > 2 ? std::atoi(argv[2]) : 20;
     const double seconds = argc > 3 ? std::atof(argv[3]) : 40;
     const double noiseSeconds = argc > 4 ? std::atof(argv[4]) : 0;
-    const std::string modeName = argc > 5 ? argv[5] : "deep";
-    kestrel::DecodeMode mode = kestrel::kDecodeDeep;
+    const std::string modeName = argc > 5 ? argv[5] : "selectiv";
+    kestrel::DecodeMode mode = kestrel::kDecodeSelectiv;
     for (int m = 0; m < kestrel::kDecodeModes; ++m) {
         std::string name(kestrel::decodeModeText(m));
         for (char& c : name) c = static_cast<char>(std::tolower(static_cast<unsigned char>(c)));

@@ -32,7 +32,7 @@ constexpr const char* kUsage =
     "  --dial KHZ            the receiver's dial: frequencies as RF in kHz\n"
     "  --sideband lsb|usb    (lsb)       RF of the mark: dial - tone, or dial + tone\n"
     "  --shift HZ            (170)       --baud 45.45|50|75  (every one of them)\n"
-    "  --mode flutter|selectiv|spread|deep   (deep)\n"
+    "  --mode flutter|selectiv|spread|deep   (selectiv)\n"
     "  --max-signals N       (100)       signals decoded at once\n"
     "  --telnet PORT         serve the spots as a DX cluster node (0: any free port)\n"
     "  --listen ADDR         (127.0.0.1) --spotter CALL (KESTREL)\n";
@@ -42,7 +42,7 @@ struct SkimArgs {
     int channel = -1;
     bool jsonl = false;
     skim::SkimSettings settings;
-    DecodeMode mode = kDecodeDeep;
+    DecodeMode mode = kDecodeSelectiv;
 };
 
 bool number(const std::string& text, double& out) {

@@ -30,8 +30,7 @@ double dB(double ratio) {
 }  // namespace
 
 BandScanner::BandScanner(int sampleRate, double shiftHz, double lowHz, double highHz)
-    : rate_(sampleRate),
-      size_([&] {
+    : size_([&] {
           int n = 256;
           while (sampleRate / static_cast<double>(n) > kMostBinHz) n *= 2;
           return n;

@@ -39,7 +39,6 @@ class BandScanner {
     double snrOf(double markHz) const;
     double localFloor(int markBin, int spaceBin) const;  // the median power around a pair
 
-    int rate_;
     int size_;
     double binHz_, shiftHz_, lowHz_, highHz_;
     KissFftPlan plan_;

@@ -147,7 +147,9 @@ void SpotFinder::forget(int signal) {
 
 void SpotFinder::line(int signal, double time, double markHz, double baud, int snrDb,
                       std::string_view text) {
-    for (const auto& [call, kind] : callsInLine(text)) {
+    for (const auto& found : callsInLine(text)) {
+        const std::string& call = found.first;
+        const std::string& kind = found.second;
         auto seen = std::find_if(seen_.begin(), seen_.end(), [&](const Seen& s) {
             return s.signal == signal && s.call == call;
         });
