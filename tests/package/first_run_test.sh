@@ -16,12 +16,13 @@ here=$(cd "$(dirname "$0")" && pwd)
 rig=$(mktemp -d)
 fail() { echo "FAIL: $*" >&2; exit 1; }
 loggersim_pid=
-finish() {
+# Named apart from lib.sh's finish, which the source below brings in.
+stop_rig() {
     [ -z "$loggersim_pid" ] || kill "$loggersim_pid" 2>/dev/null || true
     bash "$here/../wine/rig.sh" stop "$rig"
     rm -rf "$rig"
 }
-trap finish EXIT
+trap stop_rig EXIT
 bash "$here/../wine/rig.sh" start "$rig"
 source "$rig/env"
 source "$here/../wine/lib.sh"
