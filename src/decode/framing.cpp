@@ -108,15 +108,26 @@ Framing::Framing(const ModemState& state, ReceivedCharEmitter& emitter,
     spaceSnr.fill(std::numeric_limits<double>::min());
 }
 
+// The stop length the three-character rule takes for a measured stop (envelope samples,
+// 66 an element), longest first. A measurement near one element, 1.25 or 1.5 elements is
+// taken as that stop; a longer one up to about two elements is followed, a little short;
+// beyond 2.2 elements it is taken as one element, below 0.9 as 1.5.
+namespace {
+struct StopRule {
+    int measuredFrom;
+    int length;  // the stop taken, or, when 0, the measurement less `shortBy`
+    int shortBy;
+};
+constexpr StopRule kStopRules[] = {{146, 60, 0}, {121, 0, 12}, {111, 0, 6},
+                                   {93, 98, 0},  {75, 82, 0},  {59, 60, 0}};
+constexpr int kStopBelowRules = 95;
+}  // namespace
+
 int Framing::stopLength() const {
     const int s = stopEstimate;
-    if (s >= 146) return 60;
-    if (s >= 121) return s - 12;
-    if (s >= 111) return s - 6;
-    if (s >= 93) return 98;
-    if (s >= 75) return 82;
-    if (s >= 59) return 60;
-    return 95;
+    for (const StopRule& rule : kStopRules)
+        if (s >= rule.measuredFrom) return rule.length != 0 ? rule.length : s - rule.shortBy;
+    return kStopBelowRules;
 }
 
 NoiseMeasurement Framing::frameSample(const DecoderFrame& f) {
@@ -232,12 +243,6 @@ void Framing::clockCharacter(const DecoderFrame& f, int p, NoiseMeasurement& noi
         case kStartMiddle:
             confirmStart(f);
             return;
-        case 98:
-        case 164:
-        case 230:
-        case 296:
-            sampleDataBit(f, (bitClock - kFirstBitMiddle) / kSamplesPerBit);
-            return;
         case kLastBitMiddle:
             feedRepeatMatch(f, 4);
             recordBit(f, f.rawSpace != 0, 16);
@@ -248,6 +253,12 @@ void Framing::clockCharacter(const DecoderFrame& f, int p, NoiseMeasurement& noi
             return;
         default:
             break;
+    }
+    // The middles of the first four data bits; the fifth's, above, ends the character.
+    if (bitClock >= kFirstBitMiddle && bitClock < kLastBitMiddle &&
+        (bitClock - kFirstBitMiddle) % kSamplesPerBit == 0) {
+        sampleDataBit(f, (bitClock - kFirstBitMiddle) / kSamplesPerBit);
+        return;
     }
     // These checks take the sample only when they fire; otherwise it counts as usual.
     if (bitClock == kStartCheck && !space) {
