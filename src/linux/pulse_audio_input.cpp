@@ -148,11 +148,11 @@ std::unique_ptr<AudioInput> openAudioInput(const std::string& name, std::string&
         return s.name == name || s.description == name;
     });
     if (found == sources.end()) return error = "no input called '" + name + "'", nullptr;
-    const pa_sample_spec spec{PA_SAMPLE_S16LE, kLiveInputRate, 1};
-    pa_stream* stream = pa_stream_new(pulse->context(), "skim", &spec, nullptr);
+    const pa_sample_spec format{PA_SAMPLE_S16LE, kLiveInputRate, 1};
+    pa_stream* stream = pa_stream_new(pulse->context(), "skim", &format, nullptr);
     pa_buffer_attr attributes;
     std::memset(&attributes, 0xFF, sizeof attributes);  // the server's choice, but:
-    attributes.fragsize = static_cast<std::uint32_t>(pa_usec_to_bytes(kFragmentMs * 1000, &spec));
+    attributes.fragsize = static_cast<std::uint32_t>(pa_usec_to_bytes(kFragmentMs * 1000, &format));
     if (!stream ||
         pa_stream_connect_record(stream, found->name.c_str(), &attributes,
                                  PA_STREAM_ADJUST_LATENCY) < 0 ||
