@@ -3,7 +3,6 @@
 // spots, and false spots on noise alone. Prints Markdown for docs/benchmarks.md.
 //
 //   skim_band [RATE] [STATIONS] [SECONDS] [NOISE_SECONDS]
-#include <cctype>
 #include <cmath>
 #include <cstdio>
 #include <cstdlib>
@@ -20,12 +19,9 @@ int main(int argc, char** argv) {
     const double seconds = argc > 3 ? std::atof(argv[3]) : 40;
     const double noiseSeconds = argc > 4 ? std::atof(argv[4]) : 0;
     const std::string modeName = argc > 5 ? argv[5] : "selectiv";
-    kestrel::DecodeMode mode = kestrel::kDecodeSelectiv;
-    for (int m = 0; m < kestrel::kDecodeModes; ++m) {
-        std::string name(kestrel::decodeModeText(m));
-        for (char& c : name) c = static_cast<char>(std::tolower(static_cast<unsigned char>(c)));
-        if (name == modeName) mode = static_cast<kestrel::DecodeMode>(m);
-    }
+    const int named = kestrel::decodeModeNamed(modeName);
+    const auto mode =
+        static_cast<kestrel::DecodeMode>(named < 0 ? kestrel::kDecodeSelectiv : named);
 
     const Band band = makeBand(rate, count, seconds, 19);
     const SkimResult all = skim(band.audio, mode);

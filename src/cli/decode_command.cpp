@@ -18,6 +18,7 @@
 #include "cli/recording_input.h"
 #include "cli/standard_streams.h"
 #include "cli/terminal.h"
+#include "frontend/spectrum_view.h"
 #include "link/logger_code_names.h"
 #include "platform/logger_codes.h"
 #include "text/jsonl.h"
@@ -82,11 +83,7 @@ bool parseArgs(std::vector<std::string> args, ModemState& state, DecodeArgs& out
         } else if (a == "--mode") {
             if (!hasValue) return error = "--mode needs flutter, selectiv, spread or deep", false;
             const std::string& m = args[++k];
-            const int mode = m == "flutter"    ? kDecodeFlutter
-                             : m == "selectiv" ? kDecodeSelectiv
-                             : m == "spread"   ? kDecodeSpread
-                             : m == "deep"     ? kDecodeDeep
-                                               : -1;
+            const int mode = decodeModeNamed(m);
             if (mode < 0)
                 return error = "--mode takes flutter, selectiv, spread or deep, not '" + m + "'",
                        false;
@@ -124,7 +121,10 @@ bool parseArgs(std::vector<std::string> args, ModemState& state, DecodeArgs& out
 class CliPorts final : public LoggerPort, public WindowlessUi, public ReceiveMeasurements {
   public:
     CliPorts(const DecodeArgs& options, const ModemState& state)
-        : events_(options.events), jsonl_(options.jsonl), state_(state), statusTexts_(*this, *this) {}
+        : events_(options.events),
+          jsonl_(options.jsonl),
+          state_(state),
+          statusTexts_(*this, *this) {}
 
     // Samples handed to the chain so far, the one being processed included.
     std::uint64_t samples = 0;

@@ -14,18 +14,23 @@ static std::vector<Command>& commandTable() {
     return table;
 }
 
-CommandRegistration::CommandRegistration(Command command) { commandTable().push_back(command); }
+CommandRegistration::CommandRegistration(Command command) {
+    commandTable().push_back(command);
+}
 
-const std::vector<Command>& registeredCommands() { return commandTable(); }
+const std::vector<Command>& registeredCommands() {
+    return commandTable();
+}
 
 }  // namespace kestrel::cli
 
 namespace {
 
 void usage(std::FILE* out) {
-    std::fputs("usage: kestrel-cli COMMAND [arguments]   (kestrel-cli COMMAND --help for more)\n"
-               "       kestrel-cli --version\n",
-               out);
+    std::fputs(
+        "usage: kestrel-cli COMMAND [arguments]   (kestrel-cli COMMAND --help for more)\n"
+        "       kestrel-cli --version\n",
+        out);
     for (const auto& c : kestrel::cli::registeredCommands())
         std::fprintf(out, "  %-8s %s\n", c.name, c.summary);
 }

@@ -11,6 +11,7 @@
 #include "cli/commands.h"
 #include "cli/live_input.h"
 #include "cli/recording_input.h"
+#include "frontend/spectrum_view.h"
 #include "platform/audio_input_port.h"
 #include "platform/interrupt.h"
 #include "skim/cluster_service.h"
@@ -82,11 +83,7 @@ bool parseArgs(const std::vector<std::string>& args, SkimArgs& out, std::string&
                 return error = "--baud takes 45.45, 50 or 75", false;
             out.settings.bauds = {value == "50" ? 50.0 : value == "75" ? 75.0 : 45.45};
         } else if (a == "--mode") {
-            const int mode = value == "flutter"    ? kDecodeFlutter
-                             : value == "selectiv" ? kDecodeSelectiv
-                             : value == "spread"   ? kDecodeSpread
-                             : value == "deep"     ? kDecodeDeep
-                                                   : -1;
+            const int mode = decodeModeNamed(value);
             if (mode < 0) return error = "--mode takes flutter, selectiv, spread or deep", false;
             out.mode = static_cast<DecodeMode>(mode);
         } else if (a == "--max-signals") {

@@ -1,5 +1,7 @@
 #include "frontend/spectrum_view.h"
 
+#include <algorithm>
+#include <cctype>
 #include <cmath>
 
 #include "frontend/spectrum.h"
@@ -43,6 +45,18 @@ SpectrumPaint spectrumPaint(const ModemState& state, const SpectrumView& view) {
     p.rightMarkerShown = view.markerSelect != 2;
     p.markersWhite = state.afcOff.load() == 1;
     return p;
+}
+
+int decodeModeNamed(std::string_view name) {
+    for (int mode = 0; mode < kDecodeModes; ++mode) {
+        const std::string_view text = decodeModeText(mode);
+        if (std::equal(text.begin(), text.end(), name.begin(), name.end(), [](char a, char b) {
+                return std::tolower(static_cast<unsigned char>(a)) ==
+                       std::tolower(static_cast<unsigned char>(b));
+            }))
+            return mode;
+    }
+    return -1;
 }
 
 std::string_view decodeModeText(int decodeMode) {

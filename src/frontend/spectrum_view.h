@@ -76,5 +76,8 @@ inline void spectrumRightClick(ModemState& state) {
 
 // The mode button's caption for a decode mode: "Flutter", "Selectiv" or "Spread".
 std::string_view decodeModeText(int decodeMode);
+// The decode mode a name gives, the mode button's caption in any case ("deep", "Deep");
+// -1 for any other name.
+int decodeModeNamed(std::string_view name);
 
 }  // namespace kestrel

@@ -7,7 +7,7 @@
 namespace kestrel::skim {
 namespace {
 
-constexpr double kMostBinHz = 6.0;       // fine enough to split tones and to place them
+constexpr double kMostBinHz = 6.0;  // fine enough to split tones and to place them
 constexpr double kAveragingSeconds = 1.5;
 constexpr double kToneOverFloorDb = 9.0;  // each tone's strongest bin, to be a candidate
 constexpr double kKeepOverFloorDb = 5.0;  // to keep a followed signal counted as present
@@ -105,8 +105,7 @@ double BandScanner::tonePower(double hz) const {
     const int k = static_cast<int>(std::lround(hz / binHz_));
     const int reach = static_cast<int>(std::ceil(40.0 / binHz_));
     double sum = 0;
-    for (int j = std::max(k - reach, 0); j <= k + reach && j < static_cast<int>(power_.size());
-         ++j)
+    for (int j = std::max(k - reach, 0); j <= k + reach && j < static_cast<int>(power_.size()); ++j)
         sum += std::max(power_[j] - floor_, 0.0);
     return sum;
 }

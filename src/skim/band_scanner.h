@@ -34,7 +34,7 @@ class BandScanner {
     int hopSamples() const { return size_ / 2; }
 
   private:
-    double tonePower(double hz) const;    // the power of a tone near hz, above the floor
+    double tonePower(double hz) const;      // the power of a tone near hz, above the floor
     double peakOverFloor(double hz) const;  // the strongest bin near hz, over the floor
     double snrOf(double markHz) const;
     double localFloor(int markBin, int spaceBin) const;  // the median power around a pair

@@ -1,6 +1,5 @@
 #include "skim/deep_signal_decoder.h"
 
-#include <cmath>
 #include <memory>
 
 #include "decode/deep_decoder.h"
@@ -8,6 +7,7 @@
 #include "frontend/mixer_phase.h"
 #include "platform/logger_codes.h"
 #include "platform/logger_port.h"
+#include "settings/settings_load.h"
 
 namespace kestrel::skim {
 namespace {
@@ -15,13 +15,13 @@ namespace {
 // Where the signal's centre sits in the audio Deep hears: its usual tones.
 constexpr double kCentreHz = 2210.0;
 
-// The receive chain's rate at a baud rate: 264 samples a bit, in whole hundreds.
-double chainRate(double baud) {
-    return std::lround(2.64 * baud) * 100.0;
-}
-
 int baudIndexOf(double baud) {
     return baud > 60 ? 2 : baud > 48 ? 1 : 0;
+}
+
+// The receive chain's rate at a baud rate, which Deep is made for.
+double chainRate(double baud) {
+    return sampleRateForBaudIndex(baudIndexOf(baud));
 }
 
 class DeepSignalDecoder final : public SignalDecoder, private LoggerPort {

@@ -6,6 +6,7 @@
 
 #include "frontend/fir.h"
 #include "frontend/mixer_phase.h"
+#include "skim/catmull_rom.h"
 #include "text/wide_text.h"
 
 namespace kestrel::skim {
@@ -22,7 +23,7 @@ constexpr double kRetuneHz = 30.0;     // the fine mixer hands over to the coars
 constexpr double kMostDriftHz = 40.0;  // from where the signal was found
 constexpr double kSpeedToggle = 2.0;   // one tone over the other to call a change
 constexpr std::size_t kRunsToChoose = 60;
-constexpr double kHoldSeconds = 8.0;   // at most, while the speed is measured
+constexpr double kHoldSeconds = 8.0;  // at most, while the speed is measured
 constexpr double kHalfBitTolerance = 0.15;
 constexpr std::size_t kLongestLine = 80;
 
@@ -47,7 +48,6 @@ double speedFit(const std::vector<int>& runs, double bitSamples) {
     }
     return counted == 0 ? 0 : static_cast<double>(fitting) / counted;
 }
-
 
 // A Blackman-windowed sinc of n taps cut off at `cutoff` cycles per sample, unity at 0 Hz;
 // about 74 dB down past a transition band 5.5 / n wide.
@@ -134,8 +134,8 @@ void SignalChannel::decimated(const double* window, std::int64_t newest) {
                                     firDot(tapsIm_.data(), window, n));
     // The low-pass was turned up to the centre; turning its output down by the centre's
     // phase at the newest sample brings the centre to 0 Hz. The fine mixer follows.
-    const double cycles = std::fmod(centreHz_ * static_cast<double>(newest), plan_.inputRate) /
-                          plan_.inputRate;
+    const double cycles =
+        std::fmod(centreHz_ * static_cast<double>(newest), plan_.inputRate) / plan_.inputRate;
     afcPhase_ = wrapped(afcPhase_ + afcHz_ / plan_.channelRate());
     const std::complex<double> z = band * std::conj(turnOf(cycles + afcPhase_));
     // The second low-pass, over a ring kept twice so that its window is contiguous.
@@ -232,10 +232,8 @@ void SignalChannel::resample(std::complex<double> z) {
     position_ -= 1;
     // Catmull-Rom between last_[1] and last_[2]: the signal is oversampled tenfold.
     while (position_ < 1) {
-        const double t = position_;
-        const auto &p0 = last_[0], &p1 = last_[1], &p2 = last_[2], &p3 = last_[3];
-        out_.push_back(0.5 * (2.0 * p1 + (p2 - p0) * t + (2.0 * p0 - 5.0 * p1 + 4.0 * p2 - p3) * t * t +
-                              (3.0 * (p1 - p2) + p3 - p0) * t * t * t));
+        const std::array<double, 4> w = catmullRomWeights(position_);
+        out_.push_back(w[0] * last_[0] + w[1] * last_[1] + w[2] * last_[2] + w[3] * last_[3]);
         position_ += step_;
     }
     decoder_->process(out_);

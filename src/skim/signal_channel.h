@@ -17,11 +17,11 @@ namespace kestrel::skim {
 // What every channel of one skim shares.
 struct ChannelPlan {
     int inputRate = 48000;
-    int decimation = 16;         // input samples per channel sample
+    int decimation = 16;          // input samples per channel sample
     std::vector<double> lowPass;  // the anti-alias low-pass at inputRate, a multiple of 8 long
     std::vector<double> signalLowPass;  // the signal's own low-pass, at the channel rate
     double shiftHz = 170;
-    std::vector<double> bauds;   // the speeds a signal may have; one means no search
+    std::vector<double> bauds;  // the speeds a signal may have; one means no search
     DecoderKind decoder;
 
     double channelRate() const { return static_cast<double>(inputRate) / decimation; }
@@ -70,8 +70,8 @@ class SignalChannel final : private DecodedText {
     const ChannelPlan& plan_;
     double foundHz_;  // the centre where the signal was found
     double centreHz_;
-    std::vector<double> tapsRe_, tapsIm_;  // the low-pass turned up to the centre
-    double now_ = 0;                       // seconds, of the sample being processed
+    std::vector<double> tapsRe_, tapsIm_;      // the low-pass turned up to the centre
+    double now_ = 0;                           // seconds, of the sample being processed
     std::vector<double> narrowRe_, narrowIm_;  // the second low-pass's input, twice over
     int narrowAt_ = 0;
 

@@ -8,18 +8,18 @@
 namespace kestrel::skim {
 
 struct Spot {
-    double time = 0;                 // seconds from the input's start
-    double markHz = 0;               // the audio tone of the mark
-    std::optional<double> freqKhz;   // the RF frequency of the mark, with --dial
+    double time = 0;                // seconds from the input's start
+    double markHz = 0;              // the audio tone of the mark
+    std::optional<double> freqKhz;  // the RF frequency of the mark, with --dial
     std::string call;
     int snrDb = 0;
-    int baud = 45;                   // 45, 50 or 75
-    std::string kind;                // "CQ", "QRZ", "TEST", ...
+    int baud = 45;     // 45, 50 or 75
+    std::string kind;  // "CQ", "QRZ", "TEST", ...
 };
 
 // Whatever takes spots as the skimmer finds them.
 class SpotSink {
-public:
+  public:
     virtual ~SpotSink() = default;
     virtual void spot(const Spot&) = 0;
 };

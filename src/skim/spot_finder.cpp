@@ -53,7 +53,8 @@ bool isBaseCall(std::string_view w) {
     const std::string_view prefix = w.substr(0, suffix - 1);
     if (prefix.size() > 3) return false;
     if (std::none_of(prefix.begin(), prefix.end(), isLetter)) return false;
-    return std::all_of(prefix.begin(), prefix.end(), [](char c) { return isLetter(c) || isDigit(c); });
+    return std::all_of(prefix.begin(), prefix.end(),
+                       [](char c) { return isLetter(c) || isDigit(c); });
 }
 
 bool isPortablePart(std::string_view w) {

@@ -13,6 +13,7 @@
 #include "platform/logger_codes.h"
 #include "platform/logger_port.h"
 #include "platform/save_text_file_port.h"
+#include "skim/catmull_rom.h"
 
 namespace kestrel::skim {
 namespace {
@@ -46,34 +47,25 @@ const ToneTaps& toneTaps() {
 // Catmull-Rom weights for points a quarter, a half and three quarters of the way from
 // the second of four samples to the third (and none of the way).
 struct Weights {
-    double w[kToneDecimation][4];
+    std::array<std::array<double, 4>, kToneDecimation> w;
 };
 
 const Weights& interpolation() {
     static const Weights weights = [] {
         Weights ws;
-        for (int k = 0; k < kToneDecimation; ++k) {
-            const double t = static_cast<double>(k) / kToneDecimation;
-            const double t2 = t * t, t3 = t2 * t;
-            ws.w[k][0] = 0.5 * (-t + 2 * t2 - t3);
-            ws.w[k][1] = 0.5 * (2 - 5 * t2 + 3 * t3);
-            ws.w[k][2] = 0.5 * (t + 4 * t2 - 3 * t3);
-            ws.w[k][3] = 0.5 * (-t2 + t3);
-        }
+        for (int k = 0; k < kToneDecimation; ++k)
+            ws.w[k] = catmullRomWeights(static_cast<double>(k) / kToneDecimation);
         return ws;
     }();
     return weights;
 }
 
-class ToneDecoder final : public SignalDecoder,
-                          private LoggerPort,
-                          private ReceiveMeasurements {
+class ToneDecoder final : public SignalDecoder, private LoggerPort, private ReceiveMeasurements {
   public:
     ToneDecoder(DecodeMode mode, const SignalFormat& format, DecodedText& out)
         : out_(out),
           step_(format.shiftHz / 2 / format.sampleRate),
-          taps_(mode == kDecodeSpread ? toneTaps().alternative.data()
-                                      : toneTaps().standard.data()),
+          taps_(mode == kDecodeSpread ? toneTaps().alternative.data() : toneTaps().standard.data()),
           emitter_(state_, *this),
           framing_(state_, emitter_, *this, noFile_),
           dispatch_(state_, framing_, designEqualisedRaisedCosine) {
