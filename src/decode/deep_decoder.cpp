@@ -4,6 +4,8 @@
 #include <cmath>
 #include <numbers>
 
+#include "decode/audible.h"
+
 namespace kestrel {
 namespace {
 
@@ -41,6 +43,15 @@ constexpr double kToneGain = 0.1;
 // The squelch opens at an element signal-to-noise ratio of 5.4 dB: a signal at -10 dB in
 // 3000 Hz has 8 dB at 45.45 baud, white noise alone about 0 dB.
 constexpr double kSquelchSnr = 3.5;
+// With the squelch open on levels of 14 dB or more, a character whose own element S/N
+// lies 6 dB below the levels', and below 12 dB, may be the noise after the signal's end
+// (or a deep fade): noise measures 0 to 3 dB, the character that straddles a signal's
+// end about 11 dB.
+constexpr DoubtRule kDoubtRule{6.0, 12.0, 14.0};
+// A held character was heard at a signal's level when the weaker end of it measures
+// 4 dB or more (the noise before a signal measures up to about 3.5 dB there); below the
+// squelch's own mark, as a weak signal's first characters come before its levels rise.
+constexpr double kHeardDb = 4.0;
 
 double baudFor(int baudIndex) {
     return baudIndex == 1 ? 50.0 : baudIndex == 2 ? 75.0 : 45.45;
@@ -104,7 +115,7 @@ double DeepDecoder::ToneLevel::amplitude() const {
 }
 
 DeepDecoder::DeepDecoder(const ModemState& state, ReceivedCharEmitter& emitter)
-    : baudot(state), state_(state), emitter_(emitter) {}
+    : baudot(state), state_(state), emitter_(emitter), squelch_(emitter, kDoubtRule) {}
 
 void DeepDecoder::restart() {
     rate_ = state_.sampleRate.load(std::memory_order_relaxed);
@@ -353,7 +364,9 @@ void DeepDecoder::decideFrame() {
     }
     DeepCharacter c = decideCharacter(t0);
     c.framed = stopValue > 0.0;
-    print(c);
+    // Until both tones have been heard on, the levels are guesses and the character says
+    // nothing (the edge of a signal, or silence): it only teaches the levels.
+    if (mark_.onCount > 0 && space_.onCount > 0) print(c, t0);
     learnLevels(t0, c.code);
 
     // Only a stop element clearly space counts against the clock: in a fade of both tones
@@ -424,26 +437,49 @@ void DeepDecoder::learnLevels(std::int64_t t0, std::uint8_t code) {
     }
 }
 
+// The S/N of a character's own elements, start to stop, each on its tone, in dB: over
+// all seven, and over the weaker end (start and first two data elements, or last two
+// and stop: a character that straddles a signal's start or end is noise at one end);
+// and whether one of them was silence, where neither tone carries anything (the edge
+// of a signal, or a muted input).
+DeepDecoder::OwnLevels DeepDecoder::ownLevels(std::int64_t t0, std::uint8_t code) const {
+    std::array<Element, 8> own;
+    frameElements(t0, code, own);
+    const double samples = static_cast<double>(elementSteps_) * kStep;
+    const double audible = kAudible * kAudible * samples * samples;
+    std::array<double, 8> r{};
+    bool silent = false;
+    for (int k = 1; k < 8; ++k) {
+        const Element& e = own[k];
+        r[k] = e.markOn ? e.mark2 / mark_.noiseFloor() : e.space2 / space_.noiseFloor();
+        silent = silent || std::max(e.mark2, e.space2) < audible;
+    }
+    const double all = (r[1] + r[2] + r[3] + r[4] + r[5] + r[6] + r[7]) / 7.0;
+    const double ends = std::min(r[1] + r[2] + r[3], r[5] + r[6] + r[7]) / 3.0;
+    auto db = [](double x) { return 10.0 * std::log10(std::max(x, 1e-30)); };
+    return {db(all), db(ends), silent};
+}
+
 // With squelch on, a character prints only while the signal's levels stand clearly above
-// the noise. Characters decided while it is closed are held (the newest few), and shown
-// when it opens: the first characters of a signal come before its levels are measured.
-void DeepDecoder::print(const DeepCharacter& c) {
+// the noise. Characters decided while it is closed are held (the newest few), and those
+// heard at a signal's level shown when it opens: the first characters of a signal come
+// before its levels are measured.
+void DeepDecoder::print(const DeepCharacter& c, std::int64_t t0) {
+    const OwnLevels own = ownLevels(t0, c.code);
+    if (own.silent) return;  // it prints nothing and moves no shift
     const char16_t ch = baudot.baudotDecode(c.code);
     const bool squelch = state_.SquelchState.load(std::memory_order_relaxed) == 1;
-    if (squelch && elementSnr() < kSquelchSnr) {
-        if (ch != 0 && ch != u'\n') {
-            std::copy(held_.begin() + 1, held_.end(), held_.begin());
-            held_.back() = ch;
-        }
+    const double snr = elementSnr();
+    if (squelch && snr < kSquelchSnr) {
+        squelch_.hold(ch);
+        squelch_.heldLevel(own.weakerEndDb >= kHeardDb);
         // A figures shift read in the noise must not put the signal's first word in
         // figures: what the squelch holds back leaves the decoder in letters.
         baudot.shift = kLettersShift;
         return;
     }
-    for (char16_t& h : held_) {
-        if (h != 0) emitter_.emitReceivedChar(h);
-        h = 0;
-    }
+    squelch_.open();
+    if (squelch && !squelch_.judge(ch, own.weakerEndDb, 10.0 * std::log10(snr))) return;
     if (ch != 0) emitter_.emitReceivedChar(ch);
 }
 

@@ -15,6 +15,7 @@
 #include <cstdint>
 
 #include "decode/baudot_decoder.h"
+#include "decode/squelch_hold.h"
 #include "decode/received_char_emitter.h"
 #include "frontend/front_end.h"
 #include "modem_state.h"
@@ -76,7 +77,12 @@ class DeepDecoder final : public DeepSampleSink {
     void decideFrame();
     void learnLevels(std::int64_t t0, std::uint8_t code);
     void followTones(const std::array<Element, 8>& own);
-    void print(const DeepCharacter& c);
+    void print(const DeepCharacter& c, std::int64_t t0);
+    struct OwnLevels {
+        double meanDb, weakerEndDb;
+        bool silent;
+    };
+    OwnLevels ownLevels(std::int64_t t0, std::uint8_t code) const;
 
     const ModemState& state_;
     ReceivedCharEmitter& emitter_;
@@ -110,7 +116,7 @@ class DeepDecoder final : public DeepSampleSink {
     double period_ = 0.0;    // the character period the clock has learned
     double expected_ = 0.0;  // where the clock puts the next start
     int framingMisses_ = 0;
-    std::array<char16_t, 7> held_{};  // held by the squelch, oldest first
+    SquelchHold squelch_;
 };
 
 }  // namespace kestrel

@@ -6,6 +6,8 @@
 #include <optional>
 #include <string_view>
 
+#include "decode/audible.h"
+
 namespace kestrel {
 namespace {
 
@@ -37,18 +39,20 @@ constexpr double kAbsentBelow = 1.2;
 constexpr double kNewSignalSnr = 10.0;
 constexpr int kSquelchOpensBelow = 5;  // framing errors
 constexpr double kSnrOffset = 8.0;
+// With the squelch open on a figure of 8 dB or more, a character whose own S/N lies 5 dB
+// below the figure, and below 8 dB, may be the noise after the signal's end (or a deep
+// fade). The noise after a signal measures up to about 5 dB; the last character of a
+// clean signal ending in silence, its stop element heard only in part, 19 dB.
+constexpr DoubtRule kDoubtRule{5.0, 8.0, 8.0};
 constexpr int kSnrSignalLost = -1000;
 
-// Silence, for the framing: a sample where neither channel carries anything. Below
-// kAudible no receiver's noise reaches (envelope units: a tone of A file steps gives
-// A / (2 * 3726); white noise of about 6 steps RMS over the whole band has this RMS
-// envelope), while a muted or unplugged input's dither peaks 12 dB under it. Below
+// Silence, for the framing: a sample where neither channel carries anything, below
+// kAudible. Below
 // kRinging of the loudest envelope within kRingSpan samples either side, the envelope is
 // the tone filters' ringing before or after that signal (they are 1024 taps long at the
 // envelope rate): a signal itself keeps one channel within 26 dB of its level throughout.
 // Both channels must stay that quiet for a quarter bit either side: noise dips to nothing
 // for a moment now and then, ringing and silence do not come back up.
-constexpr double kAudible = 1e-4;
 constexpr double kRinging = 0.05;
 constexpr int kRingSpan = 512;
 constexpr int kQuietSpan = 16;
@@ -89,6 +93,8 @@ void SnrRing::add(double v) {
     writeIndex = (writeIndex + 1) % kSnrSlots;
 }
 
+double SnrRing::newest() const { return values[(writeIndex + kSnrSlots - 1) % kSnrSlots]; }
+
 double SnrRing::trimmedMean() const {
     double sum = 0.0;
     for (double v : values) sum += v;
@@ -99,6 +105,7 @@ double SnrRing::trimmedMean() const {
 Framing::Framing(const ModemState& state, ReceivedCharEmitter& emitter,
                  ReceiveMeasurements& measurements, SaveTextFilePort& textFile)
     : baudot(state),
+      squelch_(emitter, kDoubtRule),
       state_(state),
       emitter_(emitter),
       measurements_(measurements),
@@ -231,7 +238,7 @@ void Framing::newSignal() {
     if (state_.NewsigNewline.load(std::memory_order_relaxed) != 1) return;
     emitter_.emitReceivedChar(u'\n');
     baudot.baudotDecode(kLtrsCode);
-    std::fill(squelchHold.begin() + 1, squelchHold.end(), 0);
+    squelch_.clear();
 }
 
 void Framing::clockCharacter(const DecoderFrame& f, int p, NoiseMeasurement& noise) {
@@ -350,6 +357,7 @@ void Framing::recordBit(const DecoderFrame& f, bool space, int weight) {
 // the filters' ringing as the signal went, or the ringing before it came), not a
 // character: it prints nothing and moves neither the shift nor Repeat Match.
 void Framing::finishCharacter() {
+    if (judgeShown_) judgeByOwnSnr(std::numeric_limits<double>::max());  // never left unjudged
     if (charSilent) return;
     char16_t c = baudot.baudotDecode(static_cast<std::uint8_t>(charBits));
     if (c != 0 && state_.saveTextActive.load(std::memory_order_relaxed) == 1) {
@@ -358,32 +366,51 @@ void Framing::finishCharacter() {
         if (c == u' ') textFile_.flush();
     }
     holdOrRelease(c);
-    if (c != 0) emitter_.emitReceivedChar(c);
-    if (repeatMatch != nullptr) repeatMatch->repeatMatchCharacter(charBits, squelchOpen);
+    if (state_.SquelchState.load(std::memory_order_relaxed) == 1) {
+        // Shown at the stop element, once the character's own S/N is known.
+        judgeShown_ = true;
+        waiting_ = c;
+        waitingCode_ = charBits;
+        waitingOpen_ = squelchOpen;
+        waitingFigure_ = snrFigure;
+        return;
+    }
+    show(c, charBits, squelchOpen);
 }
 
-// While the squelch is closed characters go into the hold and nothing is shown. Once it
-// opens, what the hold has is shown before the new character, full or not: a part-full
-// hold would otherwise keep a signal's first characters (all that a signal after
-// silence puts there) and print them later, out of place.
+void Framing::show(char16_t c, int code, bool open) {
+    if (c != 0) emitter_.emitReceivedChar(c);
+    if (repeatMatch != nullptr) repeatMatch->repeatMatchCharacter(code, open);
+}
+
+// The character just framed, by its own S/N (the mean over both channels, in dB). Repeat
+// Match takes a doubtful character as one without a signal, so that no brace comes out
+// ahead of it.
+void Framing::judgeByOwnSnr(double own) {
+    lastHeard_ = own >= kPresentAbove;
+    squelch_.heldLevel(lastHeard_);
+    if (!judgeShown_) return;
+    judgeShown_ = false;
+    if (waitingOpen_ && !squelch_.judge(waiting_, own, waitingFigure_)) {
+        show(0, waitingCode_, false);
+        return;
+    }
+    show(waiting_, waitingCode_, waitingOpen_);
+}
+
 void Framing::holdOrRelease(char16_t& c) {
     // Noise alone lifts the S/N figure over its mark now and then, but seldom while the
-    // character framing is steady, as it is within a few characters of any signal. Once
-    // open, the squelch follows the S/N alone, so that a burst of framing trouble inside
-    // a message does not close it.
-    squelchOpen = signalPresent != 0 && (squelchOpen || framingErrors < kSquelchOpensBelow);
+    // character framing is steady, as it is within a few characters of any signal, and
+    // the last character was heard at a signal's level. Once open, the squelch follows
+    // the S/N alone, so that a burst of framing trouble inside a message does not close it.
+    squelchOpen = signalPresent != 0 &&
+                  (squelchOpen || (framingErrors < kSquelchOpensBelow && lastHeard_));
     if (!squelchOpen && state_.SquelchState.load(std::memory_order_relaxed) == 1) {
-        if (c != 0 && c != u'\n') {
-            std::copy(squelchHold.begin() + 1, squelchHold.end(), squelchHold.begin());
-            squelchHold.back() = c;
-        }
+        squelch_.hold(c);
         c = 0;
         return;
     }
-    for (char16_t held : squelchHold) {
-        if (held != 0) emitter_.emitReceivedChar(held);
-    }
-    squelchHold.fill(0);
+    squelch_.open();
 }
 
 void Framing::checkStop(const DecoderFrame& f, NoiseMeasurement& noise) {
@@ -415,12 +442,19 @@ void Framing::measureSignal(NoiseMeasurement& noise) {
     markNoiseList.clear();
     spaceNoiseList.clear();
 
+    double own = 0.0;
+    int measured = 0;
     if (markNoise > 0.0 && markPeak > 0.0) {
         markSnr.add(20.0 * std::log10(markPeak / markNoise) - kSnrOffset);
+        own += markSnr.newest();
+        ++measured;
     }
     if (spaceNoise > 0.0 && spacePeak > 0.0) {
         spaceSnr.add(20.0 * std::log10(spacePeak / spaceNoise) - kSnrOffset);
+        own += spaceSnr.newest();
+        ++measured;
     }
+    judgeByOwnSnr(measured != 0 ? own / measured : 0.0);
     const double markFigure = markSnr.trimmedMean();
     const double spaceFigure = spaceSnr.trimmedMean();
     const double average = 0.5 * (markFigure + spaceFigure);

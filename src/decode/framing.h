@@ -12,6 +12,7 @@
 #include "decode/framing_trace.h"
 #include "decode/received_char_emitter.h"
 #include "decode/repeat_match_sink.h"
+#include "decode/squelch_hold.h"
 #include "frontend/receive_measurements.h"
 #include "modem_state.h"
 #include "platform/save_text_file_port.h"
@@ -20,7 +21,6 @@ namespace kestrel {
 
 constexpr int kStopSlots = 6;
 constexpr int kSnrSlots = 7;
-constexpr int kSquelchHold = 7;
 constexpr int kLevelListSize = 7;  // start, five data bits and the stop bit
 
 // Up to seven envelope levels collected over one character.
@@ -46,6 +46,7 @@ struct SnrRing {
     void fill(double v) { values.fill(v); }
     void add(double v);
     double trimmedMean() const;
+    double newest() const;
 };
 
 struct Framing {
@@ -82,7 +83,6 @@ struct Framing {
     std::int32_t signalPresent = 0;
     bool squelchOpen = false;  // a signal by the S/N, framed steadily when it opened
     double snrFigure = 0.0;
-    std::array<char16_t, kSquelchHold> squelchHold{};  // oldest first
     std::int64_t samplesFramed = 0;
 
     // The stop length the three-character rule assumes for the current estimate.
@@ -100,6 +100,8 @@ struct Framing {
     void recordBit(const DecoderFrame& f, bool space, int weight);
     void finishCharacter();
     void holdOrRelease(char16_t& c);
+    void show(char16_t c, int code, bool open);
+    void judgeByOwnSnr(double own);
     void checkStop(const DecoderFrame& f, NoiseMeasurement& noise);
     void measureSignal(NoiseMeasurement& noise);
     void addToStopSlot(int limit);
@@ -112,6 +114,15 @@ struct Framing {
     const DecoderFrame* tiledFrame_ = nullptr;
     int tiledIndex_ = 0;
     bool silent_ = false;
+
+    // A character waiting for its own S/N, measured at its stop element, to be shown.
+    SquelchHold squelch_;
+    bool lastHeard_ = false;  // the last character's own S/N was a signal's
+    bool judgeShown_ = false;
+    char16_t waiting_ = 0;
+    int waitingCode_ = 0;
+    bool waitingOpen_ = false;
+    double waitingFigure_ = 0.0;  // the S/N figure before the character
 
     const ModemState& state_;
     ReceivedCharEmitter& emitter_;

@@ -1,0 +1,65 @@
+#pragma once
+// What the squelch keeps back at the edges of a signal, for every decoder.
+//
+// While the squelch is closed the newest characters are held, each marked by its own
+// level once that is known. When it opens, only the newest run of held characters heard
+// at a signal's level is shown, before the character that opened it: a signal's first
+// characters come before its figures rise, and the noise before it is held as well.
+// When it opens again within a hold's length of closing, a weak signal's figures dipped
+// for a moment, and all it held is its own.
+//
+// While it is open, a character whose own level lies far below the signal's is
+// doubtful: a deep fade, or the noise after the signal's end. Only what follows tells
+// which, so it waits: the next character heard shows the doubtful ones first, the
+// squelch's closing drops them.
+#include <array>
+
+#include "decode/received_char_emitter.h"
+
+namespace kestrel {
+
+// Doubtful: a character's own S/N belowFigure dB under the signal's figure and under
+// `below` dB, while the figure stands at `from` dB or more. A weaker signal's characters
+// scatter too widely to tell its end by one of them.
+struct DoubtRule {
+    double belowFigure;
+    double below;
+    double from;
+};
+
+class SquelchHold {
+  public:
+    static constexpr int kCapacity = 7;
+
+    SquelchHold(ReceivedCharEmitter& emitter, DoubtRule rule) : emitter_(emitter), rule_(rule) {}
+
+    // The squelch is closed: c is held (newlines and shifts are not), and the doubtful
+    // are dropped. Its own level comes later, through heldLevel, which marks the newest
+    // held character if it still waits for one.
+    void hold(char16_t c);
+    void heldLevel(bool heard);
+    // The squelch has opened: the newest heard run is shown, and the hold emptied.
+    void open();
+    void clear();
+
+    // The squelch is open; a character of ownDb (its own S/N) when the signal's figure
+    // stood at figureDb. True when it may be shown now, after the doubtful before it;
+    // false when it waits among the doubtful (c 0, a shift, waits as nothing).
+    bool judge(char16_t c, double ownDb, double figureDb);
+
+  private:
+    void showDoubtful(int count);
+
+    ReceivedCharEmitter& emitter_;
+    DoubtRule rule_;
+    std::array<char16_t, kCapacity> held_{};  // oldest first; 0 is empty
+    std::array<bool, kCapacity> heard_{};
+    std::array<char16_t, kCapacity> doubtful_{};  // oldest first
+    bool levelDue_ = false;
+    bool wasOpen_ = false;
+    int heldSinceOpen_ = 0;
+    int doubtfulCount_ = 0;
+    double doubtFigure_ = 0.0;  // the figure before the first doubtful one
+};
+
+}  // namespace kestrel
