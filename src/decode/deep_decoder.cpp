@@ -43,15 +43,17 @@ constexpr double kToneGain = 0.1;
 // The squelch opens at an element signal-to-noise ratio of 5.4 dB: a signal at -10 dB in
 // 3000 Hz has 8 dB at 45.45 baud, white noise alone about 0 dB.
 constexpr double kSquelchSnr = 3.5;
-// With the squelch open on levels of 14 dB or more, a character whose own element S/N
-// lies 6 dB below the levels', and below 12 dB, may be the noise after the signal's end
-// (or a deep fade): noise measures 0 to 3 dB, the character that straddles a signal's
-// end about 11 dB.
-constexpr DoubtRule kDoubtRule{6.0, 12.0, 14.0};
-// A held character was heard at a signal's level when the weaker end of it measures
-// 4 dB or more (the noise before a signal measures up to about 3.5 dB there); below the
-// squelch's own mark, as a weak signal's first characters come before its levels rise.
-constexpr double kHeardDb = 4.0;
+// Held characters are judged by the weaker end of them: the run shown on opening starts
+// with one of 4 dB or more (the noise before a signal measures up to about 3.5 dB there,
+// below the squelch's own mark, as a weak signal's first characters come before its
+// levels rise) and goes on through ones of 3 dB. With the squelch open on levels of
+// 14 dB or more, a character whose own element S/N lies 6 dB below the levels', and
+// below 12 dB, may be the noise after the signal's end (or a deep fade): noise measures
+// 0 to 3 dB, the character that straddles a signal's end about 11 dB.
+constexpr SquelchRule kSquelchRule{4.0, 3.0, 6.0, 12.0, 14.0};
+// A tone 20 dB under the other, its noise 5 dB above the other's, was learned wrongly.
+constexpr double kLostTone = 100.0;
+constexpr double kLostNoise = 3.0;
 
 double baudFor(int baudIndex) {
     return baudIndex == 1 ? 50.0 : baudIndex == 2 ? 75.0 : 45.45;
@@ -115,7 +117,7 @@ double DeepDecoder::ToneLevel::amplitude() const {
 }
 
 DeepDecoder::DeepDecoder(const ModemState& state, ReceivedCharEmitter& emitter)
-    : baudot(state), state_(state), emitter_(emitter), squelch_(emitter, kDoubtRule) {}
+    : baudot(state), state_(state), emitter_(emitter), squelch_(emitter, kSquelchRule) {}
 
 void DeepDecoder::restart() {
     rate_ = state_.sampleRate.load(std::memory_order_relaxed);
@@ -300,6 +302,7 @@ void DeepDecoder::advance() {
     const int n = elementSteps_;
     for (;;) {
         if (phase_ == Phase::hunt) {
+            relearnLostTone();
             huntAt_ = std::max(huntAt_, steps_ - kHistory + 2 * n);
             // A start: the element from here on is more space than mark, the one before
             // is mark. The edge lies within the next element, where the frame is sought.
@@ -391,6 +394,22 @@ void DeepDecoder::decideFrame() {
     phase_ = Phase::frame;
 }
 
+// A tone's levels learned from a character decided wrongly (the clock from the noise
+// running on into a signal's start, that tone's elements taken for its off) leave it far
+// under a "noise" that is its own signal: it is never heard on again, so no start is
+// found and nothing more is learned. While hunting, a tone that far under the other, with
+// a noise far above the other's (a fade of one tone leaves its noise as it was), is
+// learned afresh.
+void DeepDecoder::relearnLostTone() {
+    if (mark_.onCount == 0 || space_.onCount == 0) return;
+    auto snr = [](const ToneLevel& t) { return t.amplitude() * t.amplitude() / t.noiseFloor(); };
+    auto lost = [&](const ToneLevel& t, const ToneLevel& other) {
+        return snr(t) * kLostTone < snr(other) && t.noiseFloor() > kLostNoise * other.noiseFloor();
+    };
+    if (lost(space_, mark_)) space_ = ToneLevel{};
+    if (lost(mark_, space_)) mark_ = ToneLevel{};
+}
+
 // The signal-to-noise ratio of one element, as the levels stand: the scale of the
 // log-likelihood ratios, by which the clock's prior is weighed.
 double DeepDecoder::elementSnr() const {
@@ -470,12 +489,12 @@ void DeepDecoder::print(const DeepCharacter& c, std::int64_t t0) {
     const char16_t ch = baudot.baudotDecode(c.code);
     const bool squelch = state_.SquelchState.load(std::memory_order_relaxed) == 1;
     const double snr = elementSnr();
+    // A figures shift read in the noise must not put the signal's first word in figures:
+    // what is decided below the squelch's mark, held back or not, leaves it in letters.
+    if (snr < kSquelchSnr) baudot.shift = kLettersShift;
     if (squelch && snr < kSquelchSnr) {
         squelch_.hold(ch);
-        squelch_.heldLevel(own.weakerEndDb >= kHeardDb);
-        // A figures shift read in the noise must not put the signal's first word in
-        // figures: what the squelch holds back leaves the decoder in letters.
-        baudot.shift = kLettersShift;
+        squelch_.heldLevel(own.weakerEndDb);
         return;
     }
     squelch_.open();

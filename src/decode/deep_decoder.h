@@ -15,8 +15,8 @@
 #include <cstdint>
 
 #include "decode/baudot_decoder.h"
-#include "decode/squelch_hold.h"
 #include "decode/received_char_emitter.h"
+#include "decode/squelch_hold.h"
 #include "frontend/front_end.h"
 #include "modem_state.h"
 
@@ -73,6 +73,7 @@ class DeepDecoder final : public DeepSampleSink {
     DeepCharacter decideCharacter(std::int64_t t0) const;
     void frameElements(std::int64_t t0, std::uint8_t code, std::array<Element, 8>& out) const;
     double frameScore(std::int64_t t0) const;
+    void relearnLostTone();
     double elementSnr() const;
     void decideFrame();
     void learnLevels(std::int64_t t0, std::uint8_t code);

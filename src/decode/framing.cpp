@@ -39,11 +39,13 @@ constexpr double kAbsentBelow = 1.2;
 constexpr double kNewSignalSnr = 10.0;
 constexpr int kSquelchOpensBelow = 5;  // framing errors
 constexpr double kSnrOffset = 8.0;
-// With the squelch open on a figure of 8 dB or more, a character whose own S/N lies 5 dB
-// below the figure, and below 8 dB, may be the noise after the signal's end (or a deep
-// fade). The noise after a signal measures up to about 5 dB; the last character of a
-// clean signal ending in silence, its stop element heard only in part, 19 dB.
-constexpr DoubtRule kDoubtRule{5.0, 8.0, 8.0};
+// A held run shown on opening starts where a character's own S/N lets the figure take a
+// signal as present and goes on down to where it lets one go. With the squelch open on a
+// figure of 8 dB or more, a character whose own S/N lies 5 dB below the figure, and below
+// 8 dB, may be the noise after the signal's end (or a deep fade): the noise after a
+// signal measures up to about 5 dB; the last character of a clean signal ending in
+// silence, its stop element heard only in part, 19 dB.
+constexpr SquelchRule kSquelchRule{kPresentAbove, kAbsentBelow, 5.0, 8.0, 8.0};
 constexpr int kSnrSignalLost = -1000;
 
 // Silence, for the framing: a sample where neither channel carries anything, below
@@ -93,7 +95,9 @@ void SnrRing::add(double v) {
     writeIndex = (writeIndex + 1) % kSnrSlots;
 }
 
-double SnrRing::newest() const { return values[(writeIndex + kSnrSlots - 1) % kSnrSlots]; }
+double SnrRing::newest() const {
+    return values[(writeIndex + kSnrSlots - 1) % kSnrSlots];
+}
 
 double SnrRing::trimmedMean() const {
     double sum = 0.0;
@@ -105,7 +109,7 @@ double SnrRing::trimmedMean() const {
 Framing::Framing(const ModemState& state, ReceivedCharEmitter& emitter,
                  ReceiveMeasurements& measurements, SaveTextFilePort& textFile)
     : baudot(state),
-      squelch_(emitter, kDoubtRule),
+      squelch_(emitter, kSquelchRule),
       state_(state),
       emitter_(emitter),
       measurements_(measurements),
@@ -388,7 +392,7 @@ void Framing::show(char16_t c, int code, bool open) {
 // ahead of it.
 void Framing::judgeByOwnSnr(double own) {
     lastHeard_ = own >= kPresentAbove;
-    squelch_.heldLevel(lastHeard_);
+    squelch_.heldLevel(own);
     if (!judgeShown_) return;
     judgeShown_ = false;
     if (waitingOpen_ && !squelch_.judge(waiting_, own, waitingFigure_)) {
@@ -403,8 +407,8 @@ void Framing::holdOrRelease(char16_t& c) {
     // character framing is steady, as it is within a few characters of any signal, and
     // the last character was heard at a signal's level. Once open, the squelch follows
     // the S/N alone, so that a burst of framing trouble inside a message does not close it.
-    squelchOpen = signalPresent != 0 &&
-                  (squelchOpen || (framingErrors < kSquelchOpensBelow && lastHeard_));
+    squelchOpen =
+        signalPresent != 0 && (squelchOpen || (framingErrors < kSquelchOpensBelow && lastHeard_));
     if (!squelchOpen && state_.SquelchState.load(std::memory_order_relaxed) == 1) {
         squelch_.hold(c);
         c = 0;

@@ -9,14 +9,14 @@ void SquelchHold::hold(char16_t c) {
     ++heldSinceOpen_;
     if (c == 0 || c == u'\n') return;
     std::copy(held_.begin() + 1, held_.end(), held_.begin());
-    std::copy(heard_.begin() + 1, heard_.end(), heard_.begin());
+    std::copy(level_.begin() + 1, level_.end(), level_.begin());
     held_.back() = c;
-    heard_.back() = false;
+    level_.back() = -1e300;
     levelDue_ = true;
 }
 
-void SquelchHold::heldLevel(bool heard) {
-    if (levelDue_) heard_.back() = heard;
+void SquelchHold::heldLevel(double ownDb) {
+    if (levelDue_) level_.back() = ownDb;
     levelDue_ = false;
 }
 
@@ -25,7 +25,10 @@ void SquelchHold::open() {
     wasOpen_ = true;
     heldSinceOpen_ = 0;
     int first = kCapacity;
-    while (first > 0 && (held_[first - 1] == 0 || heard_[first - 1] || dip)) --first;
+    while (first > 0 && (held_[first - 1] == 0 || level_[first - 1] >= rule_.runWithin || dip))
+        --first;
+    while (!dip && first < kCapacity && (held_[first] == 0 || level_[first] < rule_.runFrom))
+        ++first;
     for (int i = first; i < kCapacity; ++i) {
         if (held_[i] != 0) emitter_.emitReceivedChar(held_[i]);
     }
@@ -41,8 +44,8 @@ bool SquelchHold::judge(char16_t c, double ownDb, double figureDb) {
     // While some wait, the figure from before the first of them: the figure itself
     // sinks with every character of noise.
     if (doubtfulCount_ == 0) doubtFigure_ = figureDb;
-    if (doubtFigure_ < rule_.from ||
-        ownDb >= std::min(doubtFigure_ - rule_.belowFigure, rule_.below)) {
+    if (doubtFigure_ < rule_.doubtFrom ||
+        ownDb >= std::min(doubtFigure_ - rule_.doubtUnderFigure, rule_.doubtUnder)) {
         showDoubtful(doubtfulCount_);
         return true;
     }

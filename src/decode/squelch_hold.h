@@ -18,27 +18,34 @@
 
 namespace kestrel {
 
-// Doubtful: a character's own S/N belowFigure dB under the signal's figure and under
-// `below` dB, while the figure stands at `from` dB or more. A weaker signal's characters
-// scatter too widely to tell its end by one of them.
-struct DoubtRule {
-    double belowFigure;
-    double below;
-    double from;
+// The levels the hold judges characters by, their own S/N in dB.
+struct SquelchRule {
+    // The held run shown on opening begins with a character of runFrom or more and goes
+    // on through characters of runWithin or more: a weak signal's own characters scatter
+    // below where its first one must stand.
+    double runFrom;
+    double runWithin;
+    // Doubtful: doubtUnderFigure under the signal's figure and under doubtUnder, while
+    // the figure stands at doubtFrom or more. A weaker signal's characters scatter too
+    // widely to tell its end by one of them.
+    double doubtUnderFigure;
+    double doubtUnder;
+    double doubtFrom;
 };
 
 class SquelchHold {
   public:
     static constexpr int kCapacity = 7;
 
-    SquelchHold(ReceivedCharEmitter& emitter, DoubtRule rule) : emitter_(emitter), rule_(rule) {}
+    SquelchHold(ReceivedCharEmitter& emitter, SquelchRule rule) : emitter_(emitter), rule_(rule) {}
 
     // The squelch is closed: c is held (newlines and shifts are not), and the doubtful
-    // are dropped. Its own level comes later, through heldLevel, which marks the newest
+    // are dropped. Its own S/N comes later, through heldLevel, which marks the newest
     // held character if it still waits for one.
     void hold(char16_t c);
-    void heldLevel(bool heard);
-    // The squelch has opened: the newest heard run is shown, and the hold emptied.
+    void heldLevel(double ownDb);
+    // The squelch has opened: the newest run heard at a signal's level is shown, and the
+    // hold emptied.
     void open();
     void clear();
 
@@ -51,9 +58,9 @@ class SquelchHold {
     void showDoubtful(int count);
 
     ReceivedCharEmitter& emitter_;
-    DoubtRule rule_;
+    SquelchRule rule_;
     std::array<char16_t, kCapacity> held_{};  // oldest first; 0 is empty
-    std::array<bool, kCapacity> heard_{};
+    std::array<double, kCapacity> level_{};
     std::array<char16_t, kCapacity> doubtful_{};  // oldest first
     bool levelDue_ = false;
     bool wasOpen_ = false;

@@ -112,8 +112,8 @@ TEST(CliDecode, EventsAndTrace) {
     for (const double before : {0.5, 2.5}) {
         writeWav(path, transmit(kShortText, 45.45, 12000, {}, before, 1.0).audio);
         const std::string file = " --mode flutter '" + path.string() + "'";
-        const CliRun events = cli("decode --format jsonl" + file + " | python3 -c '" + readJsonl +
-                                  "'");
+        const CliRun events =
+            cli("decode --format jsonl" + file + " | python3 -c '" + readJsonl + "'");
         ASSERT_EQ(events.status, 0) << events.err;
         const std::size_t firstLine = events.out.find('\n');
         EXPECT_EQ(events.out.substr(firstLine + 1), cli("decode" + file).out);
@@ -132,9 +132,8 @@ TEST(CliDecode, PipesStereoFilesAndTheVersion) {
     const std::string text = "RYRY DE K1ABC K1ABC", program = "'" + cliProgram() + "'";
     std::vector<std::filesystem::path> files = {tempWavPath("mono"), tempWavPath("stereo")};
     ASSERT_EQ(cli("encode '" + files[0].string() + "' --text '" + text + "'").status, 0);
-    ASSERT_EQ(cli("encode '" + files[1].string() + "' --channel right --text '" + text + "'")
-                  .status,
-              0);
+    ASSERT_EQ(
+        cli("encode '" + files[1].string() + "' --channel right --text '" + text + "'").status, 0);
     // A stream's header: its data size written as 0 or 0xFFFFFFFF.
     const std::string wav = slurp(files[0]);
     const auto piped = [&](std::string dataSize) {

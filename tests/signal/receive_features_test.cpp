@@ -88,6 +88,18 @@ TEST(Squelch, QuietOnNoiseAloneAndACallAfterNoiseIsCopiedFromItsFirstWord) {
     }
 }
 
+TEST(Deep, FindsAStrongCallAfterNoise) {
+    // Ten seconds of noise teach Deep levels that say nothing of the call that follows
+    // (a tone learned as its own noise was never heard again, and the call was lost
+    // whole): whatever they were, a strong call after them is found.
+    const Transmission t = transmit(kShortText, 45.45, 12000, {}, 10.0, 1.5);
+    for (unsigned seed = 1; seed <= 6; ++seed) {
+        const std::string text =
+            kestrelDecode(withNoise(t, 20.0, seed), settingsFor(kDecodeDeep)).text;
+        EXPECT_NE(text.find("W1AW K"), std::string::npos) << seed << ": " << text;
+    }
+}
+
 TEST(NewSignalNewLine, SecondTransmissionAfterIdleStartsALine) {
     Transmission first = transmit("CQ TEST DE W1AW", 45.45, 12000, {}, 1.0, 1.0);
     const Transmission second = transmit("DE DL5XYZ K", 45.45, 12000, {}, 0.0, 1.5);
