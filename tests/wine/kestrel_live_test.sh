@@ -1,7 +1,8 @@
 #!/usr/bin/env bash
 # Live receive: a peer's RTTY (minimodem) played in real time into "Line In" reaches the
-# logger as the exact text in "Flutter" at 45.45, 50 and 75 baud. A stereo stream with the
-# signal on the right channel only decodes with RXChannel 2 (right) and not with 1 (left).
+# logger as the exact text in "Flutter" at 45.45, 50 and 75 baud, and in "Deep" chosen on
+# the control panel. A stereo stream with the signal on the right channel only decodes
+# with RXChannel 2 (right) and not with 1 (left).
 rig=$1 kestrel=$2 automate=$3 loggersim=$4
 source "$(dirname "$0")/lib.sh"
 
@@ -9,10 +10,11 @@ text="CQ TEST DE K1ABC K1ABC 599 14 14 TU"
 with_loggersim "$kestrel" "$loggersim"
 
 # live BAUD_INDEX RXCHANNEL WAV EXPECT [TRIES]: one Kestrel run with those settings, the
-# file fed live; EXPECT is the scenario line that judges what arrived.
+# file fed live; EXPECT is the scenario line that judges what arrived. With deep=1 Kestrel
+# starts in Spread and the control panel's mode button steps it on to Deep first.
 live() {
-    printf '[Kestrel Modem]\r\nBaud Rate=%s\r\nDecodemode=0\r\nCorrelateState=0\r\nRXChannel=%s\r\n' "$1" "$2" \
-        >"$work/Kestrel.ini"
+    printf '[Kestrel Modem]\r\nBaud Rate=%s\r\nDecodemode=%s\r\nCorrelateState=0\r\nRXChannel=%s\r\n' \
+        "$1" "$([ -n "${deep:-}" ] && echo 2 || echo 0)" "$2" >"$work/Kestrel.ini"
     cat >"$work/live.scn" <<SCN
 expect TXM_START 0 within 15000
 $4
@@ -21,6 +23,10 @@ expect-exit 0 within 10000
 SCN
     start_scenario live "$work/live.out"
     await "$work/live.out" '< TXM_START 0'
+    if [ -n "${deep:-}" ]; then
+        until_ok 10 wine_out "$automate" click KESTREL 40043 >/dev/null || fail "no mode button"
+        until_ok 10 shows Deep "$automate" get-text KESTREL 40043 || fail "mode caption"
+    fi
     capture_open
     feed_until "$work/live.out" '# line 3:' "$3" "${5:-3}" || true
     finish "$work/live.out" "$3: the scenario"
@@ -33,6 +39,8 @@ for speed in "0 45.45" "1 50" "2 75"; do
     rtty_wav "$work/rtty$2.wav" "$2" "RYRYRY $text RYRY"
     live "$1" 1 "$work/rtty$2.wav" "expect-text \"$text\" within 90000"
 done
+
+deep=1 live 0 1 "$work/rtty45.45.wav" "expect-text \"$text\" within 90000"
 
 # The same transmission on the right channel only, silence on the left.
 sox -q "$work/rtty45.45.wav" "$work/right.wav" remix 0 1
