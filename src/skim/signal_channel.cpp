@@ -20,12 +20,25 @@ constexpr double kAfcBlockSeconds = 0.1;
 constexpr double kAfcGain = 0.15;
 constexpr double kAfcCoherence = 0.5;  // of the tones' energy, to be followed at all
 constexpr double kRetuneHz = 30.0;     // the fine mixer hands over to the coarse one
-constexpr double kMostDriftHz = 40.0;  // from where the signal was found
-constexpr double kSpeedToggle = 2.0;   // one tone over the other to call a change
+// From where the signal was found (to a bin's width): a station drifts little over a call,
+// and a neighbour's tone close by must not take the channel over.
+constexpr double kMostDriftHz = 10.0;
+constexpr double kSpeedToggle = 2.0;  // one tone over the other to call a change
 constexpr std::size_t kRunsToChoose = 60;
 constexpr double kHoldSeconds = 8.0;  // at most, while the speed is measured
 constexpr double kHalfBitTolerance = 0.15;
 constexpr std::size_t kLongestLine = 80;
+// The correlation of the tones' powers within short blocks: near -1 for one signal, near
+// 0 for two. One signal once it is below kComplementary after a second; after four, one
+// signal still if below kIndependent (a neighbour's tone beside one of them, beating with
+// it, brings it up to about -0.15), two otherwise.
+constexpr double kComplementary = -0.5;
+constexpr double kIndependent = -0.1;
+constexpr double kLeastKeyingSeconds = 1.0;
+constexpr double kMostKeyingSeconds = 4.0;
+// The AFC follows only blocks keyed as one signal: in others a neighbour's tone in the
+// tones' filters would pull it off.
+constexpr double kAfcKeyed = -0.3;
 
 double wrapped(double cycles) {
     return cycles - std::floor(cycles);
@@ -168,11 +181,18 @@ void SignalChannel::follow(std::complex<double> z) {
     // Each tone turns from one sample to the next by its distance from where it should be.
     const std::complex<double> mark = markSum_[kBoxes - 1], space = spaceSum_[kBoxes - 1];
     turn_ += mark * std::conj(lastMark_) + space * std::conj(lastSpace_);
-    energy_ += std::norm(mark) + std::norm(space);
+    const double mPower = std::norm(mark), sPower = std::norm(space);
+    energy_ += mPower + sPower;
+    sumM_ += mPower;
+    sumS_ += sPower;
+    sumMM_ += mPower * mPower;
+    sumSS_ += sPower * sPower;
+    sumMS_ += mPower * sPower;
     lastMark_ = mark;
     lastSpace_ = space;
     if (++blockCount_ >= static_cast<int>(kAfcBlockSeconds * plan_.channelRate())) {
-        if (std::abs(turn_) > kAfcCoherence * energy_) {
+        const bool keyedAsOne = judgeKeying();
+        if (keyedAsOne && std::abs(turn_) > kAfcCoherence * energy_) {
             afcHz_ += kAfcGain * std::arg(turn_) * plan_.channelRate() / (2 * std::numbers::pi);
             afcHz_ = std::clamp(afcHz_, foundHz_ - kMostDriftHz - centreHz_,
                                 foundHz_ + kMostDriftHz - centreHz_);
@@ -192,6 +212,27 @@ void SignalChannel::follow(std::complex<double> z) {
     } else {
         resample(z);
     }
+}
+
+bool SignalChannel::judgeKeying() {
+    const double n = blockCount_;
+    const double covariance = sumMS_ / n - sumM_ * sumS_ / (n * n);
+    const double varianceM = sumMM_ / n - sumM_ * sumM_ / (n * n);
+    const double varianceS = sumSS_ / n - sumS_ * sumS_ / (n * n);
+    sumM_ = sumS_ = sumMM_ = sumSS_ = sumMS_ = 0;
+    if (keying_ == Keying::unknown) {
+        covariance_ += covariance;
+        varianceM_ += varianceM;
+        varianceS_ += varianceS;
+        keyedSeconds_ += n / plan_.channelRate();
+        const double correlation =
+            covariance_ / std::sqrt(std::max(varianceM_ * varianceS_, 1e-300));
+        if (keyedSeconds_ >= kLeastKeyingSeconds && correlation < kComplementary)
+            keying_ = Keying::complementary;
+        else if (keyedSeconds_ >= kMostKeyingSeconds)
+            keying_ = correlation < kIndependent ? Keying::complementary : Keying::independent;
+    }
+    return covariance < kAfcKeyed * std::sqrt(std::max(varianceM * varianceS, 1e-300));
 }
 
 void SignalChannel::measureSpeed(std::complex<double> mark, std::complex<double> space) {

@@ -55,6 +55,13 @@ class SignalChannel final : private DecodedText {
     // The speed found; 0 while it is still being measured.
     double baud() const { return baud_; }
 
+    // Whether the two tones are one signal's, keyed in turn (one on while the other is
+    // off), or two tones keyed each on its own: the space of one station and the mark of
+    // its neighbour one shift above, or a station's tone and a carrier. Unknown for the
+    // first second or so.
+    enum class Keying { unknown, complementary, independent };
+    Keying keying() const { return keying_; }
+
     // Lines ended since the last call; end() ends the open one too.
     std::vector<DecodedLine> takeLines();
     void end();
@@ -85,6 +92,13 @@ class SignalChannel final : private DecodedText {
     std::complex<double> turn_;
     double energy_ = 0;
     int blockCount_ = 0;
+
+    // The keying: over each AFC block, the tones' powers' covariance and variances
+    // (within a block, so that fading does not count), summed over the blocks.
+    Keying keying_ = Keying::unknown;
+    double sumM_ = 0, sumS_ = 0, sumMM_ = 0, sumSS_ = 0, sumMS_ = 0;
+    double covariance_ = 0, varianceM_ = 0, varianceS_ = 0, keyedSeconds_ = 0;
+    bool judgeKeying();  // at the end of an AFC block: whether it was keyed as one signal
 
     // The speed: run lengths of the tone decisions until one speed fits them.
     double baud_ = 0;
