@@ -207,7 +207,7 @@ void SignalChannel::follow(std::complex<double> z) {
     }
 
     if (baud_ == 0) {
-        measureSpeed(markSum_[kBoxes - 1], spaceSum_[kBoxes - 1]);
+        measureSpeed();
         held_.push_back(z);
     } else {
         resample(z);
@@ -235,21 +235,29 @@ bool SignalChannel::judgeKeying() {
     return covariance < kAfcKeyed * std::sqrt(std::max(varianceM * varianceS, 1e-300));
 }
 
-void SignalChannel::measureSpeed(std::complex<double> mark, std::complex<double> space) {
-    ++run_;
+void SignalChannel::Runs::take(std::complex<double> mark, std::complex<double> space) {
+    ++run;
     const double m = std::norm(mark), s = std::norm(space);
-    if (inSpace_ ? m > kSpeedToggle * s : s > kSpeedToggle * m) {
-        runs_.push_back(run_);
-        run_ = 0;
-        inSpace_ = !inSpace_;
+    if (inSpace ? m > kSpeedToggle * s : s > kSpeedToggle * m) {
+        lengths.push_back(run);
+        run = 0;
+        inSpace = !inSpace;
     }
+}
+
+void SignalChannel::measureSpeed() {
+    sharpRuns_.take(markSum_[0], spaceSum_[0]);
+    smoothRuns_.take(markSum_[kBoxes - 1], spaceSum_[kBoxes - 1]);
     const bool full = static_cast<double>(held_.size()) >= kHoldSeconds * plan_.channelRate();
-    if (runs_.size() < kRunsToChoose && !full) return;
+    // Noise toggles the sharp decisions far more often: the smooth ones say when enough
+    // of the signal has been seen.
+    if (smoothRuns_.lengths.size() < kRunsToChoose && !full) return;
     double best = plan_.bauds.front(), bestFit = -1;
-    for (const double b : plan_.bauds) {
-        const double fit = speedFit(runs_, plan_.channelRate() / b);
-        if (fit > bestFit) best = b, bestFit = fit;
-    }
+    for (const Runs* runs : {&sharpRuns_, &smoothRuns_})
+        for (const double b : plan_.bauds) {
+            const double fit = speedFit(runs->lengths, plan_.channelRate() / b);
+            if (fit > bestFit) best = b, bestFit = fit;
+        }
     chooseSpeed(best);
 }
 
@@ -261,7 +269,7 @@ void SignalChannel::chooseSpeed(double baud) {
     decoder_ = plan_.decoder.make(format, *this);
     std::vector<std::complex<double>> held;
     held.swap(held_);
-    std::vector<int>().swap(runs_);
+    sharpRuns_ = smoothRuns_ = {};
     for (const auto z : held) resample(z);
 }
 

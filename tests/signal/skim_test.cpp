@@ -46,3 +46,19 @@ TEST(Skim, StaysOnAStationBesideAStrongCarrier) {
     EXPECT_NEAR(result.spots[0].markHz, kMark, 15);
     EXPECT_LT(characterErrorRate(text + text, result.textNear(kMark)), 0.02);
 }
+
+// A 75 baud station in a fade: its speed is found where its shortest elements stay sharp.
+TEST(Skim, FindsTheSpeedOfAFaded75BaudStation) {
+    constexpr int kRate = 16000;
+    constexpr double kMark = 1000, kRms = kMeasureRms / 4;
+    const std::string text = "\r\nCQ TEST K1ABC K1ABC\r\nCQ TEST DE K1ABC K1ABC TEST\r\n";
+    Audio band = scaledToRms(watterson(minimodemTransmit(std::string(kLeadIn) + text + text, 75,
+                                                         kRate, {kMark, kMark + 170}),
+                                       kCcirModerate, 4),
+                             kRms);
+    addNoise(band, kRms * kRms, 12, 5);
+    const SkimResult result = skim(band);
+    ASSERT_FALSE(result.lines.empty());
+    EXPECT_EQ(result.lines[0].baud, 75);
+    EXPECT_LT(characterErrorRate(text + text, result.textNear(kMark)), 0.05);
+}
