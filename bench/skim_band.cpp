@@ -2,7 +2,8 @@
 // copy against the same station decoded alone in the same noise, spot recall and false
 // spots, and false spots on noise alone. Prints Markdown for docs/benchmarks.md.
 //
-//   skim_band [RATE] [STATIONS] [SECONDS] [NOISE_SECONDS]
+//   skim_band [RATE] [STATIONS] [SECONDS] [NOISE_SECONDS] [MODE] [BAND.wav]
+// BAND.wav: the band is written there too, for kestrel-cli skim.
 #include <cmath>
 #include <cstdio>
 #include <cstdlib>
@@ -24,6 +25,7 @@ int main(int argc, char** argv) {
         static_cast<kestrel::DecodeMode>(named < 0 ? kestrel::kDecodeSelectiv : named);
 
     const Band band = makeBand(rate, count, seconds, 19);
+    if (argc > 6) writeWav(argv[6], band.audio);
     const SkimResult all = skim(band.audio, mode);
     std::printf("## %d stations at %d samples/s, %.0f s\n\n", count, rate, seconds);
     std::printf(

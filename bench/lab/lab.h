@@ -272,6 +272,6 @@ struct SkimResult {
 };
 
 // The skimmer in-process on audio (every speed, 170 Hz shift), decoding in mode.
-SkimResult skim(const Audio& audio, DecodeMode mode = kDecodeSelectiv, int mostSignals = 100);
+SkimResult skim(const Audio& audio, DecodeMode mode = kDecodeSelectiv, int mostSignals = 0);
 
 }  // namespace kestrel::lab

@@ -34,7 +34,7 @@ constexpr const char* kUsage =
     "  --sideband lsb|usb    (lsb)       RF of the mark: dial - tone, or dial + tone\n"
     "  --shift HZ            (170)       --baud 45.45|50|75  (every one of them)\n"
     "  --mode flutter|selectiv|spread|deep   (selectiv)\n"
-    "  --max-signals N       (100)       signals decoded at once\n"
+    "  --max-signals N       signals decoded at once (one per two shifts of the band)\n"
     "  --telnet PORT         serve the spots as a DX cluster node (0: any free port)\n"
     "  --listen ADDR         (127.0.0.1) --spotter CALL (KESTREL)\n";
 

@@ -157,13 +157,14 @@ std::vector<Candidate> BandScanner::candidates() const {
     }
     std::sort(found.begin(), found.end(),
               [](const Candidate& a, const Candidate& b) { return a.snrDb > b.snrDb; });
+    // The same signal found twice. A pair with one tone on a stronger pair's tone is kept:
+    // either may be the space of one station and the mark of the next; their channels'
+    // keying tells.
     std::vector<Candidate> kept;
     for (const Candidate& c : found) {
-        bool near = false;
-        // The same signal, or a pair with one tone on a stronger pair's tone.
-        for (const Candidate& k : kept)
-            for (const double apart : {0.0, shiftHz_, -shiftHz_})
-                near = near || std::abs(k.markHz + apart - c.markHz) < kSameSignalHz;
+        const bool near = std::any_of(kept.begin(), kept.end(), [&](const Candidate& k) {
+            return std::abs(k.markHz - c.markHz) < kSameSignalHz;
+        });
         if (!near) kept.push_back(c);
     }
     return kept;

@@ -20,12 +20,25 @@ constexpr double kAfcBlockSeconds = 0.1;
 constexpr double kAfcGain = 0.15;
 constexpr double kAfcCoherence = 0.5;  // of the tones' energy, to be followed at all
 constexpr double kRetuneHz = 30.0;     // the fine mixer hands over to the coarse one
-constexpr double kMostDriftHz = 40.0;  // from where the signal was found
-constexpr double kSpeedToggle = 2.0;   // one tone over the other to call a change
+// From where the signal was found (to a bin's width): a station drifts little over a call,
+// and a neighbour's tone close by must not take the channel over.
+constexpr double kMostDriftHz = 10.0;
+constexpr double kSpeedToggle = 2.0;  // one tone over the other to call a change
 constexpr std::size_t kRunsToChoose = 60;
 constexpr double kHoldSeconds = 8.0;  // at most, while the speed is measured
 constexpr double kHalfBitTolerance = 0.15;
 constexpr std::size_t kLongestLine = 80;
+// The correlation of the tones' powers within short blocks: near -1 for one signal, near
+// 0 for two. One signal once it is below kComplementary after a second; after four, one
+// signal still if below kIndependent (a neighbour's tone beside one of them, beating with
+// it, brings it up to about -0.15), two otherwise.
+constexpr double kComplementary = -0.5;
+constexpr double kIndependent = -0.1;
+constexpr double kLeastKeyingSeconds = 1.0;
+constexpr double kMostKeyingSeconds = 4.0;
+// The AFC follows only blocks keyed as one signal: in others a neighbour's tone in the
+// tones' filters would pull it off.
+constexpr double kAfcKeyed = -0.3;
 
 double wrapped(double cycles) {
     return cycles - std::floor(cycles);
@@ -168,11 +181,18 @@ void SignalChannel::follow(std::complex<double> z) {
     // Each tone turns from one sample to the next by its distance from where it should be.
     const std::complex<double> mark = markSum_[kBoxes - 1], space = spaceSum_[kBoxes - 1];
     turn_ += mark * std::conj(lastMark_) + space * std::conj(lastSpace_);
-    energy_ += std::norm(mark) + std::norm(space);
+    const double mPower = std::norm(mark), sPower = std::norm(space);
+    energy_ += mPower + sPower;
+    sumM_ += mPower;
+    sumS_ += sPower;
+    sumMM_ += mPower * mPower;
+    sumSS_ += sPower * sPower;
+    sumMS_ += mPower * sPower;
     lastMark_ = mark;
     lastSpace_ = space;
     if (++blockCount_ >= static_cast<int>(kAfcBlockSeconds * plan_.channelRate())) {
-        if (std::abs(turn_) > kAfcCoherence * energy_) {
+        const bool keyedAsOne = judgeKeying();
+        if (keyedAsOne && std::abs(turn_) > kAfcCoherence * energy_) {
             afcHz_ += kAfcGain * std::arg(turn_) * plan_.channelRate() / (2 * std::numbers::pi);
             afcHz_ = std::clamp(afcHz_, foundHz_ - kMostDriftHz - centreHz_,
                                 foundHz_ + kMostDriftHz - centreHz_);
@@ -187,28 +207,57 @@ void SignalChannel::follow(std::complex<double> z) {
     }
 
     if (baud_ == 0) {
-        measureSpeed(markSum_[kBoxes - 1], spaceSum_[kBoxes - 1]);
+        measureSpeed();
         held_.push_back(z);
     } else {
         resample(z);
     }
 }
 
-void SignalChannel::measureSpeed(std::complex<double> mark, std::complex<double> space) {
-    ++run_;
+bool SignalChannel::judgeKeying() {
+    const double n = blockCount_;
+    const double covariance = sumMS_ / n - sumM_ * sumS_ / (n * n);
+    const double varianceM = sumMM_ / n - sumM_ * sumM_ / (n * n);
+    const double varianceS = sumSS_ / n - sumS_ * sumS_ / (n * n);
+    sumM_ = sumS_ = sumMM_ = sumSS_ = sumMS_ = 0;
+    if (keying_ == Keying::unknown) {
+        covariance_ += covariance;
+        varianceM_ += varianceM;
+        varianceS_ += varianceS;
+        keyedSeconds_ += n / plan_.channelRate();
+        const double correlation =
+            covariance_ / std::sqrt(std::max(varianceM_ * varianceS_, 1e-300));
+        if (keyedSeconds_ >= kLeastKeyingSeconds && correlation < kComplementary)
+            keying_ = Keying::complementary;
+        else if (keyedSeconds_ >= kMostKeyingSeconds)
+            keying_ = correlation < kIndependent ? Keying::complementary : Keying::independent;
+    }
+    return covariance < kAfcKeyed * std::sqrt(std::max(varianceM * varianceS, 1e-300));
+}
+
+void SignalChannel::Runs::take(std::complex<double> mark, std::complex<double> space) {
+    ++run;
     const double m = std::norm(mark), s = std::norm(space);
-    if (inSpace_ ? m > kSpeedToggle * s : s > kSpeedToggle * m) {
-        runs_.push_back(run_);
-        run_ = 0;
-        inSpace_ = !inSpace_;
+    if (inSpace ? m > kSpeedToggle * s : s > kSpeedToggle * m) {
+        lengths.push_back(run);
+        run = 0;
+        inSpace = !inSpace;
     }
+}
+
+void SignalChannel::measureSpeed() {
+    sharpRuns_.take(markSum_[0], spaceSum_[0]);
+    smoothRuns_.take(markSum_[kBoxes - 1], spaceSum_[kBoxes - 1]);
     const bool full = static_cast<double>(held_.size()) >= kHoldSeconds * plan_.channelRate();
-    if (runs_.size() < kRunsToChoose && !full) return;
+    // Noise toggles the sharp decisions far more often: the smooth ones say when enough
+    // of the signal has been seen.
+    if (smoothRuns_.lengths.size() < kRunsToChoose && !full) return;
     double best = plan_.bauds.front(), bestFit = -1;
-    for (const double b : plan_.bauds) {
-        const double fit = speedFit(runs_, plan_.channelRate() / b);
-        if (fit > bestFit) best = b, bestFit = fit;
-    }
+    for (const Runs* runs : {&sharpRuns_, &smoothRuns_})
+        for (const double b : plan_.bauds) {
+            const double fit = speedFit(runs->lengths, plan_.channelRate() / b);
+            if (fit > bestFit) best = b, bestFit = fit;
+        }
     chooseSpeed(best);
 }
 
@@ -220,7 +269,7 @@ void SignalChannel::chooseSpeed(double baud) {
     decoder_ = plan_.decoder.make(format, *this);
     std::vector<std::complex<double>> held;
     held.swap(held_);
-    std::vector<int>().swap(runs_);
+    sharpRuns_ = smoothRuns_ = {};
     for (const auto z : held) resample(z);
 }
 

@@ -55,6 +55,13 @@ class SignalChannel final : private DecodedText {
     // The speed found; 0 while it is still being measured.
     double baud() const { return baud_; }
 
+    // Whether the two tones are one signal's, keyed in turn (one on while the other is
+    // off), or two tones keyed each on its own: the space of one station and the mark of
+    // its neighbour one shift above, or a station's tone and a carrier. Unknown for the
+    // first second or so.
+    enum class Keying { unknown, complementary, independent };
+    Keying keying() const { return keying_; }
+
     // Lines ended since the last call; end() ends the open one too.
     std::vector<DecodedLine> takeLines();
     void end();
@@ -62,7 +69,7 @@ class SignalChannel final : private DecodedText {
   private:
     void character(char16_t c) override;
     void follow(std::complex<double> z);
-    void measureSpeed(std::complex<double> mark, std::complex<double> space);
+    void measureSpeed();
     void chooseSpeed(double baud);
     void resample(std::complex<double> z);
     void retune(double centreHz);
@@ -86,11 +93,24 @@ class SignalChannel final : private DecodedText {
     double energy_ = 0;
     int blockCount_ = 0;
 
+    // The keying: over each AFC block, the tones' powers' covariance and variances
+    // (within a block, so that fading does not count), summed over the blocks.
+    Keying keying_ = Keying::unknown;
+    double sumM_ = 0, sumS_ = 0, sumMM_ = 0, sumSS_ = 0, sumMS_ = 0;
+    double covariance_ = 0, varianceM_ = 0, varianceS_ = 0, keyedSeconds_ = 0;
+    bool judgeKeying();  // at the end of an AFC block: whether it was keyed as one signal
+
     // The speed: run lengths of the tone decisions until one speed fits them.
     double baud_ = 0;
-    bool inSpace_ = false;
-    int run_ = 0;
-    std::vector<int> runs_;
+    // Measured twice: through one box, whose edges stay sharp at 75 Bd even in a fade, and
+    // through all three, which keep out more of a neighbour's keying; the better fit wins.
+    struct Runs {
+        bool inSpace = false;
+        int run = 0;
+        std::vector<int> lengths;
+        void take(std::complex<double> mark, std::complex<double> space);
+    };
+    Runs sharpRuns_, smoothRuns_;
     std::vector<std::complex<double>> held_;  // the signal while its speed is measured
 
     // The resampler to the decoder's rate: the last four samples and the position.

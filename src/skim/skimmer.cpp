@@ -6,9 +6,15 @@
 namespace kestrel::skim {
 namespace {
 
-constexpr double kQuietSeconds = 30.0;  // a signal not seen so long loses its channel
-constexpr double kSameSignalHz = 60.0;  // a candidate this near a followed one is that one
-constexpr double kMergedHz = 25.0;      // two channels that have followed into one
+constexpr double kQuietSeconds = 30.0;    // a signal not seen so long loses its channel
+constexpr double kSameSignalHz = 60.0;    // a candidate this near a followed one is that one
+constexpr double kMergedHz = 25.0;        // two channels that have followed into one
+constexpr double kRefusedSeconds = 30.0;  // a pair of tones found not to be one signal
+constexpr double kShiftsPerSignal = 2.0;  // of the passband, for the default cap
+
+double highHzOf(const SkimSettings& s) {
+    return s.highHz > 0 ? s.highHz : 0.45 * s.sampleRate;
+}
 
 }  // namespace
 
@@ -25,9 +31,12 @@ Skimmer::Skimmer(const SkimSettings& settings, LineSink& lines, SpotSink& spots)
       lines_(lines),
       spots_(spots, settings.dial),
       plan_(channelPlan(settings.sampleRate, settings.shiftHz, settings.bauds, settings.decoder)),
-      scanner_(settings.sampleRate, settings.shiftHz, settings.lowHz,
-               settings.highHz > 0 ? settings.highHz : 0.45 * settings.sampleRate),
-      ringSize_(static_cast<int>(plan_.lowPass.size())) {
+      scanner_(settings.sampleRate, settings.shiftHz, settings.lowHz, highHzOf(settings)),
+      ringSize_(static_cast<int>(plan_.lowPass.size())),
+      mostSignals_(settings.mostSignals > 0
+                       ? settings.mostSignals
+                       : std::max(1, static_cast<int>((highHzOf(settings) - settings.lowHz) /
+                                                      (kShiftsPerSignal * settings.shiftHz)))) {
     ring_.assign(2 * static_cast<std::size_t>(ringSize_), 0.0);
 }
 
@@ -52,25 +61,37 @@ void Skimmer::scan() {
         f->snrDb = static_cast<int>(std::lround(scanner_.snrDbAt(mark)));
         f->quiet = scanner_.presentAt(mark) ? 0 : f->quiet + hop;
     }
-    // Gone quiet, or followed onto a signal an older channel has.
+    // Gone quiet, followed onto a signal an older channel has, or two tones that are not
+    // one signal's (whatever it decoded from them is dropped).
+    const double now = static_cast<double>(taken_) / settings_.sampleRate;
+    std::erase_if(refused_, [&](const Refused& r) { return r.until < now; });
     for (std::size_t k = 0; k < channels_.size(); ++k) {
+        SignalChannel& channel = channels_[k]->channel;
         bool merged = false;
         for (std::size_t j = 0; j < k; ++j)
-            merged = merged || std::abs(channels_[j]->channel.markHz() -
-                                        channels_[k]->channel.markHz()) < kMergedHz;
-        if (!merged && channels_[k]->quiet < kQuietSeconds) continue;
-        channels_[k]->channel.end();
-        handOn(*channels_[k]);
+            merged =
+                merged || std::abs(channels_[j]->channel.markHz() - channel.markHz()) < kMergedHz;
+        const bool independent = channel.keying() == SignalChannel::Keying::independent;
+        if (!merged && !independent && channels_[k]->quiet < kQuietSeconds) continue;
+        channel.end();
+        if (independent)
+            refused_.push_back({channel.markHz(), now + kRefusedSeconds});
+        else
+            handOn(*channels_[k]);
         spots_.forget(channels_[k]->id);
         channels_.erase(channels_.begin() + static_cast<std::ptrdiff_t>(k--));
     }
     for (const Candidate& c : scanner_.candidates()) {
-        if (channels_.size() >= static_cast<std::size_t>(settings_.mostSignals)) break;
+        if (channels_.size() >= static_cast<std::size_t>(mostSignals_)) break;
+        // The same signal, or a pair with one tone on a followed signal's tone.
         const bool followed = std::any_of(channels_.begin(), channels_.end(), [&](const auto& f) {
             const double apart = std::abs(f->channel.markHz() - c.markHz);
             return apart < kSameSignalHz || std::abs(apart - settings_.shiftHz) < kSameSignalHz / 2;
         });
-        if (followed) continue;
+        const bool refused = std::any_of(refused_.begin(), refused_.end(), [&](const Refused& r) {
+            return std::abs(r.markHz - c.markHz) < kSameSignalHz;
+        });
+        if (followed || refused) continue;
         channels_.push_back(std::make_unique<Followed>(nextId_++, plan_, c.markHz));
         channels_.back()->snrDb = static_cast<int>(std::lround(c.snrDb));
     }
@@ -78,6 +99,8 @@ void Skimmer::scan() {
 }
 
 void Skimmer::handOn(Followed& f) {
+    // A channel's lines wait until its tones are known to be one signal's.
+    if (f.channel.keying() != SignalChannel::Keying::complementary) return;
     for (auto& decoded : f.channel.takeLines()) {
         const SkimLine line{decoded.time, f.channel.markHz(), f.channel.baud(), f.snrDb,
                             std::move(decoded.text)};

@@ -36,7 +36,7 @@ struct SkimSettings {
     double shiftHz = 170;
     std::vector<double> bauds{45.45, 50, 75};
     DecoderKind decoder;
-    int mostSignals = 100;
+    int mostSignals = 0;  // 0: as many as the passband holds, one for every two shifts
     double lowHz = 200;
     double highHz = 0;  // 0: 0.45 of the sample rate
     Dial dial;
@@ -53,8 +53,9 @@ class Skimmer {
     // The end of the input: every open line is ended and handed on.
     void finish();
 
-    // How many signals have channels now.
+    // How many signals have channels now, and how many may have at once.
     std::size_t signals() const { return channels_.size(); }
+    int mostSignals() const { return mostSignals_; }
 
   private:
     struct Followed;
@@ -70,7 +71,14 @@ class Skimmer {
     int ringSize_ = 0, at_ = 0;
     std::int64_t taken_ = 0;
     std::vector<std::unique_ptr<Followed>> channels_;
+    int mostSignals_;
     int nextId_ = 0;
+    // Where a channel found two tones not keyed as one signal's, and until when (seconds)
+    // a candidate there is passed by.
+    struct Refused {
+        double markHz, until;
+    };
+    std::vector<Refused> refused_;
 };
 
 }  // namespace kestrel::skim

@@ -3,6 +3,8 @@
 #include <gtest/gtest.h>
 
 #include <cmath>
+#include <numbers>
+#include <string>
 
 #include "lab/lab.h"
 
@@ -23,4 +25,40 @@ TEST(Skim, SpotsStationsOfABandAndNothingElse) {
 TEST(Skim, SpotsNothingOnNoise) {
     const SkimResult result = skim(makeBand(16000, 0, 60, 11, false).audio);
     EXPECT_TRUE(result.spots.empty());
+}
+
+// A station at 0 dB with a carrier 12 dB above it 55 Hz below its mark (two stations' tones
+// are often that close on a crowded band): the carrier must not pull the channel off it.
+TEST(Skim, StaysOnAStationBesideAStrongCarrier) {
+    constexpr int kRate = 16000;
+    constexpr double kMark = 1000, kCarrier = kMark - 55, kRms = kMeasureRms / 4;
+    const std::string text = "\r\nCQ TEST K1ABC K1ABC\r\nCQ TEST DE K1ABC K1ABC TEST\r\n";
+    Audio band = scaledToRms(
+        minimodemTransmit(std::string(kLeadIn) + text + text, 45.45, kRate, {kMark, kMark + 170}),
+        kRms);
+    for (std::size_t n = 0; n < band.samples.size(); ++n)
+        band.samples[n] +=
+            kRms * std::sqrt(32.0) * std::cos(2 * std::numbers::pi * kCarrier * n / kRate);
+    addNoise(band, kRms * kRms, 0, 3);
+    const SkimResult result = skim(band);
+    ASSERT_EQ(result.spots.size(), 1u);
+    EXPECT_EQ(result.spots[0].call, "K1ABC");
+    EXPECT_NEAR(result.spots[0].markHz, kMark, 15);
+    EXPECT_LT(characterErrorRate(text + text, result.textNear(kMark)), 0.02);
+}
+
+// A 75 baud station in a fade: its speed is found where its shortest elements stay sharp.
+TEST(Skim, FindsTheSpeedOfAFaded75BaudStation) {
+    constexpr int kRate = 16000;
+    constexpr double kMark = 1000, kRms = kMeasureRms / 4;
+    const std::string text = "\r\nCQ TEST K1ABC K1ABC\r\nCQ TEST DE K1ABC K1ABC TEST\r\n";
+    Audio band = scaledToRms(watterson(minimodemTransmit(std::string(kLeadIn) + text + text, 75,
+                                                         kRate, {kMark, kMark + 170}),
+                                       kCcirModerate, 4),
+                             kRms);
+    addNoise(band, kRms * kRms, 12, 5);
+    const SkimResult result = skim(band);
+    ASSERT_FALSE(result.lines.empty());
+    EXPECT_EQ(result.lines[0].baud, 75);
+    EXPECT_LT(characterErrorRate(text + text, result.textNear(kMark)), 0.05);
 }
