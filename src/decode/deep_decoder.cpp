@@ -137,6 +137,7 @@ void DeepDecoder::restart() {
     period_ = 7.5 * elementSteps_;
     framingMisses_ = 0;
     tracking_ = false;
+    idleFrom_ = -1;
 }
 
 void DeepDecoder::takeSample(double x) {
@@ -357,8 +358,11 @@ void DeepDecoder::decideFrame() {
     double spaceInData = 0.0;
     for (int k = 0; k < 5; ++k) spaceInData += std::max(0.0, -llr(t0 + (k + 2) * n - 1));
     const bool idle = prior_ ? startValue - spaceInData > kIdleMargin * scale : startValue >= 0.0;
-    if (idle || (!prior_ && stopValue <= 0.0)) {
-        // No start here: idle mark after a character, or a false start while hunting.
+    const bool silent = ownLevels(t0, 0).silent;  // silence is silence whatever the code
+    if (idle || silent || (!prior_ && stopValue <= 0.0)) {
+        // No start here: idle mark after a character, or silence, or a false start while
+        // hunting. Idle or silence since a character is where a new signal may follow.
+        if ((idle || silent) && prior_) idleFrom_ = t0;
         phase_ = Phase::hunt;
         tracking_ = false;
         huntAt_ = prior_ ? windowLow_ : windowLow_ + n / 2;
@@ -367,8 +371,10 @@ void DeepDecoder::decideFrame() {
     }
     DeepCharacter c = decideCharacter(t0);
     c.framed = stopValue > 0.0;
+    if (!prior_ && idleFrom_ >= 0 && t0 - idleFrom_ >= 7 * n) newSignal();
+    idleFrom_ = -1;
     // Until both tones have been heard on, the levels are guesses and the character says
-    // nothing (the edge of a signal, or silence): it only teaches the levels.
+    // nothing (the edge of a signal): it only teaches the levels.
     if (mark_.onCount > 0 && space_.onCount > 0) print(c, t0);
     learnLevels(t0, c.code);
 
@@ -454,6 +460,15 @@ void DeepDecoder::learnLevels(std::int64_t t0, std::uint8_t code) {
             continue;  // the mark before a start is often the last stop, already kept
         history_[historyCount_++ % kElementHistory] = e;
     }
+}
+
+// A character after seven elements or more of idle mark or silence begins a new signal,
+// in letters; with "new signal, new line" on, on a line of its own. Not in the noise: the
+// levels must show a signal.
+void DeepDecoder::newSignal() {
+    if (elementSnr() < kSquelchSnr) return;
+    baudot.shift = kLettersShift;
+    if (state_.NewsigNewline.load(std::memory_order_relaxed) == 1) emitter_.emitReceivedChar(u'\n');
 }
 
 // The S/N of a character's own elements, start to stop, each on its tone, in dB: over

@@ -74,6 +74,7 @@ class DeepDecoder final : public DeepSampleSink {
     void frameElements(std::int64_t t0, std::uint8_t code, std::array<Element, 8>& out) const;
     double frameScore(std::int64_t t0) const;
     void relearnLostTone();
+    void newSignal();
     double elementSnr() const;
     void decideFrame();
     void learnLevels(std::int64_t t0, std::uint8_t code);
@@ -117,6 +118,7 @@ class DeepDecoder final : public DeepSampleSink {
     double period_ = 0.0;    // the character period the clock has learned
     double expected_ = 0.0;  // where the clock puts the next start
     int framingMisses_ = 0;
+    std::int64_t idleFrom_ = -1;  // where idle mark or silence began after a character, or -1
     SquelchHold squelch_;
 };
 

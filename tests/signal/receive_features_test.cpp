@@ -105,7 +105,7 @@ TEST(NewSignalNewLine, SecondTransmissionAfterIdleStartsALine) {
     const Transmission second = transmit("DE DL5XYZ K", 45.45, 12000, {}, 0.0, 1.5);
     first.audio.samples.insert(first.audio.samples.end(), second.audio.samples.begin(),
                                second.audio.samples.end());
-    KestrelSettings s = settingsFor(kDecodeFlutter);
+    KestrelSettings s;
     // Whatever the filters' ringing prints at the end of the first transmission and the
     // start of the second, the line break falls between them only with the switch on.
     auto between = [&](bool newline) {
@@ -116,8 +116,12 @@ TEST(NewSignalNewLine, SecondTransmissionAfterIdleStartsALine) {
         EXPECT_NE(start, std::string::npos) << got;
         return end < start ? got.substr(end + 4, start - end - 4) : got;
     };
-    EXPECT_NE(between(true).find('\n'), std::string::npos);
-    EXPECT_EQ(between(false).find('\n'), std::string::npos);
+    for (const DecodeMode mode : {kDecodeFlutter, kDecodeDeep}) {
+        SCOPED_TRACE(decodeModeText(mode));
+        s = settingsFor(mode);
+        EXPECT_NE(between(true).find('\n'), std::string::npos);
+        EXPECT_EQ(between(false).find('\n'), std::string::npos);
+    }
 }
 
 }  // namespace
