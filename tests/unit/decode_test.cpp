@@ -10,6 +10,7 @@
 #include "decode/baudot_decoder.h"
 #include "decode/contest_word_filter.h"
 #include "decode/repeat_match.h"
+#include "decode/squelch_hold.h"
 #include "fakes/fakes.h"
 #include "platform/logger_codes.h"
 #include "transmit/baudot_encoding.h"
@@ -261,6 +262,41 @@ TEST(ContestWordFilter, NinesAndSlashesAsTheLoggerWantsThem) {
         for (char16_t c : in) out += filter.contestWordFilter(c);
         EXPECT_EQ(out, expected) << std::string(in.begin(), in.end());
     }
+}
+
+// The squelch's hold at a signal's edges, by the characters' own S/N (dB): on opening the
+// newest run from one at runFrom (2.5) on through ones at runWithin (1.2), all of it
+// when it opens again soon after closing; a doubtful character on a strong signal shown
+// by the next one heard, dropped by the closing.
+TEST(SquelchHold, ShowsTheSignalsEdgesNotTheNoiseBesideThem) {
+    ModemState state;
+    state.Contest = 0;
+    RecordingLogger logger;
+    ReceivedCharEmitter emitter{state, logger};
+    SquelchHold hold(emitter, {2.5, 1.2, 5.0, 8.0, 8.0});
+    auto held = [&](std::string_view text, std::initializer_list<double> levels) {
+        auto level = levels.begin();
+        for (char c : text) {
+            hold.hold(static_cast<char16_t>(c));
+            hold.heldLevel(*level++);
+        }
+    };
+    held("XYABC", {9.0, -1.0, 3.0, 1.5, 2.0});  // noise, then a weak call
+    hold.open();
+    EXPECT_EQ(logger.textOf(TXM_CHAR), "ABC");
+    held("DE", {-3.0, -3.0});  // a dip: all of it is the signal's
+    hold.open();
+    EXPECT_EQ(logger.textOf(TXM_CHAR), "ABCDE");
+    EXPECT_TRUE(hold.judge(u'F', 12.0, 20.0));
+    EXPECT_FALSE(hold.judge(u'G', 4.0, 20.0));  // 5 dB under the figure, under 8 dB
+    EXPECT_FALSE(hold.judge(u'H', 6.0, 8.5));   // judged by the figure before G
+    EXPECT_TRUE(hold.judge(u'I', 16.0, 10.0));  // a fade: G and H come first
+    EXPECT_TRUE(hold.judge(u'J', -9.0, 7.0));   // a weak signal's character is never doubted
+    EXPECT_EQ(logger.textOf(TXM_CHAR), "ABCDEGH");
+    EXPECT_FALSE(hold.judge(u'K', 0.0, 20.0));
+    hold.hold(0);  // the squelch closes: K was the noise after the signal
+    EXPECT_TRUE(hold.judge(u'L', 20.0, 20.0));
+    EXPECT_EQ(logger.textOf(TXM_CHAR), "ABCDEGH");
 }
 
 }  // namespace
