@@ -136,6 +136,7 @@ void DeepDecoder::restart() {
     huntAt_ = elementSteps_;
     period_ = 7.5 * elementSteps_;
     framingMisses_ = 0;
+    late_ = 0;
     tracking_ = false;
 }
 
@@ -348,7 +349,21 @@ void DeepDecoder::decideFrame() {
             start = expected_;
         }
     }
-    const auto t0 = static_cast<std::int64_t>(std::lround(start));
+    auto t0 = static_cast<std::int64_t>(std::lround(start));
+    // A clock one element late (a hunt begun inside a character, as when a signal is
+    // already running) holds: its stop element straddles a stop of one and a half and the
+    // next start, never clearly space, and the true next start lies before the window.
+    // What gives it away is its mark before the start read clearly space (the true start)
+    // while the frame one element earlier has mark before it, mark for its stop and fits
+    // better: two characters in a row so, and the clock moves back one element.
+    const bool late = llr(t0 - 1) < -kSureStart * scale && llr(t0 - n - 1) > 0.0 &&
+                      llr(t0 + 6 * n - 1) > 0.0 && frameScore(t0 - n) > frameScore(t0);
+    late_ = late ? late_ + 1 : 0;
+    if (late_ >= 2) {
+        start -= n;
+        t0 -= n;
+        late_ = 0;
+    }
 
     const double startValue = llr(t0 + n - 1), stopValue = llr(t0 + 7 * n - 1);
     // While the clock runs, a character is far likelier than idle mark: one start element
@@ -361,6 +376,7 @@ void DeepDecoder::decideFrame() {
         // No start here: idle mark after a character, or a false start while hunting.
         phase_ = Phase::hunt;
         tracking_ = false;
+        late_ = 0;
         huntAt_ = prior_ ? windowLow_ : windowLow_ + n / 2;
         framingMisses_ = 0;
         return;
@@ -379,6 +395,7 @@ void DeepDecoder::decideFrame() {
         // Two stop elements in a row found space: the clock is wrong, hunt afresh.
         phase_ = Phase::hunt;
         tracking_ = false;
+        late_ = 0;
         huntAt_ = t0 + n;
         framingMisses_ = 0;
         return;

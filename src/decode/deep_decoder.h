@@ -117,6 +117,7 @@ class DeepDecoder final : public DeepSampleSink {
     double period_ = 0.0;    // the character period the clock has learned
     double expected_ = 0.0;  // where the clock puts the next start
     int framingMisses_ = 0;
+    int late_ = 0;  // characters in a row the frame one element earlier has fitted better
     SquelchHold squelch_;
 };
 
