@@ -17,9 +17,15 @@ constexpr std::int64_t kMask = DeepDecoder::kHistory - 1;
 constexpr double kSignalWeight = 1.0 / 30.0;
 constexpr double kNoiseWeight = 1.0 / 40.0;
 
-// The elements around a decision that measure its levels, weighed down by e^(-d / 2) at d
-// elements away: CCIR poor fades over some 300 ms, fourteen elements at 45.45 baud.
-constexpr double kLocalElements = 2.0;
+// The elements around a decision that measure its levels, weighed down by e^(-d) at d
+// elements away: CCIR poor fades over some 300 ms, fourteen elements at 45.45 baud, but a
+// fade's edge is sharper than that. (e^(-d / 2) before: CCIR poor 0 dB 2.99% against
+// 2.74%, +3 dB 1.08% against 0.82%, both with two passes, 30 files.)
+constexpr double kLocalElements = 1.0;
+
+// How often a character's data elements are decided, each time on the levels the decisions
+// before give: a fade that turned one element first turns its neighbours' levels too.
+constexpr int kPasses = 3;
 
 // The share of a tone's mean square that is taken as Rayleigh around its measured level:
 // the level is known from elements nearby, but not to the element. 0 trusts it fully (a
@@ -272,20 +278,26 @@ DeepDecoder::Levels DeepDecoder::levelsAround(std::int64_t t0, std::uint8_t code
 }
 
 // The five data elements: first on the long levels, then each again on the levels around
-// it, measured with the first decisions (a fade of one tone shows in its neighbours).
+// it, measured with the decisions so far (a fade of one tone shows in its neighbours), and
+// again while that changes them, up to kPasses times.
 DeepCharacter DeepDecoder::decideCharacter(std::int64_t t0) const {
     const int n = elementSteps_;
-    std::uint8_t first = 0;
+    std::uint8_t code = 0;
     const Levels running = runningLevels();
     for (int k = 0; k < 5; ++k)
-        if (llr(t0 + (k + 2) * n - 1, running) > 0.0) first |= static_cast<std::uint8_t>(1u << k);
+        if (llr(t0 + (k + 2) * n - 1, running) > 0.0) code |= static_cast<std::uint8_t>(1u << k);
     DeepCharacter c;
-    c.reliability = 1e300;
-    for (int k = 0; k < 5; ++k) {
-        const std::int64_t end = t0 + (k + 2) * n - 1;
-        const double v = llr(end, levelsAround(t0, first, end));
-        if (v > 0.0) c.code |= static_cast<std::uint8_t>(1u << k);
-        c.reliability = std::min(c.reliability, std::abs(v));
+    for (int pass = 0; pass < kPasses; ++pass) {
+        c = DeepCharacter{};
+        c.reliability = 1e300;
+        for (int k = 0; k < 5; ++k) {
+            const std::int64_t end = t0 + (k + 2) * n - 1;
+            const double v = llr(end, levelsAround(t0, code, end));
+            if (v > 0.0) c.code |= static_cast<std::uint8_t>(1u << k);
+            c.reliability = std::min(c.reliability, std::abs(v));
+        }
+        if (c.code == code) break;
+        code = c.code;
     }
     return c;
 }
