@@ -287,7 +287,10 @@ DeepCharacter DeepDecoder::decideCharacter(std::int64_t t0) const {
     for (int k = 0; k < 5; ++k)
         if (llr(t0 + (k + 2) * n - 1, running) > 0.0) code |= static_cast<std::uint8_t>(1u << k);
     DeepCharacter c;
-    for (int pass = 0; pass < kPasses; ++pass) {
+    // Below the squelch's mark there is no fade to follow, only noise, whose decisions the
+    // passes would merely sharpen: one pass there.
+    const int passes = elementSnr() < kSquelchSnr ? 1 : kPasses;
+    for (int pass = 0; pass < passes; ++pass) {
         c = DeepCharacter{};
         c.reliability = 1e300;
         for (int k = 0; k < 5; ++k) {
