@@ -6,6 +6,7 @@
 //
 //   receive_quality [--channel awgn|moderate|poor|squelch|all] [--runs N] [--step DB]
 //                   [--from DB] [--to DB]   (a part of the channel's range)
+//                   [--baud 45.45|50|75] [--mode NAME]   (one decode mode, no minimodem)
 //
 // "squelch": the message's error rate with squelch off and on, what each mode prints on
 // white noise alone, squelch off and on, and whether a call after noise is copied from its
@@ -31,6 +32,15 @@ namespace {
 
 constexpr int kDecoders = kDecodeModes + 2;  // the modes, minimodem, the ideal printed
 
+// What a run measures: the speed, and every receiver or one decode mode alone.
+struct Run {
+    double baud = kMeasureBaud;
+    int mode = -1;  // -1: every mode and minimodem
+    bool measures(int decoder) const {
+        return mode < 0 || decoder == mode || decoder == kDecodeModes + 1;
+    }
+};
+
 struct Channel {
     const char* name;
     const FadingProfile* fading;  // nullptr: white noise only
@@ -43,19 +53,23 @@ struct Point {
     double theory;
 };
 
-double ideal(const Channel& channel, double snr) {
-    return channel.fading ? bfskCharErrorRayleigh(snr, kMeasureBaud)
-                          : bfskCharErrorAwgn(snr, kMeasureBaud);
+double ideal(const Channel& channel, double snr, double baud) {
+    return channel.fading ? bfskCharErrorRayleigh(snr, baud) : bfskCharErrorAwgn(snr, baud);
 }
 
-Point measure(const Channel& channel, double snr, int runs) {
-    const std::vector<Audio> files = measuringFiles(channel.fading, snr, runs);
-    Point p{snr, {}, ideal(channel, snr)};
+Point measure(const Channel& channel, double snr, int runs, const Run& run) {
+    const std::vector<Audio> files = measuringFiles(channel.fading, snr, runs, run.baud);
+    Point p{snr, {}, ideal(channel, snr, run.baud)};
     for (int d = 0; d < kDecodeModes; ++d)
-        p.cer[d] = kestrelErrorRate(files, static_cast<DecodeMode>(d));
-    p.cer[kDecodeModes] = minimodemErrorRate(files);
-    p.cer[kDecodeModes + 1] = idealErrorRate(channel.fading, snr, runs);
+        if (run.measures(d)) p.cer[d] = kestrelErrorRate(files, static_cast<DecodeMode>(d), run.baud);
+    if (run.measures(kDecodeModes)) p.cer[kDecodeModes] = minimodemErrorRate(files, run.baud);
+    p.cer[kDecodeModes + 1] = idealErrorRate(channel.fading, snr, runs, run.baud);
     return p;
+}
+
+const char* decoderName(int d) {
+    return d < kDecodeModes ? decodeModeText(d).data()
+                            : d == kDecodeModes ? "minimodem" : "ideal, printed";
 }
 
 // The SNR above which the rate stays at or below target, interpolated between the last
@@ -75,30 +89,34 @@ std::string snrFor(const std::vector<Point>& points, const std::function<double(
     return "< " + std::to_string(static_cast<int>(points.front().snr));
 }
 
-void report(const Channel& channel, int runs, double step) {
-    std::printf("\n### %s (%d files of %zu scored characters per point)\n\n", channel.name, runs,
-                normaliseText(measuredMessage()).size());
+void report(const Channel& channel, int runs, double step, const Run& run) {
+    std::printf("\n### %s, %g baud (%d files of %zu scored characters per point)\n\n",
+                channel.name, run.baud, runs, normaliseText(measuredMessage()).size());
     std::printf("| SNR dB |");
-    for (int d = 0; d < kDecodeModes; ++d) std::printf(" %s |", decodeModeText(d).data());
-    std::printf(" minimodem | ideal, printed | ideal FSK, codes |\n|---:|");
-    for (int d = 0; d < kDecoders + 1; ++d) std::printf("---:|");
-    std::printf("\n");
+    for (int d = 0; d < kDecoders; ++d)
+        if (run.measures(d)) std::printf(" %s |", decoderName(d));
+    std::printf(" ideal FSK, codes |\n|---:|");
+    for (int d = 0; d < kDecoders; ++d)
+        if (run.measures(d)) std::printf("---:|");
+    std::printf("---:|\n");
     std::vector<Point> points;
     for (double snr = channel.lowDb; snr <= channel.highDb + 1e-9; snr += step) {
-        points.push_back(measure(channel, snr, runs));
+        points.push_back(measure(channel, snr, runs, run));
         const Point& p = points.back();
         std::printf("| %+.0f |", p.snr);
-        for (const double cer : p.cer) std::printf(" %.2f%% |", 100 * cer);
+        for (int d = 0; d < kDecoders; ++d)
+            if (run.measures(d)) std::printf(" %.2f%% |", 100 * p.cer[d]);
         std::printf(" %.2f%% |\n", 100 * p.theory);
         std::fflush(stdout);
     }
     for (const double target : {0.01, 0.05}) {
         std::printf("| SNR for %.0f%% |", 100 * target);
         for (int d = 0; d < kDecoders; ++d)
-            std::printf(" %s |", snrFor(
-                                     points, [d](const Point& p) { return p.cer[d]; }, target)
-                                     .c_str());
-        const double best = snrForErrorRate([&](double s) { return ideal(channel, s); }, target);
+            if (run.measures(d))
+                std::printf(" %s |",
+                            snrFor(points, [d](const Point& p) { return p.cer[d]; }, target).c_str());
+        const double best =
+            snrForErrorRate([&](double s) { return ideal(channel, s, run.baud); }, target);
         std::printf(" %.1f |\n", best);
     }
     std::fflush(stdout);
@@ -197,6 +215,15 @@ int main(int argc, char** argv) {
     int runs = 3;
     double step = 1.0;
     double from = -100.0, to = 100.0;
+    Run run;
+    if (argc > 1 && (!std::strcmp(argv[1], "--help") || !std::strcmp(argv[1], "-h"))) {
+        std::printf(
+            "receive_quality [--channel awgn|moderate|poor|squelch|all] [--runs N] [--step DB]\n"
+            "                [--from DB] [--to DB] [--baud 45.45|50|75] [--mode NAME]\n"
+            "--mode measures that decode mode alone (and the ideal), without minimodem;\n"
+            "the squelch tables are at 45.45 baud.\n");
+        return 0;
+    }
     for (int k = 1; k + 1 < argc; k += 2) {
         if (!std::strcmp(argv[k], "--channel"))
             which = argv[k + 1];
@@ -208,6 +235,16 @@ int main(int argc, char** argv) {
             from = std::atof(argv[k + 1]);
         else if (!std::strcmp(argv[k], "--to"))
             to = std::atof(argv[k + 1]);
+        else if (!std::strcmp(argv[k], "--baud"))
+            run.baud = std::atof(argv[k + 1]);
+        else if (!std::strcmp(argv[k], "--mode") && (run.mode = decodeModeNamed(argv[k + 1])) < 0) {
+            std::fprintf(stderr, "no decode mode named %s\n", argv[k + 1]);
+            return 2;
+        }
+    }
+    if (run.baud != 45.45 && run.baud != 50.0 && run.baud != 75.0) {
+        std::fprintf(stderr, "--baud takes 45.45, 50 or 75\n");
+        return 2;
     }
     const Channel channels[] = {{"White noise", nullptr, -16.0, 10.0},
                                 {"CCIR moderate (1 ms, 0.5 Hz)", &kCcirModerate, -6.0, 15.0},
@@ -220,7 +257,7 @@ int main(int argc, char** argv) {
         Channel part = channels[c];
         part.lowDb = std::max(part.lowDb, from);
         part.highDb = std::min(part.highDb, to);
-        report(part, runs, step);
+        report(part, runs, step, run);
     }
     std::printf("\n(%.0f s)\n",
                 std::chrono::duration<double>(std::chrono::steady_clock::now() - start).count());

@@ -76,7 +76,7 @@ const std::vector<std::uint8_t>& sentCodes() {
 }
 
 std::string idealPrint(const std::vector<std::uint8_t>& codes, double bitError, std::uint64_t seed,
-                       const FadingProfile* fading, double snrDb) {
+                       const FadingProfile* fading, double snrDb, double baud) {
     ModemState state;
     state.Contest = 1;
     BaudotDecoder baudot(state);
@@ -88,7 +88,7 @@ std::string idealPrint(const std::vector<std::uint8_t>& codes, double bitError, 
         if (fading) {
             // Flat Rayleigh, constant over a character: an exponential share of the power.
             const double g = -std::log(1.0 - random.nextUniform());
-            p = 0.5 * std::exp(-g * ebN0(snrDb, kMeasureBaud) / 2.0);
+            p = 0.5 * std::exp(-g * ebN0(snrDb, baud) / 2.0);
         }
         for (int bit = 0; bit < 5; ++bit)
             if (random.nextUniform() < p) code ^= static_cast<std::uint8_t>(1u << bit);
@@ -97,13 +97,13 @@ std::string idealPrint(const std::vector<std::uint8_t>& codes, double bitError, 
     return port.text;
 }
 
-double idealErrorRate(const FadingProfile* fading, double snrDb, int runs) {
+double idealErrorRate(const FadingProfile* fading, double snrDb, int runs, double baud) {
     const std::vector<std::uint8_t>& codes = sentCodes();
-    const double p = bfskBitErrorAwgn(snrDb, kMeasureBaud);
+    const double p = bfskBitErrorAwgn(snrDb, baud);
     std::size_t errors = 0, characters = 0;
     for (int run = 0; run < runs; ++run) {
         const auto seed = static_cast<std::uint64_t>(1000 * run + std::lround(10 * (snrDb + 50)));
-        errors += messageErrors(measuredMessage(), idealPrint(codes, p, seed + 11, fading, snrDb));
+        errors += messageErrors(measuredMessage(), idealPrint(codes, p, seed + 11, fading, snrDb, baud));
         characters += normaliseText(measuredMessage()).size();
     }
     return static_cast<double>(errors) / characters;

@@ -152,9 +152,10 @@ int sampleRateFor(double baud);
 
 // One measuring point of the receive benchmarks and tests: the same files for every
 // receiver. Each file is the lead-in and the scored message, sent by minimodem at 45.45
-// baud on 2125/2295 Hz at 12000 samples/s, with a second of silence before and 1.5 s
-// after, through the channel, with noise at the SNR. Seeds follow from the run number and
-// the SNR, so a test and the benchmark at the same point use the very same files.
+// baud (or another speed) on 2125/2295 Hz at the speed's processing rate (12000
+// samples/s at 45.45 baud), with a second of silence before and 1.5 s after, through the
+// channel, with noise at the SNR. Seeds follow from the run number and the SNR, so a test
+// and the benchmark at the same point use the very same files.
 constexpr double kMeasureBaud = 45.45;
 constexpr double kMeasureRms = 4000.0;
 
@@ -162,15 +163,17 @@ constexpr double kMeasureRms = 4000.0;
 const std::string& measuredMessage();
 
 // The clean transmission the files are made from, before channel and noise.
-const Audio& measuringTransmission();
+const Audio& measuringTransmission(double baud = kMeasureBaud);
 
 // The files of a point; fading nullptr means white noise only.
-std::vector<Audio> measuringFiles(const FadingProfile* fading, double snrDb, int runs);
+std::vector<Audio> measuringFiles(const FadingProfile* fading, double snrDb, int runs,
+                                  double baud = kMeasureBaud);
 
 // Character error rate over all the files: errors over scored characters.
-double kestrelErrorRate(const std::vector<Audio>& files, DecodeMode mode);
+double kestrelErrorRate(const std::vector<Audio>& files, DecodeMode mode,
+                        double baud = kMeasureBaud);
 double kestrelErrorRate(const std::vector<Audio>& files, const KestrelSettings& settings);
-double minimodemErrorRate(const std::vector<Audio>& files);
+double minimodemErrorRate(const std::vector<Audio>& files, double baud = kMeasureBaud);
 
 // The ideal receiver, printed: perfect timing and tones, each data bit of the codes the
 // transmission carries (sentCodes) wrong with the ideal non-coherent probability at the
@@ -179,8 +182,10 @@ double minimodemErrorRate(const std::vector<Audio>& files);
 // scored as the decoders are. Seeds follow from the run and the SNR, as for the files.
 const std::vector<std::uint8_t>& sentCodes();
 std::string idealPrint(const std::vector<std::uint8_t>& codes, double bitError, std::uint64_t seed,
-                       const FadingProfile* fading = nullptr, double snrDb = 0.0);
-double idealErrorRate(const FadingProfile* fading, double snrDb, int runs);
+                       const FadingProfile* fading = nullptr, double snrDb = 0.0,
+                       double baud = kMeasureBaud);
+double idealErrorRate(const FadingProfile* fading, double snrDb, int runs,
+                      double baud = kMeasureBaud);
 
 // Scoring received text against the message that was sent.
 // Upper case, every run of blanks, carriage returns and line feeds made one space, no

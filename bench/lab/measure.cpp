@@ -1,16 +1,20 @@
 #include <cmath>
+#include <map>
 
 #include "lab/lab.h"
 
 namespace kestrel::lab {
 
-// The clean transmission, made once: minimodem is deterministic.
-const Audio& measuringTransmission() {
-    static const Audio clean =
-        padded(scaledToRms(minimodemTransmit(kLeadIn + measuredMessage(), kMeasureBaud, 12000),
-                           kMeasureRms),
-               1.0, 1.5);
-    return clean;
+// The clean transmission, made once for each speed: minimodem is deterministic.
+const Audio& measuringTransmission(double baud) {
+    static std::map<double, Audio> made;
+    auto [it, fresh] = made.try_emplace(baud);
+    if (fresh)
+        it->second = padded(scaledToRms(minimodemTransmit(kLeadIn + measuredMessage(), baud,
+                                                          sampleRateFor(baud)),
+                                        kMeasureRms),
+                            1.0, 1.5);
+    return it->second;
 }
 
 namespace {
@@ -32,21 +36,22 @@ const std::string& measuredMessage() {
     return message;
 }
 
-std::vector<Audio> measuringFiles(const FadingProfile* fading, double snrDb, int runs) {
+std::vector<Audio> measuringFiles(const FadingProfile* fading, double snrDb, int runs,
+                                  double baud) {
     std::vector<Audio> files;
     for (int run = 0; run < runs; ++run) {
         const auto seed = static_cast<std::uint64_t>(1000 * run + std::lround(10 * (snrDb + 50)));
         Audio audio =
-            fading ? watterson(measuringTransmission(), *fading, seed) : measuringTransmission();
+            fading ? watterson(measuringTransmission(baud), *fading, seed) : measuringTransmission(baud);
         addNoise(audio, kMeasureRms * kMeasureRms, snrDb, seed + 7);
         files.push_back(limitedToPeak(audio, 32000.0));
     }
     return files;
 }
 
-double kestrelErrorRate(const std::vector<Audio>& files, DecodeMode mode) {
+double kestrelErrorRate(const std::vector<Audio>& files, DecodeMode mode, double baud) {
     KestrelSettings settings;
-    settings.baud = kMeasureBaud;
+    settings.baud = baud;
     settings.mode = mode;
     return kestrelErrorRate(files, settings);
 }
@@ -55,11 +60,11 @@ double kestrelErrorRate(const std::vector<Audio>& files, const KestrelSettings& 
     return errorRate(files, [&](const Audio& a) { return kestrelDecode(a, settings).text; });
 }
 
-double minimodemErrorRate(const std::vector<Audio>& files) {
-    return errorRate(files, [](const Audio& a) {
+double minimodemErrorRate(const std::vector<Audio>& files, double baud) {
+    return errorRate(files, [baud](const Audio& a) {
         const auto path = tempWavPath("measure");
         writeWav(path, a);
-        std::string text = minimodemReceive(path, kMeasureBaud);
+        std::string text = minimodemReceive(path, baud);
         std::filesystem::remove(path);
         return text;
     });

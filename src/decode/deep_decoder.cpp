@@ -17,9 +17,15 @@ constexpr std::int64_t kMask = DeepDecoder::kHistory - 1;
 constexpr double kSignalWeight = 1.0 / 30.0;
 constexpr double kNoiseWeight = 1.0 / 40.0;
 
-// The elements around a decision that measure its levels, weighed down by e^(-d / 2) at d
-// elements away: CCIR poor fades over some 300 ms, fourteen elements at 45.45 baud.
-constexpr double kLocalElements = 2.0;
+// The elements around a decision that measure its levels, weighed down by e^(-d) at d
+// elements away: CCIR poor fades over some 300 ms, fourteen elements at 45.45 baud, but a
+// fade's edge is sharper than that. (e^(-d / 2) before: CCIR poor 0 dB 2.99% against
+// 2.74%, +3 dB 1.08% against 0.82%, both with two passes, 30 files.)
+constexpr double kLocalElements = 1.0;
+
+// How often a character's data elements are decided, each time on the levels the decisions
+// before give: a fade that turned one element first turns its neighbours' levels too.
+constexpr int kPasses = 3;
 
 // The share of a tone's mean square that is taken as Rayleigh around its measured level:
 // the level is known from elements nearby, but not to the element. 0 trusts it fully (a
@@ -136,6 +142,7 @@ void DeepDecoder::restart() {
     huntAt_ = elementSteps_;
     period_ = 7.5 * elementSteps_;
     framingMisses_ = 0;
+    late_ = 0;
     tracking_ = false;
     idleFrom_ = -1;
 }
@@ -272,20 +279,29 @@ DeepDecoder::Levels DeepDecoder::levelsAround(std::int64_t t0, std::uint8_t code
 }
 
 // The five data elements: first on the long levels, then each again on the levels around
-// it, measured with the first decisions (a fade of one tone shows in its neighbours).
+// it, measured with the decisions so far (a fade of one tone shows in its neighbours), and
+// again while that changes them, up to kPasses times.
 DeepCharacter DeepDecoder::decideCharacter(std::int64_t t0) const {
     const int n = elementSteps_;
-    std::uint8_t first = 0;
+    std::uint8_t code = 0;
     const Levels running = runningLevels();
     for (int k = 0; k < 5; ++k)
-        if (llr(t0 + (k + 2) * n - 1, running) > 0.0) first |= static_cast<std::uint8_t>(1u << k);
+        if (llr(t0 + (k + 2) * n - 1, running) > 0.0) code |= static_cast<std::uint8_t>(1u << k);
     DeepCharacter c;
-    c.reliability = 1e300;
-    for (int k = 0; k < 5; ++k) {
-        const std::int64_t end = t0 + (k + 2) * n - 1;
-        const double v = llr(end, levelsAround(t0, first, end));
-        if (v > 0.0) c.code |= static_cast<std::uint8_t>(1u << k);
-        c.reliability = std::min(c.reliability, std::abs(v));
+    // Below the squelch's mark there is no fade to follow, only noise, whose decisions the
+    // passes would merely sharpen: one pass there.
+    const int passes = elementSnr() < kSquelchSnr ? 1 : kPasses;
+    for (int pass = 0; pass < passes; ++pass) {
+        c = DeepCharacter{};
+        c.reliability = 1e300;
+        for (int k = 0; k < 5; ++k) {
+            const std::int64_t end = t0 + (k + 2) * n - 1;
+            const double v = llr(end, levelsAround(t0, code, end));
+            if (v > 0.0) c.code |= static_cast<std::uint8_t>(1u << k);
+            c.reliability = std::min(c.reliability, std::abs(v));
+        }
+        if (c.code == code) break;
+        code = c.code;
     }
     return c;
 }
@@ -349,7 +365,21 @@ void DeepDecoder::decideFrame() {
             start = expected_;
         }
     }
-    const auto t0 = static_cast<std::int64_t>(std::lround(start));
+    auto t0 = static_cast<std::int64_t>(std::lround(start));
+    // A clock one element late (a hunt begun inside a character, as when a signal is
+    // already running) holds: its stop element straddles a stop of one and a half and the
+    // next start, never clearly space, and the true next start lies before the window.
+    // What gives it away is its mark before the start read clearly space (the true start)
+    // while the frame one element earlier has mark before it, mark for its stop and fits
+    // better: two characters in a row so, and the clock moves back one element.
+    const bool late = llr(t0 - 1) < -kSureStart * scale && llr(t0 - n - 1) > 0.0 &&
+                      llr(t0 + 6 * n - 1) > 0.0 && frameScore(t0 - n) > frameScore(t0);
+    late_ = late ? late_ + 1 : 0;
+    if (late_ >= 2) {
+        start -= n;
+        t0 -= n;
+        late_ = 0;
+    }
 
     const double startValue = llr(t0 + n - 1), stopValue = llr(t0 + 7 * n - 1);
     // While the clock runs, a character is far likelier than idle mark: one start element
@@ -365,6 +395,7 @@ void DeepDecoder::decideFrame() {
         if ((idle || silent) && prior_) idleFrom_ = t0;
         phase_ = Phase::hunt;
         tracking_ = false;
+        late_ = 0;
         huntAt_ = prior_ ? windowLow_ : windowLow_ + n / 2;
         framingMisses_ = 0;
         return;
@@ -385,6 +416,7 @@ void DeepDecoder::decideFrame() {
         // Two stop elements in a row found space: the clock is wrong, hunt afresh.
         phase_ = Phase::hunt;
         tracking_ = false;
+        late_ = 0;
         huntAt_ = t0 + n;
         framingMisses_ = 0;
         return;

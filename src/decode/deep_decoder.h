@@ -119,6 +119,7 @@ class DeepDecoder final : public DeepSampleSink {
     double expected_ = 0.0;  // where the clock puts the next start
     int framingMisses_ = 0;
     std::int64_t idleFrom_ = -1;  // where idle mark or silence began after a character, or -1
+    int late_ = 0;  // characters in a row the frame one element earlier has fitted better
     SquelchHold squelch_;
 };
 
