@@ -10,14 +10,15 @@
 
 namespace kestrel {
 
-// In the order they depend on each other: text output, framing and the Repeat Match it
-// feeds, decoders, front end.
+// In the order they depend on each other: text output (the logger and the Save Text
+// file), framing and the Repeat Match it feeds, decoders, front end.
 struct ReceiveChain::Stages {
     Stages(ModemState& state, LoggerPort& logger, ReceiveMeasurements& measurements,
            SaveTextFilePort& textFile)
         : emitter(state, logger),
-          framing(state, emitter, measurements, textFile),
-          repeatMatch(state, emitter, textFile),
+          text(state, emitter, textFile),
+          framing(state, text, measurements),
+          repeatMatch(state, text),
           dispatch(state, framing, designEqualisedRaisedCosine),
           deep(state, emitter),
           front(state, measurements) {
@@ -27,6 +28,7 @@ struct ReceiveChain::Stages {
     }
 
     ReceivedCharEmitter emitter;
+    ReceivedText text;
     Framing framing;
     RepeatMatch repeatMatch;
     DecoderDispatch dispatch;

@@ -4,7 +4,6 @@
 #include <cmath>
 #include <limits>
 #include <optional>
-#include <string_view>
 
 #include "decode/audible.h"
 
@@ -106,14 +105,12 @@ double SnrRing::trimmedMean() const {
     return (sum - *largest - *smallest) / (kSnrSlots - 2);
 }
 
-Framing::Framing(const ModemState& state, ReceivedCharEmitter& emitter,
-                 ReceiveMeasurements& measurements, SaveTextFilePort& textFile)
+Framing::Framing(const ModemState& state, ReceivedText& text, ReceiveMeasurements& measurements)
     : baudot(state),
-      squelch_(emitter, kSquelchRule),
+      squelch_(text.emitter(), kSquelchRule),
       state_(state),
-      emitter_(emitter),
-      measurements_(measurements),
-      textFile_(textFile) {
+      text_(text),
+      measurements_(measurements) {
     stopSlots.fill(kDefaultStop);
     markSnr.fill(std::numeric_limits<double>::min());
     spaceSnr.fill(std::numeric_limits<double>::min());
@@ -240,7 +237,7 @@ void Framing::newSignal() {
     spaceSnr.fill(kNewSignalSnr);
     idleRun = 0;
     if (state_.NewsigNewline.load(std::memory_order_relaxed) != 1) return;
-    emitter_.emitReceivedChar(u'\n');
+    text_.show(u'\n');
     baudot.baudotDecode(kLtrsCode);
     squelch_.clear();
 }
@@ -364,11 +361,7 @@ void Framing::finishCharacter() {
     if (judgeShown_) judgeByOwnSnr(std::numeric_limits<double>::max());  // never left unjudged
     if (charSilent) return;
     char16_t c = baudot.baudotDecode(static_cast<std::uint8_t>(charBits));
-    if (c != 0 && state_.saveTextActive.load(std::memory_order_relaxed) == 1) {
-        const char narrow = static_cast<char>(c);
-        textFile_.writeText(std::string_view(&narrow, 1));
-        if (c == u' ') textFile_.flush();
-    }
+    text_.decoded(c);
     holdOrRelease(c);
     if (state_.SquelchState.load(std::memory_order_relaxed) == 1) {
         // Shown at the stop element, once the character's own S/N is known.
@@ -383,7 +376,7 @@ void Framing::finishCharacter() {
 }
 
 void Framing::show(char16_t c, int code, bool open) {
-    if (c != 0) emitter_.emitReceivedChar(c);
+    if (c != 0) text_.show(c);
     if (repeatMatch != nullptr) repeatMatch->repeatMatchCharacter(code, open);
 }
 

@@ -10,12 +10,11 @@
 #include "decode/baudot_decoder.h"
 #include "decode/decoder_frame.h"
 #include "decode/framing_trace.h"
-#include "decode/received_char_emitter.h"
+#include "decode/received_text.h"
 #include "decode/repeat_match_sink.h"
 #include "decode/squelch_hold.h"
 #include "frontend/receive_measurements.h"
 #include "modem_state.h"
-#include "platform/save_text_file_port.h"
 
 namespace kestrel {
 
@@ -50,8 +49,7 @@ struct SnrRing {
 };
 
 struct Framing {
-    Framing(const ModemState& state, ReceivedCharEmitter& emitter,
-            ReceiveMeasurements& measurements, SaveTextFilePort& textFile);
+    Framing(const ModemState& state, ReceivedText& text, ReceiveMeasurements& measurements);
 
     // One decided sample; at the end of a character, the noise it measured on each
     // channel, which the decoder keeps its floors from.
@@ -125,9 +123,8 @@ struct Framing {
     double waitingFigure_ = 0.0;  // the S/N figure before the character
 
     const ModemState& state_;
-    ReceivedCharEmitter& emitter_;
+    ReceivedText& text_;
     ReceiveMeasurements& measurements_;
-    SaveTextFilePort& textFile_;
 };
 
 }  // namespace kestrel

@@ -128,9 +128,8 @@ void repairShifts(std::span<std::uint8_t> codes) {
     }
 }
 
-RepeatMatch::RepeatMatch(const ModemState& state, ReceivedCharEmitter& emitter,
-                         SaveTextFilePort& textFile)
-    : state_(state), emitter_(emitter), textFile_(textFile) {}
+RepeatMatch::RepeatMatch(const ModemState& state, ReceivedText& text)
+    : state_(state), text_(text) {}
 
 void RepeatMatch::repeatMatchFeed(int kind, int n, double value, double threshold, double floor) {
     if (state_.CorrelateState.load(std::memory_order_relaxed) == 0) return;
@@ -329,19 +328,13 @@ bool RepeatMatch::plausible(RepeatText& text) const {
 void RepeatMatch::print(const RepeatText& text) {
     holdOff = text.length + 2;
     lastPrinted = text;
-    const bool toFile = state_.saveTextActive.load(std::memory_order_relaxed) == 1;
-    for (char16_t c : std::u16string_view(u" { ")) emitter_.emitReceivedChar(c);
-    if (toFile) textFile_.writeText(" {");
+    std::array<char16_t, kRepeatSequence> word{};
+    int length = 0;
     for (int k = 0; k < text.length; ++k) {
         const char16_t c = text.chars[k];
-        if (c == kFigsMarker || c == kLtrsMarker) continue;
-        emitter_.emitReceivedChar(c);
-        if (!toFile) continue;
-        const char narrow = static_cast<char>(c);
-        textFile_.writeText(std::string_view(&narrow, 1));
+        if (c != kFigsMarker && c != kLtrsMarker) word[length++] = c;
     }
-    for (char16_t c : std::u16string_view(u" } ")) emitter_.emitReceivedChar(c);
-    if (toFile) textFile_.writeText("} ");
+    text_.mended(std::u16string_view(word.data(), static_cast<std::size_t>(length)));
 }
 
 }  // namespace kestrel

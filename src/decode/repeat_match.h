@@ -12,11 +12,10 @@
 #include <cstdint>
 #include <span>
 
-#include "decode/received_char_emitter.h"
+#include "decode/received_text.h"
 #include "decode/repeat_display.h"
 #include "decode/repeat_match_sink.h"
 #include "modem_state.h"
-#include "platform/save_text_file_port.h"
 
 namespace kestrel {
 
@@ -82,7 +81,7 @@ struct RepeatText {
 void repairShifts(std::span<std::uint8_t> codes);
 
 struct RepeatMatch : RepeatMatchSink {
-    RepeatMatch(const ModemState& state, ReceivedCharEmitter& emitter, SaveTextFilePort& textFile);
+    RepeatMatch(const ModemState& state, ReceivedText& text);
 
     // Kind 0 and 1 store the mark or space channel's excess, threshold and floor of bit
     // n of the current character. Nothing happens while Repeat Match is off.
@@ -122,8 +121,7 @@ struct RepeatMatch : RepeatMatchSink {
     void print(const RepeatText& text);
 
     const ModemState& state_;
-    ReceivedCharEmitter& emitter_;
-    SaveTextFilePort& textFile_;
+    ReceivedText& text_;
 };
 
 }  // namespace kestrel

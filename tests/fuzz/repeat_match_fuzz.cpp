@@ -15,9 +15,10 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     state.CorrelateState = 1;
     state.Contest = data != nullptr && size > 0 ? data[0] & 1 : 0;
     RecordingLogger logger;
-    NoSaveTextFile textFile;
+    NoSaveTextFile noFile;
     ReceivedCharEmitter emitter{state, logger};
-    RepeatMatch match{state, emitter, textFile};
+    ReceivedText text{state, emitter, noFile};
+    RepeatMatch match{state, text};
     // Each feed is 4 bytes: the kind and bit (or code) in one, then value, threshold and
     // floor as signed steps of 1/32 around the framing's usual range.
     for (std::size_t at = 1; at + 4 <= size; at += 4) {

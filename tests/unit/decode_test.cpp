@@ -49,9 +49,10 @@ void feed(RepeatMatch& match, int code, const BitValues& mark, double threshold,
 struct RepeatMatchTest : ::testing::Test {
     ModemState state;
     RecordingLogger logger;
-    FakeSaveTextFile textFile;
+    NoSaveTextFile noFile;
     ReceivedCharEmitter emitter{state, logger};
-    RepeatMatch match{state, emitter, textFile};
+    ReceivedText text{state, emitter, noFile};
+    RepeatMatch match{state, text};
     std::uint64_t seed = 99;
     bool signalPresent = true;
 
@@ -147,7 +148,7 @@ TEST_F(RepeatMatchTest, AScoreOfExactly057IsARepeatAnd056IsNot) {
 
     auto lower = kExactRecords;
     std::swap(lower[5][1], lower[4][0]);  // one product fewer in common
-    RepeatMatch fresh{state, emitter, textFile};
+    RepeatMatch fresh{state, text};
     feedAll(fresh, lower);
     EXPECT_EQ(fresh.bestScore, 0.56);
     EXPECT_EQ(printed(), " { TEST } ");
