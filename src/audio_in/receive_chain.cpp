@@ -22,7 +22,7 @@ struct ReceiveChain::Stages {
           dispatch(state, framing, designEqualisedRaisedCosine),
           deep(state, emitter),
           front(state, measurements) {
-        framing.repeatMatch = &repeatMatch;
+        framing.setRepeatMatch(&repeatMatch);
         front.setDecodeSink(&dispatch);
         front.setDeepSink(&deep);
     }
@@ -55,7 +55,7 @@ void ReceiveChain::emitReceivedChar(char16_t ch) {
 }
 
 void ReceiveChain::setTrace(FramingTrace* trace) {
-    stages_->framing.trace = trace;
+    stages_->framing.setTrace(trace);
 }
 
 FrontEnd& ReceiveChain::frontEnd() {

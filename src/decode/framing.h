@@ -48,45 +48,24 @@ struct SnrRing {
     double newest() const;
 };
 
-struct Framing {
+class Framing {
+  public:
     Framing(const ModemState& state, ReceivedText& text, ReceiveMeasurements& measurements);
 
     // One decided sample; at the end of a character, the noise it measured on each
     // channel, which the decoder keeps its floors from.
     NoiseMeasurement frameSample(const DecoderFrame& frame);
+    // The signal-to-noise figure in dB of the characters framed lately, 0 or more: the
+    // decoders weigh their envelopes by it.
+    double snrFigure() const { return snrFigure_; }
 
     // Optional: Repeat Match and a trace observer. Both may stay null.
-    RepeatMatchSink* repeatMatch = nullptr;
-    FramingTrace* trace = nullptr;
-
-    BaudotDecoder baudot;
-
-    std::int32_t decidedSpace = 0;    // the final decision on the last sample, 1 = space
-    std::int32_t bitClock = 0;        // samples since the start edge; 0 while hunting
-    std::int32_t framingErrors = 10;  // below 8 the three-character rule decides
-    std::int32_t markRun = 0;
-    std::int32_t idleRun = 0;
-    std::int32_t charBits = 0;
-    bool charSilent = false;  // a bit of the current character was taken from silence
-    std::array<std::int32_t, kStopSlots> stopSlots{};
-    std::int32_t stopSlotIndex = 0;
-    std::int32_t stopEstimate = 99;
-    std::int32_t stopSlotBad = 0;
-    LevelList markSignal, spaceSignal, markNoiseList, spaceNoiseList;
-    double markPeak = 0.0;
-    double spacePeak = 0.0;
-    double markNoise = 0.0;
-    double spaceNoise = 0.0;
-    SnrRing markSnr, spaceSnr;
-    std::int32_t signalPresent = 0;
-    bool squelchOpen = false;  // a signal by the S/N, framed steadily when it opened
-    double snrFigure = 0.0;
-    std::int64_t samplesFramed = 0;
-
-    // The stop length the three-character rule assumes for the current estimate.
-    int stopLength() const;
+    void setRepeatMatch(RepeatMatchSink* repeatMatch) { repeatMatch_ = repeatMatch; }
+    void setTrace(FramingTrace* trace) { trace_ = trace; }
 
   private:
+    // The stop length the three-character rule assumes for the current estimate.
+    int stopLength() const;
     int decide(const DecoderFrame& f, int p) const;
     void watchIdle(const DecoderFrame& f);
     void clockCharacter(const DecoderFrame& f, int p, NoiseMeasurement& noise);
@@ -105,6 +84,32 @@ struct Framing {
     void addToStopSlot(int limit);
     void newSignal();
     bool isSilent(const DecoderFrame& f);
+
+    RepeatMatchSink* repeatMatch_ = nullptr;
+    FramingTrace* trace_ = nullptr;
+    BaudotDecoder baudot_;
+
+    std::int32_t decidedSpace_ = 0;    // the final decision on the last sample, 1 = space
+    std::int32_t bitClock_ = 0;        // samples since the start edge; 0 while hunting
+    std::int32_t framingErrors_ = 10;  // below 8 the three-character rule decides
+    std::int32_t markRun_ = 0;
+    std::int32_t idleRun_ = 0;
+    std::int32_t charBits_ = 0;
+    bool charSilent_ = false;  // a bit of the current character was taken from silence
+    std::array<std::int32_t, kStopSlots> stopSlots_{};
+    std::int32_t stopSlotIndex_ = 0;
+    std::int32_t stopEstimate_ = 99;
+    std::int32_t stopSlotBad_ = 0;
+    LevelList markSignal_, spaceSignal_, markNoiseList_, spaceNoiseList_;
+    double markPeak_ = 0.0;
+    double spacePeak_ = 0.0;
+    double markNoise_ = 0.0;
+    double spaceNoise_ = 0.0;
+    SnrRing markSnr_, spaceSnr_;
+    std::int32_t signalPresent_ = 0;
+    bool squelchOpen_ = false;  // a signal by the S/N, framed steadily when it opened
+    double snrFigure_ = 0.0;
+    std::int64_t samplesFramed_ = 0;
 
     static constexpr int kTile = 64;
     static constexpr int kTiles = kEnvelopeWindow / kTile;

@@ -131,22 +131,27 @@ void repairShifts(std::span<std::uint8_t> codes) {
 RepeatMatch::RepeatMatch(const ModemState& state, ReceivedText& text)
     : state_(state), text_(text) {}
 
-void RepeatMatch::repeatMatchFeed(int kind, int n, double value, double threshold, double floor) {
+void RepeatMatch::markBit(int n, const ToneAtBit& mark) {
+    storeBit(n, mark, &RepeatRecord::markExcess, &RepeatRecord::markThreshold,
+             &RepeatRecord::markFloor);
+}
+
+void RepeatMatch::spaceBit(int n, const ToneAtBit& space) {
+    storeBit(n, space, &RepeatRecord::spaceExcess, &RepeatRecord::spaceThreshold,
+             &RepeatRecord::spaceFloor);
+}
+
+void RepeatMatch::storeBit(int n, const ToneAtBit& tone, BitValues RepeatRecord::*excess,
+                           BitValues RepeatRecord::*threshold, BitValues RepeatRecord::*floor) {
     if (state_.CorrelateState.load(std::memory_order_relaxed) == 0) return;
     if (n < 0 || n > 4) return;
     RepeatRecord& r = ring[current];
-    if (kind == kRepeatMark) {
-        r.markExcess[n] = value;
-        r.markThreshold[n] = threshold;
-        r.markFloor[n] = floor;
-    } else if (kind == kRepeatSpace) {
-        r.spaceExcess[n] = value;
-        r.spaceThreshold[n] = threshold;
-        r.spaceFloor[n] = floor;
-    }
+    (r.*excess)[n] = tone.excess;
+    (r.*threshold)[n] = tone.threshold;
+    (r.*floor)[n] = tone.floor;
 }
 
-void RepeatMatch::repeatMatchCharacter(int code, bool signalPresent) {
+void RepeatMatch::characterEnd(int code, bool signalPresent) {
     if (state_.CorrelateState.load(std::memory_order_relaxed) == 0) return;
     ring[current].code = static_cast<std::uint8_t>(code & 31);
     ring[current].signalPresent = signalPresent;

@@ -83,12 +83,13 @@ void repairShifts(std::span<std::uint8_t> codes);
 struct RepeatMatch : RepeatMatchSink {
     RepeatMatch(const ModemState& state, ReceivedText& text);
 
-    // Kind 0 and 1 store the mark or space channel's excess, threshold and floor of bit
-    // n of the current character. Nothing happens while Repeat Match is off.
-    void repeatMatchFeed(int kind, int n, double value, double threshold, double floor) override;
+    // Store what each tone had at bit n of the current character. Nothing happens while
+    // Repeat Match is off.
+    void markBit(int n, const ToneAtBit& mark) override;
+    void spaceBit(int n, const ToneAtBit& space) override;
     // Stores the character's code and whether a signal was present, runs the search and
     // moves on to the next record. Nothing happens while Repeat Match is off.
-    void repeatMatchCharacter(int code, bool signalPresent) override;
+    void characterEnd(int code, bool signalPresent) override;
 
     std::array<RepeatRecord, kRepeatRing> ring{};
     int current = 0;                                       // record being filled
@@ -107,6 +108,9 @@ struct RepeatMatch : RepeatMatchSink {
     RepeatDisplay display;
 
   private:
+    // Stores tone at bit n of the current record's channels, while Repeat Match is on.
+    void storeBit(int n, const ToneAtBit& tone, BitValues RepeatRecord::*excess,
+                  BitValues RepeatRecord::*threshold, BitValues RepeatRecord::*floor);
     // The record `back` characters before the current one.
     const RepeatRecord& earlier(int back) const;
     void search();

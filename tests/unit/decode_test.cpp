@@ -40,10 +40,10 @@ std::vector<int> ita2Codes(std::string_view text) {
 void feed(RepeatMatch& match, int code, const BitValues& mark, double threshold, double floor,
           bool signalPresent = true) {
     for (int j = 0; j < 5; ++j) {
-        match.repeatMatchFeed(kRepeatMark, j, mark[j], threshold, floor);
-        match.repeatMatchFeed(kRepeatSpace, j, -mark[j], threshold, floor);
+        match.markBit(j, {mark[j], threshold, floor});
+        match.spaceBit(j, {-mark[j], threshold, floor});
     }
-    match.repeatMatchCharacter(code, signalPresent);
+    match.characterEnd(code, signalPresent);
 }
 
 struct RepeatMatchTest : ::testing::Test {
