@@ -251,9 +251,7 @@ TEST_F(CaptureTest, AReopenForADeadInputWaitsForTheTransmissionToEnd) {
         return std::ranges::count(device_.journal(), std::string("close")) == 1 &&
                device_.journal().back() == "start";
     };
-    for (int waited = 0; waited < 5000 && !reopened(); ++waited)
-        std::this_thread::sleep_for(std::chrono::milliseconds(1));
-    EXPECT_TRUE(reopened());
+    EXPECT_TRUE(eventually(reopened));
     EXPECT_EQ(state_.txSoundState, kReopenRequest);
     capture_.requestStop();
     supervisor.join();
