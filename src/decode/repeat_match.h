@@ -80,7 +80,8 @@ struct RepeatText {
 // of each in the sequence and by the digits around it.
 void repairShifts(std::span<std::uint8_t> codes);
 
-struct RepeatMatch : RepeatMatchSink {
+class RepeatMatch : public RepeatMatchSink {
+  public:
     RepeatMatch(const ModemState& state, ReceivedText& text);
 
     // Store what each tone had at bit n of the current character. Nothing happens while
@@ -91,21 +92,14 @@ struct RepeatMatch : RepeatMatchSink {
     // moves on to the next record. Nothing happens while Repeat Match is off.
     void characterEnd(int code, bool signalPresent) override;
 
-    std::array<RepeatRecord, kRepeatRing> ring{};
-    int current = 0;                                       // record being filled
-    std::array<RepeatScore, kLongestRepeat + 1> scores{};  // by length, from the last search
-    int bestLength = 0;
-    double bestScore = 0.0;
-    std::array<std::uint8_t, kRepeatSequence> sequence{};  // the corrected copy
-    std::array<bool, kRepeatSequence> corrected{};         // neither copy had this code
-    std::array<bool, kRepeatSequence> differed{};          // the copies had different codes
-    std::array<bool, kRepeatSequence> clashed{};           // ... with a bit clearly different
-    int sequenceLength = 0;
-    RepeatText lastPrinted;
-    std::int32_t holdOff = 0;
-    RepeatText waiting;  // found while a word was being printed, to print at its end
-    int waitingFor = 0;  // characters it may still wait
-    RepeatDisplay display;
+    // What the last search found: the best length and its score, and the length of the
+    // corrected copy it made.
+    struct Search {
+        int bestLength = 0;
+        double bestScore = 0.0;
+        int sequenceLength = 0;
+    };
+    Search lastSearch() const { return {bestLength_, bestScore_, sequenceLength_}; }
 
   private:
     // Stores tone at bit n of the current record's channels, while Repeat Match is on.
@@ -123,6 +117,22 @@ struct RepeatMatch : RepeatMatchSink {
     RepeatText spell();
     bool plausible(RepeatText& text) const;
     void print(const RepeatText& text);
+
+    std::array<RepeatRecord, kRepeatRing> ring_{};
+    int current_ = 0;                                       // record being filled
+    std::array<RepeatScore, kLongestRepeat + 1> scores_{};  // by length, from the last search
+    int bestLength_ = 0;
+    double bestScore_ = 0.0;
+    std::array<std::uint8_t, kRepeatSequence> sequence_{};  // the corrected copy
+    std::array<bool, kRepeatSequence> corrected_{};         // neither copy had this code
+    std::array<bool, kRepeatSequence> differed_{};          // the copies had different codes
+    std::array<bool, kRepeatSequence> clashed_{};           // ... with a bit clearly different
+    int sequenceLength_ = 0;
+    RepeatText lastPrinted_;
+    std::int32_t holdOff_ = 0;
+    RepeatText waiting_;  // found while a word was being printed, to print at its end
+    int waitingFor_ = 0;  // characters it may still wait
+    RepeatDisplay display_;
 
     const ModemState& state_;
     ReceivedText& text_;

@@ -33,8 +33,9 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
             match.markBit(n, tone);
         else
             match.spaceBit(n, tone);
-        FUZZ_CHECK(match.sequenceLength >= 0 && match.sequenceLength <= kRepeatSequence);
-        FUZZ_CHECK(match.bestLength >= 0 && match.bestLength <= kLongestRepeat);
+        const RepeatMatch::Search last = match.lastSearch();
+        FUZZ_CHECK(last.sequenceLength >= 0 && last.sequenceLength <= kRepeatSequence);
+        FUZZ_CHECK(last.bestLength >= 0 && last.bestLength <= kLongestRepeat);
     }
     for (const auto& post : logger.posts()) {
         if (post.code != TXM_CHAR) continue;

@@ -142,15 +142,15 @@ TEST_F(RepeatMatchTest, AScoreOfExactly057IsARepeatAnd056IsNot) {
         for (int k = 0; k < 11; ++k) feed(m, codes[k], values[k], 1.0, 1.0);
     };
     feedAll(match, kExactRecords);
-    EXPECT_EQ(match.bestLength, 5);
-    EXPECT_EQ(match.bestScore, 0.57);
+    EXPECT_EQ(match.lastSearch().bestLength, 5);
+    EXPECT_EQ(match.lastSearch().bestScore, 0.57);
     EXPECT_EQ(printed(), " { TEST } ");
 
     auto lower = kExactRecords;
     std::swap(lower[5][1], lower[4][0]);  // one product fewer in common
     RepeatMatch fresh{state, text};
     feedAll(fresh, lower);
-    EXPECT_EQ(fresh.bestScore, 0.56);
+    EXPECT_EQ(fresh.lastSearch().bestScore, 0.56);
     EXPECT_EQ(printed(), " { TEST } ");
 }
 
