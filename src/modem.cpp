@@ -35,7 +35,7 @@ Modem::~Modem() {
     tinyFsk.stopRequested = true;
     fskKeyer.stopRequested = true;
     playbackDevice.stopRequested = true;
-    capture.stopRequested = true;
+    capture.requestStop();
     soundOutput.stopWriterThread();
     listenerStop_ = true;
     workers_.joinAll();
@@ -47,17 +47,17 @@ void Modem::loadSettings() {
     if (const std::string text = settingsFileMessage(settingsFile.fileState(), store.path);
         !text.empty())
         ports.ui.messageBox(text, kErrorCaption, kMbOk | kMbTopMost);
-    openCapture(capture);
-    workers_.restart(Workers::captureSupervisor, [this] { captureSupervisor(capture); });
+    capture.open();
+    workers_.restart(Workers::captureSupervisor, [this] { capture.supervise(); });
 }
 
 void Modem::closeSoundDevices() {
-    capture.stopRequested = true;
+    capture.requestStop();
     playbackDevice.stopRequested = true;
     for (const auto slot :
          {Workers::captureSupervisor, Workers::playbackSupervisor, Workers::transmissionWatchdog})
         workers_.join(slot);
-    closeCapture(capture);
+    capture.close();
     // A transmission under way ends here and the writer stops, so that the buffers the
     // reset hands back are not written again and every one can be released.
     state.txState = kTxIdle;
@@ -141,7 +141,7 @@ void Modem::playWavCommand() {
     state.wavPlaying = 1;
     ports.ui.checkMenuItem(IDM_PLAY_WAV, true);
     workers_.restart(Workers::wav, [this, playing = std::shared_ptr<WavToPlay>(std::move(file))] {
-        waitForLiveBuffer(capture);
+        capture.waitForLiveBuffer();
         wavPlayer(
             *playing, state, [this](double x) { receiveChain.processSample(x); },
             [this](char16_t c) { receiveChain.emitReceivedChar(c); });
@@ -232,7 +232,7 @@ void Modem::spectrumRightClick() {
 // A pause starts only while none runs, so the last one's thread has ended or is ending.
 void Modem::startPauseThread() {
     workers_.restart(Workers::pause, [this] {
-        waitForLiveBuffer(capture);
+        capture.waitForLiveBuffer();
         pauseThread(
             state, receiveChain.frontEnd().pauseHistory(),
             [this](double x) { receiveChain.processSample(x); },

@@ -114,7 +114,7 @@ KestrelResult kestrelCapture(const std::vector<std::int16_t>& captured, int rxCh
     {
         // The receive thread runs the chain while this thread plays the driver.
         Capture capture(lab.state, lab.chain, device, lab.ports, clock);
-        if (openCapture(capture) != 0) throw std::runtime_error("capture did not open");
+        if (capture.open() != 0) throw std::runtime_error("capture did not open");
         for (std::size_t at = 0; at < captured.size(); at += kCaptureBufferSamples) {
             const std::size_t n = std::min(kCaptureBufferSamples, captured.size() - at);
             if (!device.deliver(std::span(captured).subspan(at, n)))

@@ -32,79 +32,91 @@ inline constexpr std::size_t kCaptureBufferSamples = kCaptureBufferBytes / sizeo
 inline constexpr std::uint32_t kCaptureSilentMs = 180;
 inline constexpr std::uint32_t kCaptureLateMs = 1500;
 
-struct Capture {
+class Capture {
+  public:
     // recorder, when given, keeps the raw input while contact recording is armed.
     Capture(ModemState& state, ReceiveChain& chain, CaptureDevicePort& device, UiPort& ui,
             ClockPort& clock, ContactRecorder* recorder = nullptr)
-        : state(state), chain(chain), device(device), ui(ui), clock(clock), recorder(recorder) {}
+        : state_(state),
+          chain_(chain),
+          device_(device),
+          ui_(ui),
+          clock_(clock),
+          recorder_(recorder) {}
     // Ends the receive thread and waits until it has gone.
     ~Capture();
     Capture(const Capture&) = delete;
     Capture& operator=(const Capture&) = delete;
 
-    ModemState& state;
-    ReceiveChain& chain;
-    CaptureDevicePort& device;
-    UiPort& ui;
-    ClockPort& clock;
-    ContactRecorder* recorder;
+    // Opens rxDeviceId in the capture format for RXChannel, prepares and queues the
+    // buffers and starts capturing; captureState is 1 afterwards. Returns 0, or the
+    // result code of the first call that failed (its text already shown).
+    int open();
+    // Stops capturing, resets, releases the buffers and closes the device; the receive
+    // thread ends with it. The first failing step's error text is shown once all are done.
+    void close();
+    // The supervisor thread: closes and reopens the device whenever captureState is 2 or
+    // more. A reopen the watchdog asked for waits for a transmission under way to end,
+    // since it reopens the sound output too. Returns once requestStop was called.
+    void supervise();
+    void requestStop() { stopRequested_ = true; }
+    // For a file or the pause replay about to feed the receive chain, once wavPlaying or
+    // pauseState is set: waits until the receive thread is done with a buffer it began
+    // before, so the chain is never fed from two threads at once.
+    void waitForLiveBuffer() const;
+    // The watchdog found the input dead and the sound output is to be reopened with it.
+    bool outputReopenWanted() const { return outputReopenWanted_; }
 
-    std::atomic<int> captureEnabled{0};   // the callback accepts buffers
-    std::atomic<int> rxThreadRunning{0};  // the receive thread exists; it ends on 0
+  private:
+    // The driver's callback: starts the receive thread when none runs, queues filled
+    // buffers, and lets the thread end when the device closes. Ignores everything while
+    // captureEnabled_ is 0.
+    void callback(CaptureEvent event, int bufferIndex, std::size_t bytesRecorded);
+    // The receive thread: the one consumer of the queue, on which the whole receive chain
+    // runs.
+    void rxThread();
+    void startRxThread();
+    int nextBuffer();
+    void receiveBuffer(int index);
+    void feedChain(int index);
+    void restartWatch();
+    bool inputDeadNow();
+    void inputDead();
+    int report(int result);
+    std::span<std::int16_t> bufferAudio(int index);
+
+    ModemState& state_;
+    ReceiveChain& chain_;
+    CaptureDevicePort& device_;
+    UiPort& ui_;
+    ClockPort& clock_;
+    ContactRecorder* recorder_;
+
+    std::atomic<int> captureEnabled_{0};   // the callback accepts buffers
+    std::atomic<int> rxThreadRunning_{0};  // the receive thread exists; it ends on 0
     // Filled buffers in the order the device filled them: buffer index + 1, 0 = empty.
-    std::array<std::atomic<int>, kCaptureBuffers> bufferQueue{};
-    std::uint32_t queueWriteIndex = 0;  // the callback's
-    std::uint32_t queueReadIndex = 0;   // the receive thread's
+    std::array<std::atomic<int>, kCaptureBuffers> bufferQueue_{};
+    std::uint32_t queueWriteIndex_ = 0;  // the callback's
+    std::uint32_t queueReadIndex_ = 0;   // the receive thread's
     // The receive thread's watch: the clock's counter at the last buffer and at the last
     // move of the device's position, and that position.
-    std::int64_t lastBufferAt = 0;
-    std::int64_t lastMoveAt = 0;
-    std::int64_t lastPosition = -1;
+    std::int64_t lastBufferAt_ = 0;
+    std::int64_t lastMoveAt_ = 0;
+    std::int64_t lastPosition_ = -1;
     // The watchdog found the input dead: the sound output is reopened with it, once no
     // transmission is under way.
-    std::atomic<bool> outputReopenWanted{false};
-    CaptureReduction reduction;
-    std::atomic<bool> stopRequested{false};  // ends the supervisor: tests, and the program's end
+    std::atomic<bool> outputReopenWanted_{false};
+    CaptureReduction reduction_;
+    std::atomic<bool> stopRequested_{false};  // ends the supervisor
 
     // The channel choice the device was opened with: the format is fixed at open time.
-    std::atomic<int> openedRxChannel{1};
+    std::atomic<int> openedRxChannel_{1};
     // The audio area the buffers describe, and what the device recorded into each.
-    std::array<std::int16_t, kCaptureBuffers * kCaptureBufferSamples> audio{};
-    std::array<std::atomic<std::size_t>, kCaptureBuffers> bytesRecorded{};
-    std::atomic<int> rxThreadsAlive{0};
+    std::array<std::int16_t, kCaptureBuffers * kCaptureBufferSamples> audio_{};
+    std::array<std::atomic<std::size_t>, kCaptureBuffers> bytesRecorded_{};
+    std::atomic<int> rxThreadsAlive_{0};
     // The receive thread is feeding a buffer into the receive chain.
-    std::atomic<bool> feedingChain{false};
-
-    std::span<std::int16_t> bufferAudio(int index);
+    std::atomic<bool> feedingChain_{false};
 };
-
-// Opens rxDeviceId in the capture format for RXChannel, prepares and queues the 64
-// buffers and starts capturing; captureState is 1 afterwards. Returns 0, or the result
-// code of the first call that failed (its text already shown).
-int openCapture(Capture& capture);
-
-// The driver's callback: starts the receive thread when none runs, queues filled
-// buffers, and lets the thread end when the device closes. Ignores everything while
-// captureEnabled is 0.
-void captureCallback(Capture& capture, CaptureEvent event, int bufferIndex,
-                     std::size_t bytesRecorded);
-
-// The receive thread: the one consumer of the queue, on which the whole receive chain
-// runs.
-void rxThread(Capture& capture);
-
-// For a file or the pause replay about to feed the receive chain, once wavPlaying or
-// pauseState is set: waits until the receive thread is done with a buffer it began before,
-// so the chain is never fed from two threads at once.
-void waitForLiveBuffer(const Capture& capture);
-
-// Stops capturing, resets, releases the buffers and closes the device; the receive thread
-// ends with it. The first failing step's error text is shown once all are done.
-void closeCapture(Capture& capture);
-
-// The supervisor thread: closes and reopens the device whenever captureState is 2 or
-// more. A reopen the watchdog asked for waits for a transmission under way to end, since
-// it reopens the sound output too.
-void captureSupervisor(Capture& capture);
 
 }  // namespace kestrel

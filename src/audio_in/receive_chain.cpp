@@ -10,23 +10,25 @@
 
 namespace kestrel {
 
-// In the order they depend on each other: text output, framing and the Repeat Match it
-// feeds, decoders, front end.
+// In the order they depend on each other: text output (the logger and the Save Text
+// file), framing and the Repeat Match it feeds, decoders, front end.
 struct ReceiveChain::Stages {
     Stages(ModemState& state, LoggerPort& logger, ReceiveMeasurements& measurements,
            SaveTextFilePort& textFile)
         : emitter(state, logger),
-          framing(state, emitter, measurements, textFile),
-          repeatMatch(state, emitter, textFile),
+          text(state, emitter, textFile),
+          framing(state, text, measurements),
+          repeatMatch(state, text),
           dispatch(state, framing, designEqualisedRaisedCosine),
           deep(state, emitter),
           front(state, measurements) {
-        framing.repeatMatch = &repeatMatch;
+        framing.setRepeatMatch(&repeatMatch);
         front.setDecodeSink(&dispatch);
         front.setDeepSink(&deep);
     }
 
     ReceivedCharEmitter emitter;
+    ReceivedText text;
     Framing framing;
     RepeatMatch repeatMatch;
     DecoderDispatch dispatch;
@@ -53,7 +55,7 @@ void ReceiveChain::emitReceivedChar(char16_t ch) {
 }
 
 void ReceiveChain::setTrace(FramingTrace* trace) {
-    stages_->framing.trace = trace;
+    stages_->framing.setTrace(trace);
 }
 
 FrontEnd& ReceiveChain::frontEnd() {

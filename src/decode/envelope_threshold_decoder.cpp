@@ -57,8 +57,8 @@ void EnvelopeThresholdDecoder::fillBlock(const ToneFilterRings& rings) {
         const int r = rings.decodeStart + k;
         const double mark = magnitude(rings.markI[r], rings.markQ[r]);
         const double space = magnitude(rings.spaceI[r], rings.spaceQ[r]);
-        frame.markEnv[kNewest + k] = smoother_.spreadSmoother(mark, 0, framing_.snrFigure);
-        frame.spaceEnv[kNewest + k] = smoother_.spreadSmoother(space, 1, framing_.snrFigure);
+        frame.markEnv[kNewest + k] = smoother_.spreadSmoother(mark, 0, framing_.snrFigure());
+        frame.spaceEnv[kNewest + k] = smoother_.spreadSmoother(space, 1, framing_.snrFigure());
     }
 }
 

@@ -4,7 +4,6 @@
 #include <cmath>
 #include <limits>
 #include <optional>
-#include <string_view>
 
 #include "decode/audible.h"
 
@@ -106,17 +105,15 @@ double SnrRing::trimmedMean() const {
     return (sum - *largest - *smallest) / (kSnrSlots - 2);
 }
 
-Framing::Framing(const ModemState& state, ReceivedCharEmitter& emitter,
-                 ReceiveMeasurements& measurements, SaveTextFilePort& textFile)
-    : baudot(state),
-      squelch_(emitter, kSquelchRule),
+Framing::Framing(const ModemState& state, ReceivedText& text, ReceiveMeasurements& measurements)
+    : baudot_(state),
+      squelch_(text.emitter(), kSquelchRule),
       state_(state),
-      emitter_(emitter),
-      measurements_(measurements),
-      textFile_(textFile) {
-    stopSlots.fill(kDefaultStop);
-    markSnr.fill(std::numeric_limits<double>::min());
-    spaceSnr.fill(std::numeric_limits<double>::min());
+      text_(text),
+      measurements_(measurements) {
+    stopSlots_.fill(kDefaultStop);
+    markSnr_.fill(std::numeric_limits<double>::min());
+    spaceSnr_.fill(std::numeric_limits<double>::min());
 }
 
 // The stop length the three-character rule takes for a measured stop (envelope samples,
@@ -135,7 +132,7 @@ constexpr int kStopBelowRules = 95;
 }  // namespace
 
 int Framing::stopLength() const {
-    const int s = stopEstimate;
+    const int s = stopEstimate_;
     for (const StopRule& rule : kStopRules)
         if (s >= rule.measuredFrom) return rule.length != 0 ? rule.length : s - rule.shortBy;
     return kStopBelowRules;
@@ -143,32 +140,33 @@ int Framing::stopLength() const {
 
 NoiseMeasurement Framing::frameSample(const DecoderFrame& f) {
     int p = kDefaultStop;
-    if (signalPresent == 0) {
-        stopSlots.fill(kDefaultStop);
+    if (signalPresent_ == 0) {
+        stopSlots_.fill(kDefaultStop);
     } else {
         p = stopLength();
     }
-    decidedSpace = decide(f, p);
-    if (trace != nullptr) {
+    decidedSpace_ = decide(f, p);
+    if (trace_ != nullptr) {
         const int i = f.sampleIndex;
-        trace->traceSample({samplesFramed, f.markEnv[i], f.spaceEnv[i], f.tM(), f.tS(), f.powerDiff,
-                            f.rawSpace, decidedSpace, bitClock, framingErrors, snrFigure});
+        trace_->traceSample({samplesFramed_, f.markEnv[i], f.spaceEnv[i], f.tM(), f.tS(),
+                             f.powerDiff, f.rawSpace, decidedSpace_, bitClock_, framingErrors_,
+                             snrFigure_});
     }
-    ++samplesFramed;
+    ++samplesFramed_;
 
-    if (bitClock != 0) {
-        ++bitClock;
-        if (bitClock < kStartMiddle && decidedSpace == 0) ++framingErrors;
+    if (bitClock_ != 0) {
+        ++bitClock_;
+        if (bitClock_ < kStartMiddle && decidedSpace_ == 0) ++framingErrors_;
     }
     silent_ = isSilent(f);
     watchIdle(f);
     // Silence is not the mark before a start bit: a start needs 32 samples of heard mark.
     if (silent_) {
-        markRun = 0;
-    } else if (decidedSpace == 0) {
-        ++markRun;
-    } else if (bitClock >= 1 && bitClock <= kStopMiddle) {
-        markRun = 0;
+        markRun_ = 0;
+    } else if (decidedSpace_ == 0) {
+        ++markRun_;
+    } else if (bitClock_ >= 1 && bitClock_ <= kStopMiddle) {
+        markRun_ = 0;
     }
     NoiseMeasurement noise;
     clockCharacter(f, p, noise);
@@ -205,7 +203,7 @@ bool Framing::isSilent(const DecoderFrame& f) {
 // While framing is steady the same bit position one character earlier and one later
 // also vote; otherwise the decoder's own soft decision stands.
 int Framing::decide(const DecoderFrame& f, int p) const {
-    if (framingErrors >= kThreeCharacterRuleBelow) return f.powerDiff < 0.0 ? 1 : 0;
+    if (framingErrors_ >= kThreeCharacterRuleBelow) return f.powerDiff < 0.0 ? 1 : 0;
     const auto& a = f.markEnv;
     const auto& b = f.spaceEnv;
     const int i = f.sampleIndex;
@@ -224,30 +222,30 @@ int Framing::decide(const DecoderFrame& f, int p) const {
 
 void Framing::watchIdle(const DecoderFrame& f) {
     if (f.rawSpace == 0) {
-        ++idleRun;
-    } else if (idleRun > 0) {
-        idleRun -= kIdleSpacePenalty;
+        ++idleRun_;
+    } else if (idleRun_ > 0) {
+        idleRun_ -= kIdleSpacePenalty;
     }
-    if (idleRun < kIdleSamples) return;
-    bitClock = 0;
-    stopEstimate = kIdleStop;
-    stopSlots.fill(kIdleStop);
+    if (idleRun_ < kIdleSamples) return;
+    bitClock_ = 0;
+    stopEstimate_ = kIdleStop;
+    stopSlots_.fill(kIdleStop);
     if (f.rawSpace != 0) newSignal();
 }
 
 void Framing::newSignal() {
-    markSnr.fill(kNewSignalSnr);
-    spaceSnr.fill(kNewSignalSnr);
-    idleRun = 0;
+    markSnr_.fill(kNewSignalSnr);
+    spaceSnr_.fill(kNewSignalSnr);
+    idleRun_ = 0;
     if (state_.NewsigNewline.load(std::memory_order_relaxed) != 1) return;
-    emitter_.emitReceivedChar(u'\n');
-    baudot.baudotDecode(kLtrsCode);
+    text_.show(u'\n');
+    baudot_.baudotDecode(kLtrsCode);
     squelch_.clear();
 }
 
 void Framing::clockCharacter(const DecoderFrame& f, int p, NoiseMeasurement& noise) {
-    const bool space = decidedSpace != 0;
-    switch (bitClock) {
+    const bool space = decidedSpace_ != 0;
+    switch (bitClock_) {
         case 0:
             hunt();
             return;
@@ -266,70 +264,70 @@ void Framing::clockCharacter(const DecoderFrame& f, int p, NoiseMeasurement& noi
             break;
     }
     // The middles of the first four data bits; the fifth's, above, ends the character.
-    if (bitClock >= kFirstBitMiddle && bitClock < kLastBitMiddle &&
-        (bitClock - kFirstBitMiddle) % kSamplesPerBit == 0) {
-        sampleDataBit(f, (bitClock - kFirstBitMiddle) / kSamplesPerBit);
+    if (bitClock_ >= kFirstBitMiddle && bitClock_ < kLastBitMiddle &&
+        (bitClock_ - kFirstBitMiddle) % kSamplesPerBit == 0) {
+        sampleDataBit(f, (bitClock_ - kFirstBitMiddle) / kSamplesPerBit);
         return;
     }
     // These checks take the sample only when they fire; otherwise it counts as usual.
-    if (bitClock == kStartCheck && !space) {
-        ++framingErrors;
+    if (bitClock_ == kStartCheck && !space) {
+        ++framingErrors_;
         return;
     }
-    if (bitClock == kStopMiddle && space) {
-        ++framingErrors;
+    if (bitClock_ == kStopMiddle && space) {
+        ++framingErrors_;
         return;
     }
-    if (bitClock == kEarlyEnd && framingErrors > kEarlyEndAbove) {
-        bitClock = 0;  // end now so that the next start can be caught early
-        framingErrors -= 3;
+    if (bitClock_ == kEarlyEnd && framingErrors_ > kEarlyEndAbove) {
+        bitClock_ = 0;  // end now so that the next start can be caught early
+        framingErrors_ -= 3;
         return;
     }
-    if (bitClock == p + kCharacterEnd) bitClock = 0;
-    if (bitClock >= kStopCountFrom) addToStopSlot(kCharacterSlotLimit);
+    if (bitClock_ == p + kCharacterEnd) bitClock_ = 0;
+    if (bitClock_ >= kStopCountFrom) addToStopSlot(kCharacterSlotLimit);
 }
 
 void Framing::hunt() {
-    if (decidedSpace == 0 || markRun < kMinMarkBeforeStart) {
+    if (decidedSpace_ == 0 || markRun_ < kMinMarkBeforeStart) {
         addToStopSlot(kHuntSlotLimit);
         return;
     }
-    bitClock = 1;
-    markRun = 0;
-    charBits = 0;
-    charSilent = false;
-    framingErrors = std::min(framingErrors, kErrorCapAtStart);
+    bitClock_ = 1;
+    markRun_ = 0;
+    charBits_ = 0;
+    charSilent_ = false;
+    framingErrors_ = std::min(framingErrors_, kErrorCapAtStart);
     startDetected();
 }
 
 void Framing::startDetected() {
-    if (stopSlotBad != 0) {
-        stopSlots[stopSlotIndex] = stopEstimate;
-        stopSlotBad = 0;
+    if (stopSlotBad_ != 0) {
+        stopSlots_[stopSlotIndex_] = stopEstimate_;
+        stopSlotBad_ = 0;
     } else {
         int sum = 0;
-        for (int s : stopSlots) sum += s;
-        const auto [smallest, largest] = std::minmax_element(stopSlots.begin(), stopSlots.end());
-        stopEstimate = (sum - *smallest - *largest - 2) / 4;
-        measurements_.bitLength(stopEstimate * 8000 /
+        for (int s : stopSlots_) sum += s;
+        const auto [smallest, largest] = std::minmax_element(stopSlots_.begin(), stopSlots_.end());
+        stopEstimate_ = (sum - *smallest - *largest - 2) / 4;
+        measurements_.bitLength(stopEstimate_ * 8000 /
                                 (2 * state_.sampleRate.load(std::memory_order_relaxed)));
     }
-    stopSlotIndex = (stopSlotIndex + 1) % kStopSlots;
-    stopSlots[stopSlotIndex] = 0;
+    stopSlotIndex_ = (stopSlotIndex_ + 1) % kStopSlots;
+    stopSlots_[stopSlotIndex_] = 0;
 }
 
 bool Framing::confirmStart(const DecoderFrame& f) {
-    markSignal.clear();
-    spaceSignal.clear();
-    markNoiseList.clear();
-    spaceNoiseList.clear();
-    if (decidedSpace == 0) {
-        framingErrors += 2;  // the space was a glitch
-        bitClock = 0;
+    markSignal_.clear();
+    spaceSignal_.clear();
+    markNoiseList_.clear();
+    spaceNoiseList_.clear();
+    if (decidedSpace_ == 0) {
+        framingErrors_ += 2;  // the space was a glitch
+        bitClock_ = 0;
         return false;
     }
     recordBit(f, true, 0);
-    if (framingErrors > 0) --framingErrors;
+    if (framingErrors_ > 0) --framingErrors_;
     return true;
 }
 
@@ -339,22 +337,22 @@ void Framing::sampleDataBit(const DecoderFrame& f, int bitNumber) {
 }
 
 void Framing::feedRepeatMatch(const DecoderFrame& f, int bitNumber) {
-    if (repeatMatch == nullptr) return;
-    repeatMatch->repeatMatchFeed(kRepeatMark, bitNumber, f.markExcess, f.tM(), f.markFloor);
-    repeatMatch->repeatMatchFeed(kRepeatSpace, bitNumber, f.spaceExcess, f.tS(), f.spaceFloor);
+    if (repeatMatch_ == nullptr) return;
+    repeatMatch_->markBit(bitNumber, {f.markExcess, f.tM(), f.markFloor});
+    repeatMatch_->spaceBit(bitNumber, {f.spaceExcess, f.tS(), f.spaceFloor});
 }
 
 void Framing::recordBit(const DecoderFrame& f, bool space, int weight) {
     const int i = f.sampleIndex;
-    if (silent_) charSilent = true;
+    if (silent_) charSilent_ = true;
     if (space) {
-        spaceSignal.append(f.spaceEnv[i]);
-        markNoiseList.append(smallestAround(f.markEnv, i));
+        spaceSignal_.append(f.spaceEnv[i]);
+        markNoiseList_.append(smallestAround(f.markEnv, i));
         return;
     }
-    charBits += weight;
-    markSignal.append(f.markEnv[i]);
-    spaceNoiseList.append(smallestAround(f.spaceEnv, i));
+    charBits_ += weight;
+    markSignal_.append(f.markEnv[i]);
+    spaceNoiseList_.append(smallestAround(f.spaceEnv, i));
 }
 
 // A character with a bit taken from silence is the edge of a signal (its start heard in
@@ -362,29 +360,25 @@ void Framing::recordBit(const DecoderFrame& f, bool space, int weight) {
 // character: it prints nothing and moves neither the shift nor Repeat Match.
 void Framing::finishCharacter() {
     if (judgeShown_) judgeByOwnSnr(std::numeric_limits<double>::max());  // never left unjudged
-    if (charSilent) return;
-    char16_t c = baudot.baudotDecode(static_cast<std::uint8_t>(charBits));
-    if (c != 0 && state_.saveTextActive.load(std::memory_order_relaxed) == 1) {
-        const char narrow = static_cast<char>(c);
-        textFile_.writeText(std::string_view(&narrow, 1));
-        if (c == u' ') textFile_.flush();
-    }
+    if (charSilent_) return;
+    char16_t c = baudot_.baudotDecode(static_cast<std::uint8_t>(charBits_));
+    text_.decoded(c);
     holdOrRelease(c);
     if (state_.SquelchState.load(std::memory_order_relaxed) == 1) {
         // Shown at the stop element, once the character's own S/N is known.
         judgeShown_ = true;
         waiting_ = c;
-        waitingCode_ = charBits;
-        waitingOpen_ = squelchOpen;
-        waitingFigure_ = snrFigure;
+        waitingCode_ = charBits_;
+        waitingOpen_ = squelchOpen_;
+        waitingFigure_ = snrFigure_;
         return;
     }
-    show(c, charBits, squelchOpen);
+    show(c, charBits_, squelchOpen_);
 }
 
 void Framing::show(char16_t c, int code, bool open) {
-    if (c != 0) emitter_.emitReceivedChar(c);
-    if (repeatMatch != nullptr) repeatMatch->repeatMatchCharacter(code, open);
+    if (c != 0) text_.show(c);
+    if (repeatMatch_ != nullptr) repeatMatch_->characterEnd(code, open);
 }
 
 // The character just framed, by its own S/N (the mean over both channels, in dB). Repeat
@@ -407,9 +401,9 @@ void Framing::holdOrRelease(char16_t& c) {
     // character framing is steady, as it is within a few characters of any signal, and
     // the last character was heard at a signal's level. Once open, the squelch follows
     // the S/N alone, so that a burst of framing trouble inside a message does not close it.
-    squelchOpen =
-        signalPresent != 0 && (squelchOpen || (framingErrors < kSquelchOpensBelow && lastHeard_));
-    if (!squelchOpen && state_.SquelchState.load(std::memory_order_relaxed) == 1) {
+    squelchOpen_ = signalPresent_ != 0 &&
+                   (squelchOpen_ || (framingErrors_ < kSquelchOpensBelow && lastHeard_));
+    if (!squelchOpen_ && state_.SquelchState.load(std::memory_order_relaxed) == 1) {
         squelch_.hold(c);
         c = 0;
         return;
@@ -420,61 +414,61 @@ void Framing::holdOrRelease(char16_t& c) {
 void Framing::checkStop(const DecoderFrame& f, NoiseMeasurement& noise) {
     addToStopSlot(kCharacterSlotLimit);
     const int i = f.sampleIndex;
-    if (decidedSpace == 0) {
-        markSignal.append(f.markEnv[i]);
-        if ((charBits & 16) != 0) spaceNoiseList.append(smallestAround(f.spaceEnv, i));
+    if (decidedSpace_ == 0) {
+        markSignal_.append(f.markEnv[i]);
+        if ((charBits_ & 16) != 0) spaceNoiseList_.append(smallestAround(f.spaceEnv, i));
     } else {
-        framingErrors += 2;
-        stopSlotBad = 1;
+        framingErrors_ += 2;
+        stopSlotBad_ = 1;
     }
     measureSignal(noise);
 }
 
 void Framing::measureSignal(NoiseMeasurement& noise) {
-    if (!markNoiseList.empty()) {
-        markNoise = markNoiseList.rms();
-        noise.mark = markNoise;
+    if (!markNoiseList_.empty()) {
+        markNoise_ = markNoiseList_.rms();
+        noise.mark = markNoise_;
     }
-    if (!spaceNoiseList.empty()) {
-        spaceNoise = spaceNoiseList.rms();
-        noise.space = spaceNoise;
+    if (!spaceNoiseList_.empty()) {
+        spaceNoise_ = spaceNoiseList_.rms();
+        noise.space = spaceNoise_;
     }
-    if (!markSignal.empty()) markPeak = markSignal.largest();
-    if (!spaceSignal.empty()) spacePeak = spaceSignal.largest();
-    markSignal.clear();
-    spaceSignal.clear();
-    markNoiseList.clear();
-    spaceNoiseList.clear();
+    if (!markSignal_.empty()) markPeak_ = markSignal_.largest();
+    if (!spaceSignal_.empty()) spacePeak_ = spaceSignal_.largest();
+    markSignal_.clear();
+    spaceSignal_.clear();
+    markNoiseList_.clear();
+    spaceNoiseList_.clear();
 
     double own = 0.0;
     int measured = 0;
-    if (markNoise > 0.0 && markPeak > 0.0) {
-        markSnr.add(20.0 * std::log10(markPeak / markNoise) - kSnrOffset);
-        own += markSnr.newest();
+    if (markNoise_ > 0.0 && markPeak_ > 0.0) {
+        markSnr_.add(20.0 * std::log10(markPeak_ / markNoise_) - kSnrOffset);
+        own += markSnr_.newest();
         ++measured;
     }
-    if (spaceNoise > 0.0 && spacePeak > 0.0) {
-        spaceSnr.add(20.0 * std::log10(spacePeak / spaceNoise) - kSnrOffset);
-        own += spaceSnr.newest();
+    if (spaceNoise_ > 0.0 && spacePeak_ > 0.0) {
+        spaceSnr_.add(20.0 * std::log10(spacePeak_ / spaceNoise_) - kSnrOffset);
+        own += spaceSnr_.newest();
         ++measured;
     }
     judgeByOwnSnr(measured != 0 ? own / measured : 0.0);
-    const double markFigure = markSnr.trimmedMean();
-    const double spaceFigure = spaceSnr.trimmedMean();
+    const double markFigure = markSnr_.trimmedMean();
+    const double spaceFigure = spaceSnr_.trimmedMean();
     const double average = 0.5 * (markFigure + spaceFigure);
-    if (average > kPresentAbove) signalPresent = 1;
-    if (average < kAbsentBelow) signalPresent = 0;
-    snrFigure = std::max(0.0, std::max(markFigure, spaceFigure));
+    if (average > kPresentAbove) signalPresent_ = 1;
+    if (average < kAbsentBelow) signalPresent_ = 0;
+    snrFigure_ = std::max(0.0, std::max(markFigure, spaceFigure));
 
     if (wholeDb(markFigure) <= kSnrSignalLost) {
         measurements_.signalToNoise(std::nullopt);
         return;
     }
-    measurements_.signalToNoise(wholeDb(snrFigure));
+    measurements_.signalToNoise(wholeDb(snrFigure_));
 }
 
 void Framing::addToStopSlot(int limit) {
-    if (stopSlots[stopSlotIndex] < limit) ++stopSlots[stopSlotIndex];
+    if (stopSlots_[stopSlotIndex_] < limit) ++stopSlots_[stopSlotIndex_];
 }
 
 }  // namespace kestrel

@@ -10,12 +10,11 @@
 #include "decode/baudot_decoder.h"
 #include "decode/decoder_frame.h"
 #include "decode/framing_trace.h"
-#include "decode/received_char_emitter.h"
+#include "decode/received_text.h"
 #include "decode/repeat_match_sink.h"
 #include "decode/squelch_hold.h"
 #include "frontend/receive_measurements.h"
 #include "modem_state.h"
-#include "platform/save_text_file_port.h"
 
 namespace kestrel {
 
@@ -49,46 +48,24 @@ struct SnrRing {
     double newest() const;
 };
 
-struct Framing {
-    Framing(const ModemState& state, ReceivedCharEmitter& emitter,
-            ReceiveMeasurements& measurements, SaveTextFilePort& textFile);
+class Framing {
+  public:
+    Framing(const ModemState& state, ReceivedText& text, ReceiveMeasurements& measurements);
 
     // One decided sample; at the end of a character, the noise it measured on each
     // channel, which the decoder keeps its floors from.
     NoiseMeasurement frameSample(const DecoderFrame& frame);
+    // The signal-to-noise figure in dB of the characters framed lately, 0 or more: the
+    // decoders weigh their envelopes by it.
+    double snrFigure() const { return snrFigure_; }
 
     // Optional: Repeat Match and a trace observer. Both may stay null.
-    RepeatMatchSink* repeatMatch = nullptr;
-    FramingTrace* trace = nullptr;
-
-    BaudotDecoder baudot;
-
-    std::int32_t decidedSpace = 0;    // the final decision on the last sample, 1 = space
-    std::int32_t bitClock = 0;        // samples since the start edge; 0 while hunting
-    std::int32_t framingErrors = 10;  // below 8 the three-character rule decides
-    std::int32_t markRun = 0;
-    std::int32_t idleRun = 0;
-    std::int32_t charBits = 0;
-    bool charSilent = false;  // a bit of the current character was taken from silence
-    std::array<std::int32_t, kStopSlots> stopSlots{};
-    std::int32_t stopSlotIndex = 0;
-    std::int32_t stopEstimate = 99;
-    std::int32_t stopSlotBad = 0;
-    LevelList markSignal, spaceSignal, markNoiseList, spaceNoiseList;
-    double markPeak = 0.0;
-    double spacePeak = 0.0;
-    double markNoise = 0.0;
-    double spaceNoise = 0.0;
-    SnrRing markSnr, spaceSnr;
-    std::int32_t signalPresent = 0;
-    bool squelchOpen = false;  // a signal by the S/N, framed steadily when it opened
-    double snrFigure = 0.0;
-    std::int64_t samplesFramed = 0;
-
-    // The stop length the three-character rule assumes for the current estimate.
-    int stopLength() const;
+    void setRepeatMatch(RepeatMatchSink* repeatMatch) { repeatMatch_ = repeatMatch; }
+    void setTrace(FramingTrace* trace) { trace_ = trace; }
 
   private:
+    // The stop length the three-character rule assumes for the current estimate.
+    int stopLength() const;
     int decide(const DecoderFrame& f, int p) const;
     void watchIdle(const DecoderFrame& f);
     void clockCharacter(const DecoderFrame& f, int p, NoiseMeasurement& noise);
@@ -108,6 +85,32 @@ struct Framing {
     void newSignal();
     bool isSilent(const DecoderFrame& f);
 
+    RepeatMatchSink* repeatMatch_ = nullptr;
+    FramingTrace* trace_ = nullptr;
+    BaudotDecoder baudot_;
+
+    std::int32_t decidedSpace_ = 0;    // the final decision on the last sample, 1 = space
+    std::int32_t bitClock_ = 0;        // samples since the start edge; 0 while hunting
+    std::int32_t framingErrors_ = 10;  // below 8 the three-character rule decides
+    std::int32_t markRun_ = 0;
+    std::int32_t idleRun_ = 0;
+    std::int32_t charBits_ = 0;
+    bool charSilent_ = false;  // a bit of the current character was taken from silence
+    std::array<std::int32_t, kStopSlots> stopSlots_{};
+    std::int32_t stopSlotIndex_ = 0;
+    std::int32_t stopEstimate_ = 99;
+    std::int32_t stopSlotBad_ = 0;
+    LevelList markSignal_, spaceSignal_, markNoiseList_, spaceNoiseList_;
+    double markPeak_ = 0.0;
+    double spacePeak_ = 0.0;
+    double markNoise_ = 0.0;
+    double spaceNoise_ = 0.0;
+    SnrRing markSnr_, spaceSnr_;
+    std::int32_t signalPresent_ = 0;
+    bool squelchOpen_ = false;  // a signal by the S/N, framed steadily when it opened
+    double snrFigure_ = 0.0;
+    std::int64_t samplesFramed_ = 0;
+
     static constexpr int kTile = 64;
     static constexpr int kTiles = kEnvelopeWindow / kTile;
     std::array<double, kTiles> tileLoudest_{};
@@ -125,9 +128,8 @@ struct Framing {
     double waitingFigure_ = 0.0;  // the S/N figure before the character
 
     const ModemState& state_;
-    ReceivedCharEmitter& emitter_;
+    ReceivedText& text_;
     ReceiveMeasurements& measurements_;
-    SaveTextFilePort& textFile_;
 };
 
 }  // namespace kestrel

@@ -182,7 +182,7 @@ void LocalPeakDecoder::measureLevels() {
 
 void LocalPeakDecoder::decideSample(int j) {
     const int i = kFirstDecided + j;
-    const double snr = framing_.snrFigure;
+    const double snr = framing_.snrFigure();
     const double g = levelWeight(snr);
     frame.markThreshold[0] = blockThreshold(markLevel, j, g);
     frame.spaceThreshold[0] = blockThreshold(spaceLevel, j, g);

@@ -128,59 +128,63 @@ void repairShifts(std::span<std::uint8_t> codes) {
     }
 }
 
-RepeatMatch::RepeatMatch(const ModemState& state, ReceivedCharEmitter& emitter,
-                         SaveTextFilePort& textFile)
-    : state_(state), emitter_(emitter), textFile_(textFile) {}
+RepeatMatch::RepeatMatch(const ModemState& state, ReceivedText& text)
+    : state_(state), text_(text) {}
 
-void RepeatMatch::repeatMatchFeed(int kind, int n, double value, double threshold, double floor) {
-    if (state_.CorrelateState.load(std::memory_order_relaxed) == 0) return;
-    if (n < 0 || n > 4) return;
-    RepeatRecord& r = ring[current];
-    if (kind == kRepeatMark) {
-        r.markExcess[n] = value;
-        r.markThreshold[n] = threshold;
-        r.markFloor[n] = floor;
-    } else if (kind == kRepeatSpace) {
-        r.spaceExcess[n] = value;
-        r.spaceThreshold[n] = threshold;
-        r.spaceFloor[n] = floor;
-    }
+void RepeatMatch::markBit(int n, const ToneAtBit& mark) {
+    storeBit(n, mark, &RepeatRecord::markExcess, &RepeatRecord::markThreshold,
+             &RepeatRecord::markFloor);
 }
 
-void RepeatMatch::repeatMatchCharacter(int code, bool signalPresent) {
+void RepeatMatch::spaceBit(int n, const ToneAtBit& space) {
+    storeBit(n, space, &RepeatRecord::spaceExcess, &RepeatRecord::spaceThreshold,
+             &RepeatRecord::spaceFloor);
+}
+
+void RepeatMatch::storeBit(int n, const ToneAtBit& tone, BitValues RepeatRecord::*excess,
+                           BitValues RepeatRecord::*threshold, BitValues RepeatRecord::*floor) {
     if (state_.CorrelateState.load(std::memory_order_relaxed) == 0) return;
-    ring[current].code = static_cast<std::uint8_t>(code & 31);
-    ring[current].signalPresent = signalPresent;
+    if (n < 0 || n > 4) return;
+    RepeatRecord& r = ring_[current_];
+    (r.*excess)[n] = tone.excess;
+    (r.*threshold)[n] = tone.threshold;
+    (r.*floor)[n] = tone.floor;
+}
+
+void RepeatMatch::characterEnd(int code, bool signalPresent) {
+    if (state_.CorrelateState.load(std::memory_order_relaxed) == 0) return;
+    ring_[current_].code = static_cast<std::uint8_t>(code & 31);
+    ring_[current_].signalPresent = signalPresent;
     search();
     releaseAtWordEnd();
-    current = (current + 1) % kRepeatRing;
+    current_ = (current_ + 1) % kRepeatRing;
 }
 
 const RepeatRecord& RepeatMatch::earlier(int back) const {
-    return ring[((current - back) % kRepeatRing + kRepeatRing) % kRepeatRing];
+    return ring_[((current_ - back) % kRepeatRing + kRepeatRing) % kRepeatRing];
 }
 
 void RepeatMatch::search() {
-    bestLength = 0;
-    bestScore = -2.0;  // below any correlation
+    bestLength_ = 0;
+    bestScore_ = -2.0;  // below any correlation
     for (int length = kShortestRepeat; length <= kLongestRepeat; ++length) {
-        scores[length] = scoreLength(length);
-        if (scores[length].score > bestScore) {  // on a tie the shorter length stays
-            bestScore = scores[length].score;
-            bestLength = length;
+        scores_[length] = scoreLength(length);
+        if (scores_[length].score > bestScore_) {  // on a tie the shorter length stays
+            bestScore_ = scores_[length].score;
+            bestLength_ = length;
         }
     }
-    if (bestScore < kRepeatMatchScore) return;
+    if (bestScore_ < kRepeatMatchScore) return;
 
-    combine(bestLength);
-    if (holdOff != 0) --holdOff;
-    if (sequenceLength >= kRepairFrom) {
-        repairShifts(std::span(sequence.data(), static_cast<std::size_t>(sequenceLength)));
+    combine(bestLength_);
+    if (holdOff_ != 0) --holdOff_;
+    if (sequenceLength_ >= kRepairFrom) {
+        repairShifts(std::span(sequence_.data(), static_cast<std::size_t>(sequenceLength_)));
     }
     RepeatText text = spell();
-    if (!plausible(text) || !heardWithSignal(bestLength)) return;
-    waiting = text;
-    waitingFor = kLongestRepeat;
+    if (!plausible(text) || !heardWithSignal(bestLength_)) return;
+    waiting_ = text;
+    waitingFor_ = kLongestRepeat;
 }
 
 // A brace found while a word is still being printed (its copies say the word has ended
@@ -188,14 +192,14 @@ void RepeatMatch::search() {
 // once it would split the word, and the contest word filter's view of it. It is dropped
 // when the signal goes, or when no word ends within the longest repeat.
 void RepeatMatch::releaseAtWordEnd() {
-    if (waiting.length == 0) return;
-    if (!earlier(0).signalPresent || --waitingFor < 0) {
-        waiting.length = 0;
+    if (waiting_.length == 0) return;
+    if (!earlier(0).signalPresent || --waitingFor_ < 0) {
+        waiting_.length = 0;
         return;
     }
     if (!atWordEnd()) return;
-    print(waiting);
-    waiting.length = 0;
+    print(waiting_);
+    waiting_.length = 0;
 }
 
 // Both copies, and the characters before them, were received while the framing judged
@@ -257,19 +261,19 @@ RepeatScore RepeatMatch::scoreLength(int length) const {
 // newer copy to the current one, each paired with the record `length` places earlier,
 // so a word sent twice with its spaces, " 014 014 ", comes out as " 014 ".
 void RepeatMatch::combine(int length) {
-    sequenceLength = length + 1;
+    sequenceLength_ = length + 1;
     for (int k = 0; k <= length; ++k) {
         const RepeatRecord& newer = earlier(length - k);
         const RepeatRecord& older = earlier(2 * length - k);
-        corrected[k] = false;
-        differed[k] = newer.code != older.code;
-        clashed[k] = clash(newer, older);
-        if (!differed[k]) {
-            sequence[k] = newer.code;
+        corrected_[k] = false;
+        differed_[k] = newer.code != older.code;
+        clashed_[k] = clash(newer, older);
+        if (!differed_[k]) {
+            sequence_[k] = newer.code;
             continue;
         }
-        sequence[k] = combineCodes(newer, older);
-        corrected[k] = sequence[k] != newer.code && sequence[k] != older.code;
+        sequence_[k] = combineCodes(newer, older);
+        corrected_[k] = sequence_[k] != newer.code && sequence_[k] != older.code;
     }
 }
 
@@ -283,10 +287,10 @@ std::uint8_t RepeatMatch::combineCodes(const RepeatRecord& a, const RepeatRecord
 
 RepeatText RepeatMatch::spell() {
     RepeatText text;
-    for (int k = 0; k < sequenceLength; ++k) {
-        const char16_t c = display.displayDecode(sequence[k]);
+    for (int k = 0; k < sequenceLength_; ++k) {
+        const char16_t c = display_.displayDecode(sequence_[k]);
         if (c == 0) continue;
-        text.append(corrected[k] ? toLowerCase(c) : c, k);
+        text.append(corrected_[k] ? toLowerCase(c) : c, k);
     }
     return text;
 }
@@ -317,31 +321,25 @@ bool RepeatMatch::plausible(RepeatText& text) const {
     for (int i = 0; i < text.length; ++i) {
         const int k = text.from[i];
         if (k < 0) continue;
-        if (clashed[k]) return false;
-        wordDiffered = wordDiffered || differed[k];
+        if (clashed_[k]) return false;
+        wordDiffered = wordDiffered || differed_[k];
     }
     if (state_.CorrelateStateSame.load(std::memory_order_relaxed) == 1 && !wordDiffered) {
         return false;
     }
-    return holdOff == 0 || !(text == lastPrinted);
+    return holdOff_ == 0 || !(text == lastPrinted_);
 }
 
 void RepeatMatch::print(const RepeatText& text) {
-    holdOff = text.length + 2;
-    lastPrinted = text;
-    const bool toFile = state_.saveTextActive.load(std::memory_order_relaxed) == 1;
-    for (char16_t c : std::u16string_view(u" { ")) emitter_.emitReceivedChar(c);
-    if (toFile) textFile_.writeText(" {");
+    holdOff_ = text.length + 2;
+    lastPrinted_ = text;
+    std::array<char16_t, kRepeatSequence> word{};
+    int length = 0;
     for (int k = 0; k < text.length; ++k) {
         const char16_t c = text.chars[k];
-        if (c == kFigsMarker || c == kLtrsMarker) continue;
-        emitter_.emitReceivedChar(c);
-        if (!toFile) continue;
-        const char narrow = static_cast<char>(c);
-        textFile_.writeText(std::string_view(&narrow, 1));
+        if (c != kFigsMarker && c != kLtrsMarker) word[length++] = c;
     }
-    for (char16_t c : std::u16string_view(u" } ")) emitter_.emitReceivedChar(c);
-    if (toFile) textFile_.writeText("} ");
+    text_.mended(std::u16string_view(word.data(), static_cast<std::size_t>(length)));
 }
 
 }  // namespace kestrel

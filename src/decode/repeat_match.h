@@ -12,11 +12,10 @@
 #include <cstdint>
 #include <span>
 
-#include "decode/received_char_emitter.h"
+#include "decode/received_text.h"
 #include "decode/repeat_display.h"
 #include "decode/repeat_match_sink.h"
 #include "modem_state.h"
-#include "platform/save_text_file_port.h"
 
 namespace kestrel {
 
@@ -81,33 +80,31 @@ struct RepeatText {
 // of each in the sequence and by the digits around it.
 void repairShifts(std::span<std::uint8_t> codes);
 
-struct RepeatMatch : RepeatMatchSink {
-    RepeatMatch(const ModemState& state, ReceivedCharEmitter& emitter, SaveTextFilePort& textFile);
+class RepeatMatch : public RepeatMatchSink {
+  public:
+    RepeatMatch(const ModemState& state, ReceivedText& text);
 
-    // Kind 0 and 1 store the mark or space channel's excess, threshold and floor of bit
-    // n of the current character. Nothing happens while Repeat Match is off.
-    void repeatMatchFeed(int kind, int n, double value, double threshold, double floor) override;
+    // Store what each tone had at bit n of the current character. Nothing happens while
+    // Repeat Match is off.
+    void markBit(int n, const ToneAtBit& mark) override;
+    void spaceBit(int n, const ToneAtBit& space) override;
     // Stores the character's code and whether a signal was present, runs the search and
     // moves on to the next record. Nothing happens while Repeat Match is off.
-    void repeatMatchCharacter(int code, bool signalPresent) override;
+    void characterEnd(int code, bool signalPresent) override;
 
-    std::array<RepeatRecord, kRepeatRing> ring{};
-    int current = 0;                                       // record being filled
-    std::array<RepeatScore, kLongestRepeat + 1> scores{};  // by length, from the last search
-    int bestLength = 0;
-    double bestScore = 0.0;
-    std::array<std::uint8_t, kRepeatSequence> sequence{};  // the corrected copy
-    std::array<bool, kRepeatSequence> corrected{};         // neither copy had this code
-    std::array<bool, kRepeatSequence> differed{};          // the copies had different codes
-    std::array<bool, kRepeatSequence> clashed{};           // ... with a bit clearly different
-    int sequenceLength = 0;
-    RepeatText lastPrinted;
-    std::int32_t holdOff = 0;
-    RepeatText waiting;  // found while a word was being printed, to print at its end
-    int waitingFor = 0;  // characters it may still wait
-    RepeatDisplay display;
+    // What the last search found: the best length and its score, and the length of the
+    // corrected copy it made.
+    struct Search {
+        int bestLength = 0;
+        double bestScore = 0.0;
+        int sequenceLength = 0;
+    };
+    Search lastSearch() const { return {bestLength_, bestScore_, sequenceLength_}; }
 
   private:
+    // Stores tone at bit n of the current record's channels, while Repeat Match is on.
+    void storeBit(int n, const ToneAtBit& tone, BitValues RepeatRecord::*excess,
+                  BitValues RepeatRecord::*threshold, BitValues RepeatRecord::*floor);
     // The record `back` characters before the current one.
     const RepeatRecord& earlier(int back) const;
     void search();
@@ -121,9 +118,24 @@ struct RepeatMatch : RepeatMatchSink {
     bool plausible(RepeatText& text) const;
     void print(const RepeatText& text);
 
+    std::array<RepeatRecord, kRepeatRing> ring_{};
+    int current_ = 0;                                       // record being filled
+    std::array<RepeatScore, kLongestRepeat + 1> scores_{};  // by length, from the last search
+    int bestLength_ = 0;
+    double bestScore_ = 0.0;
+    std::array<std::uint8_t, kRepeatSequence> sequence_{};  // the corrected copy
+    std::array<bool, kRepeatSequence> corrected_{};         // neither copy had this code
+    std::array<bool, kRepeatSequence> differed_{};          // the copies had different codes
+    std::array<bool, kRepeatSequence> clashed_{};           // ... with a bit clearly different
+    int sequenceLength_ = 0;
+    RepeatText lastPrinted_;
+    std::int32_t holdOff_ = 0;
+    RepeatText waiting_;  // found while a word was being printed, to print at its end
+    int waitingFor_ = 0;  // characters it may still wait
+    RepeatDisplay display_;
+
     const ModemState& state_;
-    ReceivedCharEmitter& emitter_;
-    SaveTextFilePort& textFile_;
+    ReceivedText& text_;
 };
 
 }  // namespace kestrel

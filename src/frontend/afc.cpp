@@ -67,72 +67,72 @@ std::pair<double, double> spanOf(const double* values, int n) {
 }  // namespace
 
 void Afc::afcStep(double x) {
-    const double rate = state.sampleRate.load();
-    mixer.mix(x, (state.markFrequency.load() - state.markOffset.load()) / rate,
-              (state.spaceFrequency.load() - state.spaceOffset.load()) / rate,
-              state.rxReverse.load() == 1);
-    if (mixer.j % 4 != 3) {
-        mixer.advanceMixer();
+    const double rate = state_.sampleRate.load();
+    mixer_.mix(x, (state_.markFrequency.load() - state_.markOffset.load()) / rate,
+               (state_.spaceFrequency.load() - state_.spaceOffset.load()) / rate,
+               state_.rxReverse.load() == 1);
+    if (mixer_.j % 4 != 3) {
+        mixer_.advanceMixer();
         return;
     }
-    mixer.decimate();
-    const int d = mixer.d;
+    mixer_.decimate();
+    const int d = mixer_.d;
     filterAndMeasure(d);
     if (d % 3 == 0) refreshLevels(d);
     afcCharacterStep(pair1Stronger(d), d);
-    mixer.advanceDecimated();
-    mixer.advanceMixer();
+    mixer_.advanceDecimated();
+    mixer_.advanceMixer();
 }
 
 void Afc::filterAndMeasure(int d) {
     const double* windows[4];
-    for (int r = 0; r < 4; ++r) windows[r] = mixer.decimated[r].window(d, kAfcFilterSpan);
+    for (int r = 0; r < 4; ++r) windows[r] = mixer_.decimated[r].window(d, kAfcFilterSpan);
     double out[4];
     firDot4(paddedAfcFilter().data(), windows, kAfcFilterSpan, out);
-    for (int r = 0; r < 4; ++r) filtered[r][d] = out[r];
+    for (int r = 0; r < 4; ++r) filtered_[r][d] = out[r];
     for (int p = 0; p < 2; ++p) {
-        magnitude[p].put(d, std::sqrt(filtered[2 * p][d] * filtered[2 * p][d] +
-                                      filtered[2 * p + 1][d] * filtered[2 * p + 1][d]));
+        magnitude_[p].put(d, std::sqrt(filtered_[2 * p][d] * filtered_[2 * p][d] +
+                                       filtered_[2 * p + 1][d] * filtered_[2 * p + 1][d]));
     }
 }
 
 void Afc::refreshLevels(int d) {
     std::array<double, 2> largest{}, smallest{};
     for (int p = 0; p < 2; ++p) {
-        std::tie(smallest[p], largest[p]) = spanOf(magnitude[p].window(d, kLevelSpan), kLevelSpan);
+        std::tie(smallest[p], largest[p]) = spanOf(magnitude_[p].window(d, kLevelSpan), kLevelSpan);
     }
     // The 0.97 stands on the peak for pair 0 and on the old level for pair 1.
-    level[0] = ((0.97 * largest[0] + smallest[0]) / 2.0 + level[0]) / 2.0;
-    level[1] = ((largest[1] + smallest[1]) / 2.0 + 0.97 * level[1]) / 2.0;
+    level_[0] = ((0.97 * largest[0] + smallest[0]) / 2.0 + level_[0]) / 2.0;
+    level_[1] = ((largest[1] + smallest[1]) / 2.0 + 0.97 * level_[1]) / 2.0;
 }
 
 bool Afc::pair1Stronger(int d) const {
-    const double m0 = magnitude[0][d];
-    const double m1 = magnitude[1][d];
-    if (state.Decodemode.load() != kDecodeSelectiv) return m0 - m1 < 0.0;
-    const double e0 = m0 - level[0];
-    const double e1 = m1 - level[1];
+    const double m0 = magnitude_[0][d];
+    const double m1 = magnitude_[1][d];
+    if (state_.Decodemode.load() != kDecodeSelectiv) return m0 - m1 < 0.0;
+    const double e0 = m0 - level_[0];
+    const double e1 = m1 - level_[1];
     return e0 * std::fabs(e0) - e1 * std::fabs(e1) < 0.0;
 }
 
 void Afc::afcCharacterStep(bool stronger1, int d) {
     advanceCount(stronger1);
-    measureAt(afcCount, stronger1, d);
+    measureAt(afcCount_, stronger1, d);
 }
 
 void Afc::advanceCount(bool stronger1) {
-    if (afcCount == 0) {
-        if (stronger1) afcCount = 1;
-        afcMarkRun = 0;
+    if (afcCount_ == 0) {
+        if (stronger1) afcCount_ = 1;
+        afcMarkRun_ = 0;
         return;
     }
-    ++afcCount;
-    if (afcCount < kAfcStartBitMiddle + 1 && !stronger1) {
-        if (afcMarkRun >= kStartBitMarkLimit) {
-            afcCount = 0;
-            afcMarkRun = 0;
+    ++afcCount_;
+    if (afcCount_ < kAfcStartBitMiddle + 1 && !stronger1) {
+        if (afcMarkRun_ >= kStartBitMarkLimit) {
+            afcCount_ = 0;
+            afcMarkRun_ = 0;
         } else {
-            ++afcMarkRun;
+            ++afcMarkRun_;
         }
     }
 }
@@ -141,10 +141,10 @@ void Afc::measureAt(int count, bool stronger1, int d) {
     if (count == kAfcStartBitMiddle) {
         if (stronger1) {
             updatePair(1, d);
-            afcMarkRun = 0;
+            afcMarkRun_ = 0;
         } else {
-            afcCount = 0;
-            afcMarkRun = 0;
+            afcCount_ = 0;
+            afcMarkRun_ = 0;
         }
         return;
     }
@@ -158,23 +158,23 @@ void Afc::measureAt(int count, bool stronger1, int d) {
         reportTones();
         return;
     }
-    if (count == kAfcCharacterEnd) afcCount = 0;
+    if (count == kAfcCharacterEnd) afcCount_ = 0;
 }
 
 void Afc::updatePair(int p, int d) {
-    afcUpdate(p, filtered[2 * p], filtered[2 * p + 1], d);
+    afcUpdate(p, filtered_[2 * p], filtered_[2 * p + 1], d);
 }
 
 void Afc::reportTones() {
-    const double average = state.averageOffset.load();
-    measurements.afcTones(state.markFrequency.load() - average,
-                          state.spaceFrequency.load() - average);
-    if (state.txState.load() != kTxIdle) {
-        afcCount = 0;
+    const double average = state_.averageOffset.load();
+    measurements_.afcTones(state_.markFrequency.load() - average,
+                           state_.spaceFrequency.load() - average);
+    if (state_.txState.load() != kTxIdle) {
+        afcCount_ = 0;
         return;
     }
-    measurements.tuningOffset(
-        static_cast<int>((state.spaceOffset.load() + state.markOffset.load()) / 2.0));
+    measurements_.tuningOffset(
+        static_cast<int>((state_.spaceOffset.load() + state_.markOffset.load()) / 2.0));
 }
 
 void Afc::afcUpdate(int p, const std::array<double, kMixerRingSize>& inPhase,
@@ -183,22 +183,22 @@ void Afc::afcUpdate(int p, const std::array<double, kMixerRingSize>& inPhase,
     const double step =
         std::atan2(inPhase[before], quadrature[before]) - std::atan2(inPhase[d], quadrature[d]);
 
-    const bool reverse = state.rxReverse.load() == 1;
+    const bool reverse = state_.rxReverse.load() == 1;
     const bool isMark = (p == 0) != reverse;
-    PhaseSteps& ring = isMark ? markSteps : spaceSteps;
-    std::atomic<double>& offset = isMark ? state.markOffset : state.spaceOffset;
+    PhaseSteps& ring = isMark ? markSteps_ : spaceSteps_;
+    std::atomic<double>& offset = isMark ? state_.markOffset : state_.spaceOffset;
     ring.steps[ring.index] = step;
     ring.index = (ring.index + 1) % static_cast<int>(ring.steps.size());
 
     const double candidate = offset.load() + 30.0 * scaledStep(trimmedMean(ring.steps));
-    const double shift = std::fabs(state.markFrequency.load() - state.spaceFrequency.load());
-    const double markOffset = state.markOffset.load();
-    const double spaceOffset = state.spaceOffset.load();
+    const double shift = std::fabs(state_.markFrequency.load() - state_.spaceFrequency.load());
+    const double markOffset = state_.markOffset.load();
+    const double spaceOffset = state_.spaceOffset.load();
     if (shift + kAfcOffsetLimit >= std::fabs(markOffset + spaceOffset) &&
         std::fabs(candidate) <= kAfcOffsetLimit) {
         offset.store(candidate);
     }
-    state.averageOffset.store((state.markOffset.load() + state.spaceOffset.load()) / 2.0);
+    state_.averageOffset.store((state_.markOffset.load() + state_.spaceOffset.load()) / 2.0);
 }
 
 }  // namespace kestrel

@@ -23,15 +23,25 @@ constexpr int kAfcBitLength = 66;
 constexpr int kAfcStopMeasure = 441;
 constexpr int kAfcCharacterEnd = 470;
 
-struct Afc {
+class Afc {
+  public:
     Afc(ModemState& state, ReceiveMeasurements& measurements)
-        : state(state), measurements(measurements) {}
+        : state_(state), measurements_(measurements) {}
 
     // One sample at sampleRate; runs whether AFC is on or off.
     void afcStep(double x);
-    // One measurement on pair p (0 or 1) from its filtered rings at index d.
+    // One measurement on pair p (0 or 1) from its filtered rings at index d: the phase
+    // step from d - 1 to d joins the last nine, and their trimmed mean moves the pair's
+    // offset in the state.
     void afcUpdate(int p, const std::array<double, kMixerRingSize>& inPhase,
                    const std::array<double, kMixerRingSize>& quadrature, int d);
+
+  private:
+    struct PhaseSteps {
+        std::array<double, 9> steps{};
+        int index = 0;
+    };
+
     // The character state machine at decimated sample d, given the AFC's own decision:
     // finds the start bit and measures at the middle of each bit.
     void afcCharacterStep(bool pair1Stronger, int d);
@@ -39,30 +49,23 @@ struct Afc {
     void refreshLevels(int d);
     // The AFC's own mark/space decision at d.
     bool pair1Stronger(int d) const;
-
-    struct PhaseSteps {
-        std::array<double, 9> steps{};
-        int index = 0;
-    };
-
-    ModemState& state;
-    ReceiveMeasurements& measurements;
-
-    ToneMixer mixer;  // its j is the AFC's write index i
-    std::array<std::array<double, kMixerRingSize>, 4> filtered{};
-    std::array<MirroredRing<kMixerRingSize>, 2> magnitude{};
-    std::array<double, 2> level{};
-    std::int32_t afcCount = 0;
-    std::int32_t afcMarkRun = 0;
-    PhaseSteps markSteps;
-    PhaseSteps spaceSteps;
-
-  private:
     void filterAndMeasure(int d);
     void advanceCount(bool pair1IsStronger);
     void measureAt(int count, bool pair1IsStronger, int d);
     void updatePair(int p, int d);
     void reportTones();
+
+    ModemState& state_;
+    ReceiveMeasurements& measurements_;
+
+    ToneMixer mixer_;  // its j is the AFC's write index i
+    std::array<std::array<double, kMixerRingSize>, 4> filtered_{};
+    std::array<MirroredRing<kMixerRingSize>, 2> magnitude_{};
+    std::array<double, 2> level_{};
+    std::int32_t afcCount_ = 0;
+    std::int32_t afcMarkRun_ = 0;
+    PhaseSteps markSteps_;
+    PhaseSteps spaceSteps_;
 };
 
 }  // namespace kestrel

@@ -67,7 +67,8 @@ class ToneDecoder final : public SignalDecoder, private LoggerPort, private Rece
           step_(format.shiftHz / 2 / format.sampleRate),
           taps_(mode == kDecodeSpread ? toneTaps().alternative.data() : toneTaps().standard.data()),
           emitter_(state_, *this),
-          framing_(state_, emitter_, *this, noFile_),
+          text_(state_, emitter_, noFile_),
+          framing_(state_, text_, *this),
           dispatch_(state_, framing_, designEqualisedRaisedCosine) {
         state_.Decodemode = mode;
         state_.SquelchState = 1;  // text only while a signal is there, as under a logger
@@ -134,6 +135,7 @@ class ToneDecoder final : public SignalDecoder, private LoggerPort, private Rece
     int d_ = 0;  // in the filters' input rings
     int e_ = 0;  // in the decoders' rings
     ReceivedCharEmitter emitter_;
+    ReceivedText text_;
     Framing framing_;
     DecoderDispatch dispatch_;
 };

@@ -235,7 +235,7 @@ class FakeClock : public ClockPort {
 
 // An open dialog for tests: keeps the controls' texts, the marked radio button of each
 // group (by its first button), the lists and their selections, and how it ended. The
-// dialogs it is asked to run answer from `answers` (0, cancelled, by default).
+// dialogs it is asked to run are cancelled.
 class FakeDialog : public DialogPort {
   public:
     void setItemText(int id, std::string_view text) override { texts[id] = text; }
@@ -257,13 +257,12 @@ class FakeDialog : public DialogPort {
         return it == selections.end() ? kNoListItem : it->second;
     }
     void end(int result) override { ended = result; }
-    int runDialog(int templateId) override { return answers[templateId]; }
+    int runDialog(int) override { return 0; }
 
     std::map<int, std::string> texts;
     std::map<int, int> marked;
     std::map<int, std::vector<std::string>> lists;
     std::map<int, int> selections;
-    std::map<int, int> answers;
     int ended = -1;
 };
 
@@ -463,8 +462,7 @@ class FakeSaveTextFile : public SaveTextFilePort {
 // Scripted serial ports. FakeSerialPorts is the system: which devices exist, which opens
 // fail, and one journal of everything done to any of its ports ("DTR on", "write [", ...),
 // each entry stamped with the time source's reading. Tests may add their own entries with
-// note(), so the order against other fakes can be checked. Bytes to be read are queued
-// as chunks; each read takes at most one chunk (what "has arrived" by then).
+// note(), so the order against other fakes can be checked. Nothing ever arrives to be read.
 struct SerialEvent {
     std::string what;
     std::int64_t at = 0;
@@ -496,9 +494,6 @@ class FakeSerialPort : public SerialPort {
     void cancelPending() override { step("cancel"); }
     std::uint32_t lastError() override { return 0; }
 
-    // Queues bytes that arrive from the device.
-    void arrive(std::string bytes);
-
     const std::string path;
     bool closed = false;
     bool dtr = false, rts = false, brk = false;
@@ -507,7 +502,6 @@ class FakeSerialPort : public SerialPort {
     bool step(const std::string& what, const std::function<void()>& effect = {});
 
     FakeSerialPorts& system_;
-    std::deque<std::string> incoming_;
 };
 
 class FakeSerialPorts : public SerialPorts {
@@ -592,18 +586,9 @@ inline bool FakeSerialPort::lineAction(SerialLineAction action) {
     return false;
 }
 
-inline bool FakeSerialPort::read(std::span<std::uint8_t> buffer, std::size_t& got) {
+inline bool FakeSerialPort::read(std::span<std::uint8_t>, std::size_t& got) {
     got = 0;
-    std::string chunk;
-    bool ok = step("read", [&] {
-        if (incoming_.empty()) return;
-        chunk = incoming_.front().substr(0, buffer.size());
-        incoming_.front().erase(0, chunk.size());
-        if (incoming_.front().empty()) incoming_.pop_front();
-    });
-    std::copy(chunk.begin(), chunk.end(), buffer.begin());
-    got = chunk.size();
-    return ok;
+    return step("read");
 }
 
 inline bool FakeSerialPort::write(std::span<const std::uint8_t> bytes, std::size_t& count) {
@@ -611,11 +596,6 @@ inline bool FakeSerialPort::write(std::span<const std::uint8_t> bytes, std::size
     bool ok = step("write " + text);
     count = ok ? text.size() : 0;
     return ok;
-}
-
-inline void FakeSerialPort::arrive(std::string bytes) {
-    std::lock_guard lock(system_.mutex_);
-    incoming_.push_back(std::move(bytes));
 }
 
 // Settings kept in memory: keys match without regard to case, as in the settings file;
@@ -824,8 +804,7 @@ class FakeWindowTitles : public WindowTitlePort {
     std::u16string windowTitle(std::int64_t) override { return {}; }
 };
 
-// A ByteSource over bytes in memory, for WAV tests: it counts reads and notes any read that
-// asked for bytes past the end (allowed, but the caller must cope with the short count).
+// A ByteSource over bytes in memory, for WAV tests.
 class MemoryByteSource : public ByteSource {
   public:
     explicit MemoryByteSource(std::vector<std::uint8_t> bytes) : bytes_(std::move(bytes)) {}
@@ -833,18 +812,22 @@ class MemoryByteSource : public ByteSource {
     std::uint64_t size() const override { return bytes_.size(); }
 
     std::size_t readAt(std::uint64_t offset, std::span<std::uint8_t> out) override {
-        ++reads;
         if (offset >= bytes_.size()) return 0;
         const std::size_t n = std::min<std::size_t>(out.size(), bytes_.size() - offset);
         std::memcpy(out.data(), bytes_.data() + offset, n);
         return n;
     }
 
-    int reads = 0;
-
   private:
     std::vector<std::uint8_t> bytes_;
 };
+
+// Waits up to five seconds for a thread the test let run to bring the condition about.
+inline bool eventually(const std::function<bool()>& condition) {
+    for (int waited = 0; waited < 5000 && !condition(); ++waited)
+        std::this_thread::sleep_for(std::chrono::milliseconds(1));
+    return condition();
+}
 
 // A clock whose sleeps really sleep, for threads that a test lets run in real time.
 class SleepingClock : public ClockPort {

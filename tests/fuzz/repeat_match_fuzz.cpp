@@ -15,22 +15,27 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     state.CorrelateState = 1;
     state.Contest = data != nullptr && size > 0 ? data[0] & 1 : 0;
     RecordingLogger logger;
-    NoSaveTextFile textFile;
+    NoSaveTextFile noFile;
     ReceivedCharEmitter emitter{state, logger};
-    RepeatMatch match{state, emitter, textFile};
-    // Each feed is 4 bytes: the kind and bit (or code) in one, then value, threshold and
+    ReceivedText text{state, emitter, noFile};
+    RepeatMatch match{state, text};
+    // Each feed is 4 bytes: the tone and bit (or code) in one, then value, threshold and
     // floor as signed steps of 1/32 around the framing's usual range.
     for (std::size_t at = 1; at + 4 <= size; at += 4) {
         const bool character = data[at] % 4 == 2;
-        const int kind = data[at] % 2;
+        const bool mark = data[at] % 2 == 0;
         const int n = character ? (data[at] >> 2) % 32 : (data[at] >> 2) % 5;
         const auto level = [&](int k) { return static_cast<std::int8_t>(data[at + k]) / 32.0; };
+        const ToneAtBit tone{level(1), level(2), std::abs(level(3))};
         if (character)
-            match.repeatMatchCharacter(n, true);
+            match.characterEnd(n, true);
+        else if (mark)
+            match.markBit(n, tone);
         else
-            match.repeatMatchFeed(kind, n, level(1), level(2), std::abs(level(3)));
-        FUZZ_CHECK(match.sequenceLength >= 0 && match.sequenceLength <= kRepeatSequence);
-        FUZZ_CHECK(match.bestLength >= 0 && match.bestLength <= kLongestRepeat);
+            match.spaceBit(n, tone);
+        const RepeatMatch::Search last = match.lastSearch();
+        FUZZ_CHECK(last.sequenceLength >= 0 && last.sequenceLength <= kRepeatSequence);
+        FUZZ_CHECK(last.bestLength >= 0 && last.bestLength <= kLongestRepeat);
     }
     for (const auto& post : logger.posts()) {
         if (post.code != TXM_CHAR) continue;

@@ -157,14 +157,9 @@ TEST(CliDecode, PipesStereoFilesAndTheVersion) {
     };
     for (const auto& c : cases) {
         SCOPED_TRACE(c.command);
-        std::string out;
-        std::FILE* pipe = popen((c.command + " 2>&1").c_str(), "r");
-        ASSERT_NE(pipe, nullptr);
-        char buffer[4096];
-        for (std::size_t n; (n = std::fread(buffer, 1, sizeof buffer, pipe)) > 0;)
-            out.append(buffer, n);
-        EXPECT_EQ(WEXITSTATUS(pclose(pipe)), c.status);
-        EXPECT_NE(out.find(c.holds), std::string::npos) << out;
+        const CliRun run = shell(c.command + " 2>&1");
+        EXPECT_EQ(run.status, c.status);
+        EXPECT_NE(run.out.find(c.holds), std::string::npos) << run.out;
     }
     for (const auto& path : files) std::filesystem::remove(path);
 }

@@ -79,11 +79,8 @@ inline std::string cliProgram() {
     return fromEnvironment ? fromEnvironment : "kestrel-cli";
 #endif
 }
-inline CliRun cli(const std::string& arguments, const std::string& input = "") {
-    const std::string program = cliProgram();
-    const auto errPath = tempWavPath("cli").replace_extension(".err");
-    std::string command = "'" + program + "' " + arguments + " 2>'" + errPath.string() + "'";
-    if (!input.empty()) command = "printf '%s' '" + input + "' | " + command;
+// A shell command line's exit status and standard output.
+inline CliRun shell(const std::string& command) {
     CliRun run;
     if (std::FILE* pipe = popen(command.c_str(), "r")) {
         char buffer[4096];
@@ -92,6 +89,13 @@ inline CliRun cli(const std::string& arguments, const std::string& input = "") {
         const int status = pclose(pipe);
         run.status = WIFEXITED(status) ? WEXITSTATUS(status) : -1;
     }
+    return run;
+}
+inline CliRun cli(const std::string& arguments, const std::string& input = "") {
+    const auto errPath = tempWavPath("cli").replace_extension(".err");
+    std::string command = "'" + cliProgram() + "' " + arguments + " 2>'" + errPath.string() + "'";
+    if (!input.empty()) command = "printf '%s' '" + input + "' | " + command;
+    CliRun run = shell(command);
     run.err = slurp(errPath);
     std::filesystem::remove(errPath);
     return run;

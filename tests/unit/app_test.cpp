@@ -18,22 +18,17 @@
 namespace kestrel {
 namespace {
 
-// The menu commands and the control panel wired to recording fakes.
+// The application's ports on recording fakes.
 struct AppRig {
     ModemState state;
     MemorySettings settings;
     RecordingUi ui;
     RecordingLogger logger;
     FakeMainWindow mainWindow;
-    FakeFileDialogs dialogs;
-    FakeSaveTextFile textFile;
-    FakeDocumentViewer documents;
     AppPorts app{state, settings, ui, logger, mainWindow};
-    MenuCommands menu{
-        app, dialogs, textFile, documents, "C:\\Radio\\Kestrel.exe", "C:\\Radio\\Kestrel.ini"};
 };
 
-struct SettingsRig {
+struct SettingsRig : AppRig {
     SettingsRig() {
         devices.inputs = {"PulseAudio", "Line In"};
         devices.outputs = {"PulseAudio", "Speakers", "Monitor of a very long device name th"};
@@ -49,16 +44,11 @@ struct SettingsRig {
         return dialog;
     }
 
-    ModemState state;
-    MemorySettings settings;
-    RecordingUi ui;
-    RecordingLogger logger;
-    FakeMainWindow mainWindow;
     SettingsStrings strings;
     FakeAudioDevicesPort devices;
     std::vector<std::string> calls;
     SettingsDialog settingsDialog{
-        {state, settings, ui, logger, mainWindow},
+        app,
         strings,
         devices,
         {[this] { calls.push_back("capture"); }, [this] { calls.push_back("playback"); },
@@ -252,7 +242,14 @@ TEST(PortDialogs, OkStoresThePortAndLinesOrAsksForAPort) {
     EXPECT_EQ(tiny.system.journal("open"), std::vector<std::string>{"open \\\\.\\COM3 plain"});
 }
 
-class MenuCommandsTest : public ::testing::Test, protected AppRig {};
+class MenuCommandsTest : public ::testing::Test, protected AppRig {
+  protected:
+    FakeFileDialogs dialogs;
+    FakeSaveTextFile textFile;
+    FakeDocumentViewer documents;
+    MenuCommands menu{
+        app, dialogs, textFile, documents, "C:\\Radio\\Kestrel.exe", "C:\\Radio\\Kestrel.ini"};
+};
 
 TEST_F(MenuCommandsTest, SaveTextCancelledOrToAFileThatCannotBeOpenedStaysOff) {
     menu.menuCommand(IDM_SAVE_TEXT);  // cancelled
@@ -273,8 +270,8 @@ TEST_F(MenuCommandsTest, SaveTextCancelledOrToAFileThatCannotBeOpenedStaysOff) {
 
 // Top Most goes on and off and on again: the window is placed each time.
 TEST_F(MenuCommandsTest, TopMostTogglesEveryTime) {
-    for (const MenuFollowUp want : {MenuFollowUp::placeTopMost, MenuFollowUp::placeNotTopMost,
-                                    MenuFollowUp::placeTopMost})
+    for (const MenuFollowUp want :
+         {MenuFollowUp::placeTopMost, MenuFollowUp::placeNotTopMost, MenuFollowUp::placeTopMost})
         EXPECT_EQ(menu.menuCommand(IDM_TOP_MOST), want);
 }
 

@@ -179,7 +179,7 @@ class CaptureTest : public ::testing::Test {
 TEST_F(CaptureTest, WhileAFilePlaysOrThePauseRunsBuffersKeepCirculatingAndTheWatchdogStaysQuiet) {
     state_.rxDeviceId = 4;
     state_.RXChannel = 0;
-    ASSERT_EQ(openCapture(capture_), 0);
+    ASSERT_EQ(capture_.open(), 0);
     EXPECT_EQ(device_.journal().front(), "open 4 1");
     EXPECT_EQ(device_.journal().back(), "start");
     EXPECT_EQ(state_.captureState, kCapturing);
@@ -210,14 +210,14 @@ double secondsUntilReopen(const ModemState& state) {
 // 180 ms; one whose position still moves is only late (a busy machine keeps its driver's
 // thread waiting), and is found dead only after a second and a half.
 TEST_F(CaptureTest, TheWatchdogTellsALateInputFromADeadOne) {
-    ASSERT_EQ(openCapture(capture_), 0);
+    ASSERT_EQ(capture_.open(), 0);
     deliver(1);
     EXPECT_LT(secondsUntilReopen(state_), 0.6);
     EXPECT_EQ(state_.captureState, kReopenRequest);
-    EXPECT_TRUE(capture_.outputReopenWanted);
+    EXPECT_TRUE(capture_.outputReopenWanted());
 
-    closeCapture(capture_);
-    ASSERT_EQ(openCapture(capture_), 0);
+    capture_.close();
+    ASSERT_EQ(capture_.open(), 0);
     std::atomic<bool> recording{true};
     std::thread device([&] {
         while (recording) {
@@ -238,8 +238,8 @@ TEST_F(CaptureTest, TheWatchdogTellsALateInputFromADeadOne) {
 TEST_F(CaptureTest, AReopenForADeadInputWaitsForTheTransmissionToEnd) {
     state_.txSoundState = kSoundReady;
     state_.txState = kTxSending;
-    ASSERT_EQ(openCapture(capture_), 0);
-    std::thread supervisor([this] { captureSupervisor(capture_); });
+    ASSERT_EQ(capture_.open(), 0);
+    std::thread supervisor([this] { capture_.supervise(); });
     deliver(1);
     EXPECT_LT(secondsUntilReopen(state_), 0.6);
     std::this_thread::sleep_for(std::chrono::milliseconds(300));
@@ -251,20 +251,18 @@ TEST_F(CaptureTest, AReopenForADeadInputWaitsForTheTransmissionToEnd) {
         return std::ranges::count(device_.journal(), std::string("close")) == 1 &&
                device_.journal().back() == "start";
     };
-    for (int waited = 0; waited < 5000 && !reopened(); ++waited)
-        std::this_thread::sleep_for(std::chrono::milliseconds(1));
-    EXPECT_TRUE(reopened());
+    EXPECT_TRUE(eventually(reopened));
     EXPECT_EQ(state_.txSoundState, kReopenRequest);
-    capture_.stopRequested = true;
+    capture_.requestStop();
     supervisor.join();
 }
 
 // A device that has gone fails every step of the close: each is still taken, and one box
 // shows the first failure.
 TEST_F(CaptureTest, AFailingCloseTakesEveryStepAndShowsOnlyTheFirstError) {
-    ASSERT_EQ(openCapture(capture_), 0);
+    ASSERT_EQ(capture_.open(), 0);
     device_.failing = {"stop", "reset", "unprepare", "close"};
-    closeCapture(capture_);
+    capture_.close();
     EXPECT_EQ(ui_.messageBoxes(),
               (std::vector{UiMessageBox{"error 32", "Kestrel Error", kMbTopMost}}));
     const auto journal = device_.journal();

@@ -54,12 +54,6 @@ TEST(ContactDatagram, ADatagramLackingAValueOrWithABadOneIsNoContact) {
     for (const auto& [what, datagram] : cases) EXPECT_FALSE(parseContactDatagram(datagram)) << what;
 }
 
-bool awaitIdle(const ContactRecorder& recorder) {
-    for (int k = 0; k < 5000 && !recorder.idle(); ++k)
-        std::this_thread::sleep_for(std::chrono::milliseconds(1));
-    return recorder.idle();
-}
-
 class ContactRecorderTest : public ::testing::Test {
   protected:
     Booking book(std::string call, std::int64_t now, std::string stamp = "2024-07-15 12:34:56",
@@ -88,6 +82,7 @@ class ContactRecorderTest : public ::testing::Test {
     ScratchFolder folder;
     RecordingUi ui;
     ContactRecorder recorder{ui};
+    const std::function<bool()> idle = [this] { return recorder.idle(); };
     const RecordingSetup setup{{}, folder.path().string() + "/"};  // RUN 10 + 1 s, SnP 10 + 10 s
 };
 
@@ -106,7 +101,7 @@ TEST_F(ContactRecorderTest, SavesTheStretchAroundTheContactWhenItsSecondComes) {
     recorder.triggerCheck(kExampleSecond);  // its second again: not yet
     ASSERT_TRUE(!recorder.idle() && !saved("20240715_123456Z 14 XX9XX.wav"));
     recorder.triggerCheck(kExampleSecond + 1);
-    ASSERT_TRUE(awaitIdle(recorder));
+    ASSERT_TRUE(eventually(idle));
     const std::vector<std::int16_t> run = recording("20240715_123456Z 14 XX9XX.wav");
     ASSERT_EQ(run.size(), 88000u);
     const int gain = 23170 / 100;  // the peak: the sample of 12:34:56
@@ -125,20 +120,20 @@ TEST_F(ContactRecorderTest, SlotsAreNeverLostAndNeverOverflow) {
     EXPECT_EQ(book("C10", kExampleSecond), Booking::noFreeSlot);
     // Their second was missed by 20 s: the ring still holds them, so they are saved.
     recorder.triggerCheck(kExampleSecond + 21);
-    ASSERT_TRUE(awaitIdle(recorder));
+    ASSERT_TRUE(eventually(idle));
     EXPECT_TRUE(saved("20240715_123456Z 14 C9.wav"));
 
     // Missed by 60 s (more than 70 s less the 11 saved): freed, nothing written.
     ASSERT_EQ(book("LATE", kExampleSecond + 60, "2024-07-15 12:35:56"), Booking::booked);
     recorder.triggerCheck(kExampleSecond + 61 + 60);
-    EXPECT_TRUE(awaitIdle(recorder));
+    EXPECT_TRUE(eventually(idle));
     EXPECT_FALSE(saved("20240715_123556Z 14 LATE.wav"));
 
     // Logged in the last second of January with 1 s after: saved on 1 February.
     constexpr std::int64_t kFebruary = 1706745600;  // 2024-02-01 00:00:00 UTC
     ASSERT_EQ(book("EOM", kFebruary - 1, "2024-01-31 23:59:59"), Booking::booked);
     recorder.triggerCheck(kFebruary);
-    ASSERT_TRUE(awaitIdle(recorder));
+    ASSERT_TRUE(eventually(idle));
     EXPECT_TRUE(saved("20240131_235959Z 14 EOM.wav"));
 
     // A contact already out of the ring, or far in the future, takes no slot.
@@ -158,7 +153,7 @@ TEST_F(ContactRecorderTest, GainNeverSilencesOrWrapsTheRecording) {
     captureSecond(100);
     ASSERT_EQ(book("B", kExampleSecond), Booking::booked);
     recorder.triggerCheck(kExampleSecond + 1);
-    ASSERT_TRUE(awaitIdle(recorder));
+    ASSERT_TRUE(eventually(idle));
     const auto saved = recording("20240715_123456Z 14 B.wav");
     ASSERT_EQ(saved.size(), 88000u);
     EXPECT_EQ(saved[72000], -32768);
@@ -211,8 +206,7 @@ TEST(ContactListener, WinsockFailuresAreShownAndDisarmWhereNothingCanBeHeard) {
         Listening l;
         c.fail(l.udp);
         l.start();
-        for (int k = 0; k < 2000 && l.ui.messageBoxes().empty(); ++k)
-            std::this_thread::sleep_for(std::chrono::milliseconds(1));
+        eventually([&] { return !l.ui.messageBoxes().empty(); });
         EXPECT_EQ(l.state.saveWavActive == 1, c.armed);
         l.stop = true;
         l.thread.join();
@@ -232,8 +226,7 @@ TEST(ContactListener, AFullTableAndASocketThatWillNotCloseAreShown) {
     l.udp.closes = false;
     l.start();
     for (int k = 0; k < 11; ++k) l.udp.deliver(contactInfo("C" + std::to_string(k), "2"));
-    for (int k = 0; k < 5000 && !l.udp.drained(); ++k)
-        std::this_thread::sleep_for(std::chrono::milliseconds(1));
+    eventually([&] { return l.udp.drained(); });
     l.state.saveWavActive = 0;  // disarmed from the menu
     l.thread.join();
     EXPECT_EQ(l.ui.statusText(kNoticeStatusPart), bookingMessage(Booking::noFreeSlot));

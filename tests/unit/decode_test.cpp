@@ -41,18 +41,19 @@ std::vector<int> ita2Codes(std::string_view text) {
 void feed(RepeatMatch& match, int code, const BitValues& mark, double threshold, double floor,
           bool signalPresent = true) {
     for (int j = 0; j < 5; ++j) {
-        match.repeatMatchFeed(kRepeatMark, j, mark[j], threshold, floor);
-        match.repeatMatchFeed(kRepeatSpace, j, -mark[j], threshold, floor);
+        match.markBit(j, {mark[j], threshold, floor});
+        match.spaceBit(j, {-mark[j], threshold, floor});
     }
-    match.repeatMatchCharacter(code, signalPresent);
+    match.characterEnd(code, signalPresent);
 }
 
 struct RepeatMatchTest : ::testing::Test {
     ModemState state;
     RecordingLogger logger;
-    FakeSaveTextFile textFile;
+    NoSaveTextFile noFile;
     ReceivedCharEmitter emitter{state, logger};
-    RepeatMatch match{state, emitter, textFile};
+    ReceivedText text{state, emitter, noFile};
+    RepeatMatch match{state, text};
     std::uint64_t seed = 99;
     bool signalPresent = true;
 
@@ -142,15 +143,15 @@ TEST_F(RepeatMatchTest, AScoreOfExactly057IsARepeatAnd056IsNot) {
         for (int k = 0; k < 11; ++k) feed(m, codes[k], values[k], 1.0, 1.0);
     };
     feedAll(match, kExactRecords);
-    EXPECT_EQ(match.bestLength, 5);
-    EXPECT_EQ(match.bestScore, 0.57);
+    EXPECT_EQ(match.lastSearch().bestLength, 5);
+    EXPECT_EQ(match.lastSearch().bestScore, 0.57);
     EXPECT_EQ(printed(), " { TEST } ");
 
     auto lower = kExactRecords;
     std::swap(lower[5][1], lower[4][0]);  // one product fewer in common
-    RepeatMatch fresh{state, emitter, textFile};
+    RepeatMatch fresh{state, text};
     feedAll(fresh, lower);
-    EXPECT_EQ(fresh.bestScore, 0.56);
+    EXPECT_EQ(fresh.lastSearch().bestScore, 0.56);
     EXPECT_EQ(printed(), " { TEST } ");
 }
 

@@ -138,9 +138,10 @@ TEST(DspBlocks, DesignedFiltersPassTheirBandAndStopBeyondIt) {
 }
 
 // A much louder tone than the lagging reference level expects is held at the strip's top.
-// The AFC's offset update, the phase step of its rings set directly: an offset moves
-// unless it would leave 61 Hz or the two would sum beyond the shift plus 61 Hz; the
-// average the transmitter follows is that of the two.
+// The AFC's offset update, on rings made for one phase step: an offset moves unless it
+// would leave 61 Hz or the two would sum beyond the shift plus 61 Hz; the average the
+// transmitter follows is that of the two. The offsets are set again before each of the
+// nine measurements, so that the last, the one checked, sees nine equal steps.
 TEST(AfcOffsets, StayWithinTheirLimitsAndAverage) {
     const struct {
         double shift, mark, space, step, wantMark;
@@ -156,16 +157,16 @@ TEST(AfcOffsets, StayWithinTheirLimitsAndAverage) {
         StatusTexts statusTexts{ui, logger};
         const auto afc = std::make_unique<Afc>(state, statusTexts);
         state.spaceFrequency = state.markFrequency + c.shift;
-        state.markOffset = c.mark;
-        state.spaceOffset = c.space;
-        auto& i = afc->filtered[0];
-        auto& q = afc->filtered[1];
+        std::array<double, kMixerRingSize> i{}, q{};
         i[4] = std::sin(0.4);
         q[4] = std::cos(0.4);
         i[5] = std::sin(0.4 - c.step);
         q[5] = std::cos(0.4 - c.step);
-        afc->markSteps.steps.fill(c.step);
-        afc->afcUpdate(0, i, q, 5);
+        for (int k = 0; k < 9; ++k) {
+            state.markOffset = c.mark;
+            state.spaceOffset = c.space;
+            afc->afcUpdate(0, i, q, 5);
+        }
         EXPECT_NEAR(state.markOffset, c.wantMark, 1e-9);
         EXPECT_NEAR(state.averageOffset, (c.wantMark + c.space) / 2, 1e-9);
     }

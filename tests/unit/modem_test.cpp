@@ -130,15 +130,6 @@ TEST_F(ModemTest, TheTransmitModeDecidesWhichComPortOpensAtTheStart) {
     EXPECT_EQ(serialPorts_.journal("open").size(), 2u);
 }
 
-// Waits up to five seconds for a thread of the modem to bring the condition about.
-bool eventually(const std::function<bool()>& condition) {
-    for (int waited = 0; waited < 5000; ++waited) {
-        if (condition()) return true;
-        std::this_thread::sleep_for(std::chrono::milliseconds(1));
-    }
-    return condition();
-}
-
 // The sound output's life around transmissions, on a device that plays nothing back: its
 // buffers finish only when a reset hands them back.
 class ModemSoundTest : public ModemTest {
@@ -245,8 +236,7 @@ TEST_F(ModemTest, PlayWavPlaysAChosenFileAndStopsAPlayingOne) {
     Modem& modem = start();
     dialogs_.answer = {kFileDialogConfirmed, folder_.file("quiet.wav")};
     EXPECT_EQ(modem.menuCommand(IDM_PLAY_WAV), MenuFollowUp::done);
-    for (int i = 0; i < 200 && ui_.menuChecks().size() < 2; ++i)
-        std::this_thread::sleep_for(std::chrono::milliseconds(10));
+    eventually([&] { return ui_.menuChecks().size() >= 2; });
     EXPECT_EQ(ui_.menuChecks(),
               (std::vector<UiItemFlag>{{IDM_PLAY_WAV, true}, {IDM_PLAY_WAV, false}}));
     EXPECT_EQ(inside(modem).state.wavPlaying, 0);
