@@ -25,6 +25,7 @@ struct ReceiveChain::Stages {
         framing.setRepeatMatch(&repeatMatch);
         front.setDecodeSink(&dispatch);
         front.setDeepSink(&deep);
+        deep.saveTo(&text);
     }
 
     ReceivedCharEmitter emitter;

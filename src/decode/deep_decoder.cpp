@@ -534,6 +534,7 @@ void DeepDecoder::print(const DeepCharacter& c, std::int64_t t0) {
     const OwnLevels own = ownLevels(t0, c.code);
     if (own.silent) return;  // it prints nothing and moves no shift
     const char16_t ch = baudot.baudotDecode(c.code);
+    if (saved_ != nullptr && ch != 0) saved_->decoded(ch);
     const bool squelch = state_.SquelchState.load(std::memory_order_relaxed) == 1;
     const double snr = elementSnr();
     // A figures shift read in the noise must not put the signal's first word in figures:

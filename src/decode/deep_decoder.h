@@ -16,6 +16,7 @@
 
 #include "decode/baudot_decoder.h"
 #include "decode/received_char_emitter.h"
+#include "decode/received_text.h"
 #include "decode/squelch_hold.h"
 #include "frontend/front_end.h"
 #include "modem_state.h"
@@ -35,6 +36,8 @@ class DeepDecoder final : public DeepSampleSink {
     DeepDecoder(const ModemState& state, ReceivedCharEmitter& emitter);
 
     void takeSample(double x) override;
+    // Every character decided, before the squelch, also goes to the Save Text file here.
+    void saveTo(ReceivedText* text) { saved_ = text; }
 
     static constexpr int kStep = 8;        // samples per integration step
     static constexpr int kHistory = 2048;  // steps kept, a power of two
@@ -121,6 +124,7 @@ class DeepDecoder final : public DeepSampleSink {
     std::int64_t idleFrom_ = -1;  // where idle mark or silence began after a character, or -1
     int late_ = 0;  // characters in a row the frame one element earlier has fitted better
     SquelchHold squelch_;
+    ReceivedText* saved_ = nullptr;
 };
 
 }  // namespace kestrel
