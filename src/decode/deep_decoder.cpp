@@ -503,11 +503,11 @@ void DeepDecoder::newSignal() {
     if (state_.NewsigNewline.load(std::memory_order_relaxed) == 1) emitter_.emitReceivedChar(u'\n');
 }
 
-// The S/N of a character's own elements, start to stop, each on its tone, in dB: over
-// all seven, and over the weaker end (start and first two data elements, or last two
-// and stop: a character that straddles a signal's start or end is noise at one end);
-// and whether one of them was silence, where neither tone carries anything (the edge
-// of a signal, or a muted input).
+// The S/N of a character's own elements, each on its tone, in dB, over its weaker end
+// (start and first two data elements, or last two and stop: a character that straddles
+// a signal's start or end is noise at one end, and a fade's edge weakens one end too);
+// and whether one of its elements was silence, where neither tone carries anything (the
+// edge of a signal, or a muted input).
 DeepDecoder::OwnLevels DeepDecoder::ownLevels(std::int64_t t0, std::uint8_t code) const {
     std::array<Element, 8> own;
     frameElements(t0, code, own);
@@ -520,10 +520,8 @@ DeepDecoder::OwnLevels DeepDecoder::ownLevels(std::int64_t t0, std::uint8_t code
         r[k] = e.markOn ? e.mark2 / mark_.noiseFloor() : e.space2 / space_.noiseFloor();
         silent = silent || std::max(e.mark2, e.space2) < audible;
     }
-    const double all = (r[1] + r[2] + r[3] + r[4] + r[5] + r[6] + r[7]) / 7.0;
     const double ends = std::min(r[1] + r[2] + r[3], r[5] + r[6] + r[7]) / 3.0;
-    auto db = [](double x) { return 10.0 * std::log10(std::max(x, 1e-30)); };
-    return {db(all), db(ends), silent};
+    return {10.0 * std::log10(std::max(ends, 1e-30)), silent};
 }
 
 // With squelch on, a character prints only while the signal's levels stand clearly above

@@ -84,7 +84,7 @@ class DeepDecoder final : public DeepSampleSink {
     void followTones(const std::array<Element, 8>& own);
     void print(const DeepCharacter& c, std::int64_t t0);
     struct OwnLevels {
-        double meanDb, weakerEndDb;
+        double weakerEndDb;
         bool silent;
     };
     OwnLevels ownLevels(std::int64_t t0, std::uint8_t code) const;

@@ -48,10 +48,10 @@ constexpr SquelchRule kSquelchRule{kPresentAbove, kAbsentBelow, 5.0, 8.0, 8.0};
 constexpr int kSnrSignalLost = -1000;
 
 // Silence, for the framing: a sample where neither channel carries anything, below
-// kAudible. Below
-// kRinging of the loudest envelope within kRingSpan samples either side, the envelope is
-// the tone filters' ringing before or after that signal (they are 1024 taps long at the
-// envelope rate): a signal itself keeps one channel within 26 dB of its level throughout.
+// kAudible. Below kRinging of the loudest envelope within kRingSpan samples either side,
+// the envelope is the tone filters' ringing before or after that signal (they are 1024
+// taps long at the envelope rate): a signal itself keeps one channel within 26 dB of its
+// level throughout.
 // Both channels must stay that quiet for a quarter bit either side: noise dips to nothing
 // for a moment now and then, ringing and silence do not come back up.
 constexpr double kRinging = 0.05;
