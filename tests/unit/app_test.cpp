@@ -268,6 +268,17 @@ TEST_F(MenuCommandsTest, SaveTextCancelledOrToAFileThatCannotBeOpenedStaysOff) {
     EXPECT_TRUE(ui.menuChecks().empty());
 }
 
+// Save WAV while armed disarms at once, in the state, the menu and the file; the next
+// time it opens the dialog again.
+TEST_F(MenuCommandsTest, SaveWavWhileArmedDisarms) {
+    state.saveWavActive = 1;
+    EXPECT_EQ(menu.menuCommand(IDM_SAVE_WAV), MenuFollowUp::done);
+    EXPECT_EQ(state.saveWavActive, 0);
+    EXPECT_EQ(ui.menuChecks(), (std::vector<UiItemFlag>{{IDM_SAVE_WAV, false}}));
+    EXPECT_EQ(settings.writes, (decltype(settings.writes){{"RXwavsave", "0"}}));
+    EXPECT_EQ(menu.menuCommand(IDM_SAVE_WAV), MenuFollowUp::showRecordingDialog);
+}
+
 // Top Most goes on and off and on again: the window is placed each time.
 TEST_F(MenuCommandsTest, TopMostTogglesEveryTime) {
     for (const MenuFollowUp want :
