@@ -7,6 +7,7 @@
 #include <string>
 
 #include "lab/lab.h"
+#include "signal/signal_helpers.h"
 
 using namespace kestrel::lab;
 
@@ -71,4 +72,17 @@ TEST(Skim, DeepCopiesAStationJoinedWhileItSends) {
     const BandStation& station = band.stations[16];
     const SkimResult result = skim(aloneInNoise(band, 16), kestrel::kDecodeDeep);
     EXPECT_LE(characterErrorRate(station.text, result.textNear(station.markHz)), 0.02);
+}
+
+// `kestrel-cli skim --shift`: a station at 425 Hz shift, which the default 170 Hz search
+// passes by, is found and spotted.
+TEST(Skim, TheShiftOptionFindsStationsAtThatShift) {
+    const std::string text = "\r\nCQ TEST K1ABC K1ABC\r\nCQ TEST DE K1ABC K1ABC TEST\r\n";
+    const auto path = tempWavPath("shift");
+    writeWav(path,
+             minimodemTransmit(std::string(kLeadIn) + text + text, 45.45, 16000, {1000, 1425}));
+    const CliRun run = cli("skim --shift 425 --format jsonl '" + path.string() + "'");
+    std::filesystem::remove(path);
+    EXPECT_EQ(run.status, 0) << run.err;
+    EXPECT_NE(run.out.find("\"call\":\"K1ABC\""), std::string::npos) << run.out;
 }
