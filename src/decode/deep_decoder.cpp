@@ -388,7 +388,7 @@ void DeepDecoder::decideFrame() {
     double spaceInData = 0.0;
     for (int k = 0; k < 5; ++k) spaceInData += std::max(0.0, -llr(t0 + (k + 2) * n - 1));
     const bool idle = prior_ ? startValue - spaceInData > kIdleMargin * scale : startValue >= 0.0;
-    const bool silent = ownLevels(t0, 0).silent;  // silence is silence whatever the code
+    const bool silent = silentFrame(t0);
     if (idle || silent || (!prior_ && stopValue <= 0.0)) {
         // No start here: idle mark after a character, or silence, or a false start while
         // hunting. Idle or silence since a character is where a new signal may follow.
@@ -505,23 +505,30 @@ void DeepDecoder::newSignal() {
 
 // The S/N of a character's own elements, each on its tone, in dB, over its weaker end
 // (start and first two data elements, or last two and stop: a character that straddles
-// a signal's start or end is noise at one end, and a fade's edge weakens one end too);
-// and whether one of its elements was silence, where neither tone carries anything (the
-// edge of a signal, or a muted input).
-DeepDecoder::OwnLevels DeepDecoder::ownLevels(std::int64_t t0, std::uint8_t code) const {
+// a signal's start or end is noise at one end, and a fade's edge weakens one end too).
+double DeepDecoder::weakerEndDb(std::int64_t t0, std::uint8_t code) const {
     std::array<Element, 8> own;
     frameElements(t0, code, own);
-    const double samples = static_cast<double>(elementSteps_) * kStep;
-    const double audible = kAudible * kAudible * samples * samples;
     std::array<double, 8> r{};
-    bool silent = false;
     for (int k = 1; k < 8; ++k) {
         const Element& e = own[k];
         r[k] = e.markOn ? e.mark2 / mark_.noiseFloor() : e.space2 / space_.noiseFloor();
-        silent = silent || std::max(e.mark2, e.space2) < audible;
     }
     const double ends = std::min(r[1] + r[2] + r[3], r[5] + r[6] + r[7]) / 3.0;
-    return {10.0 * std::log10(std::max(ends, 1e-30)), silent};
+    return 10.0 * std::log10(std::max(ends, 1e-30));
+}
+
+// Whether one of the frame's elements, start to stop, was silence, where neither tone
+// carries anything (the edge of a signal, or a muted input).
+bool DeepDecoder::silentFrame(std::int64_t t0) const {
+    const double samples = static_cast<double>(elementSteps_) * kStep;
+    const double audible = kAudible * samples;
+    for (int k = 1; k < 8; ++k) {
+        const std::int64_t end = t0 + k * elementSteps_ - 1;
+        if (std::max(markMagnitude_[end & kMask], spaceMagnitude_[end & kMask]) < audible)
+            return true;
+    }
+    return false;
 }
 
 // With squelch on, a character prints only while the signal's levels stand clearly above
@@ -529,8 +536,7 @@ DeepDecoder::OwnLevels DeepDecoder::ownLevels(std::int64_t t0, std::uint8_t code
 // heard at a signal's level shown when it opens: the first characters of a signal come
 // before its levels are measured.
 void DeepDecoder::print(const DeepCharacter& c, std::int64_t t0) {
-    const OwnLevels own = ownLevels(t0, c.code);
-    if (own.silent) return;  // it prints nothing and moves no shift
+    const double ownDb = weakerEndDb(t0, c.code);
     const char16_t ch = baudot.baudotDecode(c.code);
     if (saved_ != nullptr && ch != 0) saved_->decoded(ch);
     const bool squelch = state_.SquelchState.load(std::memory_order_relaxed) == 1;
@@ -540,11 +546,11 @@ void DeepDecoder::print(const DeepCharacter& c, std::int64_t t0) {
     if (snr < kSquelchSnr) baudot.shift = kLettersShift;
     if (squelch && snr < kSquelchSnr) {
         squelch_.hold(ch);
-        squelch_.heldLevel(own.weakerEndDb);
+        squelch_.heldLevel(ownDb);
         return;
     }
     squelch_.open();
-    if (squelch && !squelch_.judge(ch, own.weakerEndDb, 10.0 * std::log10(snr))) return;
+    if (squelch && !squelch_.judge(ch, ownDb, 10.0 * std::log10(snr))) return;
     if (ch != 0) emitter_.emitReceivedChar(ch);
 }
 

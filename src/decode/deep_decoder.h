@@ -83,11 +83,8 @@ class DeepDecoder final : public DeepSampleSink {
     void learnLevels(std::int64_t t0, std::uint8_t code);
     void followTones(const std::array<Element, 8>& own);
     void print(const DeepCharacter& c, std::int64_t t0);
-    struct OwnLevels {
-        double weakerEndDb;
-        bool silent;
-    };
-    OwnLevels ownLevels(std::int64_t t0, std::uint8_t code) const;
+    double weakerEndDb(std::int64_t t0, std::uint8_t code) const;
+    bool silentFrame(std::int64_t t0) const;
 
     const ModemState& state_;
     ReceivedCharEmitter& emitter_;
