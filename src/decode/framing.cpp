@@ -368,9 +368,7 @@ void Framing::finishCharacter() {
         // Shown at the stop element, once the character's own S/N is known.
         judgeShown_ = true;
         waiting_ = c;
-        waitingCode_ = charBits_;
-        waitingOpen_ = squelchOpen_;
-        waitingFigure_ = snrFigure_;
+        waitingCode_ = charBits_;  // its squelch state and the S/N figure stand until then
         return;
     }
     show(c, charBits_, squelchOpen_);
@@ -389,11 +387,11 @@ void Framing::judgeByOwnSnr(double own) {
     squelch_.heldLevel(own);
     if (!judgeShown_) return;
     judgeShown_ = false;
-    if (waitingOpen_ && !squelch_.judge(waiting_, own, waitingFigure_)) {
+    if (squelchOpen_ && !squelch_.judge(waiting_, own, snrFigure_)) {
         show(0, waitingCode_, false);
         return;
     }
-    show(waiting_, waitingCode_, waitingOpen_);
+    show(waiting_, waitingCode_, squelchOpen_);
 }
 
 void Framing::holdOrRelease(char16_t& c) {

@@ -124,8 +124,6 @@ class Framing {
     bool judgeShown_ = false;
     char16_t waiting_ = 0;
     int waitingCode_ = 0;
-    bool waitingOpen_ = false;
-    double waitingFigure_ = 0.0;  // the S/N figure before the character
 
     const ModemState& state_;
     ReceivedText& text_;
