@@ -18,6 +18,7 @@
 #include "transmit/fsk_thread.h"
 #include "transmit/offline_playback.h"
 #include "transmit/pfsk_generator.h"
+#include "transmit/playback_supervisor.h"
 #include "transmit/ptt_port.h"
 #include "transmit/sound_output.h"
 #include "transmit/tx_buffer.h"
@@ -385,6 +386,47 @@ TEST(SoundOutput, APreambleFrameFinishedBeforeTheNextIsWrittenIsStillRefilled) {
     rig.state.txState = kTxRequested;
     output.primePlayback();
     EXPECT_EQ(output.refillCompleted(), 1);  // else the transmission stalls, keyed
+}
+
+// The transmission watchdog: a sound-card transmission whose output made no progress for
+// 2 s is ended (half a second once the logger asked for its end, ten while the device is
+// being reopened), with the status text, the message and a reopen. FSK keys without the
+// sound card and a receiving modem sends nothing: neither is touched.
+TEST(TransmissionWatchdog, EndsOnlyASoundCardTransmissionThatStoppedPlaying) {
+    struct Case {
+        int mode, txState, soundState;
+        std::int64_t quietMs;
+        bool ends;
+    };
+    const Case cases[] = {
+        {kAfskMode, kTxSending, kSoundReady, 1990, false},
+        {kDookMode, kTxSending, kSoundReady, 2010, true},
+        {kPfskMode, kTxRequested, kSoundReady, 2010, true},
+        {kAfskMode, kTxEndRequested, kSoundReady, 490, false},
+        {kAfskMode, kTxEndRequested, kSoundReady, 510, true},
+        {kAfskMode, kTxSending, kSoundUnavailable, 9990, false},
+        {kAfskMode, kTxSending, kSoundUnavailable, 10010, true},
+        {kFskMode, kTxSending, kSoundReady, 60000, false},
+        {kTinyFskMode, kTxEndRequested, kSoundReady, 60000, false},
+        {kAfskMode, kTxIdle, kSoundReady, 60000, false},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(testing::Message() << c.mode << " " << c.txState << " " << c.quietMs);
+        SoundRig rig;
+        int ended = 0, told = 0;
+        PlaybackDevice playback{rig.state, rig.output, rig.port, rig.ui, rig.clock,
+                                [&] { ++ended; },  [&] { ++told; }};
+        rig.state.TXmode = c.mode;
+        rig.state.txState = c.txState;
+        rig.state.txSoundState = c.soundState;
+        rig.output.noteProgress();
+        rig.clock.now += c.quietMs * (FakeClock::kFrequency / 1000);
+        endStalledTransmission(playback);
+        EXPECT_EQ(ended, c.ends ? 1 : 0);
+        EXPECT_EQ(told, ended);
+        EXPECT_EQ(rig.state.txSoundState == kReopenRequest, c.ends);
+        EXPECT_EQ(rig.ui.statusText(kNoticeStatusPart).has_value(), c.ends);
+    }
 }
 
 // PFSK keys a tone for space and silence for mark, each tone element from phase 0.
