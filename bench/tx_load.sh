@@ -6,23 +6,29 @@
 # and worst, the longest; a tone more than 50 ms outside PTT, more than the clocks can be
 # off, is marked) and how often Kestrel reopened its capture of "Line In" meanwhile.
 #
-#   bench/tx_load.sh BUILD [--busy K] [--count N] [--mode afsk|dook]    (defaults 0, 6, afsk)
+#   bench/tx_load.sh BUILD [--busy K] [--count N] [--mode afsk|dook] [--latency MS]
+#                    [--raise-wineserver yes|no]    (defaults 0, 6, afsk, 5, no)
 #
 # BUILD is the windows preset's build folder. Its programs and the rig's scripts are copied
 # first: a rebuild or an edit during the run does no harm. The rig is the script's own, in
 # a temporary folder that keeps the recording and the logs. Everything the script started
 # ends on any exit. The sound server and the recorder are raised above the load (as root),
-# so that it is Kestrel that gets measured. It is no test and not part of ctest.
+# so that it is Kestrel that gets measured; --raise-wineserver yes raises the rig's
+# wineserver too, which does the kernel's part (waits, events, messages) for every Wine
+# thread. It is no test and not part of ctest.
 set -euo pipefail
-usage="usage: bench/tx_load.sh BUILD [--busy K] [--count N] [--mode afsk|dook]"
+usage="usage: bench/tx_load.sh BUILD [--busy K] [--count N] [--mode afsk|dook] [--latency MS]
+       [--raise-wineserver yes|no]"
 build=$(cd "${1:?$usage}" && pwd)
 shift
-busy=0 count=6 mode=afsk
-while [ $# -gt 1 ] && [[ $1 =~ ^--(busy|count|mode)$ ]]; do
-    printf -v "${1#--}" %s "$2"
+busy=0 count=6 mode=afsk latency=5 raise_wineserver=no
+while [ $# -gt 1 ] && [[ $1 =~ ^--(busy|count|mode|latency|raise-wineserver)$ ]]; do
+    name=${1#--}
+    printf -v "${name//-/_}" %s "$2"
     shift 2
 done
-[[ $# = 0 && $busy =~ ^[0-9]+$ && $count =~ ^[1-9][0-9]*$ && $mode =~ ^(afsk|dook)$ ]] ||
+[[ $# = 0 && $busy =~ ^[0-9]+$ && $count =~ ^[1-9][0-9]*$ && $mode =~ ^(afsk|dook)$ &&
+    $latency =~ ^[1-9][0-9]*$ && $raise_wineserver =~ ^(yes|no)$ ]] ||
     { echo "$usage" >&2; exit 2; }
 rig=$(mktemp -d /tmp/kestrel-txload.XXXXXX)
 here=$rig/wine
@@ -73,14 +79,20 @@ text() { echo "ryry cq test de k1abc $(printf '%02d' "$1") k1abc"; }
 # Nice values belong to threads: every thread of the process is raised.
 raise() { for t in /proc/"$1"/task/*; do renice -n -10 -p "${t##*/}" >/dev/null; done; }
 raise "$(cat "$rig/pulse.pid")" || echo "could not raise the sound server"
+if [ "$raise_wineserver" = yes ]; then
+    for p in $(pgrep -f wineserver); do   # this rig's: the one started for its prefix
+        tr '\0' '\n' <"/proc/$p/environ" 2>/dev/null | grep -qx "WINEPREFIX=$rig/prefix" &&
+            { raise "$p" || echo "could not raise the wineserver"; }
+    done
+fi
 
 # The recording runs from before Kestrel starts to after it ends. Its first sample on the
 # wall clock is now less what the file holds. The sink renders a block ahead, and a block
-# is as long as the smallest latency asked for: 5 ms here (Wine asks as little while it
-# plays), so the file runs ahead of the clock by at most that. Of twenty readings taken
-# before the load, the median.
+# is as long as the smallest latency asked for: --latency (Wine asks 5 ms while it plays),
+# so the file runs ahead of the clock by at most that. Of twenty readings taken before the
+# load, the median. A longer --latency makes the PTT times that much less certain.
 parecord -d kestrel_tx.monitor --rate=12000 --channels=1 --format=s16le --file-format=wav \
-    --latency-msec=5 "$work/tx.wav" >/dev/null 2>&1 &
+    --latency-msec="$latency" "$work/tx.wav" >/dev/null 2>&1 &
 recorder=$!
 size() { stat -c %s "$work/tx.wav" 2>/dev/null || echo 0; }
 until_ok 20 eval '[ "$(size)" -gt 12044 ]' || fail "no recording"
