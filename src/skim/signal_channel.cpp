@@ -27,6 +27,8 @@ constexpr double kSpeedToggle = 2.0;  // one tone over the other to call a chang
 constexpr std::size_t kRunsToChoose = 60;
 constexpr double kHoldSeconds = 8.0;  // at most, while the speed is measured
 constexpr double kHalfBitTolerance = 0.15;
+// A share of runs fitting a speed that chance does not give: 2 x 0.15 of them fit any.
+constexpr double kLeastSpeedFit = 0.6;
 constexpr std::size_t kLongestLine = 80;
 // The correlation of the tones' powers within short blocks: near -1 for one signal, near
 // 0 for two. One signal once it is below kComplementary after a second; after four, one
@@ -251,13 +253,18 @@ void SignalChannel::measureSpeed() {
     const bool full = static_cast<double>(held_.size()) >= kHoldSeconds * plan_.channelRate();
     // Noise toggles the sharp decisions far more often: the smooth ones say when enough
     // of the signal has been seen.
-    if (smoothRuns_.lengths.size() < kRunsToChoose && !full) return;
+    const std::size_t seen = sharpRuns_.lengths.size() + smoothRuns_.lengths.size();
+    if (!full && (smoothRuns_.lengths.size() < kRunsToChoose || seen == runsJudged_)) return;
+    runsJudged_ = seen;
     double best = plan_.bauds.front(), bestFit = -1;
     for (const Runs* runs : {&sharpRuns_, &smoothRuns_})
         for (const double b : plan_.bauds) {
             const double fit = speedFit(runs->lengths, plan_.channelRate() / b);
             if (fit > bestFit) best = b, bestFit = fit;
         }
+    // Runs that fit no speed much better than chance are mostly a neighbour's or noise:
+    // more of them are taken while the signal may still be held.
+    if (bestFit < kLeastSpeedFit && !full) return;
     chooseSpeed(best);
 }
 
@@ -270,6 +277,7 @@ void SignalChannel::chooseSpeed(double baud) {
     std::vector<std::complex<double>> held;
     held.swap(held_);
     sharpRuns_ = smoothRuns_ = {};
+    runsJudged_ = 0;
     for (const auto z : held) resample(z);
 }
 
