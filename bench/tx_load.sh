@@ -7,7 +7,8 @@
 # off, is marked) and how often Kestrel reopened its capture of "Line In" meanwhile.
 #
 #   bench/tx_load.sh BUILD [--busy K] [--count N] [--mode afsk|dook] [--latency MS]
-#                    [--raise-wineserver yes|no]    (defaults 0, 6, afsk, 5, no)
+#                    [--raise-wineserver yes|no] [--raise-kestrel yes|no]
+#                                                  (defaults 0, 6, afsk, 5, no, no)
 #
 # BUILD is the windows preset's build folder. Its programs and the rig's scripts are copied
 # first: a rebuild or an edit during the run does no harm. The rig is the script's own, in
@@ -15,20 +16,23 @@
 # ends on any exit. The sound server and the recorder are raised above the load (as root),
 # so that it is Kestrel that gets measured; --raise-wineserver yes raises the rig's
 # wineserver too, which does the kernel's part (waits, events, messages) for every Wine
-# thread. It is no test and not part of ctest.
+# thread, and --raise-kestrel yes every thread of Kestrel.exe once it runs: what Wine
+# would do for a program that raises its priority, where it may. It is no test and not
+# part of ctest.
 set -euo pipefail
 usage="usage: bench/tx_load.sh BUILD [--busy K] [--count N] [--mode afsk|dook] [--latency MS]
-       [--raise-wineserver yes|no]"
+       [--raise-wineserver yes|no] [--raise-kestrel yes|no]"
 build=$(cd "${1:?$usage}" && pwd)
 shift
-busy=0 count=6 mode=afsk latency=5 raise_wineserver=no
-while [ $# -gt 1 ] && [[ $1 =~ ^--(busy|count|mode|latency|raise-wineserver)$ ]]; do
+busy=0 count=6 mode=afsk latency=5 raise_wineserver=no raise_kestrel=no
+while [ $# -gt 1 ] && [[ $1 =~ ^--(busy|count|mode|latency|raise-wineserver|raise-kestrel)$ ]]; do
     name=${1#--}
     printf -v "${name//-/_}" %s "$2"
     shift 2
 done
 [[ $# = 0 && $busy =~ ^[0-9]+$ && $count =~ ^[1-9][0-9]*$ && $mode =~ ^(afsk|dook)$ &&
-    $latency =~ ^[1-9][0-9]*$ && $raise_wineserver =~ ^(yes|no)$ ]] ||
+    $latency =~ ^[1-9][0-9]*$ && $raise_wineserver =~ ^(yes|no)$ &&
+    $raise_kestrel =~ ^(yes|no)$ ]] ||
     { echo "$usage" >&2; exit 2; }
 rig=$(mktemp -d /tmp/kestrel-txload.XXXXXX)
 here=$rig/wine
@@ -79,12 +83,15 @@ text() { echo "ryry cq test de k1abc $(printf '%02d' "$1") k1abc"; }
 # Nice values belong to threads: every thread of the process is raised.
 raise() { for t in /proc/"$1"/task/*; do renice -n -10 -p "${t##*/}" >/dev/null; done; }
 raise "$(cat "$rig/pulse.pid")" || echo "could not raise the sound server"
-if [ "$raise_wineserver" = yes ]; then
-    for p in $(pgrep -f wineserver); do   # this rig's: the one started for its prefix
+# raise_rigs NAME: raises the processes named NAME that run in this rig's prefix.
+raise_rigs() {
+    local p
+    for p in $(pgrep -f "$1"); do
         tr '\0' '\n' <"/proc/$p/environ" 2>/dev/null | grep -qx "WINEPREFIX=$rig/prefix" &&
-            { raise "$p" || echo "could not raise the wineserver"; }
+            { raise "$p" || echo "could not raise $1"; }
     done
-fi
+}
+[ "$raise_wineserver" = no ] || raise_rigs wineserver
 
 # The recording runs from before Kestrel starts to after it ends. Its first sample on the
 # wall clock is now less what the file holds. The sink renders a block ahead, and a block
@@ -114,6 +121,7 @@ watcher=$!
 start_scenario tx "$work/out"
 await "$work/out" '< TXM_START 0' 60
 capture_open 30
+[ "$raise_kestrel" = no ] || raise_rigs Kestrel.exe
 capture=$(line_in_streams | tail -1)
 wait_exit "$pid" $((120 + 60 * count))
 pid=
