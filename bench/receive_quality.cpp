@@ -61,15 +61,17 @@ Point measure(const Channel& channel, double snr, int runs, const Run& run) {
     const std::vector<Audio> files = measuringFiles(channel.fading, snr, runs, run.baud);
     Point p{snr, {}, ideal(channel, snr, run.baud)};
     for (int d = 0; d < kDecodeModes; ++d)
-        if (run.measures(d)) p.cer[d] = kestrelErrorRate(files, static_cast<DecodeMode>(d), run.baud);
+        if (run.measures(d))
+            p.cer[d] = kestrelErrorRate(files, static_cast<DecodeMode>(d), run.baud);
     if (run.measures(kDecodeModes)) p.cer[kDecodeModes] = minimodemErrorRate(files, run.baud);
     p.cer[kDecodeModes + 1] = idealErrorRate(channel.fading, snr, runs, run.baud);
     return p;
 }
 
 const char* decoderName(int d) {
-    return d < kDecodeModes ? decodeModeText(d).data()
-                            : d == kDecodeModes ? "minimodem" : "ideal, printed";
+    return d < kDecodeModes    ? decodeModeText(d).data()
+           : d == kDecodeModes ? "minimodem"
+                               : "ideal, printed";
 }
 
 // The SNR above which the rate stays at or below target, interpolated between the last
@@ -90,8 +92,8 @@ std::string snrFor(const std::vector<Point>& points, const std::function<double(
 }
 
 void report(const Channel& channel, int runs, double step, const Run& run) {
-    std::printf("\n### %s, %g baud (%d files of %zu scored characters per point)\n\n",
-                channel.name, run.baud, runs, normaliseText(measuredMessage()).size());
+    std::printf("\n### %s, %g baud (%d files of %zu scored characters per point)\n\n", channel.name,
+                run.baud, runs, normaliseText(measuredMessage()).size());
     std::printf("| SNR dB |");
     for (int d = 0; d < kDecoders; ++d)
         if (run.measures(d)) std::printf(" %s |", decoderName(d));
@@ -113,8 +115,9 @@ void report(const Channel& channel, int runs, double step, const Run& run) {
         std::printf("| SNR for %.0f%% |", 100 * target);
         for (int d = 0; d < kDecoders; ++d)
             if (run.measures(d))
-                std::printf(" %s |",
-                            snrFor(points, [d](const Point& p) { return p.cer[d]; }, target).c_str());
+                std::printf(" %s |", snrFor(
+                                         points, [d](const Point& p) { return p.cer[d]; }, target)
+                                         .c_str());
         const double best =
             snrForErrorRate([&](double s) { return ideal(channel, s, run.baud); }, target);
         std::printf(" %.1f |\n", best);

@@ -7,12 +7,12 @@
 #include <numbers>
 #include <stdexcept>
 
-#include "text/wide_text.h"
 #include "decode/baudot_decoder.h"
 #include "decode/received_char_emitter.h"
 #include "lab/lab.h"
 #include "lab/theory.h"
 #include "platform/logger_codes.h"
+#include "text/wide_text.h"
 
 namespace kestrel::lab {
 
@@ -103,7 +103,8 @@ double idealErrorRate(const FadingProfile* fading, double snrDb, int runs, doubl
     std::size_t errors = 0, characters = 0;
     for (int run = 0; run < runs; ++run) {
         const auto seed = static_cast<std::uint64_t>(1000 * run + std::lround(10 * (snrDb + 50)));
-        errors += messageErrors(measuredMessage(), idealPrint(codes, p, seed + 11, fading, snrDb, baud));
+        errors +=
+            messageErrors(measuredMessage(), idealPrint(codes, p, seed + 11, fading, snrDb, baud));
         characters += normaliseText(measuredMessage()).size();
     }
     return static_cast<double>(errors) / characters;

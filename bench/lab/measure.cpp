@@ -10,10 +10,10 @@ const Audio& measuringTransmission(double baud) {
     static std::map<double, Audio> made;
     auto [it, fresh] = made.try_emplace(baud);
     if (fresh)
-        it->second = padded(scaledToRms(minimodemTransmit(kLeadIn + measuredMessage(), baud,
-                                                          sampleRateFor(baud)),
-                                        kMeasureRms),
-                            1.0, 1.5);
+        it->second = padded(
+            scaledToRms(minimodemTransmit(kLeadIn + measuredMessage(), baud, sampleRateFor(baud)),
+                        kMeasureRms),
+            1.0, 1.5);
     return it->second;
 }
 
@@ -41,8 +41,8 @@ std::vector<Audio> measuringFiles(const FadingProfile* fading, double snrDb, int
     std::vector<Audio> files;
     for (int run = 0; run < runs; ++run) {
         const auto seed = static_cast<std::uint64_t>(1000 * run + std::lround(10 * (snrDb + 50)));
-        Audio audio =
-            fading ? watterson(measuringTransmission(baud), *fading, seed) : measuringTransmission(baud);
+        Audio audio = fading ? watterson(measuringTransmission(baud), *fading, seed)
+                             : measuringTransmission(baud);
         addNoise(audio, kMeasureRms * kMeasureRms, snrDb, seed + 7);
         files.push_back(limitedToPeak(audio, 32000.0));
     }

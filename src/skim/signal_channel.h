@@ -112,7 +112,7 @@ class SignalChannel final : private DecodedText {
     };
     Runs sharpRuns_, smoothRuns_;
     std::vector<std::complex<double>> held_;  // the signal while its speed is measured
-    std::size_t runsJudged_ = 0;  // the runs the speed was last judged on
+    std::size_t runsJudged_ = 0;              // the runs the speed was last judged on
 
     // The resampler to the decoder's rate: the last four samples and the position.
     double step_ = 1, position_ = 0;

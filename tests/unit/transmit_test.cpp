@@ -414,8 +414,8 @@ TEST(TransmissionWatchdog, EndsOnlyASoundCardTransmissionThatStoppedPlaying) {
         SCOPED_TRACE(testing::Message() << c.mode << " " << c.txState << " " << c.quietMs);
         SoundRig rig;
         int ended = 0, told = 0;
-        PlaybackDevice playback{rig.state, rig.output, rig.port, rig.ui, rig.clock,
-                                [&] { ++ended; },  [&] { ++told; }};
+        PlaybackDevice playback{rig.state, rig.output,       rig.port,       rig.ui,
+                                rig.clock, [&] { ++ended; }, [&] { ++told; }};
         rig.state.TXmode = c.mode;
         rig.state.txState = c.txState;
         rig.state.txSoundState = c.soundState;
