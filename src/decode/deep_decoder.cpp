@@ -536,21 +536,21 @@ bool DeepDecoder::silentFrame(std::int64_t t0) const {
 // heard at a signal's level shown when it opens: the first characters of a signal come
 // before its levels are measured.
 void DeepDecoder::print(const DeepCharacter& c, std::int64_t t0) {
-    const double ownDb = weakerEndDb(t0, c.code);
     const char16_t ch = baudot.baudotDecode(c.code);
-    if (saved_ != nullptr && ch != 0) saved_->decoded(ch);
-    const bool squelch = state_.SquelchState.load(std::memory_order_relaxed) == 1;
+    if (saved_ != nullptr) saved_->decoded(ch);
     const double snr = elementSnr();
     // A figures shift read in the noise must not put the signal's first word in figures:
     // what is decided below the squelch's mark, held back or not, leaves it in letters.
     if (snr < kSquelchSnr) baudot.shift = kLettersShift;
+    // The character's own level is measured only where the squelch judges by it.
+    const bool squelch = state_.SquelchState.load(std::memory_order_relaxed) == 1;
     if (squelch && snr < kSquelchSnr) {
         squelch_.hold(ch);
-        squelch_.heldLevel(ownDb);
+        squelch_.heldLevel(weakerEndDb(t0, c.code));
         return;
     }
     squelch_.open();
-    if (squelch && !squelch_.judge(ch, ownDb, 10.0 * std::log10(snr))) return;
+    if (squelch && !squelch_.judge(ch, weakerEndDb(t0, c.code), 10.0 * std::log10(snr))) return;
     if (ch != 0) emitter_.emitReceivedChar(ch);
 }
 

@@ -94,10 +94,6 @@ void SnrRing::add(double v) {
     writeIndex = (writeIndex + 1) % kSnrSlots;
 }
 
-double SnrRing::newest() const {
-    return values[(writeIndex + kSnrSlots - 1) % kSnrSlots];
-}
-
 double SnrRing::trimmedMean() const {
     double sum = 0.0;
     for (double v : values) sum += v;
@@ -438,18 +434,18 @@ void Framing::measureSignal(NoiseMeasurement& noise) {
     markNoiseList_.clear();
     spaceNoiseList_.clear();
 
+    // The character's own S/N: the mean of what each channel measured of it.
     double own = 0.0;
     int measured = 0;
-    if (markNoise_ > 0.0 && markPeak_ > 0.0) {
-        markSnr_.add(20.0 * std::log10(markPeak_ / markNoise_) - kSnrOffset);
-        own += markSnr_.newest();
+    const auto measureChannel = [&](double peak, double noiseLevel, SnrRing& ring) {
+        if (noiseLevel <= 0.0 || peak <= 0.0) return;
+        const double db = 20.0 * std::log10(peak / noiseLevel) - kSnrOffset;
+        ring.add(db);
+        own += db;
         ++measured;
-    }
-    if (spaceNoise_ > 0.0 && spacePeak_ > 0.0) {
-        spaceSnr_.add(20.0 * std::log10(spacePeak_ / spaceNoise_) - kSnrOffset);
-        own += spaceSnr_.newest();
-        ++measured;
-    }
+    };
+    measureChannel(markPeak_, markNoise_, markSnr_);
+    measureChannel(spacePeak_, spaceNoise_, spaceSnr_);
     judgeByOwnSnr(measured != 0 ? own / measured : 0.0);
     const double markFigure = markSnr_.trimmedMean();
     const double spaceFigure = spaceSnr_.trimmedMean();

@@ -45,7 +45,6 @@ struct SnrRing {
     void fill(double v) { values.fill(v); }
     void add(double v);
     double trimmedMean() const;
-    double newest() const;
 };
 
 class Framing {
@@ -118,9 +117,9 @@ class Framing {
     int tiledIndex_ = 0;
     bool silent_ = false;
 
-    // A character waiting for its own S/N, measured at its stop element, to be shown.
     SquelchHold squelch_;
     bool lastHeard_ = false;  // the last character's own S/N was a signal's
+    // A character waiting for its own S/N, measured at its stop element, to be shown.
     bool judgeShown_ = false;
     char16_t waiting_ = 0;
     int waitingCode_ = 0;
