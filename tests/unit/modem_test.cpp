@@ -20,25 +20,19 @@ namespace kestrel {
 
 // What the tests look at inside the modem: its shared state and the transmitter.
 struct ModemTestPeer {
-    explicit ModemTestPeer(Modem& m)
-        : state(m.state),
-          store(m.store),
-          link(m.link),
-          menu(m.menu),
-          txWindow(m.txWindow),
-          txBuffer(m.txBuffer) {}
-    ModemState& state;
-    SettingsStore& store;
-    LoggerLink& link;
-    MenuCommands& menu;
-    TxWindow& txWindow;
-    TxBuffer& txBuffer;
+    Modem& m;
+    ModemState& state() { return m.state; }
+    SettingsStore& store() { return m.store; }
+    LoggerLink& link() { return m.link; }
+    MenuCommands& menu() { return m.menu; }
+    TxWindow& txWindow() { return m.txWindow; }
+    TxBuffer& txBuffer() { return m.txBuffer; }
 };
 
 namespace {
 
 ModemTestPeer inside(Modem& modem) {
-    return ModemTestPeer(modem);
+    return {modem};
 }
 
 class ModemTest : public ::testing::Test {
@@ -61,7 +55,7 @@ class ModemTest : public ::testing::Test {
     FakeWindowTitles titles_;
     SleepingClock clock_;
     FakeAudioDevicesPort devices_{{"PulseAudio", "Line In"}, {"PulseAudio", "Speakers"}};
-    FakeSaveTextFile saveText_;
+    NoSaveTextFile saveText_;
     FakeFileDialogs dialogs_;
     FakeDocumentViewer documents_;
     FakeSerialPorts serialPorts_;
@@ -79,18 +73,18 @@ class ModemTest : public ::testing::Test {
 TEST_F(ModemTest, StartsFromTheSettingsFileBesideTheExecutable) {
     writeIni("[Kestrel Modem]\nMarkfrequency=2000\nSpacefrequency=2170\nN1MM_SWITCH=4\n");
     Modem& modem = start();
-    EXPECT_EQ(inside(modem).store.path, folder_.file("Kestrel.ini"));
-    EXPECT_EQ(inside(modem).state.rxDeviceId, 1u);
-    EXPECT_EQ(inside(modem).state.txDeviceId, 1u);
+    EXPECT_EQ(inside(modem).store().path, folder_.file("Kestrel.ini"));
+    EXPECT_EQ(inside(modem).state().rxDeviceId, 1u);
+    EXPECT_EQ(inside(modem).state().txDeviceId, 1u);
     EXPECT_EQ(capture_.journal().front(), "open 1 2");  // two channels for the default left one
-    EXPECT_EQ(inside(modem).state.captureState, kCapturing);
-    ASSERT_TRUE(inside(modem).link.connectLogger());
+    EXPECT_EQ(inside(modem).state().captureState, kCapturing);
+    ASSERT_TRUE(inside(modem).link().connectLogger());
     const std::vector<LoggerPost> posts = logger_.posts();
     ASSERT_GE(posts.size(), 4u);
     EXPECT_EQ(posts[2], (LoggerPost{TXM_MARK, 2000}));
     EXPECT_EQ(posts[3], (LoggerPost{TXM_SPACE, 2170}));
-    EXPECT_EQ(inside(modem).link.loggerWindow, 0x1A2B3C);
-    EXPECT_EQ(inside(modem).state.SquelchState, 0);  // the stored switch word decides
+    EXPECT_EQ(inside(modem).link().loggerWindow, 0x1A2B3C);
+    EXPECT_EQ(inside(modem).state().SquelchState, 0);  // the stored switch word decides
     EXPECT_NE(ini().find("SquelchState=0"), std::string::npos);
 }
 
@@ -104,9 +98,9 @@ TEST_F(ModemTest, ARefusedSettingsFileIsSaidOnceAndNeverWritten) {
         ui_.clear();
         writeIni(refused);
         Modem& modem = start();
-        EXPECT_EQ(inside(modem).state.markFrequency, 2125);
-        ASSERT_TRUE(inside(modem).link.connectLogger());  // writes the squelch
-        inside(modem).menu.menuCommand(IDM_CONTEST_MODE);
+        EXPECT_EQ(inside(modem).state().markFrequency, 2125);
+        ASSERT_TRUE(inside(modem).link().connectLogger());  // writes the squelch
+        inside(modem).menu().menuCommand(IDM_CONTEST_MODE);
         ASSERT_EQ(ui_.messageBoxes().size(), 1u) << refused.size();
         EXPECT_NE(ui_.messageBoxes()[0].text.find(folder_.file("Kestrel.ini")), std::string::npos);
         EXPECT_TRUE(ini() == refused) << refused.size();
@@ -146,11 +140,11 @@ class ModemSoundTest : public ModemTest {
     // Keys, then Ctrl-T: the logger hears of it at once, and the writer primes the
     // preamble's two frames.
     void transmit(Modem& modem) {
-        for (const char c : std::string("cq{CL}")) inside(modem).txWindow.handleCharacter(c);
-        inside(modem).txWindow.handleCharacter(kCtrlT);
+        for (const char c : std::string("cq{CL}")) inside(modem).txWindow().handleCharacter(c);
+        inside(modem).txWindow().handleCharacter(kCtrlT);
         EXPECT_EQ(logger_.posts().back(), (LoggerPost{TXM_PTTEVENT, 1}));
         EXPECT_TRUE(eventually([&] { return primed(); }));
-        EXPECT_EQ(inside(modem).state.txState, kTxSending);
+        EXPECT_EQ(inside(modem).state().txState, kTxSending);
     }
     // The journal ends with both preamble frames written.
     bool primed() const {
@@ -160,14 +154,14 @@ class ModemSoundTest : public ModemTest {
     }
     // Ended as Escape ends it (on whichever thread ended it: the report comes last).
     void expectEnded(Modem& modem) {
-        EXPECT_EQ(inside(modem).state.txState, kTxIdle);
+        EXPECT_EQ(inside(modem).state().txState, kTxIdle);
         EXPECT_TRUE(eventually([&] {
             return logger_.posts().back() == LoggerPost{TXM_PTTEVENT, 0};
         }));
-        EXPECT_EQ(inside(modem).txBuffer.takeRaw(), 0);
+        EXPECT_EQ(inside(modem).txBuffer().takeRaw(), 0);
     }
     void awaitReopen(Modem& modem) {
-        EXPECT_TRUE(eventually([&] { return inside(modem).state.txSoundState == kSoundReady; }));
+        EXPECT_TRUE(eventually([&] { return inside(modem).state().txSoundState == kSoundReady; }));
     }
 };
 
@@ -179,9 +173,9 @@ TEST_F(ModemSoundTest, AReopenAndTheEndEachEndATransmissionAtOnce) {
     Modem& modem = startSound();
     EXPECT_EQ(playback_.journal(),
               (std::vector<std::string>{"open 1 12000", "prepare 0", "prepare 1"}));
-    EXPECT_EQ(inside(modem).state.txSoundState, kSoundReady);
+    EXPECT_EQ(inside(modem).state().txSoundState, kSoundReady);
     transmit(modem);
-    inside(modem).state.txSoundState = kReopenRequest;
+    inside(modem).state().txSoundState = kReopenRequest;
     awaitReopen(modem);
     expectEnded(modem);
 
@@ -206,13 +200,13 @@ TEST_F(ModemSoundTest, ATransmissionStartedDuringAReopenGoesOutOnTheNewDevice) {
         if (step != "close") return;
         playback_.onStep = nullptr;
         transmitStarted_ = true;
-        for (const char c : std::string("cq{CL}")) inside(modem).txWindow.handleCharacter(c);
-        inside(modem).txWindow.handleCharacter(kCtrlT);
+        for (const char c : std::string("cq{CL}")) inside(modem).txWindow().handleCharacter(c);
+        inside(modem).txWindow().handleCharacter(kCtrlT);
         // A busy machine makes the reopen slow: the transmission waiting for it is not
         // taken for stalled.
         std::this_thread::sleep_for(std::chrono::milliseconds(kStalledTransmissionMs + 200));
     };
-    inside(modem).state.txSoundState = kReopenRequest;
+    inside(modem).state().txSoundState = kReopenRequest;
     ASSERT_TRUE(eventually([&] { return transmitStarted_.load(); }));
     awaitReopen(modem);
     ASSERT_TRUE(eventually([&] { return primed(); }));
@@ -224,8 +218,8 @@ TEST_F(ModemSoundTest, ATransmissionStartedDuringAReopenGoesOutOnTheNewDevice) {
         std::vector<std::string>(newDevice, journal.end()),
         (std::vector<std::string>{"open 1 12000", "prepare 0", "prepare 1", "write 0", "write 1"}));
     std::this_thread::sleep_for(std::chrono::milliseconds(300));
-    EXPECT_EQ(inside(modem).state.txState, kTxSending);
-    inside(modem).txWindow.handleCharacter(kEscape);
+    EXPECT_EQ(inside(modem).state().txState, kTxSending);
+    inside(modem).txWindow().handleCharacter(kEscape);
     expectEnded(modem);
 }
 
@@ -239,19 +233,19 @@ TEST_F(ModemTest, PlayWavPlaysAChosenFileAndStopsAPlayingOne) {
     eventually([&] { return ui_.menuChecks().size() >= 2; });
     EXPECT_EQ(ui_.menuChecks(),
               (std::vector<UiItemFlag>{{IDM_PLAY_WAV, true}, {IDM_PLAY_WAV, false}}));
-    EXPECT_EQ(inside(modem).state.wavPlaying, 0);
+    EXPECT_EQ(inside(modem).state().wavPlaying, 0);
     EXPECT_NE(logger_.textOf(TXM_CHAR).find('\n'), std::string::npos);  // the line feeds
 
-    inside(modem).state.wavPlaying = 1;  // as while a file plays
+    inside(modem).state().wavPlaying = 1;  // as while a file plays
     modem.menuCommand(IDM_PLAY_WAV);
-    EXPECT_EQ(inside(modem).state.wavPlaying, 0);
-    EXPECT_EQ(inside(modem).state.captureState, kReopenRequest);
-    EXPECT_EQ(dialogs_.shown.size(), 1u);
+    EXPECT_EQ(inside(modem).state().wavPlaying, 0);
+    EXPECT_EQ(inside(modem).state().captureState, kReopenRequest);
+    EXPECT_EQ(dialogs_.shown, 1);
 }
 
 TEST_F(ModemTest, SpectrumClicksReachTheModeButtonTheReceiveTextAndThePause) {
     Modem& modem = start();
-    inside(modem).state.Decodemode = 2;
+    inside(modem).state().Decodemode = 2;
     modem.spectrumWindowCreated();
     const SpectrumGeometry g = modem.spectrumPaint().geometry;
 
@@ -260,17 +254,17 @@ TEST_F(ModemTest, SpectrumClicksReachTheModeButtonTheReceiveTextAndThePause) {
     modem.spectrumLeftClick(g.centre);
     EXPECT_EQ(ui_.captions().back(), (UiItemText{IDC_MODE_BUTTON, "Spread"}));
 
-    inside(modem).state.wavPlaying = 1;
+    inside(modem).state().wavPlaying = 1;
     modem.spectrumLeftClick(0);
     EXPECT_NE(logger_.textOf(TXM_CHAR).find("Not available when playing .wav files"),
               std::string::npos);
-    EXPECT_EQ(inside(modem).state.pauseState, 0);
+    EXPECT_EQ(inside(modem).state().pauseState, 0);
 
-    inside(modem).state.wavPlaying = 0;
+    inside(modem).state().wavPlaying = 0;
     modem.spectrumLeftClick(0);
-    EXPECT_NE(inside(modem).state.pauseState, 0);
+    EXPECT_NE(inside(modem).state().pauseState, 0);
     modem.spectrumRightClick();
-    EXPECT_EQ(inside(modem).state.pauseState, 0);
+    EXPECT_EQ(inside(modem).state().pauseState, 0);
 }
 
 }  // namespace
