@@ -48,8 +48,7 @@ namespace kestrel {
 
 // What a fake was asked, in order; safe to add to from several threads, read as a copy.
 template <typename T>
-class Journal {
-  public:
+struct Journal {
     void add(T item) {
         std::lock_guard lock(mutex_);
         items_.push_back(std::move(item));
@@ -69,8 +68,7 @@ class Journal {
 };
 
 // Sound devices for tests: fixed lists of product names in device-number order.
-class FakeAudioDevicesPort : public AudioDevicesPort {
-  public:
+struct FakeAudioDevicesPort : AudioDevicesPort {
     FakeAudioDevicesPort() = default;
     FakeAudioDevicesPort(std::vector<std::string> inputs, std::vector<std::string> outputs)
         : inputs(std::move(inputs)), outputs(std::move(outputs)) {}
@@ -92,8 +90,7 @@ class FakeAudioDevicesPort : public AudioDevicesPort {
 // sink as a driver does, keeps the buffers handed to it in order, and deliver() fills the
 // oldest with the given samples and reports it. A step whose first word is in `failing`
 // fails with kFailure, whose text is "error 32".
-class FakeCaptureDevice : public CaptureDevicePort {
-  public:
+struct FakeCaptureDevice : CaptureDevicePort {
     static constexpr int kFailure = 32;
     std::set<std::string> failing;  // set before the device is in use
 
@@ -196,8 +193,7 @@ class FakeCaptureDevice : public CaptureDevicePort {
 // recorded. Reading the counter does not move it unless ticksPerRead says so, which code
 // that spins on the counter needs. Actions scheduled with at() run, on the thread that
 // moves the clock, as soon as it reaches their tick.
-class FakeClock : public ClockPort {
-  public:
+struct FakeClock : ClockPort {
     static constexpr std::int64_t kFrequency = 10'000'000;
 
     std::int64_t now = 0;
@@ -235,8 +231,7 @@ class FakeClock : public ClockPort {
 // An open dialog for tests: keeps the controls' texts, the marked radio button of each
 // group (by its first button), the lists and their selections, and how it ended. The
 // dialogs it is asked to run are cancelled.
-class FakeDialog : public DialogPort {
-  public:
+struct FakeDialog : DialogPort {
     void setItemText(int id, std::string_view text) override { texts[id] = text; }
     std::string itemText(int id, std::size_t maxChars) override {
         return texts[id].substr(0, maxChars);
@@ -266,14 +261,12 @@ class FakeDialog : public DialogPort {
 };
 
 // A document viewer that finds no document.
-class FakeDocumentViewer : public DocumentViewerPort {
-  public:
+struct FakeDocumentViewer : DocumentViewerPort {
     DocumentOpening openDocument(const std::string&) override { return DocumentOpening::missing; }
 };
 
 // File dialogs that answer with a prepared result and count how often they were shown.
-class FakeFileDialogs : public FileDialogPort {
-  public:
+struct FakeFileDialogs : FileDialogPort {
     FileDialogResult answer{kFileDialogCancelled, ""};
     int shown = 0;
 
@@ -292,8 +285,7 @@ struct LoggerPost {
     bool operator==(const LoggerPost&) const = default;
 };
 
-class RecordingLogger : public LoggerPort {
-  public:
+struct RecordingLogger : LoggerPort {
     bool post(std::uint32_t code, std::int64_t value) override {
         posts_.add({code, value});
         if (onPost) onPost(code, value);
@@ -320,8 +312,7 @@ class RecordingLogger : public LoggerPort {
 };
 
 // Records what the core posts to the main window and the transmit window.
-class FakeMainWindow : public MainWindowPort {
-  public:
+struct FakeMainWindow : MainWindowPort {
     std::vector<std::int64_t> txChars;
 
     std::int64_t mainWindowHandle() override { return 0x5150; }
@@ -335,8 +326,7 @@ class FakeMainWindow : public MainWindowPort {
 
 // A sound output device that journals what is done to it ("open 65535 13200",
 // "prepare 0", "reset", ...).
-class FakePlaybackDevice : public PlaybackDevicePort {
-  public:
+struct FakePlaybackDevice : PlaybackDevicePort {
     int openDevice(std::uint32_t deviceId, int sampleRate, PlaybackEventSink events) override {
         open = true;
         events_ = std::move(events);
@@ -391,8 +381,7 @@ class FakePlaybackDevice : public PlaybackDevicePort {
 
 // Records the keying thread's priority and memory-lock requests ("lock", "unlock",
 // "realtime", "normal class", "time-critical", "normal thread").
-class FakePriorityPort : public PriorityPort {
-  public:
+struct FakePriorityPort : PriorityPort {
     bool lockKeyingCode() override { return record("lock"); }
     bool unlockKeyingCode() override { return record("unlock"); }
     bool setRealtimeClass(bool on) override { return record(on ? "realtime" : "normal class"); }
@@ -415,8 +404,7 @@ class FakePriorityPort : public PriorityPort {
 };
 
 // Records every push-to-talk change.
-class FakePttSwitch : public PttSwitch {
-  public:
+struct FakePttSwitch : PttSwitch {
     void setPtt(bool on) override { calls_.add(on); }
     std::vector<bool> calls() const { return calls_.items(); }
 
@@ -433,10 +421,9 @@ struct SerialEvent {
     std::int64_t at = 0;
 };
 
-class FakeSerialPorts;
+struct FakeSerialPorts;
 
-class FakeSerialPort : public SerialPort {
-  public:
+struct FakeSerialPort : SerialPort {
     FakeSerialPort(FakeSerialPorts& system, std::string path)
         : path(std::move(path)), system_(system) {}
 
@@ -467,8 +454,7 @@ class FakeSerialPort : public SerialPort {
     FakeSerialPorts& system_;
 };
 
-class FakeSerialPorts : public SerialPorts {
-  public:
+struct FakeSerialPorts : SerialPorts {
     std::unique_ptr<SerialPort> open(std::string_view devicePath, SerialAccess access,
                                      SerialOpenError& error) override {
         std::string path(devicePath);
@@ -501,7 +487,7 @@ class FakeSerialPorts : public SerialPorts {
     std::function<std::int64_t()> timeSource;
 
   private:
-    friend class FakeSerialPort;
+    friend struct FakeSerialPort;
     mutable std::recursive_mutex mutex_;
     std::vector<SerialEvent> events_;
 };
@@ -539,8 +525,7 @@ inline bool FakeSerialPort::write(std::span<const std::uint8_t> bytes, std::size
 // Settings kept in memory: keys match without regard to case, as in the settings file;
 // a value that does not start with a number reads as the default. Every write is
 // recorded in order.
-class MemorySettings : public SettingsAccess {
-  public:
+struct MemorySettings : SettingsAccess {
     std::vector<std::pair<std::string, std::string>> writes;
 
     void set(std::string_view key, std::string_view text) { values_[lower(key)] = text; }
@@ -579,8 +564,7 @@ class MemorySettings : public SettingsAccess {
 
 // The logger's shared block as a plain buffer, filled with a marker byte so that what
 // the core writes (and what it leaves alone) shows.
-class FakeSharedBlock : public SharedBlockPort {
-  public:
+struct FakeSharedBlock : SharedBlockPort {
     static constexpr std::byte kUntouched{0xA5};
 
     explicit FakeSharedBlock(std::size_t size = 24576) : bytes(size, kUntouched) {}
@@ -601,16 +585,14 @@ class FakeSharedBlock : public SharedBlockPort {
 };
 
 // Counts the transmit buffer's clear commands.
-class RecordingTxBuffer : public TxBufferControl {
-  public:
+struct RecordingTxBuffer : TxBufferControl {
     int clears = 0;
     void clearTxBuffer() override { ++clears; }
 };
 
 // A UDP socket played by the test: each step can be made to fail, and the datagrams it
 // delivers are queued by the test (from any thread). Calls are journalled in order.
-class FakeUdpPort : public UdpPort {
-  public:
+struct FakeUdpPort : UdpPort {
     int startupError = 0;
     bool socketOpens = true;
     SocketCall reuseResult{};
@@ -679,8 +661,7 @@ struct UiItemFlag {
     bool operator==(const UiItemFlag&) const = default;
 };
 
-class RecordingUi : public UiPort {
-  public:
+struct RecordingUi : UiPort {
     int messageBox(std::string_view text, std::string_view caption, unsigned flags) override {
         messageBoxes_.add({std::string(text), std::string(caption), flags});
         if (whileBoxShows) whileBoxShows();  // what a box's own message loop may dispatch
@@ -732,15 +713,13 @@ class RecordingUi : public UiPort {
 };
 
 // A window tree without parents or titles.
-class FakeWindowTitles : public WindowTitlePort {
-  public:
+struct FakeWindowTitles : WindowTitlePort {
     std::int64_t parentWindow(std::int64_t) override { return 0; }
     std::u16string windowTitle(std::int64_t) override { return {}; }
 };
 
 // A ByteSource over bytes in memory, for WAV tests.
-class MemoryByteSource : public ByteSource {
-  public:
+struct MemoryByteSource : ByteSource {
     explicit MemoryByteSource(std::vector<std::uint8_t> bytes) : bytes_(std::move(bytes)) {}
 
     std::uint64_t size() const override { return bytes_.size(); }
@@ -764,8 +743,7 @@ inline bool eventually(const std::function<bool()>& condition) {
 }
 
 // A clock whose sleeps really sleep, for threads that a test lets run in real time.
-class SleepingClock : public ClockPort {
-  public:
+struct SleepingClock : ClockPort {
     std::int64_t counter() override {
         return std::chrono::steady_clock::now().time_since_epoch().count();
     }

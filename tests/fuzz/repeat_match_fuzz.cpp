@@ -2,7 +2,6 @@
 // lengths in range and prints only printable characters and line breaks.
 #include <cmath>
 #include <cstdint>
-#include <cstring>
 
 #include "decode/repeat_match.h"
 #include "fakes/fakes.h"

@@ -10,8 +10,7 @@
 namespace kestrel {
 namespace {
 
-class ScriptedHost : public ScenarioHost {
-  public:
+struct ScriptedHost : ScenarioHost {
     std::int64_t now = 0;
     std::vector<Notification> scheduled, received;                // scheduled in time order
     std::optional<std::pair<std::int64_t, std::int64_t>> exitAt;  // time, exit code

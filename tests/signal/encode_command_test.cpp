@@ -46,8 +46,7 @@ Wav readPcm(const std::filesystem::path& path) {
     return w;
 }
 
-class EncodeCommand : public ::testing::Test {
-  protected:
+struct EncodeCommand : ::testing::Test {
     ScratchFolder scratch;
     std::filesystem::path out = scratch.path() / "encoded.wav";
     std::string quotedOut = "'" + out.string() + "'";

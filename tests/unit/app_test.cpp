@@ -243,8 +243,7 @@ TEST(PortDialogs, OkStoresThePortAndLinesOrAsksForAPort) {
     EXPECT_EQ(tiny.system.journal("open"), std::vector<std::string>{"open \\\\.\\COM3 plain"});
 }
 
-class MenuCommandsTest : public ::testing::Test, protected AppRig {
-  protected:
+struct MenuCommandsTest : ::testing::Test, AppRig {
     FakeFileDialogs dialogs;
     NoSaveTextFile textFile;
     FakeDocumentViewer documents;

@@ -158,8 +158,7 @@ TEST(WavCheck, DataIsFoundPastOtherChunksAndTheRiffSizeIsIgnored) {
     for (const auto& c : cases) EXPECT_EQ(play(c.bytes), c.played) << c.what;
 }
 
-class CaptureTest : public ::testing::Test {
-  protected:
+struct CaptureTest : ::testing::Test {
     void deliver(int buffers) {
         const std::vector<std::int16_t> silence(kCaptureBufferSamples);
         for (int b = 0; b < buffers; ++b) ASSERT_TRUE(device_.deliver(silence));

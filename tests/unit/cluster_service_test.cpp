@@ -19,8 +19,7 @@ using namespace std::string_literals;
 constexpr int kPatienceMs = 10000;
 
 // A logger's end of the connection.
-class Client {
-  public:
+struct Client {
     explicit Client(int port) : fd_(socket(AF_INET, SOCK_STREAM, 0)) {
         sockaddr_in where{};
         where.sin_family = AF_INET;

@@ -1,6 +1,5 @@
 #include <gtest/gtest.h>
 
-#include <chrono>
 #include <cstdint>
 #include <filesystem>
 #include <string>
@@ -54,8 +53,7 @@ TEST(ContactDatagram, ADatagramLackingAValueOrWithABadOneIsNoContact) {
     for (const auto& [what, datagram] : cases) EXPECT_FALSE(parseContactDatagram(datagram)) << what;
 }
 
-class ContactRecorderTest : public ::testing::Test {
-  protected:
+struct ContactRecorderTest : ::testing::Test {
     Booking book(std::string call, std::int64_t now, std::string stamp = "2024-07-15 12:34:56",
                  std::string run = "1") {
         return recorder.book(*parseContactDatagram(contactInfo(call, "1", run, stamp)), setup, now);

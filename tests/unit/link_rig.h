@@ -10,8 +10,7 @@ namespace kestrel {
 
 // Remembers when the handshake started the link's threads: how many notifications had
 // been posted by then.
-class RecordingWorkers : public LinkWorkers {
-  public:
+struct RecordingWorkers : LinkWorkers {
     explicit RecordingWorkers(const RecordingLogger& logger) : logger_(logger) {}
     std::vector<std::size_t> startedAfterPosts;
     void startLinkThreads(LoggerLink&) override {

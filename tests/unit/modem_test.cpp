@@ -5,8 +5,6 @@
 #include <algorithm>
 #include <atomic>
 #include <chrono>
-#include <filesystem>
-#include <functional>
 #include <thread>
 #include <vector>
 
@@ -35,8 +33,7 @@ ModemTestPeer inside(Modem& modem) {
     return {modem};
 }
 
-class ModemTest : public ::testing::Test {
-  protected:
+struct ModemTest : ::testing::Test {
     Modem& start(const CommandLine& line = {2, 0x1A2B3C}) {
         modem_.emplace(ports_, folder_.file("Kestrel.exe"), line);
         modem_->loadSettings();
@@ -126,8 +123,7 @@ TEST_F(ModemTest, TheTransmitModeDecidesWhichComPortOpensAtTheStart) {
 
 // The sound output's life around transmissions, on a device that plays nothing back: its
 // buffers finish only when a reset hands them back.
-class ModemSoundTest : public ModemTest {
-  protected:
+struct ModemSoundTest : ModemTest {
     Modem& startSound() {
         // An input that never starts is never found dead: its reopens would reopen the
         // output between the steps.

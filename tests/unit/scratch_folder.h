@@ -9,8 +9,7 @@
 
 namespace kestrel {
 
-class ScratchFolder {
-  public:
+struct ScratchFolder {
     // A folder no other test (or test run) holds: a name already taken is never shared.
     ScratchFolder() {
         std::random_device random;

@@ -17,8 +17,7 @@ namespace {
 
 using namespace std::string_literals;
 
-class SettingsTest : public ::testing::Test {
-  protected:
+struct SettingsTest : ::testing::Test {
     // Kestrel.ini holding these lines in Kestrel's section.
     void holds(std::string_view lines) {
         ScratchFolder::write(store.path, "[Kestrel Modem]\r\n" + std::string(lines));

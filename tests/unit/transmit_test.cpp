@@ -324,8 +324,7 @@ TEST(TxWindow, TypedKeysGoOnAirAndTheEndFadesAndReleases) {
 
 // The driver's part while a new transmission waits: each sleep lets the buffer written
 // first of those not yet played finish, as a device plays them in order.
-class DriverClock : public FakeClock {
-  public:
+struct DriverClock : FakeClock {
     SoundOutput* output = nullptr;
     FakePlaybackDevice* port = nullptr;
     std::size_t played = 0;
