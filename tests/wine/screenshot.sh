@@ -3,9 +3,10 @@
 # bars) on the rig's display:
 #   main      (docs/screenshot.png) Kestrel beside loggersim's window after playing the
 #             bundled sample, so the spectrum strip and loggersim's text show it
+#   kestrel   (docs/manual/pictures/kestrel.png) Kestrel's window alone, from that picture
 #   settings  (docs/settings.png) the Settings dialog as it opens, cut to its frame
 #
-#   tests/wine/screenshot.sh BUILD_DIR OUT.png [main|settings]   (BUILD_DIR: build/windows)
+#   tests/wine/screenshot.sh BUILD_DIR OUT.png [main|kestrel|settings]   (BUILD_DIR: build/windows)
 set -euo pipefail
 build=${1:?build directory}
 out=${2:?output png}
@@ -53,7 +54,9 @@ else
     automate click '#32770' 1 >/dev/null
     for _ in $(seq 600); do grep -q 'TXM_CHAR 67' "$work/loggersim.log" && break; sleep 0.05; done
     sleep 3
+    # Kestrel's window stands at 660,40: 192 x 186 at the spectrum strip's default width.
     crop=1024x600+0+0
+    [ "$what" = main ] || crop=194x188+659+39
 fi
 bash "$here/rig.sh" screenshot "$rig" "$work/full.png"
 convert "$work/full.png" -crop "$crop" +repage "$out"
