@@ -366,25 +366,16 @@ TEST(SoundOutput, ANewTransmissionWaitsForTheLastOnesBuffersThenRefillsItsOwnInT
     EXPECT_EQ(rig.logger.textOf(TXM_CHAR), "TU");
 }
 
-// A device that finishes the first preamble frame while the second is being written, as
-// a busy machine may let it.
-struct HastyDevice : FakePlaybackDevice {
-    SoundOutput* output = nullptr;
-    int writeBuffer(int index, std::span<const std::int16_t> stereo) override {
-        const int result = FakePlaybackDevice::writeBuffer(index, stereo);
-        if (index == 1) output->playbackCallback(PlaybackEvent::bufferDone, 0);
-        return result;
-    }
-};
-
+// The device finishes the first preamble frame while the second is being written, as a
+// busy machine may let it.
 TEST(SoundOutput, APreambleFrameFinishedBeforeTheNextIsWrittenIsStillRefilled) {
     SoundRig rig;
-    HastyDevice device;
-    SoundOutput output{rig.state, rig.generators, device, rig.clock};
-    device.output = &output;
+    rig.port.onStep = [&rig](const std::string& step) {
+        if (step == "write 1") rig.output.playbackCallback(PlaybackEvent::bufferDone, 0);
+    };
     rig.state.txState = kTxRequested;
-    output.primePlayback();
-    EXPECT_EQ(output.refillCompleted(), 1);  // else the transmission stalls, keyed
+    rig.output.primePlayback();
+    EXPECT_EQ(rig.output.refillCompleted(), 1);  // else the transmission stalls, keyed
 }
 
 // The transmission watchdog: a sound-card transmission whose output made no progress for
