@@ -1,9 +1,9 @@
 // kestrel-automate.exe: reads and answers another process's windows for the Wine tests.
 //
-//   kestrel-automate msgbox CAPTION [SECONDS] [BUTTON]
+//   kestrel-automate msgbox CAPTION [SECONDS]
 //       waits for a message box (dialog class #32770) with that caption, prints
-//       "caption: ...", "text: ..." (UTF-8, newlines as \n) and presses BUTTON
-//       (ok, cancel, yes, no; default ok). Exit 0 when found, 1 on time-out.
+//       "caption: ...", "text: ..." (UTF-8, newlines as \n) and presses OK. Exit 0 when
+//       found, 1 on time-out.
 //   kestrel-automate count-windows CLASS
 //       prints how many top-level windows of that class exist.
 //   kestrel-automate set-text CLASS ID TEXT
@@ -98,12 +98,7 @@ BOOL CALLBACK visit(HWND w, LPARAM p) {
     return TRUE;
 }
 
-int buttonId(const wchar_t* name) {
-    const std::wstring n = name ? name : L"ok";
-    return n == L"cancel" ? IDCANCEL : n == L"yes" ? IDYES : n == L"no" ? IDNO : IDOK;
-}
-
-int msgbox(const wchar_t* caption, double seconds, const wchar_t* button) {
+int msgbox(const wchar_t* caption, double seconds) {
     const DWORD deadline = GetTickCount() + static_cast<DWORD>(seconds * 1000);
     for (;;) {
         Search s{L"#32770", caption};
@@ -114,12 +109,10 @@ int msgbox(const wchar_t* caption, double seconds, const wchar_t* button) {
             std::printf("caption: %s\n", escaped(utf8(textOf(s.found))).c_str());
             std::printf("text: %s\n", escaped(utf8(textOf(GetDlgItem(s.found, 0xFFFF)))).c_str());
             std::fflush(stdout);
-            const int id = buttonId(button);
-            HWND b = GetDlgItem(s.found, id);
-            if (b)
-                SendMessageW(b, BM_CLICK, 0, 0);
+            if (HWND ok = GetDlgItem(s.found, IDOK))
+                SendMessageW(ok, BM_CLICK, 0, 0);
             else
-                PostMessageW(s.found, WM_COMMAND, id, 0);
+                PostMessageW(s.found, WM_COMMAND, IDOK, 0);
             return 0;
         }
         if (GetTickCount() > deadline) break;
@@ -141,7 +134,9 @@ Search windowsNamed(const wchar_t* name) {
     return s;
 }
 
-HWND firstWindow(const wchar_t* name) { return windowsNamed(name).found; }
+HWND firstWindow(const wchar_t* name) {
+    return windowsNamed(name).found;
+}
 
 bool isCombo(HWND item) {
     wchar_t cls[32] = {};
@@ -327,13 +322,13 @@ int wmain(int argc, wchar_t** argv) {
             if (verb == name) return true;
         return false;
     };
-    if (is({L"msgbox"}, 3))
-        return msgbox(argv[2], argc >= 4 ? _wtof(argv[3]) : 10.0, argc >= 5 ? argv[4] : nullptr);
+    if (is({L"msgbox"}, 3)) return msgbox(argv[2], argc >= 4 ? _wtof(argv[3]) : 10.0);
     if (is({L"count-windows"}, 3)) {
         std::printf("%d\n", windowsNamed(argv[2]).count);
         return 0;
     }
-    if (is({L"set-text", L"select"}, 5)) return onControl(argv[1], argv[2], _wtoi(argv[3]), argv[4]);
+    if (is({L"set-text", L"select"}, 5))
+        return onControl(argv[1], argv[2], _wtoi(argv[3]), argv[4]);
     if (is({L"get-text", L"click", L"list", L"checked", L"enabled"}, 4))
         return onControl(argv[1], argv[2], _wtoi(argv[3]), nullptr);
     // The rest act on the first top-level window of the class.

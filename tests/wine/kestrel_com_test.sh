@@ -17,9 +17,8 @@ settings='#32770|Kestrel Settings'
 fsk='#32770|FSK COM Port Setup'
 ptt='#32770|Sound Card PTT Setup'
 tiny='#32770|Select TinyFSK Port'
-recorder= keyer=
+keyer=
 leave() {
-    [ -n "$recorder" ] && kill -INT "$recorder" 2>/dev/null || true
     [ -n "$keyer" ] && kill "$keyer" 2>/dev/null || true
     bash "$here/rig.sh" serial-start "$rig" >/dev/null 2>&1 || true
     leave_nothing_behind
@@ -116,9 +115,7 @@ click "$ptt" 1
 click "$settings" 1
 awaits_ini TXmode=0 PTT=2 PTTCOMport=COM5 FSKCOMport=NONE
 first=$(($(lines) + 1))
-parecord --device=kestrel_tx.monitor --file-format=wav --rate=48000 --channels=1 \
-    --latency-msec=20 "$work/air.wav" &
-recorder=$!
+record_air 1
 # The recording's first sample on the wall clock: once half a second is written, now
 # less what the file holds. What is still in flight between the sink and the file makes
 # this uncertain by some tens of milliseconds, so the lead may fall short by 50 ms.
@@ -129,9 +126,7 @@ start=$(awk -v now="$(date +%s.%N)" -v size="$(stat -c %s "$work/air.wav")" \
 click KESTREL 40031
 await "$work/out" 'line 22: expect TXM_SWITCH' 30
 sleep 0.5
-kill -INT "$recorder"
-wait "$recorder" || true
-recorder=
+stop_air
 total=$(soxi -D "$work/air.wav")
 sox "$work/air.wav" "$work/on.wav" silence 1 0.002 1%
 sox "$work/air.wav" "$work/off.wav" reverse silence 1 0.002 1% reverse

@@ -11,12 +11,6 @@ source "$(dirname "$0")/lib.sh"
 
 with_loggersim "$kestrel" "$loggersim"
 settings='#32770|Kestrel Settings'
-recorder=
-leave() {
-    [ -n "$recorder" ] && kill -INT "$recorder" 2>/dev/null || true
-    leave_nothing_behind
-}
-trap leave EXIT
 
 cat >"$work/settings.scn" <<'SCN'
 expect TXM_START 0 within 15000
@@ -83,9 +77,7 @@ width_after=$(auto rect KESTREL | awk '{print $3 - $1}')
 echo "window width $width_before -> $width_after"
 [ "$width_after" -gt "$width_before" ] || fail "the wider spectrum did not widen the window"
 
-parecord --device=kestrel_tx.monitor --file-format=wav --rate=48000 --channels=2 \
-    --latency-msec=20 "$work/air.wav" &
-recorder=$!
+record_air 2
 # The sound output is opened again at the new speed's rate; a reopen ends a transmission,
 # so the transmission starts after it.
 output_at_19800() { pactl list sink-inputs | grep -q 's16le 2ch 19800Hz'; }
@@ -119,9 +111,7 @@ until_ok 10 shows 0 "$automate" count-windows '#32770|Kestrel Settings' || fail 
 until_ok 10 auto command KESTREL 106 >/dev/null || fail "no main window"
 wait_exit "$pid" 60
 rc=$exit_status
-kill -INT "$recorder"
-wait "$recorder" || true
-recorder=
+stop_air
 verdict "$work/out" "$rc" "the scenario"
 
 # The left channel carries the text at 75 baud with mark 2295 and space 2125; the right

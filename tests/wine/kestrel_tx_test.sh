@@ -10,9 +10,7 @@ rig=$1 kestrel=$2 automate=$3 loggersim=$4
 source "$(dirname "$0")/lib.sh"
 
 with_loggersim "$kestrel" "$loggersim"
-recorder=
 leave() {
-    [ -n "$recorder" ] && kill -INT "$recorder" 2>/dev/null || true
     kill -CONT "$(cat "$rig/pulse.pid")" 2>/dev/null || true
     leave_nothing_behind
 }
@@ -56,9 +54,7 @@ send RXM_EXIT
 expect-exit 0 within 5000
 SCN
 
-parecord --device=kestrel_tx.monitor --file-format=wav --rate=48000 --channels=1 \
-    --latency-msec=20 "$work/air.wav" &
-recorder=$!
+record_air 1
 start_scenario tx "$work/out"
 await "$work/out" 'expect TXM_PTTEVENT 1 within 15000'
 wine_out "$automate" post KESTREL 32769 0 1094795585  # WM_APP+1 with a made-up address
@@ -76,9 +72,7 @@ kill -CONT "$(cat "$rig/pulse.pid")"
 wine_out "$automate" click KESTREL 40031 >/dev/null
 wait_exit "$pid" 60
 rc=$exit_status
-kill -INT "$recorder"
-wait "$recorder" || true
-recorder=
+stop_air
 grep -E 'PTTEVENT' "$work/out" || true
 verdict "$work/out" "$rc" "the scenario"
 

@@ -104,6 +104,7 @@ passed() {
 }
 
 leave_nothing_behind() {
+    [ -z "${recorder:-}" ] || kill -INT "$recorder" 2>/dev/null || true
     [ -n "$pid" ] || return 0
     # Kestrel may outlive a scenario that timed out.
     wine_out "$automate" close KESTREL >/dev/null || true
@@ -133,6 +134,19 @@ ini() { tr -d '\r' <"$work/Kestrel.ini"; }
 ini_holds() { for line in "$@"; do grep -qxF "$line" <<<"$(ini)" || return 1; done; }
 ini_has() { ini_holds "$@" || { ini; fail "Kestrel.ini lacks one of $*"; }; }
 awaits_ini() { until_ok 10 ini_holds "$@" || ini_has "$@"; }
+
+# record_air CHANNELS: records what Kestrel plays on "Speakers" into $work/air.wav (48000
+# samples/s) until stop_air; a test that ends early stops it too.
+record_air() {
+    parecord --device=kestrel_tx.monitor --file-format=wav --rate=48000 --channels="$1" \
+        --latency-msec=20 "$work/air.wav" &
+    recorder=$!
+}
+stop_air() {
+    kill -INT "$recorder"
+    wait "$recorder" || true
+    recorder=
+}
 
 # Live audio into Kestrel's "Line In" (the monitor of the null sink kestrel_rx).
 
