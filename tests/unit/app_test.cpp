@@ -156,7 +156,7 @@ TEST(SettingsDialog, OkAppliesDevicesChannelsSpeedAndMode) {
     EXPECT_EQ(rig.calls, (std::vector<std::string>{"capture", "playback", "com names"}));
 }
 
-struct PortRig {
+struct PortRig : AppRig {
     PortRig() { system.devices = {"COM0", "COM3", "COM12"}; }
     std::string written() {
         std::string out;
@@ -175,11 +175,7 @@ struct PortRig {
         dialogs.command(dialog, templateId, kOkButton);
     }
 
-    ModemState state;
-    MemorySettings settings;
     SettingsStrings strings;
-    RecordingUi ui;
-    RecordingLogger logger;
     FakeClock clock;
     FakeSerialPorts system;
     ComPorts ports{system, ui};

@@ -3,6 +3,7 @@
 #include <array>
 #include <cstdint>
 #include <map>
+#include <span>
 #include <string>
 #include <string_view>
 #include <vector>
@@ -124,22 +125,15 @@ TEST_F(RepeatMatchTest, ARepeatOfBlankCharactersNeverPrints) {
 
 // Integer soft values whose best correlation at the last character is 57/100 at length
 // 5, and below 0.5 at every other length and every earlier character.
-constexpr std::array<BitValues, 11> kExactRecords{{{-2, -2, -2, 0, -3},
-                                                   {-3, 1, 2, 2, -2},
-                                                   {1, 2, -2, -2, -1},
-                                                   {0, -3, 3, 2, 3},
-                                                   {1, -1, 0, -2, 2},
-                                                   {0, 2, -3, -3, 1},
-                                                   {0, 1, 2, 2, -2},
-                                                   {-3, -2, -3, -2, -1},
-                                                   {-3, -2, 3, 2, 3},
-                                                   {1, -1, 0, 2, 2},
-                                                   {1, 2, 1, -3, 0}}};
+constexpr BitValues kExactRecords[] = {
+    {-2, -2, -2, 0, -3}, {-3, 1, 2, 2, -2}, {1, 2, -2, -2, -1}, {0, -3, 3, 2, 3},
+    {1, -1, 0, -2, 2},   {0, 2, -3, -3, 1}, {0, 1, 2, 2, -2},   {-3, -2, -3, -2, -1},
+    {-3, -2, 3, 2, 3},   {1, -1, 0, 2, 2},  {1, 2, 1, -3, 0}};
 
 TEST_F(RepeatMatchTest, AScoreOfExactly057IsARepeatAnd056IsNot) {
     state.CorrelateStateSame = 0;
     const std::vector<int> codes = ita2Codes(" TEST TEST ");
-    auto feedAll = [&](RepeatMatch& m, const std::array<BitValues, 11>& values) {
+    auto feedAll = [&](RepeatMatch& m, std::span<const BitValues, 11> values) {
         for (int k = 0; k < 11; ++k) feed(m, codes[k], values[k], 1.0, 1.0);
     };
     feedAll(match, kExactRecords);
@@ -147,7 +141,7 @@ TEST_F(RepeatMatchTest, AScoreOfExactly057IsARepeatAnd056IsNot) {
     EXPECT_EQ(match.lastSearch().bestScore, 0.57);
     EXPECT_EQ(printed(), " { TEST } ");
 
-    auto lower = kExactRecords;
+    auto lower = std::to_array(kExactRecords);
     std::swap(lower[5][1], lower[4][0]);  // one product fewer in common
     RepeatMatch fresh{state, text};
     feedAll(fresh, lower);
