@@ -36,9 +36,7 @@ SCN
 start_scenario rec "$work/rec.out" --parent-title "DI$di N1MM Logger+"
 await "$work/rec.out" 'line 3: wait' 30
 
-box() { wine_out "$automate" get-text '#32770' "$1"; }
 set_box() { until_ok 10 wine_out "$automate" set-text '#32770' "$1" "$2" >/dev/null || fail "no box $1"; }
-press_ok() { until_ok 10 wine_out "$automate" click '#32770' 1 >/dev/null || fail "no OK button"; }
 # answer CAPTION TEXT: the message box with that caption shows TEXT; it is answered.
 answer() {
     local got
@@ -48,16 +46,16 @@ answer() {
 
 until_ok 10 wine_out "$automate" command KESTREL 116 >/dev/null || fail "no Kestrel window"
 until_ok 20 shows " 10" "$automate" get-text '#32770' 40092 || fail "the dialog did not open"
-[ "$(box 40090)" = 'C:\' ] || fail "the folder box shows '$(box 40090)'"
-[ "$(box 40093)" = " 01" ] || fail "RUN after shows '$(box 40093)'"
+is 'C:\' get-text '#32770' 40090
+is " 01" get-text '#32770' 40093
 
 set_box 40092 36
-press_ok
+click '#32770' 1
 answer "Input Error" "Maximum value of time before is 35 seconds"
 until_ok 10 shows " 10" "$automate" get-text '#32770' 40092 || fail "RUN before not restored"
 
 set_box 40090 'Z:\no\such\folder'
-press_ok
+click '#32770' 1
 answer "Kestrel Info" "Directory is invalid or does not exist"
 
 rec=$work/rec
@@ -67,7 +65,7 @@ set_box 40092 8
 set_box 40093 1
 set_box 40094 3
 set_box 40095 2
-press_ok
+click '#32770' 1
 until_ok 10 shows 0 "$automate" count-windows '#32770' || fail "the dialog stayed open"
 until_ok 10 port_in_use "$port" || fail "nobody listens on port $port"
 ini_has RXwaveRUNtimebefore=0008 RXwaveRUNtimeafter=0001 RXwaveSnPtimebefore=0003 \

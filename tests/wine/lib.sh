@@ -5,14 +5,6 @@ source "$rig/env"
 
 fail() { echo "FAIL: $*" >&2; exit 1; }
 
-# A fresh folder holding a copy of Kestrel.exe, so every test starts with no Kestrel.ini.
-fresh_install() {
-    local exe=$1 work
-    work=$(mktemp -d "$rig/test.XXXXXX")
-    cp "$exe" "$work/Kestrel.exe"
-    echo "$work"
-}
-
 # winpath PATH: the Windows name of an absolute Linux path (drive Z: is the root).
 winpath() { printf 'Z:%s' "${1//\//\\}"; }
 
@@ -69,12 +61,13 @@ verdict() {
     [ "$2" = 0 ] || { grep -av TXM_LEVEL "$1"; fail "$3 ended with $2"; }
 }
 
-# with_loggersim KESTREL LOGGERSIM: a fresh install with loggersim beside it; sets $work
-# and $w (the folder as Windows sees it). A test that starts Kestrel keeps its process id
+# with_loggersim KESTREL LOGGERSIM: a fresh folder holding copies of both, so every test
+# starts with no Kestrel.ini; sets $work and $w (the folder as Windows sees it). A test that starts Kestrel keeps its process id
 # in $pid: if the test ends early, Kestrel is asked to close and then killed, so nothing
 # stays behind to confuse the next test.
 with_loggersim() {
-    work=$(fresh_install "$1")
+    work=$(mktemp -d "$rig/test.XXXXXX")
+    cp "$1" "$work/Kestrel.exe"
     cp "$2" "$work/loggersim.exe"
     w=$(winpath "$work")
     pid=
