@@ -59,6 +59,8 @@ struct SettingsRig : AppRig {
 // The marked button of the channel, speed and mode groups (0: none); a value no button
 // stands for is said, twice, as the buttons are shown twice on opening.
 TEST(SettingsDialog, OpeningMarksTheButtonsOfThePendingValues) {
+    const std::vector<std::string> noButton = {kChannelButtonError, kChannelButtonError,
+                                               kBaudButtonError};
     const struct {
         int rx, tx, baud, mode;
         std::array<int, 4> marked;
@@ -66,12 +68,7 @@ TEST(SettingsDialog, OpeningMarksTheButtonsOfThePendingValues) {
     } cases[] = {
         {1, 2, 2, 4, {IDC_RX_LEFT, IDC_TX_RIGHT, IDC_BAUD_75, IDC_TINYFSK_TX}, {}},
         {3, 0, 0, 2, {IDC_RX_MONO, IDC_TX_MONO, IDC_BAUD_45, 0}, {}},  // PFSK: none
-        {7,
-         5,
-         9,
-         8,
-         {0, 0, 0, IDC_DOOK_TX},
-         {kChannelButtonError, kChannelButtonError, kBaudButtonError}},
+        {7, 5, 9, 8, {0, 0, 0, IDC_DOOK_TX}, noButton},
     };
     for (const auto& c : cases) {
         SCOPED_TRACE(c.rx);
