@@ -42,11 +42,9 @@ TEST(CliDecode, PrintsWhatThePlayerGivesTheLoggerWithTheGivenSettings) {
     const Audio audio = withNoise(t, 10.0, 5);
     const auto path = tempWavPath("cli");
     writeWav(path, audio);
-    KestrelSettings s = settingsFor(kDecodeDeep, 75.0);
-    s.mark = 1275.0;
-    s.space = 1445.0;
-    s.contest = false;
+    KestrelSettings s{.baud = 75.0, .mark = 1275.0, .space = 1445.0, .mode = kDecodeDeep};
     s.squelch = true;  // by default, as under a logger
+    s.contest = false;
     const std::string file = " --contest off --repeat-match off '" + path.string() + "'";
     const CliRun run = cli("decode --baud 75 --mark 1275 --space 1445 --mode deep" + file);
     EXPECT_EQ(run.status, 0) << run.err;

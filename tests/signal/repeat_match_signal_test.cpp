@@ -35,10 +35,7 @@ void addBurst(Audio& audio, std::size_t from, std::size_t count, std::uint64_t s
 }
 
 KestrelSettings repeatMatchOn(bool sameReject) {
-    KestrelSettings s = settingsFor(kDecodeSelectiv);
-    s.repeatMatch = true;
-    s.sameReject = sameReject;
-    return s;
+    return {.mode = kDecodeSelectiv, .repeatMatch = true, .sameReject = sameReject};
 }
 
 TEST(RepeatMatchSignal, ACharacterDestroyedByABurstIsRestoredFromTheOtherCopy) {
@@ -101,10 +98,8 @@ TEST(RepeatMatchSignal, NothingToMendPrintsNoBrace) {
         std::string encode, decode, text;
     };
     const Case cases[] = {
-        {"--mode afsk", "", "DE K1ABC K1ABC"},
-        {"", "", "CQ TEST"},
-        {"--baud 50", "--baud 50", "CQ CQ"},
-        {"--baud 75", "--baud 75 --mode flutter", "CQ"},
+        {"--mode afsk", "", "DE K1ABC K1ABC"},    {"", "", "CQ TEST"},
+        {"--baud 50", "--baud 50", "CQ CQ"},      {"--baud 75", "--baud 75 --mode flutter", "CQ"},
         {"", "--squelch off --mode flutter", ""},  // a minute of white noise
     };
     const auto path = tempWavPath("repeat");

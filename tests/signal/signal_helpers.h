@@ -102,10 +102,7 @@ inline CliRun cli(const std::string& arguments, const std::string& input = "") {
 }
 
 inline KestrelSettings settingsFor(DecodeMode mode, double baud = 45.45) {
-    KestrelSettings s;
-    s.mode = mode;
-    s.baud = baud;
-    return s;
+    return {.baud = baud, .mode = mode};
 }
 
 }  // namespace kestrel::lab

@@ -77,14 +77,7 @@ struct Client {
 };
 
 Spot spotOf(const std::string& call, double time, std::optional<double> khz = 14083.4) {
-    Spot s;
-    s.time = time;
-    s.markHz = 2125;
-    s.freqKhz = khz;
-    s.call = call;
-    s.snrDb = 12;
-    s.kind = "CQ";
-    return s;
+    return {.time = time, .markHz = 2125, .freqKhz = khz, .call = call, .snrDb = 12, .kind = "CQ"};
 }
 
 struct ClusterServiceTest : ::testing::Test {
