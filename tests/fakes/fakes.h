@@ -650,6 +650,7 @@ struct UiMessageBox {
     unsigned flags;
     bool operator==(const UiMessageBox&) const = default;
 };
+using Boxes = std::vector<UiMessageBox>;
 struct UiItemText {
     int id;
     std::string text;
@@ -681,7 +682,7 @@ struct RecordingUi : UiPort {
     std::atomic<int> answer{kIdOk};
     std::function<void()> whileBoxShows;
 
-    std::vector<UiMessageBox> messageBoxes() const { return messageBoxes_.items(); }
+    Boxes messageBoxes() const { return messageBoxes_.items(); }
     std::vector<std::string> boxTexts() const {
         std::vector<std::string> out;
         for (const auto& box : messageBoxes()) out.push_back(box.text);

@@ -10,6 +10,7 @@
 #include <string>
 
 #include "signal_helpers.h"
+#include "unit/scratch_folder.h"
 
 namespace kestrel::lab {
 namespace {
@@ -40,7 +41,8 @@ TEST(CliDecode, BundledSampleDecodesNearlyWholeAndNothingElse) {
 TEST(CliDecode, PrintsWhatThePlayerGivesTheLoggerWithTheGivenSettings) {
     const Transmission t = transmit(kShortText, 75.0, 19800, Tones{1275.0, 1445.0});
     const Audio audio = withNoise(t, 10.0, 5);
-    const auto path = tempWavPath("cli");
+    const ScratchFolder dir;
+    const auto path = dir.path() / "cli.wav";
     writeWav(path, audio);
     KestrelSettings s{.baud = 75.0, .mark = 1275.0, .space = 1445.0, .mode = kDecodeDeep};
     s.squelch = true;  // by default, as under a logger
@@ -58,19 +60,17 @@ TEST(CliDecode, PrintsWhatThePlayerGivesTheLoggerWithTheGivenSettings) {
     const std::string message = normaliseText(kShortText);
     EXPECT_EQ(messageErrors(message.substr(message.find(' ')), run.out), 0u) << run.out;
     // The same tones and speed from a settings file, as Kestrel.ini holds them.
-    const auto ini = tempWavPath("settings").replace_extension(".ini");
+    const auto ini = dir.path() / "settings.ini";
     std::ofstream(ini) << "[Kestrel Modem]\nMarkfrequency=1275\nSpacefrequency=1445\nBaud Rate=2\n"
                           "Decodemode=3\n";
     const CliRun fromFile = cli("decode --settings '" + ini.string() + "'" + file);
     EXPECT_EQ(fromFile.status, 0) << fromFile.err;
     EXPECT_EQ(fromFile.out, run.out);
-    std::filesystem::remove(ini);
-    std::filesystem::remove(path);
 }
 
 TEST(CliDecode, EventsAndTrace) {
-    const auto path = tempWavPath("cli");
-    const auto trace = tempWavPath("trace").replace_extension(".csv");
+    const ScratchFolder dir;
+    const auto path = dir.path() / "cli.wav", trace = dir.path() / "trace.csv";
     writeWav(path, transmit(kShortText, 45.45, 12000, {}, 0.5, 1.0).audio);
     const CliRun run = cli("decode --mode flutter --events --trace '" + trace.string() + "' '" +
                            path.string() + "'");
@@ -119,8 +119,6 @@ TEST(CliDecode, EventsAndTrace) {
     }
     EXPECT_GT(firstLetter[0], 0.5);
     EXPECT_NEAR(firstLetter[1] - firstLetter[0], 2.0, 2048 / 12000.0);
-    std::filesystem::remove(path);
-    std::filesystem::remove(trace);
 }
 
 // What a script does with kestrel-cli: pipes a recording through it, whatever header the
@@ -169,7 +167,8 @@ TEST(CliDecode, EdgesOfASignalPrintNothing) {
     Audio dither{12000, std::vector<double>(5 * 12000, 0.0)};
     Gaussian g(5);
     for (double& x : dither.samples) x = std::round(0.5 * g.next());
-    const auto own = tempWavPath("own");
+    const ScratchFolder dir;
+    const auto own = dir.path() / "own.wav";
     ASSERT_EQ(cli("encode '" + own.string() + "' --text 'AB CD EF'").status, 0);
     struct Case {
         const char* name;
@@ -185,7 +184,7 @@ TEST(CliDecode, EdgesOfASignalPrintNothing) {
         {"dither", dither}, {"peer", minimodemTransmit("DE K1ABC", 45.45, 12000)}};
     for (const Case& c : cases) {
         std::filesystem::path path = own;
-        if (audio.count(c.name)) writeWav(path = tempWavPath("edge"), audio.at(c.name));
+        if (audio.count(c.name)) writeWav(path = dir.path() / "edge.wav", audio.at(c.name));
         for (const char* mode : {"flutter", "selectiv", "spread", "deep"}) {
             for (const char* squelch : {"off", "on"}) {
                 const std::string arguments = c.options + " --mode " + mode + " --squelch " +
@@ -194,9 +193,7 @@ TEST(CliDecode, EdgesOfASignalPrintNothing) {
                 EXPECT_EQ(normaliseText(cli("decode " + arguments).out), c.expected);
             }
         }
-        if (path != own) std::filesystem::remove(path);
     }
-    std::filesystem::remove(own);
 }
 
 // A mistake on the command line is status 2, a file that cannot be read or written 1. A

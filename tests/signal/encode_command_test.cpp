@@ -19,7 +19,7 @@ namespace {
 struct Wav {
     int channels = 0;
     std::uint32_t rate = 0;
-    std::vector<std::int16_t> samples;
+    std::vector<std::int16_t> samples = {};
 };
 
 // Read byte by byte, not by the program's own reader, so that a fault the writer and the
@@ -32,13 +32,11 @@ Wav readPcm(const std::filesystem::path& path) {
         for (int i = bytes - 1; i >= 0; --i) v = v << 8 | b[at + i];
         return v;
     };
-    Wav w;
-    if (b.size() < 44 || std::string(b.begin(), b.begin() + 4) != "RIFF") return w;
+    if (b.size() < 44 || std::string(b.begin(), b.begin() + 4) != "RIFF") return {};
     EXPECT_EQ(le(4, 4), b.size() - 8);
     EXPECT_EQ(le(20, 2), 1u);   // PCM
     EXPECT_EQ(le(34, 2), 16u);  // bits
-    w.channels = int(le(22, 2));
-    w.rate = le(24, 4);
+    Wav w{.channels = int(le(22, 2)), .rate = le(24, 4)};
     EXPECT_EQ(le(28, 4), w.rate * 2 * w.channels);
     EXPECT_EQ(le(40, 4), b.size() - 44);
     for (std::size_t i = 44; i + 1 < b.size(); i += 2)

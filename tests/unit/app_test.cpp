@@ -252,8 +252,8 @@ TEST_F(MenuCommandsTest, SaveTextCancelledOrToAFileThatCannotBeOpenedStaysOff) {
 
     dialogs.answer = {kFileDialogConfirmed, "Q:\\nowhere\\x.txt"};
     menu.menuCommand(IDM_SAVE_TEXT);
-    EXPECT_EQ(ui.messageBoxes(), (std::vector<UiMessageBox>{{"Could not open file specified",
-                                                             "Kestrel Error", kMbTopMost}}));
+    EXPECT_EQ(ui.messageBoxes(),
+              (Boxes{{"Could not open file specified", "Kestrel Error", kMbTopMost}}));
     EXPECT_TRUE(settings.writes.empty());
     EXPECT_EQ(state.saveTextActive, 0);
     EXPECT_TRUE(ui.menuChecks().empty());

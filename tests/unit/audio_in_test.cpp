@@ -90,7 +90,7 @@ TEST(WavWrite, AFileThatCannotBeOpenedOrWrittenShowsItsMessage) {
           {std::filesystem::path("/dev/full"), "saveWav write errorfiles 275"}}) {
         RecordingUi ui;
         EXPECT_FALSE(writeWavFile(path, samples, ui));
-        EXPECT_EQ(ui.messageBoxes(), (std::vector<UiMessageBox>{{message, "", kMbTopMost}}));
+        EXPECT_EQ(ui.messageBoxes(), (Boxes{{message, "", kMbTopMost}}));
     }
 }
 
@@ -257,8 +257,7 @@ TEST_F(CaptureTest, AFailingCloseTakesEveryStepAndShowsOnlyTheFirstError) {
     ASSERT_EQ(capture_.open(), 0);
     device_.failing = {"stop", "reset", "unprepare", "close"};
     capture_.close();
-    EXPECT_EQ(ui_.messageBoxes(),
-              (std::vector{UiMessageBox{"error 32", "Kestrel Error", kMbTopMost}}));
+    EXPECT_EQ(ui_.messageBoxes(), (Boxes{{"error 32", "Kestrel Error", kMbTopMost}}));
     const auto journal = device_.journal();
     EXPECT_EQ(std::ranges::count_if(journal, [](auto& s) { return s.starts_with("unprepare"); }),
               kCaptureBuffers);

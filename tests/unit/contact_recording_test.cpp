@@ -208,8 +208,7 @@ TEST(ContactListener, WinsockFailuresAreShownAndDisarmWhereNothingCanBeHeard) {
         EXPECT_EQ(l.state.saveWavActive == 1, c.armed);
         l.stop = true;
         l.thread.join();
-        EXPECT_EQ(l.ui.messageBoxes(),
-                  (std::vector<UiMessageBox>{{c.message, "Kestrel Error", kMbTopMost}}));
+        EXPECT_EQ(l.ui.messageBoxes(), (Boxes{{c.message, "Kestrel Error", kMbTopMost}}));
         EXPECT_EQ(l.ui.menuChecks().back(), (UiItemFlag{IDM_SAVE_WAV, false}));
         if (c.armed) {
             EXPECT_EQ(l.udp.journal()[3], "bind 12062");
@@ -228,8 +227,7 @@ TEST(ContactListener, AFullTableAndASocketThatWillNotCloseAreShown) {
     l.state.saveWavActive = 0;  // disarmed from the menu
     l.thread.join();
     EXPECT_EQ(l.ui.statusText(kNoticeStatusPart), bookingMessage(Booking::noFreeSlot));
-    EXPECT_EQ(l.ui.messageBoxes(),
-              (std::vector<UiMessageBox>{{kCloseFailed, "Kestrel Error", kMbOk}}));
+    EXPECT_EQ(l.ui.messageBoxes(), (Boxes{{kCloseFailed, "Kestrel Error", kMbOk}}));
 }
 
 }  // namespace

@@ -3,7 +3,6 @@
 #include <algorithm>
 #include <cmath>
 #include <numbers>
-#include <span>
 #include <string>
 #include <thread>
 #include <utility>
@@ -265,9 +264,9 @@ TEST(TxBuffer, ThePenultimateSlotIsTheLastAcceptedAndTheNextCharacterIsLost) {
         busyWhileShown = rig.buffer.statistics().busy;
     };
     EXPECT_FALSE(rig.buffer.add('Y'));
-    EXPECT_EQ(rig.ui.messageBoxes(),
-              (std::vector<UiMessageBox>{{"TX Keyboard Buffer Full\nCharacter lost", "",
-                                          kMbIconInformation | kMbTopMost}}));
+    EXPECT_EQ(
+        rig.ui.messageBoxes(),
+        (Boxes{{"TX Keyboard Buffer Full\nCharacter lost", "", kMbIconInformation | kMbTopMost}}));
     EXPECT_EQ(busyWhileShown, 0);
     // Once the transmitter takes one, there is room again.
     EXPECT_EQ(rig.buffer.takeRaw(), 'R');
