@@ -109,10 +109,8 @@ is 1 checked "$settings" 40054
 click "$settings" 2
 until_ok 10 shows 0 "$automate" count-windows '#32770|Kestrel Settings' || fail "Cancel left the dialog open"
 until_ok 10 auto command KESTREL 106 >/dev/null || fail "no main window"
-wait_exit "$pid" 60
-rc=$exit_status
+finish "$work/out" "the scenario"
 stop_air
-verdict "$work/out" "$rc" "the scenario"
 
 # The left channel carries the text at 75 baud with mark 2295 and space 2125; the right
 # one is silent.

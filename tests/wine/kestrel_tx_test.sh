@@ -70,11 +70,9 @@ wine_out "$automate" click KESTREL 40031 >/dev/null  # AFC: the go
 await "$work/out" 'message box "Kestrel Error" answered' 30
 kill -CONT "$(cat "$rig/pulse.pid")"
 wine_out "$automate" click KESTREL 40031 >/dev/null
-wait_exit "$pid" 60
-rc=$exit_status
+finish "$work/out" "the scenario"
 stop_air
 grep -E 'PTTEVENT' "$work/out" || true
-verdict "$work/out" "$rc" "the scenario"
 
 # Characters leave at the speed of the line: 7.5 bits at 45.45 baud, 165 ms, and a
 # little more with the case shifts.

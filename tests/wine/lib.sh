@@ -53,18 +53,10 @@ wait_exit() {
     exit_status=timeout
 }
 
-# verdict OUT STATUS WHAT: shows loggersim's verdict lines from its log OUT; a STATUS
-# other than 0 (its exit code, or "timeout") fails the test, showing the log without the
-# level reports.
-verdict() {
-    grep -a -E '^(PASS|FAIL)' "$1" || echo "no verdict: loggersim did not finish"
-    [ "$2" = 0 ] || { grep -av TXM_LEVEL "$1"; fail "$3 ended with $2"; }
-}
-
 # with_loggersim KESTREL LOGGERSIM: a fresh folder holding copies of both, so every test
-# starts with no Kestrel.ini; sets $work and $w (the folder as Windows sees it). A test that starts Kestrel keeps its process id
-# in $pid: if the test ends early, Kestrel is asked to close and then killed, so nothing
-# stays behind to confuse the next test.
+# starts with no Kestrel.ini; sets $work and $w (the folder as Windows sees it). A test
+# that starts Kestrel keeps its process id in $pid: if the test ends early, Kestrel is
+# asked to close and then killed, so nothing stays behind to confuse the next test.
 with_loggersim() {
     work=$(mktemp -d "$rig/test.XXXXXX")
     cp "$1" "$work/Kestrel.exe"
@@ -84,10 +76,13 @@ start_scenario() {
     pid=$!
 }
 
-# finish OUT WHAT: waits for loggersim ($pid) to end, then its verdict (see verdict).
+# finish OUT WHAT: waits for loggersim ($pid) to end and shows the verdict lines of its log
+# OUT; an exit code other than 0 (or a time-out) fails the test, showing the log without
+# the level reports.
 finish() {
     wait_exit "$pid" 60
-    verdict "$1" "$exit_status" "$2"
+    grep -a -E '^(PASS|FAIL)' "$1" || echo "no verdict: loggersim did not finish"
+    [ "$exit_status" = 0 ] || { grep -av TXM_LEVEL "$1"; fail "$2 ended with $exit_status"; }
 }
 
 # passed: the test's folder goes, and the test passes.
