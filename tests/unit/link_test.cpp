@@ -11,8 +11,6 @@
 namespace kestrel {
 namespace {
 
-using Posts = std::vector<LoggerPost>;
-
 class LoggerLinkTest : public ::testing::Test, protected LinkRig {};
 
 // Both ends of the range are taken; beyond them the tone stays.
@@ -63,7 +61,7 @@ TEST(LoggerLinkSwitchWord, EachBitSetsItsSwitchAndNetIsRefusedWithSerialFsk) {
         EXPECT_EQ(rig.ui.captions(), (std::vector<UiItemText>{{40031, c.caption}}));
         EXPECT_EQ(rig.ui.menuChecks(), (std::vector<UiItemFlag>{{112, c.squelch == 1}}));
         EXPECT_EQ(rig.ui.statusText(2), c.status);
-        EXPECT_EQ(rig.logger.posts(), (Posts{{TXM_SWITCH, c.word}}));
+        EXPECT_EQ(rig.logger.posts(), (std::vector<LoggerPost>{{TXM_SWITCH, c.word}}));
     }
 }
 
