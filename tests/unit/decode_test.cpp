@@ -87,6 +87,9 @@ struct RepeatMatchTest : ::testing::Test {
 TEST_F(RepeatMatchTest, ACodeNeitherCopyHadPrintsInLowerCase) {
     sendText(" K1ABC K1ABC ", {{5, 0b00100}, {13, 0b01000}});  // read as U and as J
     EXPECT_EQ(printed(), " { K1aBC } ");
+    // A shorter word after it spells itself alone, nothing of the longer one's copy.
+    sendText("599 TU TU ", {{5, 0b00010}});
+    EXPECT_EQ(printed(), " { K1aBC } { TU } ");
 }
 
 // Where the newer copy's closing space was received as E, the copies still say the word

@@ -71,6 +71,17 @@ TEST(DspBlocks, FirDotsAreInnerProductsOnEveryLane) {
     }
 }
 
+// Every phase in a cycle (each table step, and the series on both sides of it) and
+// negative ones, within a few rounding errors of the library's.
+TEST(DspBlocks, MixerPhasorsAreTheCosineAndSineToDoublePrecision) {
+    for (int i = -20011; i <= 20011; ++i) {
+        const double cycles = i / 20011.0;
+        const Phasor p = phasorOfCycles(cycles);
+        EXPECT_NEAR(p.cos, std::cos(2.0 * std::numbers::pi * cycles), 2e-15) << cycles;
+        EXPECT_NEAR(p.sin, std::sin(2.0 * std::numbers::pi * cycles), 2e-15) << cycles;
+    }
+}
+
 TEST(DspBlocks, InputLowPassIsTheConvolutionWithItsTaps) {
     const auto x = noise(400, 6);
     InputLowPass filter;
