@@ -1,18 +1,26 @@
 #!/usr/bin/env bash
-# Live input of kestrel-cli.exe through the wave input: it lists "Line In" among the
-# inputs, and what it records from there while a peer's RTTY (minimodem) plays into it
-# decodes to the text sent; Ctrl-C ends the recording with the file complete. The
-# skimmer turns the same CQ played into "Line In" into a spot on its standard output and
-# at a logger connected to its cluster service.
+# Live input of kestrel-cli.exe through the wave input, or of kestrel-cli for Linux
+# through PulseAudio: it lists "Line In" among the inputs, and what it records from there
+# while a peer's RTTY (minimodem) plays into it decodes to the text sent; Ctrl-C ends the
+# recording with the file complete. The skimmer turns the same CQ played into "Line In"
+# into a spot on its standard output and at a logger connected to its cluster service.
 rig=$1
 source "$(dirname "$0")/lib.sh"
-cli=${KESTREL_CLI:?the path of kestrel-cli.exe}
+cli=${KESTREL_CLI:?the path of kestrel-cli.exe, or of kestrel-cli for Linux}
+# kestrel-cli for Linux runs as it is, on the rig's PulseAudio: the same "Line In".
+if [[ $cli != *.exe ]]; then
+    [ -x "$cli" ] || fail "no $cli: build the native-release preset first"
+    WINE=env
+    winpath() { printf '%s' "$1"; }
+fi
 work=$(mktemp -d "$rig/test.XXXXXX")
 pid=
 trap '[ -z "$pid" ] || kill "$pid" 2>/dev/null; rm -rf "$work"' EXIT
 
-inputs=$(wine_out "$cli" record --list-devices)
-grep -qx "Line In" <<<"$inputs" || fail "kestrel-cli.exe lists no Line In: '$inputs'"
+name=$(basename "$cli")
+inputs=$(wine_out "$cli" record --list-devices) || fail "$name record --list-devices failed"
+# Linux names each source's PulseAudio name after a tab.
+grep -qE $'^Line In($|\t)' <<<"$inputs" || fail "$name lists no Line In: '$inputs'"
 
 text="CQ TEST DE K1ABC K1ABC"
 rtty_wav "$work/rtty.wav" 45.45 "RYRYRY $text RYRY"
