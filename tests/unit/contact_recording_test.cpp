@@ -1,5 +1,6 @@
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <cstdint>
 #include <filesystem>
 #include <string>
@@ -210,6 +211,9 @@ TEST(ContactListener, WinsockFailuresAreShownAndDisarmWhereNothingCanBeHeard) {
         l.thread.join();
         EXPECT_EQ(l.ui.messageBoxes(), (Boxes{{c.message, "Kestrel Error", kMbTopMost}}));
         EXPECT_EQ(l.ui.menuChecks().back(), (UiItemFlag{IDM_SAVE_WAV, false}));
+        // Winsock started is Winsock cleaned up, whatever failed after.
+        const auto journal = l.udp.journal();
+        EXPECT_EQ(std::count(journal.begin(), journal.end(), "cleanup"), l.udp.startupError == 0);
         if (c.armed) {
             EXPECT_EQ(l.udp.journal()[3], "bind 12062");
         }
