@@ -5,6 +5,7 @@
 
 #include "text/captions.h"
 #include "text/ui_ids.h"
+#include "text/wide_text.h"
 
 namespace kestrel {
 namespace {
@@ -25,20 +26,7 @@ std::u16string_view clampTitle(std::u16string_view title) {
 
 // One title character as UTF-8; nothing for no character, U+FFFD for half a pair.
 std::string utf8Of(char16_t c) {
-    if (c == 0) return {};
-    if (c >= 0xD800 && c <= 0xDFFF) c = 0xFFFD;
-    std::string out;
-    if (c < 0x80) {
-        out += static_cast<char>(c);
-    } else if (c < 0x800) {
-        out += static_cast<char>(0xC0 | (c >> 6));
-        out += static_cast<char>(0x80 | (c & 0x3F));
-    } else {
-        out += static_cast<char>(0xE0 | (c >> 12));
-        out += static_cast<char>(0x80 | ((c >> 6) & 0x3F));
-        out += static_cast<char>(0x80 | (c & 0x3F));
-    }
-    return out;
+    return c == 0 ? std::string() : utf8FromUnit(c);
 }
 
 // Fills the %c and %s places of a title format in order.
