@@ -119,7 +119,9 @@ ChannelPlan channelPlan(int inputRate, double shiftHz, std::vector<double> bauds
 }
 
 SignalChannel::SignalChannel(const ChannelPlan& plan, double markHz)
-    : plan_(plan), foundHz_(markHz + plan.shiftHz / 2) {
+    : plan_(plan),
+      foundHz_(markHz + plan.shiftHz / 2),
+      carrier_(plan.channelRate(), plan.shiftHz / 2) {
     const int box = std::max(1, static_cast<int>(std::lround(plan.channelRate() / plan.shiftHz)));
     for (auto& b : markBox_) b.assign(static_cast<std::size_t>(box), {});
     for (auto& b : spaceBox_) b.assign(static_cast<std::size_t>(box), {});
@@ -131,6 +133,7 @@ SignalChannel::SignalChannel(const ChannelPlan& plan, double markHz)
 
 void SignalChannel::retune(double centreHz) {
     centreHz_ = centreHz;
+    carrier_.restart();
     const std::size_t n = plan_.lowPass.size();
     tapsRe_.resize(n);
     tapsIm_.resize(n);
@@ -158,8 +161,9 @@ void SignalChannel::decimated(const double* window, std::int64_t newest) {
     narrowRe_[narrowAt_] = narrowRe_[narrowAt_ + m] = z.real();
     narrowIm_[narrowAt_] = narrowIm_[narrowAt_ + m] = z.imag();
     narrowAt_ = (narrowAt_ + 1) % m;
-    follow({firDot(plan_.signalLowPass.data(), narrowRe_.data() + narrowAt_, m),
-            firDot(plan_.signalLowPass.data(), narrowIm_.data() + narrowAt_, m)});
+    follow(carrier_.take({firDot(plan_.signalLowPass.data(), narrowRe_.data() + narrowAt_, m),
+                          firDot(plan_.signalLowPass.data(), narrowIm_.data() + narrowAt_, m)},
+                         centreHz_ + afcHz_));
 }
 
 void SignalChannel::follow(std::complex<double> z) {

@@ -10,6 +10,7 @@
 #include <string>
 #include <vector>
 
+#include "skim/carrier_canceller.h"
 #include "skim/signal_decoder.h"
 
 namespace kestrel::skim {
@@ -81,6 +82,7 @@ class SignalChannel final : private DecodedText {
     double now_ = 0;                           // seconds, of the sample being processed
     std::vector<double> narrowRe_, narrowIm_;  // the second low-pass's input, twice over
     int narrowAt_ = 0;
+    CarrierCanceller carrier_;
 
     // The AFC: the fine mixer, and each tone through box filters one over the shift
     // long, whose nulls fall on the other tone: one for the speed, three for the AFC.
