@@ -4,6 +4,7 @@
 #include <cmath>
 #include <numbers>
 
+#include "frontend/kiss_fft_plan.h"
 #include "frontend/mixer_phase.h"
 
 namespace kestrel::skim {
@@ -25,15 +26,7 @@ double power(const kiss_fft_cpx& c) {
 }  // namespace
 
 CarrierCanceller::CarrierCanceller(double rate, double toneHz)
-    : rate_(rate),
-      toneHz_(toneHz),
-      plan_(kBlock, false),
-      block_(kBlock),
-      spectrum_(kBlock),
-      window_(kBlock) {
-    for (int n = 0; n < kBlock; ++n)
-        window_[n] = 0.5 - 0.5 * std::cos(2 * std::numbers::pi * n / kBlock);
-}
+    : rate_(rate), toneHz_(toneHz), block_(kBlock) {}
 
 void CarrierCanceller::restart() {
     filled_ = 0;
@@ -43,8 +36,7 @@ void CarrierCanceller::restart() {
 }
 
 std::complex<double> CarrierCanceller::take(std::complex<double> z, double offsetHz) {
-    block_[filled_] = {static_cast<kiss_fft_scalar>(z.real() * window_[filled_]),
-                       static_cast<kiss_fft_scalar>(z.imag() * window_[filled_])};
+    block_[filled_] = std::complex<float>(z);
     offsetSum_ += offsetHz;
     if (++filled_ == kBlock) {
         search(offsetSum_ / kBlock);
@@ -63,11 +55,22 @@ std::complex<double> CarrierCanceller::take(std::complex<double> z, double offse
 // The strongest line of the block away from the tones, if it stands far out of the
 // spectrum beside it; cancelled once two blocks in a row have it in the same place.
 void CarrierCanceller::search(double offsetHz) {
-    plan_.run(block_.data(), spectrum_.data());
+    // One transform and one window for every channel: both only read.
+    static const KissFftPlan plan(kBlock, false);
+    static const std::vector<double> window = [] {
+        std::vector<double> w(kBlock);
+        for (int n = 0; n < kBlock; ++n)
+            w[n] = 0.5 - 0.5 * std::cos(2 * std::numbers::pi * n / kBlock);
+        return w;
+    }();
+    std::vector<kiss_fft_cpx> in(kBlock), spectrum(kBlock);
+    for (int n = 0; n < kBlock; ++n)
+        in[n] = {block_[n].real() * window[n], block_[n].imag() * window[n]};
+    plan.run(in.data(), spectrum.data());
     const double binHz = rate_ / kBlock;
     const int reach = static_cast<int>(kSearchHz / binHz);
     auto at = [&](int k) {
-        return power(spectrum_[static_cast<std::size_t>((k + kBlock) % kBlock)]);
+        return power(spectrum[static_cast<std::size_t>((k + kBlock) % kBlock)]);
     };
     int best = 0;
     double bestPower = -1;

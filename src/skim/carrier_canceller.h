@@ -8,8 +8,6 @@
 #include <complex>
 #include <vector>
 
-#include "frontend/kiss_fft_plan.h"
-
 namespace kestrel::skim {
 
 class CarrierCanceller {
@@ -31,12 +29,10 @@ class CarrierCanceller {
     void search(double offsetHz);  // at the block's mean offset
 
     double rate_, toneHz_;
-    KissFftPlan plan_;
-    std::vector<kiss_fft_cpx> block_, spectrum_;
-    std::vector<double> window_;
+    std::vector<std::complex<float>> block_;  // enough to find a line
     int filled_ = 0;
     double offsetSum_ = 0;  // of the block's samples: the mixers move while it fills
-    double foundHz_ = 0;  // the line of the last block, in the band; 0 for none
+    double foundHz_ = 0;    // the line of the last block, in the band; 0 for none
     double carrierHz_ = 0;
     bool cancelling_ = false;
     double phase_ = 0;  // the carrier's, in cycles, in the baseband
