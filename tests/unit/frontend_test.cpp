@@ -196,7 +196,8 @@ TEST(SpectrumTrace, AToneShowsAtItsColumnAndASuddenLoudOneStaysInTheStrip) {
             spectrum->spectrumStep(amplitude * std::cos(2.0 * std::numbers::pi * hz * t / 12000));
     };
     const auto highest = [&](int width) -> const SpectrumPoint& {  // the smallest y
-        return *std::min_element(&spectrum->spectrumPoints[0], &spectrum->spectrumPoints[width],
+        const auto& points = spectrum->spectrumPoints;
+        return *std::min_element(points.begin(), points.begin() + width,
                                  [](const auto& a, const auto& b) { return a.y < b.y; });
     };
     for (int width : {115, 731}) {
