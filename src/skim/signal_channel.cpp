@@ -226,7 +226,7 @@ bool SignalChannel::judgeKeying() {
     const double varianceM = sumMM_ / n - sumM_ * sumM_ / (n * n);
     const double varianceS = sumSS_ / n - sumS_ * sumS_ / (n * n);
     sumM_ = sumS_ = sumMM_ = sumSS_ = sumMS_ = 0;
-    if (keying_ == Keying::unknown) {
+    if (keying_ == Keying::unknown && !catchingUp_) {
         covariance_ += covariance;
         varianceM_ += varianceM;
         varianceS_ += varianceS;

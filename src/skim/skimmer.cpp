@@ -11,6 +11,9 @@ constexpr double kSameSignalHz = 60.0;    // a candidate this near a followed on
 constexpr double kMergedHz = 25.0;        // two channels that have followed into one
 constexpr double kRefusedSeconds = 30.0;  // a pair of tones found not to be one signal
 constexpr double kShiftsPerSignal = 2.0;  // of the passband, for the default cap
+// A signal is found once its averaged tones stand out, seconds into it (a faded one the
+// longer): a new channel starts that far back.
+constexpr double kLookBackSeconds = 3.0;
 
 double highHzOf(const SkimSettings& s) {
     return s.highHz > 0 ? s.highHz : 0.45 * s.sampleRate;
@@ -32,7 +35,8 @@ Skimmer::Skimmer(const SkimSettings& settings, LineSink& lines, SpotSink& spots)
       spots_(spots, settings.dial),
       plan_(channelPlan(settings.sampleRate, settings.shiftHz, settings.bauds, settings.decoder)),
       scanner_(settings.sampleRate, settings.shiftHz, settings.lowHz, highHzOf(settings)),
-      ringSize_(static_cast<int>(plan_.lowPass.size())),
+      ringSize_(static_cast<int>(plan_.lowPass.size() + kLookBackSeconds * settings.sampleRate)),
+      windowSize_(static_cast<int>(plan_.lowPass.size())),
       mostSignals_(settings.mostSignals > 0
                        ? settings.mostSignals
                        : std::max(1, static_cast<int>((highHzOf(settings) - settings.lowHz) /
@@ -46,12 +50,28 @@ void Skimmer::process(std::span<const double> samples) {
     for (const double x : samples) {
         ring_[at_] = x;
         ring_[at_ + ringSize_] = x;
-        const double* window = ring_.data() + at_ + 1;
         at_ = (at_ + 1) % ringSize_;
         if (++taken_ % plan_.decimation == 0)
-            for (auto& f : channels_) f->channel.decimated(window, taken_ - 1);
+            for (auto& f : channels_) f->channel.decimated(windowBefore(0), taken_ - 1);
         if (scanner_.add(x)) scan();
     }
+}
+
+const double* Skimmer::windowBefore(int back) const {
+    // The newest sample stands at at_ - 1 of the second copy.
+    return ring_.data() + at_ + ringSize_ - windowSize_ - back;
+}
+
+// Feeds a new channel what the ring holds before now, at the instants every channel takes.
+void Skimmer::catchUp(SignalChannel& channel) const {
+    const std::int64_t held = std::min<std::int64_t>(taken_ - windowSize_, ringSize_ - windowSize_);
+    channel.catchingUp(true);
+    for (std::int64_t back = held - 1; back >= 0; --back) {
+        const std::int64_t sample = taken_ - 1 - back;
+        if ((sample + 1) % plan_.decimation == 0)
+            channel.decimated(windowBefore(static_cast<int>(back)), sample);
+    }
+    channel.catchingUp(false);
 }
 
 void Skimmer::scan() {
@@ -94,6 +114,7 @@ void Skimmer::scan() {
         if (followed || refused) continue;
         channels_.push_back(std::make_unique<Followed>(nextId_++, plan_, c.markHz));
         channels_.back()->snrDb = static_cast<int>(std::lround(c.snrDb));
+        catchUp(channels_.back()->channel);
     }
     for (auto& f : channels_) handOn(*f);
 }

@@ -67,8 +67,12 @@ class Skimmer {
     SpotFinder spots_;
     ChannelPlan plan_;
     BandScanner scanner_;
-    std::vector<double> ring_;  // the input, twice over so a window is contiguous
-    int ringSize_ = 0, at_ = 0;
+    // The input, twice over so a window is contiguous: the low-pass's window and, before
+    // it, the seconds a new channel is first fed (a signal is found after it began).
+    std::vector<double> ring_;
+    int ringSize_ = 0, windowSize_ = 0, at_ = 0;
+    const double* windowBefore(int back) const;  // the window ending `back` samples ago
+    void catchUp(SignalChannel& channel) const;
     std::int64_t taken_ = 0;
     std::vector<std::unique_ptr<Followed>> channels_;
     int mostSignals_;
