@@ -13,7 +13,7 @@ namespace kestrel::skim {
 class CarrierCanceller {
   public:
     // rate: baseband samples per second; the tones lie at ±toneHz around 0 Hz, and a
-    // line nearer to either than guardHz is the signal's own (a mark held on) and stays.
+    // line within 30 Hz of either is the signal's own (a mark held on) and stays.
     CarrierCanceller(double rate, double toneHz);
 
     // One baseband sample, turned down by offsetHz from the band (the mixers' frequency
@@ -21,9 +21,6 @@ class CarrierCanceller {
     std::complex<double> take(std::complex<double> z, double offsetHz);
     // The mixers jumped (their phase with them): what was learnt no longer fits.
     void restart();
-
-    // The carrier's frequency in the band, 0 while none is cancelled.
-    double carrierHz() const { return cancelling_ ? carrierHz_ : 0.0; }
 
   private:
     void search(double offsetHz);  // at the block's mean offset
