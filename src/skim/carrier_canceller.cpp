@@ -4,15 +4,13 @@
 #include <cmath>
 #include <numbers>
 
-#include "frontend/kiss_fft_plan.h"
 #include "frontend/mixer_phase.h"
 
 namespace kestrel::skim {
 namespace {
 
-constexpr int kBlock = 2048;              // samples of one spectrum: about 0.7 s, 1.5 Hz a bin
 constexpr double kSearchHz = 200.0;       // either side of the centre: the signal's passband
-constexpr double kGuardHz = 30.0;         // around each tone
+constexpr double kGuardHz = 30.0;         // around each tone: a mark held on is the signal's
 constexpr double kFloorHz = 40.0;         // either side of a line, for the floor beside it
 constexpr int kLineBins = 3;              // either side of a line's peak: the line itself
 constexpr double kLineOverFloor = 100.0;  // 20 dB: far beyond a keyed signal's ripple
@@ -25,8 +23,49 @@ double power(const kiss_fft_cpx& c) {
 
 }  // namespace
 
-CarrierCanceller::CarrierCanceller(double rate, double toneHz)
-    : rate_(rate), toneHz_(toneHz), block_(kBlock) {}
+CarrierSearch::CarrierSearch()
+    : plan_(kCarrierBlock, false),
+      window_(kCarrierBlock),
+      in_(kCarrierBlock),
+      spectrum_(kCarrierBlock) {
+    beside_.reserve(kCarrierBlock);
+    for (int n = 0; n < kCarrierBlock; ++n)
+        window_[n] = 0.5 - 0.5 * std::cos(2 * std::numbers::pi * n / kCarrierBlock);
+}
+
+double CarrierSearch::lineHz(const std::array<std::complex<float>, kCarrierBlock>& block,
+                             double rate, double toneHz) {
+    for (int n = 0; n < kCarrierBlock; ++n)
+        in_[n] = {block[n].real() * window_[n], block[n].imag() * window_[n]};
+    plan_.run(in_.data(), spectrum_.data());
+    const double binHz = rate / kCarrierBlock;
+    auto at = [&](int k) { return power(spectrum_[(k + kCarrierBlock) % kCarrierBlock]); };
+    const int reach = static_cast<int>(kSearchHz / binHz);
+    int best = 0;
+    double bestPower = -1;
+    for (int k = -reach; k <= reach; ++k) {
+        const double hz = k * binHz;
+        if (std::abs(hz - toneHz) < kGuardHz || std::abs(hz + toneHz) < kGuardHz) continue;
+        if (at(k) > bestPower) {
+            bestPower = at(k);
+            best = k;
+        }
+    }
+    beside_.clear();
+    const int floorBins = static_cast<int>(kFloorHz / binHz);
+    for (int k = best - floorBins; k <= best + floorBins; ++k)
+        if (std::abs(k - best) > kLineBins) beside_.push_back(at(k));
+    const auto median = beside_.begin() + static_cast<std::ptrdiff_t>(beside_.size() / 2);
+    std::nth_element(beside_.begin(), median, beside_.end());
+    if (!(bestPower > kLineOverFloor * *median)) return 0.0;
+    // The peak between bins, from the log powers of the three around it.
+    const double l = std::log(at(best - 1)), c = std::log(at(best)), r = std::log(at(best + 1));
+    const double between = l - 2 * c + r < 0 ? 0.5 * (l - r) / (l - 2 * c + r) : 0.0;
+    return (best + between) * binHz;
+}
+
+CarrierCanceller::CarrierCanceller(CarrierSearch& search, double rate, double toneHz)
+    : search_(search), rate_(rate), toneHz_(toneHz) {}
 
 void CarrierCanceller::restart() {
     filled_ = 0;
@@ -38,11 +77,7 @@ void CarrierCanceller::restart() {
 std::complex<double> CarrierCanceller::take(std::complex<double> z, double offsetHz) {
     block_[filled_] = std::complex<float>(z);
     offsetSum_ += offsetHz;
-    if (++filled_ == kBlock) {
-        search(offsetSum_ / kBlock);
-        filled_ = 0;
-        offsetSum_ = 0;
-    }
+    if (++filled_ == kCarrierBlock) endBlock();
     if (!cancelling_) return z;
     phase_ += (carrierHz_ - offsetHz) / rate_;
     phase_ -= std::floor(phase_);
@@ -52,48 +87,13 @@ std::complex<double> CarrierCanceller::take(std::complex<double> z, double offse
     return z - amplitude_ * turn;
 }
 
-// The strongest line of the block away from the tones, if it stands far out of the
-// spectrum beside it; cancelled once two blocks in a row have it in the same place.
-void CarrierCanceller::search(double offsetHz) {
-    // One transform and one window for every channel: both only read.
-    static const KissFftPlan plan(kBlock, false);
-    static const std::vector<double> window = [] {
-        std::vector<double> w(kBlock);
-        for (int n = 0; n < kBlock; ++n)
-            w[n] = 0.5 - 0.5 * std::cos(2 * std::numbers::pi * n / kBlock);
-        return w;
-    }();
-    std::vector<kiss_fft_cpx> in(kBlock), spectrum(kBlock);
-    for (int n = 0; n < kBlock; ++n)
-        in[n] = {block_[n].real() * window[n], block_[n].imag() * window[n]};
-    plan.run(in.data(), spectrum.data());
-    const double binHz = rate_ / kBlock;
-    const int reach = static_cast<int>(kSearchHz / binHz);
-    auto at = [&](int k) {
-        return power(spectrum[static_cast<std::size_t>((k + kBlock) % kBlock)]);
-    };
-    int best = 0;
-    double bestPower = -1;
-    for (int k = -reach; k <= reach; ++k) {
-        const double hz = k * binHz;
-        if (std::abs(hz - toneHz_) < kGuardHz || std::abs(hz + toneHz_) < kGuardHz) continue;
-        if (at(k) > bestPower) {
-            bestPower = at(k);
-            best = k;
-        }
-    }
-    std::vector<double> beside;
-    const int floorBins = static_cast<int>(kFloorHz / binHz);
-    for (int k = best - floorBins; k <= best + floorBins; ++k)
-        if (std::abs(k - best) > kLineBins) beside.push_back(at(k));
-    std::nth_element(beside.begin(), beside.begin() + beside.size() / 2, beside.end());
-    double lineHz = 0;
-    if (bestPower > kLineOverFloor * beside[beside.size() / 2]) {
-        // The peak between bins, from the log powers of the three around it.
-        const double l = std::log(at(best - 1)), c = std::log(at(best)), r = std::log(at(best + 1));
-        const double between = l - 2 * c + r < 0 ? 0.5 * (l - r) / (l - 2 * c + r) : 0.0;
-        lineHz = (best + between) * binHz + offsetHz;
-    }
+// A line is cancelled once two blocks in a row have it in the same place in the band (the
+// block's line placed by the mixers' mean offset over it).
+void CarrierCanceller::endBlock() {
+    const double inBlock = search_.lineHz(block_, rate_, toneHz_);
+    const double lineHz = inBlock != 0 ? inBlock + offsetSum_ / kCarrierBlock : 0.0;
+    filled_ = 0;
+    offsetSum_ = 0;
     const bool again = lineHz != 0 && foundHz_ != 0 && std::abs(lineHz - foundHz_) < kSameLineHz;
     if (!again) {
         cancelling_ = false;

@@ -5,16 +5,39 @@
 // a hertz wide that leaves the keyed signal beside it as it was.
 #pragma once
 
+#include <array>
 #include <complex>
 #include <vector>
 
+#include "frontend/kiss_fft_plan.h"
+
 namespace kestrel::skim {
+
+// Samples of one spectrum: about 0.7 s, 1.5 Hz a bin, at the channels' 3000 samples/s.
+inline constexpr int kCarrierBlock = 2048;
+
+// The search for a line in a block of baseband, which every channel of a skim shares
+// (they run on one thread): the transform, its window and its buffers, made once.
+class CarrierSearch {
+  public:
+    CarrierSearch();
+    // The strongest line of the block (rate samples/s) away from the tones at ±toneHz,
+    // in hertz from the block's 0 Hz, if it stands far out of the spectrum beside it;
+    // 0 if none does.
+    double lineHz(const std::array<std::complex<float>, kCarrierBlock>& block, double rate,
+                  double toneHz);
+
+  private:
+    KissFftPlan plan_;
+    std::vector<double> window_;
+    std::vector<kiss_fft_cpx> in_, spectrum_;
+    std::vector<double> beside_;
+};
 
 class CarrierCanceller {
   public:
-    // rate: baseband samples per second; the tones lie at ±toneHz around 0 Hz, and a
-    // line within 30 Hz of either is the signal's own (a mark held on) and stays.
-    CarrierCanceller(double rate, double toneHz);
+    // rate: baseband samples per second; the tones lie at ±toneHz around 0 Hz.
+    CarrierCanceller(CarrierSearch& search, double rate, double toneHz);
 
     // One baseband sample, turned down by offsetHz from the band (the mixers' frequency
     // at this sample): the sample with the carrier taken out, if one was found.
@@ -23,10 +46,11 @@ class CarrierCanceller {
     void restart();
 
   private:
-    void search(double offsetHz);  // at the block's mean offset
+    void endBlock();
 
+    CarrierSearch& search_;
     double rate_, toneHz_;
-    std::vector<std::complex<float>> block_;  // enough to find a line
+    std::array<std::complex<float>, kCarrierBlock> block_{};  // enough to find a line
     int filled_ = 0;
     double offsetSum_ = 0;  // of the block's samples: the mixers move while it fills
     double foundHz_ = 0;    // the line of the last block, in the band; 0 for none

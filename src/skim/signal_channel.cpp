@@ -118,10 +118,12 @@ ChannelPlan channelPlan(int inputRate, double shiftHz, std::vector<double> bauds
     return plan;
 }
 
-SignalChannel::SignalChannel(const ChannelPlan& plan, double markHz)
+SignalChannel::SignalChannel(const ChannelPlan& plan, CarrierSearch& carriers, double markHz,
+                             std::int64_t opened)
     : plan_(plan),
       foundHz_(markHz + plan.shiftHz / 2),
-      carrier_(plan.channelRate(), plan.shiftHz / 2) {
+      carrier_(carriers, plan.channelRate(), plan.shiftHz / 2),
+      judgedFrom_(static_cast<double>(opened) / plan.inputRate) {
     const int box = std::max(1, static_cast<int>(std::lround(plan.channelRate() / plan.shiftHz)));
     for (auto& b : markBox_) b.assign(static_cast<std::size_t>(box), {});
     for (auto& b : spaceBox_) b.assign(static_cast<std::size_t>(box), {});
@@ -226,7 +228,7 @@ bool SignalChannel::judgeKeying() {
     const double varianceM = sumMM_ / n - sumM_ * sumM_ / (n * n);
     const double varianceS = sumSS_ / n - sumS_ * sumS_ / (n * n);
     sumM_ = sumS_ = sumMM_ = sumSS_ = sumMS_ = 0;
-    if (keying_ == Keying::unknown && !catchingUp_) {
+    if (keying_ == Keying::unknown && now_ >= judgedFrom_) {
         covariance_ += covariance;
         varianceM_ += varianceM;
         varianceS_ += varianceS;

@@ -43,16 +43,17 @@ struct DecodedLine {
 
 class SignalChannel final : private DecodedText {
   public:
-    SignalChannel(const ChannelPlan& plan, double markHz);
+    // A channel opened at input sample `opened` is also fed the samples before it (the
+    // signal began before it was found), but judges its keying on what comes after: the
+    // seconds before may hold no signal.
+    SignalChannel(const ChannelPlan& plan, CarrierSearch& carriers, double markHz,
+                  std::int64_t opened);
     SignalChannel(const SignalChannel&) = delete;
     SignalChannel& operator=(const SignalChannel&) = delete;
 
     // At input sample `newest` (counted from the input's start) with every decimation-th
     // sample: the plan's low-pass length of input ending there, oldest first.
     void decimated(const double* window, std::int64_t newest);
-    // Samples from before the channel opened are decoded as any, but whether its tones are
-    // one signal's is judged on what comes after: the seconds before may hold no signal.
-    void catchingUp(bool on) { catchingUp_ = on; }
 
     // The mark tone where the AFC has followed it.
     double markHz() const { return centreHz_ + afcHz_ - plan_.shiftHz / 2; }
@@ -101,7 +102,7 @@ class SignalChannel final : private DecodedText {
     // The keying: over each AFC block, the tones' powers' covariance and variances
     // (within a block, so that fading does not count), summed over the blocks.
     Keying keying_ = Keying::unknown;
-    bool catchingUp_ = false;
+    double judgedFrom_;  // seconds: when the channel opened
     double sumM_ = 0, sumS_ = 0, sumMM_ = 0, sumSS_ = 0, sumMS_ = 0;
     double covariance_ = 0, varianceM_ = 0, varianceS_ = 0, keyedSeconds_ = 0;
     bool judgeKeying();  // at the end of an AFC block: whether it was keyed as one signal

@@ -22,7 +22,9 @@ double highHzOf(const SkimSettings& s) {
 }  // namespace
 
 struct Skimmer::Followed {
-    Followed(int id, const ChannelPlan& plan, double markHz) : id(id), channel(plan, markHz) {}
+    Followed(int id, const ChannelPlan& plan, CarrierSearch& carriers, double markHz,
+             std::int64_t opened)
+        : id(id), channel(plan, carriers, markHz, opened) {}
     int id;
     SignalChannel channel;  // where its decoder writes: never moved
     double quiet = 0;
@@ -65,13 +67,11 @@ const double* Skimmer::windowBefore(int back) const {
 // Feeds a new channel what the ring holds before now, at the instants every channel takes.
 void Skimmer::catchUp(SignalChannel& channel) const {
     const std::int64_t held = std::min<std::int64_t>(taken_ - windowSize_, ringSize_ - windowSize_);
-    channel.catchingUp(true);
     for (std::int64_t back = held - 1; back >= 0; --back) {
         const std::int64_t sample = taken_ - 1 - back;
         if ((sample + 1) % plan_.decimation == 0)
             channel.decimated(windowBefore(static_cast<int>(back)), sample);
     }
-    channel.catchingUp(false);
 }
 
 void Skimmer::scan() {
@@ -112,7 +112,8 @@ void Skimmer::scan() {
             return std::abs(r.markHz - c.markHz) < kSameSignalHz;
         });
         if (followed || refused) continue;
-        channels_.push_back(std::make_unique<Followed>(nextId_++, plan_, c.markHz));
+        channels_.push_back(
+            std::make_unique<Followed>(nextId_++, plan_, carriers_, c.markHz, taken_));
         channels_.back()->snrDb = static_cast<int>(std::lround(c.snrDb));
         catchUp(channels_.back()->channel);
     }

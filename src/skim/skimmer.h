@@ -67,6 +67,7 @@ class Skimmer {
     SpotFinder spots_;
     ChannelPlan plan_;
     BandScanner scanner_;
+    CarrierSearch carriers_;
     // The input, twice over so a window is contiguous: the low-pass's window and, before
     // it, the seconds a new channel is first fed (a signal is found after it began).
     std::vector<double> ring_;
