@@ -23,6 +23,16 @@ constexpr double kNoiseWeight = 1.0 / 40.0;
 // 2.74%, +3 dB 1.08% against 0.82%, both with two passes, 30 files.)
 constexpr double kLocalElements = 1.0;
 
+// The element sums are averaged over this share of an element around each: a trapezoid
+// rather than a square, whose sidelobes fall twice as fast, and which adds a little of an
+// element's neighbours, the same tone's (its phase runs on from one element to the next)
+// adding coherently. White noise, 45.45 baud, 30 files, CER at -10 / -9 / -8 / -7 dB:
+// 16.8 / 7.2 / 2.8 / 0.90% as a square, 13.9 / 6.3 / 2.3 / 0.58% at 0.15 (5 steps),
+// 13.5 / 5.5 / 2.0 / 0.68% at 0.27, 14.2 / 6.1 / 2.4 / 0.83% at 0.45; CCIR poor at 0 / +3 dB
+// 2.8 / 0.75% as a square, 2.6 / 0.86% at 0.15, 3.1 / 0.96% at 0.33, its delay spread
+// smearing the elements' edges.
+constexpr double kSmoothElements = 0.15;
+
 // How often a character's data elements are decided, each time on the levels the decisions
 // before give: a fade that turned one element first turns its neighbours' levels too.
 constexpr int kPasses = 3;
@@ -129,6 +139,9 @@ void DeepDecoder::restart() {
     rate_ = state_.sampleRate.load(std::memory_order_relaxed);
     baud_ = baudFor(state_.baudIndex.load(std::memory_order_relaxed));
     elementSteps_ = std::max(4, static_cast<int>(std::lround(rate_ / baud_ / kStep)));
+    smoothSteps_ =
+        std::min(2 * static_cast<int>(std::lround(kSmoothElements * elementSteps_ / 2)) + 1,
+                 kSmoothRing - 1);
     markPhasor_ = spacePhasor_ = {1.0, 0.0};
     markPart_ = spacePart_ = markSum_ = spaceSum_ = {};
     inStep_ = 0;
@@ -136,7 +149,10 @@ void DeepDecoder::restart() {
     spaceParts_.fill({});
     markMagnitude_.fill(0.0);
     spaceMagnitude_.fill(0.0);
-    steps_ = 0;
+    steps_ = mixed_ = 0;
+    markSums_.fill({});
+    spaceSums_.fill({});
+    markSmooth_ = spaceSmooth_ = {};
     mark_ = space_ = ToneLevel{};
     phase_ = Phase::hunt;
     huntAt_ = elementSteps_;
@@ -183,24 +199,39 @@ void DeepDecoder::step() {
     markPhasor_ /= std::abs(markPhasor_);
     spacePhasor_ /= std::abs(spacePhasor_);
 
-    const std::int64_t now = steps_ & kMask;
-    const std::int64_t leaving = (steps_ - elementSteps_) & kMask;
+    const std::int64_t now = mixed_ & kMask;
+    const std::int64_t leaving = (mixed_ - elementSteps_) & kMask;
     markSum_ += markPart_ - markParts_[leaving];
     spaceSum_ += spacePart_ - spaceParts_[leaving];
     markParts_[now] = markPart_;
     spaceParts_[now] = spacePart_;
     markPart_ = spacePart_ = {};
-    if ((steps_ & kMask) == 0) {
+    const int m = smoothSteps_;
+    const std::int64_t in = mixed_ & (kSmoothRing - 1), out = (mixed_ - m) & (kSmoothRing - 1);
+    markSmooth_ += markSum_ - markSums_[out];
+    spaceSmooth_ += spaceSum_ - spaceSums_[out];
+    markSums_[in] = markSum_;
+    spaceSums_[in] = spaceSum_;
+    if (now == 0) {
         // Sum afresh now and then, so the running sums carry no rounding from long ago.
-        markSum_ = spaceSum_ = {};
+        markSum_ = spaceSum_ = markSmooth_ = spaceSmooth_ = {};
         for (int k = 0; k < elementSteps_; ++k) {
-            markSum_ += markParts_[(steps_ - k) & kMask];
-            spaceSum_ += spaceParts_[(steps_ - k) & kMask];
+            markSum_ += markParts_[(mixed_ - k) & kMask];
+            spaceSum_ += spaceParts_[(mixed_ - k) & kMask];
+        }
+        markSums_[in] = markSum_;
+        spaceSums_[in] = spaceSum_;
+        for (int k = 0; k < m; ++k) {
+            markSmooth_ += markSums_[(mixed_ - k) & (kSmoothRing - 1)];
+            spaceSmooth_ += spaceSums_[(mixed_ - k) & (kSmoothRing - 1)];
         }
     }
-    markMagnitude_[now] = std::abs(markSum_);
-    spaceMagnitude_[now] = std::abs(spaceSum_);
-    ++steps_;
+    ++mixed_;
+    // The element ending m / 2 steps ago is now known.
+    if (mixed_ <= m / 2) return;
+    steps_ = mixed_ - m / 2;
+    markMagnitude_[(steps_ - 1) & kMask] = std::abs(markSmooth_) / m;
+    spaceMagnitude_[(steps_ - 1) & kMask] = std::abs(spaceSmooth_) / m;
     advance();
 }
 
@@ -330,6 +361,9 @@ void DeepDecoder::advance() {
             windowLow_ = huntAt_;
             windowHigh_ = huntAt_ + n;
             prior_ = false;
+            // The period learned from characters decided in the noise is no rhythm: it
+            // would hold a signal that begins after the noise off its starts.
+            if (elementSnr() < kSquelchSnr) period_ = 7.5 * n;
             phase_ = Phase::frame;
         }
         if (windowHigh_ + 7 * n > steps_) return;

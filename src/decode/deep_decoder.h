@@ -3,8 +3,9 @@
 // samples as they come rather than in the blocks of the tone filters, so a character is
 // printed as soon as its stop element has been decided.
 //
-// Each tone is mixed to baseband and integrated over exactly one element (the filter
-// matched to a square element), sampled every kStep samples. Each element's value is the
+// Each tone is mixed to baseband and integrated over one element (the filter matched to a
+// square element), the element sums then averaged over a few steps more, sampled every
+// kStep samples. Each element's value is the
 // log-likelihood ratio of mark against space, weighed by each tone's own signal and
 // noise levels, so a tone in a fade counts for less. A character is decided whole: its
 // start is the position that best fits a start, five data and a stop element and the
@@ -104,7 +105,14 @@ class DeepDecoder final : public DeepSampleSink {
     std::array<std::complex<double>, kHistory> markParts_{}, spaceParts_{};
     std::array<double, kHistory> markMagnitude_{}, spaceMagnitude_{};
     std::complex<double> markSum_, spaceSum_;
-    std::int64_t steps_ = 0;  // steps completed; the newest is steps_ - 1
+    std::int64_t steps_ = 0;  // steps whose element values are known; the newest is steps_ - 1
+    // The element sums, averaged again over smoothSteps_ of them centred on each: the value
+    // of the element ending at a step is known smoothSteps_ / 2 steps after it.
+    static constexpr int kSmoothRing = 64;  // a power of two above any smoothSteps_
+    int smoothSteps_ = 1;
+    std::int64_t mixed_ = 0;  // steps mixed and summed
+    std::array<std::complex<double>, kSmoothRing> markSums_{}, spaceSums_{};
+    std::complex<double> markSmooth_, spaceSmooth_;
 
     ToneLevel mark_, space_;
     std::array<Element, kElementHistory> history_{};
