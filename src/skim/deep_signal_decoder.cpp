@@ -66,9 +66,11 @@ class DeepSignalDecoder final : public SignalDecoder, private LoggerPort {
 
 DecoderKind deepDecoderKind() {
     return {
-        chainRate, [](const SignalFormat& format, DecodedText& out) {
+        chainRate,
+        [](const SignalFormat& format, DecodedText& out) {
             return std::unique_ptr<SignalDecoder>(std::make_unique<DeepSignalDecoder>(format, out));
-        }};
+        },
+        true};
 }
 
 }  // namespace kestrel::skim

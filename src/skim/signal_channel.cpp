@@ -16,6 +16,11 @@ constexpr double kLeastChannelRate = 3000.0;
 constexpr double kSignalHalfWidthHz = 300.0;  // either side of the centre, AFC room included
 constexpr double kAfcRoomHz = 20.0;           // how far the AFC may lag a drifting signal
 constexpr double kLeastTransitionHz = 100.0;
+// The keyed signal's low-pass: flat over the tones and a baud either side, stopped this
+// much farther out. On the 96000 samples/s band of 100 stations, Deep copied 79 stations
+// within a point of alone without it, 93 with it; a neighbour's tone nearer than that
+// is in the signal's own spectrum.
+constexpr double kKeyedTransitionHz = 40.0;
 constexpr double kAfcBlockSeconds = 0.1;
 constexpr double kAfcGain = 0.15;
 constexpr double kAfcCoherence = 0.5;  // of the tones' energy, to be followed at all
@@ -115,7 +120,30 @@ ChannelPlan channelPlan(int inputRate, double shiftHz, std::vector<double> bauds
     stop = std::max(stop, widest + kLeastTransitionHz);
     plan.signalLowPass =
         lowPass(tapsFor(stop - widest, channelRate), 0.5 * (stop + widest) / channelRate);
+    if (plan.decoder.keyedOnly)
+        for (const double b : plan.bauds) {
+            const double flat = shiftHz / 2 + b;
+            plan.keyedLowPass.push_back(lowPass(tapsFor(kKeyedTransitionHz, channelRate),
+                                                (flat + kKeyedTransitionHz / 2) / channelRate));
+        }
     return plan;
+}
+
+void ComplexLowPass::use(const std::vector<double>* taps) {
+    taps_ = taps;
+    const std::size_t n = taps == nullptr ? 0 : taps->size();
+    re_.assign(2 * n, 0.0);
+    im_.assign(2 * n, 0.0);
+    at_ = 0;
+}
+
+std::complex<double> ComplexLowPass::take(std::complex<double> z) {
+    if (taps_ == nullptr) return z;
+    const int m = static_cast<int>(taps_->size());
+    re_[at_] = re_[at_ + m] = z.real();
+    im_[at_] = im_[at_ + m] = z.imag();
+    at_ = (at_ + 1) % m;
+    return {firDot(taps_->data(), re_.data() + at_, m), firDot(taps_->data(), im_.data() + at_, m)};
 }
 
 SignalChannel::SignalChannel(const ChannelPlan& plan, CarrierSearch& carriers, double markHz,
@@ -127,8 +155,7 @@ SignalChannel::SignalChannel(const ChannelPlan& plan, CarrierSearch& carriers, d
     const int box = std::max(1, static_cast<int>(std::lround(plan.channelRate() / plan.shiftHz)));
     for (auto& b : markBox_) b.assign(static_cast<std::size_t>(box), {});
     for (auto& b : spaceBox_) b.assign(static_cast<std::size_t>(box), {});
-    narrowRe_.assign(2 * plan.signalLowPass.size(), 0.0);
-    narrowIm_.assign(2 * plan.signalLowPass.size(), 0.0);
+    narrow_.use(&plan.signalLowPass);
     retune(markHz + plan.shiftHz / 2);
     if (plan.bauds.size() == 1) chooseSpeed(plan.bauds.front());
 }
@@ -158,14 +185,7 @@ void SignalChannel::decimated(const double* window, std::int64_t newest) {
         std::fmod(centreHz_ * static_cast<double>(newest), plan_.inputRate) / plan_.inputRate;
     afcPhase_ = wrapped(afcPhase_ + afcHz_ / plan_.channelRate());
     const std::complex<double> z = band * std::conj(turnOf(cycles + afcPhase_));
-    // The second low-pass, over a ring kept twice so that its window is contiguous.
-    const int m = static_cast<int>(plan_.signalLowPass.size());
-    narrowRe_[narrowAt_] = narrowRe_[narrowAt_ + m] = z.real();
-    narrowIm_[narrowAt_] = narrowIm_[narrowAt_ + m] = z.imag();
-    narrowAt_ = (narrowAt_ + 1) % m;
-    follow(carrier_.take({firDot(plan_.signalLowPass.data(), narrowRe_.data() + narrowAt_, m),
-                          firDot(plan_.signalLowPass.data(), narrowIm_.data() + narrowAt_, m)},
-                         centreHz_ + afcHz_));
+    follow(carrier_.take(narrow_.take(z), centreHz_ + afcHz_));
 }
 
 void SignalChannel::follow(std::complex<double> z) {
@@ -218,7 +238,7 @@ void SignalChannel::follow(std::complex<double> z) {
         measureSpeed();
         held_.push_back(z);
     } else {
-        resample(z);
+        resample(keyed_.take(z));
     }
 }
 
@@ -280,11 +300,15 @@ void SignalChannel::chooseSpeed(double baud) {
     step_ = plan_.channelRate() / format.sampleRate;
     position_ = 2;
     decoder_ = plan_.decoder.make(format, *this);
+    if (plan_.decoder.keyedOnly) {
+        const auto at = std::find(plan_.bauds.begin(), plan_.bauds.end(), baud);
+        keyed_.use(&plan_.keyedLowPass[static_cast<std::size_t>(at - plan_.bauds.begin())]);
+    }
     std::vector<std::complex<double>> held;
     held.swap(held_);
     sharpRuns_ = smoothRuns_ = {};
     runsJudged_ = 0;
-    for (const auto z : held) resample(z);
+    for (const auto z : held) resample(keyed_.take(z));
 }
 
 void SignalChannel::resample(std::complex<double> z) {

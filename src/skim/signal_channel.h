@@ -15,12 +15,28 @@
 
 namespace kestrel::skim {
 
+// A real low-pass over complex samples, its input kept twice over so that its window is
+// contiguous.
+class ComplexLowPass {
+  public:
+    explicit ComplexLowPass(const std::vector<double>* taps = nullptr) { use(taps); }
+    void use(const std::vector<double>* taps);  // null: passes samples through
+    std::complex<double> take(std::complex<double> z);
+
+  private:
+    const std::vector<double>* taps_ = nullptr;
+    std::vector<double> re_, im_;
+    int at_ = 0;
+};
+
 // What every channel of one skim shares.
 struct ChannelPlan {
     int inputRate = 48000;
     int decimation = 16;          // input samples per channel sample
     std::vector<double> lowPass;  // the anti-alias low-pass at inputRate, a multiple of 8 long
     std::vector<double> signalLowPass;  // the signal's own low-pass, at the channel rate
+    // For a decoder that hears only the keyed signal, a low-pass for each of `bauds`.
+    std::vector<std::vector<double>> keyedLowPass;
     double shiftHz = 170;
     std::vector<double> bauds;  // the speeds a signal may have; one means no search
     DecoderKind decoder;
@@ -31,7 +47,8 @@ struct ChannelPlan {
 // The plan for an input rate: the decimation to a little above 3000 samples/s and its
 // low-pass, flat over the signal, down by about 74 dB where it would fold back onto it;
 // then a narrower low-pass around the signal, which leaves the AFC and the resampler to
-// the decoder's rate nothing from outside the signal.
+// the decoder's rate nothing from outside the signal; and where the decoder asks for it,
+// one just wider than the keyed signal once its speed is known.
 ChannelPlan channelPlan(int inputRate, double shiftHz, std::vector<double> bauds,
                         DecoderKind decoder);
 
@@ -82,10 +99,9 @@ class SignalChannel final : private DecodedText {
     const ChannelPlan& plan_;
     double foundHz_;  // the centre where the signal was found
     double centreHz_;
-    std::vector<double> tapsRe_, tapsIm_;      // the low-pass turned up to the centre
-    double now_ = 0;                           // seconds, of the sample being processed
-    std::vector<double> narrowRe_, narrowIm_;  // the second low-pass's input, twice over
-    int narrowAt_ = 0;
+    std::vector<double> tapsRe_, tapsIm_;  // the low-pass turned up to the centre
+    double now_ = 0;                       // seconds, of the sample being processed
+    ComplexLowPass narrow_, keyed_;
     CarrierCanceller carrier_;
 
     // The AFC: the fine mixer, and each tone through box filters one over the shift

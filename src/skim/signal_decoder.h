@@ -38,6 +38,9 @@ class SignalDecoder {
 struct DecoderKind {
     std::function<double(double baud)> sampleRate;
     std::function<std::unique_ptr<SignalDecoder>(const SignalFormat&, DecodedText&)> make;
+    // Whether the decoder is to hear only the keyed signal, its tones and a baud either side:
+    // one with no tone filters of its own, which a neighbour's tone a shift away reaches.
+    bool keyedOnly = false;
 };
 
 }  // namespace kestrel::skim

@@ -6,6 +6,7 @@
 #include <numbers>
 #include <string>
 
+#include "frontend/spectrum_view.h"
 #include "lab/lab.h"
 #include "signal/signal_helpers.h"
 
@@ -15,17 +16,24 @@ using namespace kestrel::lab;
 // the benchmark's band): each station is spotted, DL5WWE too, faded at 75 Bd with the
 // carrier 54 Hz above its space, no spot is false, and each copies from its first line
 // (W2VV's channel opens seconds into its call).
+// Deep has no tone filters: a louder neighbour's tone a shift away reaches it unless the
+// channel hands it only the keyed signal (two 0 dB stations lost a third and a half of
+// their text then). A faded 75 Bd station costs it a few characters even alone.
 TEST(Skim, SpotsStationsOfABandAndNothingElse) {
     const Band band = makeBand(24000, 24, 20, 19);
-    const SkimResult result = skim(band.audio);
-    EXPECT_EQ(result.spots.size(), 24u);
-    for (const BandStation& s : band.stations)
-        EXPECT_LE(characterErrorRate(s.text, result.textNear(s.markHz)), 0.02) << s.call;
-    for (const auto& spot : result.spots) {
-        int matching = 0;
+    for (const auto& [mode, most] :
+         {std::pair{kestrel::kDecodeSelectiv, 0.02}, std::pair{kestrel::kDecodeDeep, 0.05}}) {
+        SCOPED_TRACE(kestrel::decodeModeText(mode));
+        const SkimResult result = skim(band.audio, mode);
+        EXPECT_EQ(result.spots.size(), 24u);
         for (const BandStation& s : band.stations)
-            matching += spot.call == s.call && std::abs(spot.markHz - s.markHz) < 100;
-        EXPECT_EQ(matching, 1) << spot.call << " at " << spot.markHz << " Hz";
+            EXPECT_LE(characterErrorRate(s.text, result.textNear(s.markHz)), most) << s.call;
+        for (const auto& spot : result.spots) {
+            int matching = 0;
+            for (const BandStation& s : band.stations)
+                matching += spot.call == s.call && std::abs(spot.markHz - s.markHz) < 100;
+            EXPECT_EQ(matching, 1) << spot.call << " at " << spot.markHz << " Hz";
+        }
     }
 }
 
