@@ -56,17 +56,11 @@ std::complex<double> turnOf(double cycles) {
     return {p.cos, p.sin};
 }
 
-// How well run lengths (in samples) fit whole half bits, a bit at least, at a speed.
-double speedFit(const std::vector<int>& runs, double bitSamples) {
-    int fitting = 0, counted = 0;
-    for (const int r : runs) {
-        if (r > 8 * bitSamples) continue;  // idle, or a pause
-        ++counted;
-        const double halves = 2.0 * r / bitSamples;
-        const double nearest = std::round(halves);
-        if (nearest >= 2 && std::abs(halves - nearest) < kHalfBitTolerance) ++fitting;
-    }
-    return counted == 0 ? 0 : static_cast<double>(fitting) / counted;
+// Whether a run length (in samples) is whole half bits, a bit at least, at a speed.
+bool fitsHalfBits(int run, double bitSamples) {
+    const double halves = 2.0 * run / bitSamples;
+    const double nearest = std::round(halves);
+    return nearest >= 2 && std::abs(halves - nearest) < kHalfBitTolerance;
 }
 
 // A Blackman-windowed sinc of n taps cut off at `cutoff` cycles per sample, unity at 0 Hz;
@@ -156,6 +150,7 @@ SignalChannel::SignalChannel(const ChannelPlan& plan, CarrierSearch& carriers, d
     for (auto& b : markBox_) b.assign(static_cast<std::size_t>(box), {});
     for (auto& b : spaceBox_) b.assign(static_cast<std::size_t>(box), {});
     narrow_.use(&plan.signalLowPass);
+    for (const double b : plan.bauds) bitSamples_.push_back(plan.channelRate() / b);
     retune(markHz + plan.shiftHz / 2);
     if (plan.bauds.size() == 1) chooseSpeed(plan.bauds.front());
 }
@@ -263,30 +258,44 @@ bool SignalChannel::judgeKeying() {
     return covariance < kAfcKeyed * std::sqrt(std::max(varianceM * varianceS, 1e-300));
 }
 
-void SignalChannel::Runs::take(std::complex<double> mark, std::complex<double> space) {
+void SignalChannel::Runs::take(std::complex<double> mark, std::complex<double> space,
+                               const std::vector<double>& bitSamples) {
     ++run;
     const double m = std::norm(mark), s = std::norm(space);
     if (inSpace ? m > kSpeedToggle * s : s > kSpeedToggle * m) {
-        lengths.push_back(run);
+        ++taken;
+        counted.resize(bitSamples.size());
+        fitting.resize(bitSamples.size());
+        for (std::size_t k = 0; k < bitSamples.size(); ++k) {
+            if (run > 8 * bitSamples[k]) continue;  // idle, or a pause
+            ++counted[k];
+            fitting[k] += fitsHalfBits(run, bitSamples[k]);
+        }
         run = 0;
         inSpace = !inSpace;
     }
 }
 
+// The share of the runs that fit whole half bits at a speed.
+double SignalChannel::Runs::fit(std::size_t speed) const {
+    if (speed >= counted.size() || counted[speed] == 0) return 0;
+    return static_cast<double>(fitting[speed]) / counted[speed];
+}
+
 void SignalChannel::measureSpeed() {
-    sharpRuns_.take(markSum_[0], spaceSum_[0]);
-    smoothRuns_.take(markSum_[kBoxes - 1], spaceSum_[kBoxes - 1]);
+    sharpRuns_.take(markSum_[0], spaceSum_[0], bitSamples_);
+    smoothRuns_.take(markSum_[kBoxes - 1], spaceSum_[kBoxes - 1], bitSamples_);
     const bool full = static_cast<double>(held_.size()) >= kHoldSeconds * plan_.channelRate();
     // Noise toggles the sharp decisions far more often: the smooth ones say when enough
     // of the signal has been seen.
-    const std::size_t seen = sharpRuns_.lengths.size() + smoothRuns_.lengths.size();
-    if (!full && (smoothRuns_.lengths.size() < kRunsToChoose || seen == runsJudged_)) return;
+    const std::size_t seen = sharpRuns_.taken + smoothRuns_.taken;
+    if (!full && (smoothRuns_.taken < kRunsToChoose || seen == runsJudged_)) return;
     runsJudged_ = seen;
     double best = plan_.bauds.front(), bestFit = -1;
     for (const Runs* runs : {&sharpRuns_, &smoothRuns_})
-        for (const double b : plan_.bauds) {
-            const double fit = speedFit(runs->lengths, plan_.channelRate() / b);
-            if (fit > bestFit) best = b, bestFit = fit;
+        for (std::size_t k = 0; k < plan_.bauds.size(); ++k) {
+            const double fit = runs->fit(k);
+            if (fit > bestFit) best = plan_.bauds[k], bestFit = fit;
         }
     // Runs that fit no speed much better than chance are mostly a neighbour's or noise:
     // more of them are taken while the signal may still be held.

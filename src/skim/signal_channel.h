@@ -127,12 +127,18 @@ class SignalChannel final : private DecodedText {
     double baud_ = 0;
     // Measured twice: through one box, whose edges stay sharp at 75 Bd even in a fade, and
     // through all three, which keep out more of a neighbour's keying; the better fit wins.
+    // Each run is judged against every speed of the plan as it ends, so a judgement
+    // costs the same however many runs came before.
     struct Runs {
         bool inSpace = false;
         int run = 0;
-        std::vector<int> lengths;
-        void take(std::complex<double> mark, std::complex<double> space);
+        std::size_t taken = 0;
+        std::vector<int> counted, fitting;  // per speed: runs short enough, runs fitting
+        void take(std::complex<double> mark, std::complex<double> space,
+                  const std::vector<double>& bitSamples);
+        double fit(std::size_t speed) const;
     };
+    std::vector<double> bitSamples_;  // per speed of the plan, in channel samples
     Runs sharpRuns_, smoothRuns_;
     std::vector<std::complex<double>> held_;  // the signal while its speed is measured
     std::size_t runsJudged_ = 0;              // the runs the speed was last judged on
