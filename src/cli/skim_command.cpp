@@ -33,7 +33,7 @@ constexpr const char* kUsage =
     "  --dial KHZ            the receiver's dial: frequencies as RF in kHz\n"
     "  --sideband lsb|usb    (lsb)       RF of the mark: dial - tone, or dial + tone\n"
     "  --shift HZ            (170)       --baud 45.45|50|75  (every one of them)\n"
-    "  --mode flutter|selectiv|spread|deep   (selectiv)\n"
+    "  --mode flutter|selectiv|spread|deep   (deep)\n"
     "  --max-signals N       signals decoded at once (one per two shifts of the band)\n"
     "  --telnet PORT         serve the spots as a DX cluster node (0: any free port)\n"
     "  --listen ADDR         (127.0.0.1) --spotter CALL (KESTREL)\n";
@@ -43,7 +43,7 @@ struct SkimArgs {
     int channel = -1;
     bool jsonl = false;
     skim::SkimSettings settings;
-    DecodeMode mode = kDecodeSelectiv;
+    DecodeMode mode = kDecodeDeep;
 };
 
 bool number(const std::string& text, double& out) {
