@@ -24,7 +24,6 @@ constexpr double kKeyedTransitionHz = 40.0;
 constexpr double kAfcBlockSeconds = 0.1;
 constexpr double kAfcGain = 0.15;
 constexpr double kAfcCoherence = 0.5;  // of the tones' energy, to be followed at all
-constexpr double kRetuneHz = 30.0;     // the fine mixer hands over to the coarse one
 // From where the signal was found (to a bin's width): a station drifts little over a call,
 // and a neighbour's tone close by must not take the channel over.
 constexpr double kMostDriftHz = 10.0;
@@ -143,7 +142,6 @@ std::complex<double> ComplexLowPass::take(std::complex<double> z) {
 SignalChannel::SignalChannel(const ChannelPlan& plan, CarrierSearch& carriers, double markHz,
                              std::int64_t opened)
     : plan_(plan),
-      foundHz_(markHz + plan.shiftHz / 2),
       carrier_(carriers, plan.channelRate(), plan.shiftHz / 2),
       judgedFrom_(static_cast<double>(opened) / plan.inputRate) {
     const int box = std::max(1, static_cast<int>(std::lround(plan.channelRate() / plan.shiftHz)));
@@ -151,11 +149,11 @@ SignalChannel::SignalChannel(const ChannelPlan& plan, CarrierSearch& carriers, d
     for (auto& b : spaceBox_) b.assign(static_cast<std::size_t>(box), {});
     narrow_.use(&plan.signalLowPass);
     for (const double b : plan.bauds) bitSamples_.push_back(plan.channelRate() / b);
-    retune(markHz + plan.shiftHz / 2);
+    tuneTo(markHz + plan.shiftHz / 2);
     if (plan.bauds.size() == 1) chooseSpeed(plan.bauds.front());
 }
 
-void SignalChannel::retune(double centreHz) {
+void SignalChannel::tuneTo(double centreHz) {
     centreHz_ = centreHz;
     carrier_.restart();
     const std::size_t n = plan_.lowPass.size();
@@ -217,12 +215,7 @@ void SignalChannel::follow(std::complex<double> z) {
         const bool keyedAsOne = judgeKeying();
         if (keyedAsOne && std::abs(turn_) > kAfcCoherence * energy_) {
             afcHz_ += kAfcGain * std::arg(turn_) * plan_.channelRate() / (2 * std::numbers::pi);
-            afcHz_ = std::clamp(afcHz_, foundHz_ - kMostDriftHz - centreHz_,
-                                foundHz_ + kMostDriftHz - centreHz_);
-            if (std::abs(afcHz_) > kRetuneHz) {
-                retune(centreHz_ + afcHz_);
-                afcHz_ = 0;
-            }
+            afcHz_ = std::clamp(afcHz_, -kMostDriftHz, kMostDriftHz);
         }
         turn_ = {};
         energy_ = 0;

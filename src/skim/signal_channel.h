@@ -94,11 +94,10 @@ class SignalChannel final : private DecodedText {
     void measureSpeed();
     void chooseSpeed(double baud);
     void resample(std::complex<double> z);
-    void retune(double centreHz);
+    void tuneTo(double centreHz);
 
     const ChannelPlan& plan_;
-    double foundHz_;  // the centre where the signal was found
-    double centreHz_;
+    double centreHz_;  // where the signal was found: the AFC follows it from there
     std::vector<double> tapsRe_, tapsIm_;  // the low-pass turned up to the centre
     double now_ = 0;                       // seconds, of the sample being processed
     ComplexLowPass narrow_, keyed_;
