@@ -230,6 +230,13 @@ TEST(CliDecode, BadOptionsAndFilesFailWithAMessage) {
     }
     EXPECT_EQ(std::filesystem::file_size(wav), size);
     for (const auto& path : {wav, link, text}) std::filesystem::remove(path);
+    // A recording's length must be one that ends it: 0 would record until Ctrl-C.
+    for (const char* seconds : {"0", "-3", "ten"}) {
+        const CliRun run =
+            cli(std::string("record --device x --seconds ") + seconds + " /nonexistent/x.wav");
+        EXPECT_EQ(run.status, 2) << seconds;
+        EXPECT_NE(run.err.find("--seconds takes a positive number"), std::string::npos) << run.err;
+    }
 }
 
 }  // namespace

@@ -94,6 +94,7 @@ TEST(SettingsDialog, OpeningSelectsTheStoredEndpointsAndShowsTheStoredValues) {
     EXPECT_EQ(dialog.selectedListItem(IDC_INPUT_LIST), 0);  // matched ignoring case
     EXPECT_EQ(dialog.selectedListItem(IDC_OUTPUT_LIST), 0);
     EXPECT_EQ(dialog.texts[IDC_SPACE], "  045");
+    EXPECT_EQ(dialog.texts[IDC_WIDTH], "  425");  // the spectrum's 115 bins at 12000 samples/s
 
     // A stored name no endpoint has keeps the index found last; no endpoints at all: a
     // message and an empty list.

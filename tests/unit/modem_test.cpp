@@ -184,6 +184,9 @@ TEST_F(ModemSoundTest, AReopenAndTheEndEachEndATransmissionAtOnce) {
     ASSERT_NE(lastReset, journal.rend());
     EXPECT_TRUE(std::none_of(journal.rbegin(), lastReset,
                              [](const std::string& step) { return step.starts_with("write"); }));
+    // Both buffers are released before the device is.
+    EXPECT_EQ(std::vector<std::string>(lastReset.base(), journal.end()),
+              (std::vector<std::string>{"unprepare 0", "unprepare 1", "close"}));
 }
 
 // The logger's {TX} arriving while the Settings dialog's OK has the output reopened, and
