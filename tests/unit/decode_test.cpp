@@ -90,6 +90,9 @@ TEST_F(RepeatMatchTest, ACodeNeitherCopyHadPrintsInLowerCase) {
     // A shorter word after it spells itself alone, nothing of the longer one's copy.
     sendText("599 TU TU ", {{5, 0b00010}});
     EXPECT_EQ(printed(), " { K1aBC } { TU } ");
+    // A carriage return ends a word as a space does, its line feed lost or not.
+    sendText("W1AW\rW1AW\r", {{2, 0b00100}});
+    EXPECT_EQ(printed(), " { K1aBC } { TU } { W1AW } ");
 }
 
 // Where the newer copy's closing space was received as E, the copies still say the word
