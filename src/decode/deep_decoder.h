@@ -5,12 +5,11 @@
 //
 // Each tone is mixed to baseband and integrated over one element (the filter matched to a
 // square element), the element sums then averaged over a few steps more, sampled every
-// kStep samples. Each element's value is the
-// log-likelihood ratio of mark against space, weighed by each tone's own signal and
-// noise levels, so a tone in a fade counts for less. A character is decided whole: its
-// start is the position that best fits a start, five data and a stop element and the
-// mark before it, with the previous character's clock as a prior while text runs back to
-// back, and a fresh hunt after idle.
+// kStep samples. Each element's value is the log-likelihood ratio of mark against space,
+// weighed by each tone's own signal and noise levels, so a tone in a fade counts for less.
+// A character is decided whole: its start is the position that best fits a start, five
+// data and a stop element and the mark before it, with the previous character's clock as
+// a prior while text runs back to back, and a fresh hunt after idle.
 #include <array>
 #include <complex>
 #include <cstdint>

@@ -302,10 +302,9 @@ void SignalChannel::chooseSpeed(double baud) {
     step_ = plan_.channelRate() / format.sampleRate;
     position_ = 2;
     decoder_ = plan_.decoder.make(format, *this);
-    if (plan_.decoder.keyedOnly) {
-        const auto at = std::find(plan_.bauds.begin(), plan_.bauds.end(), baud);
+    const auto at = std::find(plan_.bauds.begin(), plan_.bauds.end(), baud);
+    if (plan_.decoder.keyedOnly && at != plan_.bauds.end())
         keyed_.use(&plan_.keyedLowPass[static_cast<std::size_t>(at - plan_.bauds.begin())]);
-    }
     std::vector<std::complex<double>> held;
     held.swap(held_);
     sharpRuns_ = smoothRuns_ = {};
