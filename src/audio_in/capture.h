@@ -28,9 +28,12 @@ inline constexpr std::size_t kCaptureBufferBytes = 128;
 inline constexpr std::size_t kCaptureBufferSamples = kCaptureBufferBytes / sizeof(std::int16_t);
 // How long a started input may deliver no buffer before it counts as dead, unless the
 // device's position still moves: then its buffers are only late (a busy machine keeps the
-// driver's thread waiting), up to kCaptureLateMs.
-inline constexpr std::uint32_t kCaptureSilentMs = 180;
-inline constexpr std::uint32_t kCaptureLateMs = 1500;
+// driver's thread waiting), up to kCaptureLateMs. Under Wine at a load of 4 to 5 on two
+// cores the driver's thread, which moves the position too, stood still for more than
+// 180 ms about three times a minute, and each reopen cost the receiver its audio for longer
+// than the stall did; a dead device is still reopened within a second.
+inline constexpr std::uint32_t kCaptureSilentMs = 1000;
+inline constexpr std::uint32_t kCaptureLateMs = 3000;
 
 class Capture {
   public:

@@ -192,22 +192,24 @@ TEST_F(CaptureTest, WhileAFilePlaysOrThePauseRunsBuffersKeepCirculatingAndTheWat
     EXPECT_TRUE(ui_.messageBoxes().empty());
 }
 
-// Seconds until the watchdog asks for a reopen, at most five.
+// Seconds until the watchdog asks for a reopen, at most eight.
 double secondsUntilReopen(const ModemState& state) {
     const auto began = std::chrono::steady_clock::now();
     while (state.captureState != kReopenRequest &&
-           std::chrono::steady_clock::now() - began < std::chrono::seconds(5))
+           std::chrono::steady_clock::now() - began < std::chrono::seconds(8))
         std::this_thread::sleep_for(std::chrono::milliseconds(1));
     return std::chrono::duration<double>(std::chrono::steady_clock::now() - began).count();
 }
 
-// Buffers that stop coming: a device whose position stands still is dead after about
-// 180 ms; one whose position still moves is only late (a busy machine keeps its driver's
-// thread waiting), and is found dead only after a second and a half.
+// Buffers that stop coming: a device whose position stands still is dead after a second;
+// one whose position still moves is only late (a busy machine keeps its driver's thread
+// waiting), and is found dead only after three.
 TEST_F(CaptureTest, TheWatchdogTellsALateInputFromADeadOne) {
     ASSERT_EQ(capture_.open(), 0);
     deliver(1);
-    EXPECT_LT(secondsUntilReopen(state_), 0.6);  // asked for a reopen, not given up waiting
+    const double dead = secondsUntilReopen(state_);
+    EXPECT_GT(dead, 0.9);  // a stall of a busy machine is waited out
+    EXPECT_LT(dead, 2.0);  // asked for a reopen, not given up waiting
     EXPECT_TRUE(capture_.outputReopenWanted());
 
     capture_.close();
@@ -223,8 +225,8 @@ TEST_F(CaptureTest, TheWatchdogTellsALateInputFromADeadOne) {
     const double late = secondsUntilReopen(state_);
     recording = false;
     device.join();
-    EXPECT_GT(late, 1.4);
-    EXPECT_LT(late, 3.0);
+    EXPECT_GT(late, 2.9);
+    EXPECT_LT(late, 6.0);
 }
 
 // A dead input found during a transmission: its reopen, which reopens the sound output
@@ -235,7 +237,7 @@ TEST_F(CaptureTest, AReopenForADeadInputWaitsForTheTransmissionToEnd) {
     ASSERT_EQ(capture_.open(), 0);
     std::thread supervisor([this] { capture_.supervise(); });
     deliver(1);
-    EXPECT_LT(secondsUntilReopen(state_), 0.6);
+    EXPECT_LT(secondsUntilReopen(state_), 2.0);
     std::this_thread::sleep_for(std::chrono::milliseconds(300));
     EXPECT_EQ(state_.txSoundState, kSoundReady);
     EXPECT_EQ(std::ranges::count(device_.journal(), std::string("close")), 0);

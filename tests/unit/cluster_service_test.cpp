@@ -156,8 +156,10 @@ TEST(ClusterOptions, TakenFromTheCommandLine) {
     EXPECT_EQ(options.spotter, "DL1ABC");
     for (std::vector<std::string> bad : {std::vector<std::string>{"--telnet", "70000"},
                                          {"--telnet", "7300", "--spotter", "K1 ABC"},
-                                         {"--listen", "0.0.0.0"}})
+                                         {"--listen", "0.0.0.0"},
+                                         {"in.wav", "--telnet"}})
         EXPECT_FALSE(takeClusterOptions(bad, options = {}, error)) << bad[0];
+    EXPECT_EQ(error, "--telnet needs a value");
 }
 
 }  // namespace
