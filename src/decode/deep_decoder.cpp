@@ -43,6 +43,8 @@ constexpr int kPasses = 3;
 // absence then counts for little). Measured between: 0.3.
 constexpr double kDiffuseShare = 0.3;
 
+// The character period, in elements, a clock starts from: the commonest stop length.
+constexpr double kUsualPeriod = 7.5;
 // How strongly the previous character's clock holds the next start: a start a quarter
 // element from where it is expected costs kClockWeight / 16 elements' worth of signal.
 constexpr double kClockWeight = 16.0;
@@ -113,6 +115,15 @@ double clockPenalty(double u) {
     return m <= 0.5 ? m * m : m - 0.25;
 }
 
+// The sum of the `count` values of a ring (a power of two long) ending at `newest`.
+template <std::size_t N>
+std::complex<double> sumEndingAt(const std::array<std::complex<double>, N>& ring,
+                                 std::int64_t newest, int count) {
+    std::complex<double> sum;
+    for (int k = 0; k < count; ++k) sum += ring[static_cast<std::size_t>((newest - k) & (N - 1))];
+    return sum;
+}
+
 void average(double& mean, double value, int& count, double floorWeight) {
     ++count;
     mean += std::max(1.0 / count, floorWeight) * (value - mean);
@@ -156,7 +167,7 @@ void DeepDecoder::restart() {
     mark_ = space_ = ToneLevel{};
     phase_ = Phase::hunt;
     huntAt_ = elementSteps_;
-    period_ = 7.5 * elementSteps_;
+    period_ = kUsualPeriod * elementSteps_;
     framingMisses_ = 0;
     late_ = 0;
     tracking_ = false;
@@ -206,25 +217,21 @@ void DeepDecoder::step() {
     markParts_[now] = markPart_;
     spaceParts_[now] = spacePart_;
     markPart_ = spacePart_ = {};
+    // Sum afresh now and then, so the running sums carry no rounding from long ago.
+    const bool afresh = now == 0;
+    if (afresh) {
+        markSum_ = sumEndingAt(markParts_, mixed_, elementSteps_);
+        spaceSum_ = sumEndingAt(spaceParts_, mixed_, elementSteps_);
+    }
     const int m = smoothSteps_;
     const std::int64_t in = mixed_ & (kSmoothRing - 1), out = (mixed_ - m) & (kSmoothRing - 1);
     markSmooth_ += markSum_ - markSums_[out];
     spaceSmooth_ += spaceSum_ - spaceSums_[out];
     markSums_[in] = markSum_;
     spaceSums_[in] = spaceSum_;
-    if (now == 0) {
-        // Sum afresh now and then, so the running sums carry no rounding from long ago.
-        markSum_ = spaceSum_ = markSmooth_ = spaceSmooth_ = {};
-        for (int k = 0; k < elementSteps_; ++k) {
-            markSum_ += markParts_[(mixed_ - k) & kMask];
-            spaceSum_ += spaceParts_[(mixed_ - k) & kMask];
-        }
-        markSums_[in] = markSum_;
-        spaceSums_[in] = spaceSum_;
-        for (int k = 0; k < m; ++k) {
-            markSmooth_ += markSums_[(mixed_ - k) & (kSmoothRing - 1)];
-            spaceSmooth_ += spaceSums_[(mixed_ - k) & (kSmoothRing - 1)];
-        }
+    if (afresh) {
+        markSmooth_ = sumEndingAt(markSums_, mixed_, m);
+        spaceSmooth_ = sumEndingAt(spaceSums_, mixed_, m);
     }
     ++mixed_;
     // The element ending m / 2 steps ago is now known.
@@ -363,7 +370,7 @@ void DeepDecoder::advance() {
             prior_ = false;
             // The period learned from characters decided in the noise is no rhythm: it
             // would hold a signal that begins after the noise off its starts.
-            if (elementSnr() < kSquelchSnr) period_ = 7.5 * n;
+            if (elementSnr() < kSquelchSnr) period_ = kUsualPeriod * n;
             phase_ = Phase::frame;
         }
         if (windowHigh_ + 7 * n > steps_) return;
@@ -499,8 +506,7 @@ void DeepDecoder::followTones(const std::array<Element, 8>& own) {
         const auto& parts = e.markOn ? markParts_ : spaceParts_;
         std::complex<double> previous;
         for (int q = 0; q < 4; ++q) {
-            std::complex<double> sum;
-            for (int k = 0; k < quarter; ++k) sum += parts[(e.end - (3 - q) * quarter - k) & kMask];
+            const std::complex<double> sum = sumEndingAt(parts, e.end - (3 - q) * quarter, quarter);
             if (q > 0) turn += sum * std::conj(previous);
             previous = sum;
         }

@@ -67,13 +67,6 @@ double CarrierSearch::lineHz(const std::array<std::complex<float>, kCarrierBlock
 CarrierCanceller::CarrierCanceller(CarrierSearch& search, double rate, double toneHz)
     : search_(search), rate_(rate), toneHz_(toneHz) {}
 
-void CarrierCanceller::restart() {
-    filled_ = 0;
-    offsetSum_ = 0;
-    foundHz_ = 0;
-    cancelling_ = false;
-}
-
 std::complex<double> CarrierCanceller::take(std::complex<double> z, double offsetHz) {
     block_[filled_] = std::complex<float>(z);
     offsetSum_ += offsetHz;

@@ -42,8 +42,6 @@ class CarrierCanceller {
     // One baseband sample, turned down by offsetHz from the band (the mixers' frequency
     // at this sample): the sample with the carrier taken out, if one was found.
     std::complex<double> take(std::complex<double> z, double offsetHz);
-    // The mixers jumped (their phase with them): what was learnt no longer fits.
-    void restart();
 
   private:
     void endBlock();

@@ -122,49 +122,42 @@ ChannelPlan channelPlan(int inputRate, double shiftHz, std::vector<double> bauds
     return plan;
 }
 
-void ComplexLowPass::use(const std::vector<double>* taps) {
-    taps_ = taps;
-    const std::size_t n = taps == nullptr ? 0 : taps->size();
-    re_.assign(2 * n, 0.0);
-    im_.assign(2 * n, 0.0);
-    at_ = 0;
-}
-
 std::complex<double> ComplexLowPass::take(std::complex<double> z) {
     if (taps_ == nullptr) return z;
-    const int m = static_cast<int>(taps_->size());
-    re_[at_] = re_[at_ + m] = z.real();
-    im_[at_] = im_[at_ + m] = z.imag();
+    const int m = re_.size();
+    re_.put(at_, z.real());
+    im_.put(at_, z.imag());
+    const double* re = re_.window(at_, m);
+    const double* im = im_.window(at_, m);
     at_ = (at_ + 1) % m;
-    return {firDot(taps_->data(), re_.data() + at_, m), firDot(taps_->data(), im_.data() + at_, m)};
+    return {firDot(taps_->data(), re, m), firDot(taps_->data(), im, m)};
 }
 
 SignalChannel::SignalChannel(const ChannelPlan& plan, CarrierSearch& carriers, double markHz,
                              std::int64_t opened)
     : plan_(plan),
+      centreHz_(markHz + plan.shiftHz / 2),
+      narrow_(plan.signalLowPass.size()),
+      keyed_(plan.keyedLowPass.empty() ? 0 : plan.keyedLowPass.front().size()),
       carrier_(carriers, plan.channelRate(), plan.shiftHz / 2),
-      judgedFrom_(static_cast<double>(opened) / plan.inputRate) {
+      judgedFrom_(static_cast<double>(opened) / plan.inputRate),
+      sharpRuns_(plan.bauds.size()),
+      smoothRuns_(plan.bauds.size()) {
     const int box = std::max(1, static_cast<int>(std::lround(plan.channelRate() / plan.shiftHz)));
     for (auto& b : markBox_) b.assign(static_cast<std::size_t>(box), {});
     for (auto& b : spaceBox_) b.assign(static_cast<std::size_t>(box), {});
-    narrow_.use(&plan.signalLowPass);
-    for (const double b : plan.bauds) bitSamples_.push_back(plan.channelRate() / b);
-    tuneTo(markHz + plan.shiftHz / 2);
-    if (plan.bauds.size() == 1) chooseSpeed(plan.bauds.front());
-}
-
-void SignalChannel::tuneTo(double centreHz) {
-    centreHz_ = centreHz;
-    carrier_.restart();
-    const std::size_t n = plan_.lowPass.size();
+    narrow_.use(plan.signalLowPass);
+    // The anti-alias low-pass turned up to the signal's centre.
+    const std::size_t n = plan.lowPass.size();
     tapsRe_.resize(n);
     tapsIm_.resize(n);
     for (std::size_t i = 0; i < n; ++i) {
         // Tap i meets the sample n - 1 - i samples before the newest.
-        const auto t = turnOf(centreHz * static_cast<double>(n - 1 - i) / plan_.inputRate);
-        tapsRe_[i] = plan_.lowPass[i] * t.real();
-        tapsIm_[i] = plan_.lowPass[i] * t.imag();
+        const auto t = turnOf(centreHz_ * static_cast<double>(n - 1 - i) / plan.inputRate);
+        tapsRe_[i] = plan.lowPass[i] * t.real();
+        tapsIm_[i] = plan.lowPass[i] * t.imag();
     }
+    if (plan.bauds.size() == 1) chooseSpeed(0);
 }
 
 void SignalChannel::decimated(const double* window, std::int64_t newest) {
@@ -252,17 +245,16 @@ bool SignalChannel::judgeKeying() {
 }
 
 void SignalChannel::Runs::take(std::complex<double> mark, std::complex<double> space,
-                               const std::vector<double>& bitSamples) {
+                               const ChannelPlan& plan) {
     ++run;
     const double m = std::norm(mark), s = std::norm(space);
     if (inSpace ? m > kSpeedToggle * s : s > kSpeedToggle * m) {
         ++taken;
-        counted.resize(bitSamples.size());
-        fitting.resize(bitSamples.size());
-        for (std::size_t k = 0; k < bitSamples.size(); ++k) {
-            if (run > 8 * bitSamples[k]) continue;  // idle, or a pause
+        for (std::size_t k = 0; k < plan.bauds.size(); ++k) {
+            const double bitSamples = plan.channelRate() / plan.bauds[k];
+            if (run > 8 * bitSamples) continue;  // idle, or a pause
             ++counted[k];
-            fitting[k] += fitsHalfBits(run, bitSamples[k]);
+            fitting[k] += fitsHalfBits(run, bitSamples);
         }
         run = 0;
         inSpace = !inSpace;
@@ -271,24 +263,25 @@ void SignalChannel::Runs::take(std::complex<double> mark, std::complex<double> s
 
 // The share of the runs that fit whole half bits at a speed.
 double SignalChannel::Runs::fit(std::size_t speed) const {
-    if (speed >= counted.size() || counted[speed] == 0) return 0;
+    if (counted[speed] == 0) return 0;
     return static_cast<double>(fitting[speed]) / counted[speed];
 }
 
 void SignalChannel::measureSpeed() {
-    sharpRuns_.take(markSum_[0], spaceSum_[0], bitSamples_);
-    smoothRuns_.take(markSum_[kBoxes - 1], spaceSum_[kBoxes - 1], bitSamples_);
+    sharpRuns_.take(markSum_[0], spaceSum_[0], plan_);
+    smoothRuns_.take(markSum_[kBoxes - 1], spaceSum_[kBoxes - 1], plan_);
     const bool full = static_cast<double>(held_.size()) >= kHoldSeconds * plan_.channelRate();
     // Noise toggles the sharp decisions far more often: the smooth ones say when enough
     // of the signal has been seen.
     const std::size_t seen = sharpRuns_.taken + smoothRuns_.taken;
     if (!full && (smoothRuns_.taken < kRunsToChoose || seen == runsJudged_)) return;
     runsJudged_ = seen;
-    double best = plan_.bauds.front(), bestFit = -1;
+    std::size_t best = 0;
+    double bestFit = -1;
     for (const Runs* runs : {&sharpRuns_, &smoothRuns_})
         for (std::size_t k = 0; k < plan_.bauds.size(); ++k) {
             const double fit = runs->fit(k);
-            if (fit > bestFit) best = plan_.bauds[k], bestFit = fit;
+            if (fit > bestFit) best = k, bestFit = fit;
         }
     // Runs that fit no speed much better than chance are mostly a neighbour's or noise:
     // more of them are taken while the signal may still be held.
@@ -296,19 +289,15 @@ void SignalChannel::measureSpeed() {
     chooseSpeed(best);
 }
 
-void SignalChannel::chooseSpeed(double baud) {
-    baud_ = baud;
-    SignalFormat format{baud, plan_.shiftHz, plan_.decoder.sampleRate(baud)};
+void SignalChannel::chooseSpeed(std::size_t speed) {
+    baud_ = plan_.bauds[speed];
+    SignalFormat format{baud_, plan_.shiftHz, plan_.decoder.sampleRate(baud_)};
     step_ = plan_.channelRate() / format.sampleRate;
     position_ = 2;
     decoder_ = plan_.decoder.make(format, *this);
-    const auto at = std::find(plan_.bauds.begin(), plan_.bauds.end(), baud);
-    if (plan_.decoder.keyedOnly && at != plan_.bauds.end())
-        keyed_.use(&plan_.keyedLowPass[static_cast<std::size_t>(at - plan_.bauds.begin())]);
+    if (plan_.decoder.keyedOnly) keyed_.use(plan_.keyedLowPass[speed]);
     std::vector<std::complex<double>> held;
     held.swap(held_);
-    sharpRuns_ = smoothRuns_ = {};
-    runsJudged_ = 0;
     for (const auto z : held) resample(keyed_.take(z));
 }
 

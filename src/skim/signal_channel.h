@@ -10,22 +10,24 @@
 #include <string>
 #include <vector>
 
+#include "frontend/mirrored_ring.h"
 #include "skim/carrier_canceller.h"
 #include "skim/signal_decoder.h"
 
 namespace kestrel::skim {
 
-// A real low-pass over complex samples, its input kept twice over so that its window is
-// contiguous.
+// A real low-pass over complex samples. Until it is given taps (of the length it was made
+// for) it passes samples through.
 class ComplexLowPass {
   public:
-    explicit ComplexLowPass(const std::vector<double>* taps = nullptr) { use(taps); }
-    void use(const std::vector<double>* taps);  // null: passes samples through
+    explicit ComplexLowPass(std::size_t length = 0)
+        : re_(static_cast<int>(length)), im_(static_cast<int>(length)) {}
+    void use(const std::vector<double>& taps) { taps_ = &taps; }
     std::complex<double> take(std::complex<double> z);
 
   private:
     const std::vector<double>* taps_ = nullptr;
-    std::vector<double> re_, im_;
+    MirroredBuffer re_, im_;
     int at_ = 0;
 };
 
@@ -35,7 +37,8 @@ struct ChannelPlan {
     int decimation = 16;          // input samples per channel sample
     std::vector<double> lowPass;  // the anti-alias low-pass at inputRate, a multiple of 8 long
     std::vector<double> signalLowPass;  // the signal's own low-pass, at the channel rate
-    // For a decoder that hears only the keyed signal, a low-pass for each of `bauds`.
+    // For a decoder that hears only the keyed signal, a low-pass for each of `bauds` (all
+    // of one length).
     std::vector<std::vector<double>> keyedLowPass;
     double shiftHz = 170;
     std::vector<double> bauds;  // the speeds a signal may have; one means no search
@@ -92,9 +95,8 @@ class SignalChannel final : private DecodedText {
     void character(char16_t c) override;
     void follow(std::complex<double> z);
     void measureSpeed();
-    void chooseSpeed(double baud);
+    void chooseSpeed(std::size_t speed);  // an index into the plan's bauds
     void resample(std::complex<double> z);
-    void tuneTo(double centreHz);
 
     const ChannelPlan& plan_;
     double centreHz_;  // where the signal was found: the AFC follows it from there
@@ -129,15 +131,14 @@ class SignalChannel final : private DecodedText {
     // Each run is judged against every speed of the plan as it ends, so a judgement
     // costs the same however many runs came before.
     struct Runs {
+        explicit Runs(std::size_t speeds) : counted(speeds), fitting(speeds) {}
         bool inSpace = false;
         int run = 0;
         std::size_t taken = 0;
         std::vector<int> counted, fitting;  // per speed: runs short enough, runs fitting
-        void take(std::complex<double> mark, std::complex<double> space,
-                  const std::vector<double>& bitSamples);
+        void take(std::complex<double> mark, std::complex<double> space, const ChannelPlan& plan);
         double fit(std::size_t speed) const;
     };
-    std::vector<double> bitSamples_;  // per speed of the plan, in channel samples
     Runs sharpRuns_, smoothRuns_;
     std::vector<std::complex<double>> held_;  // the signal while its speed is measured
     std::size_t runsJudged_ = 0;              // the runs the speed was last judged on

@@ -37,22 +37,19 @@ Skimmer::Skimmer(const SkimSettings& settings, LineSink& lines, SpotSink& spots)
       spots_(spots, settings.dial),
       plan_(channelPlan(settings.sampleRate, settings.shiftHz, settings.bauds, settings.decoder)),
       scanner_(settings.sampleRate, settings.shiftHz, settings.lowHz, highHzOf(settings)),
-      ringSize_(static_cast<int>(plan_.lowPass.size() + kLookBackSeconds * settings.sampleRate)),
+      ring_(static_cast<int>(plan_.lowPass.size() + kLookBackSeconds * settings.sampleRate)),
       windowSize_(static_cast<int>(plan_.lowPass.size())),
       mostSignals_(settings.mostSignals > 0
                        ? settings.mostSignals
                        : std::max(1, static_cast<int>((highHzOf(settings) - settings.lowHz) /
-                                                      (kShiftsPerSignal * settings.shiftHz)))) {
-    ring_.assign(2 * static_cast<std::size_t>(ringSize_), 0.0);
-}
+                                                      (kShiftsPerSignal * settings.shiftHz)))) {}
 
 Skimmer::~Skimmer() = default;
 
 void Skimmer::process(std::span<const double> samples) {
     for (const double x : samples) {
-        ring_[at_] = x;
-        ring_[at_ + ringSize_] = x;
-        at_ = (at_ + 1) % ringSize_;
+        ring_.put(at_, x);
+        at_ = (at_ + 1) % ring_.size();
         if (++taken_ % plan_.decimation == 0)
             for (auto& f : channels_) f->channel.decimated(windowBefore(0), taken_ - 1);
         if (scanner_.add(x)) scan();
@@ -60,13 +57,14 @@ void Skimmer::process(std::span<const double> samples) {
 }
 
 const double* Skimmer::windowBefore(int back) const {
-    // The newest sample stands at at_ - 1 of the second copy.
-    return ring_.data() + at_ + ringSize_ - windowSize_ - back;
+    const int n = ring_.size();
+    return ring_.window(((at_ - 1 - back) % n + n) % n, windowSize_);
 }
 
 // Feeds a new channel what the ring holds before now, at the instants every channel takes.
 void Skimmer::catchUp(SignalChannel& channel) const {
-    const std::int64_t held = std::min<std::int64_t>(taken_ - windowSize_, ringSize_ - windowSize_);
+    const std::int64_t held =
+        std::min<std::int64_t>(taken_ - windowSize_, ring_.size() - windowSize_);
     for (std::int64_t back = held - 1; back >= 0; --back) {
         const std::int64_t sample = taken_ - 1 - back;
         if ((sample + 1) % plan_.decimation == 0)

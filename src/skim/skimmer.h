@@ -10,6 +10,7 @@
 #include <string>
 #include <vector>
 
+#include "frontend/mirrored_ring.h"
 #include "skim/band_scanner.h"
 #include "skim/signal_channel.h"
 #include "skim/spot.h"
@@ -70,8 +71,8 @@ class Skimmer {
     CarrierSearch carriers_;
     // The input, twice over so a window is contiguous: the low-pass's window and, before
     // it, the seconds a new channel is first fed (a signal is found after it began).
-    std::vector<double> ring_;
-    int ringSize_ = 0, windowSize_ = 0, at_ = 0;
+    MirroredBuffer ring_;
+    int windowSize_ = 0, at_ = 0;
     const double* windowBefore(int back) const;  // the window ending `back` samples ago
     void catchUp(SignalChannel& channel) const;
     std::int64_t taken_ = 0;
