@@ -42,6 +42,13 @@ TEST(Skim, SpotsNothingOnNoise) {
     EXPECT_TRUE(result.spots.empty());
 }
 
+// `--max-signals 2` on a band of four stations sending at once: two are followed.
+TEST(Skim, FollowsNoMoreSignalsThanAskedFor) {
+    const SkimResult result = skim(makeBand(8000, 4, 20, 3, false).audio, kestrel::kDecodeDeep, 2);
+    EXPECT_EQ(result.mostSignals, 2);
+    EXPECT_FALSE(result.spots.empty());
+}
+
 // A station at 0 dB with a carrier 12 dB above it 55 Hz below its mark (two stations' tones
 // are often that close on a crowded band): the carrier must not pull the channel off it.
 TEST(Skim, StaysOnAStationBesideAStrongCarrier) {

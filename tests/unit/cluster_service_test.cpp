@@ -145,6 +145,21 @@ TEST_F(ClusterServiceTest, ClientsThatMisbehaveAreDroppedAndTheOthersServed) {
     EXPECT_GT(bytes, std::size_t{1} << 20) << "dropped after " << bytes << " bytes";
 }
 
+// A client that sends only what no cluster knows is answered twenty times in a row and
+// dropped at the twenty-first; a command it knows starts the count again.
+TEST_F(ClusterServiceTest, ATalkerOfNonsenseIsBorneTwentyTimesInARow) {
+    Client talker(port);
+    talker.login();
+    // One line at a time: a dropped client's unread answers go with the connection.
+    for (int k = 0; k < 40; ++k) {
+        if (k == 20) talker.send("sh/dx\r\n");
+        talker.send("set/skimmer\r\n");
+        ASSERT_NE(talker.until("Sorry"), "") << k;
+    }
+    talker.send("set/skimmer\r\n");
+    EXPECT_TRUE(talker.ended());
+}
+
 TEST(ClusterOptions, TakenFromTheCommandLine) {
     std::vector<std::string> args{"in.wav", "--telnet", "0",    "--spotter",
                                   "dl1abc", "--dial",   "14080"};

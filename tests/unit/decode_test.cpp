@@ -293,6 +293,7 @@ TEST(SquelchHold, ShowsTheSignalsEdgesNotTheNoiseBesideThem) {
     EXPECT_FALSE(hold.judge(u'H', 6.0, 8.5));   // judged by the figure before G
     EXPECT_TRUE(hold.judge(u'I', 16.0, 10.0));  // a fade: G and H come first
     EXPECT_TRUE(hold.judge(u'J', -9.0, 7.0));   // a weak signal's character is never doubted
+    EXPECT_TRUE(hold.judge(u'j', 5.0, 9.0));    // 4 dB under a figure of 9: within its 5
     EXPECT_EQ(logger.textOf(TXM_CHAR), "ABCDEGH");
     EXPECT_FALSE(hold.judge(u'K', 0.0, 20.0));
     hold.hold(0);  // the squelch closes: K was the noise after the signal

@@ -202,7 +202,7 @@ TEST(SpectrumTrace, AToneShowsAtItsColumnAndASuddenLoudOneStaysInTheStrip) {
     };
     for (int width : {115, 731}) {
         state.FFTDisplay = width;
-        for (int bins : {-40, 23, 50}) {
+        for (int bins : {-40, 0, 23, 50}) {
             tone(bins, 8 * 1024, 10.0);
             EXPECT_EQ(highest(width).x, width / 2 + bins) << width << " " << bins;
         }

@@ -1,5 +1,7 @@
 #include <gtest/gtest.h>
+#include <sys/resource.h>
 
+#include <csignal>
 #include <filesystem>
 #include <limits>
 #include <vector>
@@ -11,6 +13,7 @@
 #include "settings/ini_text.h"
 #include "settings/settings_load.h"
 #include "settings/settings_store.h"
+#include "text/wide_text.h"
 
 namespace kestrel {
 namespace {
@@ -139,6 +142,21 @@ TEST_F(SettingsTest, EachEncodingAndLineEndIsReadAndWrittenBackAsItWas) {
     }
 }
 
+// A name from a device or a datagram may hold any bytes: what cannot stand for a character
+// in UTF-16 becomes U+FFFD, and a lone surrogate is never written out as UTF-8.
+TEST(WideText, WhatCannotStandForACharacterBecomesTheReplacement) {
+    const std::pair<std::string_view, std::u16string_view> cases[] = {
+        {"A\xC3\xA9\xE2\x82\xAC\xF0\x9F\x93\xBB", u"A\u00E9\u20AC\U0001F4FB"},
+        {"\xED\xA0\x80", u"\uFFFD"},                        // a surrogate's code
+        {"\xF4\x90\x80\x80", u"\uFFFD"},                    // beyond U+10FFFF
+        {"\xC0\xAF\xE2\x82", u"\uFFFD\uFFFD\uFFFD\uFFFD"},  // overlong, cut short
+    };
+    for (const auto& [utf8, utf16] : cases) EXPECT_EQ(utf16FromUtf8(utf8), utf16) << utf8;
+    EXPECT_EQ(utf8FromUtf16(u"A\U0001F4FB"), "A\xF0\x9F\x93\xBB");
+    EXPECT_EQ(utf8FromUtf16(u"A\xD83D"), std::nullopt);
+    EXPECT_EQ(wideCharPrefix("A\xF0\x9F\x93\xBB", 2), "A");
+}
+
 using Args = std::vector<std::string>;
 
 // Applies args and expects an error that mentions every one of the texts, with neither
@@ -222,6 +240,27 @@ TEST(SettingsIniFile, AFileThatCannotBeReadIsNeverReplaced) {
     ScratchFolder::write(folder.file("plain"), "keep");
     EXPECT_FALSE(writeIniValue(folder.file("plain/Kestrel.ini"), kSection, "PTT", "1"));
     EXPECT_EQ(ScratchFolder::read(folder.file("plain")), "keep");
+}
+
+// A disk that fills up halfway through the rewrite: the file stays as it was and nothing
+// of the attempt is left beside it.
+TEST(SettingsIniFile, AFullDiskLeavesTheFileAsItWas) {
+    const ScratchFolder folder;
+    const std::string path = folder.file("Kestrel.ini");
+    const std::string before = "[Kestrel Modem]\r\nPTT=0\r\n";
+    ScratchFolder::write(path, before);
+    rlimit was{};
+    ASSERT_EQ(getrlimit(RLIMIT_FSIZE, &was), 0);
+    const auto onExcess = std::signal(SIGXFSZ, SIG_IGN);
+    rlimit full = was;
+    full.rlim_cur = before.size() + 8;
+    ASSERT_EQ(setrlimit(RLIMIT_FSIZE, &full), 0);
+    const bool written = writeIniValue(path, kSection, "RXopenwav", std::string(64, 'x'));
+    setrlimit(RLIMIT_FSIZE, &was);
+    std::signal(SIGXFSZ, onExcess);
+    EXPECT_FALSE(written);
+    EXPECT_EQ(ScratchFolder::read(path), before);
+    EXPECT_EQ(std::distance(fs::directory_iterator(folder.path()), fs::directory_iterator()), 1);
 }
 
 TEST(SettingsIniFile, RewriteKeepsPermissionsAndFollowsALink) {
