@@ -152,6 +152,11 @@ TEST(SettingsDialog, OkAppliesDevicesChannelsSpeedAndMode) {
     EXPECT_EQ(rig.ui.statusText(kNetStatusPart), "Net On");
     EXPECT_EQ(rig.state.netOn, 1);
     EXPECT_EQ(rig.calls, (std::vector<std::string>{"capture", "playback", "com names"}));
+    EXPECT_EQ(rig.settings.value("TXnameid"), "Monitor of a very long device name that goes on");
+    // An input chosen from the list is stored by its name.
+    rig.openDialog().selectListItem(IDC_INPUT_LIST, 1);
+    rig.settingsDialog.command(rig.dialog, kOkButton);
+    EXPECT_EQ(rig.settings.value("RXnameid"), "Microphone");
 }
 
 struct PortRig : AppRig {
@@ -261,8 +266,9 @@ TEST_F(MenuCommandsTest, SaveTextCancelledOrToAFileThatCannotBeOpenedStaysOff) {
 }
 
 // Save WAV while armed disarms at once, in the state, the menu and the file; the next
-// time it opens the dialog again.
+// time it opens the dialog again. A fresh start is not armed.
 TEST_F(MenuCommandsTest, SaveWavWhileArmedDisarms) {
+    EXPECT_EQ(menu.menuCommand(IDM_SAVE_WAV), MenuFollowUp::showRecordingDialog);
     state.saveWavActive = 1;
     EXPECT_EQ(menu.menuCommand(IDM_SAVE_WAV), MenuFollowUp::done);
     EXPECT_EQ(state.saveWavActive, 0);

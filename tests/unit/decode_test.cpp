@@ -241,6 +241,20 @@ TEST_F(BaudotDecoderTest, NullCodesAreSpacesUntilTheyRunLong) {
     }
 }
 
+// A repeat spelled for printing counts nulls the same way: two spaces from a fresh count,
+// six after long text, then nothing.
+TEST(RepeatDisplay, NullCodesAreSpacesUntilTheyRunLong) {
+    RepeatDisplay display;
+    const auto spacesOfNulls = [&display] {
+        int spaces = 0;
+        while (spaces < 20 && display.displayDecode(0) == u' ') ++spaces;
+        return spaces;
+    };
+    EXPECT_EQ(spacesOfNulls(), 2);
+    for (int k = 0; k < 40; ++k) display.displayDecode(1);
+    EXPECT_EQ(spacesOfNulls(), 6);
+}
+
 // In a contest word filter a 9 straight after a contest word is a question mark (a space
 // clears the word, and so does the 9); only the last nine letters are kept, and lower case
 // and digits are not letters of a word. A slash after three digits is a dot; the question

@@ -18,6 +18,7 @@
 #include "frontend/fir.h"
 #include "frontend/input_low_pass.h"
 #include "frontend/mixer_phase.h"
+#include "frontend/pause_history.h"
 #include "frontend/spectrum.h"
 
 namespace kestrel {
@@ -181,6 +182,15 @@ TEST(AfcOffsets, StayWithinTheirLimitsAndAverage) {
         EXPECT_NEAR(state.markOffset, c.wantMark, 1e-9);
         EXPECT_NEAR(state.averageOffset, (c.wantMark + c.space) / 2, 1e-9);
     }
+}
+
+// The pause replays the minute before the click in the order it came, oldest first.
+TEST(PauseHistory, ReplaysFromTheSecondOldestToTheNewest) {
+    const auto history = std::make_unique<PauseHistory>();
+    const int stored = kPauseHistoryLength + 5;
+    for (int n = 0; n < stored; ++n) history->store(n);
+    EXPECT_EQ(history->replaySample(0), stored - kPauseHistoryLength + 1);
+    EXPECT_EQ(history->replaySample(PauseHistory::kReplayLength - 1), stored - 1);
 }
 
 TEST(SpectrumTrace, AToneShowsAtItsColumnAndASuddenLoudOneStaysInTheStrip) {

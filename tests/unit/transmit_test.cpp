@@ -224,6 +224,23 @@ TEST(FskThread, AbortCompletesTheFrameThenReleasesEverything) {
 // A space in figures and a line end leave the case open, so what follows is shifted again;
 // idle fill repeats the case; runs of spaces collapse, and a dropped character ends a run.
 // Each transmission closes with one LTRS, not echoed, and the next starts in no case.
+// A keyer's port whose write timed out with part of the command sent: the command failed.
+TEST(ComPorts, AWriteCutShortIsAFailure) {
+    struct CutShort : FakeSerialPort {
+        using FakeSerialPort::FakeSerialPort;
+        bool write(std::span<const std::uint8_t>, std::size_t& written) override {
+            written = 1;
+            return true;
+        }
+    };
+    FakeSerialPorts system;
+    CutShort cutShort(system, "COM4");
+    FakeSerialPort whole(system, "COM4");
+    EXPECT_FALSE(writeAll(&cutShort, "~4"));
+    EXPECT_TRUE(writeAll(&whole, "~4"));
+    EXPECT_FALSE(writeAll(nullptr, "~4"));
+}
+
 TEST(TxBuffer, ShiftsAreSentWhereTheCaseChangesOrIsOpen) {
     const std::pair<const char*, const char*> cases[] = {{"12 34", ">12 >34>"},
                                                          {"AB", "<AB<"},
