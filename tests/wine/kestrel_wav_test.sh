@@ -41,7 +41,8 @@ echo "sample decoded after $(( ($(date +%s%N) - t0) / 1000000 )) ms"
 # control draws a text 4 pixels in from the part's left edge and 1 from its right.
 bar=$(auto status-bar KESTREL 2333)
 echo "status bar: $(tr '\n' '|' <<<"$bar")"
-grep -q 'S/N' <<<"$bar" || fail "no signal-to-noise figure shown"
+sed -n 2p <<<"$bar" | grep -q 'Hz$' || fail "the bar's first part is not the tuning offset"
+sed -n 3p <<<"$bar" | grep -q 'S/N$' || fail "the bar's second part is not the signal-to-noise figure"
 awk 'NR == 1 {w = $1; next} NF > 3 && ($2 > w || $2 - $1 < $3 + 5) {bad = 1} END {exit bad}' \
     <<<"$bar" || fail "the status bar cuts a text"
 wine_out "$automate" command KESTREL 106 >/dev/null
