@@ -237,6 +237,12 @@ TEST(CliDecode, BadOptionsAndFilesFailWithAMessage) {
         EXPECT_EQ(run.status, 2) << seconds;
         EXPECT_NE(run.err.find("--seconds takes a positive number"), std::string::npos) << run.err;
     }
+    // An option's value missing at the end of the line.
+    for (const char* command : {"record x.wav --device", "skim --device"}) {
+        const CliRun run = cli(command);
+        EXPECT_EQ(run.status, 2) << command;
+        EXPECT_NE(run.err.find("--device needs a name"), std::string::npos) << run.err;
+    }
 }
 
 }  // namespace

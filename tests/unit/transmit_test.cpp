@@ -13,6 +13,7 @@
 #include "link/ptt_release_reporter.h"
 #include "platform/logger_codes.h"
 #include "support/tx_rig.h"
+#include "transmit/afsk_generator.h"
 #include "transmit/com_ports.h"
 #include "transmit/fsk_thread.h"
 #include "transmit/offline_playback.h"
@@ -433,6 +434,22 @@ TEST(TransmissionWatchdog, EndsOnlyASoundCardTransmissionThatStoppedPlaying) {
         EXPECT_EQ(rig.state.txSoundState == kReopenRequest, c.ends);
         EXPECT_EQ(rig.ui.statusText(kNoticeStatusPart).has_value(), c.ends);
     }
+}
+
+// A transmit state out of the generators' range shows their error and keys nothing.
+TEST(TxFrame, AStateOutOfRangeShowsTheGeneratorsErrorAndKeysNothing) {
+    TxRig rig;
+    AfskGenerator afsk{rig.links};
+    for (const int bad : {kTxIdle - 1, kTxClosing + 1}) {
+        rig.state.txState = bad;
+        TxFrame f;
+        f.fill(7);
+        afsk.generateAfsk(f);
+        EXPECT_EQ(f[0], 7);
+    }
+    EXPECT_EQ(rig.ui.messageBoxes(), (Boxes{{"TX AFSK error 105", "Kestrel Error", kMbTopMost},
+                                            {"TX AFSK error 105", "Kestrel Error", kMbTopMost}}));
+    EXPECT_TRUE(rig.ptt.calls().empty());
 }
 
 // PFSK keys a tone for space and silence for mark, each tone element from phase 0.
