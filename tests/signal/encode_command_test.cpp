@@ -51,8 +51,8 @@ struct EncodeCommand : ::testing::Test {
 };
 
 // By default DOOK, mono, 45.45 baud, the text from standard input: preamble 2, the DOOK's
-// own LTRS, LTRS, X, the closing LTRS and the closing frame. PFSK on the right channel
-// leaves the left one silent.
+// own LTRS, LTRS, X, the closing LTRS and the closing frame (here to standard output).
+// PFSK on the right channel leaves the left one silent.
 TEST_F(EncodeCommand, WritesTheModeSpeedAndChannelAsked) {
     struct Case {
         std::string arguments, input;
@@ -60,11 +60,12 @@ TEST_F(EncodeCommand, WritesTheModeSpeedAndChannelAsked) {
         std::uint32_t rate;
         std::size_t frames;
     };
-    const Case cases[] = {{"", "X", 1, 12000, 7},
+    const Case cases[] = {{" -", "X", 1, 12000, 7},
                           {" --mode=pfsk --baud 75 --channel right --text=RY", "", 2, 19800, 8}};
     for (const Case& c : cases) {
         SCOPED_TRACE(c.arguments);
-        const CliRun r = cli("encode " + quotedOut + c.arguments, c.input);
+        const CliRun r = c.arguments == " -" ? cli("encode - >" + quotedOut, c.input)
+                                             : cli("encode " + quotedOut + c.arguments, c.input);
         ASSERT_EQ(r.status, 0) << r.err;
         const Wav w = readPcm(out);
         EXPECT_EQ(w.channels, c.channels);
