@@ -677,9 +677,10 @@ struct RecordingUi : UiPort {
     void checkMenuItem(int itemId, bool checked) override { menuChecks_.add({itemId, checked}); }
     void enableMenuItem(int, bool) override {}
     void setWindowTitle(std::string_view) override {}
-    void requestSpectrumRepaint() override {}
+    void requestSpectrumRepaint() override { ++repaints; }
 
     std::atomic<int> answer{kIdOk};
+    std::atomic<int> repaints{0};
     std::function<void()> whileBoxShows;
 
     Boxes messageBoxes() const { return messageBoxes_.items(); }
