@@ -230,18 +230,18 @@ TEST(CliDecode, BadOptionsAndFilesFailWithAMessage) {
     }
     EXPECT_EQ(std::filesystem::file_size(wav), size);
     for (const auto& path : {wav, link, text}) std::filesystem::remove(path);
-    // A recording's length must be one that ends it: 0 would record until Ctrl-C.
-    for (const char* seconds : {"0", "-3", "ten"}) {
-        const CliRun run =
-            cli(std::string("record --device x --seconds ") + seconds + " /nonexistent/x.wav");
-        EXPECT_EQ(run.status, 2) << seconds;
-        EXPECT_NE(run.err.find("--seconds takes a positive number"), std::string::npos) << run.err;
-    }
-    // An option's value missing at the end of the line.
-    for (const char* command : {"record x.wav --device", "skim --device"}) {
+    // A recording's length must be one that ends it (0 would record until Ctrl-C); a value
+    // missing at the end of the line is missing, not read past the arguments.
+    const std::string seconds = "--seconds takes a positive number", name = "--device needs a name";
+    for (const auto& [command, message] :
+         {std::pair{"record --device x --seconds 0 /nonexistent/x.wav", seconds},
+          {"record --device x --seconds -3 /nonexistent/x.wav", seconds},
+          {"record --device x --seconds ten /nonexistent/x.wav", seconds},
+          {"record x.wav --device", name},
+          {"skim --device", name}}) {
         const CliRun run = cli(command);
         EXPECT_EQ(run.status, 2) << command;
-        EXPECT_NE(run.err.find("--device needs a name"), std::string::npos) << run.err;
+        EXPECT_NE(run.err.find(message), std::string::npos) << run.err;
     }
 }
 

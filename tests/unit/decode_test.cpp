@@ -245,14 +245,14 @@ TEST_F(BaudotDecoderTest, NullCodesAreSpacesUntilTheyRunLong) {
 // six after long text, then nothing.
 TEST(RepeatDisplay, NullCodesAreSpacesUntilTheyRunLong) {
     RepeatDisplay display;
-    const auto spacesOfNulls = [&display] {
-        int spaces = 0;
-        while (spaces < 20 && display.displayDecode(0) == u' ') ++spaces;
-        return spaces;
+    const auto nulls = [&display](int n) {
+        std::string shown;
+        for (int k = 0; k < n; ++k) shown += display.displayDecode(0) == u' ' ? '_' : '.';
+        return shown;
     };
-    EXPECT_EQ(spacesOfNulls(), 2);
+    EXPECT_EQ(nulls(3), "__.");
     for (int k = 0; k < 40; ++k) display.displayDecode(1);
-    EXPECT_EQ(spacesOfNulls(), 6);
+    EXPECT_EQ(nulls(7), "______.");
 }
 
 // In a contest word filter a 9 straight after a contest word is a question mark (a space
