@@ -221,10 +221,6 @@ TEST(FskThread, AbortCompletesTheFrameThenReleasesEverything) {
               (std::vector<std::string>{"lock", "realtime", "time-critical", "normal class"}));
 }
 
-// What goes on air for typed text, one transmission after another: '<' is LTRS, '>' FIGS.
-// A space in figures and a line end leave the case open, so what follows is shifted again;
-// idle fill repeats the case; runs of spaces collapse, and a dropped character ends a run.
-// Each transmission closes with one LTRS, not echoed, and the next starts in no case.
 // A keyer's port whose write timed out with part of the command sent: the command failed.
 TEST(ComPorts, AWriteCutShortIsAFailure) {
     struct CutShort : FakeSerialPort {
@@ -239,6 +235,10 @@ TEST(ComPorts, AWriteCutShortIsAFailure) {
     EXPECT_FALSE(writeAll(&cutShort, "~4"));
 }
 
+// What goes on air for typed text, one transmission after another: '<' is LTRS, '>' FIGS.
+// A space in figures and a line end leave the case open, so what follows is shifted again;
+// idle fill repeats the case; runs of spaces collapse, and a dropped character ends a run.
+// Each transmission closes with one LTRS, not echoed, and the next starts in no case.
 TEST(TxBuffer, ShiftsAreSentWhereTheCaseChangesOrIsOpen) {
     const std::pair<const char*, const char*> cases[] = {{"12 34", ">12 >34>"},
                                                          {"AB", "<AB<"},
