@@ -17,6 +17,7 @@
 #include "decode/baudot_decoder.h"
 #include "decode/received_char_emitter.h"
 #include "decode/received_text.h"
+#include "decode/shift_doubt.h"
 #include "decode/squelch_hold.h"
 #include "frontend/front_end.h"
 #include "modem_state.h"
@@ -28,7 +29,8 @@ namespace kestrel {
 struct DeepCharacter {
     std::uint8_t code = 0;
     double reliability = 0.0;
-    bool framed = false;  // start element space and stop element mark
+    bool framed = false;             // start element space and stop element mark
+    std::array<double, 5> values{};  // the data elements' log-likelihood ratios, > 0 mark
 };
 
 class DeepDecoder final : public DeepSampleSink {
@@ -82,7 +84,9 @@ class DeepDecoder final : public DeepSampleSink {
     void decideFrame();
     void learnLevels(std::int64_t t0, std::uint8_t code);
     void followTones(const std::array<Element, 8>& own);
-    void print(const DeepCharacter& c, std::int64_t t0);
+    void decided(const DeepCharacter& c, std::int64_t t0);
+    void settleDoubt();
+    void print(const ShiftDoubt::Held& c);
     double weakerEndDb(std::int64_t t0, std::uint8_t code) const;
     bool silentFrame(std::int64_t t0) const;
 
@@ -127,6 +131,7 @@ class DeepDecoder final : public DeepSampleSink {
     int framingMisses_ = 0;
     std::int64_t idleFrom_ = -1;  // where idle mark or silence began after a character, or -1
     int late_ = 0;  // characters in a row the frame one element earlier has fitted better
+    ShiftDoubt doubt_;
     SquelchHold squelch_;
     ReceivedText* saved_ = nullptr;
 };

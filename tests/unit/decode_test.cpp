@@ -11,6 +11,7 @@
 #include "decode/baudot_decoder.h"
 #include "decode/contest_word_filter.h"
 #include "decode/repeat_match.h"
+#include "decode/shift_doubt.h"
 #include "decode/squelch_hold.h"
 #include "fakes/fakes.h"
 #include "platform/logger_codes.h"
@@ -188,6 +189,54 @@ TEST(RepeatShifts, SurplusShiftsAreMendedWhereTheyAreMostLikelyDamaged) {
         repairShifts(codes);
         EXPECT_EQ(codes, expected);
     }
+}
+
+// A code one unsure element from the shift that changes the case is read as that shift
+// only where the word after it shows it: "TOO" and "PX" read in figures as "599" and "0/"
+// (":1" and "599(" would not), an "AW" read in figures holds a "-". A word ends at a
+// space, a shift or the eighth held character.
+TEST(ShiftDoubt, AShiftIsReadBackOnlyWhereTheWordShowsIt) {
+    const auto word = [](std::uint8_t first, std::string_view letters) {
+        std::vector<std::uint8_t> codes{first};
+        for (char c : letters)
+            codes.push_back(~encodeBaudot(static_cast<std::uint8_t>(c)) & kBaudotDataBits);
+        return codes;
+    };
+    const std::uint8_t g = 26, q = 23;
+    EXPECT_TRUE(ShiftDoubt::shiftReadsBetter(word(kLtrsCode, "TOO A"), kFigsCode));
+    EXPECT_TRUE(ShiftDoubt::shiftReadsBetter(word(g, "PX"), kFigsCode));
+    EXPECT_FALSE(ShiftDoubt::shiftReadsBetter(word(kLtrsCode, "CQ"), kFigsCode));
+    EXPECT_FALSE(ShiftDoubt::shiftReadsBetter(word(g, "TOOK"), kFigsCode));
+    EXPECT_FALSE(ShiftDoubt::shiftReadsBetter(word(g, " OO"), kFigsCode));
+    EXPECT_TRUE(ShiftDoubt::shiftReadsBetter(word(q, "AW"), kLtrsCode));
+    EXPECT_FALSE(ShiftDoubt::shiftReadsBetter(word(kFigsCode, "OO A"), kLtrsCode));
+
+    const std::array<double, 5> values{-0.5, 4.0, 1.0, -3.0, 2.0};
+    const auto lost = [&](std::uint8_t code, int shift) {
+        const auto l = ShiftDoubt::lostShift(code, values, shift);
+        return l ? l->shift * 100 + l->sureness : -1.0;
+    };
+    EXPECT_EQ(lost(g, kLettersShift), kFigsCode * 100 + 0.5);
+    EXPECT_EQ(lost(kLtrsCode, kLettersShift), kFigsCode * 100 + 1.0);
+    EXPECT_EQ(lost(16, kLettersShift), -1.0);
+    EXPECT_EQ(lost(q, kFiguresShift), kLtrsCode * 100 + 3.0);
+    EXPECT_EQ(lost(kFigsCode, kFiguresShift), kLtrsCode * 100 + 1.0);
+    EXPECT_EQ(lost(g, kFiguresShift), -1.0);
+
+    ShiftDoubt doubt;
+    const auto resolved = [&doubt] {
+        std::vector<std::uint8_t> codes;
+        for (const ShiftDoubt::Held& h : doubt.resolve()) codes.push_back(h.code);
+        return codes;
+    };
+    doubt.begin({g}, kFigsCode);
+    const auto too = word(kFigsCode, "TOO ");
+    for (std::size_t k = 1; k < too.size(); ++k) EXPECT_EQ(doubt.add({too[k]}), k == 4);
+    EXPECT_EQ(resolved(), too);
+    EXPECT_FALSE(doubt.holding());
+    doubt.begin({g}, kFigsCode);
+    for (int k = 1; k < ShiftDoubt::kMaxHeld; ++k) EXPECT_EQ(doubt.add({3}), k == 7);
+    EXPECT_EQ(resolved(), word(g, "AAAAAAA"));
 }
 
 struct BaudotDecoderTest : ::testing::Test {
