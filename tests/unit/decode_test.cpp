@@ -302,6 +302,12 @@ TEST(RepeatDisplay, NullCodesAreSpacesUntilTheyRunLong) {
     EXPECT_EQ(nulls(3), "__.");
     for (int k = 0; k < 40; ++k) display.displayDecode(1);
     EXPECT_EQ(nulls(7), "______.");
+    // In figures, 15 and 30 are a damaged LTRS, as in the receive decoder.
+    for (const std::uint8_t code : {15, 30}) {
+        display.displayDecode(kFigsCode);
+        EXPECT_EQ(display.displayDecode(code), kLtrsMarker);
+        EXPECT_EQ(display.displayDecode(1), u'E');
+    }
 }
 
 // In a contest word filter a 9 straight after a contest word is a question mark (a space
