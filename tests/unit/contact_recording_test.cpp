@@ -52,6 +52,9 @@ TEST(ContactDatagram, ADatagramLackingAValueOrWithABadOneIsNoContact) {
         {"radio not a number", contactInfo("XX9XX", "one")},
     };
     for (const auto& [what, datagram] : cases) EXPECT_FALSE(parseContactDatagram(datagram)) << what;
+    // The run flag: 1 or more is a RUN contact, 0 one found searching and pouncing.
+    for (const char* run : {"0", "1", "3"})
+        EXPECT_EQ(parseContactDatagram(contactInfo("XX9XX", "1", run))->run, *run != '0') << run;
 }
 
 struct ContactRecorderTest : ::testing::Test {
