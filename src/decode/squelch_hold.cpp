@@ -50,15 +50,29 @@ bool SquelchHold::judge(char16_t c, double ownDb, double figureDb) {
         return true;
     }
     if (c != 0) {
-        if (doubtfulCount_ == kCapacity) showDoubtful(1);  // a fade this long is a signal's
-        doubtful_[doubtfulCount_++] = c;
+        if (doubtfulCount_ == kCapacity) {
+            // A fade this long is a signal's, where its characters were heard at a signal's
+            // level; what was not is the noise after the signal.
+            if (doubtfulLevel_[0] >= rule_.runWithin)
+                showDoubtful(1);
+            else
+                forgetDoubtful(1);
+        }
+        doubtfulLevel_[static_cast<std::size_t>(doubtfulCount_)] = ownDb;
+        doubtful_[static_cast<std::size_t>(doubtfulCount_++)] = c;
     }
     return false;
 }
 
 void SquelchHold::showDoubtful(int count) {
     for (int i = 0; i < count; ++i) emitter_.emitReceivedChar(doubtful_[i]);
+    forgetDoubtful(count);
+}
+
+void SquelchHold::forgetDoubtful(int count) {
     std::copy(doubtful_.begin() + count, doubtful_.begin() + doubtfulCount_, doubtful_.begin());
+    std::copy(doubtfulLevel_.begin() + count, doubtfulLevel_.begin() + doubtfulCount_,
+              doubtfulLevel_.begin());
     doubtfulCount_ -= count;
 }
 

@@ -11,7 +11,9 @@
 // While it is open, a character whose own level lies far below the signal's is
 // doubtful: a deep fade, or the noise after the signal's end. Only what follows tells
 // which, so it waits: the next character heard shows the doubtful ones first, the
-// squelch's closing drops them.
+// squelch's closing drops them. When more wait than the hold keeps, the oldest is shown
+// if it was heard at a signal's level (a long fade), and dropped if not (the noise after
+// the signal, while the levels the squelch goes by sink towards it).
 #include <array>
 
 #include "decode/received_char_emitter.h"
@@ -56,12 +58,14 @@ class SquelchHold {
 
   private:
     void showDoubtful(int count);
+    void forgetDoubtful(int count);
 
     ReceivedCharEmitter& emitter_;
     SquelchRule rule_;
     std::array<char16_t, kCapacity> held_{};  // oldest first; 0 is empty
     std::array<double, kCapacity> level_{};
-    std::array<char16_t, kCapacity> doubtful_{};  // oldest first
+    std::array<char16_t, kCapacity> doubtful_{};     // oldest first
+    std::array<double, kCapacity> doubtfulLevel_{};  // their own S/N
     bool levelDue_ = false;
     bool wasOpen_ = false;
     int heldSinceOpen_ = 0;

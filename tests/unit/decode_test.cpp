@@ -368,6 +368,12 @@ TEST(SquelchHold, ShowsTheSignalsEdgesNotTheNoiseBesideThem) {
     hold.hold(0);  // the squelch closes: K was the noise after the signal
     EXPECT_TRUE(hold.judge(u'L', 20.0, 20.0));
     EXPECT_EQ(logger.textOf(TXM_CHAR), "ABCDEGH");
+    // More doubtful than the hold keeps: the oldest is shown where it was heard at a
+    // signal's level (a long fade), and dropped where not (the noise after the signal).
+    EXPECT_FALSE(hold.judge(u'M', 2.0, 20.0));
+    for (char c : std::string_view("NOPQRSTU")) EXPECT_FALSE(hold.judge(c, 0.0, 20.0));
+    EXPECT_TRUE(hold.judge(u'V', 20.0, 20.0));
+    EXPECT_EQ(logger.textOf(TXM_CHAR), "ABCDEGHMOPQRSTU");
 }
 
 }  // namespace
