@@ -3,6 +3,7 @@
 #include <bit>
 #include <cmath>
 
+#include "decode/baudot_decoder.h"
 #include "decode/repeat_display.h"
 
 namespace kestrel {
@@ -27,7 +28,7 @@ bool endsWord(std::uint8_t code) {
 std::optional<ShiftDoubt::Lost> ShiftDoubt::lostShift(std::uint8_t code,
                                                       const std::array<double, 5>& values,
                                                       int shift) {
-    // The shift that changes the case; the one code shift one element from it is the
+    // The shift that changes the case; the one shift code one element from it is the
     // shift that repeats the case.
     const std::uint8_t other = shift == kFiguresShift ? kLtrsCode : kFigsCode;
     const auto differ = static_cast<unsigned>(code ^ other);

@@ -21,8 +21,6 @@
 #include <optional>
 #include <span>
 
-#include "decode/baudot_decoder.h"
-
 namespace kestrel {
 
 class ShiftDoubt {
