@@ -145,6 +145,24 @@ TEST_F(ClusterServiceTest, ClientsThatMisbehaveAreDroppedAndTheOthersServed) {
     EXPECT_GT(bytes, std::size_t{1} << 20) << "dropped after " << bytes << " bytes";
 }
 
+// A skimmer restarted at once on the same port gets it, though the service closed a
+// connection on it a moment ago (that connection still waits out its time on the port).
+TEST(ClusterServiceRestart, TakesTheSamePortAgain) {
+    std::string error;
+    int port = 0;
+    {
+        ClusterService first{{0, "127.0.0.1", "KESTREL"}, 0};
+        port = first.start(error);
+        ASSERT_GT(port, 0) << error;
+        Client logger(port);
+        logger.login();
+        logger.send("bye\r\n");
+        EXPECT_TRUE(logger.ended());
+    }
+    ClusterService again{{port, "127.0.0.1", "KESTREL"}, 0};
+    EXPECT_EQ(again.start(error), port) << error;
+}
+
 // A client that sends only what no cluster knows is answered twenty times in a row and
 // dropped at the twenty-first; a command it knows starts the count again.
 TEST_F(ClusterServiceTest, ATalkerOfNonsenseIsBorneTwentyTimesInARow) {
