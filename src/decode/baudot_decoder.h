@@ -14,6 +14,12 @@ constexpr std::uint8_t kCarriageReturnCode = 8;
 constexpr std::uint8_t kFigsCode = 27;
 constexpr std::uint8_t kLtrsCode = 31;
 
+// A code received with one element wrong could have been `sent`.
+constexpr bool isOneBitFrom(std::uint8_t code, std::uint8_t sent) {
+    const unsigned differ = static_cast<unsigned>(code ^ sent);
+    return differ != 0 && (differ & (differ - 1)) == 0;
+}
+
 // BaudotDecoder::shift: added to a code to index the figures half of the tables.
 constexpr int kLettersShift = 0;
 constexpr int kFiguresShift = 32;

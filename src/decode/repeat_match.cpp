@@ -1,7 +1,6 @@
 #include "decode/repeat_match.h"
 
 #include <algorithm>
-#include <bit>
 #include <cmath>
 #include <string_view>
 
@@ -13,11 +12,6 @@ namespace {
 constexpr int kRepairFrom = 5;  // positions in a sequence before its shifts are checked
 
 using Channel = BitValues RepeatRecord::*;
-
-// A shift received with one bit wrong.
-bool isOneBitFrom(std::uint8_t code, std::uint8_t shift) {
-    return std::popcount(static_cast<unsigned>(code ^ shift)) == 1;
-}
 
 // A bit's vote: its excess squared with its sign, weighted by threshold over floor. A
 // record that was never measured (floor 0) has no vote.

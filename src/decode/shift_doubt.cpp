@@ -31,9 +31,10 @@ std::optional<ShiftDoubt::Lost> ShiftDoubt::lostShift(std::uint8_t code,
     // The shift that changes the case; the one shift code one element from it is the
     // shift that repeats the case.
     const std::uint8_t other = shift == kFiguresShift ? kLtrsCode : kFigsCode;
-    const auto differ = static_cast<unsigned>(code ^ other);
-    if (!std::has_single_bit(differ)) return std::nullopt;
-    return Lost{other, std::abs(values[static_cast<std::size_t>(std::countr_zero(differ))])};
+    if (!isOneBitFrom(code, other)) return std::nullopt;
+    const auto element =
+        static_cast<std::size_t>(std::countr_zero(static_cast<unsigned>(code ^ other)));
+    return Lost{other, std::abs(values[element])};
 }
 
 bool ShiftDoubt::shiftReadsBetter(std::span<const std::uint8_t> codes, std::uint8_t shift) {
@@ -50,22 +51,21 @@ bool ShiftDoubt::shiftReadsBetter(std::span<const std::uint8_t> codes, std::uint
 }
 
 void ShiftDoubt::begin(const Held& c, std::uint8_t shift) {
-    held_[0] = c;
-    codes_[0] = c.code;
-    count_ = 1;
+    count_ = 0;
     shift_ = shift;
+    add(c);
 }
 
 bool ShiftDoubt::add(const Held& c) {
-    held_[static_cast<std::size_t>(count_)] = c;
-    codes_[static_cast<std::size_t>(count_)] = c.code;
-    ++count_;
+    held_[static_cast<std::size_t>(count_++)] = c;
     return count_ == kMaxHeld || endsWord(c.code);
 }
 
 std::span<const ShiftDoubt::Held> ShiftDoubt::resolve() {
     const auto n = static_cast<std::size_t>(count_);
-    if (shiftReadsBetter(std::span(codes_).first(n), shift_)) held_[0].code = shift_;
+    std::array<std::uint8_t, kMaxHeld> codes{};
+    for (std::size_t k = 0; k < n; ++k) codes[k] = held_[k].code;
+    if (shiftReadsBetter(std::span(codes).first(n), shift_)) held_[0].code = shift_;
     count_ = 0;
     return std::span<const Held>(held_).first(n);
 }

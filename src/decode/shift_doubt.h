@@ -57,7 +57,6 @@ class ShiftDoubt {
 
   private:
     std::array<Held, kMaxHeld> held_{};
-    std::array<std::uint8_t, kMaxHeld> codes_{};
     int count_ = 0;
     std::uint8_t shift_ = 0;
 };

@@ -96,7 +96,7 @@ TEST(Deep, FindsAStrongCallAfterNoise) {
     // Ten seconds of noise teach Deep levels that say nothing of the call that follows
     // (a tone learned as its own noise was never heard again, and the call was lost
     // whole): whatever they were, a strong call after them is found.
-    const Transmission t = transmit(kShortText, 45.45, 12000, {}, 10.0, 8.0);
+    const Transmission t = transmit(kShortText, 45.45, 12000, {}, 10.0, 1.5);
     for (unsigned seed = 1; seed <= 6; ++seed) {
         const std::string text =
             kestrelDecode(withNoise(t, 20.0, seed), settingsFor(kDecodeDeep)).text;
