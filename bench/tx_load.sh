@@ -4,7 +4,8 @@
 # loops eat the processors, and reports how many minimodem decodes back exactly from a
 # recording of "Speakers", PTT on to the first tone and the last tone to PTT off (median
 # and worst, the longest; a tone more than 50 ms outside PTT, more than the clocks can be
-# off, is marked) and how often Kestrel reopened its capture of "Line In" meanwhile.
+# off, is marked), the gaps of silence inside the transmissions and how often Kestrel
+# reopened its capture of "Line In" meanwhile.
 #
 #   bench/tx_load.sh BUILD [--busy K] [--count N] [--mode afsk|dook] [--latency MS]
 #                    [--raise-wineserver yes|no] [--raise-kestrel yes|no]
@@ -148,8 +149,29 @@ awk -v s="$start" -v t="$(soxi -D "$work/tx.wav")" '{on[NR] = $1; off[NR] = $2 =
         i == 1 ? 0 : (off[i - 1] + on[i]) / 2 - s, i == NR ? t : (off[i] + on[i + 1]) / 2 - s}' \
     "$work/ptt" >"$work/cuts"
 mapfile -t cuts <"$work/cuts"
+# gaps WAV: the stretches of 2 ms or more below 1 % of full scale between a recording's
+# first tone and its last, as "count longest_ms". Every sound mode keeps a tone on from the
+# preamble to the closing fade, so each such stretch is audio that never reached the air.
+gaps() {
+    python3 - "$1" <<'PY'
+import array, sys, wave
+w = wave.open(sys.argv[1])
+a = array.array("h", w.readframes(w.getnframes()))
+loud = [i for i in range(len(a)) if abs(a[i]) > 328]
+count = longest = run = 0
+for i in range(loud[0], loud[-1] + 1) if loud else ():
+    if abs(a[i]) > 328:
+        if run >= w.getframerate() // 500:
+            count += 1
+            longest = max(longest, run)
+        run = 0
+    else:
+        run += 1
+print(count, round(1000 * longest / w.getframerate()))
+PY
+}
 intact=0
-touch "$work/lead" "$work/tail"
+touch "$work/lead" "$work/tail" "$work/gaps"
 for ((i = 0; i < count; i++)); do
     ((i < keyed)) || { echo "$((i + 1)): PTT never went on"; continue; }
     read -r a b from to <<<"${cuts[i]}"
@@ -160,6 +182,7 @@ for ((i = 0; i < count; i++)); do
     heard=${heard#"${heard%%[![:space:]]*}"}
     heard=${heard%"${heard##*[![:space:]]}"}
     [ "$heard" = "$sent" ] && intact=$((intact + 1)) || echo "$((i + 1)): minimodem heard '$heard'"
+    gaps "$work/one.wav" >>"$work/gaps"
     sox "$work/one.wav" "$work/on.wav" silence 1 0.002 1%
     sox "$work/one.wav" "$work/off.wav" reverse silence 1 0.002 1% reverse
     awk -v r="$(soxi -D "$work/on.wav")" 'BEGIN {exit !(r == 0)}' && { echo "$((i + 1)): no tone"; continue; }
@@ -184,4 +207,5 @@ reopens=$(awk -v first="$capture" '/new. on source-output/ && substr($NF, 2) + 0
     "$work/events" | wc -l)
 echo "tx_load: mode=$mode busy=$busy count=$count intact=$intact/$count" \
     "ptt_to_tone_ms $(median_worst "$work/lead") tone_to_ptt_ms $(median_worst "$work/tail")" \
-    "capture_reopens=$reopens"
+    "capture_reopens=$reopens" \
+    "$(awk '{n += $1; if ($2 > w) w = $2} END {printf "gaps=%d longest_gap_ms=%d", n, w}' "$work/gaps")"
