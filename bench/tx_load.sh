@@ -38,7 +38,7 @@ done
 rig=$(mktemp -d /tmp/kestrel-txload.XXXXXX)
 here=$rig/wine
 mkdir "$here"
-cp "$(dirname "$0")"/../tests/wine/{rig.sh,lib.sh,modemline_shim.c} "$here/"
+cp "$(dirname "$0")"/../tests/wine/{rig.sh,lib.sh,modemline_shim.c,air_gaps.py} "$here/"
 cp "$build/src/win32/Kestrel.exe" "$build/tools/loggersim/loggersim.exe" \
     "$build/tests/wine/kestrel-automate.exe" "$rig/"
 loops=() recorder='' watcher=''
@@ -149,27 +149,6 @@ awk -v s="$start" -v t="$(soxi -D "$work/tx.wav")" '{on[NR] = $1; off[NR] = $2 =
         i == 1 ? 0 : (off[i - 1] + on[i]) / 2 - s, i == NR ? t : (off[i] + on[i + 1]) / 2 - s}' \
     "$work/ptt" >"$work/cuts"
 mapfile -t cuts <"$work/cuts"
-# gaps WAV: the stretches of 2 ms or more below 1 % of full scale between a recording's
-# first tone and its last, as "count longest_ms". Every sound mode keeps a tone on from the
-# preamble to the closing fade, so each such stretch is audio that never reached the air.
-gaps() {
-    python3 - "$1" <<'PY'
-import array, sys, wave
-w = wave.open(sys.argv[1])
-a = array.array("h", w.readframes(w.getnframes()))
-loud = [i for i in range(len(a)) if abs(a[i]) > 328]
-count = longest = run = 0
-for i in range(loud[0], loud[-1] + 1) if loud else ():
-    if abs(a[i]) > 328:
-        if run >= w.getframerate() // 500:
-            count += 1
-            longest = max(longest, run)
-        run = 0
-    else:
-        run += 1
-print(count, round(1000 * longest / w.getframerate()))
-PY
-}
 intact=0
 touch "$work/lead" "$work/tail" "$work/gaps"
 for ((i = 0; i < count; i++)); do
@@ -182,7 +161,7 @@ for ((i = 0; i < count; i++)); do
     heard=${heard#"${heard%%[![:space:]]*}"}
     heard=${heard%"${heard##*[![:space:]]}"}
     [ "$heard" = "$sent" ] && intact=$((intact + 1)) || echo "$((i + 1)): minimodem heard '$heard'"
-    gaps "$work/one.wav" >>"$work/gaps"
+    python3 "$here/air_gaps.py" "$work/one.wav" | awk '{print $3, $4}' >>"$work/gaps"
     sox "$work/one.wav" "$work/on.wav" silence 1 0.002 1%
     sox "$work/one.wav" "$work/off.wav" reverse silence 1 0.002 1% reverse
     awk -v r="$(soxi -D "$work/on.wav")" 'BEGIN {exit !(r == 0)}' && { echo "$((i + 1)): no tone"; continue; }
