@@ -73,7 +73,9 @@ for try in 1 2 3; do
     until_ok 5 grep -q '"type":"spot".*"call":"K1ABC"' "$work/skim.out" && break
 done
 wait "$logger" || { cat "$work/cluster.out"; fail "the cluster service never spotted K1ABC"; }
+# On standard output as it is made, not only once the skimmer ends.
+until_ok 10 grep -q '"type":"spot".*"call":"K1ABC"' "$work/skim.out" ||
+    fail "no spot of K1ABC on standard output while kestrel-cli runs"
 stop_cli
-grep -q '"type":"spot".*"call":"K1ABC"' "$work/skim.out" || fail "no spot of K1ABC on standard output"
 grep -a "DX de" "$work/cluster.out"
 echo "PASS"
