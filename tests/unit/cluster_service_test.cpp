@@ -9,6 +9,7 @@
 #include <sys/socket.h>
 #include <unistd.h>
 
+#include <algorithm>
 #include <string>
 
 namespace kestrel::skim {
@@ -161,6 +162,53 @@ TEST(ClusterServiceRestart, TakesTheSamePortAgain) {
     }
     ClusterService again{{port, "127.0.0.1", "KESTREL"}, 0};
     EXPECT_EQ(again.start(error), port) << error;
+}
+
+// The system's sockets, holding back the last byte waiting for a connection once the
+// login is past: a logger's queue that never empties while megabytes pass through it.
+struct SlowLink final : TcpPort {
+    int listen(const std::string& address, int at, std::string& error) override {
+        return real->listen(address, at, error);
+    }
+    bool wait(std::span<TcpWatch> watched, int timeoutMs) override {
+        return real->wait(watched, timeoutMs);
+    }
+    int accept() override { return real->accept(); }
+    long receive(int connection, std::span<char> bytes) override {
+        return real->receive(connection, bytes);
+    }
+    long send(int connection, std::span<const char> bytes) override {
+        const std::size_t held = carried > 4096 ? 1 : 0;
+        const long n =
+            bytes.size() > held ? real->send(connection, bytes.first(bytes.size() - held)) : 0;
+        carried += std::max(n, 0L);
+        return n;
+    }
+    void close(int connection, bool discard) override { real->close(connection, discard); }
+    std::unique_ptr<TcpPort> real = makeTcpPort();
+    long carried = 0;
+};
+
+TEST(ClusterServiceSlowLink, EveryByteArrivesOnceAndInOrder) {
+    ClusterService service{{0, "127.0.0.1", "KESTREL"}, 0, std::make_unique<SlowLink>()};
+    std::string error;
+    const int port = service.start(error);
+    ASSERT_GT(port, 0) << error;
+    Client logger(port);
+    logger.login();
+    std::string sent, seen;
+    for (int spots = 0; sent.size() < (std::size_t{3} << 20);) {
+        for (int k = 0; k < 2000; ++k, ++spots) {
+            const Spot s = spotOf("K" + std::to_string(spots) + "X", 700);
+            sent += clusterSpotLine(s, "KESTREL", 0) + "\r\n";
+            service.spot(s);
+        }
+        const std::string got = logger.until(" K" + std::to_string(spots - 1) + "X ");
+        ASSERT_NE(got, "") << "after " << spots;
+        seen += got;
+    }
+    const auto wrong = std::mismatch(seen.begin(), seen.end(), sent.begin(), sent.end()).first;
+    EXPECT_EQ(wrong - seen.begin(), std::ssize(seen)) << "bytes went astray";
 }
 
 // A client that sends only what no cluster knows is answered twenty times in a row and
