@@ -9,14 +9,12 @@ void SquelchHold::hold(char16_t c) {
     ++heldSinceOpen_;
     if (c == 0 || c == u'\n') return;
     std::copy(held_.begin() + 1, held_.end(), held_.begin());
-    std::copy(level_.begin() + 1, level_.end(), level_.begin());
-    held_.back() = c;
-    level_.back() = -1e300;
+    held_.back() = {c, -1e300};
     levelDue_ = true;
 }
 
 void SquelchHold::heldLevel(double ownDb) {
-    if (levelDue_) level_.back() = ownDb;
+    if (levelDue_) held_.back().ownDb = ownDb;
     levelDue_ = false;
 }
 
@@ -25,18 +23,19 @@ void SquelchHold::open() {
     wasOpen_ = true;
     heldSinceOpen_ = 0;
     int first = kCapacity;
-    while (first > 0 && (held_[first - 1] == 0 || level_[first - 1] >= rule_.runWithin || dip))
+    while (first > 0 &&
+           (held_[first - 1].c == 0 || held_[first - 1].ownDb >= rule_.runWithin || dip))
         --first;
-    while (!dip && first < kCapacity && (held_[first] == 0 || level_[first] < rule_.runFrom))
+    while (!dip && first < kCapacity && (held_[first].c == 0 || held_[first].ownDb < rule_.runFrom))
         ++first;
     for (int i = first; i < kCapacity; ++i) {
-        if (held_[i] != 0) emitter_.emitReceivedChar(held_[i]);
+        if (held_[i].c != 0) emitter_.emitReceivedChar(held_[i].c);
     }
     clear();
 }
 
 void SquelchHold::clear() {
-    held_.fill(0);
+    held_.fill({});
     levelDue_ = false;
 }
 
@@ -53,26 +52,23 @@ bool SquelchHold::judge(char16_t c, double ownDb, double figureDb) {
         if (doubtfulCount_ == kCapacity) {
             // A fade this long is a signal's, where its characters were heard at a signal's
             // level; what was not is the noise after the signal.
-            if (doubtfulLevel_[0] >= rule_.runWithin)
+            if (doubtful_[0].ownDb >= rule_.runWithin)
                 showDoubtful(1);
             else
                 forgetDoubtful(1);
         }
-        doubtfulLevel_[static_cast<std::size_t>(doubtfulCount_)] = ownDb;
-        doubtful_[static_cast<std::size_t>(doubtfulCount_++)] = c;
+        doubtful_[static_cast<std::size_t>(doubtfulCount_++)] = {c, ownDb};
     }
     return false;
 }
 
 void SquelchHold::showDoubtful(int count) {
-    for (int i = 0; i < count; ++i) emitter_.emitReceivedChar(doubtful_[i]);
+    for (int i = 0; i < count; ++i) emitter_.emitReceivedChar(doubtful_[i].c);
     forgetDoubtful(count);
 }
 
 void SquelchHold::forgetDoubtful(int count) {
     std::copy(doubtful_.begin() + count, doubtful_.begin() + doubtfulCount_, doubtful_.begin());
-    std::copy(doubtfulLevel_.begin() + count, doubtfulLevel_.begin() + doubtfulCount_,
-              doubtfulLevel_.begin());
     doubtfulCount_ -= count;
 }
 

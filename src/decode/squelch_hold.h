@@ -60,12 +60,16 @@ class SquelchHold {
     void showDoubtful(int count);
     void forgetDoubtful(int count);
 
+    // A character and its own S/N.
+    struct Heard {
+        char16_t c = 0;
+        double ownDb = 0.0;
+    };
+
     ReceivedCharEmitter& emitter_;
     SquelchRule rule_;
-    std::array<char16_t, kCapacity> held_{};  // oldest first; 0 is empty
-    std::array<double, kCapacity> level_{};
-    std::array<char16_t, kCapacity> doubtful_{};     // oldest first
-    std::array<double, kCapacity> doubtfulLevel_{};  // their own S/N
+    std::array<Heard, kCapacity> held_{};      // oldest first; c 0 is empty
+    std::array<Heard, kCapacity> doubtful_{};  // oldest first
     bool levelDue_ = false;
     bool wasOpen_ = false;
     int heldSinceOpen_ = 0;
