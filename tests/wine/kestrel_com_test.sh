@@ -162,6 +162,7 @@ click KESTREL 40031
 await "$work/out" 'line 29: expect-exit' 40
 echo "keyer heard: $(cat "$work/keyer.log")"
 grep -qF '[RYRY' "$work/keyer.log" || fail "the keyer was not sent the text"
+grep -qF '(d)\' "$work/keyer.log" || fail "the transmission did not end at the third status byte after the \"!\""
 until_ok 10 auto command KESTREL 106 >/dev/null || fail "no main window"
 finish "$work/out" "the scenario"
 passed

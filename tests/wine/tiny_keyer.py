@@ -1,7 +1,9 @@
 # tiny_keyer.py PTY LOG: a scripted TinyFSK keyer on the far end of the virtual COM port.
 # It answers "~?" with its speed and mark level (45 baud, mark high, until told
 # otherwise by "~4" "~5" "~7" "~0" "~1"), echoes the characters of a transmission
-# between "[" and "]", and ends it with three status bytes. Every byte received is
+# between "[" and "]", and ends it with the status bytes "a!b c", then " d" a second
+# later: the "!" starts the count of three again, so Kestrel must end at the "d" ("\"
+# after the "(d)" the keyer writes to LOG as it sends it). Every byte received is
 # appended to LOG. It runs until the port goes away or it is stopped.
 import os
 import select
@@ -42,7 +44,12 @@ while True:
             sending = True
         elif c == b"]":
             sending = False
-            os.write(fd, b"a b c")
+            os.write(fd, b"a!b c")
+            # Kestrel, had it ended at the "c", would say "\" within a pass or two.
+            if select.select([fd], [], [], 1.0)[0]:
+                log.write(os.read(fd, 256))
+            log.write(b"(d)")
+            os.write(fd, b" d")
         elif c == b"\\":
             sending = False
         elif sending:
