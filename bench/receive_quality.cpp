@@ -7,6 +7,7 @@
 //   receive_quality [--channel awgn|moderate|poor|squelch|all] [--runs N] [--step DB]
 //                   [--from DB] [--to DB]   (a part of the channel's range)
 //                   [--baud 45.45|50|75] [--mode NAME]   (one decode mode, no minimodem)
+//                   [--offset HZ]   (the signal HZ above where Kestrel's modes listen)
 //
 // "squelch": the message's error rate with squelch off and on, what each mode prints on
 // white noise alone, squelch off and on, and whether a call after noise is copied from its
@@ -35,7 +36,8 @@ constexpr int kDecoders = kDecodeModes + 2;  // the modes, minimodem, the ideal 
 // What a run measures: the speed, and every receiver or one decode mode alone.
 struct Run {
     double baud = kMeasureBaud;
-    int mode = -1;  // -1: every mode and minimodem
+    int mode = -1;        // -1: every mode and minimodem
+    double offset = 0.0;  // Hz the signal lies above the tones Kestrel's modes are set to
     bool measures(int decoder) const {
         return mode < 0 || decoder == mode || decoder == kDecodeModes + 1;
     }
@@ -60,9 +62,15 @@ double ideal(const Channel& channel, double snr, double baud) {
 Point measure(const Channel& channel, double snr, int runs, const Run& run) {
     const std::vector<Audio> files = measuringFiles(channel.fading, snr, runs, run.baud);
     Point p{snr, {}, ideal(channel, snr, run.baud)};
-    for (int d = 0; d < kDecodeModes; ++d)
-        if (run.measures(d))
-            p.cer[d] = kestrelErrorRate(files, static_cast<DecodeMode>(d), run.baud);
+    for (int d = 0; d < kDecodeModes; ++d) {
+        if (!run.measures(d)) continue;
+        KestrelSettings settings;
+        settings.baud = run.baud;
+        settings.mode = static_cast<DecodeMode>(d);
+        settings.mark -= run.offset;
+        settings.space -= run.offset;
+        p.cer[d] = kestrelErrorRate(files, settings);
+    }
     if (run.measures(kDecodeModes)) p.cer[kDecodeModes] = minimodemErrorRate(files, run.baud);
     p.cer[kDecodeModes + 1] = idealErrorRate(channel.fading, snr, runs, run.baud);
     return p;
@@ -94,6 +102,9 @@ std::string snrFor(const std::vector<Point>& points, const std::function<double(
 void report(const Channel& channel, int runs, double step, const Run& run) {
     std::printf("\n### %s, %g baud (%d files of %zu scored characters per point)\n\n", channel.name,
                 run.baud, runs, normaliseText(measuredMessage()).size());
+    if (run.offset != 0.0)
+        std::printf("Kestrel's modes set %+g Hz from the signal's tones (minimodem on them).\n\n",
+                    -run.offset);
     std::printf("| SNR dB |");
     for (int d = 0; d < kDecoders; ++d)
         if (run.measures(d)) std::printf(" %s |", decoderName(d));
@@ -223,7 +234,9 @@ int main(int argc, char** argv) {
         std::printf(
             "receive_quality [--channel awgn|moderate|poor|squelch|all] [--runs N] [--step DB]\n"
             "                [--from DB] [--to DB] [--baud 45.45|50|75] [--mode NAME]\n"
+            "                [--offset HZ]\n"
             "--mode measures that decode mode alone (and the ideal), without minimodem;\n"
+            "--offset puts the signal HZ above the tones Kestrel's modes listen on;\n"
             "the squelch tables are at 45.45 baud.\n");
         return 0;
     }
@@ -240,6 +253,8 @@ int main(int argc, char** argv) {
             to = std::atof(argv[k + 1]);
         else if (!std::strcmp(argv[k], "--baud"))
             run.baud = std::atof(argv[k + 1]);
+        else if (!std::strcmp(argv[k], "--offset"))
+            run.offset = std::atof(argv[k + 1]);
         else if (!std::strcmp(argv[k], "--mode") && (run.mode = decodeModeNamed(argv[k + 1])) < 0) {
             std::fprintf(stderr, "no decode mode named %s\n", argv[k + 1]);
             return 2;
