@@ -80,6 +80,8 @@ constexpr SquelchRule kSquelchRule{4.0, 3.0, 6.0, 12.0, 14.0};
 // A tone 20 dB under the other, its noise 5 dB above the other's, was learned wrongly.
 constexpr double kLostTone = 100.0;
 constexpr double kLostNoise = 3.0;
+// Tones whose offsets differ by more than this were not both found by the AFC.
+constexpr double kToneParting = 30.0;
 
 double baudFor(int baudIndex) {
     return baudIndex == 1 ? 50.0 : baudIndex == 2 ? 75.0 : 45.45;
@@ -174,6 +176,7 @@ void DeepDecoder::restart() {
     spaceSums_.fill({});
     markSmooth_ = spaceSmooth_ = {};
     mark_ = space_ = ToneLevel{};
+    joined_ = 0;
     phase_ = Phase::hunt;
     huntAt_ = elementSteps_;
     period_ = kUsualPeriod * elementSteps_;
@@ -200,6 +203,12 @@ void DeepDecoder::takeSample(double x) {
         if (!tracking_) {
             markOffset_ = afcOn ? state_.markOffset.load(std::memory_order_relaxed) : 0.0;
             spaceOffset_ = afcOn ? state_.spaceOffset.load(std::memory_order_relaxed) : 0.0;
+            if (std::abs(spaceOffset_ - markOffset_) <= kToneParting)
+                joined_ = 0;
+            else if (joined_ > 0)
+                spaceOffset_ = markOffset_;
+            else if (joined_ < 0)
+                markOffset_ = spaceOffset_;
         }
         double mark = state_.markFrequency.load(std::memory_order_relaxed) - markOffset_;
         double space = state_.spaceFrequency.load(std::memory_order_relaxed) - spaceOffset_;
@@ -478,6 +487,7 @@ void DeepDecoder::decideFrame() {
     // The next character may follow at once: its start comes after at least one stop
     // element, and up to three (twice 1.5, as some keyers send) are looked through.
     prior_ = true;
+    if (c.framed && !tracking_) joinTones();
     tracking_ = c.framed;
     clock_ = start;
     expected_ = start + period_;
@@ -500,6 +510,27 @@ void DeepDecoder::relearnLostTone() {
     };
     if (lost(space_, mark_)) space_ = ToneLevel{};
     if (lost(mark_, space_)) mark_ = ToneLevel{};
+}
+
+// The AFC follows each tone on its own, and in the noise before a signal the two can part
+// far beyond any error in a sender's shift: one finds the signal, the other wanders off and
+// may stay there for half a minute. When Deep takes over the following with a signal
+// heard, a tone that far from the other goes where the other is heard off tune, the
+// better heard of the two (its levels, learned where it was not, follow as it is heard);
+// while the AFC's tones stay parted, the hunt hears them so too.
+void DeepDecoder::joinTones() {
+    const bool reversed = state_.rxReverse.load(std::memory_order_relaxed) == 1;
+    double& heardMark = reversed ? spaceOffset_ : markOffset_;
+    double& heardSpace = reversed ? markOffset_ : spaceOffset_;
+    if (std::abs(heardSpace - heardMark) <= kToneParting || elementSnr() < kSquelchSnr) return;
+    auto snr = [](const ToneLevel& t) { return t.amplitude() * t.amplitude() / t.noiseFloor(); };
+    if (snr(mark_) >= snr(space_)) {
+        heardSpace = heardMark;
+        joined_ = reversed ? -1 : 1;
+    } else {
+        heardMark = heardSpace;
+        joined_ = reversed ? 1 : -1;
+    }
 }
 
 // The signal-to-noise ratio of one element, as the levels stand: the scale of the

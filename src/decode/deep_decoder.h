@@ -79,6 +79,7 @@ class DeepDecoder final : public DeepSampleSink {
     void frameElements(std::int64_t t0, std::uint8_t code, std::array<Element, 8>& out) const;
     double frameScore(std::int64_t t0) const;
     void relearnLostTone();
+    void joinTones();
     void newSignal();
     double elementSnr() const;
     void decideFrame();
@@ -103,6 +104,9 @@ class DeepDecoder final : public DeepSampleSink {
     int inStep_ = 0;
     double markOffset_ = 0.0, spaceOffset_ = 0.0;  // Hz below the set tones
     bool tracking_ = false;  // Deep follows the tones itself (else the AFC's offsets)
+    // While the AFC's tones stay parted: 1 the space heard at the mark's offset, -1 the
+    // mark at the space's, 0 each at its own.
+    int joined_ = 0;
 
     // Per step: the partial sums and the magnitude of the element ending there.
     std::array<std::complex<double>, kHistory> markParts_{}, spaceParts_{};
