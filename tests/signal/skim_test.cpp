@@ -99,6 +99,23 @@ TEST(Skim, DeepCopiesAStationJoinedWhileItSends) {
     EXPECT_LE(characterErrorRate(station.text, result.textNear(station.markHz)), 0.02);
 }
 
+// A faded station whose channel opens inside its "RY" lead-in, whose characters frame one
+// another: Deep's first hunt may take a wrong frame there, and its clock held that frame
+// into the call ("CQ TEST" lost on both seeds) until a frame elsewhere that fits clearly
+// better several characters in a row took the clock over.
+TEST(Skim, DeepLeavesAWrongFrameItHuntedInsideTheLeadIn) {
+    const std::string text = "\r\nCQ TEST F5GC F5GC\r\nCQ TEST DE F5GC F5GC TEST\r\n";
+    const Audio clean =
+        padded(scaledToRms(minimodemTransmit(std::string(kLeadIn) + text, 75, 48000), kMeasureRms),
+               4.0, 1.0);
+    for (const std::uint64_t seed : {11u, 19u}) {
+        Audio band = watterson(clean, kCcirModerate, seed);
+        addNoise(band, kMeasureRms * kMeasureRms, 12, seed + 50);
+        const SkimResult result = skim(limitedToPeak(band, 32000.0), kestrel::kDecodeDeep);
+        EXPECT_LE(messageErrors(text, result.textNear(2125)), 1u) << result.textNear(2125);
+    }
+}
+
 // `kestrel-cli skim --shift`: a station at 425 Hz shift, which the default 170 Hz search
 // passes by, is found and spotted by either kind of decoder, 6 dB under the noise, where
 // a decoder that hears only one of its tones no longer copies the call.
