@@ -82,12 +82,12 @@ constexpr double kLostTone = 100.0;
 constexpr double kLostNoise = 3.0;
 // Tones whose offsets differ by more than this were not both found by the AFC.
 constexpr double kToneParting = 30.0;
-// A frame elsewhere takes the clock over when it fits better by this many elements' worth
-// of signal, at the same place within a quarter element, this many characters in a row.
+// A frame elsewhere takes the clock over when one fits better by this many elements' worth
+// of signal this many characters in a row.
 // A faded 75 baud station skimmed from inside its "RY" lead-in, 20 seeds: 22 errors
-// before, 5 after; at 2 elements' worth and two characters, CCIR poor 0 dB lost (2.04 to
-// 3.54 %), a fade's edge putting a better fit elsewhere; at 8 and three, the bench's
-// files are as before.
+// before, 5 after; at 2 elements' worth and two characters (even with the better fit held
+// to one place), CCIR poor 0 dB lost (2.04 to 3.54 %), a fade's edge putting a better fit
+// elsewhere; at 8 and three, the bench's files are as before.
 constexpr double kReframeMargin = 8.0;
 constexpr int kReframeCharacters = 3;
 
@@ -453,25 +453,21 @@ void DeepDecoder::decideFrame() {
 
     // A clock on a wrong frame of text whose characters frame one another ("RYRY", a
     // hunt begun inside it) is held by its own prior, its stops never clearly space. A
-    // frame at another place in the character period that fits clearly better, at one
-    // place several characters in a row, takes the clock over. Sought among the frames
-    // whose elements are all in (those up to the window's end: what lies beyond depends
-    // on how the samples came), an eighth of an element apart, then to the step.
+    // frame at another place in the character period that fits clearly better, several
+    // characters in a row, takes the clock over. Sought among the frames whose elements
+    // are all in (those up to the window's end: what lies beyond depends on how the
+    // samples came), an eighth of an element apart, then to the step.
     const int stride = std::max(1, n / 8);
     std::int64_t better = t0;
     if (prior_ && scale >= kSquelchSnr) {
         double fit = frameScore(t0) + kReframeMargin * scale;
-        const double previous = static_cast<double>(t0) - period_;
         for (std::int64_t t = t0 - 7 * n; t <= windowHigh_; t += stride) {
-            if (std::abs(t - t0) <= n / 2 || std::abs(static_cast<double>(t) - previous) <= n / 2)
-                continue;
+            if (std::abs(t - t0) <= n / 2) continue;
             const double score = frameScore(t);
             if (score > fit) fit = score, better = t;
         }
     }
-    const std::int64_t shift = better - t0;
-    misframed_ = shift == 0 ? 0 : std::abs(shift - misframedBy_) <= n / 4 ? misframed_ + 1 : 1;
-    misframedBy_ = shift;
+    misframed_ = better == t0 ? 0 : misframed_ + 1;
     if (misframed_ >= kReframeCharacters) {
         std::int64_t at = better;
         for (std::int64_t t = better - stride + 1; t < better + stride && t <= windowHigh_; ++t)

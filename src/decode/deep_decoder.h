@@ -135,7 +135,6 @@ class DeepDecoder final : public DeepSampleSink {
     int framingMisses_ = 0;
     std::int64_t idleFrom_ = -1;  // where idle mark or silence began after a character, or -1
     int misframed_ = 0;           // characters in a row a frame elsewhere has fitted clearly better
-    std::int64_t misframedBy_ = 0;  // how far from the clock it lay the last time
     int late_ = 0;  // characters in a row the frame one element earlier has fitted better
     ShiftDoubt doubt_;
     SquelchHold squelch_;
