@@ -154,6 +154,11 @@ double DeepDecoder::ToneLevel::noiseFloor() const {
     return std::max(n, 1e-12 * (signal + 1.0));
 }
 
+double DeepDecoder::ToneLevel::snr() const {
+    const double a = amplitude();
+    return a * a / noiseFloor();
+}
+
 double DeepDecoder::ToneLevel::amplitude() const {
     if (onCount == 0) return 1.0;
     // What is left of the mean square on after the noise, never quite nothing: a tone in a
@@ -212,12 +217,8 @@ void DeepDecoder::takeSample(double x) {
         if (!tracking_) {
             markOffset_ = afcOn ? state_.markOffset.load(std::memory_order_relaxed) : 0.0;
             spaceOffset_ = afcOn ? state_.spaceOffset.load(std::memory_order_relaxed) : 0.0;
-            if (std::abs(spaceOffset_ - markOffset_) <= kToneParting)
-                joined_ = 0;
-            else if (joined_ > 0)
-                spaceOffset_ = markOffset_;
-            else if (joined_ < 0)
-                markOffset_ = spaceOffset_;
+            if (std::abs(spaceOffset_ - markOffset_) <= kToneParting) joined_ = 0;
+            hearJoined();
         }
         double mark = state_.markFrequency.load(std::memory_order_relaxed) - markOffset_;
         double space = state_.spaceFrequency.load(std::memory_order_relaxed) - spaceOffset_;
@@ -382,6 +383,31 @@ double DeepDecoder::frameScore(std::int64_t t0) const {
     return score;
 }
 
+// A clock on a wrong frame of text whose characters frame one another ("RYRY", a hunt
+// begun inside it) is held by its own prior, its stops never clearly space. The frame at
+// another place in the character period that fits better than the clock's by kReframeMargin
+// elements' worth, or t0 if none does. Sought among the frames whose elements are all in
+// (up to the window's end: what lies beyond depends on how the samples came), an eighth
+// of an element apart, then to the step.
+std::int64_t DeepDecoder::betterFrame(std::int64_t t0, double scale) const {
+    const int n = elementSteps_;
+    const int stride = std::max(1, n / 8);
+    std::int64_t better = t0;
+    double fit = frameScore(t0) + kReframeMargin * scale;
+    for (std::int64_t t = t0 - 7 * n; t <= windowHigh_; t += stride) {
+        if (std::abs(t - t0) <= n / 2) continue;
+        const double score = frameScore(t);
+        if (score > fit) fit = score, better = t;
+    }
+    if (better == t0) return t0;
+    const std::int64_t coarse = better;
+    for (std::int64_t t = coarse - stride + 1; t < coarse + stride && t <= windowHigh_; ++t) {
+        const double score = frameScore(t);
+        if (score > fit) fit = score, better = t;
+    }
+    return better;
+}
+
 void DeepDecoder::advance() {
     const int n = elementSteps_;
     for (;;) {
@@ -451,29 +477,13 @@ void DeepDecoder::decideFrame() {
         late_ = 0;
     }
 
-    // A clock on a wrong frame of text whose characters frame one another ("RYRY", a
-    // hunt begun inside it) is held by its own prior, its stops never clearly space. A
-    // frame at another place in the character period that fits clearly better, several
-    // characters in a row, takes the clock over. Sought among the frames whose elements
-    // are all in (those up to the window's end: what lies beyond depends on how the
-    // samples came), an eighth of an element apart, then to the step.
-    const int stride = std::max(1, n / 8);
-    std::int64_t better = t0;
-    if (prior_ && scale >= kSquelchSnr) {
-        double fit = frameScore(t0) + kReframeMargin * scale;
-        for (std::int64_t t = t0 - 7 * n; t <= windowHigh_; t += stride) {
-            if (std::abs(t - t0) <= n / 2) continue;
-            const double score = frameScore(t);
-            if (score > fit) fit = score, better = t;
-        }
-    }
+    // A clock held on a wrong frame (betterFrame): a better fit several characters in a
+    // row takes it over.
+    const std::int64_t better = prior_ && scale >= kSquelchSnr ? betterFrame(t0, scale) : t0;
     misframed_ = better == t0 ? 0 : misframed_ + 1;
     if (misframed_ >= kReframeCharacters) {
-        std::int64_t at = better;
-        for (std::int64_t t = better - stride + 1; t < better + stride && t <= windowHigh_; ++t)
-            if (frameScore(t) > frameScore(at)) at = t;
-        start += static_cast<double>(at - t0);
-        t0 = at;
+        start += static_cast<double>(better - t0);
+        t0 = better;
         misframed_ = 0;
     }
 
@@ -541,9 +551,9 @@ void DeepDecoder::decideFrame() {
 // learned afresh.
 void DeepDecoder::relearnLostTone() {
     if (mark_.onCount == 0 || space_.onCount == 0) return;
-    auto snr = [](const ToneLevel& t) { return t.amplitude() * t.amplitude() / t.noiseFloor(); };
-    auto lost = [&](const ToneLevel& t, const ToneLevel& other) {
-        return snr(t) * kLostTone < snr(other) && t.noiseFloor() > kLostNoise * other.noiseFloor();
+    auto lost = [](const ToneLevel& t, const ToneLevel& other) {
+        return t.snr() * kLostTone < other.snr() &&
+               t.noiseFloor() > kLostNoise * other.noiseFloor();
     };
     if (lost(space_, mark_)) space_ = ToneLevel{};
     if (lost(mark_, space_)) mark_ = ToneLevel{};
@@ -556,25 +566,22 @@ void DeepDecoder::relearnLostTone() {
 // better heard of the two (its levels, learned where it was not, follow as it is heard);
 // while the AFC's tones stay parted, the hunt hears them so too.
 void DeepDecoder::joinTones() {
+    if (std::abs(spaceOffset_ - markOffset_) <= kToneParting || elementSnr() < kSquelchSnr) return;
+    // The levels are the heard tones': reversed, the heard mark is the set space.
     const bool reversed = state_.rxReverse.load(std::memory_order_relaxed) == 1;
-    double& heardMark = reversed ? spaceOffset_ : markOffset_;
-    double& heardSpace = reversed ? markOffset_ : spaceOffset_;
-    if (std::abs(heardSpace - heardMark) <= kToneParting || elementSnr() < kSquelchSnr) return;
-    auto snr = [](const ToneLevel& t) { return t.amplitude() * t.amplitude() / t.noiseFloor(); };
-    if (snr(mark_) >= snr(space_)) {
-        heardSpace = heardMark;
-        joined_ = reversed ? -1 : 1;
-    } else {
-        heardMark = heardSpace;
-        joined_ = reversed ? 1 : -1;
-    }
+    joined_ = (mark_.snr() >= space_.snr()) != reversed ? 1 : -1;
+    hearJoined();
+}
+
+void DeepDecoder::hearJoined() {
+    if (joined_ > 0) spaceOffset_ = markOffset_;
+    if (joined_ < 0) markOffset_ = spaceOffset_;
 }
 
 // The signal-to-noise ratio of one element, as the levels stand: the scale of the
 // log-likelihood ratios, by which the clock's prior is weighed.
 double DeepDecoder::elementSnr() const {
-    const double am = mark_.amplitude(), as = space_.amplitude();
-    return 0.5 * (am * am / mark_.noiseFloor() + as * as / space_.noiseFloor());
+    return 0.5 * (mark_.snr() + space_.snr());
 }
 
 // The tones' common frequency error over a character's elements: each element's sum over

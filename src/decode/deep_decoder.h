@@ -54,6 +54,7 @@ class DeepDecoder final : public DeepSampleSink {
         int onCount = 0, offCount = 0;
         double amplitude() const;
         double noiseFloor() const;
+        double snr() const;  // amplitude squared over the noise floor
     };
     enum class Phase { hunt, frame };
     // The levels a decision is weighed by: each tone's amplitude and noise mean square.
@@ -80,6 +81,8 @@ class DeepDecoder final : public DeepSampleSink {
     double frameScore(std::int64_t t0) const;
     void relearnLostTone();
     void joinTones();
+    void hearJoined();
+    std::int64_t betterFrame(std::int64_t t0, double scale) const;
     void newSignal();
     double elementSnr() const;
     void decideFrame();
