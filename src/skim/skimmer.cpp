@@ -101,10 +101,15 @@ void Skimmer::scan() {
     }
     for (const Candidate& c : scanner_.candidates()) {
         if (channels_.size() >= static_cast<std::size_t>(mostSignals_)) break;
-        // The same signal, or a pair with one tone on a followed signal's tone.
+        // The same signal, or a pair with one tone on the tone of a signal already known to
+        // be one. While a followed pair is still being judged, the candidate beside it may be
+        // the signal and the followed pair one of its tones and a neighbour's: both are
+        // followed until the keying tells.
         const bool followed = std::any_of(channels_.begin(), channels_.end(), [&](const auto& f) {
             const double apart = std::abs(f->channel.markHz() - c.markHz);
-            return apart < kSameSignalHz || std::abs(apart - settings_.shiftHz) < kSameSignalHz / 2;
+            return apart < kSameSignalHz ||
+                   (std::abs(apart - settings_.shiftHz) < kSameSignalHz / 2 &&
+                    f->channel.keying() != SignalChannel::Keying::unknown);
         });
         const bool refused = std::any_of(refused_.begin(), refused_.end(), [&](const Refused& r) {
             return std::abs(r.markHz - c.markHz) < kSameSignalHz;
