@@ -421,49 +421,9 @@ struct SerialEvent {
     std::int64_t at = 0;
 };
 
-struct FakeSerialPorts;
-
-struct FakeSerialPort : SerialPort {
-    FakeSerialPort(FakeSerialPorts& system, std::string path)
-        : path(std::move(path)), system_(system) {}
-
-    bool close() override {
-        return step("close", [&] { closed = true; });
-    }
-    bool readState() override { return step("readState"); }
-    bool buildState(std::string_view definition) override {
-        return step("buildState " + std::string(definition));
-    }
-    bool writeState() override { return step("writeState"); }
-    bool setQueueSizes(std::uint32_t in, std::uint32_t out) override {
-        return step("queues " + std::to_string(in) + "/" + std::to_string(out));
-    }
-    bool setTimeouts(const SerialTimeouts&) override { return step("timeouts"); }
-    bool lineAction(SerialLineAction action) override;
-    bool read(std::span<std::uint8_t> buffer, std::size_t& got) override;
-    bool write(std::span<const std::uint8_t> bytes, std::size_t& written) override;
-    void cancelPending() override { step("cancel"); }
-    std::uint32_t lastError() override { return 0; }
-
-    const std::string path;
-    bool closed = false;
-
-  private:
-    bool step(const std::string& what, const std::function<void()>& effect = {});
-
-    FakeSerialPorts& system_;
-};
-
 struct FakeSerialPorts : SerialPorts {
     std::unique_ptr<SerialPort> open(std::string_view devicePath, SerialAccess access,
-                                     SerialOpenError& error) override {
-        std::string path(devicePath);
-        std::string name = path.substr(path.rfind('\\') + 1);
-        note("open " + path + (access == SerialAccess::plain ? " plain" : " overlapped"));
-        error = devices.count(name) ? SerialOpenError::none : SerialOpenError::fileNotFound;
-        if (error != SerialOpenError::none) return nullptr;
-        return std::make_unique<FakeSerialPort>(*this, path);
-    }
+                                     SerialOpenError& error) override;
     bool deviceExists(std::string_view name) override {
         return devices.count(std::string(name)) > 0;
     }
@@ -492,34 +452,67 @@ struct FakeSerialPorts : SerialPorts {
     std::vector<SerialEvent> events_;
 };
 
-inline bool FakeSerialPort::step(const std::string& what, const std::function<void()>& effect) {
-    std::lock_guard lock(system_.mutex_);
-    bool ok = !closed;
-    system_.note(what + (ok ? "" : " FAILED"));
-    if (ok && effect) effect();
-    return ok;
-}
+struct FakeSerialPort : SerialPort {
+    FakeSerialPort(FakeSerialPorts& system, std::string path)
+        : path(std::move(path)), system_(system) {}
 
-inline bool FakeSerialPort::lineAction(SerialLineAction action) {
-    using enum SerialLineAction;
-    const std::pair<SerialLineAction, const char*> lines[] = {
-        {setDtr, "DTR on"},    {clearDtr, "DTR off"},  {setRts, "RTS on"},
-        {clearRts, "RTS off"}, {setBreak, "break on"}, {clearBreak, "break off"}};
-    for (const auto& [a, text] : lines)
-        if (a == action) return step(text);
-    return false;
-}
+    bool close() override {
+        return step("close", [&] { closed = true; });
+    }
+    bool readState() override { return step("readState"); }
+    bool buildState(std::string_view definition) override {
+        return step("buildState " + std::string(definition));
+    }
+    bool writeState() override { return step("writeState"); }
+    bool setQueueSizes(std::uint32_t in, std::uint32_t out) override {
+        return step("queues " + std::to_string(in) + "/" + std::to_string(out));
+    }
+    bool setTimeouts(const SerialTimeouts&) override { return step("timeouts"); }
+    bool lineAction(SerialLineAction action) override {
+        using enum SerialLineAction;
+        const std::pair<SerialLineAction, const char*> lines[] = {
+            {setDtr, "DTR on"},    {clearDtr, "DTR off"},  {setRts, "RTS on"},
+            {clearRts, "RTS off"}, {setBreak, "break on"}, {clearBreak, "break off"}};
+        for (const auto& [a, text] : lines)
+            if (a == action) return step(text);
+        return false;
+    }
+    bool read(std::span<std::uint8_t>, std::size_t& got) override {
+        got = 0;
+        return step("read");
+    }
+    bool write(std::span<const std::uint8_t> bytes, std::size_t& written) override {
+        const bool ok = step("write " + std::string(bytes.begin(), bytes.end()));
+        written = ok ? bytes.size() : 0;
+        return ok;
+    }
+    void cancelPending() override { step("cancel"); }
+    std::uint32_t lastError() override { return 0; }
 
-inline bool FakeSerialPort::read(std::span<std::uint8_t>, std::size_t& got) {
-    got = 0;
-    return step("read");
-}
+    const std::string path;
+    bool closed = false;
 
-inline bool FakeSerialPort::write(std::span<const std::uint8_t> bytes, std::size_t& count) {
-    std::string text(bytes.begin(), bytes.end());
-    bool ok = step("write " + text);
-    count = ok ? text.size() : 0;
-    return ok;
+  private:
+    bool step(const std::string& what, const std::function<void()>& effect = {}) {
+        std::lock_guard lock(system_.mutex_);
+        const bool ok = !closed;
+        system_.note(what + (ok ? "" : " FAILED"));
+        if (ok && effect) effect();
+        return ok;
+    }
+
+    FakeSerialPorts& system_;
+};
+
+inline std::unique_ptr<SerialPort> FakeSerialPorts::open(std::string_view devicePath,
+                                                         SerialAccess access,
+                                                         SerialOpenError& error) {
+    const std::string path(devicePath);
+    note("open " + path + (access == SerialAccess::plain ? " plain" : " overlapped"));
+    error = devices.count(path.substr(path.rfind('\\') + 1)) ? SerialOpenError::none
+                                                             : SerialOpenError::fileNotFound;
+    if (error != SerialOpenError::none) return nullptr;
+    return std::make_unique<FakeSerialPort>(*this, path);
 }
 
 // Settings kept in memory: keys match without regard to case, as in the settings file;
@@ -535,12 +528,10 @@ struct MemorySettings : SettingsAccess {
     }
 
     std::int32_t readInt(std::string_view key, std::int32_t defaultValue) override {
-        const auto it = values_.find(lower(key));
-        if (it == values_.end()) return defaultValue;
-        const char* text = it->second.c_str();
+        const std::string text = value(key);  // "" when missing
         char* end = nullptr;
-        const long value = std::strtol(text, &end, 10);
-        return end == text ? defaultValue : static_cast<std::int32_t>(value);
+        const long number = std::strtol(text.c_str(), &end, 10);
+        return end == text.c_str() ? defaultValue : static_cast<std::int32_t>(number);
     }
     std::string readString(std::string_view key, std::string_view defaultValue,
                            std::size_t capacity) override {

@@ -5,7 +5,6 @@
 #include <cmath>
 #include <cstdlib>
 #include <fstream>
-#include <map>
 #include <sstream>
 #include <string>
 
@@ -15,21 +14,16 @@
 namespace kestrel::lab {
 namespace {
 
-std::string sourceDir() {
-    const char* dir = std::getenv("KESTREL_SOURCE_DIR");
-    return dir ? dir : ".";
-}
-
 // The README's demo: in every mode the sample's text and nothing else, not the noise
 // before it (the text begins with a line break) nor the noise after it. Selectiv loses
 // the first word to the noise it locks on in (under 4 %), the others print at most 1 %.
 TEST(CliDecode, BundledSampleDecodesNearlyWholeAndNothingElse) {
-    const std::string sample = sourceDir() + "/samples/sample.wav";
-    const std::string sent = slurp(sourceDir() + "/samples/sample.txt");
-    for (const char* mode : {"flutter", "selectiv", "spread", "deep"}) {
-        SCOPED_TRACE(mode);
-        const std::string m = mode;
-        const CliRun run = cli("decode --mode " + m + " --repeat-match off '" + sample + "'");
+    const char* dir = std::getenv("KESTREL_SOURCE_DIR");
+    const std::string sample = std::string(dir ? dir : ".") + "/samples/sample.";
+    const std::string sent = ScratchFolder::read(sample + "txt");
+    for (const std::string m : {"flutter", "selectiv", "spread", "deep"}) {
+        SCOPED_TRACE(m);
+        const CliRun run = cli("decode --mode " + m + " --repeat-match off '" + sample + "wav'");
         EXPECT_EQ(run.status, 0) << run.err;
         EXPECT_EQ(run.err, "");  // no progress when stderr is not a terminal
         EXPECT_LE(characterErrorRate(sent, run.out), m == "selectiv" ? 0.04 : 0.015) << run.out;
@@ -81,7 +75,7 @@ TEST(CliDecode, EventsAndTrace) {
     // The stop element's length as framing measures it: 1.5 bits at 45.45 baud.
     EXPECT_NE(run.err.find(" status 3 \"33mS \"\n"), std::string::npos) << run.err;
     // One row of eleven fields per decided envelope sample, from the first on.
-    std::istringstream csv(slurp(trace));
+    std::istringstream csv(ScratchFolder::read(trace.string()));
     std::string line;
     std::getline(csv, line);
     EXPECT_TRUE(line.starts_with("n,markEnv,")) << line;
@@ -96,16 +90,11 @@ TEST(CliDecode, EventsAndTrace) {
     // its first letter two seconds later (within one of the chain's 2048-sample blocks).
     const char* readJsonl =
         "import json, sys\n"
-        "last, text, first = 0, \"\", None\n"
-        "for line in sys.stdin:\n"
-        "    e = json.loads(line)\n"
-        "    assert e[\"time\"] >= last, line\n"
-        "    last = e[\"time\"]\n"
-        "    if e[\"type\"] == \"text\":\n"
-        "        text += e[\"text\"]\n"
-        "        if first is None and any(c.isalpha() for c in e[\"text\"]): first = last\n"
-        "print(first)\n"
-        "sys.stdout.write(text)\n";
+        "events = [json.loads(line) for line in sys.stdin]\n"
+        "assert [e[\"time\"] for e in events] == sorted(e[\"time\"] for e in events)\n"
+        "texts = [e for e in events if e[\"type\"] == \"text\"]\n"
+        "print(next(e[\"time\"] for e in texts if any(c.isalpha() for c in e[\"text\"])))\n"
+        "sys.stdout.write(\"\".join(e[\"text\"] for e in texts))\n";
     double firstLetter[2] = {};
     for (const double before : {0.5, 2.5}) {
         writeWav(path, transmit(kShortText, 45.45, 12000, {}, before, 1.0).audio);
@@ -123,41 +112,67 @@ TEST(CliDecode, EventsAndTrace) {
 
 // What a script does with kestrel-cli: pipes a recording through it, whatever header the
 // writer left for a length it did not know; picks a channel of a stereo file, and is told
-// to when it has not; asks for the version.
-TEST(CliDecode, PipesStereoFilesAndTheVersion) {
+// to when it has not; asks for the version. A mistake on the command line is status 2, a
+// file that cannot be read or written 1, each with a message on standard error. A trace
+// that is the recording (by any name) is refused and leaves the recording whole. A
+// recording's length must be one that ends it (0 would record until Ctrl-C); a value
+// missing at the end of the line is missing, not read past the arguments.
+TEST(CliDecode, ScriptsGetTheTextOrAMessageAndAStatus) {
     const std::string text = "RYRY DE K1ABC K1ABC", program = "'" + cliProgram() + "'";
-    std::vector<std::filesystem::path> files = {tempWavPath("mono"), tempWavPath("stereo")};
-    ASSERT_EQ(cli("encode '" + files[0].string() + "' --text '" + text + "'").status, 0);
-    ASSERT_EQ(
-        cli("encode '" + files[1].string() + "' --channel right --text '" + text + "'").status, 0);
+    const std::string decode = program + " decode ", record = program + " record --device x ";
+    const ScratchFolder dir;
+    const std::string mono = dir.file("mono.wav"), stereo = dir.file("stereo.wav");
+    const std::string wav = dir.file("cli.wav"), link = dir.file("link.wav");
+    ASSERT_EQ(cli("encode '" + mono + "' --text '" + text + "'").status, 0);
+    ASSERT_EQ(cli("encode '" + stereo + "' --channel right --text '" + text + "'").status, 0);
+    writeWav(wav, Audio{12000, std::vector<double>(12000, 100.0)});
+    std::filesystem::create_hard_link(wav, link);
+    ScratchFolder::write(dir.file("notwav.wav"), "just some text, not a recording\n");
+    const auto size = std::filesystem::file_size(wav);
     // A stream's header: its data size written as 0 or 0xFFFFFFFF.
-    const std::string wav = slurp(files[0]);
-    const auto piped = [&](std::string dataSize) {
-        files.push_back(tempWavPath("piped"));
-        std::ofstream(files.back(), std::ios::binary)
-            << wav.substr(0, 40) << dataSize << wav.substr(44);
-        return "cat '" + files.back().string() + "' | " + program + " decode -";
+    const std::string header = ScratchFolder::read(mono);
+    const auto piped = [&](char dataSize) {
+        const std::string path = dir.file(std::to_string(dataSize) + ".wav");
+        ScratchFolder::write(path,
+                             header.substr(0, 40) + std::string(4, dataSize) + header.substr(44));
+        return "cat '" + path + "' | " + decode + "-";
     };
+    const std::string q = "'" + wav + "'", itself = "is the recording itself";
+    const std::string seconds = "--seconds takes a positive number", name = "--device needs a name";
     const struct {
         std::string command;
         int status;
-        std::string holds;  // standard output and error together
+        std::string holds;  // on standard output, or standard error when failed
     } cases[] = {
-        {program + " encode - --text '" + text + "' 2>/dev/null | " + program + " decode -", 0,
-         text},
-        {piped(std::string(4, '\0')), 0, text},
-        {piped(std::string(4, '\xff')), 0, text},
-        {program + " decode --channel right '" + files[1].string() + "'", 0, text},
-        {program + " decode '" + files[1].string() + "'", 2, "--channel left or --channel right"},
+        {program + " encode - --text '" + text + "' 2>/dev/null | " + decode + "-", 0, text},
+        {piped('\0'), 0, text},
+        {piped('\xff'), 0, text},
+        {decode + "--channel right '" + stereo + "'", 0, text},
+        {decode + "'" + stereo + "'", 2, "--channel left or --channel right"},
         {program + " --version", 0, "kestrel-cli 2"},
+        {decode + "--mode fast x.wav", 2, "--mode"},
+        {decode + "--afc maybe x.wav", 2, "--afc"},
+        {decode + "--loud x.wav", 2, "--loud"},
+        {decode, 2, "no FILE.wav given"},
+        {decode + "/nonexistent/none.wav", 1, "Could not open file specified"},
+        {decode + "'" + dir.file("notwav.wav") + "'", 1, "Sorry not a .wav file"},
+        {decode + "--trace " + q + " " + q, 2, itself},
+        {decode + "--trace '" + link + "' " + q, 2, itself},
+        {decode + "--trace /dev/full " + q, 1, "cannot write /dev/full"},
+        {decode + q + " >/dev/full", 1, "cannot write the received text"},
+        {record + "--seconds 0 /nonexistent/x.wav", 2, seconds},
+        {record + "--seconds -3 /nonexistent/x.wav", 2, seconds},
+        {record + "--seconds ten /nonexistent/x.wav", 2, seconds},
+        {program + " record x.wav --device", 2, name},
+        {program + " skim --device", 2, name},
     };
     for (const auto& c : cases) {
         SCOPED_TRACE(c.command);
-        const CliRun run = shell(c.command + " 2>&1");
+        const CliRun run = shell(c.command);
         EXPECT_EQ(run.status, c.status);
-        EXPECT_NE(run.out.find(c.holds), std::string::npos) << run.out;
+        EXPECT_NE((c.status ? run.err : run.out).find(c.holds), std::string::npos) << run.err;
     }
-    for (const auto& path : files) std::filesystem::remove(path);
+    EXPECT_EQ(std::filesystem::file_size(wav), size);
 }
 
 // The edges of a signal print nothing, in every mode, squelch on or off: a muted input
@@ -168,80 +183,26 @@ TEST(CliDecode, EdgesOfASignalPrintNothing) {
     Gaussian g(5);
     for (double& x : dither.samples) x = std::round(0.5 * g.next());
     const ScratchFolder dir;
-    const auto own = dir.path() / "own.wav";
-    ASSERT_EQ(cli("encode '" + own.string() + "' --text 'AB CD EF'").status, 0);
-    struct Case {
-        const char* name;
-        std::string options;
-        std::string expected;
-    };
-    std::vector<Case> cases;
-    for (const char* baud : {"45.45", "50", "75"})
-        cases.push_back({"dither", "--baud " + std::string(baud), ""});
-    cases.push_back({"peer", "", "DE K1ABC"});
-    cases.push_back({"own", "", "AB CD EF"});
-    const std::map<std::string, Audio> audio = {
-        {"dither", dither}, {"peer", minimodemTransmit("DE K1ABC", 45.45, 12000)}};
-    for (const Case& c : cases) {
-        std::filesystem::path path = own;
-        if (audio.count(c.name)) writeWav(path = dir.path() / "edge.wav", audio.at(c.name));
-        for (const char* mode : {"flutter", "selectiv", "spread", "deep"}) {
-            for (const char* squelch : {"off", "on"}) {
-                const std::string arguments = c.options + " --mode " + mode + " --squelch " +
-                                              squelch + " '" + path.string() + "'";
-                SCOPED_TRACE(std::string(c.name) + ": " + arguments);
+    writeWav(dir.file("dither.wav"), dither);
+    writeWav(dir.file("peer.wav"), minimodemTransmit("DE K1ABC", 45.45, 12000));
+    ASSERT_EQ(cli("encode '" + dir.file("own.wav") + "' --text 'AB CD EF'").status, 0);
+    const struct {
+        const char *options, *file, *expected;
+    } cases[] = {{"--baud 45.45", "dither.wav", ""},
+                 {"--baud 50", "dither.wav", ""},
+                 {"--baud 75", "dither.wav", ""},
+                 {"", "peer.wav", "DE K1ABC"},
+                 {"", "own.wav", "AB CD EF"}};
+    for (const auto& c : cases) {
+        for (const std::string mode : {"flutter", "selectiv", "spread", "deep"}) {
+            for (const std::string squelch : {"off", "on"}) {
+                const std::string arguments = std::string(c.options) + " --mode " + mode +
+                                              " --squelch " + squelch + " '" + dir.file(c.file) +
+                                              "'";
+                SCOPED_TRACE(arguments);
                 EXPECT_EQ(normaliseText(cli("decode " + arguments).out), c.expected);
             }
         }
-    }
-}
-
-// A mistake on the command line is status 2, a file that cannot be read or written 1. A
-// trace that is the recording (by any name) is refused and leaves the recording whole.
-TEST(CliDecode, BadOptionsAndFilesFailWithAMessage) {
-    const auto wav = tempWavPath("cli"), link = tempWavPath("link"), text = tempWavPath("notwav");
-    writeWav(wav, Audio{12000, std::vector<double>(12000, 100.0)});
-    std::filesystem::create_hard_link(wav, link);
-    std::ofstream(text) << "just some text, not a recording\n";
-    const auto size = std::filesystem::file_size(wav);
-    const std::string quoted = "'" + wav.string() + "'";
-    struct Case {
-        std::string arguments;
-        int status;
-        const char* message;
-    };
-    const Case cases[] = {
-        {"--mode fast x.wav", 2, "--mode"},
-        {"--afc maybe x.wav", 2, "--afc"},
-        {"--loud x.wav", 2, "--loud"},
-        {"", 2, "no FILE.wav given"},
-        {"/nonexistent/none.wav", 1, "Could not open file specified"},
-        {"'" + text.string() + "'", 1, "Sorry not a .wav file"},
-        {"--trace " + quoted + " " + quoted, 2, "is the recording itself"},
-        {"--trace '" + link.string() + "' " + quoted, 2, "is the recording itself"},
-        {"--trace /dev/full " + quoted, 1, "cannot write /dev/full"},
-        {quoted + " >/dev/full", 1, "cannot write the received text"},
-    };
-    for (const Case& c : cases) {
-        SCOPED_TRACE(c.arguments);
-        const CliRun run = cli("decode " + c.arguments);
-        EXPECT_EQ(run.status, c.status);
-        EXPECT_NE(run.err.find(c.message), std::string::npos) << run.err;
-    }
-    EXPECT_EQ(std::filesystem::file_size(wav), size);
-    for (const auto& path : {wav, link, text}) std::filesystem::remove(path);
-    // A recording's length must be one that ends it (0 would record until Ctrl-C); a value
-    // missing at the end of the line is missing, not read past the arguments.
-    const std::string seconds = "--seconds takes a positive number", name = "--device needs a name";
-    for (const auto& [command, message] :
-         {std::pair{"record --device x --seconds 0 /nonexistent/x.wav", seconds},
-          {"record --device x --seconds -3 /nonexistent/x.wav", seconds},
-          {"record --device x --seconds ten /nonexistent/x.wav", seconds},
-          {"record x.wav --device", name},
-          {"skim --device", name}}) {
-        const CliRun run = cli(command);
-        EXPECT_EQ(run.status, 2) << command;
-        EXPECT_NE(run.err.find(message), std::string::npos) << run.err;
     }
 }
 

@@ -5,12 +5,10 @@
 
 #include <cstdio>
 #include <cstdlib>
-#include <filesystem>
-#include <fstream>
-#include <sstream>
 #include <string>
 
 #include "lab/lab.h"
+#include "unit/scratch_folder.h"
 
 namespace kestrel::lab {
 
@@ -58,47 +56,37 @@ inline std::size_t charactersAround(const std::string& sent, const std::string& 
     return got > message ? got - message : 0;
 }
 
-inline std::string slurp(const std::filesystem::path& path) {
-    std::ifstream in(path, std::ios::binary);
-    std::ostringstream s;
-    s << in.rdbuf();
-    return s.str();
-}
-
-// What kestrel-cli did with arguments (a shell command line) and, when given, input on
-// standard input: its exit status, standard output and standard error.
+// What a shell command line did: its exit status, standard output and standard error.
 struct CliRun {
     int status = -1;
     std::string out, err;
 };
-inline std::string cliProgram() {
-    const char* fromEnvironment = std::getenv("KESTREL_CLI");
-#ifdef KESTREL_CLI_PATH
-    return fromEnvironment ? fromEnvironment : KESTREL_CLI_PATH;
-#else
-    return fromEnvironment ? fromEnvironment : "kestrel-cli";
-#endif
-}
-// A shell command line's exit status and standard output.
 inline CliRun shell(const std::string& command) {
     CliRun run;
-    if (std::FILE* pipe = popen(command.c_str(), "r")) {
+    const auto errPath = tempWavPath("cli").replace_extension(".err");
+    if (std::FILE* pipe = popen(("(" + command + ") 2>'" + errPath.string() + "'").c_str(), "r")) {
         char buffer[4096];
         for (std::size_t n; (n = std::fread(buffer, 1, sizeof buffer, pipe)) > 0;)
             run.out.append(buffer, n);
         const int status = pclose(pipe);
         run.status = WIFEXITED(status) ? WEXITSTATUS(status) : -1;
     }
-    return run;
-}
-inline CliRun cli(const std::string& arguments, const std::string& input = "") {
-    const auto errPath = tempWavPath("cli").replace_extension(".err");
-    std::string command = "'" + cliProgram() + "' " + arguments + " 2>'" + errPath.string() + "'";
-    if (!input.empty()) command = "printf '%s' '" + input + "' | " + command;
-    CliRun run = shell(command);
-    run.err = slurp(errPath);
+    run.err = ScratchFolder::read(errPath.string());
     std::filesystem::remove(errPath);
     return run;
+}
+#ifndef KESTREL_CLI_PATH
+#define KESTREL_CLI_PATH "kestrel-cli"
+#endif
+inline std::string cliProgram() {
+    const char* fromEnvironment = std::getenv("KESTREL_CLI");
+    return fromEnvironment ? fromEnvironment : KESTREL_CLI_PATH;
+}
+// kestrel-cli run with arguments (a shell command line) and, when given, input on standard
+// input.
+inline CliRun cli(const std::string& arguments, const std::string& input = "") {
+    const std::string command = "'" + cliProgram() + "' " + arguments;
+    return shell(input.empty() ? command : "printf '%s' '" + input + "' | " + command);
 }
 
 inline KestrelSettings settingsFor(DecodeMode mode, double baud = 45.45) {
