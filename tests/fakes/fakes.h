@@ -642,16 +642,8 @@ struct UiMessageBox {
     bool operator==(const UiMessageBox&) const = default;
 };
 using Boxes = std::vector<UiMessageBox>;
-struct UiItemText {
-    int id;
-    std::string text;
-    bool operator==(const UiItemText&) const = default;
-};
-struct UiItemFlag {
-    int id;
-    bool on;
-    bool operator==(const UiItemFlag&) const = default;
-};
+using UiItemText = std::pair<int, std::string>;  // a control or status part, its text
+using UiItemFlag = std::pair<int, bool>;         // a menu item, checked or not
 
 struct RecordingUi : UiPort {
     int messageBox(std::string_view text, std::string_view caption, unsigned flags) override {
@@ -686,8 +678,8 @@ struct RecordingUi : UiPort {
     // The text a status part shows now, if anything was written to it.
     std::optional<std::string> statusText(int part) const {
         std::optional<std::string> now;
-        for (const auto& t : statusTexts_.items())
-            if (t.id == part) now = t.text;
+        for (const auto& [id, text] : statusTexts_.items())
+            if (id == part) now = text;
         return now;
     }
 

@@ -26,15 +26,10 @@ Bytes randomBytes(std::mt19937_64& rng, std::size_t maxSize) {
     Bytes b(rng() % (maxSize + 1));
     // Mostly printable text with line breaks: the readers' inputs are text-like, and
     // pure noise rarely gets past their first check.
+    static constexpr char kAlphabet[] = "[]=;# \t\r\nKestrel Modem Markfrequency-0123456789";
     const bool textLike = rng() % 4 != 0;
-    for (auto& c : b) {
-        if (!textLike) {
-            c = static_cast<std::uint8_t>(rng());
-            continue;
-        }
-        static constexpr char kAlphabet[] = "[]=;# \t\r\nKestrel Modem Markfrequency-0123456789";
-        c = static_cast<std::uint8_t>(kAlphabet[rng() % (sizeof kAlphabet - 1)]);
-    }
+    for (auto& c : b)
+        c = static_cast<std::uint8_t>(textLike ? kAlphabet[rng() % (sizeof kAlphabet - 1)] : rng());
     return b;
 }
 
@@ -42,21 +37,18 @@ Bytes mutate(std::mt19937_64& rng, Bytes b) {
     const int edits = 1 + static_cast<int>(rng() % 8);
     for (int e = 0; e < edits; ++e) {
         const std::size_t at = b.empty() ? 0 : rng() % b.size();
-        switch (rng() % 4) {
-            case 0:
-                if (!b.empty()) b[at] = static_cast<std::uint8_t>(rng());
-                break;
-            case 1:
-                b.insert(b.begin() + static_cast<std::ptrdiff_t>(at),
-                         static_cast<std::uint8_t>(rng()));
-                break;
-            case 2:
-                if (!b.empty()) b.erase(b.begin() + static_cast<std::ptrdiff_t>(at));
-                break;
-            default:
-                if (!b.empty()) b[at] ^= static_cast<std::uint8_t>(1u << (rng() % 8));
-                break;
-        }
+        const auto where = b.begin() + static_cast<std::ptrdiff_t>(at);
+        const int edit = static_cast<int>(rng() % 4);
+        if (edit == 1)
+            b.insert(where, static_cast<std::uint8_t>(rng()));
+        else if (b.empty())
+            continue;
+        else if (edit == 0)
+            b[at] = static_cast<std::uint8_t>(rng());
+        else if (edit == 2)
+            b.erase(where);
+        else
+            b[at] ^= static_cast<std::uint8_t>(1u << (rng() % 8));
     }
     return b;
 }

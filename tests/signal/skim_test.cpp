@@ -12,6 +12,19 @@
 
 using namespace kestrel::lab;
 
+namespace {
+
+const std::string kCall = "\r\nCQ TEST K1ABC K1ABC\r\nCQ TEST DE K1ABC K1ABC TEST\r\n";
+constexpr double kRms = kMeasureRms / 4;
+
+// K1ABC calling twice after the lead-in, at 16000 samples/s, at kRms.
+Audio k1abc(double baud, double mark, double shift = 170) {
+    const std::string text = std::string(kLeadIn) + kCall + kCall;
+    return scaledToRms(minimodemTransmit(text, baud, 16000, {mark, mark + shift}), kRms);
+}
+
+}  // namespace
+
 // A crowded band, a station every 400 Hz with the interferers between them (the start of
 // the benchmark's band): each station is spotted, DL5WWE too, faded at 75 Bd with the
 // carrier 54 Hz above its space, no spot is false, and each copies from its first line
@@ -56,37 +69,28 @@ TEST(Skim, FollowsNoMoreSignalsThanAskedFor) {
 // A station at 0 dB with a carrier 12 dB above it 55 Hz below its mark (two stations' tones
 // are often that close on a crowded band): the carrier must not pull the channel off it.
 TEST(Skim, StaysOnAStationBesideAStrongCarrier) {
-    constexpr int kRate = 16000;
-    constexpr double kMark = 1000, kCarrier = kMark - 55, kRms = kMeasureRms / 4;
-    const std::string text = "\r\nCQ TEST K1ABC K1ABC\r\nCQ TEST DE K1ABC K1ABC TEST\r\n";
-    Audio band = scaledToRms(
-        minimodemTransmit(std::string(kLeadIn) + text + text, 45.45, kRate, {kMark, kMark + 170}),
-        kRms);
+    constexpr double kMark = 1000, kCarrier = kMark - 55;
+    Audio band = k1abc(45.45, kMark);
     for (std::size_t n = 0; n < band.samples.size(); ++n)
         band.samples[n] +=
-            kRms * std::sqrt(32.0) * std::cos(2 * std::numbers::pi * kCarrier * n / kRate);
+            kRms * std::sqrt(32.0) * std::cos(2 * std::numbers::pi * kCarrier * n / 16000);
     addNoise(band, kRms * kRms, 0, 3);
     const SkimResult result = skim(band);
     ASSERT_EQ(result.spots.size(), 1u);
     EXPECT_EQ(result.spots[0].call, "K1ABC");
     EXPECT_NEAR(result.spots[0].markHz, kMark, 15);
-    EXPECT_LT(characterErrorRate(text + text, result.textNear(kMark)), 0.02);
+    EXPECT_LT(characterErrorRate(kCall + kCall, result.textNear(kMark)), 0.02);
 }
 
 // A 75 baud station in a fade: its speed is found where its shortest elements stay sharp.
 TEST(Skim, FindsTheSpeedOfAFaded75BaudStation) {
-    constexpr int kRate = 16000;
-    constexpr double kMark = 1000, kRms = kMeasureRms / 4;
-    const std::string text = "\r\nCQ TEST K1ABC K1ABC\r\nCQ TEST DE K1ABC K1ABC TEST\r\n";
-    Audio band = scaledToRms(watterson(minimodemTransmit(std::string(kLeadIn) + text + text, 75,
-                                                         kRate, {kMark, kMark + 170}),
-                                       kCcirModerate, 4),
-                             kRms);
+    constexpr double kMark = 1000;
+    Audio band = scaledToRms(watterson(k1abc(75, kMark), kCcirModerate, 4), kRms);
     addNoise(band, kRms * kRms, 12, 5);
     const SkimResult result = skim(band);
     ASSERT_FALSE(result.lines.empty());
     EXPECT_EQ(result.lines[0].baud, 75);
-    EXPECT_LT(characterErrorRate(text + text, result.textNear(kMark)), 0.05);
+    EXPECT_LT(characterErrorRate(kCall + kCall, result.textNear(kMark)), 0.05);
 }
 
 // A station the skimmer opens a channel on while it sends: Deep's first hunt begins inside
@@ -144,11 +148,8 @@ TEST(Skim, FollowsAStationBesideAPairMadeOfItsSpaceAndANeighboursMark) {
 // passes by, is found and spotted by either kind of decoder, 6 dB under the noise, where
 // a decoder that hears only one of its tones no longer copies the call.
 TEST(Skim, TheShiftOptionFindsStationsAtThatShift) {
-    const std::string text = "\r\nCQ TEST K1ABC K1ABC\r\nCQ TEST DE K1ABC K1ABC TEST\r\n";
     const auto path = tempWavPath("shift");
-    constexpr double kRms = kMeasureRms / 4;
-    Audio audio = scaledToRms(
-        minimodemTransmit(std::string(kLeadIn) + text + text, 45.45, 16000, {1000, 1425}), kRms);
+    Audio audio = k1abc(45.45, 1000, 425);
     addNoise(audio, kRms * kRms, -6, 8);
     writeWav(path, audio);
     for (const std::string mode : {"selectiv", "deep"}) {

@@ -57,21 +57,6 @@ std::vector<double> noise(int n, unsigned seed) {
     return x;
 }
 
-TEST(DspBlocks, FirDotsAreInnerProductsOnEveryLane) {
-    for (int n : {8, 16, 128, 1024}) {
-        const auto taps = noise(n, 1);
-        std::vector<std::vector<double>> w = {noise(n, 2), noise(n, 3), noise(n, 4), noise(n, 5)};
-        const double* const windows[4] = {w[0].data(), w[1].data(), w[2].data(), w[3].data()};
-        double out[4];
-        firDot4(taps.data(), windows, n, out);
-        for (int r = 0; r < 4; ++r) {
-            const double direct = std::inner_product(taps.begin(), taps.end(), w[r].begin(), 0.0);
-            EXPECT_NEAR(firDot(taps.data(), w[r].data(), n), direct, 1e-12) << n;
-            EXPECT_NEAR(out[r], direct, 1e-12) << n << " lane " << r;
-        }
-    }
-}
-
 // Every phase in a cycle (each table step, and the series on both sides of it) and
 // negative ones, within a few rounding errors of the library's.
 TEST(DspBlocks, MixerPhasorsAreTheCosineAndSineToDoublePrecision) {
@@ -149,7 +134,6 @@ TEST(DspBlocks, DesignedFiltersPassTheirBandAndStopBeyondIt) {
     EXPECT_GT(gainDb(standardToneFilter(), 22.7 / 3000), -6.0);
 }
 
-// A much louder tone than the lagging reference level expects is held at the strip's top.
 // The AFC's offset update, on rings made for one phase step: an offset moves unless it
 // would leave 61 Hz or the two would sum beyond the shift plus 61 Hz; the average the
 // transmitter follows is that of the two. The offsets are set again before each of the
@@ -193,6 +177,7 @@ TEST(PauseHistory, ReplaysFromTheSecondOldestToTheNewest) {
     EXPECT_EQ(history->replaySample(PauseHistory::kReplayLength - 1), stored - 1);
 }
 
+// A much louder tone than the lagging reference level expects is held at the strip's top.
 // Live, a frame is drawn every 1024 samples; while a file plays (much faster than the
 // audio), one in 32.
 TEST(SpectrumTrace, AToneShowsAtItsColumnAndASuddenLoudOneStaysInTheStrip) {
