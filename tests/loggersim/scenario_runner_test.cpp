@@ -48,11 +48,10 @@ TEST(MmttyScenarioRunner, EachCheckFailsWhenWhatItExpectsDoesNotHappen) {
     const std::vector<Notification> traffic = {{10, TXM_MARK, 2000}, {20, TXM_MARK, 2125},
                                                {30, TXM_CHAR, 'C'},  {31, TXM_LEVEL, 7},
                                                {32, TXM_CHAR, 'Q'},  {90, TXM_FIGEVENT, 0}};
-    struct Case {
+    const struct {
         const char* scenario;
         int failures;
-    };
-    const Case cases[] = {
+    } cases[] = {
         {"expect TXM_MARK 2125 within 100\nexpect TXM_MARK 2000 within 100", 1},  // in order
         {"expect TXM_MARK 2000 within 100\nexpect TXM_MARK * within 100", 0},
         {"expect TXM_MARK 2125 within 15", 1},  // too late
@@ -68,7 +67,7 @@ TEST(MmttyScenarioRunner, EachCheckFailsWhenWhatItExpectsDoesNotHappen) {
         {"shared-bytes 0 0a000000\nshared-bytes 152 00000000", 1},
         {"shared-bytes 254 000000", 1},  // past the end of the block
     };
-    for (const Case& c : cases) {
+    for (const auto& c : cases) {
         SCOPED_TRACE(c.scenario);
         ScriptedHost host;
         host.scheduled = traffic;

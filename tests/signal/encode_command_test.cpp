@@ -54,15 +54,14 @@ struct EncodeCommand : ::testing::Test {
 // own LTRS, LTRS, X, the closing LTRS and the closing frame (here to standard output).
 // PFSK on the right channel leaves the left one silent.
 TEST_F(EncodeCommand, WritesTheModeSpeedAndChannelAsked) {
-    struct Case {
+    const struct {
         std::string arguments, input;
         int channels;
         std::uint32_t rate;
         std::size_t frames;
-    };
-    const Case cases[] = {{" -", "X", 1, 12000, 7},
-                          {" --mode=pfsk --baud 75 --channel right --text=RY", "", 2, 19800, 8}};
-    for (const Case& c : cases) {
+    } cases[] = {{" -", "X", 1, 12000, 7},
+                 {" --mode=pfsk --baud 75 --channel right --text=RY", "", 2, 19800, 8}};
+    for (const auto& c : cases) {
         SCOPED_TRACE(c.arguments);
         const CliRun r = c.arguments == " -" ? cli("encode - >" + quotedOut, c.input)
                                              : cli("encode " + quotedOut + c.arguments, c.input);
@@ -99,13 +98,6 @@ TEST_F(EncodeCommand, BadOptionsAreRefusedWithAMessage) {
     EXPECT_FALSE(std::filesystem::exists(out));
 }
 
-std::string withoutBlanks(const std::string& s) {
-    std::string out;
-    for (char c : s)
-        if (c != ' ' && c != '\r' && c != '\n') out += c;
-    return out;
-}
-
 // Both sound modes that carry two tones' worth of information, at every speed, with a
 // logger's braces and line ends in the text. minimodem must print it exactly, clean and
 // with white noise at +6 dB in 3 kHz (the signal's power measured before the closing
@@ -140,7 +132,7 @@ TEST_F(EncodeCommand, MinimodemAndKestrelReadItInAfskAndDookAtEverySpeed) {
                                      " --mode flutter --contest off --repeat-match off");
             ASSERT_EQ(heard.status, 0) << heard.err;
             EXPECT_NE(heard.out.find(line + "\n"), std::string::npos) << heard.out;
-            EXPECT_LE(withoutBlanks(heard.out).size(), withoutBlanks(line).size() + 3) << heard.out;
+            EXPECT_LE(printingCharacters(heard.out), printingCharacters(line) + 3) << heard.out;
         }
     }
 }

@@ -16,35 +16,26 @@ const std::string kExchange = "\r\nQRZ DE W1AW TEST\r\nK1ABC 599 014 014 K1ABC\r
 // the first data bit of that character begins (4 and 2 differ in their first bit).
 const std::string kAltered = "\r\nQRZ DE W1AW TEST\r\nK1ABC 599 012 014 K1ABC\r\n";
 
-constexpr std::size_t kSamplesPerBit = 264;  // 12000 samples/s at 45.45 baud
-
-// Where two of minimodem's transmissions first differ, in the padded file (a second of
-// silence before the signal).
-std::size_t firstDifference(const std::string& x, const std::string& y) {
-    const Audio a = minimodemTransmit(x, 45.45, 12000), b = minimodemTransmit(y, 45.45, 12000);
-    const auto diff =
-        std::mismatch(a.samples.begin(), a.samples.end(), b.samples.begin(), b.samples.end());
-    return 12000 + static_cast<std::size_t>(diff.first - a.samples.begin());
-}
-
-// Adds strong noise (five times the signal's RMS) over [from, from + count).
-void addBurst(Audio& audio, std::size_t from, std::size_t count, std::uint64_t seed) {
-    Gaussian noise(seed);
-    const std::size_t end = std::min(audio.samples.size(), from + count);
-    for (std::size_t i = from; i < end; ++i) audio.samples[i] += 5.0 * kSignalRms * noise.next();
-}
-
 KestrelSettings repeatMatchOn(bool sameReject) {
     return {.mode = kDecodeSelectiv, .repeatMatch = true, .sameReject = sameReject};
 }
 
 TEST(RepeatMatchSignal, ACharacterDestroyedByABurstIsRestoredFromTheOtherCopy) {
     const Transmission t = transmit(kExchange);
-    const std::size_t dataStart = firstDifference(kExchange, kAltered);
+    // Where minimodem's transmissions of the two first differ, in the padded file (a second
+    // of silence before the signal).
+    const Audio a = minimodemTransmit(kExchange, 45.45, 12000);
+    const Audio b = minimodemTransmit(kAltered, 45.45, 12000);
+    const std::size_t dataStart =
+        12000 + (std::mismatch(a.samples.begin(), a.samples.end(), b.samples.begin()).first -
+                 a.samples.begin());
     ASSERT_LT(dataStart, t.audio.samples.size());
-    // The start element and the five data bits of the 4; the stop element is left alone.
+    // Strong noise (five times the signal's RMS) over the start element and the five data
+    // bits of the 4 (264 samples each at 45.45 baud); the stop element is left alone.
     Audio audio = withNoise(t, 15.0, 11);
-    addBurst(audio, dataStart - kSamplesPerBit, 6 * kSamplesPerBit, 12);
+    Gaussian burst(12);
+    for (std::size_t i = dataStart - 264; i < dataStart + 5 * 264; ++i)
+        audio.samples[i] += 5.0 * kSignalRms * burst.next();
 
     const std::string text = kestrelDecode(audio, repeatMatchOn(true)).text;
     EXPECT_EQ(text.find("014 014"), std::string::npos) << text;  // the burst did its harm
@@ -58,13 +49,12 @@ TEST(RepeatMatchSignal, ACharacterDestroyedByABurstIsRestoredFromTheOtherCopy) {
 // characters with a repeat: a third copy falls within it, a fourth does not. Two different
 // numbers heard clearly are not one number damaged: "599 609" mends nothing.
 TEST(RepeatMatchSignal, WhatARepeatedLinePrints) {
-    struct Case {
+    const struct {
         std::string line;
         std::uint64_t seed;
         bool sameReject;
         std::string printed;
-    };
-    const Case cases[] = {
+    } cases[] = {
         {"K1ABC 599 014 014 K1ABC", 25, true, "K1ABC 599 014 014 K1ABC\n"},
         {"K1ABC 599 014 014 K1ABC", 25, false, "K1ABC 599 014 014 { 014 } K1ABC\n"},
         {"K1ABC 599 014 014", 24, true, "K1ABC 599 014 014\n"},
@@ -76,7 +66,7 @@ TEST(RepeatMatchSignal, WhatARepeatedLinePrints) {
         {"G5JZR 599 609 609", 26, true, "G5JZR 599 609 609\n"},
         {"NO2KT 599 597 597", 29, true, "NO2KT 599 597 597\n"},
     };
-    for (const Case& c : cases) {
+    for (const auto& c : cases) {
         SCOPED_TRACE(c.line + (c.sameReject ? ", same reject" : ""));
         const Transmission t = transmit("\r\nQRZ DE W1AW TEST\r\n" + c.line + "\r\n");
         const std::string text =
@@ -94,16 +84,15 @@ TEST(RepeatMatchSignal, WhatARepeatedLinePrints) {
 // transmissions, whether a word starts the file, ends it or is sent twice unchanged, and a
 // minute of white noise with the squelch off.
 TEST(RepeatMatchSignal, NothingToMendPrintsNoBrace) {
-    struct Case {
+    const struct {
         std::string encode, decode, text;
-    };
-    const Case cases[] = {
+    } cases[] = {
         {"--mode afsk", "", "DE K1ABC K1ABC"},    {"", "", "CQ TEST"},
         {"--baud 50", "--baud 50", "CQ CQ"},      {"--baud 75", "--baud 75 --mode flutter", "CQ"},
         {"", "--squelch off --mode flutter", ""},  // a minute of white noise
     };
     const auto path = tempWavPath("repeat");
-    for (const Case& c : cases) {
+    for (const auto& c : cases) {
         SCOPED_TRACE(c.encode + " " + c.text);
         const std::string file = " '" + path.string() + "' ";
         if (c.text.empty()) {

@@ -31,9 +31,8 @@ std::string contactInfo(std::string call, std::string radio = "1", std::string r
         {"radionr", radio},      {"IsRunQSO", run},
         {"StationName", "SHACK"}};
     std::string xml = "<?xml version=\"1.0\" encoding=\"utf-8\"?>\r\n<contactinfo>\r\n";
-    for (const auto& [tag, value] : tags) {
+    for (const auto& [tag, value] : tags)
         if (tag != omit) xml += "\t<" + tag + ">" + value + "</" + tag + ">\r\n";
-    }
     return xml + "</contactinfo>\r\n";
 }
 
@@ -218,7 +217,7 @@ TEST(ContactListener, WinsockFailuresAreShownAndDisarmWhereNothingCanBeHeard) {
         const auto journal = l.udp.journal();
         EXPECT_EQ(std::count(journal.begin(), journal.end(), "cleanup"), l.udp.startupError == 0);
         if (c.armed) {
-            EXPECT_EQ(l.udp.journal()[3], "bind 12062");
+            EXPECT_EQ(journal[3], "bind 12062");
         }
     }
 }

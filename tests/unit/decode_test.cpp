@@ -159,12 +159,11 @@ TEST_F(RepeatMatchTest, AScoreOfExactly057IsARepeatAnd056IsNot) {
 // Shift codes the corrected copy has too many of are mended where they are most likely
 // damaged: an LTRS before a digit, a second FIGS, or a shift hit by one bit.
 TEST(RepeatShifts, SurplusShiftsAreMendedWhereTheyAreMostLikelyDamaged) {
-    struct Case {
+    const struct {
         std::vector<std::uint8_t> codes;
         std::size_t at;
         std::uint8_t mended;
-    };
-    const Case cases[] = {
+    } cases[] = {
         {{4, 31, 3, 31, 16, 24, 4}, 3, 27},  // two LTRS too many: the one before a digit
         {{4, 27, 16, 27, 3, 4}, 3, 31},      // two FIGS too many: the second
         // One LTRS too many mends a FIGS hit by one bit, and nothing else.
@@ -181,7 +180,7 @@ TEST(RepeatShifts, SurplusShiftsAreMendedWhereTheyAreMostLikelyDamaged) {
         {{4, 27, 16, 30, 3, 3}, 3, 31},
         {{4, 27, 16, 30, 3, 4}, 3, 30},
     };
-    for (const Case& c : cases) {
+    for (const auto& c : cases) {
         SCOPED_TRACE(testing::Message() << "case " << &c - cases);
         std::vector<std::uint8_t> codes = c.codes;
         std::vector<std::uint8_t> expected = c.codes;  // the rest stays as it was

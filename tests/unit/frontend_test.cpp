@@ -100,19 +100,18 @@ TEST(DspBlocks, DecimationLowPassIsTheConvolutionOfTheNewest128AcrossTheRingWrap
 // Each filter: unity gain at 0 Hz, symmetric about tap n/2, flat (after its x/sin x
 // equalisation) across its pass band and far enough down beyond its stop edge.
 TEST(DspBlocks, DesignedFiltersPassTheirBandAndStopBeyondIt) {
-    struct Case {
+    const struct {
         const char* name;
         std::span<const double> taps;
         double rate, symbolRate, passTo, passTolerance, stopFrom, stopDb;
-    };
-    const Case cases[] = {
+    } cases[] = {
         {"input", inputLowPassFilter(), 12000, 7000, 2400, 0.02, 4550, -70},
         {"alternative tone", alternativeToneFilter(), 3000, 1000.0 / 11, 6.8, 5e-4, 84.1, -55},
         {"standard tone", standardToneFilter(), 3000, 0, 0, 0, 500.0 / 11, -35},
         {"afc", afcFilter(), 3000, 0, 0, 0, 700.0 / 11, -30},
         {"decimation", decimationTaps(), 1, 0, 0.09, 0.004, 0.125, -86},
     };
-    for (const Case& c : cases) {
+    for (const auto& c : cases) {
         SCOPED_TRACE(c.name);
         const auto& t = c.taps;
         const int n = static_cast<int>(t.size());

@@ -40,18 +40,17 @@ TEST_F(LoggerLinkTest, AToneFromTheLoggerRestartsTheAfc) {
 
 // AFC is bit 2, Net bit 3, squelch bit 7, reverse bit 8; Net only with the tone modes.
 TEST(LoggerLinkSwitchWord, EachBitSetsItsSwitchAndNetIsRefusedWithSerialFsk) {
-    struct Case {
+    const struct {
         int txMode, before;  // the four switches before, and the Net tone offset non-zero
         std::int64_t word;
         int netOn, squelch, reverse, afcOff;
         const char *stored, *caption, *status;
-    };
-    const Case cases[] = {
+    } cases[] = {
         {0, 1, 4, 0, 0, 0, 0, "4", "AFC on", "Net Off"},                // AFSK
         {3, 1, 8, 0, 0, 0, 1, "0", "AFC off", "  FSK"},                 // serial FSK
         {1, 0, 8 + 128 + 256, 1, 1, 1, 1, "392", "AFC off", "Net On"},  // DOOK
     };
-    for (const Case& c : cases) {
+    for (const auto& c : cases) {
         SCOPED_TRACE(c.word);
         LinkRig rig;
         ModemState& state = rig.state;
@@ -75,19 +74,18 @@ TEST(LoggerLinkSwitchWord, EachBitSetsItsSwitchAndNetIsRefusedWithSerialFsk) {
 }
 
 TEST_F(LoggerLinkTest, PushToTalkCommandsDependOnTheTransmitState) {
-    struct Case {
+    const struct {
         std::int64_t value;
         int txState;
         std::vector<std::int64_t> chars;
         int clears;
         bool message;
-    };
-    const std::vector<Case> cases = {
+    } cases[] = {
         {0, 3, {27}, 0, false}, {0, 0, {27}, 0, false}, {1, 0, {}, 0, false},
         {1, 3, {20}, 0, false}, {2, 0, {20}, 0, false}, {2, 1, {}, 0, false},
         {3, 0, {}, 0, true},    {4, 3, {}, 1, false},   {-1, 0, {}, 0, true},
     };
-    for (const Case& c : cases) {
+    for (const auto& c : cases) {
         SCOPED_TRACE(testing::Message() << "RXM_PTT " << c.value << " txState " << c.txState);
         LinkRig rig;
         rig.state.txState = c.txState;

@@ -146,9 +146,9 @@ TEST(FskThread, SendsTextOnAbsoluteDeadlinesAtBothSpeedsOnEveryLine) {
                 frames.insert(frames.begin() + 32,
                               {"post 32771 89", start + 3 * frame + 6 * speed.ticks});
                 want.insert(want.end(), frames.begin(), frames.end());
-                for (std::string what :
-                     {std::string("post 32772 0"), k.pttOff, k.mark, std::string("normal thread"),
-                      std::string("normal class"), std::string("unlock")})
+                for (const std::string& what :
+                     std::vector<std::string>{"post 32772 0", k.pttOff, k.mark, "normal thread",
+                                              "normal class", "unlock"})
                     want.push_back({what, start + 5 * frame + 530000});
 
                 EXPECT_EQ(show(rig.keyingEvents()), show(want));
@@ -314,10 +314,8 @@ TEST(TxWindow, TypedKeysGoOnAirAndTheEndFadesAndReleases) {
     OfflinePlayback device;
     SoundOutput output{rig.state, rig.generators, device, rig.clock};
     int feederStarts = 0;
-    TxWindow window{
-        rig.state,  rig.buffer,
-        output,     rig.ptt,
-        rig.logger, {[] {}, [] {}, [&feederStarts] { ++feederStarts; }, [](std::uint8_t) {}}};
+    TxWindowHooks hooks{[] {}, [] {}, [&feederStarts] { ++feederStarts; }, [](std::uint8_t) {}};
+    TxWindow window{rig.state, rig.buffer, output, rig.ptt, rig.logger, hooks};
     for (const char c : std::string("de k1abc\b\bXY")) window.handleCharacter(c);
     window.handleCharacter(0x1'0000'0000'0042);  // only the UTF-16 unit is the character
     window.handleCharacter(0);
@@ -397,12 +395,11 @@ TEST(SoundOutput, APreambleFrameFinishedBeforeTheNextIsWrittenIsStillRefilled) {
 // being reopened), with the status text, the message and a reopen. FSK keys without the
 // sound card and a receiving modem sends nothing: neither is touched.
 TEST(TransmissionWatchdog, EndsOnlyASoundCardTransmissionThatStoppedPlaying) {
-    struct Case {
+    const struct {
         int mode, txState, soundState;
         std::int64_t quietMs;
         bool ends;
-    };
-    const Case cases[] = {
+    } cases[] = {
         {kAfskMode, kTxSending, kSoundReady, 1990, false},
         {kDookMode, kTxSending, kSoundReady, 2010, true},
         {kPfskMode, kTxRequested, kSoundReady, 2010, true},
@@ -414,7 +411,7 @@ TEST(TransmissionWatchdog, EndsOnlyASoundCardTransmissionThatStoppedPlaying) {
         {kTinyFskMode, kTxEndRequested, kSoundReady, 60000, false},
         {kAfskMode, kTxIdle, kSoundReady, 60000, false},
     };
-    for (const Case& c : cases) {
+    for (const auto& c : cases) {
         SCOPED_TRACE(testing::Message() << c.mode << " " << c.txState << " " << c.quietMs);
         SoundRig rig;
         int ended = 0, told = 0;
