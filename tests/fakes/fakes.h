@@ -645,7 +645,7 @@ using Boxes = std::vector<UiMessageBox>;
 using UiItemText = std::pair<int, std::string>;  // a control or status part, its text
 using UiItemFlag = std::pair<int, bool>;         // a menu item, checked or not
 
-struct RecordingUi : UiPort {
+struct RecordingUi : WindowlessUi {
     int messageBox(std::string_view text, std::string_view caption, unsigned flags) override {
         messageBoxes_.add({std::string(text), std::string(caption), flags});
         if (whileBoxShows) whileBoxShows();  // what a box's own message loop may dispatch
@@ -658,8 +658,6 @@ struct RecordingUi : UiPort {
         captions_.add({controlId, std::string(text)});
     }
     void checkMenuItem(int itemId, bool checked) override { menuChecks_.add({itemId, checked}); }
-    void enableMenuItem(int, bool) override {}
-    void setWindowTitle(std::string_view) override {}
     void requestSpectrumRepaint() override { ++repaints; }
 
     std::atomic<int> answer{kIdOk};

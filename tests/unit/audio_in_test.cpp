@@ -36,12 +36,13 @@ Bytes chunk(const char* id, const Bytes& body) {
 Bytes formatBody(std::uint16_t format, std::uint16_t channels, std::uint32_t rate,
                  std::uint16_t bits, std::size_t extra = 0) {
     Bytes f;
-    appendLE(f, format, 2);
-    appendLE(f, channels, 2);
-    appendLE(f, rate, 4);
-    appendLE(f, rate * channels * bits / 8, 4);
-    appendLE(f, channels * bits / 8, 2);
-    appendLE(f, bits, 2);
+    for (const auto& [value, bytes] : {std::pair<std::uint32_t, int>{format, 2},
+                                       {channels, 2},
+                                       {rate, 4},
+                                       {rate * channels * bits / 8, 4},
+                                       {channels * bits / 8, 2},
+                                       {bits, 2}})
+        appendLE(f, value, bytes);
     f.resize(f.size() + extra, 0);
     return f;
 }

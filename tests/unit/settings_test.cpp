@@ -118,16 +118,14 @@ std::string utf8(std::u8string_view text) {
 }
 
 TEST_F(SettingsTest, EachEncodingAndLineEndIsReadAndWrittenBackAsItWas) {
-    const std::u16string_view before16 =
-        u"; Plzeň – mine\r\n[Kestrel Modem]\r\nRXnameid=Line In (Účko)\r\nContest=0\r\n";
-    const std::u16string_view after16 =
-        u"; Plzeň – mine\r\n[Kestrel Modem]\r\nRXnameid=Line In (Účko)\r\nContest=1\r\n"
-        u"TXnameid=Reproduktory – ž\r\n";
-    const std::u8string_view before8 =
-        u8"\uFEFF; Plzeň – mine\n[Kestrel Modem]\nRXnameid=Line In (Účko)\nContest=0\n";
-    const std::u8string_view after8 =
-        u8"\uFEFF; Plzeň – mine\n[Kestrel Modem]\nRXnameid=Line In (Účko)\nContest=1\n"
-        u8"TXnameid=Reproduktory – ž\n";
+    const std::u16string head16 =
+        u"; Plzeň – mine\r\n[Kestrel Modem]\r\nRXnameid=Line In (Účko)\r\n";
+    const std::u16string before16 = head16 + u"Contest=0\r\n";
+    const std::u16string after16 = head16 + u"Contest=1\r\nTXnameid=Reproduktory – ž\r\n";
+    const std::u8string head8 =
+        u8"\uFEFF; Plzeň – mine\n[Kestrel Modem]\nRXnameid=Line In (Účko)\n";
+    const std::u8string before8 = head8 + u8"Contest=0\n";
+    const std::u8string after8 = head8 + u8"Contest=1\nTXnameid=Reproduktory – ž\n";
     for (const auto& [before, after] :
          {std::pair{utf16(before16, false), utf16(after16, false)},
           {utf16(before16, true), utf16(after16, true)},
