@@ -365,7 +365,8 @@ struct FakePlaybackDevice : PlaybackDevicePort {
     }
 
     bool open = false;
-    bool deliverEvents = false;  // the open and reset notifications, which start the writer
+    bool deliverEvents = false;     // the open and reset notifications, which start the writer
+    std::set<std::string> failing;  // steps, by their first word, that fail with 32
     // Called after each step, on the thread that took it: to interleave with other threads.
     std::function<void(const std::string&)> onStep;
 
@@ -373,7 +374,7 @@ struct FakePlaybackDevice : PlaybackDevicePort {
     int step(const std::string& what) {
         journal_.add(what);
         if (onStep) onStep(what);
-        return 0;
+        return failing.count(what.substr(0, what.find(' '))) ? 32 : 0;
     }
     Journal<std::string> journal_;
     PlaybackEventSink events_;

@@ -148,6 +148,7 @@ TEST(CliDecode, ScriptsGetTheTextOrAMessageAndAStatus) {
         {piped('\0'), 0, text},
         {piped('\xff'), 0, text},
         {decode + "--channel right '" + stereo + "'", 0, text},
+        {decode + "--channel left '" + stereo + "'", 0, ""},
         {decode + "'" + stereo + "'", 2, "--channel left or --channel right"},
         {program + " --version", 0, "kestrel-cli 2"},
         {decode + "--mode fast x.wav", 2, "--mode"},

@@ -125,12 +125,9 @@ TEST(Skim, DeepLeavesAWrongFrameItHuntedInsideTheLeadIn) {
 // two tones keyed each on its own, the station beside it is followed too, from its lead-in
 // ("RY" and "CQ TEST K1" were lost, waiting for that judgement).
 TEST(Skim, FollowsAStationBesideAPairMadeOfItsSpaceAndANeighboursMark) {
-    const std::string text = "\r\nCQ TEST K1ABC K1ABC\r\nCQ TEST DE K1ABC K1ABC TEST\r\n";
-    constexpr double kRms = kMeasureRms / 4;
+    const std::string text = std::string(kLeadIn) + kCall;
     Audio band = watterson(
-        padded(scaledToRms(minimodemTransmit(std::string(kLeadIn) + text, 75, 48000, {1000, 1170}),
-                           kRms),
-               4.0, 1.0),
+        padded(scaledToRms(minimodemTransmit(text, 75, 48000, {1000, 1170}), kRms), 4.0, 1.0),
         kCcirModerate, 3);
     std::string calls;
     for (int i = 0; i < 4; ++i) calls += "CQ TEST DE W9XYZ W9XYZ TEST\r\n";
@@ -140,8 +137,7 @@ TEST(Skim, FollowsAStationBesideAPairMadeOfItsSpaceAndANeighboursMark) {
         band.samples[n] += neighbour.samples[n];
     addNoise(band, kRms * kRms, 12, 53);
     const SkimResult result = skim(limitedToPeak(band, 32000.0), kestrel::kDecodeDeep);
-    EXPECT_EQ(messageErrors(std::string(kLeadIn) + text, result.textNear(1000)), 0u)
-        << result.textNear(1000);
+    EXPECT_EQ(messageErrors(text, result.textNear(1000)), 0u) << result.textNear(1000);
 }
 
 // `kestrel-cli skim --shift`: a station at 425 Hz shift, which the default 170 Hz search

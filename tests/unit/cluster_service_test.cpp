@@ -165,7 +165,8 @@ TEST(ClusterServiceRestart, TakesTheSamePortAgain) {
 }
 
 // The system's sockets, holding back the last byte waiting for a connection once the
-// login is past: a logger's queue that never empties while megabytes pass through it.
+// login is past: a logger's queue that never empties while megabytes pass through it;
+// and every fifth send takes a single byte.
 struct SlowLink final : TcpPort {
     int listen(const std::string& address, int at, std::string& error) override {
         return real->listen(address, at, error);
@@ -179,14 +180,15 @@ struct SlowLink final : TcpPort {
     }
     long send(int connection, std::span<const char> bytes) override {
         const std::size_t held = carried > 4096 ? 1 : 0;
-        const long n =
-            bytes.size() > held ? real->send(connection, bytes.first(bytes.size() - held)) : 0;
+        if (bytes.size() <= held) return 0;
+        const long n = real->send(connection, bytes.first(++sends % 5 ? bytes.size() - held : 1));
         carried += std::max(n, 0L);
         return n;
     }
     void close(int connection, bool discard) override { real->close(connection, discard); }
     std::unique_ptr<TcpPort> real = makeTcpPort();
     long carried = 0;
+    int sends = 0;
 };
 
 TEST(ClusterServiceSlowLink, EveryByteArrivesOnceAndInOrder) {

@@ -430,6 +430,28 @@ TEST(TransmissionWatchdog, EndsOnlyASoundCardTransmissionThatStoppedPlaying) {
     }
 }
 
+// A device that will not open is unavailable (else it would be reopened, and the failure
+// shown, again and again); a reopened one holds none of the closed one's buffers, so a
+// transmission after it is written at once, not after waiting for buffers that will never
+// come back.
+TEST(PlaybackDevice, OneThatWillNotOpenIsUnavailableAndAReopenedOneIsWrittenAtOnce) {
+    SoundRig rig;
+    PlaybackDevice playback{rig.state, rig.output, rig.port, rig.ui, rig.clock, [] {}, [] {}};
+    rig.port.failing = {"open"};
+    rig.state.txSoundState = kReopenRequest;
+    openPlayback(playback, 1);
+    EXPECT_EQ(rig.state.txSoundState, kSoundUnavailable);
+    EXPECT_EQ(rig.ui.boxTexts().size(), 1u);
+    rig.port.failing.clear();
+    rig.state.txState = kTxRequested;
+    rig.output.primePlayback();
+    openPlayback(playback, 1);
+    const std::size_t sleeps = rig.clock.sleeps.size();
+    rig.output.primePlayback();
+    EXPECT_EQ(rig.clock.sleeps.size(), sleeps);
+    EXPECT_EQ(rig.port.writtenIndices(), (std::vector<int>{0, 1, 0, 1}));
+}
+
 // A transmit state out of the generators' range shows their error and keys nothing.
 TEST(TxFrame, AStateOutOfRangeShowsTheGeneratorsErrorAndKeysNothing) {
     TxRig rig;
