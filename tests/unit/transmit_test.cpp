@@ -21,6 +21,7 @@
 #include "transmit/playback_supervisor.h"
 #include "transmit/ptt_port.h"
 #include "transmit/sound_output.h"
+#include "transmit/tiny_fsk.h"
 #include "transmit/tx_buffer.h"
 #include "transmit/tx_window.h"
 #include "unit/scratch_folder.h"
@@ -233,6 +234,28 @@ TEST(ComPorts, AWriteCutShortIsAFailure) {
     FakeSerialPorts system;
     CutShort cutShort(system, "COM4");
     EXPECT_FALSE(writeAll(&cutShort, "~4"));
+}
+
+// The keyer's answer to "~?", read whatever its case: the speed field says the keyer is
+// there; a mark level it names neither way is unreadable, one it leaves out is missing
+// (each has its own message).
+TEST(TinyFsk, TheQueryReplyIsReadForSpeedAndMark) {
+    const struct {
+        const char* reply;
+        bool speedField;
+        char digit;
+        TinyMark mark;
+    } cases[] = {{"~?\r\nSpeed 45 Mark High\r\n", true, '4', TinyMark::high},
+                 {"SPEED 75 MARK LOW", true, '7', TinyMark::low},
+                 {"SPEED 9 MARK --", true, 0, TinyMark::unreadable},
+                 {"SPEED 5", true, '5', TinyMark::missing},
+                 {"MARK HIGH", false, 0, TinyMark::missing}};
+    for (const auto& c : cases) {
+        const TinyQueryReply r = parseTinyReply(c.reply);
+        EXPECT_EQ(r.speedField, c.speedField) << c.reply;
+        EXPECT_EQ(r.speedDigit, c.digit) << c.reply;
+        EXPECT_EQ(r.mark, c.mark) << c.reply;
+    }
 }
 
 // What goes on air for typed text, one transmission after another: '<' is LTRS, '>' FIGS.
