@@ -10,8 +10,8 @@ namespace kestrel::skim {
 namespace {
 
 TEST(SpotFinder, CallsAreShapedLikeAmateurCallsigns) {
-    for (const char* call : {"K1ABC", "W1AW", "9A1A", "VK4FFI", "4U1ITU", "3DA0RU", "DL/K1ABC",
-                             "K1ABC/P", "K1ABC/3", "DL/K1ABC/P"})
+    for (const char* call : {"K1ABC", "W1AW", "9A1A", "VK4FFI", "4U1ITU", "3DA0RU", "3DA0ABCD",
+                             "DL/K1ABC", "K1ABC/P", "K1ABC/3", "DL/K1ABC/P"})
         EXPECT_TRUE(looksLikeCall(call)) << call;
     for (const char* word : {"TEST", "CQ", "599", "5NN", "K1", "1ABC", "K1ABCDE", "ABCD1EF", "123A",
                              "K1ABC/P/3/X", "/K1ABC", "K1ABC/", "DL//K1ABC", "K1ABC/PORTA"})
