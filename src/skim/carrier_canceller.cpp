@@ -16,6 +16,8 @@ constexpr int kLineBins = 3;              // either side of a line's peak: the l
 constexpr double kLineOverFloor = 100.0;  // 20 dB: far beyond a keyed signal's ripple
 constexpr double kSameLineHz = 1.5;       // a line found again in the next block
 constexpr double kLearnSeconds = 0.25;
+constexpr double kTurnSeconds = 0.1;  // a line 5 Hz off turns half a cycle in that time
+constexpr double kFollowGain = 0.5;
 
 double power(const kiss_fft_cpx& c) {
     return static_cast<double>(c.r) * c.r + static_cast<double>(c.i) * c.i;
@@ -65,7 +67,10 @@ double CarrierSearch::lineHz(const std::array<std::complex<float>, kCarrierBlock
 }
 
 CarrierCanceller::CarrierCanceller(CarrierSearch& search, double rate, double toneHz)
-    : search_(search), rate_(rate), toneHz_(toneHz) {}
+    : search_(search),
+      rate_(rate),
+      toneHz_(toneHz),
+      turnSamples_(std::max(1, static_cast<int>(std::lround(kTurnSeconds * rate)))) {}
 
 std::complex<double> CarrierCanceller::take(std::complex<double> z, double offsetHz) {
     block_[filled_] = std::complex<float>(z);
@@ -77,6 +82,15 @@ std::complex<double> CarrierCanceller::take(std::complex<double> z, double offse
     const Phasor p = phasorOfCycles(phase_);
     const std::complex<double> turn(p.cos, p.sin);
     amplitude_ += (z * std::conj(turn) - amplitude_) / (kLearnSeconds * rate_);
+    // A block's line is good to a hertz or so, and an amplitude learnt on a carrier a hertz
+    // off turns as fast as it is learnt, leaving most of the carrier: the line is followed
+    // by how far the learnt amplitude turns.
+    if (++sinceTurn_ == turnSamples_) {
+        const double turned = std::arg(amplitude_ * std::conj(turnAmplitude_));
+        carrierHz_ += kFollowGain * turned * rate_ / (2 * std::numbers::pi * turnSamples_);
+        turnAmplitude_ = amplitude_;
+        sinceTurn_ = 0;
+    }
     return z - amplitude_ * turn;
 }
 
@@ -87,13 +101,16 @@ void CarrierCanceller::endBlock() {
     const double lineHz = inBlock != 0 ? inBlock + offsetSum_ / kCarrierBlock : 0.0;
     filled_ = 0;
     offsetSum_ = 0;
-    const bool again = lineHz != 0 && foundHz_ != 0 && std::abs(lineHz - foundHz_) < kSameLineHz;
+    // While cancelling, the line followed is the one to find again.
+    const double lastHz = cancelling_ ? carrierHz_ : foundHz_;
+    const bool again = lineHz != 0 && lastHz != 0 && std::abs(lineHz - lastHz) < kSameLineHz;
     if (!again) {
         cancelling_ = false;
-    } else {
-        if (!cancelling_ || std::abs(lineHz - carrierHz_) > kSameLineHz) amplitude_ = {};
+    } else if (!cancelling_) {
         cancelling_ = true;
         carrierHz_ = lineHz;
+        amplitude_ = turnAmplitude_ = {};
+        sinceTurn_ = 0;
     }
     foundHz_ = lineHz;
 }
