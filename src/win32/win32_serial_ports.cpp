@@ -9,6 +9,14 @@
 namespace kestrel::win32 {
 namespace {
 
+// The line actions go to EscapeCommFunction as they are.
+static_assert(static_cast<DWORD>(SerialLineAction::setRts) == SETRTS &&
+              static_cast<DWORD>(SerialLineAction::clearRts) == CLRRTS &&
+              static_cast<DWORD>(SerialLineAction::setDtr) == SETDTR &&
+              static_cast<DWORD>(SerialLineAction::clearDtr) == CLRDTR &&
+              static_cast<DWORD>(SerialLineAction::setBreak) == SETBREAK &&
+              static_cast<DWORD>(SerialLineAction::clearBreak) == CLRBREAK);
+
 // One open port. The handle is atomic because any thread may switch a line while the
 // user-interface thread closes the port; a call after the close fails like one on a
 // closed handle.
