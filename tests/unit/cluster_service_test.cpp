@@ -10,6 +10,8 @@
 #include <unistd.h>
 
 #include <algorithm>
+#include <atomic>
+#include <memory>
 #include <string>
 
 namespace kestrel::skim {
@@ -166,7 +168,7 @@ TEST(ClusterServiceRestart, TakesTheSamePortAgain) {
 
 // The system's sockets, holding back the last byte waiting for a connection once the
 // login is past: a logger's queue that never empties while megabytes pass through it;
-// and every fifth send takes a single byte.
+// and every fifth send takes a single byte. Closes are counted.
 struct SlowLink final : TcpPort {
     int listen(const std::string& address, int at, std::string& error) override {
         return real->listen(address, at, error);
@@ -185,19 +187,27 @@ struct SlowLink final : TcpPort {
         carried += std::max(n, 0L);
         return n;
     }
-    void close(int connection, bool discard) override { real->close(connection, discard); }
+    void close(int connection, bool discard) override {
+        real->close(connection, discard);
+        ++closed;
+    }
     std::unique_ptr<TcpPort> real = makeTcpPort();
     long carried = 0;
     int sends = 0;
+    std::atomic<int> closed{0};
 };
 
+// And a logger that goes away is forgotten: its connection closed, nothing more queued
+// for it.
 TEST(ClusterServiceSlowLink, EveryByteArrivesOnceAndInOrder) {
-    ClusterService service{{0, "127.0.0.1", "KESTREL"}, 0, std::make_unique<SlowLink>()};
+    auto slowLink = std::make_unique<SlowLink>();
+    const SlowLink& link = *slowLink;
+    ClusterService service{{0, "127.0.0.1", "KESTREL"}, 0, std::move(slowLink)};
     std::string error;
     const int port = service.start(error);
     ASSERT_GT(port, 0) << error;
-    Client logger(port);
-    logger.login();
+    auto logger = std::make_unique<Client>(port);
+    logger->login();
     std::string sent, seen;
     for (int spots = 0; sent.size() < (std::size_t{3} << 20);) {
         for (int k = 0; k < 2000; ++k, ++spots) {
@@ -205,12 +215,15 @@ TEST(ClusterServiceSlowLink, EveryByteArrivesOnceAndInOrder) {
             sent += clusterSpotLine(s, "KESTREL", 0) + "\r\n";
             service.spot(s);
         }
-        const std::string got = logger.until(" K" + std::to_string(spots - 1) + "X ");
+        const std::string got = logger->until(" K" + std::to_string(spots - 1) + "X ");
         ASSERT_NE(got, "") << "after " << spots;
         seen += got;
     }
     const auto wrong = std::mismatch(seen.begin(), seen.end(), sent.begin(), sent.end()).first;
     EXPECT_EQ(wrong - seen.begin(), std::ssize(seen)) << "bytes went astray";
+    logger.reset();
+    for (int ms = 0; ms < kPatienceMs && link.closed == 0; ++ms) usleep(1000);
+    EXPECT_EQ(link.closed, 1);
 }
 
 // A client that sends only what no cluster knows is answered twenty times in a row and
