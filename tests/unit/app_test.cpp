@@ -12,6 +12,7 @@
 #include "app/port_dialogs.h"
 #include "app/settings_dialog.h"
 #include "fakes/fakes.h"
+#include "platform/logger_codes.h"
 #include "text/ui_ids.h"
 #include "transmit/tx_buffer.h"
 
@@ -276,11 +277,16 @@ TEST_F(MenuCommandsTest, SaveWavWhileArmedDisarms) {
     EXPECT_EQ(menu.menuCommand(IDM_SAVE_WAV), MenuFollowUp::showRecordingDialog);
 }
 
-// Top Most goes on and off and on again: the window is placed each time.
-TEST_F(MenuCommandsTest, TopMostTogglesEveryTime) {
+// Top Most goes on and off and on again: the window is placed each time. Squelch off and
+// on again: its bit of the switch word cleared and set, the logger told each word.
+TEST_F(MenuCommandsTest, TopMostAndSquelchToggleEveryTime) {
     for (const MenuFollowUp want :
          {MenuFollowUp::placeTopMost, MenuFollowUp::placeNotTopMost, MenuFollowUp::placeTopMost})
         EXPECT_EQ(menu.menuCommand(IDM_TOP_MOST), want);
+    state.SquelchState = 1;
+    menu.menuCommand(IDM_SQUELCH_ON);
+    menu.menuCommand(IDM_SQUELCH_ON);
+    EXPECT_EQ(logger.values(TXM_SWITCH), (std::vector<std::int64_t>{13350, 13478}));
 }
 
 // Every "-r" and "-h" counts, also inside a value; the handle is the last one's hex digits
