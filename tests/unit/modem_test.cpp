@@ -24,6 +24,7 @@ struct ModemTestPeer {
     MenuCommands& menu() { return m.menu; }
     TxWindow& txWindow() { return m.txWindow; }
     TxBuffer& txBuffer() { return m.txBuffer; }
+    SettingsDialogHooks settingsDialogHooks() { return m.settingsDialogHooks(); }
 };
 
 namespace {
@@ -103,9 +104,15 @@ TEST_F(ModemTest, ARefusedSettingsFileIsSaidOnceAndNeverWritten) {
 TEST_F(ModemTest, TheTransmitModeDecidesWhichComPortOpensAtTheStart) {
     serialPorts_.devices = {"COM4", "COM5"};
     writeIni("[Kestrel Modem]\nTXmode=3\nFSKCOMport=COM4\nPTTCOMport=COM5\nPTT=1\n");
-    start().prepareTransmitOutput();
+    Modem& fsk = start();
+    fsk.prepareTransmitOutput();
     EXPECT_EQ(serialPorts_.journal("open"),
               (std::vector<std::string>{"open \\\\.\\COM4 overlapped"}));
+    // AFSK chosen in the Settings dialog: the sound output opens, which FSK left closed.
+    EXPECT_FALSE(playback_.deviceOpen());
+    inside(fsk).state().TXmode = kAfskMode;
+    inside(fsk).settingsDialogHooks().startPlayback();
+    EXPECT_TRUE(eventually([&] { return playback_.deviceOpen(); }));
 
     writeIni("[Kestrel Modem]\nTXmode=1\nFSKCOMport=COM4\nPTTCOMport=COM5\nPTT=2\n");
     start().prepareTransmitOutput();
