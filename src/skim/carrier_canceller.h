@@ -56,7 +56,7 @@ class CarrierCanceller {
     bool cancelling_ = false;
     double phase_ = 0;  // the carrier's, in cycles, in the baseband
     std::complex<double> amplitude_;
-    int turnSamples_, sinceTurn_ = 0;  // how often the learnt amplitude's turn is read
+    int turnSamples_, sinceTurn_ = 0;     // how often the learnt amplitude's turn is read
     std::complex<double> turnAmplitude_;  // as it stood when it was read last
 };
 

@@ -364,7 +364,7 @@ struct FakePlaybackDevice : PlaybackDevicePort {
         return out;
     }
 
-    bool open = false;
+    std::atomic<bool> open{false};  // read by the tests while a supervisor opens it
     bool deliverEvents = false;     // the open and reset notifications, which start the writer
     std::set<std::string> failing;  // steps, by their first word, that fail with 32
     // Called after each step, on the thread that took it: to interleave with other threads.
