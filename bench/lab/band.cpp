@@ -25,12 +25,6 @@ std::string callOf(std::size_t k, Gaussian& g) {
     return call;
 }
 
-void addAt(Audio& band, const Audio& signal, double start) {
-    const auto at = static_cast<std::size_t>(start * band.rate);
-    for (std::size_t n = 0; n < signal.samples.size() && at + n < band.samples.size(); ++n)
-        band.samples[at + n] += signal.samples[n];
-}
-
 // Power of a signal present throughout, for a given SNR against noise of variance v.
 double powerFor(double snrDb, double variance, int rate) {
     return std::pow(10.0, snrDb / 10) * variance * kNoiseBandwidth / (rate / 2.0);
@@ -101,6 +95,12 @@ Band makeBand(int rate, int count, double seconds, std::uint64_t seed, bool inte
         }
     }
     return band;
+}
+
+void addAt(Audio& band, const Audio& signal, double start) {
+    const auto at = static_cast<std::size_t>(start * band.rate);
+    for (std::size_t n = 0; n < signal.samples.size() && at + n < band.samples.size(); ++n)
+        band.samples[at + n] += signal.samples[n];
 }
 
 Audio aloneInNoise(const Band& band, std::size_t k) {

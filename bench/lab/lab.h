@@ -258,6 +258,9 @@ Band makeBand(int rate, int count, double seconds, std::uint64_t seed, bool inte
 // Station k's signal and the band's noise, nothing else.
 Audio aloneInNoise(const Band& band, std::size_t k);
 
+// Adds signal to band from start seconds on, as far as the band goes.
+void addAt(Audio& band, const Audio& signal, double start);
+
 struct SkimResult {
     struct Line {
         double time, markHz, baud;

@@ -170,7 +170,6 @@ DeepDecoder::DeepDecoder(const ModemState& state, ReceivedCharEmitter& emitter)
     : baudot(state), state_(state), emitter_(emitter), squelch_(emitter, kSquelchRule) {}
 
 void DeepDecoder::restart() {
-    settleDoubt();
     rate_ = state_.sampleRate.load(std::memory_order_relaxed);
     baud_ = baudFor(state_.baudIndex.load(std::memory_order_relaxed));
     elementSteps_ = std::max(4, static_cast<int>(std::lround(rate_ / baud_ / kStep)));
@@ -190,14 +189,9 @@ void DeepDecoder::restart() {
     markSmooth_ = spaceSmooth_ = {};
     mark_ = space_ = ToneLevel{};
     joined_ = 0;
-    phase_ = Phase::hunt;
-    huntAt_ = elementSteps_;
     period_ = kUsualPeriod * elementSteps_;
-    framingMisses_ = 0;
-    late_ = 0;
-    misframed_ = 0;
-    tracking_ = false;
     idleFrom_ = -1;
+    huntFrom(elementSteps_);
 }
 
 void DeepDecoder::takeSample(double x) {
@@ -499,13 +493,7 @@ void DeepDecoder::decideFrame() {
         // No start here: idle mark after a character, or silence, or a false start while
         // hunting. Idle or silence since a character is where a new signal may follow.
         if ((idle || silent) && prior_) idleFrom_ = t0;
-        settleDoubt();
-        phase_ = Phase::hunt;
-        tracking_ = false;
-        late_ = 0;
-        misframed_ = 0;
-        huntAt_ = prior_ ? windowLow_ : windowLow_ + n / 2;
-        framingMisses_ = 0;
+        huntFrom(prior_ ? windowLow_ : windowLow_ + n / 2);
         return;
     }
     DeepCharacter c = decideCharacter(t0);
@@ -522,13 +510,7 @@ void DeepDecoder::decideFrame() {
     framingMisses_ = stopValue < -kSureStart * scale ? framingMisses_ + 1 : 0;
     if (framingMisses_ >= 2) {
         // Two stop elements in a row found space: the clock is wrong, hunt afresh.
-        settleDoubt();
-        phase_ = Phase::hunt;
-        tracking_ = false;
-        late_ = 0;
-        misframed_ = 0;
-        huntAt_ = t0 + n;
-        framingMisses_ = 0;
+        huntFrom(t0 + n);
         return;
     }
     // The next character may follow at once: its start comes after at least one stop
@@ -541,6 +523,17 @@ void DeepDecoder::decideFrame() {
     windowLow_ = t0 + 7 * n - 2;
     windowHigh_ = t0 + 9 * n;
     phase_ = Phase::frame;
+}
+
+// The clock let go: the held word printed, and a start sought from step `at` on.
+void DeepDecoder::huntFrom(std::int64_t at) {
+    settleDoubt();
+    phase_ = Phase::hunt;
+    tracking_ = false;
+    late_ = 0;
+    misframed_ = 0;
+    huntAt_ = at;
+    framingMisses_ = 0;
 }
 
 // A tone's levels learned from a character decided wrongly (the clock from the noise

@@ -86,6 +86,7 @@ class DeepDecoder final : public DeepSampleSink {
     void newSignal();
     double elementSnr() const;
     void decideFrame();
+    void huntFrom(std::int64_t at);
     void learnLevels(std::int64_t t0, std::uint8_t code);
     void followTones(const std::array<Element, 8>& own);
     void decided(const DeepCharacter& c, std::int64_t t0);

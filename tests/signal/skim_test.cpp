@@ -143,8 +143,7 @@ TEST(Skim, FollowsAStationBesideAPairMadeOfItsSpaceAndANeighboursMark) {
     for (int i = 0; i < 4; ++i) calls += "CQ TEST DE W9XYZ W9XYZ TEST\r\n";
     const Audio neighbour =
         scaledToRms(minimodemTransmit(calls, 45.45, 48000, {1384, 1554}), kRms / 4);
-    for (std::size_t n = 0; n < band.samples.size() && n < neighbour.samples.size(); ++n)
-        band.samples[n] += neighbour.samples[n];
+    addAt(band, neighbour, 0);
     addNoise(band, kRms * kRms, 12, 53);
     const SkimResult result = skim(limitedToPeak(band, 32000.0), kestrel::kDecodeDeep);
     EXPECT_EQ(messageErrors(text, result.textNear(1000)), 0u) << result.textNear(1000);
