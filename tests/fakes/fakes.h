@@ -565,11 +565,6 @@ struct FakeSharedBlock : SharedBlockPort {
 
     std::span<std::byte> openSharedBlock() override { return bytes; }
 
-    std::int32_t int32At(std::size_t offset) const {
-        std::int32_t value;
-        std::memcpy(&value, bytes.data() + offset, sizeof value);
-        return value;
-    }
     // The raw bytes of a field, for exact comparisons.
     std::string textAt(std::size_t offset, std::size_t size) const {
         return std::string(reinterpret_cast<const char*>(bytes.data() + offset), size);
