@@ -9,6 +9,7 @@
 #include <string>
 
 #include "signal_helpers.h"
+#include "transmit/tx_buffer.h"
 #include "unit/scratch_folder.h"
 
 namespace kestrel::lab {
@@ -113,13 +114,15 @@ TEST(CliDecode, EventsAndTrace) {
 // What a script does with kestrel-cli: pipes a recording through it, whatever header the
 // writer left for a length it did not know; picks a channel of a stereo file, and is told
 // to when it has not; asks for the version. A mistake on the command line is status 2, a
-// file that cannot be read or written 1, each with a message on standard error. A trace
+// file that cannot be read or written (or a text too long to send) 1, each with a message
+// on standard error. A trace
 // that is the recording (by any name) is refused and leaves the recording whole. A
 // recording's length must be one that ends it (0 would record until Ctrl-C); a value
 // missing at the end of the line is missing, not read past the arguments.
 TEST(CliDecode, ScriptsGetTheTextOrAMessageAndAStatus) {
     const std::string text = "RYRY DE K1ABC K1ABC", program = "'" + cliProgram() + "'";
     const std::string decode = program + " decode ", record = program + " record --device x ";
+    const std::string encode = program + " encode ";
     const ScratchFolder dir;
     const std::string mono = dir.file("mono.wav"), stereo = dir.file("stereo.wav");
     const std::string wav = dir.file("cli.wav"), link = dir.file("link.wav");
@@ -166,6 +169,17 @@ TEST(CliDecode, ScriptsGetTheTextOrAMessageAndAStatus) {
         {record + "--seconds ten /nonexistent/x.wav", 2, seconds},
         {program + " record x.wav --device", 2, name},
         {program + " skim --device", 2, name},
+        {encode, 2, "encode: no output file given"},
+        {encode + "--mode fsk x.wav", 2, "encode: --mode must be afsk, dook or pfsk"},
+        {encode + "x.wav --channel both", 2, "encode: --channel must be mono, left or right"},
+        {encode + "x.wav y.wav", 2, "encode: only one output file"},
+        {encode + "x.wav --baud 110", 2, "encode: --baud: '110' is not a speed"},
+        {encode + "x.wav --frobnicate", 2, "encode: unknown option --frobnicate"},
+        {encode + "x.wav --text", 2, "encode: --text needs a value"},
+        {encode + "x.wav --mark 2125 --space 2125", 2, "encode: mark 2125 Hz and space 2125 Hz"},
+        {encode + "/dev/full --text e", 1, "encode: cannot write /dev/full"},
+        {encode + "'" + dir.file("long.wav") + "' --text " + std::string(kTxRingSize, 'E'), 1,
+         "encode: the text does not fit the transmit buffer"},
     };
     for (const auto& c : cases) {
         SCOPED_TRACE(c.command);
@@ -174,6 +188,8 @@ TEST(CliDecode, ScriptsGetTheTextOrAMessageAndAStatus) {
         EXPECT_NE((c.status ? run.err : run.out).find(c.holds), std::string::npos) << run.err;
     }
     EXPECT_EQ(std::filesystem::file_size(wav), size);
+    // A refused encoding writes nothing.
+    EXPECT_FALSE(std::filesystem::exists("x.wav") || std::filesystem::exists(dir.file("long.wav")));
 }
 
 // The edges of a signal print nothing, in every mode, squelch on or off: a muted input

@@ -1,5 +1,5 @@
-// kestrel-cli encode end to end: the file it writes, the text a peer (minimodem) and Kestrel
-// read from it, and its refusal of bad options.
+// kestrel-cli encode end to end: the file it writes, and the text a peer (minimodem) and
+// Kestrel read from it (its refusals are cli_decode_test's).
 #include <gtest/gtest.h>
 
 #include <filesystem>
@@ -9,7 +9,6 @@
 #include <vector>
 
 #include "signal_helpers.h"
-#include "transmit/tx_buffer.h"
 #include "transmit/tx_frame.h"
 #include "unit/scratch_folder.h"
 
@@ -78,24 +77,6 @@ TEST_F(EncodeCommand, WritesTheModeSpeedAndChannelAsked) {
         EXPECT_TRUE(othersSilent);
         EXPECT_TRUE(lastSounds);
     }
-}
-
-TEST_F(EncodeCommand, BadOptionsAreRefusedWithAMessage) {
-    // Also a text longer than the transmit buffer, tones too close to tell apart and a
-    // file that cannot be written: never a silent loss.
-    for (const std::string& args : std::vector<std::string>{
-             "encode", "encode --mode fsk x.wav", "encode x.wav --channel both",
-             "encode x.wav y.wav", "encode x.wav --baud 110", "encode x.wav --frobnicate",
-             "encode x.wav --text",
-             "encode " + quotedOut + " --text " + std::string(kTxRingSize, 'E'),
-             "encode x.wav --mark 2125 --space 2125", "encode /dev/full --text e"}) {
-        SCOPED_TRACE(args.substr(0, 60));
-        const CliRun r = cli(args);
-        EXPECT_NE(r.status, 0);
-        EXPECT_NE(r.err.find("kestrel-cli encode: "), std::string::npos) << r.err.substr(0, 400);
-    }
-    EXPECT_FALSE(std::filesystem::exists("x.wav"));
-    EXPECT_FALSE(std::filesystem::exists(out));
 }
 
 // Both sound modes that carry two tones' worth of information, at every speed, with a
