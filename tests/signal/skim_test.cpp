@@ -60,11 +60,6 @@ TEST(Skim, SpotsStationsOfABandAndNothingElse) {
     }
 }
 
-TEST(Skim, SpotsNothingOnNoise) {
-    const SkimResult result = skim(makeBand(16000, 0, 60, 11, false).audio);
-    EXPECT_TRUE(result.spots.empty());
-}
-
 // `--max-signals 2` on a band of four stations sending at once: two are followed.
 TEST(Skim, FollowsNoMoreSignalsThanAskedFor) {
     const SkimResult result = skim(makeBand(8000, 4, 20, 3, false).audio, kestrel::kDecodeDeep, 2);
