@@ -82,9 +82,7 @@ send RXM_EXIT
 expect-exit 0 within 3000
 SCN
 
-rc=0
-"$WINE" "$work/loggersim.exe" "$w\\Kestrel.exe" "$w\\link.scn" </dev/null >"$work/out" \
-    2>/dev/null || rc=$?
+rc=$(run_loggersim "$work/out" "$w\\Kestrel.exe" "$w\\link.scn")
 grep -v 'TXM_LEVEL' "$work/out"
 [ "$rc" = 0 ] || fail "the scenario ended with $rc"
 
@@ -118,8 +116,6 @@ echo "heartbeat: $count beats, one every $period ms"
 [ "$count" -ge 20 ] || fail "only $count heartbeats"
 [ "$period" -ge 55 ] && [ "$period" -le 75 ] || fail "heartbeat every $period ms"
 
-# What the commands stored.
-ini=$(tr -d '\r' <"$work/Kestrel.ini")
-grep -qx 'N1MM_SWITCH=4' <<<"$ini" || fail "RXM_SETSWITCH 4 not stored: $ini"
-grep -qx 'SquelchState=0' <<<"$ini" || fail "squelch not stored off: $ini"
+# What the commands stored: the switch word, and the squelch off.
+ini_has N1MM_SWITCH=4 SquelchState=0
 passed

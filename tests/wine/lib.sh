@@ -76,6 +76,10 @@ start_scenario() {
     pid=$!
 }
 
+# run_loggersim OUT ARGS...: runs loggersim with ARGS to its end, its report in OUT; prints
+# its exit code.
+run_loggersim() { local rc=0; "$WINE" "$work/loggersim.exe" "${@:2}" </dev/null >"$1" 2>/dev/null || rc=$?; echo "$rc"; }
+
 # finish OUT WHAT: waits for loggersim ($pid) to end and shows the verdict lines of its log
 # OUT; an exit code other than 0 (or a time-out) fails the test, showing the log without
 # the level reports.
@@ -104,6 +108,8 @@ leave_nothing_behind() {
 # Driving Kestrel's windows through $automate; a window is a class, or "#32770|CAPTION"
 # for a dialog.
 auto() { wine_out "$automate" "$@"; }
+# menu ID...: posts each menu command to Kestrel's window, waiting for the window.
+menu() { for id in "$@"; do until_ok 10 auto command KESTREL "$id" >/dev/null || fail "no window for menu $id"; done; }
 # click WINDOW ID: presses the button, waiting for it to appear.
 click() { until_ok 10 auto click "$1" "$2" >/dev/null || fail "no control $2 in $1"; }
 # is WANT COMMAND...: waits until the automate command prints WANT.

@@ -1,18 +1,14 @@
 #!/usr/bin/env bash
 # loggersim judges every Windows test, so it must fail a scenario whose expectations
 # Kestrel does not meet, one line for each, and refuse a scenario with a mistake in it.
+# It starts Kestrel with "-r -h<its window>" and owns the shared block "MMTTY", which
+# Kestrel finds (the failing scenario's first line holds). Started by loggersim without
+# the block, Kestrel calls itself standalone, loggersim reports it, and Kestrel ends with
+# a code that says it did not run, with no window left and no settings written.
 rig=$1 kestrel=$2 automate=$3 loggersim=$4
 source "$(dirname "$0")/lib.sh"
 
 with_loggersim "$kestrel" "$loggersim"
-
-# run_loggersim OUT ARGS...: runs loggersim with its output in OUT; prints its exit code.
-run_loggersim() {
-    local out=$1 rc=0
-    shift
-    "$WINE" "$work/loggersim.exe" "$@" </dev/null >"$out" 2>/dev/null || rc=$?
-    echo "$rc"
-}
 
 cat >"$work/fail.scn" <<'SCN'
 expect TXM_START 0 within 15000
@@ -27,6 +23,8 @@ rc=$(run_loggersim "$work/fail.out" "$w\\Kestrel.exe" "$w\\fail.scn")
 echo "failing scenario: exit $rc"
 grep '^FAIL' "$work/fail.out" || true
 [ "$rc" = 1 ] || fail "the failing scenario ended with $rc"
+grep -qE 'started .*Kestrel\.exe -r -h[0-9A-F]+ \(process [0-9]+\)' "$work/fail.out" ||
+    fail "Kestrel was not started with -r -h<hex>"
 # Lines 1 and 3 hold; every other line fails, each with a line of its own.
 for line in 2 4 5 6 7; do
     grep -q "^FAIL line $line: " "$work/fail.out" || fail "line $line did not fail"
@@ -41,5 +39,17 @@ cat "$work/bad.out"
 grep -qF "line 1: unknown command 'sned'" "$work/bad.out" || fail "line 1 not reported"
 grep -qF "line 2: 'TXM_MARKS' is not an RXM_/TXM_ name or a code number" "$work/bad.out" ||
     fail "line 2 not reported"
+
+rm -f "$work/Kestrel.ini"
+printf 'expect-no-msgbox "Kestrel Error" for 5000\n' >"$work/start.scn"
+rc=$(run_loggersim "$work/without.out" --no-block "$w\\Kestrel.exe" "$w\\start.scn")
+cat "$work/without.out"
+[ "$rc" = 1 ] || fail "without the shared block loggersim ended with $rc"
+grep -qF 'FAIL line 1: expect-no-msgbox "Kestrel Error" for 5000: message box "Kestrel Error" "Kestrel does not work standalone\nUse with a logging program like\n        N1MM+ or Logger32" appeared (answered with OK)' \
+    "$work/without.out" || fail "the standalone message was not reported"
+# A refusal to start is not a success to whoever started Kestrel.
+grep -q 'Kestrel ended with exit code 1' "$work/without.out" ||
+    fail "Kestrel did not end after OK with exit code 1"
 [ "$(wine_out "$automate" count-windows KESTREL)" = 0 ] || fail "a Kestrel remains"
+[ ! -e "$work/Kestrel.ini" ] || fail "the standalone start wrote settings"
 passed
