@@ -1,13 +1,28 @@
 #!/usr/bin/env bash
 # The menu and the control panel under loggersim: squelch and AFC change the switch word
 # the logger is told, the receive options, Top Most and the decode mode are stored, About
-# shows the version, Save Text creates its file, Exit ends Kestrel (Help is
-# kestrel_help's). At the next start Kestrel reports and shows what was stored.
+# shows the version, Save Text creates its file, Exit ends Kestrel. At the next start
+# Kestrel reports and shows what was stored, and its place, stored on no monitor, is
+# replaced by one centred on the screen; the layout saves the place with four digits, a
+# move with five. (Wine without a window manager parks a minimised window on the screen,
+# not far off it, so the rule for minimised windows is left to the unit tests.) Then
+# "Help PDF" opens Kestrel.pdf beside Kestrel.exe with the system's document opener: a
+# .pdf handler registered in the prefix records what it is asked to open. Without the
+# file Kestrel asks for it instead; with the file but no program for .pdf files (Wine's
+# own association removed) it says so and where the file is.
 rig=$1 kestrel=$2 automate=$3 loggersim=$4
 source "$(dirname "$0")/lib.sh"
 
 with_loggersim "$kestrel" "$loggersim"
-saved="${w//\\/\\\\}\\\\saved.txt"   # as a quoted scenario word
+quoted="${w//\\/\\\\}"   # the folder as a quoted scenario word
+classes='HKCR'
+unregister() {
+    "$WINE" reg delete "$classes\\.pdf" /f </dev/null >/dev/null 2>&1 || true
+    "$WINE" reg delete "$classes\\KestrelTest.Pdf" /f </dev/null >/dev/null 2>&1 || true
+    leave_nothing_behind
+}
+trap unregister EXIT
+unregister
 
 cat >"$work/menu.scn" <<SCN
 expect TXM_START 0 within 15000
@@ -15,7 +30,7 @@ expect TXM_START 0 within 15000
 expect TXM_SWITCH 13350 within 15000
 # The AFC button: bit 2 cleared as well.
 expect TXM_SWITCH 13346 within 10000
-open-file "$saved" within 10000
+open-file "$quoted\\\\saved.txt" within 10000
 expect-exit 0 within 15000
 SCN
 
@@ -23,18 +38,17 @@ start_scenario menu "$work/menu.out"
 await "$work/menu.out" '< TXM_START 0'
 menu 112
 await "$work/menu.out" '< TXM_SWITCH 13350'
-until_ok 10 wine_out "$automate" click KESTREL 40031 >/dev/null || fail "no AFC button"
+click KESTREL 40031
 # Two steps of the mode button from Selectiv: Spread, then Deep.
-until_ok 10 wine_out "$automate" click KESTREL 40043 >/dev/null || fail "no mode button"
-until_ok 10 shows Spread "$automate" get-text KESTREL 40043 || fail "mode caption"
-wine_out "$automate" click KESTREL 40043 >/dev/null || fail "no mode button"
+click KESTREL 40043
+is Spread get-text KESTREL 40043
+click KESTREL 40043
 menu 110 119 120 121 122
-until_ok 10 shows 1 "$automate" topmost KESTREL || fail "Top Most did not raise the window"
-until_ok 10 shows "AFC off" "$automate" get-text KESTREL 40031 || fail "AFC caption"
-until_ok 10 shows Deep "$automate" get-text KESTREL 40043 || fail "mode caption"
+is 1 topmost KESTREL
+is "AFC off" get-text KESTREL 40031
+is Deep get-text KESTREL 40043
 menu 105
-until_ok 10 shows 2026.01a "$automate" get-text '#32770' 1001 ||
-    fail "the About box shows '$(wine_out "$automate" get-text '#32770' 1001)'"
+is 2026.01a get-text '#32770' 1001
 wine_out "$automate" msgbox "About Kestrel Modem" 5 >/dev/null || fail "no About box to close"
 menu 115
 await "$work/menu.out" '# line 7: expect-exit'
@@ -45,15 +59,44 @@ ini_has Topmost=1 SquelchState=0 N1MM_SWITCH=13346 AFC_ON_OFF=1 Decodemode=3 Cor
     CorrelateStateSame=0 Contest=0 NewsigNewline=1 "RXsavetext=$w\\saved.txt"
 [ -f "$work/saved.txt" ] || fail "Save Text did not create its file"
 
-# The next start reports the stored switch word and shows the stored state.
-cat >"$work/again.scn" <<'SCN'
+# The next start: the stored state, the place, then Help.
+setting() { ini | grep "^$1=" | cut -d= -f2; }
+saved_at() { [ "$(setting left) $(setting top)" = "$1" ]; }
+# No size stored: 688 x 566, centred on the 1024 x 768 screen at 168,101.
+sed -i 's/^left=.*\r$/left=5000\r/; s/^top=.*\r$/top=4000\r/; /^right=/d; /^bottom=/d' "$work/Kestrel.ini"
+cat >"$work/again.scn" <<SCN
 expect TXM_SWITCH 13346 within 15000
-wait 3000
+expect-msgbox "Kestrel Request" "pdf file not in Kestrel folder\n Copy Kestrel.pdf to Kestrel.exe folder" within 30000
+expect-msgbox "Kestrel Request" "No program on this computer opens .pdf files.\nThe manual is $quoted\\\\Kestrel.pdf" within 10000
+expect-no-msgbox for 3000
 SCN
 start_scenario again "$work/again.out"
-await "$work/again.out" 'line 2: wait' 15
+await "$work/again.out" 'line 2: expect-msgbox' 15
 is 1 topmost KESTREL
 is "AFC off" get-text KESTREL 40031
 is Deep get-text KESTREL 40043
+
+until_ok 10 saved_at "0168 0101" || fail "layout saved $(setting left),$(setting top)"
+read -r left top right bottom <<<"$(auto rect KESTREL)"
+echo "window at $left,$top to $right,$bottom"
+[ "$left $top" = "168 101" ] || fail "the window was not centred: $left,$top"
+[ "$(setting right)" = "$(printf '%04d' $((right - left)))" ] || fail "layout saved width $(setting right)"
+[ "$(setting bottom)" = "$(printf '%04d' $((bottom - top)))" ] || fail "layout saved height $(setting bottom)"
+auto move KESTREL 300 200
+until_ok 10 saved_at "00300 00200" || fail "move saved $(setting left),$(setting top)"
+[ "$(setting right)" = "$(printf '%05d' $((right - left)))" ] || fail "move saved width $(setting right)"
+
+menu 104
+await "$work/again.out" 'line 3: expect-msgbox'
+printf '%%PDF-1.4\n' >"$work/Kestrel.pdf"
+menu 104
+await "$work/again.out" 'line 4: expect-no-msgbox'
+"$WINE" reg add "$classes\\.pdf" /ve /d KestrelTest.Pdf /f </dev/null >/dev/null 2>&1
+"$WINE" reg add "$classes\\KestrelTest.Pdf\\shell\\open\\command" /ve \
+    /d "C:\\windows\\system32\\cmd.exe /c echo %1>$w\\opened.txt" /f </dev/null >/dev/null 2>&1
+menu 104
+until_ok 15 test -s "$work/opened.txt" || fail "the .pdf handler was never started"
+opened=$(tr -d '\r"' <"$work/opened.txt" | sed 's/ *$//')
 finish "$work/again.out" "the second start"
+[ "${opened,,}" = "${w,,}\\kestrel.pdf" ] || fail "the handler was asked to open '$opened'"
 passed
