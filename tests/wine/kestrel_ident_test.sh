@@ -1,6 +1,6 @@
 #!/usr/bin/env bash
-# Kestrel names its window after the logger window it serves: the parent's title, or the
-# grandparent's when the parent has none. A receiver window locks the switch word and
+# Kestrel names its window after the logger window it serves: the parent's title
+# (kestrel_link's), or the grandparent's when the parent has none. A receiver window locks the switch word and
 # turns AFC on; without a title to read the window keeps its first title.
 rig=$1 kestrel=$2 automate=$3 loggersim=$4
 source "$(dirname "$0")/lib.sh"
@@ -12,14 +12,6 @@ run() {
     start_scenario "$1" "$work/$1.out" "${@:2}"
     finish "$work/$1.out" "$1"
 }
-
-cat >"$work/di1.scn" <<'SCN'
-expect TXM_START 0 within 15000
-expect-title "DI1 XX9XX Kestrel " within 3000
-send RXM_SETSWITCH 132
-expect TXM_SWITCH 132
-SCN
-run di1 --parent-title "DI1 N1MM Logger+"
 
 cat >"$work/di2.scn" <<'SCN'
 expect TXM_START 0 within 15000

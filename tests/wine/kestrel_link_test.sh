@@ -1,7 +1,8 @@
 #!/usr/bin/env bash
 # Kestrel under loggersim: the handshake in order with the shared block's bytes, the level
-# heartbeat every 57 ms, and every logger command answered as it should be; RXM_EXIT ends
-# Kestrel.
+# heartbeat every 57 ms, the title of the logger's parent window taken for Kestrel's own
+# (not a receiver's: the switch word stays free), and every logger command answered as it
+# should be; RXM_EXIT ends Kestrel.
 rig=$1 kestrel=$2 loggersim=$4
 source "$(dirname "$0")/lib.sh"
 
@@ -18,6 +19,7 @@ shared-bytes 152 01000000
 shared-bytes 12448 39393939393939393939393939 00
 shared-bytes 12492 e02e0000
 wait 1000
+expect-title "DI1 XX9XX Kestrel " within 3000
 # The logger's own handle is taken quietly, another one is not.
 send RXM_HANDLE logger
 expect-no-msgbox for 300
@@ -82,7 +84,7 @@ send RXM_EXIT
 expect-exit 0 within 3000
 SCN
 
-rc=$(run_loggersim "$work/out" "$w\\Kestrel.exe" "$w\\link.scn")
+rc=$(run_loggersim "$work/out" --parent-title "DI1 N1MM Logger+" "$w\\Kestrel.exe" "$w\\link.scn")
 grep -v 'TXM_LEVEL' "$work/out"
 [ "$rc" = 0 ] || fail "the scenario ended with $rc"
 
