@@ -58,12 +58,10 @@ TEST(LoggerLinkSwitchWord, EachBitSetsItsSwitchAndNetIsRefusedWithSerialFsk) {
         state.SquelchState = state.netOn = state.rxReverse = state.afcOff = c.before;
         state.txToneOffset = 12.0;
         rig.link.handleLoggerCommand(RXM_SETSWITCH, c.word);
-        EXPECT_EQ(state.netOn, c.netOn);
+        EXPECT_EQ((std::vector<int>{state.netOn, state.SquelchState, state.rxReverse, state.afcOff,
+                                    state.switchWord}),
+                  (std::vector<int>{c.netOn, c.squelch, c.reverse, c.afcOff, std::stoi(c.stored)}));
         EXPECT_EQ(state.txToneOffset, c.netOn ? 12.0 : 0.0);
-        EXPECT_EQ(state.SquelchState, c.squelch);
-        EXPECT_EQ(state.rxReverse, c.reverse);
-        EXPECT_EQ(state.afcOff, c.afcOff);
-        EXPECT_EQ(state.switchWord, std::stoi(c.stored));
         EXPECT_EQ(rig.settings.value("N1MM_SWITCH"), c.stored);
         EXPECT_EQ(rig.settings.value("SquelchState"), c.squelch ? "1" : "0");
         EXPECT_EQ(rig.ui.captions(), (std::vector<UiItemText>{{40031, c.caption}}));

@@ -52,17 +52,13 @@ TEST_F(SettingsTest, AWindowsWrittenFileLoadsDevicesPortsAndLines) {
                          "NORMorINVERT=1\r\nPTTCOMport=COM123456789012345678\r\nPTT=2\r\n"
                          "Markpolarity=Low\r\n");
     load();
-    EXPECT_EQ(strings.RXnameid, "Line");
-    EXPECT_EQ(state.rxDeviceId, 1u);
-    EXPECT_EQ(state.txDeviceId, 1u);
-    EXPECT_EQ(state.RXChannel, 2);
-    EXPECT_EQ(state.TXChannel, 1);
-    EXPECT_EQ(strings.fskPortName, "COM3");
-    EXPECT_EQ(state.fskLine, 2);
-    EXPECT_EQ(state.fskInvert, 1);
-    EXPECT_EQ(strings.pttPortName, "COM1234567890123456");
-    EXPECT_EQ(state.pttLine, 2);
-    EXPECT_EQ(strings.markPolarity, "L");
+    EXPECT_EQ((std::vector<std::string>{strings.RXnameid, strings.fskPortName, strings.pttPortName,
+                                        strings.markPolarity}),
+              (std::vector<std::string>{"Line", "COM3", "COM1234567890123456", "L"}));
+    // Devices, then channels, then the keying line, its sense and the PTT line.
+    EXPECT_EQ((std::vector<long>{state.rxDeviceId, state.txDeviceId, state.RXChannel,
+                                 state.TXChannel, state.fskLine, state.fskInvert, state.pttLine}),
+              (std::vector<long>{1, 1, 2, 1, 2, 1, 2}));
 }
 
 TEST_F(SettingsTest, IntegersReadUpToTheFirstNonDigitElseTheDefault) {
