@@ -13,7 +13,6 @@ source "$(dirname "$0")/lib.sh"
 here=$(cd "$(dirname "$0")" && pwd)
 
 with_loggersim "$kestrel" "$loggersim"
-settings='#32770|Kestrel Settings'
 fsk='#32770|FSK COM Port Setup'
 ptt='#32770|Sound Card PTT Setup'
 tiny='#32770|Select TinyFSK Port'
@@ -62,8 +61,7 @@ start_scenario com "$work/out"
 await "$work/out" '< TXM_START 0'
 
 # FSK on DTR, normal, PTT on RTS.
-until_ok 10 auto command KESTREL 111 >/dev/null || fail "no main window"
-appears "$settings" 40001
+open_settings
 click "$settings" 40058
 appears "$fsk" 40060
 grep -qxF COM5 <<<"$(auto list "$fsk" 40060)" || fail "the FSK dialog does not list COM5"
@@ -89,8 +87,7 @@ awk -v a="$rts_on" -v b="$key_first" -v c="$key_last" -v d="$rts_off" \
     'BEGIN {exit !(a >= 0 && a <= b && c <= d)}' || fail "PTT does not enclose the keying"
 
 # COM5 goes away while its dialog is open.
-until_ok 10 auto command KESTREL 111 >/dev/null || fail "no main window"
-appears "$settings" 40001
+open_settings
 click "$settings" 40058
 appears "$fsk" 40060
 bash "$here/rig.sh" serial-stop "$rig"
@@ -105,8 +102,7 @@ bash "$here/rig.sh" serial-start "$rig"
 ini_has FSKCOMport=COM5 TXmode=3
 
 # AFSK with PTT on RTS.
-until_ok 10 auto command KESTREL 111 >/dev/null || fail "no main window"
-appears "$settings" 40001
+open_settings
 click "$settings" 40054
 appears "$ptt" 40060
 auto select "$ptt" 40060 COM5 >/dev/null
@@ -127,11 +123,8 @@ click KESTREL 40031
 await "$work/out" 'line 22: expect TXM_SWITCH' 30
 sleep 0.5
 stop_air
-total=$(soxi -D "$work/air.wav")
-sox "$work/air.wav" "$work/on.wav" silence 1 0.002 1%
-sox "$work/air.wav" "$work/off.wav" reverse silence 1 0.002 1% reverse
-onset=$(awk -v t="$total" -v r="$(soxi -D "$work/on.wav")" -v s="$start" 'BEGIN {printf "%.3f", s + t - r}')
-ending=$(awk -v r="$(soxi -D "$work/off.wav")" -v s="$start" 'BEGIN {printf "%.3f", s + r}')
+read -r onset ending < <(python3 "$here/air_gaps.py" "$work/air.wav" |
+    awk -v s="$start" '{printf "%.3f %.3f\n", s + $1, s + $2}')
 rts=$(tail -n +"$first" "$MODEMLINE_LOG" | awk '{print $1, $4}')
 rts_on=$(awk '$2 == "RTS=1" {print $1; exit}' <<<"$rts")
 rts_off=$(awk '$2 == "RTS=0" {t = $1} END {print t}' <<<"$rts")
@@ -145,8 +138,7 @@ tail -n +"$first" "$MODEMLINE_LOG" | grep -q 'DTR=1' && fail "DTR was touched in
 # TinyFSK at 50 baud, mark low: the keyer says 45 baud, mark high.
 python3 "$here/tiny_keyer.py" "$KESTREL_COM_PEER" "$work/keyer.log" &
 keyer=$!
-until_ok 10 auto command KESTREL 111 >/dev/null || fail "no main window"
-appears "$settings" 40001
+open_settings
 click "$settings" 40048
 click "$settings" 40057
 appears "$tiny" 40060

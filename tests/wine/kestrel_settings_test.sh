@@ -10,7 +10,6 @@ rig=$1 kestrel=$2 automate=$3 loggersim=$4
 source "$(dirname "$0")/lib.sh"
 
 with_loggersim "$kestrel" "$loggersim"
-settings='#32770|Kestrel Settings'
 
 cat >"$work/settings.scn" <<'SCN'
 expect TXM_START 0 within 15000
@@ -32,8 +31,7 @@ await "$work/out" '< TXM_START 0'
 width_before=$(auto rect KESTREL | awk '{print $3 - $1}')
 
 # Round one, from the menu.
-until_ok 10 auto command KESTREL 111 >/dev/null || fail "no main window"
-until_ok 10 auto get-text "$settings" 40001 >/dev/null || fail "no Settings dialog"
+open_settings
 inputs=$(auto list "$settings" 40001)
 outputs=$(auto list "$settings" 40006)
 echo "inputs: ${inputs//$'\n'/, }; outputs: ${outputs//$'\n'/, }"
@@ -136,8 +134,7 @@ expect-exit 0 within 180000
 SCN
 start_scenario gone "$work/out"
 await "$work/out" 'line 2: expect-exit'
-until_ok 10 auto command KESTREL 111 >/dev/null || fail "no main window"
-appears "$settings" 40001
+open_settings
 grep -qxF "Speakers" <<<"$(auto list "$settings" 40006)" || fail "the output list lacks Speakers"
 auto select "$settings" 40006 Speakers >/dev/null
 is High get-text "$settings" 40045

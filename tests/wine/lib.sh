@@ -110,6 +110,9 @@ leave_nothing_behind() {
 auto() { wine_out "$automate" "$@"; }
 # menu ID...: posts each menu command to Kestrel's window, waiting for the window.
 menu() { for id in "$@"; do until_ok 10 auto command KESTREL "$id" >/dev/null || fail "no window for menu $id"; done; }
+# open_settings: the Settings dialog ($settings) opened from the menu.
+settings='#32770|Kestrel Settings'
+open_settings() { menu 111; appears "$settings" 40001; }
 # click WINDOW ID: presses the button, waiting for it to appear.
 click() { until_ok 10 auto click "$1" "$2" >/dev/null || fail "no control $2 in $1"; }
 # is WANT COMMAND...: waits until the automate command prints WANT.
