@@ -58,6 +58,24 @@ constexpr double kIdleMargin = 1.0;
 constexpr double kSureStart = 0.5;
 // How far one character's measured frequency error moves the tones Deep follows.
 constexpr double kToneGain = 0.1;
+// The turn of a tone's phase from one element to the next while it stays on, learned at
+// kCoherenceGain per pair of elements. Its runs are summed coherently, each element turned
+// back by that turn, once kSteadyPairs pairs are learned and while the turns' mean, as a
+// share of their mean magnitude, lies kSteadyPhase along no turn at all: a tone more than
+// some 6 Hz off the mixer at 45.45 baud is taken element by element until it is followed.
+constexpr double kCoherenceGain = 0.1;
+constexpr double kSteadyPhase = 0.6;
+constexpr int kSteadyPairs = 10;
+// A run is summed in pieces of at most this many elements: a longer piece is undone by an
+// error of a few hertz in the turn it is turned back by (a station 54 Hz beside a steady
+// carrier, skimmed, whose channel the carrier pulls 10 Hz, lost its letters shifts, the
+// seven mark elements of LTRS, at six and more).
+constexpr int kLongestRun = 5;
+// Where both tones' turns agree kSteadyTurn well, their difference parts the mixers by
+// kPartingGain of it per character: the AFC may have left them parted by a few hertz in
+// the noise, or a sender's shift differ from the set one.
+constexpr double kSteadyTurn = 0.5;
+constexpr double kPartingGain = 0.3;
 // A case shift is read into a character whose one differing element was less sure than
 // this (a log-likelihood ratio), where the word after it shows the shift. Contest text at
 // 45.45 baud, 30 files, CER at -10 / -8 / -7 dB white noise, CCIR poor 0 / +3 dB,
@@ -181,6 +199,8 @@ void DeepDecoder::restart() {
     inStep_ = 0;
     markParts_.fill({});
     spaceParts_.fill({});
+    markElement_.fill({});
+    spaceElement_.fill({});
     markMagnitude_.fill(0.0);
     spaceMagnitude_.fill(0.0);
     steps_ = mixed_ = 0;
@@ -188,6 +208,7 @@ void DeepDecoder::restart() {
     spaceSums_.fill({});
     markSmooth_ = spaceSmooth_ = {};
     mark_ = space_ = ToneLevel{};
+    markCoherence_ = spaceCoherence_ = Coherence{};
     joined_ = 0;
     period_ = kUsualPeriod * elementSteps_;
     idleFrom_ = -1;
@@ -260,8 +281,11 @@ void DeepDecoder::step() {
     // The element ending m / 2 steps ago is now known.
     if (mixed_ <= m / 2) return;
     steps_ = mixed_ - m / 2;
-    markMagnitude_[(steps_ - 1) & kMask] = std::abs(markSmooth_) / m;
-    spaceMagnitude_[(steps_ - 1) & kMask] = std::abs(spaceSmooth_) / m;
+    const std::int64_t at = (steps_ - 1) & kMask;
+    markElement_[at] = markSmooth_ / static_cast<double>(m);
+    spaceElement_[at] = spaceSmooth_ / static_cast<double>(m);
+    markMagnitude_[at] = std::abs(markElement_[at]);
+    spaceMagnitude_[at] = std::abs(spaceElement_[at]);
     advance();
 }
 
@@ -365,7 +389,68 @@ DeepCharacter DeepDecoder::decideCharacter(std::int64_t t0) const {
         if (c.code == code) break;
         code = c.code;
     }
+    if (passes > 1) decideByRuns(t0, c);
     return c;
+}
+
+// The character decided again among all 32 codes, each weighed by the runs of one tone it
+// makes with the start, the stop and the mark before the start: a sender's tone keeps its
+// phase while it stays on, so a run's element sums add up coherently, and a run of three
+// elements is heard as one three elements long (45.45 baud, 30 files each, CER element
+// by element / by runs: white noise -10 dB 10.75 / 5.63 %, -8 dB 1.90 / 0.74 %; CCIR poor
+// 0 dB 2.04 / 1.86 %, moderate +3 dB 1.35 / 1.00 %). Only above the squelch's mark, where
+// the levels show a signal. The levels are those around each element
+// as the passes left them, trusted fully: a diffuse share here, taken once per run, would
+// hold codes with many runs back against those with few. Each data element's value is then
+// the best code with it mark against the best with it space.
+void DeepDecoder::decideByRuns(std::int64_t t0, DeepCharacter& c) const {
+    const int n = elementSteps_;
+    std::array<std::int64_t, 8> ends;
+    std::array<Levels, 8> levels;
+    for (int k = 0; k < 8; ++k) {
+        ends[k] = k == 0 ? t0 - 1 : t0 + k * n - 1;
+        levels[k] = levelsAround(t0, c.code, ends[k]);
+    }
+    std::array<double, 32> fit;
+    for (unsigned code = 0; code < 32; ++code) {
+        // Mark before the start, the start, the five data elements, the stop.
+        const unsigned elements = 0x81u | (code << 2);
+        double sum = 0.0;
+        for (int k = 0; k < 8;) {
+            const bool mark = ((elements >> k) & 1u) != 0;
+            std::complex<double> run;
+            double amplitude = 0.0, noise = 0.0;
+            int length = 0;
+            const Coherence& coherence = mark ? markCoherence_ : spaceCoherence_;
+            const bool steady = coherence.steady();
+            // Each element's sum turned back by the tone's steady turn, so a tone a few hertz
+            // off the mixer still adds up over a long run.
+            const std::complex<double> back =
+                steady ? std::conj(coherence.turn) / std::abs(coherence.turn) : 1.0;
+            std::complex<double> turned = 1.0;
+            for (; k < 8 && (((elements >> k) & 1u) != 0) == mark &&
+                   (steady ? length < kLongestRun : length == 0);
+                 ++k, ++length, turned *= back) {
+                const std::size_t at = static_cast<std::size_t>(ends[k] & kMask);
+                run += turned * (mark ? markElement_[at] : spaceElement_[at]);
+                amplitude += mark ? levels[k].markAmplitude : levels[k].spaceAmplitude;
+                noise += mark ? levels[k].markNoise : levels[k].spaceNoise;
+            }
+            sum += ricianLikelihood(std::abs(run), amplitude * amplitude, noise, 0.0);
+        }
+        fit[code] = sum;
+    }
+    c.code = static_cast<std::uint8_t>(std::max_element(fit.begin(), fit.end()) - fit.begin());
+    c.reliability = 1e300;
+    for (unsigned k = 0; k < 5; ++k) {
+        double mark = -1e300, space = -1e300;
+        for (unsigned code = 0; code < 32; ++code)
+            (((code >> k) & 1u) != 0 ? mark : space) =
+                std::max(((code >> k) & 1u) != 0 ? mark : space, fit[code]);
+        // An element the runs left as the passes had it keeps the passes' value.
+        if ((c.values[k] > 0.0) != (mark > space)) c.values[k] = mark - space;
+        c.reliability = std::min(c.reliability, std::abs(c.values[k]));
+    }
 }
 
 // How well a character starting at step t0 fits: mark before it, a space start element,
@@ -516,7 +601,11 @@ void DeepDecoder::decideFrame() {
     // The next character may follow at once: its start comes after at least one stop
     // element, and up to three (twice 1.5, as some keyers send) are looked through.
     prior_ = true;
-    if (c.framed && !tracking_) joinTones();
+    if (c.framed && !tracking_) {
+        joinTones();
+        // What the turns were before says nothing of this signal's.
+        markCoherence_ = spaceCoherence_ = Coherence{};
+    }
     tracking_ = c.framed;
     clock_ = start;
     expected_ = start + period_;
@@ -593,14 +682,54 @@ void DeepDecoder::followTones(const std::array<Element, 8>& own) {
         }
     }
     const double hz = std::arg(turn) * rate_ / (2.0 * std::numbers::pi * quarter * kStep);
-    markOffset_ -= kToneGain * hz;
-    spaceOffset_ -= kToneGain * hz;
+    retune(kToneGain * hz, kToneGain * hz);
+}
+
+// Each tone's mixer moved up by the hertz given; the turns its runs were learned with turn
+// less by as much.
+void DeepDecoder::retune(double markHz, double spaceHz) {
+    markOffset_ -= markHz;
+    spaceOffset_ -= spaceHz;
+    const double element = 2.0 * std::numbers::pi * elementSteps_ * kStep / rate_;
+    markCoherence_.turn *= std::polar(1.0, -element * markHz);
+    spaceCoherence_.turn *= std::polar(1.0, -element * spaceHz);
+}
+
+bool DeepDecoder::Coherence::steady() const {
+    return pairs >= kSteadyPairs && turn.real() > kSteadyPhase * magnitude;
+}
+
+void DeepDecoder::learnCoherence(const std::array<Element, 8>& own) {
+    for (int k = 0; k + 1 < 8; ++k) {
+        if (own[k].markOn != own[k + 1].markOn) continue;
+        const auto& sums = own[k].markOn ? markElement_ : spaceElement_;
+        const std::complex<double> turn =
+            sums[own[k + 1].end & kMask] * std::conj(sums[own[k].end & kMask]);
+        Coherence& c = own[k].markOn ? markCoherence_ : spaceCoherence_;
+        c.turn += kCoherenceGain * (turn - c.turn);
+        c.magnitude += kCoherenceGain * (std::abs(turn) - c.magnitude);
+        ++c.pairs;
+    }
+    // Each tone's own turn shows how far it is off its mixer; their common error
+    // followTones corrects, their difference is corrected here.
+    auto hz = [&](const Coherence& c) {
+        return std::arg(c.turn) * rate_ / (2.0 * std::numbers::pi * elementSteps_ * kStep);
+    };
+    if (markCoherence_.pairs < kSteadyPairs || spaceCoherence_.pairs < kSteadyPairs ||
+        std::abs(markCoherence_.turn) < kSteadyTurn * markCoherence_.magnitude ||
+        std::abs(spaceCoherence_.turn) < kSteadyTurn * spaceCoherence_.magnitude)
+        return;
+    const double parted = 0.5 * (hz(markCoherence_) - hz(spaceCoherence_));
+    retune(kPartingGain * parted, -kPartingGain * parted);
 }
 
 void DeepDecoder::learnLevels(std::int64_t t0, std::uint8_t code) {
     std::array<Element, 8> own;
     frameElements(t0, code, own);
-    if (tracking_) followTones(own);
+    if (tracking_) {
+        followTones(own);
+        learnCoherence(own);
+    }
     for (const Element& e : own) {
         ToneLevel& on = e.markOn ? mark_ : space_;
         ToneLevel& off = e.markOn ? space_ : mark_;

@@ -6,10 +6,11 @@
 // Each tone is mixed to baseband and integrated over one element (the filter matched to a
 // square element), the element sums then averaged over a few steps more, sampled every
 // kStep samples. Each element's value is the log-likelihood ratio of mark against space,
-// weighed by each tone's own signal and noise levels, so a tone in a fade counts for less.
-// A character is decided whole: its start is the position that best fits a start, five
-// data and a stop element and the mark before it, with the previous character's clock as
-// a prior while text runs back to back, and a fresh hunt after idle.
+// weighed by each tone's own signal and noise levels, so a tone in a fade counts for less;
+// a run of one tone is then weighed as one coherent sum, since a sender's tone keeps its
+// phase while it stays on. A character is decided whole: its start is the position that best fits a
+// start, five data and a stop element and the mark before it, with the previous character's clock
+// as a prior while text runs back to back, and a fresh hunt after idle.
 #include <array>
 #include <complex>
 #include <cstdint>
@@ -77,6 +78,7 @@ class DeepDecoder final : public DeepSampleSink {
     double llr(std::int64_t end) const { return llr(end, runningLevels()); }
     double llr(std::int64_t end, const Levels& l) const;  // element ending at `end`: > 0 mark
     DeepCharacter decideCharacter(std::int64_t t0) const;
+    void decideByRuns(std::int64_t t0, DeepCharacter& c) const;
     void frameElements(std::int64_t t0, std::uint8_t code, std::array<Element, 8>& out) const;
     double frameScore(std::int64_t t0) const;
     void relearnLostTone();
@@ -89,6 +91,7 @@ class DeepDecoder final : public DeepSampleSink {
     void huntFrom(std::int64_t at);
     void learnLevels(std::int64_t t0, std::uint8_t code);
     void followTones(const std::array<Element, 8>& own);
+    void retune(double markHz, double spaceHz);
     void decided(const DeepCharacter& c, std::int64_t t0);
     void settleDoubt();
     void print(const ShiftDoubt::Held& c);
@@ -112,8 +115,10 @@ class DeepDecoder final : public DeepSampleSink {
     // mark at the space's, 0 each at its own.
     int joined_ = 0;
 
-    // Per step: the partial sums and the magnitude of the element ending there.
+    // Per step: the partial sums, and the sum of the element ending there with its
+    // magnitude.
     std::array<std::complex<double>, kHistory> markParts_{}, spaceParts_{};
+    std::array<std::complex<double>, kHistory> markElement_{}, spaceElement_{};
     std::array<double, kHistory> markMagnitude_{}, spaceMagnitude_{};
     std::complex<double> markSum_, spaceSum_;
     std::int64_t steps_ = 0;  // steps whose element values are known; the newest is steps_ - 1
@@ -125,7 +130,18 @@ class DeepDecoder final : public DeepSampleSink {
     std::array<std::complex<double>, kSmoothRing> markSums_{}, spaceSums_{};
     std::complex<double> markSmooth_, spaceSmooth_;
 
+    // How steadily each tone's phase runs on from one element to the next while it stays
+    // on: the mean of successive element sums' turns, and of their magnitudes.
+    struct Coherence {
+        std::complex<double> turn;
+        double magnitude = 0.0;
+        int pairs = 0;
+        bool steady() const;
+    };
+    void learnCoherence(const std::array<Element, 8>& own);
+
     ToneLevel mark_, space_;
+    Coherence markCoherence_, spaceCoherence_;
     std::array<Element, kElementHistory> history_{};
     int historyCount_ = 0;  // elements ever kept (the ring holds the newest)
 
