@@ -123,8 +123,11 @@ click KESTREL 40031
 await "$work/out" 'line 22: expect TXM_SWITCH' 30
 sleep 0.5
 stop_air
-read -r onset ending < <(python3 "$here/air_gaps.py" "$work/air.wav" |
-    awk -v s="$start" '{printf "%.3f %.3f\n", s + $1, s + $2}')
+total=$(soxi -D "$work/air.wav")
+sox "$work/air.wav" "$work/on.wav" silence 1 0.002 1%
+sox "$work/air.wav" "$work/off.wav" reverse silence 1 0.002 1% reverse
+onset=$(awk -v t="$total" -v r="$(soxi -D "$work/on.wav")" -v s="$start" 'BEGIN {printf "%.3f", s + t - r}')
+ending=$(awk -v r="$(soxi -D "$work/off.wav")" -v s="$start" 'BEGIN {printf "%.3f", s + r}')
 rts=$(tail -n +"$first" "$MODEMLINE_LOG" | awk '{print $1, $4}')
 rts_on=$(awk '$2 == "RTS=1" {print $1; exit}' <<<"$rts")
 rts_off=$(awk '$2 == "RTS=0" {t = $1} END {print t}' <<<"$rts")
