@@ -57,6 +57,9 @@ expect TXM_PTTEVENT 0 within 10000
 expect-exit 0 within 180000
 SCN
 
+# The AFSK below is recorded from "Speakers": named, or the Settings dialog would pick the
+# output at the index the input list matched.
+printf '[Kestrel Modem]\r\nTXnameid=Speakers\r\n' >"$work/Kestrel.ini"
 start_scenario com "$work/out"
 await "$work/out" '< TXM_START 0'
 
@@ -123,11 +126,9 @@ click KESTREL 40031
 await "$work/out" 'line 22: expect TXM_SWITCH' 30
 sleep 0.5
 stop_air
-total=$(soxi -D "$work/air.wav")
-sox "$work/air.wav" "$work/on.wav" silence 1 0.002 1%
-sox "$work/air.wav" "$work/off.wav" reverse silence 1 0.002 1% reverse
-onset=$(awk -v t="$total" -v r="$(soxi -D "$work/on.wav")" -v s="$start" 'BEGIN {printf "%.3f", s + t - r}')
-ending=$(awk -v r="$(soxi -D "$work/off.wav")" -v s="$start" 'BEGIN {printf "%.3f", s + r}')
+read -r onset ending < <(python3 "$here/air_gaps.py" "$work/air.wav" |
+    awk -v s="$start" '{printf "%.3f %.3f\n", s + $1, s + $2}') || fail "no tone on Speakers"
+awaits_ini "TXnameid=Speakers"
 rts=$(tail -n +"$first" "$MODEMLINE_LOG" | awk '{print $1, $4}')
 rts_on=$(awk '$2 == "RTS=1" {print $1; exit}' <<<"$rts")
 rts_off=$(awk '$2 == "RTS=0" {t = $1} END {print t}' <<<"$rts")
