@@ -445,9 +445,10 @@ void DeepDecoder::decideByRuns(std::int64_t t0, DeepCharacter& c) const {
     c.reliability = 1e300;
     for (unsigned k = 0; k < 5; ++k) {
         double mark = -1e300, space = -1e300;
-        for (unsigned code = 0; code < 32; ++code)
-            (((code >> k) & 1u) != 0 ? mark : space) =
-                std::max(((code >> k) & 1u) != 0 ? mark : space, fit[code]);
+        for (unsigned code = 0; code < 32; ++code) {
+            double& best = ((code >> k) & 1u) != 0 ? mark : space;
+            best = std::max(best, fit[code]);
+        }
         if ((c.values[k] > 0.0) != (mark > space)) c.values[k] = mark - space;
         c.reliability = std::min(c.reliability, std::abs(c.values[k]));
     }
@@ -681,7 +682,7 @@ void DeepDecoder::followTones(const std::array<Element, 8>& own) {
             previous = sum;
         }
     }
-    const double hz = std::arg(turn) * rate_ / (2.0 * std::numbers::pi * quarter * kStep);
+    const double hz = hertzOfTurn(turn, quarter);
     retune(kToneGain * hz, kToneGain * hz);
 }
 
@@ -695,8 +696,17 @@ void DeepDecoder::retune(double markHz, double spaceHz) {
     spaceCoherence_.turn *= std::polar(1.0, -element * spaceHz);
 }
 
+// The frequency error a phase turn over `steps` steps shows.
+double DeepDecoder::hertzOfTurn(std::complex<double> turn, int steps) const {
+    return std::arg(turn) * rate_ / (2.0 * std::numbers::pi * steps * kStep);
+}
+
 bool DeepDecoder::Coherence::steady() const {
     return pairs >= kSteadyPairs && turn.real() > kSteadyPhase * magnitude;
+}
+
+bool DeepDecoder::Coherence::agreeing() const {
+    return pairs >= kSteadyPairs && std::abs(turn) >= kSteadyTurn * magnitude;
 }
 
 void DeepDecoder::learnCoherence(const std::array<Element, 8>& own) {
@@ -712,14 +722,9 @@ void DeepDecoder::learnCoherence(const std::array<Element, 8>& own) {
     }
     // Each tone's own turn shows how far it is off its mixer; their common error
     // followTones corrects, their difference is corrected here.
-    auto hz = [&](const Coherence& c) {
-        return std::arg(c.turn) * rate_ / (2.0 * std::numbers::pi * elementSteps_ * kStep);
-    };
-    if (markCoherence_.pairs < kSteadyPairs || spaceCoherence_.pairs < kSteadyPairs ||
-        std::abs(markCoherence_.turn) < kSteadyTurn * markCoherence_.magnitude ||
-        std::abs(spaceCoherence_.turn) < kSteadyTurn * spaceCoherence_.magnitude)
-        return;
-    const double parted = 0.5 * (hz(markCoherence_) - hz(spaceCoherence_));
+    if (!markCoherence_.agreeing() || !spaceCoherence_.agreeing()) return;
+    const double parted = 0.5 * (hertzOfTurn(markCoherence_.turn, elementSteps_) -
+                                 hertzOfTurn(spaceCoherence_.turn, elementSteps_));
     retune(kPartingGain * parted, -kPartingGain * parted);
 }
 

@@ -8,9 +8,9 @@
 // kStep samples. Each element's value is the log-likelihood ratio of mark against space,
 // weighed by each tone's own signal and noise levels, so a tone in a fade counts for less;
 // a run of one tone is then weighed as one coherent sum, since a sender's tone keeps its
-// phase while it stays on. A character is decided whole: its start is the position that best fits a
-// start, five data and a stop element and the mark before it, with the previous character's clock
-// as a prior while text runs back to back, and a fresh hunt after idle.
+// phase while it stays on. A character is decided whole: its start is the position that
+// best fits a start, five data and a stop element and the mark before it, with the previous
+// character's clock as a prior while text runs back to back, and a fresh hunt after idle.
 #include <array>
 #include <complex>
 #include <cstdint>
@@ -96,6 +96,7 @@ class DeepDecoder final : public DeepSampleSink {
     void learnLevels(std::int64_t t0, std::uint8_t code);
     void followTones(const std::array<Element, 8>& own);
     void retune(double markHz, double spaceHz);
+    double hertzOfTurn(std::complex<double> turn, int steps) const;
     void decided(const DeepCharacter& c, std::int64_t t0);
     void settleDoubt();
     void print(const ShiftDoubt::Held& c);
@@ -140,7 +141,8 @@ class DeepDecoder final : public DeepSampleSink {
         std::complex<double> turn;
         double magnitude = 0.0;
         int pairs = 0;
-        bool steady() const;
+        bool steady() const;    // turning little enough for its runs to be summed
+        bool agreeing() const;  // turning alike enough to show the tone's own error
     };
     void learnCoherence(const std::array<Element, 8>& own);
 
