@@ -74,6 +74,7 @@ class DeepDecoder final : public DeepSampleSink {
     };
     static constexpr int kElementHistory = 32;
 
+    static const ToneLevel& heard(const ToneLevel& tone, const ToneLevel& other);
     void restart();
     void step();
     void advance();
