@@ -94,6 +94,7 @@ class DeepDecoder final : public DeepSampleSink {
     double elementSnr() const;
     void decideFrame();
     void huntFrom(std::int64_t at);
+    bool signalArrived(std::int64_t t0);
     void learnLevels(std::int64_t t0, std::uint8_t code);
     void followTones(const std::array<Element, 8>& own);
     void retune(double markHz, double spaceHz);

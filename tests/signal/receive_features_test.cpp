@@ -94,13 +94,18 @@ TEST(Squelch, QuietOnNoiseAloneAndACallAfterNoiseIsCopiedFromItsFirstWord) {
 TEST(Deep, FindsAStrongCallAfterNoise) {
     // Ten seconds of noise teach Deep levels that say nothing of the call that follows
     // (a tone learned as its own noise was never heard again, and the call was lost
-    // whole): whatever they were, a strong call after them is found.
+    // whole), and a clock that runs on from the noise into the call: whatever they were, a
+    // strong call after them is found, and nearly always from its first word (the clock
+    // from the noise cost a word in 5 of these 40 calls; now one has one character wrong).
     const Transmission t = transmit(kShortText, 45.45, 12000, {}, 10.0, 1.5);
-    for (unsigned seed = 1; seed <= 6; ++seed) {
+    int whole = 0;
+    for (unsigned seed = 1; seed <= 40; ++seed) {
         const std::string text =
             kestrelDecode(withNoise(t, 20.0, seed), settingsFor(kDecodeDeep)).text;
         EXPECT_NE(text.find("W1AW K"), std::string::npos) << seed << ": " << text;
+        whole += text.find("CQ TEST DE W1AW W1AW K") != std::string::npos;
     }
+    EXPECT_GE(whole, 38);
 }
 
 TEST(NewSignalNewLine, SecondTransmissionAfterIdleStartsALine) {
