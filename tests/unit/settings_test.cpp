@@ -146,7 +146,7 @@ TEST(WideText, WhatCannotStandForACharacterBecomesTheReplacement) {
         {"\xC0\xAF\xE2\x82", u"\uFFFD\uFFFD\uFFFD\uFFFD"},  // overlong, cut short
     };
     for (const auto& [utf8, utf16] : cases) EXPECT_EQ(utf16FromUtf8(utf8), utf16) << utf8;
-    EXPECT_EQ(utf8FromUtf16(u"A\U0001F4FB"), "A\xF0\x9F\x93\xBB");
+    EXPECT_EQ(utf8FromUtf16(u"A\U0001F4FB\U0010FFFF"), "A\xF0\x9F\x93\xBB\xF4\x8F\xBF\xBF");
     EXPECT_EQ(utf8FromUtf16(u"A\xD83D"), std::nullopt);
 }
 
