@@ -3,6 +3,7 @@
 
 #include <algorithm>
 #include <cmath>
+#include <cstdio>
 #include <cstdlib>
 #include <fstream>
 #include <sstream>
@@ -75,17 +76,20 @@ TEST(CliDecode, EventsAndTrace) {
     EXPECT_NE(run.err.find(" status 1 \""), std::string::npos) << run.err;
     // The stop element's length as framing measures it: 1.5 bits at 45.45 baud.
     EXPECT_NE(run.err.find(" status 3 \"33mS \"\n"), std::string::npos) << run.err;
-    // One row of eleven fields per decided envelope sample, from the first on.
+    // One row of eleven fields per decided envelope sample, from the first on; both tones'
+    // thresholds (tM, tS) rise above zero.
     std::istringstream csv(ScratchFolder::read(trace.string()));
     std::string line;
     std::getline(csv, line);
-    EXPECT_TRUE(line.starts_with("n,markEnv,")) << line;
-    int rows = 0;
-    for (; std::getline(csv, line); ++rows) {
+    EXPECT_TRUE(line.starts_with("n,markEnv,spaceEnv,tM,tS,")) << line;
+    double thresholds[2] = {}, highest[2] = {};
+    for (int rows = 0; std::getline(csv, line); ++rows) {
         EXPECT_EQ(std::count(line.begin(), line.end(), ','), 10) << line;
         EXPECT_TRUE(rows > 0 || line.starts_with("0,")) << line;
+        std::sscanf(line.c_str(), "%*[^,],%*[^,],%*[^,],%lf,%lf", &thresholds[0], &thresholds[1]);
+        for (int k : {0, 1}) highest[k] = std::max(highest[k], thresholds[k]);
     }
-    EXPECT_GT(rows, 0);
+    EXPECT_GT(std::min(highest[0], highest[1]), 0.0);
     // jsonl: JSON on every line, in time order, the text events making the text printed,
     // each at its place in the input: two more seconds of silence before the signal put
     // its first letter two seconds later (within one of the chain's 2048-sample blocks).
