@@ -104,8 +104,13 @@ TEST_F(EncodeCommand, MinimodemAndKestrelReadItInAfskAndDookAtEverySpeed) {
             EXPECT_EQ(minimodemReceive(out, std::stod(baud), peerTones), "\r\n" + line + "\n");
             Audio noisy = readWav(out);
             const std::size_t sending = noisy.samples.size() - kTxFrameSamples;
-            double power = 0.0;
-            for (std::size_t n = 0; n < sending; ++n) power += noisy.samples[n] * noisy.samples[n];
+            double power = 0.0, peak = 0.0;
+            for (std::size_t n = 0; n < sending; ++n) {
+                power += noisy.samples[n] * noisy.samples[n];
+                peak = std::max(peak, std::abs(noisy.samples[n]));
+            }
+            // Sines, not square waves: a sine's peak power is twice its mean.
+            EXPECT_GT(peak * peak, 1.8 * power / double(sending));
             addNoise(noisy, power / double(sending), 6.0, 20260);
             const auto noisyPath = scratch.path() / "noisy.wav";
             writeWav(noisyPath, limitedToPeak(noisy, 30000.0));
