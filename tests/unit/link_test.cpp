@@ -4,6 +4,7 @@
 #include <vector>
 
 #include "fakes/fakes.h"
+#include "link/logger_code_names.h"
 #include "link/logger_link.h"
 #include "platform/logger_codes.h"
 #include "unit/link_rig.h"
@@ -12,6 +13,14 @@ namespace kestrel {
 namespace {
 
 class LoggerLinkTest : public ::testing::Test, protected LinkRig {};
+
+// The codes are the places in the logger's lists, each named once: commands 0 to 29,
+// notifications 32768 to 32787.
+TEST(LoggerCodes, RunWithoutAGap) {
+    for (const auto& [first, count] : {std::pair{0u, 30u}, {32768u, 20u}})
+        for (std::uint32_t code = first; code < first + count; ++code)
+            EXPECT_EQ(mmttyCodeNamed(mmttyCodeName(code)), code);
+}
 
 // Both ends of the range are taken; beyond them the tone stays.
 TEST_F(LoggerLinkTest, HamReloadsStoredTonesInRangeAndRestartsOnlyTheAverage) {
