@@ -331,13 +331,15 @@ TEST(TxBuffer, ConcurrentWritersAndSenderLoseNothing) {
 
 // Typed keys go on air through the window: upper-cased, a backspace deletes; Ctrl-T starts
 // and ends the transmission, whose last audio is a silent fade and starts the reporter
-// that releases PTT.
+// that releases PTT. Once it is under way {TX} does nothing and {RX} posts its end.
 TEST(TxWindow, TypedKeysGoOnAirAndTheEndFadesAndReleases) {
     SoundRig rig;
     OfflinePlayback device;
     SoundOutput output{rig.state, rig.generators, device, rig.clock};
     int feederStarts = 0;
-    TxWindowHooks hooks{[] {}, [] {}, [&feederStarts] { ++feederStarts; }, [](std::uint8_t) {}};
+    std::string posted;
+    TxWindowHooks hooks{[] {}, [] {}, [&feederStarts] { ++feederStarts; },
+                        [&posted](std::uint8_t c) { posted += static_cast<char>(c); }};
     TxWindow window{rig.state, rig.buffer, output, rig.ptt, rig.logger, hooks};
     for (const char c : std::string("de k1abc\b\bXY")) window.handleCharacter(c);
     window.handleCharacter(0x1'0000'0000'0042);  // only the UTF-16 unit is the character
@@ -346,6 +348,8 @@ TEST(TxWindow, TypedKeysGoOnAirAndTheEndFadesAndReleases) {
     window.handleCharacter(22);  // Ctrl-V
     EXPECT_EQ(feederStarts, 1);
     window.handleCharacter(20);  // Ctrl-T
+    for (const char c : std::string("{tx}{rx}")) window.handleCharacter(c);
+    EXPECT_EQ(posted, "\x14");
     window.handleCharacter(20);
     device.playAll(output);
     EXPECT_EQ(rig.logger.textOf(TXM_CHAR), "DE K1AXYB");
