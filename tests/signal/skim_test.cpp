@@ -87,6 +87,20 @@ TEST(Skim, StaysOnAStationBesideAStrongCarrier) {
     }
 }
 
+// A 0 dB station with a station 50 dB above it, 3030 Hz higher: at 16000 samples/s the
+// channel's rate is 3200, so the neighbour's space would fold onto the station's mark;
+// the channel's first low-pass must stop it.
+TEST(Skim, HearsNothingOfAStrongStationFoldedOntoItsChannel) {
+    constexpr double kMark = 1000;
+    Audio band = k1abc(45.45, kMark);
+    const Audio neighbour = k1abc(50, kMark + 3030);
+    for (std::size_t n = 0; n < std::min(band.samples.size(), neighbour.samples.size()); ++n)
+        band.samples[n] += std::sqrt(1e5) * neighbour.samples[n];
+    addNoise(band, kRms * kRms, 0, 3);
+    const SkimResult result = skim(band, kestrel::kDecodeDeep);
+    EXPECT_LT(characterErrorRate(kCall + kCall, result.textNear(kMark)), 0.01);
+}
+
 // A 75 baud station in a fade: its speed is found where its shortest elements stay sharp.
 TEST(Skim, FindsTheSpeedOfAFaded75BaudStation) {
     constexpr double kMark = 1000;
