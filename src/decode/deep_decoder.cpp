@@ -398,13 +398,11 @@ DeepCharacter DeepDecoder::decideCharacter(std::int64_t t0) const {
     const int passes = elementSnr() < kSquelchSnr ? 1 : kPasses;
     for (int pass = 0; pass < passes; ++pass) {
         c = DeepCharacter{};
-        c.reliability = 1e300;
         for (int k = 0; k < 5; ++k) {
             const std::int64_t end = t0 + (k + 2) * n - 1;
             const double v = llr(end, levelsAround(t0, code, end));
             if (v > 0.0) c.code |= static_cast<std::uint8_t>(1u << k);
             c.values[static_cast<std::size_t>(k)] = v;
-            c.reliability = std::min(c.reliability, std::abs(v));
         }
         if (c.code == code) break;
         code = c.code;
@@ -462,7 +460,6 @@ void DeepDecoder::decideByRuns(std::int64_t t0, DeepCharacter& c) const {
         fit[code] = sum;
     }
     c.code = static_cast<std::uint8_t>(std::max_element(fit.begin(), fit.end()) - fit.begin());
-    c.reliability = 1e300;
     for (unsigned k = 0; k < 5; ++k) {
         double mark = -1e300, space = -1e300;
         for (unsigned code = 0; code < 32; ++code) {
@@ -470,7 +467,6 @@ void DeepDecoder::decideByRuns(std::int64_t t0, DeepCharacter& c) const {
             best = std::max(best, fit[code]);
         }
         if ((c.values[k] > 0.0) != (mark > space)) c.values[k] = mark - space;
-        c.reliability = std::min(c.reliability, std::abs(c.values[k]));
     }
 }
 

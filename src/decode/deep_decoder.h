@@ -25,11 +25,9 @@
 
 namespace kestrel {
 
-// One decided character with its reliability: the smallest magnitude among the
-// log-likelihood ratios of its five data elements.
+// One decided character, with how sure each of its data elements was.
 struct DeepCharacter {
     std::uint8_t code = 0;
-    double reliability = 0.0;
     bool framed = false;             // start element space and stop element mark
     std::array<double, 5> values{};  // the data elements' log-likelihood ratios, > 0 mark
 };
