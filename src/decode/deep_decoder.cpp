@@ -177,13 +177,17 @@ void average(double& mean, double value, int& count, double floorWeight) {
 
 }  // namespace
 
-// A tone not yet heard on (at the start, or learned afresh) stands in with the other's
-// levels, as a sender's two tones come at one level: its own would be guesses, against
-// which every element weighs alike, and no start would be found while the other tone's
-// levels are real (a space learned afresh as a signal came in 50 Hz off tune: 33 errors
-// in a file at -8 dB, none since).
-const DeepDecoder::ToneLevel& DeepDecoder::heard(const ToneLevel& tone, const ToneLevel& other) {
-    return tone.onCount > 0 || other.onCount == 0 ? tone : other;
+// The levels each tone is judged by. A tone not yet heard on (at the start, or learned
+// afresh) stands in with the other's, as a sender's two tones come at one level: its own
+// would be guesses, against which every element weighs alike, and no start would be found
+// while the other tone's levels are real (a space learned afresh as a signal came in 50 Hz
+// off tune: 33 errors in a file at -8 dB, none since).
+const DeepDecoder::ToneLevel& DeepDecoder::markLevel() const {
+    return mark_.onCount > 0 || space_.onCount == 0 ? mark_ : space_;
+}
+
+const DeepDecoder::ToneLevel& DeepDecoder::spaceLevel() const {
+    return space_.onCount > 0 || mark_.onCount == 0 ? space_ : mark_;
 }
 
 double DeepDecoder::ToneLevel::noiseFloor() const {
@@ -309,7 +313,7 @@ void DeepDecoder::step() {
 }
 
 DeepDecoder::Levels DeepDecoder::runningLevels() const {
-    const ToneLevel &mark = heard(mark_, space_), &space = heard(space_, mark_);
+    const ToneLevel &mark = markLevel(), &space = spaceLevel();
     return {mark.amplitude(), mark.noiseFloor(), space.amplitude(), space.noiseFloor()};
 }
 
@@ -358,7 +362,7 @@ DeepDecoder::Levels DeepDecoder::levelsAround(std::int64_t t0, std::uint8_t code
         if (e.end < t0 - 1) add(e);
     }
     Levels l{};
-    const ToneLevel* tones[2] = {&heard(mark_, space_), &heard(space_, mark_)};
+    const ToneLevel* tones[2] = {&markLevel(), &spaceLevel()};
     for (int t = 0; t < 2; ++t) {
         const ToneLevel& tone = *tones[t];
         const double noise = tone.noiseFloor();
@@ -642,34 +646,34 @@ void DeepDecoder::decideFrame() {
 bool DeepDecoder::signalArrived(std::int64_t t0) {
     if (!prior_ || elementSnr() >= kSquelchSnr) return false;
     const int n = elementSteps_;
-    const double markNoise = heard(mark_, space_).noiseFloor();
-    const double spaceNoise = heard(space_, mark_).noiseFloor();
+    const double markNoise = markLevel().noiseFloor(), spaceNoise = spaceLevel().noiseFloor();
+    auto square = [](const std::array<double, kHistory>& magnitudes, std::int64_t end) {
+        return magnitudes[end & kMask] * magnitudes[end & kMask];
+    };
     auto loudness = [&](std::int64_t end) {
-        const double m = markMagnitude_[end & kMask], s = spaceMagnitude_[end & kMask];
-        return std::max(m * m / markNoise, s * s / spaceNoise);
+        return std::max(square(markMagnitude_, end) / markNoise,
+                        square(spaceMagnitude_, end) / spaceNoise);
     };
     double mean = loudness(t0 - 1);
     for (int k = 1; k < 8; ++k) mean += loudness(t0 + k * n - 1);
     if (mean / 8.0 <= kArrival) return false;
 
-    const std::int64_t oldest = steps_ - kHistory + 2 * n;
+    // One of the frame's own elements is loud, so the first loud one lies in this span (the
+    // hunt from it is kept within the history by advance()).
     std::int64_t onset = -1;
     double markPeak = 0.0, spacePeak = 0.0;
-    for (std::int64_t end = std::max(t0 - 8 * n, oldest); end < steps_; ++end) {
-        if (onset < 0 && loudness(end) > kArrival) onset = end;
-        if (onset < 0) continue;
-        markPeak = std::max(markPeak, markMagnitude_[end & kMask] * markMagnitude_[end & kMask]);
-        spacePeak =
-            std::max(spacePeak, spaceMagnitude_[end & kMask] * spaceMagnitude_[end & kMask]);
+    for (std::int64_t end = t0 - 8 * n; end < steps_; ++end) {
+        if (onset < 0 && loudness(end) <= kArrival) continue;
+        if (onset < 0) onset = end;
+        markPeak = std::max(markPeak, square(markMagnitude_, end));
+        spacePeak = std::max(spacePeak, square(spaceMagnitude_, end));
     }
     // The noise is white: the quieter floor is the noise (the other may hold a signal
     // learned as noise).
     const double noise = std::min(markNoise, spaceNoise);
-    for (ToneLevel* tone : {&mark_, &space_}) {
-        const double peak = tone == &mark_ ? markPeak : spacePeak;
-        *tone = ToneLevel{peak, peak * peak, noise, 1, 1};
-    }
-    huntFrom(std::max(onset, oldest));
+    mark_ = ToneLevel{markPeak, markPeak * markPeak, noise, 1, 1};
+    space_ = ToneLevel{spacePeak, spacePeak * spacePeak, noise, 1, 1};
+    huntFrom(onset);
     return true;
 }
 
@@ -722,7 +726,7 @@ void DeepDecoder::hearJoined() {
 // The signal-to-noise ratio of one element, as the levels stand: the scale of the
 // log-likelihood ratios, by which the clock's prior is weighed.
 double DeepDecoder::elementSnr() const {
-    return 0.5 * (heard(mark_, space_).snr() + heard(space_, mark_).snr());
+    return 0.5 * (markLevel().snr() + spaceLevel().snr());
 }
 
 // The tones' frequency errors over a character's elements: each element's sum over its
@@ -831,8 +835,7 @@ double DeepDecoder::weakerEndDb(std::int64_t t0, std::uint8_t code) const {
     std::array<double, 8> r{};
     for (int k = 1; k < 8; ++k) {
         const Element& e = own[k];
-        r[k] = e.markOn ? e.mark2 / heard(mark_, space_).noiseFloor()
-                        : e.space2 / heard(space_, mark_).noiseFloor();
+        r[k] = e.markOn ? e.mark2 / markLevel().noiseFloor() : e.space2 / spaceLevel().noiseFloor();
     }
     const double ends = std::min(r[1] + r[2] + r[3], r[5] + r[6] + r[7]) / 3.0;
     return 10.0 * std::log10(std::max(ends, 1e-30));

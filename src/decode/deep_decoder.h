@@ -72,7 +72,8 @@ class DeepDecoder final : public DeepSampleSink {
     };
     static constexpr int kElementHistory = 32;
 
-    static const ToneLevel& heard(const ToneLevel& tone, const ToneLevel& other);
+    const ToneLevel& markLevel() const;  // the tone's own levels, or the other's until heard
+    const ToneLevel& spaceLevel() const;
     void restart();
     void step();
     void advance();
