@@ -10,15 +10,17 @@
 //                   [--offset HZ]   (the signal HZ above where Kestrel's modes listen)
 //
 // "squelch": the message's error rate with squelch off and on, what each mode prints on
-// white noise alone, squelch off and on, and whether a call after noise is copied from its
-// first word.
+// white noise alone, squelch off and on, and whether a call after noise (and one after
+// noise and a carrier) is copied from its first word.
 #include <algorithm>
 #include <chrono>
+#include <cmath>
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
 #include <filesystem>
 #include <functional>
+#include <numbers>
 #include <string>
 #include <vector>
 
@@ -144,6 +146,10 @@ KestrelSettings withSquelch(DecodeMode mode, bool squelch) {
     return settings;
 }
 
+void reportCall(const char* what, const char* copied, const Audio& clean,
+                std::initializer_list<double> snrs, std::uint64_t seed, const std::string& first,
+                int runs);
+
 void reportSquelch(int runs) {
     std::printf("\n### Squelch: the message, white noise (%d files per point)\n\n| SNR dB |", runs);
     for (int d = 0; d < kDecodeModes; ++d)
@@ -187,34 +193,50 @@ void reportSquelch(int runs) {
 
     // The message above follows a long lead-in, which hides a squelch that opens late: a
     // call with none, after ten seconds of noise, shows whether its first word is copied.
-    constexpr double kCallSnrs[] = {-6.0, 0.0, 6.0, 20.0};
-    std::printf(
-        "\n### Squelch: a call after 10 s of noise, no lead-in (%d calls per point, first word"
-        " copied)\n\n| SNR dB |",
-        runs);
+    const Audio call = scaledToRms(
+        minimodemTransmit("\r\nCQ TEST DE W1AW W1AW K\r\n", kMeasureBaud, 12000), kMeasureRms);
+    reportCall("a call after 10 s of noise, no lead-in", "first word copied",
+               padded(call, 10.0, 1.5), {-6.0, 0.0, 6.0, 20.0}, 77, "CQ TEST", runs);
+    // A sender that keys its carrier a moment before the text: the clock and the AFC are
+    // still out in the noise when the first start comes. The carrier is a tone of its own,
+    // its phase not running on into the text's.
+    Audio keyed{12000, {}};
+    for (int i = 0; i < keyed.rate * 15 / 100; ++i)
+        keyed.samples.push_back(kMeasureRms * std::sqrt(2.0) *
+                                std::sin(2.0 * std::numbers::pi * Tones{}.mark * i / keyed.rate));
+    const Audio text = scaledToRms(
+        minimodemTransmit("CQ TEST DE W1AW W1AW K\r\n", kMeasureBaud, 12000), kMeasureRms);
+    keyed.samples.insert(keyed.samples.end(), text.samples.begin(), text.samples.end());
+    reportCall("a call after 3 s of noise and 150 ms of mark carrier",
+               "copied from its first character", padded(keyed, 3.0, 1.5), {0.0, 3.0, 6.0}, 500,
+               "CQ TEST DE W1AW", runs);
+}
+
+// Whether the call's first words are copied, in `runs` noises from seed `seed` on.
+void reportCall(const char* what, const char* copied, const Audio& clean,
+                std::initializer_list<double> snrs, std::uint64_t seed, const std::string& first,
+                int runs) {
+    std::printf("\n### Squelch: %s (%d calls per point, %s)\n\n| SNR dB |", what, runs, copied);
     for (int d = 0; d < kDecodeModes; ++d)
         std::printf(" %s off | %s on |", decodeModeText(d).data(), decodeModeText(d).data());
     std::printf("\n|---:|");
     for (int d = 0; d < kDecodeModes; ++d) std::printf("---:|---:|");
     std::printf("\n");
-    const std::string call = "\r\nCQ TEST DE W1AW W1AW K\r\n";
-    const Audio clean =
-        padded(scaledToRms(minimodemTransmit(call, kMeasureBaud, 12000), kMeasureRms), 10.0, 1.5);
-    for (const double snr : kCallSnrs) {
+    for (const double snr : snrs) {
         std::printf("| %+.0f |", snr);
         for (int mode = 0; mode < kDecodeModes; ++mode) {
             for (const bool squelch : {false, true}) {
-                int copied = 0;
+                int calls = 0;
                 for (int run = 0; run < runs; ++run) {
                     Audio a = clean;
-                    addNoise(a, kMeasureRms * kMeasureRms, snr, 77 + run);
+                    addNoise(a, kMeasureRms * kMeasureRms, snr, seed + static_cast<unsigned>(run));
                     const std::string text = normaliseText(
                         kestrelDecode(limitedToPeak(a, 32000.0),
                                       withSquelch(static_cast<DecodeMode>(mode), squelch))
                             .text);
-                    copied += text.find("CQ TEST") != std::string::npos;
+                    calls += text.find(first) != std::string::npos;
                 }
-                std::printf(" %d |", copied);
+                std::printf(" %d |", calls);
             }
         }
         std::printf("\n");

@@ -220,6 +220,7 @@ void DeepDecoder::restart() {
     markPhasor_ = spacePhasor_ = {1.0, 0.0};
     markPart_ = spacePart_ = markSum_ = spaceSum_ = {};
     inStep_ = 0;
+    heard_.fill(0.0f);
     markParts_.fill({});
     spaceParts_.fill({});
     markElement_.fill({});
@@ -258,20 +259,50 @@ void DeepDecoder::takeSample(double x) {
             if (std::abs(spaceOffset_ - markOffset_) <= kToneParting) joined_ = 0;
             hearJoined();
         }
-        double mark = state_.markFrequency.load(std::memory_order_relaxed) - markOffset_;
-        double space = state_.spaceFrequency.load(std::memory_order_relaxed) - spaceOffset_;
-        if (state_.rxReverse.load(std::memory_order_relaxed) == 1) std::swap(mark, space);
-        markRotation_ = std::polar(1.0, -2.0 * std::numbers::pi * mark / rate_);
-        spaceRotation_ = std::polar(1.0, -2.0 * std::numbers::pi * space / rate_);
+        setMixers();
     }
+    heard_[static_cast<std::size_t>((mixed_ * kStep + inStep_) & kHeardMask)] =
+        static_cast<float>(x);
+    mix(x);
+    if (++inStep_ == kStep && sumStep()) advance();
+}
+
+void DeepDecoder::setMixers() {
+    double mark = state_.markFrequency.load(std::memory_order_relaxed) - markOffset_;
+    double space = state_.spaceFrequency.load(std::memory_order_relaxed) - spaceOffset_;
+    if (state_.rxReverse.load(std::memory_order_relaxed) == 1) std::swap(mark, space);
+    markRotation_ = std::polar(1.0, -2.0 * std::numbers::pi * mark / rate_);
+    spaceRotation_ = std::polar(1.0, -2.0 * std::numbers::pi * space / rate_);
+}
+
+void DeepDecoder::mix(double x) {
     markPart_ += x * markPhasor_;
     spacePart_ += x * spacePhasor_;
     markPhasor_ *= markRotation_;
     spacePhasor_ *= spaceRotation_;
-    if (++inStep_ == kStep) step();
 }
 
-void DeepDecoder::step() {
+// The samples since step `from` mixed and summed again, at the mixers' tones as they are
+// now. The running sums start from the ring's old values, which leave them again as the
+// new ones come in.
+void DeepDecoder::hearAgain(std::int64_t from) {
+    const std::int64_t end = mixed_ * kStep + inStep_;
+    from = std::max({from, mixed_ - kHistory + 1, std::int64_t{0}});
+    setMixers();
+    mixed_ = from;
+    inStep_ = 0;
+    markPart_ = spacePart_ = {};
+    markSum_ = sumEndingAt(markParts_, from - 1, elementSteps_);
+    spaceSum_ = sumEndingAt(spaceParts_, from - 1, elementSteps_);
+    markSmooth_ = sumEndingAt(markSums_, from - 1, smoothSteps_);
+    spaceSmooth_ = sumEndingAt(spaceSums_, from - 1, smoothSteps_);
+    for (std::int64_t at = from * kStep; at < end; ++at) {
+        mix(heard_[static_cast<std::size_t>(at & kHeardMask)]);
+        if (++inStep_ == kStep) sumStep();
+    }
+}
+
+bool DeepDecoder::sumStep() {
     inStep_ = 0;
     // Unit phasors stay unit: rounding would otherwise let them drift over hours.
     markPhasor_ /= std::abs(markPhasor_);
@@ -302,14 +333,14 @@ void DeepDecoder::step() {
     }
     ++mixed_;
     // The element ending m / 2 steps ago is now known.
-    if (mixed_ <= m / 2) return;
+    if (mixed_ <= m / 2) return false;
     steps_ = mixed_ - m / 2;
     const std::int64_t at = (steps_ - 1) & kMask;
     markElement_[at] = markSmooth_ / static_cast<double>(m);
     spaceElement_[at] = spaceSmooth_ / static_cast<double>(m);
     markMagnitude_[at] = std::abs(markElement_[at]);
     spaceMagnitude_[at] = std::abs(spaceElement_[at]);
-    advance();
+    return true;
 }
 
 DeepDecoder::Levels DeepDecoder::runningLevels() const {
@@ -658,13 +689,19 @@ bool DeepDecoder::signalArrived(std::int64_t t0) {
     for (int k = 1; k < 8; ++k) mean += loudness(t0 + k * n - 1);
     if (mean / 8.0 <= kArrival) return false;
 
-    // One of the frame's own elements is loud, so the first loud one lies in this span (the
-    // hunt from it is kept within the history by advance()).
-    std::int64_t onset = -1;
+    // One of the frame's own elements is loud, so the first loud one lies between the
+    // element before the frame and the newest (the hunt from it is kept within the history
+    // by advance()).
+    auto firstLoud = [&] {
+        std::int64_t end = t0 - 8 * n;
+        while (end + 1 < steps_ && loudness(end) <= kArrival) ++end;
+        return end;
+    };
+    // Heard at its own tones, from two elements before the span on.
+    tuneToArrival(t0 - 10 * n - smoothSteps_, firstLoud());
+    const std::int64_t onset = firstLoud();
     double markPeak = 0.0, spacePeak = 0.0;
-    for (std::int64_t end = t0 - 8 * n; end < steps_; ++end) {
-        if (onset < 0 && loudness(end) <= kArrival) continue;
-        if (onset < 0) onset = end;
+    for (std::int64_t end = onset; end < steps_; ++end) {
         markPeak = std::max(markPeak, square(markMagnitude_, end));
         spacePeak = std::max(spacePeak, square(spaceMagnitude_, end));
     }
@@ -674,7 +711,37 @@ bool DeepDecoder::signalArrived(std::int64_t t0) {
     mark_ = ToneLevel{markPeak, markPeak * markPeak, noise, 1, 1};
     space_ = ToneLevel{spacePeak, spacePeak * spacePeak, noise, 1, 1};
     huntFrom(onset);
+    // Its tones are Deep's own from here on, not the AFC's from the noise.
+    tracking_ = true;
+    markCoherence_ = spaceCoherence_ = Coherence{};
     return true;
+}
+
+// The AFC's tones, pulled about by the noise before a signal, may lie tens of hertz off
+// it, and apart: a space mixer 33 Hz off a call's first start read it barely space, and
+// the first characters were lost. The tone heard loudest since the signal's onset shows
+// by its own turn how far off its mixer it is; both mixers are set by it (the other tone
+// is seldom heard yet: the signal may begin with a carrier), and the history is heard
+// again from `from` on. A call after 3 s of noise and 150 ms of mark carrier, copied from
+// its first character, 40 calls at 0 / +3 dB: 38 / 39 before, 40 / 40 after.
+void DeepDecoder::tuneToArrival(std::int64_t from, std::int64_t onset) {
+    hearAgain(from);  // at one tone throughout, the latest
+    double mark = 0.0, space = 0.0;
+    for (std::int64_t end = onset; end < steps_; ++end) {
+        mark += markMagnitude_[end & kMask] * markMagnitude_[end & kMask];
+        space += spaceMagnitude_[end & kMask] * spaceMagnitude_[end & kMask];
+    }
+    const bool markHeard = mark >= space;
+    std::complex<double> turn;
+    for (std::int64_t end = onset; end < steps_; ++end) {
+        if ((markMagnitude_[end & kMask] >= spaceMagnitude_[end & kMask]) == markHeard)
+            turn += quarterTurns(markHeard, end);
+    }
+    const bool reversed = state_.rxReverse.load(std::memory_order_relaxed) == 1;
+    const double offset =
+        (markHeard != reversed ? markOffset_ : spaceOffset_) - hertzOfTurn(turn, elementSteps_ / 4);
+    markOffset_ = spaceOffset_ = offset;
+    hearAgain(from);
 }
 
 // The clock let go: the held word printed, and a start sought from step `at` on.
@@ -738,20 +805,25 @@ double DeepDecoder::elementSnr() const {
 void DeepDecoder::followTones(const std::array<Element, 8>& own) {
     const int quarter = elementSteps_ / 4;
     std::complex<double> mark, space;
-    for (const Element& e : own) {
-        const auto& parts = e.markOn ? markParts_ : spaceParts_;
-        std::complex<double>& turn = e.markOn ? mark : space;
-        std::complex<double> previous;
-        for (int q = 0; q < 4; ++q) {
-            const std::complex<double> sum = sumEndingAt(parts, e.end - (3 - q) * quarter, quarter);
-            if (q > 0) turn += sum * std::conj(previous);
-            previous = sum;
-        }
-    }
+    for (const Element& e : own) (e.markOn ? mark : space) += quarterTurns(e.markOn, e.end);
     const double common = hertzOfTurn(mark + space, quarter);
     const double parted =
         kQuarterParting * (hertzOfTurn(mark, quarter) - hertzOfTurn(space, quarter)) / 2.0;
     retune(kToneGain * (common + parted), kToneGain * (common - parted));
+}
+
+// How a tone's sum over the element ending at `end` turns from quarter to quarter: its
+// angle is the tone's frequency error, its magnitude the weight of that measurement.
+std::complex<double> DeepDecoder::quarterTurns(bool mark, std::int64_t end) const {
+    const int quarter = elementSteps_ / 4;
+    const auto& parts = mark ? markParts_ : spaceParts_;
+    std::complex<double> turn, previous;
+    for (int q = 0; q < 4; ++q) {
+        const std::complex<double> sum = sumEndingAt(parts, end - (3 - q) * quarter, quarter);
+        if (q > 0) turn += sum * std::conj(previous);
+        previous = sum;
+    }
+    return turn;
 }
 
 // Each tone's mixer moved up by the hertz given; the turns its runs were learned with turn

@@ -75,7 +75,12 @@ class DeepDecoder final : public DeepSampleSink {
     const ToneLevel& markLevel() const;  // the tone's own levels, or the other's until heard
     const ToneLevel& spaceLevel() const;
     void restart();
-    void step();
+    bool sumStep();  // false while the first element is not yet known
+    void setMixers();
+    void mix(double x);
+    void hearAgain(std::int64_t from);
+    std::complex<double> quarterTurns(bool mark, std::int64_t end) const;
+    void tuneToArrival(std::int64_t from, std::int64_t onset);
     void advance();
     Levels runningLevels() const;
     Levels levelsAround(std::int64_t t0, std::uint8_t code, std::int64_t element) const;
@@ -115,6 +120,9 @@ class DeepDecoder final : public DeepSampleSink {
     std::complex<double> markRotation_, spaceRotation_;
     std::complex<double> markPart_, spacePart_;
     int inStep_ = 0;
+    // The samples of the history, so that it can be heard again at other tones.
+    static constexpr std::int64_t kHeardMask = kHistory * kStep - 1;
+    std::array<float, kHistory * kStep> heard_{};
     double markOffset_ = 0.0, spaceOffset_ = 0.0;  // Hz below the set tones
     bool tracking_ = false;  // Deep follows the tones itself (else the AFC's offsets)
     // While the AFC's tones stay parted: 1 the space heard at the mark's offset, -1 the

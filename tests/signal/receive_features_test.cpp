@@ -2,7 +2,10 @@
 // squelch and new-signal-new-line.
 #include <gtest/gtest.h>
 
+#include <cmath>
 #include <cstdlib>
+#include <numbers>
+#include <vector>
 
 #include "frontend/spectrum_view.h"
 #include "platform/logger_codes.h"
@@ -106,6 +109,27 @@ TEST(Deep, FindsAStrongCallAfterNoise) {
         whole += text.find("CQ TEST DE W1AW W1AW K") != std::string::npos;
     }
     EXPECT_GE(whole, 38);
+}
+
+TEST(Deep, CopiesACallAfterACarrierFromItsFirstCharacter) {
+    // The sender keys a carrier 150 ms before its text (a tone of its own, whose phase does
+    // not run on into the text's). The AFC's tones are still where 3 s of noise pulled them,
+    // tens of hertz off and apart, when the first start comes: heard there, 3 of these 40
+    // calls lost their first word.
+    Transmission t = transmit("CQ TEST DE W1AW W1AW K\r\n", 45.45, 12000, {}, 3.0, 1.5);
+    std::vector<double> carrier(1800);
+    for (std::size_t i = 0; i < carrier.size(); ++i)
+        carrier[i] =
+            kSignalRms * std::sqrt(2.0) * std::sin(2 * std::numbers::pi * 2125.0 * i / 12000);
+    t.audio.samples.insert(t.audio.samples.begin() + 3 * t.audio.rate, carrier.begin(),
+                           carrier.end());
+    int whole = 0;
+    for (unsigned seed = 1; seed <= 40; ++seed) {
+        const std::string text =
+            kestrelDecode(withNoise(t, 0.0, seed), settingsFor(kDecodeDeep)).text;
+        whole += text.find("CQ TEST DE W1AW") != std::string::npos;
+    }
+    EXPECT_GE(whole, 39);
 }
 
 TEST(NewSignalNewLine, SecondTransmissionAfterIdleStartsALine) {
