@@ -442,7 +442,7 @@ DeepCharacter DeepDecoder::decideCharacter(std::int64_t t0) const {
         if (c.code == code) break;
         code = c.code;
     }
-    if (passes > 1 && sumRuns_) decideByRuns(t0, c);
+    if (passes > 1) decideByRuns(t0, c);
     return c;
 }
 

@@ -39,10 +39,6 @@ class DeepDecoder final : public DeepSampleSink {
     void takeSample(double x) override;
     // Every character decided, before the squelch, also goes to the Save Text file here.
     void saveTo(ReceivedText* text) { saved_ = text; }
-    // Runs of one tone are summed coherently unless told not to: where the tones are moved
-    // under Deep's mixers from outside (a skimmer's channel following its signal), their
-    // phase does not hold still from one element to the next.
-    void sumRuns(bool on) { sumRuns_ = on; }
 
     static constexpr int kStep = 8;        // samples per integration step
     static constexpr int kHistory = 2048;  // steps kept, a power of two
@@ -174,7 +170,6 @@ class DeepDecoder final : public DeepSampleSink {
     ShiftDoubt doubt_;
     SquelchHold squelch_;
     ReceivedText* saved_ = nullptr;
-    bool sumRuns_ = true;
 };
 
 }  // namespace kestrel

@@ -36,10 +36,6 @@ class DeepSignalDecoder final : public SignalDecoder, private LoggerPort {
         state_.markFrequency = kCentreHz - format.shiftHz / 2;
         state_.spaceFrequency = kCentreHz + format.shiftHz / 2;
         deep_ = std::make_unique<DeepDecoder>(state_, emitter_);
-        // The channel retunes as it follows the signal, up to 10 Hz when a neighbour pulls
-        // it: runs summed across that lost characters (the 20 s band: 94 of 100 stations
-        // copied as alone against 98 element by element).
-        deep_->sumRuns(false);
     }
 
     // A baseband sample z of a tone at f is the tone's half amplitude turning at f - centre:
@@ -74,7 +70,7 @@ DecoderKind deepDecoderKind() {
         [](const SignalFormat& format, DecodedText& out) {
             return std::unique_ptr<SignalDecoder>(std::make_unique<DeepSignalDecoder>(format, out));
         },
-        true};
+        true, true};
 }
 
 }  // namespace kestrel::skim

@@ -169,9 +169,9 @@ void SignalChannel::decimated(const double* window, std::int64_t newest) {
     // phase at the newest sample brings the centre to 0 Hz. The fine mixer follows.
     const double cycles =
         std::fmod(centreHz_ * static_cast<double>(newest), plan_.inputRate) / plan_.inputRate;
-    afcPhase_ = wrapped(afcPhase_ + afcHz_ / plan_.channelRate());
+    afcPhase_ = wrapped(afcPhase_ + mixedAfcHz() / plan_.channelRate());
     const std::complex<double> z = band * std::conj(turnOf(cycles + afcPhase_));
-    follow(carrier_.take(narrow_.take(z), centreHz_ + afcHz_));
+    follow(carrier_.take(narrow_.take(z), centreHz_ + mixedAfcHz()));
 }
 
 void SignalChannel::follow(std::complex<double> z) {
@@ -207,7 +207,11 @@ void SignalChannel::follow(std::complex<double> z) {
     if (++blockCount_ >= static_cast<int>(kAfcBlockSeconds * plan_.channelRate())) {
         const bool keyedAsOne = judgeKeying();
         if (keyedAsOne && std::abs(turn_) > kAfcCoherence * energy_) {
-            afcHz_ += kAfcGain * std::arg(turn_) * plan_.channelRate() / (2 * std::numbers::pi);
+            // The tones' turn shows where they lie from the mixers; where the mixers do not
+            // follow them, the same steps of the estimate.
+            const double heardHz =
+                mixedAfcHz() + std::arg(turn_) * plan_.channelRate() / (2 * std::numbers::pi);
+            afcHz_ += kAfcGain * (heardHz - afcHz_);
             afcHz_ = std::clamp(afcHz_, -kMostDriftHz, kMostDriftHz);
         }
         turn_ = {};

@@ -109,6 +109,9 @@ class SignalChannel final : private DecodedText {
     // long, whose nulls fall on the other tone: one for the speed, three for the AFC.
     static constexpr int kBoxes = 3;
     double afcHz_ = 0, afcPhase_ = 0, tonePhase_ = 0;
+    // What the fine mixer moves: the AFC's estimate, or nothing for a decoder that follows
+    // the tones itself (a retune under it would break the phase it sums runs of one tone by).
+    double mixedAfcHz() const { return plan_.decoder.followsTones ? 0.0 : afcHz_; }
     std::vector<std::complex<double>> markBox_[kBoxes], spaceBox_[kBoxes];
     std::complex<double> markSum_[kBoxes], spaceSum_[kBoxes], lastMark_, lastSpace_;
     int box_ = 0;

@@ -41,6 +41,9 @@ struct DecoderKind {
     // Whether the decoder is to hear only the keyed signal, its tones and a baud either side:
     // one with no tone filters of its own, which a neighbour's tone a shift away reaches.
     bool keyedOnly = false;
+    // Whether the decoder follows the signal's tones itself: the channel then measures its
+    // drift (for the spots' frequency) without moving what the decoder hears.
+    bool followsTones = false;
 };
 
 }  // namespace kestrel::skim
