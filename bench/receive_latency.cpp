@@ -8,10 +8,12 @@
 #include <algorithm>
 #include <cmath>
 #include <complex>
+#include <cstdint>
 #include <cstdio>
 #include <cstdlib>
 #include <numbers>
 #include <string>
+#include <vector>
 
 #include "frontend/spectrum_view.h"
 #include "lab/lab.h"
@@ -59,15 +61,23 @@ int main(int argc, char** argv) {
             s.baud = baud;
             s.mode = static_cast<DecodeMode>(m);
             const KestrelResult r = kestrelDecode(limitedToPeak(audio, 32000.0), s);
-            // The last K posted: the line's last character.
-            for (auto p = r.posts.rbegin(); p != r.posts.rend(); ++p) {
-                if (p->code != TXM_CHAR || p->value != 'K') continue;
-                const double latency = static_cast<double>(p->sample) / r.sampleRate - stopEnd;
-                sum += latency;
-                largest = std::max(largest, latency);
-                ++printed;
-                break;
+            // The line's last character, the K after the second call: the noise after the
+            // line may print a K of its own (squelch off), which is not the line's.
+            std::string text;
+            std::vector<std::uint64_t> at;
+            for (const auto& p : r.posts) {
+                if (p.code != TXM_CHAR) continue;
+                text += static_cast<char>(p.value);
+                at.push_back(p.sample);
             }
+            const std::string end = "W1AW W1AW K";
+            const std::size_t found = text.find(end);
+            if (found == std::string::npos) continue;
+            const double latency =
+                static_cast<double>(at[found + end.size() - 1]) / r.sampleRate - stopEnd;
+            sum += latency;
+            largest = std::max(largest, latency);
+            ++printed;
         }
         std::printf("| %s | %.0f ms | %.0f ms | %d of %d |\n", decodeModeText(m).data(),
                     printed ? 1000.0 * sum / printed : 0.0, 1000.0 * largest, printed, files);
