@@ -173,6 +173,7 @@ TEST(CliDecode, ScriptsGetTheTextOrAMessageAndAStatus) {
         {record + "--seconds -3 /nonexistent/x.wav", 2, seconds},
         {record + "--seconds ten /nonexistent/x.wav", 2, seconds},
         {program + " record x.wav --device", 2, name},
+        {record, 2, "--device and OUT.wav, please"},
         {program + " skim --device", 2, name},
         {encode, 2, "encode: no output file given"},
         {encode + "--mode fsk x.wav", 2, "encode: --mode must be afsk, dook or pfsk"},
