@@ -229,7 +229,7 @@ struct FakeClock : ClockPort {
 };
 
 // An open dialog for tests: keeps the controls' texts, the marked radio button of each
-// group (by its first button), the lists and their selections, and how it ended. The
+// group (by its first button), the focus, the lists and their selections, and how it ended. The
 // dialogs it is asked to run are cancelled.
 struct FakeDialog : DialogPort {
     void setItemText(int id, std::string_view text) override { texts[id] = text; }
@@ -238,7 +238,7 @@ struct FakeDialog : DialogPort {
     }
     void checkRadioButton(int first, int, int checkedId) override { marked[first] = checkedId; }
     void enableItem(int, bool) override {}
-    void setFocus(int) override {}
+    void setFocus(int id) override { focused.push_back(id); }
     void addListItem(int listId, std::string_view text) override {
         lists[listId].emplace_back(text);
     }
@@ -255,6 +255,7 @@ struct FakeDialog : DialogPort {
 
     std::map<int, std::string> texts;
     std::map<int, int> marked;
+    std::vector<int> focused;
     std::map<int, std::vector<std::string>> lists;
     std::map<int, int> selections;
     int ended = -1;

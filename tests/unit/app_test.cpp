@@ -96,6 +96,10 @@ TEST(SettingsDialog, OpeningSelectsTheStoredEndpointsAndShowsTheStoredValues) {
     EXPECT_EQ(dialog.selectedListItem(IDC_OUTPUT_LIST), 0);
     EXPECT_EQ(dialog.texts[IDC_SPACE], "  045");
     EXPECT_EQ(dialog.texts[IDC_WIDTH], "  425");  // the spectrum's 115 bins at 12000 samples/s
+    // Swap and the tone pair's button hand the keyboard to OK: Enter then applies.
+    rig.settingsDialog.command(dialog, IDC_SWAP);
+    rig.settingsDialog.command(dialog, IDC_TONE_PAIR);
+    EXPECT_EQ(dialog.focused, (std::vector<int>{kOkButton, kOkButton}));
 
     // A stored name no endpoint has keeps the index found last; no endpoints at all: a
     // message and an empty list.
@@ -189,19 +193,21 @@ struct PortRig : AppRig {
 };
 
 // The PTT dialog lists from COM0, the keyer dialogs from COM1; the FSK dialog shows the
-// stored keying sense.
+// stored keying sense, and it and the PTT dialog the stored PTT line.
 TEST(PortDialogs, EachListsItsRangeOfPortsAndPreselectsTheStoredOne) {
     for (const int templateId : {IDD_PTT_SETUP, IDD_FSK_SETUP, IDD_TINY_PORT}) {
         PortRig rig;
         rig.strings.pttPortName = "COM12";
         rig.strings.fskPortName = "COM9";  // gone
         rig.state.fskInvert = 1;
+        rig.state.pttLine = 2;  // RTS
         rig.dialogs.open(rig.dialog, templateId);
         const bool ptt = templateId == IDD_PTT_SETUP;
         EXPECT_EQ(rig.dialog.lists[IDC_PORT_LIST].front(), ptt ? "COM0" : "COM3");
         EXPECT_EQ(rig.dialog.lists[IDC_PORT_LIST].back(), "COM12");
         EXPECT_EQ(rig.dialog.selectedListItem(IDC_PORT_LIST), ptt ? 2 : kNoListItem);
         EXPECT_EQ(rig.dialog.marked[IDC_NORMAL], templateId == IDD_FSK_SETUP ? IDC_INVERT : 0);
+        EXPECT_EQ(rig.dialog.marked[IDC_PTT_NO], templateId != IDD_TINY_PORT ? IDC_PTT_RTS : 0);
     }
 }
 
