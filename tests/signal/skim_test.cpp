@@ -60,6 +60,19 @@ TEST(Skim, SpotsStationsOfABandAndNothingElse) {
     }
 }
 
+// A call copied 10 dB under a louder copy within the minute is taken for its image, but not
+// once the louder signal's channel has closed (30 s of quiet): K1ABC calls 20 dB over the
+// noise, then, 30 s later, at 0 dB 1 kHz higher, and is spotted both times.
+TEST(Skim, ACallHeardAgainAfterItsLouderSignalHasGoneIsSpotted) {
+    Audio band = padded(k1abc(45.45, 1000), 0, 30);
+    for (double& x : band.samples) x *= 10;
+    for (double x : k1abc(45.45, 2000).samples) band.samples.push_back(x);
+    addNoise(band, kRms * kRms, 0, 3);
+    const SkimResult result = skim(band, kestrel::kDecodeDeep);
+    ASSERT_EQ(result.spots.size(), 2u);
+    EXPECT_NEAR(result.spots[1].markHz, 2000, 10);
+}
+
 // `--max-signals 2` on a band of four stations sending at once: two are followed.
 TEST(Skim, FollowsNoMoreSignalsThanAskedFor) {
     const SkimResult result = skim(makeBand(8000, 4, 20, 3, false).audio, kestrel::kDecodeDeep, 2);
