@@ -494,6 +494,18 @@ TEST(TxFrame, AStateOutOfRangeShowsTheGeneratorsErrorAndKeysNothing) {
     EXPECT_TRUE(rig.ptt.calls().empty());
 }
 
+// Every sound mode switches PTT on with a transmission's first frame, and only then.
+TEST(SoundGenerators, EachModeSwitchesPttOnAtTheStart) {
+    for (const int mode : {kAfskMode, kDookMode, kPfskMode}) {
+        SoundRig rig;
+        rig.state.TXmode = mode;
+        rig.state.txState = kTxRequested;
+        TxFrame f;
+        for (int frame = 0; frame < 3; ++frame) rig.generators.generateFrame(f);
+        EXPECT_EQ(rig.ptt.calls(), std::vector<bool>{true}) << mode;
+    }
+}
+
 // PFSK keys a tone for space and silence for mark, each tone element from phase 0.
 TEST(Pfsk, PreambleThenLtrsThenTextWithEachSpaceElementAToneFromPhaseZero) {
     TxRig rig;
