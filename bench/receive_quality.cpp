@@ -14,13 +14,11 @@
 // noise and a carrier) is copied from its first word.
 #include <algorithm>
 #include <chrono>
-#include <cmath>
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
 #include <filesystem>
 #include <functional>
-#include <numbers>
 #include <string>
 #include <vector>
 
@@ -146,17 +144,46 @@ KestrelSettings withSquelch(DecodeMode mode, bool squelch) {
     return settings;
 }
 
-void reportCall(const char* what, const char* copied, const Audio& clean,
-                std::initializer_list<double> snrs, std::uint64_t seed, const std::string& first,
-                int runs);
-
-void reportSquelch(int runs) {
-    std::printf("\n### Squelch: the message, white noise (%d files per point)\n\n| SNR dB |", runs);
+// The columns of a squelch table, after its first: each mode with squelch off and on.
+void squelchColumns() {
     for (int d = 0; d < kDecodeModes; ++d)
         std::printf(" %s off | %s on |", decodeModeText(d).data(), decodeModeText(d).data());
     std::printf("\n|---:|");
     for (int d = 0; d < kDecodeModes; ++d) std::printf("---:|---:|");
     std::printf("\n");
+}
+
+// Whether the call's first words are copied, in `runs` noises from seed `seed` on.
+void reportCall(const char* what, const char* copied, const Audio& clean,
+                std::initializer_list<double> snrs, std::uint64_t seed, const std::string& first,
+                int runs) {
+    std::printf("\n### Squelch: %s (%d calls per point, %s)\n\n| SNR dB |", what, runs, copied);
+    squelchColumns();
+    for (const double snr : snrs) {
+        std::printf("| %+.0f |", snr);
+        for (int mode = 0; mode < kDecodeModes; ++mode) {
+            for (const bool squelch : {false, true}) {
+                int calls = 0;
+                for (int run = 0; run < runs; ++run) {
+                    Audio a = clean;
+                    addNoise(a, kMeasureRms * kMeasureRms, snr, seed + static_cast<unsigned>(run));
+                    const std::string text = normaliseText(
+                        kestrelDecode(limitedToPeak(a, 32000.0),
+                                      withSquelch(static_cast<DecodeMode>(mode), squelch))
+                            .text);
+                    calls += text.find(first) != std::string::npos;
+                }
+                std::printf(" %d |", calls);
+            }
+        }
+        std::printf("\n");
+        std::fflush(stdout);
+    }
+}
+
+void reportSquelch(int runs) {
+    std::printf("\n### Squelch: the message, white noise (%d files per point)\n\n| SNR dB |", runs);
+    squelchColumns();
     for (const double snr : {-9.0, -6.0, -3.0, 0.0, 3.0, 10.0}) {
         const std::vector<Audio> files = measuringFiles(nullptr, snr, runs);
         std::printf("| %+.0f |", snr);
@@ -198,50 +225,13 @@ void reportSquelch(int runs) {
     reportCall("a call after 10 s of noise, no lead-in", "first word copied",
                padded(call, 10.0, 1.5), {-6.0, 0.0, 6.0, 20.0}, 77, "CQ TEST", runs);
     // A sender that keys its carrier a moment before the text: the clock and the AFC are
-    // still out in the noise when the first start comes. The carrier is a tone of its own,
-    // its phase not running on into the text's.
-    Audio keyed{12000, {}};
-    for (int i = 0; i < keyed.rate * 15 / 100; ++i)
-        keyed.samples.push_back(kMeasureRms * std::sqrt(2.0) *
-                                std::sin(2.0 * std::numbers::pi * Tones{}.mark * i / keyed.rate));
+    // still out in the noise when the first start comes.
     const Audio text = scaledToRms(
         minimodemTransmit("CQ TEST DE W1AW W1AW K\r\n", kMeasureBaud, 12000), kMeasureRms);
-    keyed.samples.insert(keyed.samples.end(), text.samples.begin(), text.samples.end());
     reportCall("a call after 3 s of noise and 150 ms of mark carrier",
-               "copied from its first character", padded(keyed, 3.0, 1.5), {0.0, 3.0, 6.0}, 500,
-               "CQ TEST DE W1AW", runs);
-}
-
-// Whether the call's first words are copied, in `runs` noises from seed `seed` on.
-void reportCall(const char* what, const char* copied, const Audio& clean,
-                std::initializer_list<double> snrs, std::uint64_t seed, const std::string& first,
-                int runs) {
-    std::printf("\n### Squelch: %s (%d calls per point, %s)\n\n| SNR dB |", what, runs, copied);
-    for (int d = 0; d < kDecodeModes; ++d)
-        std::printf(" %s off | %s on |", decodeModeText(d).data(), decodeModeText(d).data());
-    std::printf("\n|---:|");
-    for (int d = 0; d < kDecodeModes; ++d) std::printf("---:|---:|");
-    std::printf("\n");
-    for (const double snr : snrs) {
-        std::printf("| %+.0f |", snr);
-        for (int mode = 0; mode < kDecodeModes; ++mode) {
-            for (const bool squelch : {false, true}) {
-                int calls = 0;
-                for (int run = 0; run < runs; ++run) {
-                    Audio a = clean;
-                    addNoise(a, kMeasureRms * kMeasureRms, snr, seed + static_cast<unsigned>(run));
-                    const std::string text = normaliseText(
-                        kestrelDecode(limitedToPeak(a, 32000.0),
-                                      withSquelch(static_cast<DecodeMode>(mode), squelch))
-                            .text);
-                    calls += text.find(first) != std::string::npos;
-                }
-                std::printf(" %d |", calls);
-            }
-        }
-        std::printf("\n");
-        std::fflush(stdout);
-    }
+               "copied from its first character",
+               padded(afterCarrier(text, 0.15, Tones{}.mark, kMeasureRms), 3.0, 1.5),
+               {0.0, 3.0, 6.0}, 500, "CQ TEST DE W1AW", runs);
 }
 
 }  // namespace

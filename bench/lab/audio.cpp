@@ -2,6 +2,7 @@
 #include <atomic>
 #include <cmath>
 #include <fstream>
+#include <numbers>
 #include <numeric>
 #include <stdexcept>
 #include <string>
@@ -67,6 +68,18 @@ Audio padded(const Audio& audio, double before, double after) {
     out.samples.insert(out.samples.end(), audio.samples.begin(), audio.samples.end());
     out.samples.resize(
         out.samples.size() + static_cast<std::size_t>(std::lround(after * audio.rate)), 0.0);
+    return out;
+}
+
+Audio afterCarrier(const Audio& audio, double seconds, double hz, double rms) {
+    Audio out;
+    out.rate = audio.rate;
+    const auto length = static_cast<std::size_t>(std::lround(seconds * audio.rate));
+    for (std::size_t i = 0; i < length; ++i)
+        out.samples.push_back(
+            rms * std::sqrt(2.0) *
+            std::sin(2.0 * std::numbers::pi * hz * static_cast<double>(i) / audio.rate));
+    out.samples.insert(out.samples.end(), audio.samples.begin(), audio.samples.end());
     return out;
 }
 

@@ -38,6 +38,10 @@ Audio scaledToRms(const Audio& audio, double rms);
 // The audio with seconds of silence before and after it.
 Audio padded(const Audio& audio, double before, double after);
 
+// The audio after seconds of a steady tone at hz and the given RMS: a sender keying its
+// carrier before its text, the carrier's phase not running on into the text's.
+Audio afterCarrier(const Audio& audio, double seconds, double hz, double rms);
+
 // The audio scaled down, if needed, so its largest magnitude is at most peak.
 Audio limitedToPeak(const Audio& audio, double peak);
 

@@ -11,6 +11,11 @@ namespace {
 
 constexpr std::int64_t kMask = DeepDecoder::kHistory - 1;
 
+// The power of the element ending at step `end`, from a tone's magnitudes.
+double powerAt(const std::array<double, DeepDecoder::kHistory>& magnitudes, std::int64_t end) {
+    return magnitudes[end & kMask] * magnitudes[end & kMask];
+}
+
 // The long averages of each tone: its mean square while on (and the mean of that square,
 // for how much the level moves) over about thirty of its elements, the noise while off
 // over about forty. What a fade does within a few elements, levelsAround sees.
@@ -678,12 +683,9 @@ bool DeepDecoder::signalArrived(std::int64_t t0) {
     if (!prior_ || elementSnr() >= kSquelchSnr) return false;
     const int n = elementSteps_;
     const double markNoise = markLevel().noiseFloor(), spaceNoise = spaceLevel().noiseFloor();
-    auto square = [](const std::array<double, kHistory>& magnitudes, std::int64_t end) {
-        return magnitudes[end & kMask] * magnitudes[end & kMask];
-    };
     auto loudness = [&](std::int64_t end) {
-        return std::max(square(markMagnitude_, end) / markNoise,
-                        square(spaceMagnitude_, end) / spaceNoise);
+        return std::max(powerAt(markMagnitude_, end) / markNoise,
+                        powerAt(spaceMagnitude_, end) / spaceNoise);
     };
     double mean = loudness(t0 - 1);
     for (int k = 1; k < 8; ++k) mean += loudness(t0 + k * n - 1);
@@ -702,8 +704,8 @@ bool DeepDecoder::signalArrived(std::int64_t t0) {
     const std::int64_t onset = firstLoud();
     double markPeak = 0.0, spacePeak = 0.0;
     for (std::int64_t end = onset; end < steps_; ++end) {
-        markPeak = std::max(markPeak, square(markMagnitude_, end));
-        spacePeak = std::max(spacePeak, square(spaceMagnitude_, end));
+        markPeak = std::max(markPeak, powerAt(markMagnitude_, end));
+        spacePeak = std::max(spacePeak, powerAt(spaceMagnitude_, end));
     }
     // The noise is white: the quieter floor is the noise (the other may hold a signal
     // learned as noise).
@@ -726,20 +728,20 @@ bool DeepDecoder::signalArrived(std::int64_t t0) {
 // its first character, 40 calls at 0 / +3 dB: 38 / 39 before, 40 / 40 after.
 void DeepDecoder::tuneToArrival(std::int64_t from, std::int64_t onset) {
     hearAgain(from);  // at one tone throughout, the latest
+    // Each tone's power since the onset, and its turn over the elements where it is the
+    // louder.
     double mark = 0.0, space = 0.0;
+    std::complex<double> markTurn, spaceTurn;
     for (std::int64_t end = onset; end < steps_; ++end) {
-        mark += markMagnitude_[end & kMask] * markMagnitude_[end & kMask];
-        space += spaceMagnitude_[end & kMask] * spaceMagnitude_[end & kMask];
+        const double m = powerAt(markMagnitude_, end), s = powerAt(spaceMagnitude_, end);
+        mark += m;
+        space += s;
+        (m >= s ? markTurn : spaceTurn) += quarterTurns(m >= s, end);
     }
     const bool markHeard = mark >= space;
-    std::complex<double> turn;
-    for (std::int64_t end = onset; end < steps_; ++end) {
-        if ((markMagnitude_[end & kMask] >= spaceMagnitude_[end & kMask]) == markHeard)
-            turn += quarterTurns(markHeard, end);
-    }
     const bool reversed = state_.rxReverse.load(std::memory_order_relaxed) == 1;
-    const double offset =
-        (markHeard != reversed ? markOffset_ : spaceOffset_) - hertzOfTurn(turn, elementSteps_ / 4);
+    const double offset = (markHeard != reversed ? markOffset_ : spaceOffset_) -
+                          hertzOfTurn(markHeard ? markTurn : spaceTurn, elementSteps_ / 4);
     markOffset_ = spaceOffset_ = offset;
     hearAgain(from);
 }

@@ -2,10 +2,7 @@
 // squelch and new-signal-new-line.
 #include <gtest/gtest.h>
 
-#include <cmath>
 #include <cstdlib>
-#include <numbers>
-#include <vector>
 
 #include "frontend/spectrum_view.h"
 #include "platform/logger_codes.h"
@@ -116,13 +113,8 @@ TEST(Deep, CopiesACallAfterACarrierFromItsFirstCharacter) {
     // not run on into the text's). The AFC's tones are still where 3 s of noise pulled them,
     // tens of hertz off and apart, when the first start comes: heard there, 3 of these 40
     // calls lost their first word.
-    Transmission t = transmit("CQ TEST DE W1AW W1AW K\r\n", 45.45, 12000, {}, 3.0, 1.5);
-    std::vector<double> carrier(1800);
-    for (std::size_t i = 0; i < carrier.size(); ++i)
-        carrier[i] =
-            kSignalRms * std::sqrt(2.0) * std::sin(2 * std::numbers::pi * 2125.0 * i / 12000);
-    t.audio.samples.insert(t.audio.samples.begin() + 3 * t.audio.rate, carrier.begin(),
-                           carrier.end());
+    Transmission t = transmit("CQ TEST DE W1AW W1AW K\r\n", 45.45, 12000, {}, 0.0, 1.5);
+    t.audio = padded(afterCarrier(t.audio, 0.15, 2125.0, kSignalRms), 3.0, 0.0);
     int whole = 0;
     for (unsigned seed = 1; seed <= 40; ++seed) {
         const std::string text =
