@@ -9,6 +9,9 @@ namespace {
 
 constexpr double kMostBinHz = 6.0;  // fine enough to split tones and to place them
 constexpr double kAveragingSeconds = 1.5;
+// Spectra averaged before the first is searched: two spectra of noise alone seldom show
+// a pair of bins 9 dB over the floor.
+constexpr std::int64_t kLeastSpectra = 2;
 constexpr double kToneOverFloorDb = 9.0;  // each tone's strongest bin, to be a candidate
 constexpr double kKeepOverFloorDb = 5.0;  // to keep a followed signal counted as present
 constexpr double kGapBelowTonesDb = 6.0;  // halfway between the tones, below the weaker
@@ -65,11 +68,16 @@ bool BandScanner::add(double x) {
         in_[n].i = 0;
     }
     plan_.run(in_.data(), out_.data());
-    const bool first = taken_ == size_;
+    // The plain mean of the spectra so far until the running average would weigh a new one
+    // less: an average begun on one spectrum keeps that spectrum's scatter for seconds,
+    // and in one spectrum of noise alone a few bins stand 9 dB over the floor.
+    ++spectra_;
+    const double weight = std::max(smoothing_, 1.0 / static_cast<double>(spectra_));
     for (std::size_t k = 0; k < power_.size(); ++k) {
         const double p = double(out_[k].r) * out_[k].r + double(out_[k].i) * out_[k].i;
-        power_[k] = first ? p : power_[k] + smoothing_ * (p - power_[k]);
+        power_[k] += weight * (p - power_[k]);
     }
+    if (spectra_ < kLeastSpectra) return false;
     // The noise floor: a low quantile of the searched bins, which signals seldom reach.
     const auto lo = static_cast<std::size_t>(lowHz_ / binHz_);
     const auto hi = std::min(power_.size(), static_cast<std::size_t>(highHz_ / binHz_));

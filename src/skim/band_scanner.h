@@ -46,6 +46,7 @@ class BandScanner {
     std::vector<double> input_;  // the last size_ samples, in a ring
     int at_ = 0;
     std::int64_t taken_ = 0;
+    std::int64_t spectra_ = 0;  // averaged so far
     std::vector<kiss_fft_cpx> in_, out_;
     std::vector<double> power_;  // averaged, per bin, as mean-square units
     double floor_ = 0;           // noise power per bin
