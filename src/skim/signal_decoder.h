@@ -38,7 +38,7 @@ class SignalDecoder {
 struct DecoderKind {
     std::function<double(double baud)> sampleRate;
     std::function<std::unique_ptr<SignalDecoder>(const SignalFormat&, DecodedText&)> make;
-    // Whether the decoder is to hear only the keyed signal, its tones and a baud either side:
+    // Whether the decoder is to hear only the keyed signal, its tones and their keying:
     // one with no tone filters of its own, which a neighbour's tone a shift away reaches.
     bool keyedOnly = false;
     // Whether the decoder follows the signal's tones itself: the channel then measures its

@@ -184,6 +184,26 @@ TEST(Skim, FollowsAStationBesideAPairMadeOfItsSpaceAndANeighboursMark) {
     EXPECT_EQ(messageErrors(text, result.textNear(1000)), 0u) << result.textNear(1000);
 }
 
+// A faded 75 Bd station and a 45 Bd neighbour as loud whose mark lies 84 Hz above the
+// station's space, inside the station's keying: Deep hears the channel through a low-pass
+// flat to 0.7 of a baud beyond the tones. Flat to a whole baud, the neighbour's tone came
+// through in the fades, and these two fades lost 2 and 4 characters.
+TEST(Skim, DeepCopiesAFadedStationBesideANeighboursToneInItsKeying) {
+    const std::string text = std::string(kLeadIn) + kCall + kCall;
+    std::string calls;
+    for (int i = 0; i < 4; ++i) calls += "CQ TEST DE W9XYZ W9XYZ TEST\r\n";
+    const Audio neighbour = scaledToRms(minimodemTransmit(calls, 45.45, 16000, {1254, 1424}), kRms);
+    for (const std::uint64_t seed : {11u, 12u}) {
+        Audio band = watterson(
+            padded(scaledToRms(minimodemTransmit(text, 75, 16000, {1000, 1170}), kRms), 2.0, 1.0),
+            kCcirModerate, seed);
+        addAt(band, neighbour, 0);
+        addNoise(band, kRms * kRms, 12, seed + 100);
+        const SkimResult result = skim(limitedToPeak(band, 32000.0), kestrel::kDecodeDeep);
+        EXPECT_EQ(messageErrors(kCall + kCall, result.textNear(1000)), 0u) << result.textNear(1000);
+    }
+}
+
 // `kestrel-cli skim --shift`: a station at 425 Hz shift, which the default 170 Hz search
 // passes by, is found and spotted by either kind of decoder, 6 dB under the noise, where
 // a decoder that hears only one of its tones no longer copies the call.
