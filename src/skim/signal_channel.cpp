@@ -36,6 +36,8 @@ constexpr double kHoldSeconds = 8.0;  // at most, while the speed is measured
 constexpr double kHalfBitTolerance = 0.15;
 // A share of runs fitting a speed that chance does not give: 2 x 0.15 of them fit any.
 constexpr double kLeastSpeedFit = 0.6;
+// Over a speed chosen unsure, by so much more of all the runs, to take over.
+constexpr double kSpeedMargin = 0.03;
 constexpr std::size_t kLongestLine = 80;
 // The correlation of the tones' powers within short blocks: near -1 for one signal, near
 // 0 for two. One signal once it is below kComplementary after a second; after four, one
@@ -227,6 +229,7 @@ void SignalChannel::follow(std::complex<double> z) {
         held_.push_back(z);
     } else {
         resample(keyed_.take(z));
+        if (unsure_) judgeSpeedAgain();
     }
 }
 
@@ -274,29 +277,54 @@ double SignalChannel::Runs::fit(std::size_t speed) const {
     return static_cast<double>(fitting[speed]) / counted[speed];
 }
 
-void SignalChannel::measureSpeed() {
+void SignalChannel::takeRuns() {
     sharpRuns_.take(markSum_[0], spaceSum_[0], plan_);
     smoothRuns_.take(markSum_[kBoxes - 1], spaceSum_[kBoxes - 1], plan_);
+}
+
+double SignalChannel::speedFit(std::size_t speed) const {
+    return std::max(sharpRuns_.fit(speed), smoothRuns_.fit(speed));
+}
+
+std::size_t SignalChannel::bestSpeed() const {
+    std::size_t best = 0;
+    for (std::size_t k = 1; k < plan_.bauds.size(); ++k)
+        if (speedFit(k) > speedFit(best)) best = k;
+    return best;
+}
+
+void SignalChannel::measureSpeed() {
+    takeRuns();
     const bool full = static_cast<double>(held_.size()) >= kHoldSeconds * plan_.channelRate();
     // Noise toggles the sharp decisions far more often: the smooth ones say when enough
     // of the signal has been seen.
     const std::size_t seen = sharpRuns_.taken + smoothRuns_.taken;
     if (!full && (smoothRuns_.taken < kRunsToChoose || seen == runsJudged_)) return;
     runsJudged_ = seen;
-    std::size_t best = 0;
-    double bestFit = -1;
-    for (const Runs* runs : {&sharpRuns_, &smoothRuns_})
-        for (std::size_t k = 0; k < plan_.bauds.size(); ++k) {
-            const double fit = runs->fit(k);
-            if (fit > bestFit) best = k, bestFit = fit;
-        }
+    const std::size_t best = bestSpeed();
     // Runs that fit no speed much better than chance are mostly a neighbour's or noise:
     // more of them are taken while the signal may still be held.
-    if (bestFit < kLeastSpeedFit && !full) return;
+    unsure_ = speedFit(best) < kLeastSpeedFit;
+    if (unsure_ && !full) return;
     chooseSpeed(best);
 }
 
+// A speed chosen on runs near chance's share (a weak signal, its held seconds spent) is
+// judged again as its runs go on: another speed that fits clearly better over them all
+// takes over from then on.
+void SignalChannel::judgeSpeedAgain() {
+    const std::size_t before = smoothRuns_.taken;
+    takeRuns();
+    if (smoothRuns_.taken == before || smoothRuns_.taken % kRunsToChoose != 0) return;
+    const std::size_t best = bestSpeed();
+    if (best == speed_ || speedFit(best) < speedFit(speed_) + kSpeedMargin) return;
+    end();
+    chooseSpeed(best);
+    unsure_ = speedFit(best) < kLeastSpeedFit;
+}
+
 void SignalChannel::chooseSpeed(std::size_t speed) {
+    speed_ = speed;
     baud_ = plan_.bauds[speed];
     SignalFormat format{baud_, plan_.shiftHz, plan_.decoder.sampleRate(baud_)};
     step_ = plan_.channelRate() / format.sampleRate;
@@ -339,7 +367,7 @@ void SignalChannel::character(char16_t c) {
 
 void SignalChannel::end() {
     while (!line_.empty() && line_.back() == ' ') line_.pop_back();
-    if (!line_.empty()) lines_.push_back({lineTime_, std::move(line_)});
+    if (!line_.empty()) lines_.push_back({lineTime_, std::move(line_), baud_});
     line_.clear();
 }
 

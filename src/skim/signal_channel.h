@@ -59,6 +59,7 @@ ChannelPlan channelPlan(int inputRate, double shiftHz, std::vector<double> bauds
 struct DecodedLine {
     double time = 0;  // seconds from the input's start, at its first character
     std::string text;
+    double baud = 0;  // the speed it was decoded at
 };
 
 class SignalChannel final : private DecodedText {
@@ -95,6 +96,10 @@ class SignalChannel final : private DecodedText {
     void character(char16_t c) override;
     void follow(std::complex<double> z);
     void measureSpeed();
+    void takeRuns();
+    double speedFit(std::size_t speed) const;  // of the sharp or the smooth runs, the better
+    std::size_t bestSpeed() const;
+    void judgeSpeedAgain();
     void chooseSpeed(std::size_t speed);  // an index into the plan's bauds
     void resample(std::complex<double> z);
 
@@ -129,6 +134,8 @@ class SignalChannel final : private DecodedText {
 
     // The speed: run lengths of the tone decisions until one speed fits them.
     double baud_ = 0;
+    std::size_t speed_ = 0;  // baud_'s index in the plan
+    bool unsure_ = false;    // chosen on runs that fit no speed much better than chance
     // Measured twice: through one box, whose edges stay sharp at 75 Bd even in a fade, and
     // through all three, which keep out more of a neighbour's keying; the better fit wins.
     // Each run is judged against every speed of the plan as it ends, so a judgement

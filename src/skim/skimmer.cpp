@@ -127,7 +127,7 @@ void Skimmer::handOn(Followed& f) {
     // A channel's lines wait until its tones are known to be one signal's.
     if (f.channel.keying() != SignalChannel::Keying::complementary) return;
     for (auto& decoded : f.channel.takeLines()) {
-        const SkimLine line{decoded.time, f.channel.markHz(), f.channel.baud(), f.snrDb,
+        const SkimLine line{decoded.time, f.channel.markHz(), decoded.baud, f.snrDb,
                             std::move(decoded.text)};
         lines_.line(line);
         spots_.line(f.id, line.time, line.markHz, line.baud, line.snrDb, line.text);

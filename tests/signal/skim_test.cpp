@@ -126,6 +126,21 @@ TEST(Skim, CopiesAStationBesideWhereTheNoiseFirstShowedAPair) {
     EXPECT_LT(characterErrorRate(kCall + kCall, result.textNear(kMark)), 0.01);
 }
 
+// A lone 45.45 Bd station 8 dB under the noise: its runs fit no speed much better than
+// chance, and when its held seconds ran out 50 Bd was ahead; every line came out garbled.
+// A speed chosen so is judged again as the runs go on, and the station is copied from
+// its fourth line.
+TEST(Skim, JudgesASpeedChosenUnsureAgain) {
+    const SkimResult result = skim(measuringFiles(nullptr, -8, 3)[2], kestrel::kDecodeDeep);
+    ASSERT_FALSE(result.lines.empty());
+    EXPECT_EQ(result.lines.back().baud, 45.45);
+    EXPECT_NE(result.textNear(2125).find("TU W1AW QRZ? DL5XYZ TEST\nDL5XYZ DE VE3ABC VE3ABC\n"
+                                         "VE3ABC 599 14 14 DL5XYZ\nK3LR 599 0123 0123 NJ\n"
+                                         "TU DE N1MM 599 0456 0456 MA\nG4ABC 599 0789 0789 BK"),
+              std::string::npos)
+        << result.textNear(2125);
+}
+
 // A 75 baud station in a fade: its speed is found where its shortest elements stay sharp.
 TEST(Skim, FindsTheSpeedOfAFaded75BaudStation) {
     constexpr double kMark = 1000;
