@@ -38,6 +38,10 @@ constexpr double kHalfBitTolerance = 0.15;
 constexpr double kLeastSpeedFit = 0.6;
 // Over a speed chosen unsure, by so much more of all the runs, to take over.
 constexpr double kSpeedMargin = 0.03;
+// A slower signal's runs fit a faster speed's half bits in part (a bit at 50 Bd is three
+// half bits at 75), and noise fits any speed as often: a faster speed is preferred to a
+// slower one only when it fits so much more of the runs.
+constexpr double kFasterSpeedMargin = 0.05;
 constexpr std::size_t kLongestLine = 80;
 // The correlation of the tones' powers within short blocks: near -1 for one signal, near
 // 0 for two. One signal once it is below kComplementary after a second; after four, one
@@ -288,8 +292,10 @@ double SignalChannel::speedFit(std::size_t speed) const {
 
 std::size_t SignalChannel::bestSpeed() const {
     std::size_t best = 0;
-    for (std::size_t k = 1; k < plan_.bauds.size(); ++k)
-        if (speedFit(k) > speedFit(best)) best = k;
+    for (std::size_t k = 1; k < plan_.bauds.size(); ++k) {
+        const double margin = plan_.bauds[k] > plan_.bauds[best] ? kFasterSpeedMargin : 0.0;
+        if (speedFit(k) > speedFit(best) + margin) best = k;
+    }
     return best;
 }
 
