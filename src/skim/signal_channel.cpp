@@ -233,7 +233,7 @@ void SignalChannel::follow(std::complex<double> z) {
         held_.push_back(z);
     } else {
         resample(keyed_.take(z));
-        if (unsure_) judgeSpeedAgain();
+        if (speedFit(speed_) < kLeastSpeedFit) judgeSpeedAgain();
     }
 }
 
@@ -310,14 +310,13 @@ void SignalChannel::measureSpeed() {
     const std::size_t best = bestSpeed();
     // Runs that fit no speed much better than chance are mostly a neighbour's or noise:
     // more of them are taken while the signal may still be held.
-    unsure_ = speedFit(best) < kLeastSpeedFit;
-    if (unsure_ && !full) return;
+    if (speedFit(best) < kLeastSpeedFit && !full) return;
     chooseSpeed(best);
 }
 
-// A speed chosen on runs near chance's share (a weak signal, its held seconds spent) is
-// judged again as its runs go on: another speed that fits clearly better over them all
-// takes over from then on.
+// A speed that fits its runs little better than chance (chosen for a weak signal once its
+// held seconds were spent) is judged again as the runs go on: another speed that fits
+// clearly better over them all takes over from then on.
 void SignalChannel::judgeSpeedAgain() {
     const std::size_t before = smoothRuns_.taken;
     takeRuns();
@@ -326,7 +325,6 @@ void SignalChannel::judgeSpeedAgain() {
     if (best == speed_ || speedFit(best) < speedFit(speed_) + kSpeedMargin) return;
     end();
     chooseSpeed(best);
-    unsure_ = speedFit(best) < kLeastSpeedFit;
 }
 
 void SignalChannel::chooseSpeed(std::size_t speed) {

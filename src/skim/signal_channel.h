@@ -135,7 +135,6 @@ class SignalChannel final : private DecodedText {
     // The speed: run lengths of the tone decisions until one speed fits them.
     double baud_ = 0;
     std::size_t speed_ = 0;  // baud_'s index in the plan
-    bool unsure_ = false;    // chosen on runs that fit no speed much better than chance
     // Measured twice: through one box, whose edges stay sharp at 75 Bd even in a fade, and
     // through all three, which keep out more of a neighbour's keying; the better fit wins.
     // Each run is judged against every speed of the plan as it ends, so a judgement

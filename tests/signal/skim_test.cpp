@@ -24,6 +24,13 @@ Audio k1abc(double baud, double mark, double shift = 170) {
     return scaledToRms(minimodemTransmit(text, baud, 16000, {mark, mark + shift}), kRms);
 }
 
+// A neighbour: W9XYZ calling four times at 45.45 Bd, its mark at `mark`.
+Audio w9xyz(int rate, double mark, double rms) {
+    std::string calls;
+    for (int i = 0; i < 4; ++i) calls += "CQ TEST DE W9XYZ W9XYZ TEST\r\n";
+    return scaledToRms(minimodemTransmit(calls, 45.45, rate, {mark, mark + 170}), rms);
+}
+
 }  // namespace
 
 // A crowded band, a station every 400 Hz with the interferers between them (the start of
@@ -191,11 +198,7 @@ TEST(Skim, FollowsAStationBesideAPairMadeOfItsSpaceAndANeighboursMark) {
     Audio band = watterson(
         padded(scaledToRms(minimodemTransmit(text, 75, 48000, {1000, 1170}), kRms), 4.0, 1.0),
         kCcirModerate, 3);
-    std::string calls;
-    for (int i = 0; i < 4; ++i) calls += "CQ TEST DE W9XYZ W9XYZ TEST\r\n";
-    const Audio neighbour =
-        scaledToRms(minimodemTransmit(calls, 45.45, 48000, {1384, 1554}), kRms / 4);
-    addAt(band, neighbour, 0);
+    addAt(band, w9xyz(48000, 1384, kRms / 4), 0);
     addNoise(band, kRms * kRms, 12, 53);
     const SkimResult result = skim(limitedToPeak(band, 32000.0), kestrel::kDecodeDeep);
     EXPECT_EQ(messageErrors(text, result.textNear(1000)), 0u) << result.textNear(1000);
@@ -206,14 +209,9 @@ TEST(Skim, FollowsAStationBesideAPairMadeOfItsSpaceAndANeighboursMark) {
 // flat to 0.7 of a baud beyond the tones. Flat to a whole baud, the neighbour's tone came
 // through in the fades, and these two fades lost 2 and 4 characters.
 TEST(Skim, DeepCopiesAFadedStationBesideANeighboursToneInItsKeying) {
-    const std::string text = std::string(kLeadIn) + kCall + kCall;
-    std::string calls;
-    for (int i = 0; i < 4; ++i) calls += "CQ TEST DE W9XYZ W9XYZ TEST\r\n";
-    const Audio neighbour = scaledToRms(minimodemTransmit(calls, 45.45, 16000, {1254, 1424}), kRms);
+    const Audio neighbour = w9xyz(16000, 1254, kRms);
     for (const std::uint64_t seed : {11u, 12u}) {
-        Audio band = watterson(
-            padded(scaledToRms(minimodemTransmit(text, 75, 16000, {1000, 1170}), kRms), 2.0, 1.0),
-            kCcirModerate, seed);
+        Audio band = watterson(padded(k1abc(75, 1000), 2.0, 1.0), kCcirModerate, seed);
         addAt(band, neighbour, 0);
         addNoise(band, kRms * kRms, 12, seed + 100);
         const SkimResult result = skim(limitedToPeak(band, 32000.0), kestrel::kDecodeDeep);
