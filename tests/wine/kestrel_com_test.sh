@@ -67,7 +67,7 @@ await "$work/out" '< TXM_START 0'
 open_settings
 click "$settings" 40058
 appears "$fsk" 40060
-grep -qxF COM5 <<<"$(auto list "$fsk" 40060)" || fail "the FSK dialog does not list COM5"
+lists "$fsk" 40060 COM5
 auto select "$fsk" 40060 COM5 >/dev/null
 click "$fsk" 40067   # PTT DTR: moved to RTS, DTR keys
 is 0 enabled "$fsk" 40067

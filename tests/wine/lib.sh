@@ -122,6 +122,12 @@ is() {
     until_ok 10 shows "$want" "$automate" "$@" ||
         fail "$* shows '$(auto "$@" || true)', not '$want'"
 }
+# lists WINDOW ID ITEM: waits until the list box holds ITEM. A dialog's controls can be
+# found while it is still filling them.
+list_holds() { grep -qxF -- "$3" <<<"$(auto list "$1" "$2")"; }
+lists() {
+    until_ok 10 list_holds "$@" || fail "$1 list $2 lacks $3: $(auto list "$1" "$2" | paste -sd,)"
+}
 # appears WINDOW ID: waits for the window (a dialog) and its control.
 appears() { until_ok 15 auto get-text "$1" "$2" >/dev/null || fail "no window $1"; }
 
@@ -143,6 +149,30 @@ stop_air() {
     kill -INT "$recorder"
     wait "$recorder" || true
     recorder=
+}
+
+# air_copies_decode WAV COPIES WANT MINIMODEM_ARGS...: the first COPIES transmissions in a
+# recording of the air (stretches of tone apart by 600 ms of silence), each decoded by
+# minimodem. Each copy holds WANT (a grep -E pattern), unless a gap in its audio shows that
+# the sound path lost some of it (under Wine on a busy machine, its feed to the sound
+# server stalls); one copy at least holds it.
+air_copies_decode() {
+    local wav=$1 copies=$2 want=$3 i intact=0 from to gaps longest heard stretches
+    shift 3
+    mapfile -t stretches < <(python3 "$(dirname "${BASH_SOURCE[0]}")/air_gaps.py" "$wav" 600)
+    [ ${#stretches[@]} -ge "$copies" ] || fail "${#stretches[@]} transmissions on the air"
+    for ((i = 0; i < copies; i++)); do
+        read -r from to gaps longest <<<"${stretches[i]}"
+        sox "$wav" "$work/copy.wav" trim "$from" ="$to" pad 0 0.2
+        heard=$(minimodem --rx -q -f "$work/copy.wav" "$@" 2>/dev/null | tr -d '\r' || true)
+        echo "copy $((i + 1)): minimodem heard: $heard ($gaps gaps, longest $longest ms)"
+        if grep -qE "$want" <<<"$heard"; then
+            intact=$((intact + 1))
+        elif [ "$gaps" = 0 ]; then
+            fail "copy $((i + 1)) of the air audio does not decode, and nothing was lost on the way"
+        fi
+    done
+    [ "$intact" -gt 0 ] || fail "no copy of the air audio decodes"
 }
 
 # Live audio into Kestrel's "Line In" (the monitor of the null sink kestrel_rx).
