@@ -114,7 +114,7 @@ TEST(SettingsDialog, OpeningSelectsTheStoredEndpointsAndShowsTheStoredValues) {
               (UiMessageBox{kNoOutputsMessage, "Kestrel Error", kMbOk | kMbTopMost}));
 }
 
-// A tone outside 250-3000 Hz is refused with its own message and the other still taken.
+// A tone outside 250-3000 Hz is refused with its own message; the other, an edge, is taken.
 TEST(SettingsDialog, OkRefusesEachToneOutOfRange) {
     const struct {
         const char *mark, *space;
@@ -122,8 +122,8 @@ TEST(SettingsDialog, OkRefusesEachToneOutOfRange) {
         std::vector<std::string> messages;
     } cases[] = {
         {"abc", "2000", 2125, 2000, {kMarkToneMessage}},
-        {"2400", "3001", 2400, 2295, {kSpaceToneMessage}},
-        {"1000", "249", 1000, 2295, {kSpaceToneMessage}},
+        {"3000", "3001", 3000, 2295, {kSpaceToneMessage}},
+        {"250", "249", 250, 2295, {kSpaceToneMessage}},
     };
     for (const auto& c : cases) {
         SCOPED_TRACE(c.space);
@@ -195,9 +195,10 @@ struct PortRig : AppRig {
 // The PTT dialog lists from COM0, the keyer dialogs from COM1; the FSK dialog shows the
 // stored keying sense, and it and the PTT dialog the stored PTT line.
 TEST(PortDialogs, EachListsItsRangeOfPortsAndPreselectsTheStoredOne) {
+    PortRig rig;  // one for the three: nothing of one opening is left in the next
     for (const int templateId : {IDD_PTT_SETUP, IDD_FSK_SETUP, IDD_TINY_PORT}) {
-        PortRig rig;
-        rig.strings.pttPortName = "COM12";
+        rig.dialog = {};
+        rig.strings.pttPortName = "COM3";
         rig.strings.fskPortName = "COM9";  // gone
         rig.state.fskInvert = 1;
         rig.state.pttLine = 2;  // RTS
@@ -205,7 +206,7 @@ TEST(PortDialogs, EachListsItsRangeOfPortsAndPreselectsTheStoredOne) {
         const bool ptt = templateId == IDD_PTT_SETUP;
         EXPECT_EQ(rig.dialog.lists[IDC_PORT_LIST].front(), ptt ? "COM0" : "COM3");
         EXPECT_EQ(rig.dialog.lists[IDC_PORT_LIST].back(), "COM12");
-        EXPECT_EQ(rig.dialog.selectedListItem(IDC_PORT_LIST), ptt ? 2 : kNoListItem);
+        EXPECT_EQ(rig.dialog.selectedListItem(IDC_PORT_LIST), ptt ? 1 : kNoListItem);
         EXPECT_EQ(rig.dialog.marked[IDC_NORMAL], templateId == IDD_FSK_SETUP ? IDC_INVERT : 0);
         EXPECT_EQ(rig.dialog.marked[IDC_PTT_NO], templateId != IDD_TINY_PORT ? IDC_PTT_RTS : 0);
     }

@@ -191,9 +191,9 @@ TEST(RepeatShifts, SurplusShiftsAreMendedWhereTheyAreMostLikelyDamaged) {
 }
 
 // A code one unsure element from the shift that changes the case is read as that shift
-// only where the word after it shows it: "TOO" and "PX" read in figures as "599" and "0/"
-// (":1" and "599(" would not), an "AW" read in figures holds a "-". A word ends at a
-// space, a shift or the eighth held character.
+// only where the word after it shows it: "TOO", "PX" and "T" read in figures as "599",
+// "0/" and "5" (":1" and "599(" would not), an "AW" read in figures holds a "-". A word
+// ends at a space, a shift or the eighth held character.
 TEST(ShiftDoubt, AShiftIsReadBackOnlyWhereTheWordShowsIt) {
     const auto word = [](std::uint8_t first, std::string_view letters) {
         std::vector<std::uint8_t> codes{first};
@@ -204,6 +204,7 @@ TEST(ShiftDoubt, AShiftIsReadBackOnlyWhereTheWordShowsIt) {
     const std::uint8_t g = 26, q = 23;
     EXPECT_TRUE(ShiftDoubt::shiftReadsBetter(word(kLtrsCode, "TOO A"), kFigsCode));
     EXPECT_TRUE(ShiftDoubt::shiftReadsBetter(word(g, "PX"), kFigsCode));
+    EXPECT_TRUE(ShiftDoubt::shiftReadsBetter(word(g, "T "), kFigsCode));
     EXPECT_FALSE(ShiftDoubt::shiftReadsBetter(word(kLtrsCode, "CQ"), kFigsCode));
     EXPECT_FALSE(ShiftDoubt::shiftReadsBetter(word(g, "TOOK"), kFigsCode));
     EXPECT_FALSE(ShiftDoubt::shiftReadsBetter(word(g, " OO"), kFigsCode));
@@ -369,8 +370,9 @@ TEST(SquelchHold, ShowsTheSignalsEdgesNotTheNoiseBesideThem) {
     EXPECT_EQ(logger.textOf(TXM_CHAR), "ABCDEGH");
     // More doubtful than the hold keeps: the oldest is shown where it was heard at a
     // signal's level (a long fade), and dropped where not (the noise after the signal).
+    // A shift (0) among them takes no place.
     EXPECT_FALSE(hold.judge(u'M', 2.0, 20.0));
-    for (char c : std::string_view("NOPQRSTU")) EXPECT_FALSE(hold.judge(c, 0.0, 20.0));
+    for (char c : std::string_view("NOPQRS\0TU", 9)) EXPECT_FALSE(hold.judge(c, 0.0, 20.0));
     EXPECT_TRUE(hold.judge(u'V', 20.0, 20.0));
     EXPECT_EQ(logger.textOf(TXM_CHAR), "ABCDEGHMOPQRSTU");
 }

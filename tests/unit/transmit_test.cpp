@@ -538,7 +538,12 @@ TEST(Pfsk, PreambleThenLtrsThenTextWithEachSpaceElementAToneFromPhaseZero) {
     EXPECT_TRUE(rig.logger.posts().empty());  // not taken from the buffer, so no echo
     elements();                               // the buffer's own shift: LTRS again
     EXPECT_EQ(elements(), "T-TTTT-");
-    EXPECT_EQ(rig.logger.textOf(TXM_CHAR), "E");
+    // The next transmission has its own LTRS too (the buffer is still in letters).
+    rig.type("E");
+    rig.state.txState = kTxRequested;
+    for (const char* frame : {"TTTTTTT", "-------", "T------", "T-TTTT-"})
+        EXPECT_EQ(elements(), frame);
+    EXPECT_EQ(rig.logger.textOf(TXM_CHAR), "EE");
 }
 
 TEST(PttReleaseReporter, ATransmissionStartedInTheWaitKeepsItsPtt) {
