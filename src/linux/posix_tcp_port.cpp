@@ -57,7 +57,6 @@ class PosixTcpPort final : public TcpPort {
         for (std::size_t k = 0; k < watched.size(); ++k) {
             const short got = fds[k + 1].revents;
             watched[k].readable = (got & (POLLIN | POLLHUP | POLLERR)) != 0;
-            watched[k].writable = (got & POLLOUT) != 0;
         }
         return (fds[0].revents & POLLIN) != 0;
     }

@@ -13,7 +13,6 @@ struct TcpWatch {
     int connection = -1;
     bool wantWrite = false;  // it has bytes waiting to go
     bool readable = false;   // set by the wait: bytes, the peer's close or an error wait
-    bool writable = false;   // set by the wait
 };
 
 class TcpPort {

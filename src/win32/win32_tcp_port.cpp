@@ -64,7 +64,6 @@ class Win32TcpPort final : public TcpPort {
         for (std::size_t k = 0; k < watched.size(); ++k) {
             const SHORT got = fds[k + 1].revents;
             watched[k].readable = (got & (POLLRDNORM | POLLHUP | POLLERR | POLLNVAL)) != 0;
-            watched[k].writable = (got & POLLWRNORM) != 0;
         }
         return (fds[0].revents & POLLRDNORM) != 0;
     }
