@@ -175,6 +175,7 @@ TEST(CliDecode, ScriptsGetTheTextOrAMessageAndAStatus) {
         {program + " record x.wav --device", 2, name},
         {record, 2, "--device and OUT.wav, please"},
         {program + " skim --device", 2, name},
+        {program + " skim --max-signals 1000 /nonexistent/none.wav", 1, "Could not open file"},
         {encode, 2, "encode: no output file given"},
         {encode + "--mode fsk x.wav", 2, "encode: --mode must be afsk, dook or pfsk"},
         {encode + "x.wav --channel both", 2, "encode: --channel must be mono, left or right"},

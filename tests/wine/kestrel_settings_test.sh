@@ -41,9 +41,6 @@ width_before=$(auto rect KESTREL | awk '{print $3 - $1}')
 open_settings
 lists "$settings" 40001 "Line In"
 lists "$settings" 40006 Speakers
-inputs=$(auto list "$settings" 40001)
-outputs=$(auto list "$settings" 40006)
-echo "inputs: ${inputs//$'\n'/, }; outputs: ${outputs//$'\n'/, }"
 is Low get-text "$settings" 40045
 click "$settings" 40045
 is 1275 get-text "$settings" 40007

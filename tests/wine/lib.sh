@@ -151,11 +151,9 @@ stop_air() {
     recorder=
 }
 
-# air_copies_decode WAV COPIES WANT MINIMODEM_ARGS...: the first COPIES transmissions in a
-# recording of the air (stretches of tone apart by 600 ms of silence), each decoded by
-# minimodem. Each copy holds WANT (a grep -E pattern), unless a gap in its audio shows that
-# the sound path lost some of it (under Wine on a busy machine, its feed to the sound
-# server stalls); one copy at least holds it.
+# air_copies_decode WAV COPIES WANT MINIMODEM_ARGS...: minimodem decodes each of the first
+# COPIES transmissions on the air (600 ms of silence apart) to WANT (grep -E), unless a gap
+# in its audio shows that the sound path lost some of it; one copy at least decodes.
 air_copies_decode() {
     local wav=$1 copies=$2 want=$3 i intact=0 from to gaps longest heard stretches
     shift 3
