@@ -22,14 +22,7 @@ send RXM_SHOWSETUP
 # The test presses the AFC button once the second round is applied.
 expect TXM_SWITCH 13474 within 180000
 SCN
-    for ((i = 0; i < copies; i++)); do
-        echo "text ryryry cq test de k1abc k1abc{TX}"
-        echo "expect TXM_PTTEVENT 1 within 5000"
-        echo 'expect-text "CQ TEST DE K1ABC K1ABC" within 15000'
-        echo "send RXM_PTT 1"
-        echo "expect TXM_PTTEVENT 0 within 5000"
-        echo "wait 1000"  # a second of silence between transmissions on the air
-    done
+    air_texts $copies 5000
     echo "expect-exit 0 within 180000"
 } >"$work/settings.scn"
 

@@ -22,14 +22,7 @@ copies=3
 {
     echo "expect TXM_START 0 within 15000"
     echo "expect-no-msgbox for 1000"
-    for ((i = 0; i < copies; i++)); do
-        echo "text ryryry cq test de k1abc k1abc{TX}"
-        echo "expect TXM_PTTEVENT 1 within 3000"
-        echo 'expect-text "RYRYRY CQ TEST DE K1ABC K1ABC" within 15000'
-        echo "send RXM_PTT 1"
-        echo "expect TXM_PTTEVENT 0 within 5000"
-        echo "wait 1000"  # a second of silence between transmissions on the air
-    done
+    air_texts $copies 3000
 } >"$work/tx.scn"
 cat >>"$work/tx.scn" <<'SCN'
 # A long text aborted after a second: the end is reported at once and the echo stops.

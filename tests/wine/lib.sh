@@ -151,6 +151,19 @@ stop_air() {
     recorder=
 }
 
+# air_texts COPIES PTT_MS: scenario lines that send the air text COPIES times, each
+# keyed within PTT_MS, echoed whole and ended by the logger, a second of silence after it.
+air_texts() {
+    local i
+    for ((i = 0; i < $1; i++)); do
+        echo "text ryryry cq test de k1abc k1abc{TX}"
+        echo "expect TXM_PTTEVENT 1 within $2"
+        echo 'expect-text "RYRYRY CQ TEST DE K1ABC K1ABC" within 15000'
+        echo "send RXM_PTT 1"
+        echo "expect TXM_PTTEVENT 0 within 5000"
+        echo "wait 1000"
+    done
+}
 # air_copies_decode WAV COPIES WANT MINIMODEM_ARGS...: minimodem decodes each of the first
 # COPIES transmissions on the air (600 ms of silence apart) to WANT (grep -E), unless a gap
 # in its audio shows that the sound path lost some of it; one copy at least decodes.
