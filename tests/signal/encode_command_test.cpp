@@ -50,8 +50,8 @@ struct EncodeCommand : ::testing::Test {
     std::string quotedOut = "'" + out.string() + "'";
 };
 
-// By default DOOK, mono, 45.45 baud, the text from standard input: preamble 2, the DOOK's
-// own LTRS, LTRS, X, the closing LTRS and the closing frame (here to standard output).
+// By default DOOK at 45.45 baud, the text from standard input (mono asked for): preamble 2,
+// the DOOK's own LTRS, LTRS, X, the closing LTRS and the closing frame (to standard output).
 // PFSK on the right channel leaves the left one silent.
 TEST_F(EncodeCommand, WritesTheModeSpeedAndChannelAsked) {
     const struct {
@@ -59,12 +59,12 @@ TEST_F(EncodeCommand, WritesTheModeSpeedAndChannelAsked) {
         int channels;
         std::uint32_t rate;
         std::size_t frames;
-    } cases[] = {{" -", "X", 1, 12000, 7},
+    } cases[] = {{" - --channel mono", "X", 1, 12000, 7},
                  {" --mode=pfsk --baud 75 --channel right --text=RY", "", 2, 19800, 8}};
     for (const auto& c : cases) {
         SCOPED_TRACE(c.arguments);
-        const CliRun r = c.arguments == " -" ? cli("encode - >" + quotedOut, c.input)
-                                             : cli("encode " + quotedOut + c.arguments, c.input);
+        const CliRun r = c.input.empty() ? cli("encode " + quotedOut + c.arguments, "")
+                                         : cli("encode" + c.arguments + " >" + quotedOut, c.input);
         ASSERT_EQ(r.status, 0) << r.err;
         const Wav w = readPcm(out);
         EXPECT_EQ(w.channels, c.channels);
@@ -82,12 +82,10 @@ TEST_F(EncodeCommand, WritesTheModeSpeedAndChannelAsked) {
     }
 }
 
-// Both sound modes that carry two tones' worth of information, at every speed, with a
-// logger's braces and line ends in the text. minimodem must print it exactly, clean and
-// with white noise at +6 dB in 3 kHz (the signal's power measured before the closing
-// frame). Kestrel must read the line whole; the filters ring into the silence around the
-// transmission, so a stray character or two may stand at either end, never inside. The
-// text ends with the file: its last character, the line feed, must still come out.
+// Both two-tone sound modes at every speed, a logger's braces and line ends in the text:
+// minimodem must print it exactly, clean and with white noise at +6 dB in 3 kHz (the
+// signal's power measured before the closing frame); Kestrel must read the line whole
+// with its line feed, the filters' ringing adding a stray character or two at its ends.
 TEST_F(EncodeCommand, MinimodemAndKestrelReadItInAfskAndDookAtEverySpeed) {
     const std::string line = "CQ TEST DE K1ABC K1ABC 599 001 TU";
     for (const char* mode : {"afsk", "dook"}) {

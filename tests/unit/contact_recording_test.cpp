@@ -223,17 +223,25 @@ TEST(ContactListener, WinsockFailuresAreShownAndDisarmWhereNothingCanBeHeard) {
 }
 
 // Which contacts a listener books is wine.kestrel_recording's; a full table shows in the
-// status bar, and a socket that will not close says so.
+// status bar, a socket that will not close says so, and a datagram longer than any contact
+// is none, even where it starts as one.
 TEST(ContactListener, AFullTableAndASocketThatWillNotCloseAreShown) {
     Listening l;
     l.udp.closes = false;
-    l.start();
-    for (int k = 0; k < 11; ++k) l.udp.deliver(contactInfo("C" + std::to_string(k), "2"));
-    eventually([&] { return l.udp.drained(); });
-    l.state.saveWavActive = 0;  // disarmed from the menu
-    l.thread.join();
+    const auto listenTo = [&l](const std::string& first, std::size_t contacts) {
+        l.start();
+        l.udp.deliver(first);
+        for (std::size_t k = 0; k < contacts; ++k)
+            l.udp.deliver(contactInfo("C" + std::to_string(k), "2"));
+        eventually([&] { return l.udp.drained(); });
+        l.state.saveWavActive = 0;  // disarmed from the menu
+        l.thread.join();
+    };
+    listenTo(contactInfo("LONG", "2") + std::string(kMaxDatagramBytes, ' '), kRecordingSlotCount);
+    EXPECT_EQ(l.ui.statusText(kNoticeStatusPart), std::nullopt);
+    listenTo(contactInfo("FULL", "2"), 0);
     EXPECT_EQ(l.ui.statusText(kNoticeStatusPart), bookingMessage(Booking::noFreeSlot));
-    EXPECT_EQ(l.ui.messageBoxes(), (Boxes{{kCloseFailed, "Kestrel Error", kMbOk}}));
+    EXPECT_EQ(l.ui.messageBoxes(), Boxes(2, {kCloseFailed, "Kestrel Error", kMbOk}));
 }
 
 }  // namespace

@@ -6,6 +6,7 @@
 #include <span>
 #include <string>
 #include <string_view>
+#include <thread>
 #include <vector>
 
 #include "decode/baudot_decoder.h"
@@ -332,6 +333,20 @@ TEST(ContestWordFilter, NinesAndSlashesAsTheLoggerWantsThem) {
         for (char16_t c : in) out += filter.contestWordFilter(c);
         EXPECT_EQ(out, expected) << std::string(in.begin(), in.end());
     }
+}
+
+// The receive thread and the WAV player emit at once: each character in turn (the
+// thread sanitizer sees two inside at once).
+TEST(ReceivedCharEmitter, TakesTwoThreadsInTurn) {
+    ModemState state;
+    RecordingLogger logger;
+    ReceivedCharEmitter emitter{state, logger};
+    std::thread player([&] {
+        for (int k = 0; k < 500; ++k) emitter.emitReceivedChar(u'B');
+    });
+    for (int k = 0; k < 500; ++k) emitter.emitReceivedChar(u'A');
+    player.join();
+    EXPECT_EQ(logger.textOf(TXM_CHAR).size(), 1000u);  // nothing lost
 }
 
 // The squelch's hold at a signal's edges, by the characters' own S/N (dB): on opening the

@@ -20,6 +20,7 @@
 #include "frontend/mixer_phase.h"
 #include "frontend/pause_history.h"
 #include "frontend/spectrum.h"
+#include "frontend/spectrum_view.h"
 
 namespace kestrel {
 namespace {
@@ -210,6 +211,13 @@ TEST(SpectrumTrace, AToneShowsAtItsColumnAndASuddenLoudOneStaysInTheStrip) {
     ui.repaints = 0;
     tone(0, 64 * 1024, 10.0);
     EXPECT_EQ(ui.repaints, 2);
+    // Each marker stands where the trace shows the tone the AFC hears: its own less its offset.
+    state.markOffset = 30.0;
+    state.spaceOffset = -45.0;
+    const SpectrumGeometry g = spectrumGeometry(state, 731);
+    const auto shown = [](int x) { return spectrumColumnFrequency(2125, 2295, 12000, 731, x); };
+    EXPECT_NEAR(shown(g.leftMarker), 2125.0 - 30.0, 2 * spectrumBinWidth(12000));
+    EXPECT_NEAR(shown(g.rightMarker), 2295.0 + 45.0, 2 * spectrumBinWidth(12000));
 }
 
 }  // namespace
