@@ -117,12 +117,10 @@ TEST(CliDecode, EventsAndTrace) {
 
 // What a script does with kestrel-cli: pipes a recording through it, whatever header the
 // writer left for a length it did not know; picks a channel of a stereo file, and is told
-// to when it has not (on a terminal, the progress counts the file's seconds); asks for the
-// version. A mistake on the command line is status 2, a file that cannot be read or written
-// (or a text too long to send) 1, each with a message on standard error. A trace that is
-// the recording (by any name) is refused and leaves the recording whole. A recording's
-// length must be one that ends it (0 would record until Ctrl-C); a value missing at the end
-// of the line is missing, not read past the arguments.
+// to when it has not; asks for the version. A mistake on the command line is status 2, a
+// file that cannot be read or written (or a text too long to send) 1, each with a message
+// on standard error. A trace that is the recording (by any name) is refused and leaves it
+// whole. A recording's length must end it; a value missing at the line's end is missing.
 TEST(CliDecode, ScriptsGetTheTextOrAMessageAndAStatus) {
     const std::string text = "RYRY DE K1ABC K1ABC", program = "'" + cliProgram() + "'";
     const std::string decode = program + " decode ", record = program + " record --device x ";

@@ -92,11 +92,9 @@ TEST(Squelch, QuietOnNoiseAloneAndACallAfterNoiseIsCopiedFromItsFirstWord) {
 }
 
 TEST(Deep, FindsAStrongCallAfterNoise) {
-    // Ten seconds of noise teach Deep levels that say nothing of the call that follows
-    // (a tone learned as its own noise was never heard again, and the call was lost
-    // whole), and a clock that runs on from the noise into the call: whatever they were, a
-    // strong call after them is found, and nearly always from its first word (the clock
-    // from the noise cost a word in 5 of these 40 calls; now one has one character wrong).
+    // Ten seconds of noise teach Deep levels that say nothing of the call that follows,
+    // and a clock that runs on from the noise into the call: whatever they were, a strong
+    // call after them is found, and nearly always from its first word.
     const Transmission t = transmit(kShortText, 45.45, 12000, {}, 10.0, 1.5);
     int whole = 0;
     for (unsigned seed = 1; seed <= 40; ++seed) {
@@ -110,9 +108,8 @@ TEST(Deep, FindsAStrongCallAfterNoise) {
 
 TEST(Deep, CopiesACallAfterACarrierFromItsFirstCharacter) {
     // The sender keys a carrier 150 ms before its text (a tone of its own, whose phase does
-    // not run on into the text's). The AFC's tones are still where 3 s of noise pulled them,
-    // tens of hertz off and apart, when the first start comes: heard there, 3 of these 40
-    // calls lost their first word.
+    // not run on into the text's), while the AFC's tones are still where 3 s of noise pulled
+    // them, tens of hertz off and apart.
     Transmission t = transmit("CQ TEST DE W1AW W1AW K\r\n", 45.45, 12000, {}, 0.0, 1.5);
     t.audio = padded(afterCarrier(t.audio, 0.15, 2125.0, kSignalRms), 3.0, 0.0);
     int whole = 0;

@@ -49,8 +49,7 @@ TEST(Deep, CopiesWeakAndFadingSignalsAtEverySpeed) {
         double snrDb, limit;
     };
     // Reached when written: 0.5%, 5.0%, 2.1%, 0.1%, 0.8%, 0.8%; in white noise each limit
-    // lies below what Deep reached deciding element by element (1.9%, 10.3%, 1.6%, 2.5%),
-    // before the runs of one tone were summed coherently.
+    // lies below what deciding element by element reaches (1.9%, 10.3%, 1.6%, 2.5%).
     for (const Point p : {Point{45.45, nullptr, -8.0, 0.012}, Point{45.45, nullptr, -10.0, 0.075},
                           Point{45.45, &kCcirPoor, 0.0, 0.05}, Point{50.0, nullptr, -7.0, 0.008},
                           Point{75.0, nullptr, -6.0, 0.016}, Point{75.0, &kCcirPoor, 3.0, 0.035}}) {
@@ -62,11 +61,9 @@ TEST(Deep, CopiesWeakAndFadingSignalsAtEverySpeed) {
 }
 
 // A signal 50 Hz off the set tones at -8 dB, three of the benchmark's files, each a way
-// its start went wrong. The 30th: in the noise before, the AFC parted its tones far beyond
-// a sender's shift error and held its space 80 Hz from its mark for 36 s (64 errors; Deep
-// now hears both where the better heard one is). The 6th: a tone learned afresh while the
-// AFC pulled in was never heard on again (33). The 9th: the clock started with one tone
-// still 30 Hz off, and a correction common to both pulled the other after it (14).
+// its start can go wrong: the AFC's tones parted far beyond a sender's shift error in the
+// noise before (the 30th), a tone learned afresh while the AFC pulls in (the 6th), the
+// clock starting with one tone still 30 Hz off (the 9th).
 TEST(Deep, TakesUpASignalFiftyHertzOffTune) {
     struct File {
         std::uint64_t seed;

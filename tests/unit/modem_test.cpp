@@ -165,9 +165,8 @@ struct ModemSoundTest : ModemTest {
 };
 
 // Ctrl-T starts a transmission on the output device found by name; a reopen of the sound
-// output (a new speed, say) and the program's end each end it at once, its text with it.
-// Nothing is written after the end's reset: a buffer still queued when it is released is
-// refused by the system with a message box that holds up the program's end.
+// output (a new speed, say) and the program's end each end it at once, its text with it,
+// and nothing is written after the end's reset (the system would refuse it with a box).
 TEST_F(ModemSoundTest, AReopenAndTheEndEachEndATransmissionAtOnce) {
     Modem& modem = startSound();
     EXPECT_EQ(playback_.journal(),
@@ -194,8 +193,7 @@ TEST_F(ModemSoundTest, AReopenAndTheEndEachEndATransmissionAtOnce) {
 
 // The logger's {TX} arriving while the Settings dialog's OK has the output reopened, and
 // the reopen taking long: the transmission goes out on the new device instead of being
-// silently dropped with the transmitter keyed (the logger would wait forever for its end,
-// and RX and Abort, finding nothing to end, would be ignored).
+// silently dropped with the transmitter keyed.
 TEST_F(ModemSoundTest, ATransmissionStartedDuringAReopenGoesOutOnTheNewDevice) {
     Modem& modem = startSound();
     playback_.onStep = [&](const std::string& step) {
