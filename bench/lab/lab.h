@@ -95,7 +95,7 @@ std::vector<std::complex<double>> analyticSignal(const Audio& audio);
 Audio watterson(const Audio& audio, const FadingProfile& profile, std::uint64_t seed);
 
 // minimodem, an independent soft modem, as the lab's RTTY transmitter and as the receiver
-// Kestrel is compared with. Baudot, 1.5 stop bits, the given tones. minimodem's figures
+// Kestrel is compared with. Baudot, 1.5 stop bits unless told, the given tones. minimodem's figures
 // case is the US one, so texts for it avoid ' + = and the bell.
 struct Tones {
     double mark = 2125.0;
@@ -103,7 +103,8 @@ struct Tones {
 };
 
 // The audio minimodem sends for text at baud, written at rate samples/s.
-Audio minimodemTransmit(std::string_view text, double baud, int rate, Tones tones = {});
+Audio minimodemTransmit(std::string_view text, double baud, int rate, Tones tones = {},
+                        double stopBits = 1.5);
 
 // What minimodem decodes from a file (its text output only).
 std::string minimodemReceive(const std::filesystem::path& wav, double baud, Tones tones = {});

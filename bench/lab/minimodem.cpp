@@ -10,22 +10,23 @@ namespace kestrel::lab {
 
 namespace {
 
-std::string toneOptions(double baud, Tones tones) {
+std::string toneOptions(double baud, Tones tones, double stopBits = 1.5) {
     char text[160];
-    std::snprintf(text, sizeof text, "--baudot --stopbits 1.5 -M %.6g -S %.6g %.6g", tones.mark,
-                  tones.space, baud);
+    std::snprintf(text, sizeof text, "--baudot --stopbits %.6g -M %.6g -S %.6g %.6g", stopBits,
+                  tones.mark, tones.space, baud);
     return text;
 }
 
 }  // namespace
 
-Audio minimodemTransmit(std::string_view text, double baud, int rate, Tones tones) {
+Audio minimodemTransmit(std::string_view text, double baud, int rate, Tones tones,
+                        double stopBits) {
     const auto textPath = tempWavPath("tx").replace_extension(".txt");
     const auto wavPath = tempWavPath("tx");
     std::ofstream(textPath, std::ios::binary) << text;
     const std::string command = "minimodem --tx -R " + std::to_string(rate) + " -f '" +
-                                wavPath.string() + "' " + toneOptions(baud, tones) + " < '" +
-                                textPath.string() + "'";
+                                wavPath.string() + "' " + toneOptions(baud, tones, stopBits) +
+                                " < '" + textPath.string() + "'";
     const int status = std::system(command.c_str());
     std::filesystem::remove(textPath);
     if (status != 0) throw std::runtime_error("minimodem failed: " + command);

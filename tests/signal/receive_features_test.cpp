@@ -91,6 +91,20 @@ TEST(Squelch, QuietOnNoiseAloneAndACallAfterNoiseIsCopiedFromItsFirstWord) {
     }
 }
 
+// Senders whose stop elements are longer than 1.5 (1.75 and 2 elements): framing follows
+// the stop it measures, and Flutter and Selectiv copy them whole.
+TEST(Framing, FollowsALongerStop) {
+    for (const double stop : {1.75, 2.0}) {
+        const Audio sent =
+            scaledToRms(minimodemTransmit(kShortText, 45.45, 12000, {}, stop), kSignalRms);
+        for (const DecodeMode mode : {kDecodeFlutter, kDecodeSelectiv})
+            EXPECT_NE(kestrelDecode(padded(sent, 1.0, 1.0), settingsFor(mode))
+                          .text.find("CQ TEST DE W1AW W1AW K"),
+                      std::string::npos)
+                << stop << " " << mode;
+    }
+}
+
 TEST(Deep, FindsAStrongCallAfterNoise) {
     // Ten seconds of noise teach Deep levels that say nothing of the call that follows,
     // and a clock that runs on from the noise into the call: whatever they were, a strong

@@ -139,7 +139,8 @@ TEST(SettingsDialog, OkRefusesEachToneOutOfRange) {
 }
 
 // The input is kept when none is selected; TXid is the device of the endpoint's first 31
-// characters. Leaving a keyer mode brings the sound output back.
+// characters. Leaving a keyer mode brings the sound output back. Too narrow a spectrum is
+// the narrowest.
 TEST(SettingsDialog, OkAppliesDevicesChannelsSpeedAndMode) {
     SettingsRig rig;
     rig.state.TXmode = 3;
@@ -149,7 +150,9 @@ TEST(SettingsDialog, OkAppliesDevicesChannelsSpeedAndMode) {
     rig.state.rxDeviceId = 7;
     for (int id : {IDC_RX_RIGHT, IDC_TX_LEFT, IDC_BAUD_75, IDC_AFSK_TX})
         rig.settingsDialog.command(dialog, id);
+    dialog.texts[IDC_WIDTH] = "10";
     rig.settingsDialog.command(dialog, kOkButton);
+    EXPECT_EQ(rig.state.FFTDisplay, 115);
     EXPECT_EQ(rig.settings.value("RXid"), "7");
     EXPECT_EQ(rig.settings.value("TXid"), "2");
     EXPECT_EQ(rig.state.RXChannel, 2);
@@ -284,12 +287,15 @@ TEST_F(MenuCommandsTest, SaveWavWhileArmedDisarms) {
     EXPECT_EQ(menu.menuCommand(IDM_SAVE_WAV), MenuFollowUp::showRecordingDialog);
 }
 
-// Top Most goes on and off and on again: the window is placed each time. Squelch off and
+// Top Most goes on and off and on again: the window placed and the item marked each time.
 // on again: its bit of the switch word cleared and set, the logger told each word.
 TEST_F(MenuCommandsTest, TopMostAndSquelchToggleEveryTime) {
     for (const MenuFollowUp want :
          {MenuFollowUp::placeTopMost, MenuFollowUp::placeNotTopMost, MenuFollowUp::placeTopMost})
         EXPECT_EQ(menu.menuCommand(IDM_TOP_MOST), want);
+    EXPECT_EQ(ui.menuChecks(),
+              (std::vector<UiItemFlag>{
+                  {IDM_TOP_MOST, true}, {IDM_TOP_MOST, false}, {IDM_TOP_MOST, true}}));
     state.SquelchState = 1;
     menu.menuCommand(IDM_SQUELCH_ON);
     menu.menuCommand(IDM_SQUELCH_ON);

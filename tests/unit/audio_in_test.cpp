@@ -131,6 +131,7 @@ TEST(WavCheck, EachDamageGetsItsVerdictAndDataIsFoundPastOtherChunks) {
         {"extensible PCM", withFormat(extensible), WavVerdict::playable},
         {"extensible float", withFormat(patched(extensible, 24, 3)), WavVerdict::notPcm16},
         {"short format", withFormat(cut(formatBody(1, 1, 8000, 16), 14)), WavVerdict::noData},
+        {"empty format last", riff({chunk("fmt ", Bytes{})}), WavVerdict::noData},
         {"no data", riff({chunk("fmt ", formatBody(1, 1, 8000, 16))}), WavVerdict::noData},
         {"cut in format", cut(good, 30), WavVerdict::noData},
         {"cut in data header", cut(good, 40), WavVerdict::noData},

@@ -241,6 +241,18 @@ TEST_F(ModemTest, PlayWavPlaysAChosenFileAndStopsAPlayingOne) {
     EXPECT_EQ(inside(modem).state().wavPlaying, 0);
 }
 
+// Contact recording armed again (a new folder, say): the earlier listener ends and the new
+// one listens.
+TEST_F(ModemTest, RecordingArmedAgainListensAgain) {
+    Modem& modem = start();
+    const RecordingDialogTexts texts{folder_.path().string(), {"10", "1", "5", "1"}};
+    for (int arming = 0; arming < 2; ++arming) {
+        ASSERT_TRUE(modem.recordingDialogConfirmed(texts).confirmed);
+        udp_.deliver("not a contact");
+        EXPECT_TRUE(eventually([&] { return udp_.drained(); })) << arming;
+    }
+}
+
 TEST_F(ModemTest, SpectrumClicksReachTheModeButtonTheReceiveTextAndThePause) {
     Modem& modem = start();
     inside(modem).state().Decodemode = 2;

@@ -310,6 +310,10 @@ TEST(TxBuffer, ThePenultimateSlotIsTheLastAcceptedAndTheNextCharacterIsLost) {
     EXPECT_EQ(rig.buffer.takeRaw(), 'R');
     EXPECT_TRUE(rig.buffer.add('Y'));
     EXPECT_EQ(taken(rig.buffer), std::string(kTxRingSize - 2, 'R') + "Y");
+    // A backspace where the ring starts again deletes the character before the ring's end.
+    rig.type(std::string(kTxRingSize - 1234, 'E'));
+    rig.buffer.deleteLast();
+    EXPECT_EQ(taken(rig.buffer), std::string(kTxRingSize - 1235, 'E'));
 }
 
 TEST(TxBuffer, ConcurrentWritersAndSenderLoseNothing) {
