@@ -95,8 +95,8 @@ std::vector<std::complex<double>> analyticSignal(const Audio& audio);
 Audio watterson(const Audio& audio, const FadingProfile& profile, std::uint64_t seed);
 
 // minimodem, an independent soft modem, as the lab's RTTY transmitter and as the receiver
-// Kestrel is compared with. Baudot, 1.5 stop bits unless told, the given tones. minimodem's figures
-// case is the US one, so texts for it avoid ' + = and the bell.
+// Kestrel is compared with. Baudot, 1.5 stop bits unless told, the given tones. minimodem's
+// figures case is the US one, so texts for it avoid ' + = and the bell.
 struct Tones {
     double mark = 2125.0;
     double space = 2295.0;
