@@ -101,10 +101,11 @@ struct Tones {
     double mark = 2125.0;
     double space = 2295.0;
 };
+inline constexpr double kRttyStopBits = 1.5;
 
 // The audio minimodem sends for text at baud, written at rate samples/s.
 Audio minimodemTransmit(std::string_view text, double baud, int rate, Tones tones = {},
-                        double stopBits = 1.5);
+                        double stopBits = kRttyStopBits);
 
 // What minimodem decodes from a file (its text output only).
 std::string minimodemReceive(const std::filesystem::path& wav, double baud, Tones tones = {});

@@ -10,7 +10,7 @@ namespace kestrel::lab {
 
 namespace {
 
-std::string toneOptions(double baud, Tones tones, double stopBits = 1.5) {
+std::string toneOptions(double baud, Tones tones, double stopBits) {
     char text[160];
     std::snprintf(text, sizeof text, "--baudot --stopbits %.6g -M %.6g -S %.6g %.6g", stopBits,
                   tones.mark, tones.space, baud);
@@ -37,7 +37,7 @@ Audio minimodemTransmit(std::string_view text, double baud, int rate, Tones tone
 
 std::string minimodemReceive(const std::filesystem::path& wav, double baud, Tones tones) {
     const std::string command = "minimodem --rx -q -b 5 -f '" + wav.string() + "' " +
-                                toneOptions(baud, tones) + " 2>/dev/null";
+                                toneOptions(baud, tones, kRttyStopBits) + " 2>/dev/null";
     std::FILE* pipe = popen(command.c_str(), "r");
     if (!pipe) throw std::runtime_error("cannot run " + command);
     std::string out;

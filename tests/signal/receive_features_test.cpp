@@ -95,11 +95,10 @@ TEST(Squelch, QuietOnNoiseAloneAndACallAfterNoiseIsCopiedFromItsFirstWord) {
 // the stop it measures, and Flutter and Selectiv copy them whole.
 TEST(Framing, FollowsALongerStop) {
     for (const double stop : {1.75, 2.0}) {
-        const Audio sent =
-            scaledToRms(minimodemTransmit(kShortText, 45.45, 12000, {}, stop), kSignalRms);
+        const Audio sent = padded(
+            scaledToRms(minimodemTransmit(kShortText, 45.45, 12000, {}, stop), kSignalRms), 1, 1);
         for (const DecodeMode mode : {kDecodeFlutter, kDecodeSelectiv})
-            EXPECT_NE(kestrelDecode(padded(sent, 1.0, 1.0), settingsFor(mode))
-                          .text.find("CQ TEST DE W1AW W1AW K"),
+            EXPECT_NE(kestrelDecode(sent, settingsFor(mode)).text.find("CQ TEST DE W1AW W1AW K"),
                       std::string::npos)
                 << stop << " " << mode;
     }
