@@ -66,27 +66,39 @@ with_loggersim() {
     trap leave_nothing_behind EXIT
 }
 
+# launch_loggersim OUT ARGS...: loggersim with ARGS in the background, its log in OUT and
+# what Wine says in OUT.err; $pid is its process. It always logs a line first; on a loaded
+# machine Wine can fail to start it at all, and it is started again, twice at most.
+launch_loggersim() {
+    local out=$1 try
+    shift
+    for try in 1 2 3; do
+        "$WINE" "$work/loggersim.exe" "$@" </dev/null >"$out" 2>"$out.err" &
+        pid=$!
+        until_ok 60 begun "$out" "$pid" && [ ! -s "$out" ] || return 0
+        echo "loggersim ended before its first line (try $try): $(cat "$out.err")" >&2
+    done
+}
+begun() { [ -s "$1" ] || ! kill -0 "$2" 2>/dev/null; }
+
 # start_scenario NAME OUT [OPTION...]: loggersim, with its OPTIONs, runs $work/NAME.scn
 # against Kestrel in the background, its report going to OUT; $pid is its process.
-start_scenario() {
-    local name=$1 out=$2
-    shift 2
-    "$WINE" "$work/loggersim.exe" "$@" "$w\\Kestrel.exe" "$w\\$name.scn" </dev/null >"$out" \
-        2>/dev/null &
-    pid=$!
-}
+start_scenario() { launch_loggersim "$2" "${@:3}" "$w\\Kestrel.exe" "$w\\$1.scn"; }
 
 # run_loggersim OUT ARGS...: runs loggersim with ARGS to its end, its report in OUT; prints
 # its exit code.
-run_loggersim() { local rc=0; "$WINE" "$work/loggersim.exe" "${@:2}" </dev/null >"$1" 2>/dev/null || rc=$?; echo "$rc"; }
+run_loggersim() { local rc=0; launch_loggersim "$@"; wait "$pid" || rc=$?; echo "$rc"; }
 
 # finish OUT WHAT: waits for loggersim ($pid) to end and shows the verdict lines of its log
 # OUT; an exit code other than 0 (or a time-out) fails the test, showing the log without
-# the level reports.
+# the level reports and what Wine said.
 finish() {
     wait_exit "$pid" 60
     grep -a -E '^(PASS|FAIL)' "$1" || echo "no verdict: loggersim did not finish"
-    [ "$exit_status" = 0 ] || { grep -av TXM_LEVEL "$1"; fail "$2 ended with $exit_status"; }
+    [ "$exit_status" = 0 ] && return
+    grep -av TXM_LEVEL "$1" || true
+    cat "$1.err"
+    fail "$2 ended with $exit_status"
 }
 
 # passed: the test's folder goes, and the test passes.
