@@ -1,7 +1,7 @@
 // kestrel-automate.exe: reads and answers another process's windows for the Wine tests.
 //
 //   kestrel-automate msgbox CAPTION [SECONDS]
-//       waits for a message box (dialog class #32770) with that caption, prints
+//       waits for a message box of any program with that caption, prints
 //       "caption: ...", "text: ..." (UTF-8, newlines as \n) and presses OK. Exit 0 when
 //       found, 1 on time-out.
 //   kestrel-automate count-windows CLASS
@@ -56,28 +56,18 @@
 #include <string>
 #include <vector>
 
+#include "loggersim/window_automation.h"
+#include "text.h"
+
 namespace {
 
-std::string utf8(const std::wstring& w) {
-    if (w.empty()) return {};
-    const int n =
-        WideCharToMultiByte(CP_UTF8, 0, w.data(), (int)w.size(), nullptr, 0, nullptr, nullptr);
-    std::string s(n, '\0');
-    WideCharToMultiByte(CP_UTF8, 0, w.data(), (int)w.size(), s.data(), n, nullptr, nullptr);
-    return s;
-}
+using kestrel::loggersim::textOf;
+using kestrel::win32::narrow;
 
 std::string escaped(const std::string& s) {
     std::string out;
     for (char c : s) out += c == '\n' ? "\\n" : c == '\r' ? "\\r" : std::string(1, c);
     return out;
-}
-
-std::wstring textOf(HWND w) {
-    wchar_t buf[4096] = {};
-    SendMessageTimeoutW(w, WM_GETTEXT, 4096, reinterpret_cast<LPARAM>(buf), SMTO_ABORTIFHUNG, 2000,
-                        nullptr);
-    return buf;
 }
 
 struct Search {
@@ -101,18 +91,9 @@ BOOL CALLBACK visit(HWND w, LPARAM p) {
 int msgbox(const wchar_t* caption, double seconds) {
     const DWORD deadline = GetTickCount() + static_cast<DWORD>(seconds * 1000);
     for (;;) {
-        Search s{L"#32770", caption};
-        EnumWindows(visit, reinterpret_cast<LPARAM>(&s));
-        if (s.found) {
-            // Give the box a moment to finish building its controls.
-            Sleep(100);
-            std::printf("caption: %s\n", escaped(utf8(textOf(s.found))).c_str());
-            std::printf("text: %s\n", escaped(utf8(textOf(GetDlgItem(s.found, 0xFFFF)))).c_str());
-            std::fflush(stdout);
-            if (HWND ok = GetDlgItem(s.found, IDOK))
-                SendMessageW(ok, BM_CLICK, 0, 0);
-            else
-                PostMessageW(s.found, WM_COMMAND, IDOK, 0);
+        if (const auto box = kestrel::loggersim::answerMessageBox(0, narrow(caption))) {
+            std::printf("caption: %s\ntext: %s\n", escaped(box->caption).c_str(),
+                        escaped(box->text).c_str());
             return 0;
         }
         if (GetTickCount() > deadline) break;
@@ -204,9 +185,10 @@ int onControl(const wchar_t* command, const wchar_t* className, int id, const wc
         return 1;
     }
     if (!wcscmp(command, L"get-text")) {
-        std::printf("%s\n", escaped(utf8(textOf(item))).c_str());
+        std::printf("%s\n", escaped(narrow(textOf(item))).c_str());
     } else if (!wcscmp(command, L"list")) {
-        for (const std::wstring& entry : entriesOf(item)) std::printf("%s\n", utf8(entry).c_str());
+        for (const std::wstring& entry : entriesOf(item))
+            std::printf("%s\n", narrow(entry).c_str());
     } else if (!wcscmp(command, L"select")) {
         return selectEntry(item, text);
     } else if (!wcscmp(command, L"checked")) {
@@ -303,7 +285,7 @@ int statusBar(HWND bar) {
         }
         SIZE size{};
         GetTextExtentPoint32W(dc, text, length, &size);
-        std::printf("%ld %ld %ld %s\n", r.left, r.right, size.cx, utf8(text).c_str());
+        std::printf("%ld %ld %ld %s\n", r.left, r.right, size.cx, narrow(text).c_str());
     }
     ReleaseDC(nullptr, dc);
     DeleteObject(font);

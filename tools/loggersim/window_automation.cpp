@@ -22,15 +22,6 @@ std::wstring classOf(HWND window) {
     return name;
 }
 
-// WM_GETTEXT, which reaches a control of another process (GetWindowText would not ask it).
-std::wstring textOf(HWND window) {
-    wchar_t text[4096] = {};
-    DWORD_PTR result = 0;
-    SendMessageTimeoutW(window, WM_GETTEXT, 4096, reinterpret_cast<LPARAM>(text), SMTO_ABORTIFHUNG,
-                        kTextTimeoutMs, &result);
-    return text;
-}
-
 struct DialogSearch {
     DWORD processId;
     std::vector<HWND> found;
@@ -40,7 +31,8 @@ BOOL CALLBACK collectDialog(HWND window, LPARAM param) {
     auto* search = reinterpret_cast<DialogSearch*>(param);
     DWORD owner = 0;
     GetWindowThreadProcessId(window, &owner);
-    if (owner == search->processId && IsWindowVisible(window) && classOf(window) == L"#32770")
+    if ((search->processId == 0 || owner == search->processId) && IsWindowVisible(window) &&
+        classOf(window) == L"#32770")
         search->found.push_back(window);
     return TRUE;
 }
@@ -86,6 +78,14 @@ BOOL CALLBACK findFileNameEdit(HWND child, LPARAM param) {
 }
 
 }  // namespace
+
+std::wstring textOf(HWND window) {
+    wchar_t text[4096] = {};
+    DWORD_PTR result = 0;
+    SendMessageTimeoutW(window, WM_GETTEXT, 4096, reinterpret_cast<LPARAM>(text), SMTO_ABORTIFHUNG,
+                        kTextTimeoutMs, &result);
+    return text;
+}
 
 std::optional<MessageBoxSeen> answerMessageBox(DWORD processId,
                                                const std::optional<std::string>& caption) {

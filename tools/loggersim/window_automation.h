@@ -10,14 +10,17 @@
 
 namespace kestrel::loggersim {
 
-// A visible message box of the process with that caption (any when none): its caption
-// and text are read and OK is pressed.
+// A visible message box of the process (of any process when processId is 0) with that
+// caption (any when none): its caption and text are read and OK is pressed.
 std::optional<MessageBoxSeen> answerMessageBox(DWORD processId,
                                                const std::optional<std::string>& caption);
 
 // Puts path into the file-name field of an open-file dialog of the process and presses
 // OK; false when the process shows none.
 bool fillOpenFileDialog(DWORD processId, const std::string& path);
+
+// WM_GETTEXT, which reaches a control of another process (GetWindowText would not ask it).
+std::wstring textOf(HWND window);
 
 // The title of a window, nullopt when it is not a window.
 std::optional<std::string> windowTitle(HWND window);
