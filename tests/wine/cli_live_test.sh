@@ -4,7 +4,6 @@
 # while a peer's RTTY (minimodem) plays into it decodes to the text sent; Ctrl-C ends the
 # recording with the file complete. The skimmer turns the same CQ played into "Line In"
 # into a spot on its standard output and at a logger connected to its cluster service.
-rig=$1
 source "$(dirname "$0")/lib.sh"
 cli=${KESTREL_CLI:?the path of kestrel-cli.exe, or of kestrel-cli for Linux}
 # kestrel-cli for Linux runs as it is, on the rig's PulseAudio: the same "Line In".

@@ -8,7 +8,6 @@
 #  - AFSK with PTT on RTS: RTS set before the first tone and cleared after the last.
 #  - TinyFSK at 50 baud, mark low: the keyer is asked its set-up and corrected, then a
 #    transmission goes through it and its status bytes end it.
-rig=$1 kestrel=$2 automate=$3 loggersim=$4
 source "$(dirname "$0")/lib.sh"
 here=$(cd "$(dirname "$0")" && pwd)
 

@@ -2,7 +2,6 @@
 # Kestrel names its window after the logger window it serves: the parent's title
 # (kestrel_link's), or the grandparent's when the parent has none. A receiver window locks the switch word and
 # turns AFC on; without a title to read the window keeps its first title.
-rig=$1 kestrel=$2 automate=$3 loggersim=$4
 source "$(dirname "$0")/lib.sh"
 
 with_loggersim "$kestrel" "$loggersim"

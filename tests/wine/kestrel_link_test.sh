@@ -3,7 +3,6 @@
 # heartbeat every 57 ms, the title of the logger's parent window taken for Kestrel's own
 # (not a receiver's: the switch word stays free), and every logger command answered as it
 # should be; RXM_EXIT ends Kestrel.
-rig=$1 kestrel=$2 automate=$3 loggersim=$4
 source "$(dirname "$0")/lib.sh"
 
 with_loggersim "$kestrel" "$loggersim"

@@ -5,7 +5,6 @@
 # unplugged, each failing reopen shows the system's error text, one box at a time, and is
 # tried again once its box is dismissed. A file that ends right after its last character
 # still prints it all: live capture carries its tail through the receive chain.
-rig=$1 kestrel=$2 automate=$3 loggersim=$4
 source "$(dirname "$0")/lib.sh"
 
 with_loggersim "$kestrel" "$loggersim"

@@ -3,7 +3,6 @@
 # logger as the exact text in "Flutter" at 45.45, 50 and 75 baud, and in "Deep" chosen on
 # the control panel. A stereo stream with the signal on the right channel only decodes
 # with RXChannel 2 (right) and not with 1 (left).
-rig=$1 kestrel=$2 automate=$3 loggersim=$4
 source "$(dirname "$0")/lib.sh"
 
 text="CQ TEST DE K1ABC K1ABC 599 14 14 TU"

@@ -13,7 +13,6 @@
 # .pdf handler registered in the prefix records what it is asked to open. Without the
 # file Kestrel asks for it instead; with the file but no program for .pdf files (Wine's
 # own association removed) it says so and where the file is.
-rig=$1 kestrel=$2 automate=$3 loggersim=$4
 source "$(dirname "$0")/lib.sh"
 
 with_loggersim "$kestrel" "$loggersim"

@@ -10,7 +10,6 @@
 # The contact port is 12060 plus the digital-interface number, which Kestrel reads from
 # the logger's window title: each run picks a number whose port is free, so runs on one
 # machine do not meet.
-rig=$1 kestrel=$2 automate=$3 loggersim=$4
 source "$(dirname "$0")/lib.sh"
 
 with_loggersim "$kestrel" "$loggersim"

@@ -7,7 +7,6 @@
 # the window.
 # Third round (the panel's Setup button): FSK TX with its port dialog cancelled keeps
 # DOOK, AFSK TX opens the PTT dialog; Cancel; the next opening still shows AFSK pending.
-rig=$1 kestrel=$2 automate=$3 loggersim=$4
 source "$(dirname "$0")/lib.sh"
 
 with_loggersim "$kestrel" "$loggersim"

@@ -7,7 +7,6 @@
 # stop one of their own; letters beyond ASCII whose low byte is "{" or Escape act as
 # letters, and a stranger's forged "run this" message changes nothing. Last, the sound
 # output stalls: Abort still works at once, and the watchdog ends what it must.
-rig=$1 kestrel=$2 automate=$3 loggersim=$4
 here=$(cd "$(dirname "$0")" && pwd)
 source "$here/lib.sh"
 

@@ -1,6 +1,9 @@
-# Helpers for the Wine tests; sourced with the rig directory in $rig.
+# Helpers for the Wine tests. A test sources it with its own arguments: the rig's folder
+# and the programs Kestrel.exe, kestrel-automate.exe and loggersim.exe. A script that sets
+# $rig itself (a bench) keeps its own.
 # shellcheck shell=bash
 set -euo pipefail
+[ -n "${rig:-}" ] || { rig=$1 kestrel=${2:-} automate=${3:-} loggersim=${4:-}; }
 source "$rig/env"
 
 fail() { echo "FAIL: $*" >&2; exit 1; }

@@ -5,7 +5,6 @@
 # Kestrel finds (the failing scenario's first line holds). Started by loggersim without
 # the block, Kestrel calls itself standalone, loggersim reports it, and Kestrel ends with
 # a code that says it did not run, with no window left and no settings written.
-rig=$1 kestrel=$2 automate=$3 loggersim=$4
 source "$(dirname "$0")/lib.sh"
 
 with_loggersim "$kestrel" "$loggersim"
