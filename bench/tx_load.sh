@@ -8,8 +8,8 @@
 # reopened its capture of "Line In" meanwhile.
 #
 #   bench/tx_load.sh BUILD [--busy K] [--count N] [--mode afsk|dook] [--latency MS]
-#                    [--raise-wineserver yes|no] [--raise-kestrel yes|no]
-#                                                  (defaults 0, 6, afsk, 5, no, no)
+#                    [--raise-wineserver yes|no] [--raise-kestrel yes|no] [--pulse-ms MS]
+#                                                  (defaults 0, 6, afsk, 5, no, no, none)
 #
 # BUILD is the windows preset's build folder. Its programs and the rig's scripts are copied
 # first: a rebuild or an edit during the run does no harm. The rig is the script's own, in
@@ -18,22 +18,24 @@
 # so that it is Kestrel that gets measured; --raise-wineserver yes raises the rig's
 # wineserver too, which does the kernel's part (waits, events, messages) for every Wine
 # thread, and --raise-kestrel yes every thread of Kestrel.exe once it runs: what Wine
-# would do for a program that raises its priority, where it may. It is no test and not
-# part of ctest.
+# would do for a program that raises its priority, where it may. --pulse-ms MS starts the
+# Wine programs with PULSE_LATENCY_MSEC=MS, which has the sound server hold MS of their
+# output instead of the three periods (30 ms) Wine asks for. It is no test and not part of
+# ctest.
 set -euo pipefail
 usage="usage: bench/tx_load.sh BUILD [--busy K] [--count N] [--mode afsk|dook] [--latency MS]
-       [--raise-wineserver yes|no] [--raise-kestrel yes|no]"
+       [--raise-wineserver yes|no] [--raise-kestrel yes|no] [--pulse-ms MS]"
 build=$(cd "${1:?$usage}" && pwd)
 shift
-busy=0 count=6 mode=afsk latency=5 raise_wineserver=no raise_kestrel=no
-while [ $# -gt 1 ] && [[ $1 =~ ^--(busy|count|mode|latency|raise-wineserver|raise-kestrel)$ ]]; do
+busy=0 count=6 mode=afsk latency=5 raise_wineserver=no raise_kestrel=no pulse_ms=none
+while [ $# -gt 1 ] && [[ $1 =~ ^--(busy|count|mode|latency|raise-wineserver|raise-kestrel|pulse-ms)$ ]]; do
     name=${1#--}
     printf -v "${name//-/_}" %s "$2"
     shift 2
 done
 [[ $# = 0 && $busy =~ ^[0-9]+$ && $count =~ ^[1-9][0-9]*$ && $mode =~ ^(afsk|dook)$ &&
     $latency =~ ^[1-9][0-9]*$ && $raise_wineserver =~ ^(yes|no)$ &&
-    $raise_kestrel =~ ^(yes|no)$ ]] ||
+    $raise_kestrel =~ ^(yes|no)$ && $pulse_ms =~ ^(none|[1-9][0-9]*)$ ]] ||
     { echo "$usage" >&2; exit 2; }
 rig=$(mktemp -d /tmp/kestrel-txload.XXXXXX)
 here=$rig/wine
@@ -59,6 +61,12 @@ automate=$rig/kestrel-automate.exe
 source "$here/lib.sh"
 with_loggersim "$rig/Kestrel.exe" "$rig/loggersim.exe"
 trap stop_all EXIT   # with_loggersim set its own
+if [ "$pulse_ms" != none ]; then
+    # loggersim passes its environment on to Kestrel.exe.
+    printf '#!/bin/sh\nPULSE_LATENCY_MSEC=%s exec %s "$@"\n' "$pulse_ms" "$WINE" >"$rig/wine-pulse"
+    chmod +x "$rig/wine-pulse"
+    WINE=$rig/wine-pulse
+fi
 # Settings as a user would have saved them: AFSK (0) or DOOK (1) to "Speakers", PTT on RTS
 # (2) of COM5.
 printf '[Kestrel Modem]\r\nTXmode=%s\r\nTXnameid=Speakers\r\nPTT=2\r\nPTTCOMport=COM5\r\n' \
@@ -184,7 +192,7 @@ median_worst() {
 }
 reopens=$(awk -v first="$capture" '/new. on source-output/ && substr($NF, 2) + 0 > first' \
     "$work/events" | wc -l)
-echo "tx_load: mode=$mode busy=$busy count=$count intact=$intact/$count" \
+echo "tx_load: mode=$mode busy=$busy count=$count pulse_ms=$pulse_ms intact=$intact/$count" \
     "ptt_to_tone_ms $(median_worst "$work/lead") tone_to_ptt_ms $(median_worst "$work/tail")" \
     "capture_reopens=$reopens" \
     "$(awk '{n += $1; if ($2 > w) w = $2} END {printf "gaps=%d longest_gap_ms=%d", n, w}' "$work/gaps")"
