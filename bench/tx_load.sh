@@ -1,13 +1,14 @@
 #!/usr/bin/env bash
 # Transmitting on a busy machine: loggersim has Kestrel.exe under Wine send COUNT short
-# contest texts (AFSK or DOOK, 45.45 baud, Sound Card PTT on COM5's RTS) while BUSY shell
-# loops eat the processors, and reports how many minimodem decodes back exactly from a
-# recording of "Speakers", PTT on to the first tone and the last tone to PTT off (median
-# and worst, the longest; a tone more than 50 ms outside PTT, more than the clocks can be
-# off, is marked), the gaps of silence inside the transmissions and how often Kestrel
+# contest texts (AFSK, DOOK or PFSK, 45.45 baud, Sound Card PTT on COM5's RTS) while BUSY
+# shell loops eat the processors, and reports how many minimodem decodes back exactly from
+# a recording of "Speakers" (PFSK, which minimodem does not read: pfsk_rx.py), PTT on to
+# the first tone and the last tone to PTT off (median and worst, the longest; a tone more
+# than 50 ms outside PTT, more than the clocks can be off, is marked), the gaps of silence
+# inside the transmissions (not in PFSK, whose mark is silence) and how often Kestrel
 # reopened its capture of "Line In" meanwhile.
 #
-#   bench/tx_load.sh BUILD [--busy K] [--count N] [--mode afsk|dook] [--latency MS]
+#   bench/tx_load.sh BUILD [--busy K] [--count N] [--mode afsk|dook|pfsk] [--latency MS]
 #                    [--raise-wineserver yes|no] [--raise-kestrel yes|no] [--pulse-ms MS]
 #                                                  (defaults 0, 6, afsk, 5, no, no, none)
 #
@@ -23,7 +24,7 @@
 # output instead of the three periods (30 ms) Wine asks for. It is no test and not part of
 # ctest.
 set -euo pipefail
-usage="usage: bench/tx_load.sh BUILD [--busy K] [--count N] [--mode afsk|dook] [--latency MS]
+usage="usage: bench/tx_load.sh BUILD [--busy K] [--count N] [--mode afsk|dook|pfsk] [--latency MS]
        [--raise-wineserver yes|no] [--raise-kestrel yes|no] [--pulse-ms MS]"
 build=$(cd "${1:?$usage}" && pwd)
 shift
@@ -33,14 +34,15 @@ while [ $# -gt 1 ] && [[ $1 =~ ^--(busy|count|mode|latency|raise-wineserver|rais
     printf -v "${name//-/_}" %s "$2"
     shift 2
 done
-[[ $# = 0 && $busy =~ ^[0-9]+$ && $count =~ ^[1-9][0-9]*$ && $mode =~ ^(afsk|dook)$ &&
+[[ $# = 0 && $busy =~ ^[0-9]+$ && $count =~ ^[1-9][0-9]*$ && $mode =~ ^(afsk|dook|pfsk)$ &&
     $latency =~ ^[1-9][0-9]*$ && $raise_wineserver =~ ^(yes|no)$ &&
     $raise_kestrel =~ ^(yes|no)$ && $pulse_ms =~ ^(none|[1-9][0-9]*)$ ]] ||
     { echo "$usage" >&2; exit 2; }
 rig=$(mktemp -d /tmp/kestrel-txload.XXXXXX)
 here=$rig/wine
 mkdir "$here"
-cp "$(dirname "$0")"/../tests/wine/{rig.sh,lib.sh,modemline_shim.c,air_gaps.py} "$here/"
+cp "$(dirname "$0")"/../tests/wine/{rig.sh,lib.sh,modemline_shim.c,air_gaps.py} \
+    "$(dirname "$0")/pfsk_rx.py" "$here/"
 cp "$build/src/win32/Kestrel.exe" "$build/tools/loggersim/loggersim.exe" \
     "$build/tests/wine/kestrel-automate.exe" "$rig/"
 loops=() recorder='' watcher=''
@@ -67,10 +69,10 @@ if [ "$pulse_ms" != none ]; then
     chmod +x "$rig/wine-pulse"
     WINE=$rig/wine-pulse
 fi
-# Settings as a user would have saved them: AFSK (0) or DOOK (1) to "Speakers", PTT on RTS
-# (2) of COM5.
+# Settings as a user would have saved them: AFSK (0), DOOK (1) or PFSK (2) to "Speakers",
+# PTT on RTS (2) of COM5.
 printf '[Kestrel Modem]\r\nTXmode=%s\r\nTXnameid=Speakers\r\nPTT=2\r\nPTTCOMport=COM5\r\n' \
-    "$([ "$mode" = afsk ] && echo 0 || echo 1)" >"$work/Kestrel.ini"
+    "$(case $mode in afsk) echo 0 ;; dook) echo 1 ;; pfsk) echo 2 ;; esac)" >"$work/Kestrel.ini"
 
 # Each text is told apart by its number. After PTT off comes a 3 s pause, so that a cut
 # halfway between two transmissions leaves a second and a half on either side.
@@ -164,12 +166,17 @@ for ((i = 0; i < count; i++)); do
     read -r a b from to <<<"${cuts[i]}"
     sox "$work/tx.wav" "$work/one.wav" trim "$from" ="$to"
     sent=$(text $((i + 1)) | tr a-z A-Z)
-    heard=$(minimodem --rx -q -f "$work/one.wav" --baudot --stopbits 1.5 45.45 -M 2125 -S 2295 \
-        2>/dev/null || true)
+    if [ "$mode" = pfsk ]; then
+        heard=$(python3 "$here/pfsk_rx.py" "$work/one.wav")
+    else
+        heard=$(minimodem --rx -q -f "$work/one.wav" --baudot --stopbits 1.5 45.45 -M 2125 \
+            -S 2295 2>/dev/null || true)
+    fi
     heard=${heard#"${heard%%[![:space:]]*}"}
     heard=${heard%"${heard##*[![:space:]]}"}
-    [ "$heard" = "$sent" ] && intact=$((intact + 1)) || echo "$((i + 1)): minimodem heard '$heard'"
-    python3 "$here/air_gaps.py" "$work/one.wav" | awk '{print $3, $4}' >>"$work/gaps"
+    [ "$heard" = "$sent" ] && intact=$((intact + 1)) || echo "$((i + 1)): heard '$heard'"
+    [ "$mode" = pfsk ] ||
+        python3 "$here/air_gaps.py" "$work/one.wav" | awk '{print $3, $4}' >>"$work/gaps"
     sox "$work/one.wav" "$work/on.wav" silence 1 0.002 1%
     sox "$work/one.wav" "$work/off.wav" reverse silence 1 0.002 1% reverse
     awk -v r="$(soxi -D "$work/on.wav")" 'BEGIN {exit !(r == 0)}' && { echo "$((i + 1)): no tone"; continue; }
@@ -195,4 +202,6 @@ reopens=$(awk -v first="$capture" '/new. on source-output/ && substr($NF, 2) + 0
 echo "tx_load: mode=$mode busy=$busy count=$count pulse_ms=$pulse_ms intact=$intact/$count" \
     "ptt_to_tone_ms $(median_worst "$work/lead") tone_to_ptt_ms $(median_worst "$work/tail")" \
     "capture_reopens=$reopens" \
-    "$(awk '{n += $1; if ($2 > w) w = $2} END {printf "gaps=%d longest_gap_ms=%d", n, w}' "$work/gaps")"
+    "$(awk -v m="$mode" '{n += $1; if ($2 > w) w = $2}
+        END {printf m == "pfsk" ? "gaps=- longest_gap_ms=-" : "gaps=%d longest_gap_ms=%d", n, w}' \
+        "$work/gaps")"
