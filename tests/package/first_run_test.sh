@@ -14,7 +14,6 @@ zip=$(cd "$(dirname "$1")" && pwd)/$(basename "$1")
 automate_exe=$2
 here=$(cd "$(dirname "$0")" && pwd)
 rig=$(mktemp -d)
-fail() { echo "FAIL: $*" >&2; exit 1; }
 loggersim_pid=
 # Named apart from lib.sh's finish, which the source below brings in.
 stop_rig() {
@@ -24,7 +23,6 @@ stop_rig() {
 }
 trap stop_rig EXIT
 bash "$here/../wine/rig.sh" start "$rig"
-source "$rig/env"
 source "$here/../wine/lib.sh"
 
 folder=$rig/drive/Kestrel
