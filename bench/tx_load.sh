@@ -65,7 +65,7 @@ with_loggersim "$rig/Kestrel.exe" "$rig/loggersim.exe"
 trap stop_all EXIT   # with_loggersim set its own
 if [ "$pulse_ms" != none ]; then
     # loggersim passes its environment on to Kestrel.exe.
-    printf '#!/bin/sh\nPULSE_LATENCY_MSEC=%s exec %s "$@"\n' "$pulse_ms" "$WINE" >"$rig/wine-pulse"
+    printf '#!/bin/sh\nPULSE_LATENCY_MSEC=%s exec "%s" "$@"\n' "$pulse_ms" "$WINE" >"$rig/wine-pulse"
     chmod +x "$rig/wine-pulse"
     WINE=$rig/wine-pulse
 fi
