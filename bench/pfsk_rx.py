@@ -2,6 +2,7 @@
 # for a mark), which minimodem does not read: the tone's envelope decides each element, a
 # character is a start element, five data elements (the first the lowest bit) and a stop
 # element, and the ITA2 letters and figures (US) make the text. BAUD defaults to 45.45.
+# Its tables are its own, not Kestrel's, as a peer's are: a fault in Kestrel's shows.
 import array
 import sys
 import wave
@@ -16,12 +17,15 @@ with wave.open(path) as w:
     rate, channels = w.getframerate(), w.getnchannels()
     samples = array.array("h", w.readframes(w.getnframes()))[::channels]
 
-# The envelope: the largest magnitude over a window of a few tone cycles.
+# The tone is on where a sample over half the loudest came within the last 2 ms (a few
+# of the tone's cycles).
 window = max(1, rate // 500)
-magnitude = [abs(s) for s in samples]
-envelope = [max(magnitude[max(0, i - window) : i + 1]) for i in range(len(magnitude))]
-threshold = max(envelope, default=0) / 2
-tone = [e > threshold for e in envelope]
+threshold = max(map(abs, samples), default=0) / 2
+tone, last_loud = [], -window
+for i, sample in enumerate(samples):
+    if abs(sample) > threshold:
+        last_loud = i
+    tone.append(i - last_loud < window)
 
 element = rate / baud
 text, figures, i = [], False, 1

@@ -69,10 +69,23 @@ if [ "$pulse_ms" != none ]; then
     chmod +x "$rig/wine-pulse"
     WINE=$rig/wine-pulse
 fi
-# Settings as a user would have saved them: AFSK (0), DOOK (1) or PFSK (2) to "Speakers",
-# PTT on RTS (2) of COM5.
+# What the mode decides: its TXmode (AFSK 0, DOOK 1, PFSK 2), and read_back WAV, the text a
+# peer reads from a transmission.
+case $mode in
+afsk) txmode=0 ;;
+dook) txmode=1 ;;
+pfsk) txmode=2 ;;
+esac
+if [ "$mode" = pfsk ]; then
+    read_back() { python3 "$here/pfsk_rx.py" "$1"; }
+else
+    read_back() {
+        minimodem --rx -q -f "$1" --baudot --stopbits 1.5 45.45 -M 2125 -S 2295 2>/dev/null || true
+    }
+fi
+# Settings as a user would have saved them: the mode to "Speakers", PTT on RTS (2) of COM5.
 printf '[Kestrel Modem]\r\nTXmode=%s\r\nTXnameid=Speakers\r\nPTT=2\r\nPTTCOMport=COM5\r\n' \
-    "$(case $mode in afsk) echo 0 ;; dook) echo 1 ;; pfsk) echo 2 ;; esac)" >"$work/Kestrel.ini"
+    "$txmode" >"$work/Kestrel.ini"
 
 # Each text is told apart by its number. After PTT off comes a 3 s pause, so that a cut
 # halfway between two transmissions leaves a second and a half on either side.
@@ -166,12 +179,7 @@ for ((i = 0; i < count; i++)); do
     read -r a b from to <<<"${cuts[i]}"
     sox "$work/tx.wav" "$work/one.wav" trim "$from" ="$to"
     sent=$(text $((i + 1)) | tr a-z A-Z)
-    if [ "$mode" = pfsk ]; then
-        heard=$(python3 "$here/pfsk_rx.py" "$work/one.wav")
-    else
-        heard=$(minimodem --rx -q -f "$work/one.wav" --baudot --stopbits 1.5 45.45 -M 2125 \
-            -S 2295 2>/dev/null || true)
-    fi
+    heard=$(read_back "$work/one.wav")
     heard=${heard#"${heard%%[![:space:]]*}"}
     heard=${heard%"${heard##*[![:space:]]}"}
     [ "$heard" = "$sent" ] && intact=$((intact + 1)) || echo "$((i + 1)): heard '$heard'"
