@@ -7,6 +7,7 @@
 
 #include "app/app_ports.h"
 #include "app/command_line.h"
+#include "app/main_window_layout.h"
 #include "app/menu_commands.h"
 #include "app/platform_checks.h"
 #include "app/port_dialogs.h"
@@ -196,7 +197,7 @@ struct PortRig : AppRig {
 };
 
 // The PTT dialog lists from COM0, the keyer dialogs from COM1; the FSK dialog shows the
-// stored keying sense, and it and the PTT dialog the stored PTT line.
+// stored keying sense, and it and the PTT dialog the stored PTT line. Cancel stores nothing.
 TEST(PortDialogs, EachListsItsRangeOfPortsAndPreselectsTheStoredOne) {
     PortRig rig;  // one for the three: nothing of one opening is left in the next
     for (const int templateId : {IDD_PTT_SETUP, IDD_FSK_SETUP, IDD_TINY_PORT}) {
@@ -212,6 +213,9 @@ TEST(PortDialogs, EachListsItsRangeOfPortsAndPreselectsTheStoredOne) {
         EXPECT_EQ(rig.dialog.selectedListItem(IDC_PORT_LIST), ptt ? 1 : kNoListItem);
         EXPECT_EQ(rig.dialog.marked[IDC_NORMAL], templateId == IDD_FSK_SETUP ? IDC_INVERT : 0);
         EXPECT_EQ(rig.dialog.marked[IDC_PTT_NO], templateId != IDD_TINY_PORT ? IDC_PTT_RTS : 0);
+        rig.dialogs.command(rig.dialog, templateId, kCancelButton);
+        EXPECT_EQ(rig.dialog.ended, kPortDialogCancelled);
+        EXPECT_EQ(rig.written(), "");
     }
 }
 
@@ -304,6 +308,23 @@ TEST_F(MenuCommandsTest, TopMostAndSquelchToggleEveryTime) {
 
 // Every "-r" and "-h" counts, also inside a value; the handle is the last one's hex digits
 // up to the first other character, at most 13 of them, saturated at 32 bits.
+// The window is the panel with the spectrum beside it and the status bar below, never
+// narrower than the status bar's texts need. A status part as wide as its texts need, if
+// wider than the fixed layout's, moves the parts after it.
+TEST(MainWindowLayout, PanelSpectrumAndStatusBarParts) {
+    const MainLayout layout = mainLayout(100, 200, 300, 10, 20, 19, 23, 0);
+    EXPECT_EQ(layout.panel, (Placement{0, 0, 103, 203}));
+    EXPECT_EQ(layout.spectrum, (Placement{106, 0, 300, kSpectrumHeight}));
+    EXPECT_EQ(layout.window, (Placement{10, 20, 425, 284}));
+    EXPECT_EQ(mainLayout(100, 200, 300, 10, 20, 19, 23, 600).window.width, 600);
+    StatusTextWidths needed{};
+    EXPECT_EQ(statusBarEdges(200, 300, needed), (std::array{38, 96, 146, 183, 261, 550}));
+    needed[1] = 100;
+    needed.back() = 400;
+    EXPECT_EQ(statusBarEdges(200, 600, needed), (std::array{38, 138, 188, 225, 303, 703}));
+    EXPECT_EQ(statusBarTextsWidth(200, needed), 225);
+}
+
 TEST(CommandLine, SwitchesAreCountedAndTheLastHandleIsTaken) {
     const struct {
         const wchar_t* line;

@@ -230,7 +230,10 @@ TEST_F(CaptureTest, AReopenForADeadInputWaitsForTheTransmissionToEnd) {
     state_.txState = kTxSending;
     ASSERT_EQ(capture_.open(), 0);
     std::thread supervisor([this] { capture_.supervise(); });
-    deliver(1);
+    // Once round the queue and one more: a slot read and not freed would be read again
+    // and again, and the input never found dead.
+    deliver(kCaptureBuffers + 1);
+    ASSERT_TRUE(device_.holds(kCaptureBuffers));
     const double dead = secondsUntilReopen(state_);
     EXPECT_GT(dead, 0.9);  // a stall of a busy machine is waited out
     EXPECT_LT(dead, 2.0);  // asked for a reopen, not given up waiting
