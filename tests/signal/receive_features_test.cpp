@@ -104,34 +104,29 @@ TEST(Framing, FollowsALongerStop) {
     }
 }
 
-TEST(Deep, FindsAStrongCallAfterNoise) {
-    // Ten seconds of noise teach Deep levels that say nothing of the call that follows,
-    // and a clock that runs on from the noise into the call: whatever they were, a strong
-    // call after them is found, and nearly always from its first word.
-    const Transmission t = transmit(kShortText, 45.45, 12000, {}, 10.0, 1.5);
-    int whole = 0;
-    for (unsigned seed = 1; seed <= 40; ++seed) {
-        const std::string text =
-            kestrelDecode(withNoise(t, 20.0, seed), settingsFor(kDecodeDeep)).text;
-        EXPECT_NE(text.find("W1AW K"), std::string::npos) << seed << ": " << text;
-        whole += text.find("CQ TEST DE W1AW W1AW K") != std::string::npos;
-    }
-    EXPECT_GE(whole, 38);
-}
-
-TEST(Deep, CopiesACallAfterACarrierFromItsFirstCharacter) {
-    // The sender keys a carrier 150 ms before its text (a tone of its own, whose phase does
-    // not run on into the text's), while the AFC's tones are still where 3 s of noise pulled
-    // them, tens of hertz off and apart.
+// A strong call after ten seconds of noise, which teach Deep levels that say nothing of
+// it and a clock that runs on into it: whatever they were, the call is found, and nearly
+// always from its first word. A call after 150 ms of the sender's carrier (a tone of its
+// own, whose phase does not run on into the text's), while the AFC's tones are still where
+// 3 s of noise pulled them, tens of hertz off and apart: copied from its first character.
+TEST(Deep, CopiesACallAfterNoiseOrACarrier) {
+    // Of 40 copies at snrDb, how many hold `whole`; every one must hold `always`.
+    const auto copies = [](const Transmission& t, double snrDb, const char* whole,
+                           const char* always) {
+        int holding = 0;
+        for (unsigned seed = 1; seed <= 40; ++seed) {
+            const std::string text =
+                kestrelDecode(withNoise(t, snrDb, seed), settingsFor(kDecodeDeep)).text;
+            EXPECT_NE(text.find(always), std::string::npos) << seed << ": " << text;
+            holding += text.find(whole) != std::string::npos;
+        }
+        return holding;
+    };
+    const Transmission afterNoise = transmit(kShortText, 45.45, 12000, {}, 10.0, 1.5);
+    EXPECT_GE(copies(afterNoise, 20.0, "CQ TEST DE W1AW W1AW K", "W1AW K"), 38);
     Transmission t = transmit("CQ TEST DE W1AW W1AW K\r\n", 45.45, 12000, {}, 0.0, 1.5);
     t.audio = padded(afterCarrier(t.audio, 0.15, 2125.0, kSignalRms), 3.0, 0.0);
-    int whole = 0;
-    for (unsigned seed = 1; seed <= 40; ++seed) {
-        const std::string text =
-            kestrelDecode(withNoise(t, 0.0, seed), settingsFor(kDecodeDeep)).text;
-        whole += text.find("CQ TEST DE W1AW") != std::string::npos;
-    }
-    EXPECT_GE(whole, 39);
+    EXPECT_GE(copies(t, 0.0, "CQ TEST DE W1AW", ""), 39);
 }
 
 TEST(NewSignalNewLine, SecondTransmissionAfterIdleStartsALine) {
