@@ -85,15 +85,18 @@ Spot spotOf(const std::string& call, double time, std::optional<double> khz = 14
     return {.time = time, .markHz = 2125, .freqKhz = khz, .call = call, .snrDb = 12, .kind = "CQ"};
 }
 
+// The port the service listens on, once started.
+int started(ClusterService& service) {
+    std::string error;
+    const int port = service.start(error);
+    EXPECT_GT(port, 0) << error;
+    return port;
+}
+
 struct ClusterServiceTest : ::testing::Test {
-    void SetUp() override {
-        std::string error;
-        port = service.start(error);
-        ASSERT_GT(port, 0) << error;
-    }
     // 15:16 UTC at 650 s into the input.
     ClusterService service{{0, "127.0.0.1", "KESTREL"}, (15 * 60 + 16) * 60 - 650};
-    int port = 0;
+    int port = started(service);
 };
 
 TEST_F(ClusterServiceTest, LoggerSeesRecentSpotsThenNewOnesAndMayAsk) {
@@ -132,19 +135,17 @@ TEST_F(ClusterServiceTest, LoggerSeesRecentSpotsThenNewOnesAndMayAsk) {
 // A skimmer restarted at once on the same port gets it, though the service closed a
 // connection on it a moment ago (that connection still waits out its time on the port).
 TEST(ClusterServiceRestart, TakesTheSamePortAgain) {
-    std::string error;
     int port = 0;
     {
         ClusterService first{{0, "127.0.0.1", "KESTREL"}, 0};
-        port = first.start(error);
-        ASSERT_GT(port, 0) << error;
+        port = started(first);
         Client logger(port);
         logger.login();
         logger.send("bye\r\n");
         EXPECT_TRUE(logger.ended());
     }
     ClusterService again{{port, "127.0.0.1", "KESTREL"}, 0};
-    EXPECT_EQ(again.start(error), port) << error;
+    EXPECT_EQ(started(again), port);
 }
 
 // The system's sockets, holding back the last byte waiting for a connection once the
@@ -186,9 +187,7 @@ TEST(ClusterServiceSlowLink, EveryByteArrivesOnceAndInOrder) {
     auto slowLink = std::make_unique<SlowLink>();
     const SlowLink& link = *slowLink;
     ClusterService service{{0, "127.0.0.1", "KESTREL"}, 0, std::move(slowLink)};
-    std::string error;
-    const int port = service.start(error);
-    ASSERT_GT(port, 0) << error;
+    const int port = started(service);
     auto logger = std::make_unique<Client>(port);
     Client garbage(port), stalled(port);
     logger->login();

@@ -29,11 +29,8 @@ struct ModemTestPeer {
 
 namespace {
 
-ModemTestPeer inside(Modem& modem) {
-    return {modem};
-}
-
 struct ModemTest : ::testing::Test {
+    static ModemTestPeer inside(Modem& modem) { return {modem}; }
     Modem& start(const CommandLine& line = {2, 0x1A2B3C}) {
         modem_.emplace(ports_, folder_.file("Kestrel.exe"), line);
         modem_->loadSettings();
