@@ -65,6 +65,7 @@ struct ContactRecorderTest : ::testing::Test {
     void captureSecond(std::int16_t value) {
         recorder.storeCapture(std::vector<std::int16_t>(48000, value), 0);
     }
+    bool fired(std::int64_t second) { return recorder.triggerCheck(second), eventually(idle); }
     bool saved(std::string_view name) { return std::filesystem::exists(folder.file(name)); }
     // The samples of a recording, which plays as a file of 8000 samples/s behind a 44-byte
     // header.
@@ -101,8 +102,7 @@ TEST_F(ContactRecorderTest, SavesTheStretchAroundTheContactWhenItsSecondComes) {
     ASSERT_EQ(book("XX9XX", kExampleSecond), Booking::booked);
     recorder.triggerCheck(kExampleSecond);  // its second again: not yet
     ASSERT_TRUE(!recorder.idle() && !saved("20240715_123456Z 14 XX9XX.wav"));
-    recorder.triggerCheck(kExampleSecond + 1);
-    ASSERT_TRUE(eventually(idle));
+    ASSERT_TRUE(fired(kExampleSecond + 1));
     const std::vector<std::int16_t> run = recording("20240715_123456Z 14 XX9XX.wav");
     ASSERT_EQ(run.size(), 88000u);
     const int gain = 23170 / 100;  // the peak: the sample of 12:34:56
@@ -120,21 +120,18 @@ TEST_F(ContactRecorderTest, SlotsAreNeverLostAndNeverOverflow) {
         ASSERT_EQ(book("C" + std::to_string(k), kExampleSecond), Booking::booked);
     EXPECT_EQ(book("C10", kExampleSecond), Booking::noFreeSlot);
     // Their second was missed by 20 s: the ring still holds them, so they are saved.
-    recorder.triggerCheck(kExampleSecond + 21);
-    ASSERT_TRUE(eventually(idle));
+    ASSERT_TRUE(fired(kExampleSecond + 21));
     EXPECT_TRUE(saved("20240715_123456Z 14 C9.wav"));
 
     // Missed by 60 s (more than 70 s less the 11 saved): freed, nothing written.
     ASSERT_EQ(book("LATE", kExampleSecond + 60, "2024-07-15 12:35:56"), Booking::booked);
-    recorder.triggerCheck(kExampleSecond + 61 + 60);
-    EXPECT_TRUE(eventually(idle));
+    EXPECT_TRUE(fired(kExampleSecond + 61 + 60));
     EXPECT_FALSE(saved("20240715_123556Z 14 LATE.wav"));
 
     // Logged in the last second of January with 1 s after: saved on 1 February.
     constexpr std::int64_t kFebruary = 1706745600;  // 2024-02-01 00:00:00 UTC
     ASSERT_EQ(book("EOM", kFebruary - 1, "2024-01-31 23:59:59"), Booking::booked);
-    recorder.triggerCheck(kFebruary);
-    ASSERT_TRUE(eventually(idle));
+    ASSERT_TRUE(fired(kFebruary));
     EXPECT_TRUE(saved("20240131_235959Z 14 EOM.wav"));
 
     // A contact already out of the ring, or far in the future, takes no slot.
@@ -153,8 +150,7 @@ TEST_F(ContactRecorderTest, GainNeverSilencesOrWrapsTheRecording) {
     recorder.triggerCheck(kExampleSecond);
     captureSecond(100);
     ASSERT_EQ(book("B", kExampleSecond), Booking::booked);
-    recorder.triggerCheck(kExampleSecond + 1);
-    ASSERT_TRUE(eventually(idle));
+    ASSERT_TRUE(fired(kExampleSecond + 1));
     const auto saved = recording("20240715_123456Z 14 B.wav");
     ASSERT_EQ(saved.size(), 88000u);
     EXPECT_EQ(saved[72000], -32768);
