@@ -22,10 +22,7 @@ expect-exit 0 within 10000
 SCN
     start_scenario live "$work/live.out"
     await "$work/live.out" '< TXM_START 0'
-    if [ -n "${deep:-}" ]; then
-        until_ok 10 wine_out "$automate" click KESTREL 40043 >/dev/null || fail "no mode button"
-        until_ok 10 shows Deep "$automate" get-text KESTREL 40043 || fail "mode caption"
-    fi
+    [ -z "${deep:-}" ] || { click KESTREL 40043 && is Deep get-text KESTREL 40043; }
     capture_open
     feed_until "$work/live.out" '# line 3:' "$3" "${5:-3}" || true
     finish "$work/live.out" "$3: the scenario"
