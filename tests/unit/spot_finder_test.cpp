@@ -1,14 +1,10 @@
+#include "skim/spot_finder.h"
+
 #include <gtest/gtest.h>
 
-#include <cmath>
-#include <numbers>
-#include <random>
 #include <string>
 #include <utility>
 #include <vector>
-
-#include "skim/carrier_canceller.h"
-#include "skim/spot_finder.h"
 
 namespace kestrel::skim {
 namespace {
@@ -32,20 +28,6 @@ TEST(SpotFinder, CallsAreTakenOnlyFromTheWaysStationsCall) {
     EXPECT_EQ(callsInLine("W1AW DE K1ABC 599 001 001 K"), Calls{});
     // At most three words between CQ and the call.
     EXPECT_EQ(callsInLine("CQ RTTY WW TEST DE K1ABC"), Calls{});
-}
-
-// A carrier in noise is placed between the transform's bins to a fiftieth of a bin.
-TEST(CarrierSearch, PlacesALineBetweenBins) {
-    CarrierSearch search;
-    std::array<std::complex<float>, kCarrierBlock> block;
-    std::mt19937 random(7);
-    std::normal_distribution<float> noise(0, 0.05F);
-    for (const double hz : {-151.3, -40.0, 23.7, 148.9}) {
-        for (int n = 0; n < kCarrierBlock; ++n)
-            block[n] = std::complex<float>(noise(random), noise(random)) +
-                       std::polar(2.0F, float(2 * std::numbers::pi * hz * n / 3000));
-        EXPECT_NEAR(search.lineHz(block, 3000, 85), hz, 0.03) << hz;
-    }
 }
 
 }  // namespace
