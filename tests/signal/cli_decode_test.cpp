@@ -121,6 +121,7 @@ TEST(CliDecode, EventsAndTrace) {
 // file that cannot be read or written (or a text too long to send) 1, each with a message
 // on standard error. A trace that is the recording (by any name) is refused and leaves it
 // whole. A recording's length must end it; a value missing at the line's end is missing.
+// A skimmer serving its spots after its file ends well when it is told to (SIGTERM).
 TEST(CliDecode, ScriptsGetTheTextOrAMessageAndAStatus) {
     const std::string text = "RYRY DE K1ABC K1ABC", program = "'" + cliProgram() + "'";
     const std::string decode = program + " decode ", record = program + " record --device x ";
@@ -173,6 +174,7 @@ TEST(CliDecode, ScriptsGetTheTextOrAMessageAndAStatus) {
         {program + " record x.wav --device", 2, name},
         {record, 2, "--device and OUT.wav, please"},
         {program + " skim --device", 2, name},
+        {"timeout --preserve-status 1 " + program + " skim --telnet 0 '" + mono + "'", 0, ""},
         {program + " skim --max-signals 1000 /nonexistent/none.wav", 1, "Could not open file"},
         {encode, 2, "encode: no output file given"},
         {encode + "--mode fsk x.wav", 2, "encode: --mode must be afsk, dook or pfsk"},

@@ -97,8 +97,10 @@ TEST(SettingsDialog, OpeningSelectsTheStoredEndpointsAndShowsTheStoredValues) {
     EXPECT_EQ(dialog.selectedListItem(IDC_OUTPUT_LIST), 0);
     EXPECT_EQ(dialog.texts[IDC_SPACE], "  045");
     EXPECT_EQ(dialog.texts[IDC_WIDTH], "  425");  // the spectrum's 115 bins at 12000 samples/s
-    // Swap and the tone pair's button hand the keyboard to OK: Enter then applies.
+    // Swap trades the tones; it and the tone pair's button hand the keyboard to OK.
+    const std::string mark = dialog.texts[IDC_MARK];
     rig.settingsDialog.command(dialog, IDC_SWAP);
+    EXPECT_EQ(dialog.texts[IDC_MARK] + dialog.texts[IDC_SPACE], "  045" + mark);
     rig.settingsDialog.command(dialog, IDC_TONE_PAIR);
     EXPECT_EQ(dialog.focused, (std::vector<int>{kOkButton, kOkButton}));
 
