@@ -266,16 +266,15 @@ struct FakeDocumentViewer : DocumentViewerPort {
     DocumentOpening openDocument(const std::string&) override { return DocumentOpening::missing; }
 };
 
-// File dialogs that answer with a prepared result and count how often they were shown.
+// File dialogs that answer with a prepared result.
 struct FakeFileDialogs : FileDialogPort {
     FileDialogResult answer{kFileDialogCancelled, ""};
-    int shown = 0;
 
     FileDialogResult saveTextFileDialog(std::string_view, std::string_view) override {
-        return ++shown, answer;
+        return answer;
     }
     FileDialogResult openSoundFileDialog(std::string_view, std::string_view) override {
-        return ++shown, answer;
+        return answer;
     }
 };
 

@@ -203,12 +203,10 @@ TEST(ShiftDoubt, AShiftIsReadBackOnlyWhereTheWordShowsIt) {
         return codes;
     };
     const std::uint8_t g = 26, q = 23;
-    EXPECT_TRUE(ShiftDoubt::shiftReadsBetter(word(kLtrsCode, "TOO A"), kFigsCode));
-    EXPECT_TRUE(ShiftDoubt::shiftReadsBetter(word(g, "PX"), kFigsCode));
-    EXPECT_TRUE(ShiftDoubt::shiftReadsBetter(word(g, "T "), kFigsCode));
-    EXPECT_FALSE(ShiftDoubt::shiftReadsBetter(word(kLtrsCode, "CQ"), kFigsCode));
-    EXPECT_FALSE(ShiftDoubt::shiftReadsBetter(word(g, "TOOK"), kFigsCode));
-    EXPECT_FALSE(ShiftDoubt::shiftReadsBetter(word(g, " OO"), kFigsCode));
+    for (const auto& w : {word(kLtrsCode, "TOO A"), word(g, "PX"), word(g, "T ")})
+        EXPECT_TRUE(ShiftDoubt::shiftReadsBetter(w, kFigsCode)) << testing::PrintToString(w);
+    for (const auto& w : {word(kLtrsCode, "CQ"), word(g, "TOOK"), word(g, " OO")})
+        EXPECT_FALSE(ShiftDoubt::shiftReadsBetter(w, kFigsCode)) << testing::PrintToString(w);
     EXPECT_TRUE(ShiftDoubt::shiftReadsBetter(word(q, "AW"), kLtrsCode));
     EXPECT_FALSE(ShiftDoubt::shiftReadsBetter(word(kFigsCode, "OO A"), kLtrsCode));
 

@@ -15,6 +15,7 @@ with_loggersim "$kestrel" "$loggersim"
 fsk='#32770|FSK COM Port Setup'
 ptt='#32770|Sound Card PTT Setup'
 tiny='#32770|Select TinyFSK Port'
+open_fsk() { open_settings; click "$settings" 40058; appears "$fsk" 40060; }
 keyer=
 leave() {
     [ -n "$keyer" ] && kill "$keyer" 2>/dev/null || true
@@ -63,9 +64,7 @@ start_scenario com "$work/out"
 await "$work/out" '< TXM_START 0'
 
 # FSK on DTR, normal, PTT on RTS.
-open_settings
-click "$settings" 40058
-appears "$fsk" 40060
+open_fsk
 lists "$fsk" 40060 COM5
 auto select "$fsk" 40060 COM5 >/dev/null
 click "$fsk" 40067   # PTT DTR: moved to RTS, DTR keys
@@ -89,9 +88,7 @@ awk -v a="$rts_on" -v b="$key_first" -v c="$key_last" -v d="$rts_off" \
     'BEGIN {exit !(a >= 0 && a <= b && c <= d)}' || fail "PTT does not enclose the keying"
 
 # COM5 goes away while its dialog is open.
-open_settings
-click "$settings" 40058
-appears "$fsk" 40060
+open_fsk
 bash "$here/rig.sh" serial-stop "$rig"
 click "$fsk" 1
 await "$work/out" 'message box "Kestrel FSK Error" answered'
@@ -150,7 +147,7 @@ click "$tiny" 40072
 click "$tiny" 1
 click "$settings" 1
 awaits_ini TXmode=4 FSKCOMport=COM5 PTTCOMport=NONE Markpolarity=L "Baud Rate=1"
-until_ok 20 grep -qF '~1' "$work/keyer.log" || fail "the keyer was not set up: $(cat "$work/keyer.log")"
+await "$work/keyer.log" '~1' 20   # the keyer set up
 echo "keyer heard: $(cat "$work/keyer.log")"
 [ "$(cat "$work/keyer.log")" = '~?~5~1' ] || fail "the set-up exchange was not ~? ~5 ~1"
 click KESTREL 40031
@@ -158,6 +155,6 @@ await "$work/out" 'line 29: expect-exit' 40
 echo "keyer heard: $(cat "$work/keyer.log")"
 grep -qF '[RYRY' "$work/keyer.log" || fail "the keyer was not sent the text"
 grep -qF '(d)\' "$work/keyer.log" || fail "the transmission did not end at the third status byte after the \"!\""
-until_ok 10 auto command KESTREL 106 >/dev/null || fail "no main window"
+menu 106
 finish "$work/out" "the scenario"
 passed

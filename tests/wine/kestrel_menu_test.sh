@@ -71,9 +71,8 @@ click KESTREL 40043
 is Spread get-text KESTREL 40043
 click KESTREL 40043
 menu 110 119 120 121 122
-is 1 topmost KESTREL
-is "AFC off" get-text KESTREL 40031
-is Deep get-text KESTREL 40043
+kept_switches() { is 1 topmost KESTREL; is "AFC off" get-text KESTREL 40031; is Deep get-text KESTREL 40043; }
+kept_switches
 menu 105
 is 2026.01a get-text '#32770' 1001
 click "#32770|About Kestrel Modem" 1
@@ -98,9 +97,7 @@ expect-no-msgbox for 3000
 SCN
 start_scenario again "$work/again.out"
 await "$work/again.out" 'line 2: expect-msgbox' 15
-is 1 topmost KESTREL
-is "AFC off" get-text KESTREL 40031
-is Deep get-text KESTREL 40043
+kept_switches
 
 until_ok 10 saved_at "0168 0101" || fail "layout saved $(setting left),$(setting top)"
 read -r left top right bottom <<<"$(auto rect KESTREL)"

@@ -36,6 +36,8 @@ start_scenario rec "$work/rec.out" --parent-title "DI$di N1MM Logger+"
 await "$work/rec.out" 'line 3: wait' 30
 
 set_box() { until_ok 10 wine_out "$automate" set-text '#32770' "$1" "$2" >/dev/null || fail "no box $1"; }
+# refused ID TEXT CAPTION MESSAGE: OK with TEXT in the box is answered by that message box.
+refused() { set_box "$1" "$2"; click '#32770' 1; answer "$3" "$4"; }
 # answer CAPTION TEXT: the message box with that caption shows TEXT; it is answered.
 answer() {
     local got
@@ -43,29 +45,21 @@ answer() {
     grep -qxF "text: $2" <<<"$got" || fail "wanted \"$1\" saying \"$2\", got: $got"
 }
 
-until_ok 10 wine_out "$automate" command KESTREL 116 >/dev/null || fail "no Kestrel window"
+menu 116
 until_ok 20 shows " 10" "$automate" get-text '#32770' 40092 || fail "the dialog did not open"
 is 'C:\' get-text '#32770' 40090
 is " 01" get-text '#32770' 40093
 
-set_box 40092 36
-click '#32770' 1
-answer "Input Error" "Maximum value of time before is 35 seconds"
-until_ok 10 shows " 10" "$automate" get-text '#32770' 40092 || fail "RUN before not restored"
-
-set_box 40090 'Z:\no\such\folder'
-click '#32770' 1
-answer "Kestrel Info" "Directory is invalid or does not exist"
+refused 40092 36 "Input Error" "Maximum value of time before is 35 seconds"
+is " 10" get-text '#32770' 40092   # RUN before restored
+refused 40090 'Z:\no\such\folder' "Kestrel Info" "Directory is invalid or does not exist"
 
 rec=$work/rec
 mkdir -p "$rec"
 set_box 40090 "$w\\rec"
-set_box 40092 8
-set_box 40093 1
-set_box 40094 3
-set_box 40095 2
+for box in 40092:8 40093:1 40094:3 40095:2; do set_box "${box%:*}" "${box#*:}"; done
 click '#32770' 1
-until_ok 10 shows 0 "$automate" count-windows '#32770' || fail "the dialog stayed open"
+is 0 count-windows '#32770'
 until_ok 10 port_in_use "$port" || fail "nobody listens on port $port"
 ini_has RXwaveRUNtimebefore=0008 RXwaveRUNtimeafter=0001 RXwaveSnPtimebefore=0003 \
     RXwaveSnPtimeafter=0002 "RXsavewavpath=$w\\rec\\" RXwavsave=1
