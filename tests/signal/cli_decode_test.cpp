@@ -174,6 +174,8 @@ TEST(CliDecode, ScriptsGetTheTextOrAMessageAndAStatus) {
         {program + " record x.wav --device", 2, name},
         {record, 2, "--device and OUT.wav, please"},
         {program + " skim --device", 2, name},
+        // Flutter hears the clean file on the AFC's tone; Deep follows the tones itself (2125.4).
+        {program + " skim --mode flutter --format jsonl '" + mono + "'", 0, "\"mark_hz\":2125.0,"},
         {"timeout --preserve-status 1 " + program + " skim --telnet 0 '" + mono + "'", 0, ""},
         {program + " skim --max-signals 1000 /nonexistent/none.wav", 1, "Could not open file"},
         {encode, 2, "encode: no output file given"},

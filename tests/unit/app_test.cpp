@@ -98,9 +98,8 @@ TEST(SettingsDialog, OpeningSelectsTheStoredEndpointsAndShowsTheStoredValues) {
     EXPECT_EQ(dialog.texts[IDC_SPACE], "  045");
     EXPECT_EQ(dialog.texts[IDC_WIDTH], "  425");  // the spectrum's 115 bins at 12000 samples/s
     // Swap trades the tones; it and the tone pair's button hand the keyboard to OK.
-    const std::string mark = dialog.texts[IDC_MARK];
     rig.settingsDialog.command(dialog, IDC_SWAP);
-    EXPECT_EQ(dialog.texts[IDC_MARK] + dialog.texts[IDC_SPACE], "  045" + mark);
+    EXPECT_EQ(dialog.texts[IDC_MARK] + "|" + dialog.texts[IDC_SPACE], "  045| 2125");
     rig.settingsDialog.command(dialog, IDC_TONE_PAIR);
     EXPECT_EQ(dialog.focused, (std::vector<int>{kOkButton, kOkButton}));
 
@@ -306,13 +305,12 @@ TEST_F(MenuCommandsTest, TopMostAndSquelchToggleEveryTime) {
     menu.menuCommand(IDM_SQUELCH_ON);
     menu.menuCommand(IDM_SQUELCH_ON);
     EXPECT_EQ(logger.values(TXM_SWITCH), (std::vector<std::int64_t>{13350, 13478}));
+    menu.menuCommand(IDM_CONTEST_MODE);  // a receive option's mark follows it too
+    EXPECT_EQ(ui.menuChecks().back(), (UiItemFlag{IDM_CONTEST_MODE, state.Contest == 1}));
 }
 
-// Every "-r" and "-h" counts, also inside a value; the handle is the last one's hex digits
-// up to the first other character, at most 13 of them, saturated at 32 bits.
-// The window is the panel with the spectrum beside it and the status bar below, never
-// narrower than the status bar's texts need. A status part as wide as its texts need, if
-// wider than the fixed layout's, moves the parts after it.
+// The panel, the spectrum beside it and the status bar below, never narrower than its texts
+// need; a status part its texts make wider than the fixed layout's moves those after it.
 TEST(MainWindowLayout, PanelSpectrumAndStatusBarParts) {
     const MainLayout layout = mainLayout(100, 200, 300, 10, 20, 19, 23, 0);
     EXPECT_EQ(layout.panel, (Placement{0, 0, 103, 203}));
@@ -321,12 +319,13 @@ TEST(MainWindowLayout, PanelSpectrumAndStatusBarParts) {
     EXPECT_EQ(mainLayout(100, 200, 300, 10, 20, 19, 23, 600).window.width, 600);
     StatusTextWidths needed{};
     EXPECT_EQ(statusBarEdges(200, 300, needed), (std::array{38, 96, 146, 183, 261, 550}));
-    needed[1] = 100;
-    needed.back() = 400;
+    needed = {0, 100, 0, 0, 0, 400};
     EXPECT_EQ(statusBarEdges(200, 600, needed), (std::array{38, 138, 188, 225, 303, 703}));
     EXPECT_EQ(statusBarTextsWidth(200, needed), 225);
 }
 
+// Every "-r" and "-h" counts, also inside a value; the handle is the last one's hex digits
+// up to the first other character, at most 13 of them, saturated at 32 bits.
 TEST(CommandLine, SwitchesAreCountedAndTheLastHandleIsTaken) {
     const struct {
         const wchar_t* line;

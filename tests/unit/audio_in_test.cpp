@@ -230,8 +230,7 @@ TEST_F(CaptureTest, AReopenForADeadInputWaitsForTheTransmissionToEnd) {
     state_.txState = kTxSending;
     ASSERT_EQ(capture_.open(), 0);
     std::thread supervisor([this] { capture_.supervise(); });
-    // Once round the queue and one more: a slot read and not freed would be read again
-    // and again, and the input never found dead.
+    // Once round the queue and one more: a slot read and not freed would be read forever.
     deliver(kCaptureBuffers + 1);
     ASSERT_TRUE(device_.holds(kCaptureBuffers));
     const double dead = secondsUntilReopen(state_);

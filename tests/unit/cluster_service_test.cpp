@@ -130,6 +130,10 @@ TEST_F(ClusterServiceTest, LoggerSeesRecentSpotsThenNewOnesAndMayAsk) {
     logger.send("bye\r\n");
     EXPECT_NE(logger.until("\r\n").find("73"), std::string::npos);
     EXPECT_TRUE(logger.ended());
+    Client late(port);  // still connected when the service stops: closed with it
+    ASSERT_EQ(late.until(kCallPrompt), kCallPrompt);
+    service.stop();
+    EXPECT_TRUE(late.ended());
 }
 
 // A skimmer restarted at once on the same port gets it, though the service closed a

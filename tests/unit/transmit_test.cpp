@@ -409,6 +409,19 @@ TEST(SoundOutput, ANewTransmissionWaitsForTheLastOnesBuffersThenRefillsItsOwnInT
     EXPECT_EQ(rig.logger.textOf(TXM_CHAR), "TU");
 }
 
+// The output channel setting: both sides (0), the left alone (1), the right alone (2).
+TEST(SoundOutput, EachChannelSettingSoundsItsSides) {
+    TxFrame frame;
+    frame.fill(1000);
+    std::vector<std::int16_t> stereo(2 * kTxFrameSamples);
+    for (const auto& [channel, left, right] :
+         {std::array{0, 1000, 1000}, {1, 1000, 0}, {2, 0, 1000}}) {
+        copyToChannels(frame, channel, stereo);
+        EXPECT_EQ(stereo.front(), left) << channel;
+        EXPECT_EQ(stereo.back(), right) << channel;
+    }
+}
+
 // The device finishes the first preamble frame while the second is being written, as a
 // busy machine may let it.
 TEST(SoundOutput, APreambleFrameFinishedBeforeTheNextIsWrittenIsStillRefilled) {
