@@ -1,9 +1,9 @@
 #!/usr/bin/env bash
 # Live input of kestrel-cli.exe through the wave input, or of kestrel-cli for Linux
-# through PulseAudio: it lists "Line In" among the inputs, and what it records from there
-# while a peer's RTTY (minimodem) plays into it decodes to the text sent; Ctrl-C ends the
-# recording with the file complete. The skimmer turns the same CQ played into "Line In"
-# into a spot on its standard output and at a logger connected to its cluster service.
+# through PulseAudio: it lists "Line In", and what it records there while a peer's RTTY
+# (minimodem) plays into it, after the input stalls, decodes to the text sent; Ctrl-C
+# ends the recording with the file complete. The skimmer turns the same CQ into a spot on
+# its standard output and at a logger connected to its cluster service.
 source "$(dirname "$0")/lib.sh"
 cli=${KESTREL_CLI:?the path of kestrel-cli.exe, or of kestrel-cli for Linux}
 # kestrel-cli for Linux runs as it is, on the rig's PulseAudio: the same "Line In".
@@ -40,6 +40,7 @@ recorded() {
             >/dev/null 2>"$work/cli.err" &
         pid=$!
         capture_open
+        pactl suspend-sink kestrel_rx 1 && sleep 0.3 && pactl suspend-sink kestrel_rx 0 || fail "no stall"
         feed "$work/rtty.wav"
         stop_cli
         got=$(wine_out "$cli" decode --repeat-match off "$(winpath "$work/live.wav")")

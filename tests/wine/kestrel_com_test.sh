@@ -148,8 +148,7 @@ click "$tiny" 1
 click "$settings" 1
 awaits_ini TXmode=4 FSKCOMport=COM5 PTTCOMport=NONE Markpolarity=L "Baud Rate=1"
 await "$work/keyer.log" '~1' 20   # the keyer set up
-echo "keyer heard: $(cat "$work/keyer.log")"
-[ "$(cat "$work/keyer.log")" = '~?~5~1' ] || fail "the set-up exchange was not ~? ~5 ~1"
+[ "$(cat "$work/keyer.log")" = '~?~5~1' ] || fail "the keyer heard $(cat "$work/keyer.log"), not ~? ~5 ~1"
 click KESTREL 40031
 await "$work/out" 'line 29: expect-exit' 40
 echo "keyer heard: $(cat "$work/keyer.log")"
