@@ -176,7 +176,7 @@ TEST(CliDecode, ScriptsGetTheTextOrAMessageAndAStatus) {
         {program + " skim --device", 2, name},
         // Flutter hears the clean file on the AFC's tone; Deep follows the tones itself (2125.4).
         {program + " skim --mode flutter --format jsonl '" + mono + "'", 0, "\"mark_hz\":2125.0,"},
-        {"timeout --preserve-status 1 " + program + " skim --telnet 0 '" + mono + "'", 0, ""},
+        {"timeout --preserve-status 2 " + program + " skim --telnet 0 '" + mono + "'", 0, ""},
         {program + " skim --max-signals 1000 /nonexistent/none.wav", 1, "Could not open file"},
         {encode, 2, "encode: no output file given"},
         {encode + "--mode fsk x.wav", 2, "encode: --mode must be afsk, dook or pfsk"},
