@@ -69,20 +69,20 @@ if [ "$pulse_ms" != none ]; then
     chmod +x "$rig/wine-pulse"
     WINE=$rig/wine-pulse
 fi
-# What the mode decides: its TXmode (AFSK 0, DOOK 1, PFSK 2), and read_back WAV, the text a
+# What the mode decides: its TXmode (AFSK 0, DOOK 1, PFSK 2); whether a gap of silence
+# inside a transmission is a fault (PFSK's mark is silence); and read_back WAV, the text a
 # peer reads from a transmission.
+read_back() {
+    minimodem --rx -q -f "$1" --baudot --stopbits 1.5 45.45 -M 2125 -S 2295 2>/dev/null || true
+}
 case $mode in
-afsk) txmode=0 ;;
-dook) txmode=1 ;;
-pfsk) txmode=2 ;;
-esac
-if [ "$mode" = pfsk ]; then
+afsk) txmode=0 gaps_count=yes ;;
+dook) txmode=1 gaps_count=yes ;;
+pfsk)
+    txmode=2 gaps_count=no
     read_back() { python3 "$here/pfsk_rx.py" "$1"; }
-else
-    read_back() {
-        minimodem --rx -q -f "$1" --baudot --stopbits 1.5 45.45 -M 2125 -S 2295 2>/dev/null || true
-    }
-fi
+    ;;
+esac
 # Settings as a user would have saved them: the mode to "Speakers", PTT on RTS (2) of COM5.
 printf '[Kestrel Modem]\r\nTXmode=%s\r\nTXnameid=Speakers\r\nPTT=2\r\nPTTCOMport=COM5\r\n' \
     "$txmode" >"$work/Kestrel.ini"
@@ -183,7 +183,7 @@ for ((i = 0; i < count; i++)); do
     heard=${heard#"${heard%%[![:space:]]*}"}
     heard=${heard%"${heard##*[![:space:]]}"}
     [ "$heard" = "$sent" ] && intact=$((intact + 1)) || echo "$((i + 1)): heard '$heard'"
-    [ "$mode" = pfsk ] ||
+    [ "$gaps_count" = no ] ||
         python3 "$here/air_gaps.py" "$work/one.wav" | awk '{print $3, $4}' >>"$work/gaps"
     sox "$work/one.wav" "$work/on.wav" silence 1 0.002 1%
     sox "$work/one.wav" "$work/off.wav" reverse silence 1 0.002 1% reverse
@@ -210,6 +210,6 @@ reopens=$(awk -v first="$capture" '/new. on source-output/ && substr($NF, 2) + 0
 echo "tx_load: mode=$mode busy=$busy count=$count pulse_ms=$pulse_ms intact=$intact/$count" \
     "ptt_to_tone_ms $(median_worst "$work/lead") tone_to_ptt_ms $(median_worst "$work/tail")" \
     "capture_reopens=$reopens" \
-    "$(awk -v m="$mode" '{n += $1; if ($2 > w) w = $2}
-        END {printf m == "pfsk" ? "gaps=- longest_gap_ms=-" : "gaps=%d longest_gap_ms=%d", n, w}' \
+    "$(awk -v counted="$gaps_count" '{n += $1; if ($2 > w) w = $2}
+        END {printf counted == "no" ? "gaps=- longest_gap_ms=-" : "gaps=%d longest_gap_ms=%d", n, w}' \
         "$work/gaps")"
