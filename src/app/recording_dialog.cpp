@@ -1,12 +1,12 @@
 #include "app/recording_dialog.h"
 
-#include <charconv>
 #include <cstdio>
 #include <filesystem>
 #include <system_error>
 
 #include "app/platform_checks.h"
 #include "settings/settings_store.h"
+#include "text/numbers.h"
 #include "text/ui_ids.h"
 
 namespace kestrel {
@@ -47,10 +47,8 @@ std::optional<int> secondsIn(std::string_view text, int limit) {
     const std::size_t first = text.find_first_not_of(' ');
     if (first == std::string_view::npos) return std::nullopt;
     text = text.substr(first, text.find_last_not_of(' ') - first + 1);
-    int value = 0;
-    const auto [end, error] = std::from_chars(text.data(), text.data() + text.size(), value);
-    if (error != std::errc() || end != text.data() + text.size()) return std::nullopt;
-    if (value < 0 || value > limit) return std::nullopt;
+    const std::optional<int> value = numberIn<int>(text);
+    if (!value || *value < 0 || *value > limit) return std::nullopt;
     return value;
 }
 

@@ -1,7 +1,6 @@
 #include "app/settings_options.h"
 
 #include <array>
-#include <charconv>
 #include <cmath>
 #include <cstdio>
 #include <optional>
@@ -11,6 +10,7 @@
 #include "modem_state.h"
 #include "settings/ini_file.h"
 #include "settings/settings_load.h"
+#include "text/numbers.h"
 #include "transmit/tx_frame.h"
 
 namespace kestrel {
@@ -67,17 +67,15 @@ std::optional<int> baudIndexOf(std::string_view text) {
 }
 
 std::optional<double> toneOf(std::string_view text) {
-    double hz = 0;
-    const auto [end, ec] = std::from_chars(text.data(), text.data() + text.size(), hz);
-    if (ec != std::errc() || end != text.data() + text.size()) return std::nullopt;
-    if (!(hz >= kLowestTone && hz <= kHighestTone)) return std::nullopt;
+    const std::optional<double> hz = numberIn<double>(text);
+    if (!hz || *hz < kLowestTone || *hz > kHighestTone) return std::nullopt;
     return hz;
 }
 
 std::string toneError(std::string_view option, std::string_view text) {
     return std::string(option) + ": '" + std::string(text) +
-           "' is not a tone; give a frequency in Hz from " + std::to_string(kLowestTone) +
-           " to " + std::to_string(kHighestTone);
+           "' is not a tone; give a frequency in Hz from " + std::to_string(kLowestTone) + " to " +
+           std::to_string(kHighestTone);
 }
 
 // Tones the decoders can tell apart at the speed of sampleRate: empty, or what is wrong.

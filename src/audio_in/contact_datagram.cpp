@@ -4,6 +4,7 @@
 #include <charconv>
 #include <chrono>
 
+#include "text/numbers.h"
 #include "text/wide_text.h"
 
 namespace kestrel {
@@ -28,14 +29,6 @@ constexpr std::array<std::string_view, 8> kContactTags{
 constexpr std::string_view kRecordingExtension = ".wav";
 constexpr std::size_t kTimestampChars = 16;     // "20240715_123456Z"
 constexpr std::size_t kTimestampClosedUp = 11;  // a separator after "20240715 12" is dropped
-
-// A whole number written alone: digits with an optional sign, nothing else.
-std::optional<int> wholeNumber(std::string_view text) {
-    int value = 0;
-    const auto [end, error] = std::from_chars(text.data(), text.data() + text.size(), value);
-    if (error != std::errc() || end != text.data() + text.size()) return std::nullopt;
-    return value;
-}
 
 // Leading digits as a number, 0 when there are none.
 int leadingNumber(std::string_view text) {
@@ -143,7 +136,7 @@ std::optional<ContactDatagram> parseContactDatagram(std::string_view bytes) {
     ContactDatagram contact;
     contact.timestamp = rewriteTimestamp(values[timestampTag]);
     const std::optional<std::int64_t> second = contactSecondOf(contact.timestamp);
-    const std::optional<int> radio = wholeNumber(values[radioTag]);
+    const std::optional<int> radio = numberIn<int>(values[radioTag]);
     if (!second || !radio) return std::nullopt;
     contact.contactSecond = *second;
     contact.radioNumber = *radio;

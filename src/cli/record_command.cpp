@@ -1,6 +1,5 @@
 // kestrel-cli record --device NAME OUT.wav: what a sound input hears, to a file, so that
 // the input's level and tuning can be checked and the recording decoded or skimmed later.
-#include <charconv>
 #include <cstdio>
 #include <memory>
 #include <string>
@@ -11,6 +10,7 @@
 #include "cli/live_input.h"
 #include "cli/standard_streams.h"
 #include "platform/audio_input_port.h"
+#include "text/numbers.h"
 
 namespace kestrel::cli {
 namespace {
@@ -37,9 +37,8 @@ int record(std::vector<std::string> args) {
     for (std::size_t k = 0; usable && k < args.size(); ++k) {
         if (args[k] == "--seconds" && k + 1 < args.size()) {
             const std::string& v = args[++k];
-            usable = std::from_chars(v.data(), v.data() + v.size(), seconds).ptr ==
-                         v.data() + v.size() &&
-                     seconds > 0;
+            seconds = numberIn<double>(v).value_or(-1);
+            usable = seconds > 0;
             if (!usable) error = "--seconds takes a positive number, not '" + v + "'";
         } else if (args[k].size() > 1 && args[k][0] == '-') {
             usable = false;

@@ -1,7 +1,6 @@
 // kestrel-cli skim FILE.wav: every RTTY signal in the recording's passband decoded at once,
 // one line per signal and decoded line, and the stations calling CQ spotted.
 #include <cstdio>
-#include <cstdlib>
 #include <ctime>
 #include <memory>
 #include <string>
@@ -19,6 +18,7 @@
 #include "skim/skimmer.h"
 #include "skim/tone_decoder.h"
 #include "text/jsonl.h"
+#include "text/numbers.h"
 
 namespace kestrel::cli {
 namespace {
@@ -46,19 +46,13 @@ struct SkimArgs {
     DecodeMode mode = kDecodeDeep;
 };
 
-bool number(const std::string& text, double& out) {
-    char* end = nullptr;
-    out = std::strtod(text.c_str(), &end);
-    return !text.empty() && end && *end == '\0';
-}
-
 bool parseArgs(const std::vector<std::string>& args, SkimArgs& out, std::string& error) {
     for (std::size_t k = 0; k < args.size(); ++k) {
         const std::string& a = args[k];
         const std::string value = k + 1 < args.size() ? args[k + 1] : "";
         const bool takesValue = a.size() > 2 && a.rfind("--", 0) == 0;
         if (takesValue) ++k;
-        double v = 0;
+        const double v = numberIn<double>(value).value_or(-1);
         if (a == "--channel") {
             if ((out.channel = channelNamed(value)) < 0)
                 return error = "--channel takes left or right", false;
@@ -67,16 +61,14 @@ bool parseArgs(const std::vector<std::string>& args, SkimArgs& out, std::string&
                 return error = "--format takes text or jsonl", false;
             out.jsonl = value == "jsonl";
         } else if (a == "--dial") {
-            if (!number(value, v) || v <= 0)
-                return error = "--dial takes a frequency in kHz", false;
+            if (v <= 0) return error = "--dial takes a frequency in kHz", false;
             out.settings.dial.khz = v;
         } else if (a == "--sideband") {
             if (value != "lsb" && value != "usb")
                 return error = "--sideband takes lsb or usb", false;
             out.settings.dial.upperSideband = value == "usb";
         } else if (a == "--shift") {
-            if (!number(value, v) || v < 50 || v > 1000)
-                return error = "--shift takes a shift in Hz, 50 to 1000", false;
+            if (v < 50 || v > 1000) return error = "--shift takes a shift in Hz, 50 to 1000", false;
             out.settings.shiftHz = v;
         } else if (a == "--baud") {
             if (value != "45.45" && value != "45" && value != "50" && value != "75")
@@ -87,7 +79,7 @@ bool parseArgs(const std::vector<std::string>& args, SkimArgs& out, std::string&
             if (mode < 0) return error = "--mode takes flutter, selectiv, spread or deep", false;
             out.mode = static_cast<DecodeMode>(mode);
         } else if (a == "--max-signals") {
-            if (!number(value, v) || v < 1 || v > 1000)
+            if (v < 1 || v > 1000)
                 return error = "--max-signals takes a number from 1 to 1000", false;
             out.settings.mostSignals = static_cast<int>(v);
         } else if (takesValue || (a.size() > 1 && a[0] == '-')) {

@@ -2,9 +2,10 @@
 
 #include <algorithm>
 #include <cctype>
-#include <charconv>
 #include <cmath>
 #include <cstdio>
+
+#include "text/numbers.h"
 
 namespace kestrel::skim {
 
@@ -55,13 +56,10 @@ bool takeClusterOptions(std::vector<std::string>& args, ClusterOptions& options,
         }
         if (!takeValue(args, k, value)) return error = name + " needs a value", false;
         if (name == "--telnet") {
-            int port = -1;
-            const auto [end, fault] =
-                std::from_chars(value.data(), value.data() + value.size(), port);
-            if (fault != std::errc() || end != value.data() + value.size() || port < 0 ||
-                port > 65535)
+            const std::optional<int> port = numberIn<int>(value);
+            if (!port || *port < 0 || *port > 65535)
                 return error = "--telnet takes a port from 0 to 65535, not '" + value + "'", false;
-            options.port = port;
+            options.port = *port;
             continue;
         }
         listenOrSpotter = true;

@@ -2,7 +2,8 @@
 
 #include <algorithm>
 #include <cctype>
-#include <charconv>
+
+#include "text/numbers.h"
 
 namespace kestrel::skim {
 namespace {
@@ -155,10 +156,8 @@ bool ClusterSession::command(const std::string& line, SessionHandler& handler) {
         const std::string_view word = rest.substr(0, rest.find_first_of(" /"));
         rest.remove_prefix(word.size());
         if (word.empty()) continue;
-        std::size_t n = 0;
-        if (std::from_chars(word.data(), word.data() + word.size(), n).ptr ==
-            word.data() + word.size())
-            most = n;
+        if (const std::optional<std::size_t> n = numberIn<std::size_t>(word))
+            most = *n;
         else
             prefix = word;
     }

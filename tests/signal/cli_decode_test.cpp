@@ -169,7 +169,7 @@ TEST(CliDecode, ScriptsGetTheTextOrAMessageAndAStatus) {
         {decode + "--trace /dev/full " + q, 1, "cannot write /dev/full"},
         {decode + q + " >/dev/full", 1, "cannot write the received text"},
         {record + "--seconds 0 /nonexistent/x.wav", 2, seconds},
-        {record + "--seconds -3 /nonexistent/x.wav", 2, seconds},
+        {record + "--seconds inf /nonexistent/x.wav", 2, seconds},
         {record + "--seconds ten /nonexistent/x.wav", 2, seconds},
         {program + " record x.wav --device", 2, name},
         {record, 2, "--device and OUT.wav, please"},
