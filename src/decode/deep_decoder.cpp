@@ -398,7 +398,7 @@ DeepDecoder::Levels DeepDecoder::levelsAround(std::int64_t t0, std::uint8_t code
         if (e.end < t0 - 1) add(e);
     }
     Levels l{};
-    const ToneLevel* tones[2] = {&markLevel(), &spaceLevel()};
+    const ToneLevel* const tones[] = {&markLevel(), &spaceLevel()};
     for (int t = 0; t < 2; ++t) {
         const ToneLevel& tone = *tones[t];
         const double noise = tone.noiseFloor();

@@ -128,24 +128,19 @@ void Afc::advanceCount(bool stronger1) {
     }
     ++afcCount_;
     if (afcCount_ < kAfcStartBitMiddle + 1 && !stronger1) {
-        if (afcMarkRun_ >= kStartBitMarkLimit) {
-            afcCount_ = 0;
-            afcMarkRun_ = 0;
-        } else {
+        if (afcMarkRun_ >= kStartBitMarkLimit)
+            afcCount_ = 0;  // not a start bit: the next sample clears the run
+        else
             ++afcMarkRun_;
-        }
     }
 }
 
 void Afc::measureAt(int count, bool stronger1, int d) {
     if (count == kAfcStartBitMiddle) {
-        if (stronger1) {
+        if (stronger1)
             updatePair(1, d);
-            afcMarkRun_ = 0;
-        } else {
+        else
             afcCount_ = 0;
-            afcMarkRun_ = 0;
-        }
         return;
     }
     if (count >= kAfcFirstDataMiddle && count <= kAfcLastDataMiddle &&
