@@ -12,4 +12,9 @@ double firDot(const double* taps, const double* samples, int n);
 // multiple of 4.
 void firDot4(const double* taps, const double* const (&windows)[4], int n, double (&out)[4]);
 
+// The same two in plain C++, for compilers without vector extensions (MSVC).
+double firDotPortable(const double* taps, const double* samples, int n);
+void firDot4Portable(const double* taps, const double* const (&windows)[4], int n,
+                     double (&out)[4]);
+
 }  // namespace kestrel
