@@ -47,15 +47,6 @@ inline std::string loggerLines(const std::string& sent) {
     return out;
 }
 
-// Characters (other than blanks) printed outside the message: on the silence or noise
-// before and after it. Digital silence is no exception: the tone filters ring for about
-// 170 ms on either side of a transmission (they are 1024 taps long), and Flutter decides
-// on whichever envelope is larger however small both are.
-inline std::size_t charactersAround(const std::string& sent, const std::string& received) {
-    const std::size_t got = printingCharacters(received), message = printingCharacters(sent);
-    return got > message ? got - message : 0;
-}
-
 // What a shell command line did: its exit status, standard output and standard error.
 struct CliRun {
     int status = -1;

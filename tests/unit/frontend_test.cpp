@@ -100,16 +100,14 @@ TEST(DspBlocks, DecimationLowPassIsTheConvolutionOfTheNewest128AcrossTheRingWrap
 
 // Every build sums in the same lanes: the vector paths give the portable sums' bits.
 TEST(DspBlocks, FirSumsAreThePortableSumsBitForBit) {
-    const auto taps = noise(128, 8), x = noise(4 * 128, 9);
-    const double* const windows[4] = {&x[0], &x[128], &x[256], &x[384]};
+    const auto taps = noise(128, 8), x = noise(512, 9);
+    const double* const w[4] = {&x[0], &x[128], &x[256], &x[384]};
     double out[4], portable[4];
-    firDot4(taps.data(), windows, 128, out);
-    firDot4Portable(taps.data(), windows, 128, portable);
-    for (int r = 0; r < 4; ++r) {
-        EXPECT_EQ(out[r], portable[r]) << r;
-        EXPECT_EQ(firDot(taps.data(), windows[r], 128),
-                  firDotPortable(taps.data(), windows[r], 128));
-    }
+    firDot4(taps.data(), w, 128, out);
+    firDot4Portable(taps.data(), w, 128, portable);
+    for (int r = 0; r < 4; ++r)
+        EXPECT_TRUE(out[r] == portable[r] &&
+                    firDot(taps.data(), w[r], 128) == firDotPortable(taps.data(), w[r], 128));
 }
 
 // Each filter: unity gain at 0 Hz, symmetric about tap n/2, flat (after its x/sin x
