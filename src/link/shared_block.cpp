@@ -4,6 +4,8 @@
 #include <array>
 #include <cstring>
 
+#include "text/wide_text.h"
+
 namespace kestrel {
 namespace {
 
@@ -28,18 +30,7 @@ void writePortField(std::span<std::byte> block, std::size_t offset, std::string_
     writeBytes(block, offset, field.data(), field.size());
 }
 
-bool isContinuationByte(char c) {
-    return (static_cast<unsigned char>(c) & 0xC0) == 0x80;
-}
-
 }  // namespace
-
-std::string_view utf8Prefix(std::string_view text, std::size_t maxBytes) {
-    if (text.size() <= maxBytes) return text;
-    std::size_t end = maxBytes;
-    while (end > 0 && isContinuationByte(text[end])) --end;
-    return text.substr(0, end);
-}
 
 void prepareSharedBlock(std::span<std::byte> block, std::string_view fskPortName,
                         std::string_view pttPortName) {

@@ -21,10 +21,6 @@ inline constexpr std::size_t kPortFieldSize = 8;
 // last byte is always 0.
 inline constexpr std::size_t kPortNameMaxBytes = 6;
 
-// The longest start of a UTF-8 text that fits in maxBytes without splitting a
-// character.
-std::string_view utf8Prefix(std::string_view text, std::size_t maxBytes);
-
 // Clears the block and writes the fixed fields and the two port names (the handshake).
 void prepareSharedBlock(std::span<std::byte> block, std::string_view fskPortName,
                         std::string_view pttPortName);

@@ -10,18 +10,6 @@
 namespace kestrel {
 namespace {
 
-bool isContinuation(char c) {
-    return (static_cast<unsigned char>(c) & 0xC0) == 0x80;
-}
-
-// text without its last character, a whole UTF-8 sequence.
-std::string_view dropLastCharacter(std::string_view text) {
-    if (text.empty()) return text;
-    std::size_t at = text.size() - 1;
-    while (at > 0 && isContinuation(text[at])) --at;
-    return text.substr(0, at);
-}
-
 // Optional sign, then decimal digits up to the first other character; saturates at the
 // 32-bit limits. Nothing when no digit follows the sign.
 std::optional<std::int32_t> parseLeadingInt(std::string_view text) {
@@ -45,7 +33,9 @@ std::optional<std::int32_t> parseLeadingInt(std::string_view text) {
 }  // namespace
 
 std::string settingsPath(std::string_view exePath) {
-    for (int i = 0; i < 3; ++i) exePath = dropLastCharacter(exePath);
+    // The last three characters go, whole UTF-8 sequences each.
+    for (int i = 0; i < 3 && !exePath.empty(); ++i)
+        exePath = utf8Prefix(exePath, exePath.size() - 1);
     return std::string(exePath) + "ini";
 }
 

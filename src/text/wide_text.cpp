@@ -94,6 +94,13 @@ std::u16string utf16FromUtf8(std::string_view utf8) {
     return out;
 }
 
+std::string_view utf8Prefix(std::string_view text, std::size_t maxBytes) {
+    if (text.size() <= maxBytes) return text;
+    std::size_t end = maxBytes;
+    while (end > 0 && isContinuation(static_cast<unsigned char>(text[end]))) --end;
+    return text.substr(0, end);
+}
+
 std::string_view wideCharPrefix(std::string_view utf8, std::size_t maxWideChars) {
     std::size_t at = 0;
     std::size_t units = 0;

@@ -9,6 +9,9 @@
 
 namespace kestrel {
 
+// The longest start of a UTF-8 text that fits in maxBytes without splitting a character.
+std::string_view utf8Prefix(std::string_view text, std::size_t maxBytes);
+
 // The longest start of utf8 that fits in maxWideChars UTF-16 units without splitting a
 // character. A byte that is not part of a valid sequence counts as one unit, as the
 // conversion to UTF-16 would replace it with one.
