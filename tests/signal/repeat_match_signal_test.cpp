@@ -16,8 +16,8 @@ const std::string kExchange = "\r\nQRZ DE W1AW TEST\r\nK1ABC 599 014 014 K1ABC\r
 // the first data bit of that character begins (4 and 2 differ in their first bit).
 const std::string kAltered = "\r\nQRZ DE W1AW TEST\r\nK1ABC 599 012 014 K1ABC\r\n";
 
-KestrelSettings repeatMatchOn(bool sameReject) {
-    return {.mode = kDecodeSelectiv, .repeatMatch = true, .sameReject = sameReject};
+KestrelSettings repeatMatchOn(bool sameReject, DecodeMode mode = kDecodeSelectiv) {
+    return {.mode = mode, .repeatMatch = true, .sameReject = sameReject};
 }
 
 TEST(RepeatMatchSignal, ACharacterDestroyedByABurstIsRestoredFromTheOtherCopy) {
@@ -47,7 +47,8 @@ TEST(RepeatMatchSignal, ACharacterDestroyedByABurstIsRestoredFromTheOtherCopy) {
 // "Same reject on" hides a copy repeated unchanged, also one ending the line, as contest
 // macros send it. Two words sent twice never print; the hold-off of " 014 " lasts five
 // characters with a repeat: a third copy falls within it, a fourth does not. Two different
-// numbers heard clearly are not one number damaged: "599 609" mends nothing.
+// numbers heard clearly are not one number damaged: "599 609" mends nothing. Selectiv and
+// Flutter each, as their thresholds weigh the votes.
 TEST(RepeatMatchSignal, WhatARepeatedLinePrints) {
     const struct {
         std::string line;
@@ -66,18 +67,19 @@ TEST(RepeatMatchSignal, WhatARepeatedLinePrints) {
         {"G5JZR 599 609 609", 26, true, "G5JZR 599 609 609\n"},
         {"NO2KT 599 597 597", 29, true, "NO2KT 599 597 597\n"},
     };
-    for (const auto& c : cases) {
-        SCOPED_TRACE(c.line + (c.sameReject ? ", same reject" : ""));
-        const Transmission t = transmit("\r\nQRZ DE W1AW TEST\r\n" + c.line + "\r\n");
-        const std::string text =
-            kestrelDecode(withNoise(t, 15.0, c.seed), repeatMatchOn(c.sameReject)).text;
-        const std::string fromLine =
-            text.substr(std::min(text.find(c.line.substr(0, 5)), text.size()));
-        EXPECT_EQ(fromLine.substr(0, c.printed.size()), c.printed) << text;
-        EXPECT_EQ(std::count(fromLine.begin(), fromLine.end(), '{'),
-                  std::count(c.printed.begin(), c.printed.end(), '{'))
-            << text;
-    }
+    for (const DecodeMode mode : {kDecodeSelectiv, kDecodeFlutter})
+        for (const auto& c : cases) {
+            SCOPED_TRACE(c.line + (c.sameReject ? ", same reject, " : ", ") + std::to_string(mode));
+            const Transmission t = transmit("\r\nQRZ DE W1AW TEST\r\n" + c.line + "\r\n");
+            const std::string text =
+                kestrelDecode(withNoise(t, 15.0, c.seed), repeatMatchOn(c.sameReject, mode)).text;
+            const std::string fromLine =
+                text.substr(std::min(text.find(c.line.substr(0, 5)), text.size()));
+            EXPECT_EQ(fromLine.substr(0, c.printed.size()), c.printed) << text;
+            EXPECT_EQ(std::count(fromLine.begin(), fromLine.end(), '{'),
+                      std::count(c.printed.begin(), c.printed.end(), '{'))
+                << text;
+        }
 }
 
 // Through kestrel-cli, where there is nothing to mend no brace prints: Kestrel's own clean
