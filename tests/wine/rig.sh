@@ -99,13 +99,16 @@ serial_start() {
     exit 1
 }
 
+# Ends process $1 and waits (2.5 s at most) until it has gone.
+end_process() {
+    kill "$1" 2>/dev/null || true
+    for _ in $(seq 50); do kill -0 "$1" 2>/dev/null || break; sleep 0.05; done
+}
+
 # Every socat that serves this rig's links goes, not only the one last started.
 serial_stop() {
     local s=$dir/serial p
-    for p in $(cat "$s/socat.pid" 2>/dev/null) $(pgrep -f "socat .*link=$s/com5," || true); do
-        kill "$p" 2>/dev/null || true
-        for _ in $(seq 50); do kill -0 "$p" 2>/dev/null || break; sleep 0.05; done
-    done
+    for p in $(cat "$s/socat.pid" 2>/dev/null) $(pgrep -f "socat .*link=$s/com5," || true); do end_process "$p"; done
     rm -f "$s/socat.pid"
 }
 
@@ -132,21 +135,12 @@ stop() {
         "$WINESERVER" -k </dev/null >/dev/null 2>&1 || true
         "$WINESERVER" -w </dev/null >/dev/null 2>&1 || true
     fi
-    if [ -f "$dir/xvfb.pid" ]; then
-        local p
-        p=$(cat "$dir/xvfb.pid")
-        kill "$p" 2>/dev/null || true
-        for _ in $(seq 50); do kill -0 "$p" 2>/dev/null || break; sleep 0.05; done
-    fi
-    local k
-    for k in "$dir"/keeper-*.pid; do
-        [ -f "$k" ] && kill "$(cat "$k")" 2>/dev/null || true
-        rm -f "$k"
+    local p
+    for p in "$dir"/xvfb.pid "$dir"/keeper-*.pid "$dir"/pulse.pid; do
+        if [ -f "$p" ]; then end_process "$(cat "$p")"; fi
+        rm -f "$p"
     done
-    if [ -f "$dir/pulse.pid" ]; then
-        kill "$(cat "$dir/pulse.pid")" 2>/dev/null || true
-    fi
-    rm -f "$dir/xvfb.pid" "$dir/pulse.pid" "$dir/display" "$dir/env"
+    rm -f "$dir/display" "$dir/env"
 }
 
 start() {
