@@ -107,8 +107,9 @@ TEST_F(EncodeCommand, MinimodemAndKestrelReadItInAfskAndDookAtEverySpeed) {
                 power += noisy.samples[n] * noisy.samples[n];
                 peak = std::max(peak, std::abs(noisy.samples[n]));
             }
-            // Sines, not square waves: a sine's peak power is twice its mean.
+            // Sines at full level, not square waves: a sine's peak power is twice its mean.
             EXPECT_GT(peak * peak, 1.8 * power / double(sending));
+            EXPECT_GT(peak, 20000.0);
             addNoise(noisy, power / double(sending), 6.0, 20260);
             const auto noisyPath = scratch.path() / "noisy.wav";
             writeWav(noisyPath, limitedToPeak(noisy, 30000.0));
