@@ -159,6 +159,7 @@ TEST(SettingsDialog, OkAppliesDevicesChannelsSpeedAndMode) {
     EXPECT_EQ(rig.settings.value("TXid"), "2");
     EXPECT_EQ(rig.state.RXChannel, 2);
     EXPECT_EQ(rig.state.txSoundState, 3);
+    EXPECT_EQ(rig.state.sampleRate, 19800);  // 75 baud's
     EXPECT_EQ(rig.ui.statusText(kNetStatusPart), "Net On");
     EXPECT_EQ(rig.state.netOn, 1);
     EXPECT_EQ(rig.calls, (std::vector<std::string>{"capture", "playback", "com names"}));

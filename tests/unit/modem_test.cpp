@@ -258,6 +258,7 @@ TEST_F(ModemTest, SpectrumClicksReachTheModeButtonTheReceiveTextAndThePause) {
 
     modem.spectrumLeftClick(g.centre - g.halfShift / 2 - 1);  // just inside the left tone zone
     EXPECT_EQ(ui_.captions(), (std::vector<UiItemText>{{IDC_MODE_BUTTON, "Selectiv"}}));
+    EXPECT_EQ(inside(modem).state().Decodemode, kDecodeSelectiv);
     modem.spectrumLeftClick(g.centre + g.halfShift / 2 + 1);  // the right tone: its marker goes
     EXPECT_TRUE(modem.spectrumPaint().leftMarkerShown && !modem.spectrumPaint().rightMarkerShown);
     modem.spectrumLeftClick(g.centre);
