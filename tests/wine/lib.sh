@@ -43,18 +43,12 @@ await() {
 # to its exit code, or to "timeout" after killing it. Call it directly: in $(...) the
 # process is not a child and its exit code is lost.
 wait_exit() {
-    local pid=$1 limit=$2 i
-    for ((i = 0; i < limit * 20; i++)); do
-        if ! kill -0 "$pid" 2>/dev/null; then
-            exit_status=0
-            wait "$pid" || exit_status=$?
-            return
-        fi
-        sleep 0.05
-    done
-    kill "$pid" 2>/dev/null || true
     exit_status=timeout
+    until_ok "$2" gone "$1" || { kill "$1" 2>/dev/null || true; return; }
+    exit_status=0
+    wait "$1" || exit_status=$?
 }
+gone() { ! kill -0 "$1" 2>/dev/null; }
 
 # with_loggersim KESTREL LOGGERSIM: a fresh folder holding copies of both, so every test
 # starts with no Kestrel.ini; sets $work and $w (the folder as Windows sees it). A test
