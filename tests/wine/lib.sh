@@ -76,7 +76,7 @@ launch_loggersim() {
         echo "loggersim ended before its first line (try $try): $(cat "$out.err")" >&2
     done
 }
-begun() { [ -s "$1" ] || ! kill -0 "$2" 2>/dev/null; }
+begun() { [ -s "$1" ] || gone "$2"; }
 
 # start_scenario NAME OUT [OPTION...]: loggersim, with its OPTIONs, runs $work/NAME.scn
 # against Kestrel in the background, its report going to OUT; $pid is its process.
@@ -109,9 +109,7 @@ leave_nothing_behind() {
     [ -n "$pid" ] || return 0
     # Kestrel may outlive a scenario that timed out.
     wine_out "$automate" close KESTREL >/dev/null || true
-    kill -0 "$pid" 2>/dev/null || return 0
-    sleep 1
-    kill "$pid" 2>/dev/null || true
+    until_ok 1 gone "$pid" || kill "$pid" 2>/dev/null || true
 }
 
 # Driving Kestrel's windows through $automate; a window is a class, or "#32770|CAPTION"
