@@ -30,6 +30,7 @@ void expectReportedMark(const KestrelResult& r, const Transmission& t, double ma
 // Without it the tone filters, which pass 45 Hz either side, stay on the set tones and still
 // decode 30 Hz off; the AFC still measures and reports, it only no longer moves the mixers.
 TEST(ToneOffset, AfcFollowsTheTonesAndBothWaysTheTrueMarkIsReported) {
+    std::uint64_t pin = kUnpinned;
     for (const double offset : {15.0, -30.0}) {
         const double mark = 2125.0 + offset;
         const Transmission t = transmit(kContestText, 45.45, 12000, Tones{mark, mark + 170.0});
@@ -49,8 +50,10 @@ TEST(ToneOffset, AfcFollowsTheTonesAndBothWaysTheTrueMarkIsReported) {
             const KestrelResult r = kestrelDecode(audio, s);
             EXPECT_LE(characterErrorRate(kContestText, r.text), c.errorRate) << r.text;
             expectReportedMark(r, t, mark);
+            pin = pinOf(r, pin);
         }
     }
+    EXPECT_EQ(pin, 4426574426368805569ull);
 }
 
 TEST(ContestMode, FiguresAndWordsAsTheLoggerWantsThem) {

@@ -69,15 +69,18 @@ TEST(Deep, TakesUpASignalFiftyHertzOffTune) {
         std::uint64_t seed;
         double setAbove;  // Hz the tones are set above the signal's
     };
+    std::uint64_t pin = kUnpinned;
     for (const File f : {File{29427, 50.0}, File{5427, -50.0}, File{8427, 50.0}}) {
         Audio audio = measuringTransmission();
         addNoise(audio, kMeasureRms * kMeasureRms, -8.0, f.seed);
         KestrelSettings settings = settingsFor(kDecodeDeep);
         settings.mark += f.setAbove;
         settings.space += f.setAbove;
-        const std::string got = kestrelDecode(limitedToPeak(audio, 32000.0), settings).text;
-        EXPECT_LE(messageErrors(measuredMessage(), got), 8u) << f.seed << ": " << got;
+        const KestrelResult got = kestrelDecode(limitedToPeak(audio, 32000.0), settings);
+        EXPECT_LE(messageErrors(measuredMessage(), got.text), 8u) << f.seed << ": " << got.text;
+        pin = pinOf(got, pin);
     }
+    EXPECT_EQ(pin, 9587821948672447945ull);
 }
 
 }  // namespace

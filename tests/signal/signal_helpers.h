@@ -3,6 +3,7 @@
 // it, the message as the logger shows it, and kestrel-cli run as a user runs it.
 #include <sys/wait.h>
 
+#include <cmath>
 #include <cstdio>
 #include <cstdlib>
 #include <string>
@@ -78,6 +79,30 @@ inline std::string cliProgram() {
 inline CliRun cli(const std::string& arguments, const std::string& input = "") {
     const std::string command = "'" + cliProgram() + "' " + arguments;
     return shell(input.empty() ? command : "printf '%s' '" + input + "' | " + command);
+}
+
+// A pin on the exact copy decoders give of a test's files: FNV-1a over a record of it,
+// going on from `pin` so one pin holds several copies. Any change to a decoder's detail
+// moves it, even where the copy's errors stay as many. A change meant is measured with
+// receive_quality first; then the pin takes the value the failing test prints.
+constexpr std::uint64_t kUnpinned = 14695981039346656037ull;
+inline std::uint64_t pinOf(std::uint64_t pin, std::uint64_t word) {
+    return (pin ^ word) * 1099511628211ull;
+}
+// A decode's every notification, with the sample it came at.
+inline std::uint64_t pinOf(const KestrelResult& r, std::uint64_t pin) {
+    for (const KestrelPost& p : r.posts)
+        pin = pinOf(pinOf(pinOf(pin, p.sample), p.code), static_cast<std::uint64_t>(p.value));
+    return pin;
+}
+// A skimmer's every line, with its time, tone and speed to 0.01 s, 0.1 Hz and 0.01 Bd.
+inline std::uint64_t pinOf(const SkimResult& r, std::uint64_t pin) {
+    for (const SkimResult::Line& l : r.lines) {
+        for (const double v : {l.time * 100, l.markHz * 10, l.baud * 100})
+            pin = pinOf(pin, static_cast<std::uint64_t>(std::llround(v)));
+        for (const unsigned char c : l.text) pin = pinOf(pin, c);
+    }
+    return pin;
 }
 
 inline KestrelSettings settingsFor(DecodeMode mode, double baud = 45.45) {

@@ -40,11 +40,13 @@ Audio w9xyz(int rate, double mark, double rms) {
 // channel hands it only the keyed signal. Spread's wider ones let in more of the neighbours.
 TEST(Skim, SpotsStationsOfABandAndNothingElse) {
     const Band band = makeBand(24000, 24, 20, 19);
+    std::uint64_t pin = kUnpinned;
     for (const auto& [mode, most] :
          {std::pair{kestrel::kDecodeSelectiv, 0.02}, std::pair{kestrel::kDecodeSpread, 0.1},
           std::pair{kestrel::kDecodeDeep, 0.05}}) {
         SCOPED_TRACE(kestrel::decodeModeText(mode));
         const SkimResult result = skim(band.audio, mode);
+        pin = pinOf(result, pin);
         EXPECT_EQ(result.spots.size(), 24u);
         for (const BandStation& s : band.stations)
             EXPECT_LE(characterErrorRate(s.text, result.textNear(s.markHz)), most) << s.call;
@@ -64,6 +66,7 @@ TEST(Skim, SpotsStationsOfABandAndNothingElse) {
         }
         EXPECT_GE(onTune, 23) << "spots within 3 Hz of their station";
     }
+    EXPECT_EQ(pin, 2854475984017561603ull);
 }
 
 // A call copied 10 dB under a louder copy within the minute is taken for its image, but not
@@ -77,6 +80,7 @@ TEST(Skim, ACallHeardAgainAfterItsLouderSignalHasGoneIsSpotted) {
     const SkimResult result = skim(band, kestrel::kDecodeDeep);
     ASSERT_EQ(result.spots.size(), 2u);
     EXPECT_NEAR(result.spots[1].markHz, 2000, 10);
+    EXPECT_EQ(pinOf(result, kUnpinned), 17374707456964700186ull);
 }
 
 // `--max-signals 2` on a band of four stations sending at once: two are followed.
