@@ -254,7 +254,12 @@ TEST_F(ModemTest, SpectrumClicksReachTheModeButtonTheReceiveTextAndThePause) {
     Modem& modem = start();
     inside(modem).state().Decodemode = 2;
     modem.spectrumWindowCreated();
-    const SpectrumGeometry g = modem.spectrumPaint().geometry;
+    const SpectrumPaint paint = modem.spectrumPaint();
+    const SpectrumGeometry& g = paint.geometry;
+    int painted = 0;  // the background: all of the view but the two tone lines
+    for (const SpectrumRect& r : paint.background)
+        painted += (r.right - r.left) * (r.bottom - r.top);
+    EXPECT_EQ(painted, (paint.width - 2) * kSpectrumHeight);
 
     modem.spectrumLeftClick(g.centre - g.halfShift / 2 - 1);  // just inside the left tone zone
     EXPECT_EQ(ui_.captions(), (std::vector<UiItemText>{{IDC_MODE_BUTTON, "Selectiv"}}));
