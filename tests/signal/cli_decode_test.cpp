@@ -115,13 +115,11 @@ TEST(CliDecode, EventsAndTrace) {
     EXPECT_NEAR(firstLetter[1] - firstLetter[0], 2.0, 2048 / 12000.0);
 }
 
-// What a script does with kestrel-cli: pipes a recording through it, whatever header the
-// writer left for a length it did not know; picks a channel of a stereo file, and is told
-// to when it has not; asks for the version. A mistake on the command line is status 2, a
-// file that cannot be read or written (or a text too long to send) 1, each with a message
-// on standard error. A trace that is the recording (by any name) is refused and leaves it
-// whole. A recording's length must end it; a value missing at the line's end is missing.
-// A skimmer serving its spots after its file ends well when it is told to (SIGTERM).
+// What a script does with kestrel-cli: pipes a recording through it (whatever length
+// its header gives), picks a stereo file's channel (or is told to), asks the version.
+// Status 2 is a mistake on the command line, 1 a file that cannot be read or written or
+// a text too long to send, each with its message; a trace that is the recording (by any
+// name) is refused. A skimmer serving spots after its file ends well on SIGTERM.
 TEST(CliDecode, ScriptsGetTheTextOrAMessageAndAStatus) {
     const std::string text = "RYRY DE K1ABC K1ABC", program = "'" + cliProgram() + "'";
     const std::string decode = program + " decode ", record = program + " record --device x ";

@@ -42,13 +42,11 @@ TEST(RepeatMatchSignal, ACharacterDestroyedByABurstIsRestoredFromTheOtherCopy) {
     EXPECT_NE(text.find(" { 014 } "), std::string::npos) << text;
 }
 
-// A call-up and an exchange line at 15 dB SNR: what prints from the line's first word on.
-// Selectiv prints the noise before the call-up, and a chance repeat there is not the line's.
-// "Same reject on" hides a copy repeated unchanged, also one ending the line, as contest
-// macros send it. Two words sent twice never print; the hold-off of " 014 " lasts five
-// characters with a repeat: a third copy falls within it, a fourth does not. Two different
-// numbers heard clearly are not one number damaged: "599 609" mends nothing. Selectiv and
-// Flutter each, as their thresholds weigh the votes.
+// A call-up and an exchange line at 15 dB SNR, in Selectiv and Flutter (their thresholds
+// weigh the votes): what prints from the line's first word on (a chance repeat in the noise
+// before is not the line's). "Same reject on" hides a copy repeated unchanged, also at the
+// line's end, as contest macros send it. Two words sent twice never print; " 014 " holds
+// off five characters: a third copy falls within, a fourth not. "599 609" mends nothing.
 TEST(RepeatMatchSignal, WhatARepeatedLinePrints) {
     const struct {
         std::string line;
