@@ -60,8 +60,7 @@ SCN
 # The AFSK below is recorded from "Speakers": named, or the Settings dialog would pick the
 # output at the index the input list matched.
 printf '[Kestrel Modem]\r\nTXnameid=Speakers\r\n' >"$work/Kestrel.ini"
-start_scenario com "$work/out"
-await "$work/out" '< TXM_START 0'
+started com "$work/out"
 
 # FSK on DTR, normal, PTT on RTS.
 open_fsk

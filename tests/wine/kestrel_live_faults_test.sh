@@ -30,8 +30,7 @@ expect-text "K3BACK K3BACK" within 90000
 open-file "$quoted\\\\RYRYDEW9TAILTU.wav" within 30000
 expect-exit 0 within 60000
 SCN
-start_scenario faults "$work/out"
-await "$work/out" '< TXM_START 0'
+started faults "$work/out"
 capture_open
 
 # reopened_after STREAM WHY: waits until Kestrel records through a newer stream.

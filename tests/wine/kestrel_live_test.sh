@@ -20,8 +20,7 @@ $4
 send RXM_EXIT
 expect-exit 0 within 10000
 SCN
-    start_scenario live "$work/live.out"
-    await "$work/live.out" '< TXM_START 0'
+    started live "$work/live.out"
     [ -z "${deep:-}" ] || { click KESTREL 40043 && is Deep get-text KESTREL 40043; }
     capture_open
     feed_until "$work/live.out" '# line 3:' "$3" "${5:-3}" || true

@@ -47,8 +47,7 @@ expect TXM_SWITCH 13346 within 10000
 expect-exit 0 within 15000
 SCN
 
-start_scenario menu "$work/menu.out"
-await "$work/menu.out" '< TXM_START 0'
+started menu "$work/menu.out"
 menu 114   # Play WAV file
 await "$work/menu.out" 'message box "Kestrel Error" answered'
 menu 115   # Save Text

@@ -25,8 +25,7 @@ SCN
     echo "expect-exit 0 within 180000"
 } >"$work/settings.scn"
 
-start_scenario settings "$work/out"
-await "$work/out" '< TXM_START 0'
+started settings "$work/out"
 width_before=$(auto rect KESTREL | awk '{print $3 - $1}')
 
 # Round one, from the menu.

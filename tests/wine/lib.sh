@@ -81,6 +81,8 @@ begun() { [ -s "$1" ] || gone "$2"; }
 # start_scenario NAME OUT [OPTION...]: loggersim, with its OPTIONs, runs $work/NAME.scn
 # against Kestrel in the background, its report going to OUT; $pid is its process.
 start_scenario() { launch_loggersim "$2" "${@:3}" "$w\\Kestrel.exe" "$w\\$1.scn"; }
+# started NAME OUT [OPTION...]: start_scenario, then waits until Kestrel has reported its start.
+started() { start_scenario "$@"; await "$2" '< TXM_START 0'; }
 
 # run_loggersim OUT ARGS...: runs loggersim with ARGS to its end, its report in OUT; prints
 # its exit code.
