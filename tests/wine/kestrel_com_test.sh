@@ -64,8 +64,7 @@ started com "$work/out"
 
 # FSK on DTR, normal, PTT on RTS.
 open_fsk
-lists "$fsk" 40060 COM5
-auto select "$fsk" 40060 COM5 >/dev/null
+choose "$fsk" 40060 COM5
 click "$fsk" 40067   # PTT DTR: moved to RTS, DTR keys
 is 0 enabled "$fsk" 40067
 is 1 checked "$fsk" 40068
@@ -103,7 +102,7 @@ ini_has FSKCOMport=COM5 TXmode=3
 open_settings
 click "$settings" 40054
 appears "$ptt" 40060
-auto select "$ptt" 40060 COM5 >/dev/null
+choose "$ptt" 40060 COM5
 click "$ptt" 40068
 click "$ptt" 1
 click "$settings" 1
@@ -141,7 +140,7 @@ open_settings
 click "$settings" 40048
 click "$settings" 40057
 appears "$tiny" 40060
-auto select "$tiny" 40060 COM5 >/dev/null
+choose "$tiny" 40060 COM5
 click "$tiny" 40072
 click "$tiny" 1
 click "$settings" 1

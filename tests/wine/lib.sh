@@ -132,11 +132,12 @@ is() {
         fail "$* shows '$(auto "$@" || true)', not '$want'"
 }
 # lists WINDOW ID ITEM: waits until the list box holds ITEM. A dialog's controls can be
-# found while it is still filling them.
+# found while it is still filling them. choose WINDOW ID ITEM then selects it, as a user would.
 list_holds() { grep -qxF -- "$3" <<<"$(auto list "$1" "$2")"; }
 lists() {
     until_ok 10 list_holds "$@" || fail "$1 list $2 lacks $3: $(auto list "$1" "$2" | paste -sd,)"
 }
+choose() { lists "$@"; auto select "$@" >/dev/null || fail "cannot choose $3 in $1 list $2"; }
 # appears WINDOW ID: waits for the window (a dialog) and its control.
 appears() { until_ok 15 auto get-text "$1" "$2" >/dev/null || fail "no window $1"; }
 
