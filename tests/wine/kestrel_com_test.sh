@@ -152,6 +152,5 @@ await "$work/out" 'line 29: expect-exit' 40
 echo "keyer heard: $(cat "$work/keyer.log")"
 grep -qF '[RYRY' "$work/keyer.log" || fail "the keyer was not sent the text"
 grep -qF '(d)\' "$work/keyer.log" || fail "the transmission did not end at the third status byte after the \"!\""
-menu 106
-finish "$work/out" "the scenario"
+menu_exit "$work/out" "the scenario"
 passed

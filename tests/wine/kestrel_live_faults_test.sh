@@ -81,8 +81,7 @@ feed_until "$work/out" '# line 6:' "$work/RYRYK3BACKK3BACKRYRY.wav" || await "$w
 auto command KESTREL 114 >/dev/null
 tail_arrived() { [[ "$(received "$work/out")" == *"DE W9TAIL TU"* ]]; }
 until_ok 30 tail_arrived || fail "the file's last characters went astray: $(received "$work/out")"
-auto command KESTREL 106 >/dev/null    # Exit
-finish "$work/out" "the scenario"
+menu_exit "$work/out" "the scenario"
 pid=
 got=$(received "$work/out")
 [[ "$got" != *LIVE* ]] || fail "live audio came through while the file played: $got"

@@ -76,8 +76,7 @@ menu 105
 is 2026.01a get-text '#32770' 1001
 click "#32770|About Kestrel Modem" 1
 await "$work/menu.out" '# line 12: expect-exit'
-menu 106
-finish "$work/menu.out" "the scenario"
+menu_exit "$work/menu.out" "the scenario"
 
 ini_has Topmost=1 SquelchState=0 N1MM_SWITCH=13346 AFC_ON_OFF=1 Decodemode=3 CorrelateState=0 \
     CorrelateStateSame=0 Contest=0 NewsigNewline=1 "RXsavetext=$w\\saved.txt" "RXopenwav=$w\\sample.wav"

@@ -99,8 +99,7 @@ menu 111
 is 1 checked "$settings" 40054
 click "$settings" 2
 is 0 count-windows "$settings"   # Cancel closed it
-menu 106
-finish "$work/out" "the scenario"
+menu_exit "$work/out" "the scenario"
 stop_air
 
 # The left channel carries the text at 75 baud with mark 2295 and space 2125; the right
@@ -130,6 +129,5 @@ is High get-text "$settings" 40045
 click "$settings" 1
 awaits_ini TXnameid=Speakers Markfrequency=1275 Spacefrequency=1445 TXmode=0
 grep -qxF "RXnameid=Old Card" <<<"$(ini)" && fail "the input list had a selection but Old Card was kept"
-menu 106
-finish "$work/out" "the start with gone devices"
+menu_exit "$work/out" "the start with gone devices"
 passed

@@ -100,6 +100,9 @@ finish() {
     fail "$2 ended with $exit_status"
 }
 
+# menu_exit OUT WHAT: Exit from Kestrel's menu, then finish.
+menu_exit() { menu 106; finish "$@"; }
+
 # passed: the test's folder goes, and the test passes.
 passed() {
     rm -rf "$work"
