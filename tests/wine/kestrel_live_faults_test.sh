@@ -82,7 +82,6 @@ auto command KESTREL 114 >/dev/null
 tail_arrived() { [[ "$(received "$work/out")" == *"DE W9TAIL TU"* ]]; }
 until_ok 30 tail_arrived || fail "the file's last characters went astray: $(received "$work/out")"
 menu_exit "$work/out" "the scenario"
-pid=
 got=$(received "$work/out")
 [[ "$got" != *LIVE* ]] || fail "live audio came through while the file played: $got"
 echo "received: $got"

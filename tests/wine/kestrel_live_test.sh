@@ -25,7 +25,6 @@ SCN
     capture_open
     feed_until "$work/live.out" '# line 3:' "$3" "${5:-3}" || true
     finish "$work/live.out" "$3: the scenario"
-    pid=
     echo "$(basename "$3") RXChannel=$2: received '$(received "$work/live.out")'"
 }
 
