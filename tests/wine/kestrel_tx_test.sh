@@ -11,11 +11,7 @@ here=$(cd "$(dirname "$0")" && pwd)
 source "$here/lib.sh"
 
 with_loggersim "$kestrel" "$loggersim"
-leave() {
-    kill -CONT "$(cat "$rig/pulse.pid")" 2>/dev/null || true
-    leave_nothing_behind
-}
-trap leave EXIT
+trap 'kill -CONT "$(cat "$rig/pulse.pid")" 2>/dev/null || true; leave_nothing_behind' EXIT
 
 copies=3
 {
@@ -57,19 +53,19 @@ SCN
 record_air 1
 start_scenario tx "$work/out"
 await "$work/out" 'expect TXM_PTTEVENT 1 within 15000'
-wine_out "$automate" post KESTREL 32769 0 1094795585  # WM_APP+1 with a made-up address
-wine_out "$automate" type KESTREL "tu Ż5nn"  # U+017B: not a brace
-wine_out "$automate" char KESTREL 20  # Ctrl-T
-wine_out "$automate" char KESTREL 283  # U+011B: not Escape
+auto post KESTREL 32769 0 1094795585  # WM_APP+1 with a made-up address
+auto type KESTREL "tu Ż5nn"  # U+017B: not a brace
+auto char KESTREL 20  # Ctrl-T
+auto char KESTREL 283  # U+011B: not Escape
 await "$work/out" "< TXM_CHAR 78 'N'"
 sleep 0.4
-wine_out "$automate" char KESTREL 27  # Escape
+auto char KESTREL 27  # Escape
 await "$work/out" 'expect TXM_SWITCH * within 60000' 30
 kill -STOP "$(cat "$rig/pulse.pid")"  # the sound server stops: no buffer comes back
-wine_out "$automate" click KESTREL 40031 >/dev/null  # AFC: the go
+click KESTREL 40031  # AFC: the go
 await "$work/out" 'message box "Kestrel Error" answered' 30
 kill -CONT "$(cat "$rig/pulse.pid")"
-wine_out "$automate" click KESTREL 40031 >/dev/null
+click KESTREL 40031
 finish "$work/out" "the scenario"
 stop_air
 grep -E 'PTTEVENT' "$work/out" || true
