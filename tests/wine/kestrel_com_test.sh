@@ -17,12 +17,8 @@ ptt='#32770|Sound Card PTT Setup'
 tiny='#32770|Select TinyFSK Port'
 open_fsk() { open_settings; click "$settings" 40058; appears "$fsk" 40060; }
 keyer=
-leave() {
-    [ -n "$keyer" ] && kill "$keyer" 2>/dev/null || true
-    bash "$here/rig.sh" serial-start "$rig" >/dev/null 2>&1 || true
-    leave_nothing_behind
-}
-trap leave EXIT
+trap '[ -z "$keyer" ] || kill "$keyer" 2>/dev/null || true
+    bash "$here/rig.sh" serial-start "$rig" >/dev/null 2>&1 || true; leave_nothing_behind' EXIT
 lines() { [ -f "$MODEMLINE_LOG" ] && wc -l <"$MODEMLINE_LOG" || echo 0; }
 
 cat >"$work/com.scn" <<'SCN'
