@@ -35,14 +35,13 @@ SCN
 start_scenario rec "$work/rec.out" --parent-title "DI$di N1MM Logger+"
 await "$work/rec.out" 'line 3: wait' 30
 
-set_box() { until_ok 10 wine_out "$automate" set-text '#32770' "$1" "$2" >/dev/null || fail "no box $1"; }
-# refused ID TEXT CAPTION MESSAGE: OK with TEXT in the box is answered by that message box.
-refused() { set_box "$1" "$2"; click '#32770' 1; answer "$3" "$4"; }
-# answer CAPTION TEXT: the message box with that caption shows TEXT; it is answered.
-answer() {
+set_box() { until_ok 10 auto set-text '#32770' "$1" "$2" >/dev/null || fail "no box $1"; }
+# refused ID TEXT CAPTION MESSAGE: OK with TEXT in the box gets that message box, which is answered.
+refused() {
     local got
-    got=$(wine_out "$automate" msgbox "$1" 20 || true)
-    grep -qxF "text: $2" <<<"$got" || fail "wanted \"$1\" saying \"$2\", got: $got"
+    set_box "$1" "$2"; click '#32770' 1
+    got=$(auto msgbox "$3" 20 || true)
+    grep -qxF "text: $4" <<<"$got" || fail "wanted \"$3\" saying \"$4\", got: $got"
 }
 
 menu 116
@@ -145,10 +144,10 @@ stray=$(find "$(dirname "$work")" -name '*.wav' -newer "$work/rec.scn" ! -path "
 [ -z "$stray" ] || fail "written outside the folder: $stray"
 
 # Disarmed from the menu: the listener lets the port go.
-wine_out "$automate" command KESTREL 116 >/dev/null
+menu 116
 until_ok 10 port_free "$port" || fail "port $port still taken after disarming"
 awaits_ini RXwavsave=0
 
-wine_out "$automate" close KESTREL >/dev/null || true
+auto close KESTREL >/dev/null || true
 wait_exit "$pid" 60
 passed
