@@ -45,8 +45,7 @@ is 2125 get-text "$settings" 40008
 choose "$settings" 40001 "Line In"
 choose "$settings" 40006 Speakers
 for id in 40004 40051 40049; do click "$settings" $id; done
-is 1 checked "$settings" 40004
-is 1 checked "$settings" 40049
+for id in 40004 40049; do is 1 checked "$settings" $id; done
 auto set-text "$settings" 40046 1000
 auto set-text "$settings" 40007 2000
 auto set-text "$settings" 40008 4800
@@ -58,9 +57,7 @@ awaits_ini "Baud Rate=2" "RXnameid=Line In" RXChannel=2 "TXnameid=Speakers" TXCh
 # Round two, from the logger (twice): the pending channels and speed show again.
 appears "$settings" 40001   # RXM_SHOWSETUP opened it
 is 1 count-windows "$settings"   # asked for twice, shown once
-is 1 checked "$settings" 40004
-is 1 checked "$settings" 40051
-is 1 checked "$settings" 40049
+for id in 40004 40051 40049; do is 1 checked "$settings" $id; done
 is " 2125" get-text "$settings" 40007
 is " 1656" get-text "$settings" 40046   # 271 bins at 19800 samples/s
 click "$settings" 40011
