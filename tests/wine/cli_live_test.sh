@@ -33,23 +33,19 @@ stop_cli() {
 }
 
 # A loaded machine may drop a stretch of the live audio: up to three tries.
-recorded() {
-    local try got
-    for try in 1 2 3; do
-        "$WINE" "$cli" record --device "Line In" "$(winpath "$work/live.wav")" </dev/null \
-            >/dev/null 2>"$work/cli.err" &
-        pid=$!
-        capture_open
-        pactl suspend-sink kestrel_rx 1 && sleep 0.3 && pactl suspend-sink kestrel_rx 0 || fail "no stall"
-        feed "$work/rtty.wav"
-        stop_cli
-        got=$(wine_out "$cli" decode --repeat-match off "$(winpath "$work/live.wav")")
-        echo "try $try: $(soxi -D "$work/live.wav") s recorded, decoded '$got'"
-        grep -qF "$text" <<<"$got" && return 0
-    done
-    return 1
-}
-recorded || fail "the recording never held '$text'"
+for try in 1 2 3; do
+    "$WINE" "$cli" record --device "Line In" "$(winpath "$work/live.wav")" </dev/null \
+        >/dev/null 2>"$work/cli.err" &
+    pid=$!
+    capture_open
+    pactl suspend-sink kestrel_rx 1 && sleep 0.3 && pactl suspend-sink kestrel_rx 0 || fail "no stall"
+    feed "$work/rtty.wav"
+    stop_cli
+    got=$(wine_out "$cli" decode --repeat-match off "$(winpath "$work/live.wav")")
+    echo "try $try: $(soxi -D "$work/live.wav") s recorded, decoded '$got'"
+    grep -qF "$text" <<<"$got" && break
+    [ "$try" -lt 3 ] || fail "the recording never held '$text'"
+done
 
 "$WINE" "$cli" skim --device "Line In" --format jsonl --telnet 0 </dev/null >"$work/skim.out" \
     2>"$work/cli.err" &
