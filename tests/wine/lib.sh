@@ -25,11 +25,7 @@ until_ok() {
 }
 
 # shows TEXT PROGRAM ARGS...: true when the program prints TEXT.
-shows() {
-    local want=$1
-    shift
-    [ "$(wine_out "$@" || true)" = "$want" ]
-}
+shows() { [ "$(wine_out "${@:2}" || true)" = "$1" ]; }
 
 # await FILE TEXT [SECONDS]: waits until FILE holds the line part TEXT; fails showing the
 # file when it never comes.
@@ -104,10 +100,7 @@ finish() {
 menu_exit() { menu 106; finish "$@"; }
 
 # passed: the test's folder goes, and the test passes.
-passed() {
-    rm -rf "$work"
-    echo "PASS"
-}
+passed() { rm -rf "$work"; echo "PASS"; }
 
 leave_nothing_behind() {
     [ -z "${recorder:-}" ] || kill -INT "$recorder" 2>/dev/null || true
@@ -129,10 +122,8 @@ open_settings() { menu 111; appears "$settings" 40001; }
 click() { until_ok 10 auto click "$1" "$2" >/dev/null || fail "no control $2 in $1"; }
 # is WANT COMMAND...: waits until the automate command prints WANT.
 is() {
-    local want=$1
-    shift
-    until_ok 10 shows "$want" "$automate" "$@" ||
-        fail "$* shows '$(auto "$@" || true)', not '$want'"
+    until_ok 10 shows "$1" "$automate" "${@:2}" ||
+        fail "${*:2} shows '$(auto "${@:2}" || true)', not '$1'"
 }
 # lists WINDOW ID ITEM: waits until the list box holds ITEM. A dialog's controls can be
 # found while it is still filling them. choose WINDOW ID ITEM then selects it, as a user would.
@@ -158,11 +149,7 @@ record_air() {
         --latency-msec=20 "$work/air.wav" &
     recorder=$!
 }
-stop_air() {
-    kill -INT "$recorder"
-    wait "$recorder" || true
-    recorder=
-}
+stop_air() { kill -INT "$recorder"; wait "$recorder" || true; recorder=; }
 
 # air_texts COPIES PTT_MS: scenario lines that send the air text COPIES times, each
 # keyed within PTT_MS, echoed whole and ended by the logger, a second of silence after it.
