@@ -8,7 +8,6 @@
 source "$(dirname "$0")/lib.sh"
 
 with_loggersim "$kestrel" "$loggersim"
-quoted="${w//\\/\\\\}"   # the folder as a quoted scenario word
 # 75 baud, so that the live texts take little time.
 printf '[Kestrel Modem]\r\nBaud Rate=2\r\nDecodemode=0\r\nCorrelateState=0\r\n' >"$work/Kestrel.ini"
 for text in "RYRY CQ DE W9FILE" "RYRY W9END" "RYRY K1LIVE K1LIVE RYRY" "RYRY K2BACK K2BACK RYRY" \

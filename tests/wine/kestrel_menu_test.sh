@@ -18,7 +18,6 @@ source "$(dirname "$0")/lib.sh"
 with_loggersim "$kestrel" "$loggersim"
 cp "$(dirname "$0")/../../samples/sample.wav" "$work/sample.wav"
 printf 'not a sound file\n' >"$work/notes.wav"
-quoted="${w//\\/\\\\}"   # the folder as a quoted scenario word
 classes='HKCR'
 unregister() {
     "$WINE" reg delete "$classes\\.pdf" /f </dev/null >/dev/null 2>&1 || true

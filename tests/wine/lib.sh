@@ -47,7 +47,7 @@ wait_exit() {
 gone() { ! kill -0 "$1" 2>/dev/null; }
 
 # with_loggersim KESTREL LOGGERSIM: a fresh folder holding copies of both, so every test
-# starts with no Kestrel.ini; sets $work and $w (the folder as Windows sees it). A test
+# starts with no Kestrel.ini; sets $work, $w (the folder as Windows sees it) and $quoted. A test
 # that starts Kestrel keeps its process id in $pid: if the test ends early, Kestrel is
 # asked to close and then killed, so nothing stays behind to confuse the next test.
 with_loggersim() {
@@ -55,6 +55,7 @@ with_loggersim() {
     cp "$1" "$work/Kestrel.exe"
     cp "$2" "$work/loggersim.exe"
     w=$(winpath "$work")
+    quoted=${w//\\/\\\\}   # the folder as a quoted scenario word
     pid=
     trap leave_nothing_behind EXIT
 }
