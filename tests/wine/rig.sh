@@ -31,6 +31,7 @@ cache=${KESTREL_WINE_CACHE:-$HOME/.cache/kestrel/wine-prefix}
 export WINEPREFIX=$dir/prefix
 export WINEDEBUG=-all
 export WINEDLLOVERRIDES='mscoree,mshtml='   # no Mono or Gecko install prompts
+export PULSE_SERVER=unix:$dir/pulse/socket
 
 start_audio() {
     local pa=$dir/pulse
@@ -47,7 +48,6 @@ PA
         --high-priority=no --log-target=file:"$pa/pulse.log" -F "$pa/start.pa" \
         </dev/null >/dev/null 2>&1 &
     echo $! >"$dir/pulse.pid"
-    export PULSE_SERVER=unix:$pa/socket
     local up=0
     for _ in $(seq 100); do pactl info >/dev/null 2>&1 && { up=1; break; }; sleep 0.05; done
     [ $up = 1 ] || { echo "rig: PulseAudio did not start, see $pa/pulse.log" >&2; exit 1; }
@@ -66,7 +66,7 @@ PA
     # "Line In" would get its first data that late (longer than Kestrel's capture watchdog
     # waits). One permanent low-latency reader of the monitor keeps new streams prompt.
     # "Speakers" keeps its long buffer, which rides out a loaded machine.
-    PULSE_SERVER=unix:$dir/pulse/socket pacat -r --latency-msec=10 -d kestrel_rx.monitor --format=s16le --rate=48000 --channels=2 \
+    pacat -r --latency-msec=10 -d kestrel_rx.monitor --format=s16le --rate=48000 --channels=2 \
         </dev/null >/dev/null 2>&1 &
     echo $! >"$dir/keeper-kestrel_rx.pid"
 }
@@ -74,8 +74,7 @@ PA
 line_in_stop() {
     kill "$(cat "$dir/keeper-kestrel_rx.pid")" 2>/dev/null || true
     rm -f "$dir/keeper-kestrel_rx.pid"
-    PULSE_SERVER=unix:$dir/pulse/socket pactl unload-module \
-        "$(PULSE_SERVER=unix:$dir/pulse/socket pactl list short modules | awk '/sink_name=kestrel_rx/ {print $1}')"
+    pactl unload-module "$(pactl list short modules | awk '/sink_name=kestrel_rx/ {print $1}')"
 }
 
 here=$(cd "$(dirname "$0")" && pwd)
