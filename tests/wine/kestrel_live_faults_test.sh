@@ -37,11 +37,11 @@ newer_stream() { [ "$(line_in_streams | tail -1)" -gt "$1" ]; }
 reopened_after() { until_ok 20 newer_stream "$1" || fail "no reopen $2"; }
 
 # A text played live while the file plays is dropped; stopping the file reopens capture.
-auto command KESTREL 114 >/dev/null    # Play WAV file
+menu 114    # Play WAV file
 await "$work/out" '# line 4:'           # its first text has arrived
 feed "$work/RYRYK1LIVEK1LIVERYRY.wav"
 stream=$(line_in_streams | tail -1)
-auto command KESTREL 114 >/dev/null    # stop it
+menu 114    # stop it
 reopened_after "$stream" "after the file was stopped"
 [[ "$(received "$work/out")" != *W9END* ]] ||
     fail "the file ended before the live text was played: make its silence longer"
@@ -77,7 +77,7 @@ feed_until "$work/out" '# line 6:' "$work/RYRYK3BACKK3BACKRYRY.wav" || await "$w
 # A file that ends with its last character, then live sound again. The file's closing
 # line feeds may come before its last characters, which the chain still held when the
 # file ended.
-auto command KESTREL 114 >/dev/null
+menu 114
 tail_arrived() { [[ "$(received "$work/out")" == *"DE W9TAIL TU"* ]]; }
 until_ok 30 tail_arrived || fail "the file's last characters went astray: $(received "$work/out")"
 menu_exit "$work/out" "the scenario"
