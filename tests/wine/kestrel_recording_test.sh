@@ -114,8 +114,9 @@ appeared=$(date +%s)
 ((appeared >= logged + 1 && appeared <= logged + 4)) ||
     fail "the RUN recording came at $appeared, for the second $((logged + 1))"
 until_ok 15 [ -f "$snp" ] || fail "no SnP recording"
-until_ok 10 [ "$(stat -c %s "$run")" = $((44 + 2 * 9 * 8000)) ] || fail "RUN: $(stat -c %s "$run") bytes"
-until_ok 10 [ "$(stat -c %s "$snp")" = $((44 + 2 * 5 * 8000)) ] || fail "SnP: $(stat -c %s "$snp") bytes"
+sized() { [ "$(stat -c %s "$1")" = "$2" ]; }   # read afresh at every try
+until_ok 10 sized "$run" $((44 + 2 * 9 * 8000)) || fail "RUN: $(stat -c %s "$run") bytes"
+until_ok 10 sized "$snp" $((44 + 2 * 5 * 8000)) || fail "SnP: $(stat -c %s "$snp") bytes"
 wait "$feeder" || true
 
 # What the RUN file holds: the words played from 8 s before the contact's second to the
