@@ -137,9 +137,12 @@ SkimResult skim(const Audio& audio, DecodeMode mode, int mostSignals) {
     settings.sampleRate = audio.rate;
     settings.decoder = mode == kDecodeDeep ? skim::deepDecoderKind() : skim::toneDecoderKind(mode);
     settings.mostSignals = mostSignals;
+    // In whole 16-bit units, as a file or a sound card gives them, and as kestrelDecode's
+    // chain gets them: the lab's generators' last bits hang on the maths library's variant
+    // for the processor (cos and log with FMA or without), a sample's 16 bits do not.
     std::vector<double> samples(audio.samples.size());
     for (std::size_t n = 0; n < samples.size(); ++n)
-        samples[n] = audio.samples[n] / kWavSampleScale;
+        samples[n] = std::round(audio.samples[n]) / kWavSampleScale;
     const std::clock_t start = std::clock();
     skim::Skimmer skimmer(settings, collector, collector);
     constexpr std::size_t kChunk = 4800;

@@ -285,7 +285,8 @@ struct SkimResult {
     std::string textNear(double markHz) const;
 };
 
-// The skimmer in-process on audio (every speed, 170 Hz shift), decoding in mode.
+// The skimmer in-process on audio in whole 16-bit units (every speed, 170 Hz shift),
+// decoding in mode.
 SkimResult skim(const Audio& audio, DecodeMode mode = kDecodeSelectiv, int mostSignals = 0);
 
 }  // namespace kestrel::lab
